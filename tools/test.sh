@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs all tests under Wine,
+# with one Xvfb display and one private MariaDB server for the whole run.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${MARLINDO_BUILD:-$root/build}
+"$root/tools/install-deps.sh"
+"$root/tools/build.sh"
+
+export MARLINDO_BUILD=$build
+export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
+"$root/tools/wine-prefix" "$WINEPREFIX"
+
+run=$build/run; mkdir -p "$run"
+pids=()
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  "$root/tools/db-server.sh" stop "$run/db" || true
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+}
+trap cleanup EXIT
+
+# One display for every test that opens windows.
+for d in $(seq 90 140); do
+  [ -e /tmp/.X11-unix/X$d ] || [ -e /tmp/.X$d-lock ] && continue
+  Xvfb :$d -screen 0 1280x1024x24 -nolisten tcp >"$run/xvfb.log" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 1 100); do [ -e /tmp/.X11-unix/X$d ] && break; sleep 0.05; done
+  [ -e /tmp/.X11-unix/X$d ] && { export DISPLAY=:$d; break; }
+done
+[ -n "${DISPLAY:-}" ] || { echo "no display could be started" >&2; exit 1; }
+
+# Keep one wineserver alive so each test start is cheap.
+wineserver -p >/dev/null 2>&1
+# Start Wine's background services now, detached from CTest's output pipes (a service that
+# inherits a test's pipe would keep CTest waiting for that test forever).
+wine cmd /c exit </dev/null >/dev/null 2>&1
+eval "$("$root/tools/db-server.sh" start "$run/db")"
+
+cd "$build"
+ctest --output-on-failure -j "$(nproc)" "$@"
