@@ -3,7 +3,7 @@
 #   db-server.sh start <dir>   prints "export ..." lines describing how to reach it
 #   db-server.sh stop <dir>
 # It listens on 127.0.0.1, on the driver's default port 3306 when that is free (the program's
-# settings carry no port), else on a free port. User root, password as the program's default.
+# settings carry no port), else on a free port, which MYSQL_TCP_PORT hands to the client library. User root, password as the program's default.
 set -euo pipefail
 cmd=$1 dir=$2
 user=root password=4kq9rwzt
@@ -30,7 +30,7 @@ CREATE OR REPLACE USER 'root'@'127.0.0.1' IDENTIFIED BY '$password';
 GRANT ALL PRIVILEGES ON *.* TO 'root'@'127.0.0.1' WITH GRANT OPTION;
 FLUSH PRIVILEGES;
 SQL
-  echo "export MARLINDO_DB_HOST=127.0.0.1 MARLINDO_DB_PORT=$port MARLINDO_DB_USER=$user MARLINDO_DB_PASSWORD=$password MARLINDO_DB_SOCKET=$dir/mysqld.sock"
+  echo "export MARLINDO_DB_HOST=127.0.0.1 MARLINDO_DB_PORT=$port MARLINDO_DB_USER=$user MARLINDO_DB_PASSWORD=$password MARLINDO_DB_SOCKET=$dir/mysqld.sock MYSQL_TCP_PORT=$port"
   ;;
 stop)
   if [ -f "$dir/mysqld.pid" ]; then
