@@ -1,19 +1,44 @@
 #include "Helpfunktion.h"
 
-#include <cstdio>
+#include "StringList.h"
+#include "SysUtils.h"
 
-uint16_t CalcCrc16(const uint8_t* data, uint32_t length)
+void SplitString(AnsiString text, const AnsiString& delimiter, TStrings* list, bool trim)
+{
+    if (list == nullptr) return;
+    // Only the rest is trimmed, never an item: blanks before a delimiter stay with their item.
+    if (trim) text = Trim(text);
+    while (!text.empty()) {
+        const size_t p = Pos(delimiter, text);
+        if (p < 1) {
+            list->Add(AnsiToUnicode(text));
+            text.clear();
+        } else {
+            list->Add(AnsiToUnicode(Copy(text, 1, static_cast<long long>(p) - 1)));
+            text = Copy(text, static_cast<long long>(p + delimiter.size()), static_cast<long long>(text.size()));
+            if (trim) text = Trim(text);
+        }
+    }
+}
+
+uint16_t CalcCrc16(std::span<const uint8_t> data)
 {
     // CRC-16/XMODEM, byte-wise without a table.
     uint16_t crc = 0;
-    for (uint32_t i = 0; i < length; ++i) {
+    for (const uint8_t byte : data) {
         crc = static_cast<uint16_t>((crc >> 8) | (crc << 8));
-        crc ^= data[i];
+        crc ^= byte;
         crc ^= static_cast<uint16_t>((crc & 0xFF) >> 4);
         crc ^= static_cast<uint16_t>(crc << 12);
         crc ^= static_cast<uint16_t>((crc & 0xFF) << 5);
     }
     return crc;
+}
+
+uint16_t CalcCrc16(const uint8_t* data, uint32_t length)
+{
+    if (data == nullptr) return 0;
+    return CalcCrc16(std::span<const uint8_t>(data, length));
 }
 
 uint8_t HexPairToByte(AnsiString text)
@@ -57,9 +82,6 @@ AnsiString DeviceIdToString(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3)
         }
     }
     if (bcd) return digits;
-    const unsigned long value = (static_cast<unsigned long>(b3) << 24) | (static_cast<unsigned long>(b2) << 16) |
-                                (static_cast<unsigned long>(b1) << 8) | b0;
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%lu", value);
-    return buf;
+    const uint32_t value = (uint32_t{b3} << 24) | (uint32_t{b2} << 16) | (uint32_t{b1} << 8) | b0;
+    return Format(AnsiString("%lu"), value);
 }

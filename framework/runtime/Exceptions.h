@@ -39,6 +39,9 @@ FW_DECLARE_EXCEPTION(EWriteError, EStreamError);
 FW_DECLARE_EXCEPTION(EIniFileException, Exception);
 FW_DECLARE_EXCEPTION(EThread, Exception);
 FW_DECLARE_EXCEPTION(EOSError, Exception);
+FW_DECLARE_EXCEPTION(EComponentError, Exception);
+FW_DECLARE_EXCEPTION(EPropertyError, Exception);
+FW_DECLARE_EXCEPTION(EPropertyConvertError, Exception);
 
 // Message text of the range-check error raised by checked string and array indexing.
 inline constexpr const wchar_t* SRangeError = L"Range check error";

@@ -105,3 +105,79 @@ AnsiString UpperCase(const AnsiString& text) { return MapCase(text, true); }
 UnicodeString UpperCase(const UnicodeString& text) { return MapCase(text, true); }
 AnsiString LowerCase(const AnsiString& text) { return MapCase(text, false); }
 UnicodeString LowerCase(const UnicodeString& text) { return MapCase(text, false); }
+
+namespace {
+template <class C>
+C AsciiUpper(C c) { return (c >= 'a' && c <= 'z') ? static_cast<C>(c - 32) : c; }
+
+template <class V>
+bool SameTextImpl(V a, V b)
+{
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+    return true;
+}
+
+// CharUpperBuff maps character by character, so positions in the folded copy match the original.
+std::string FoldCase(std::string_view text)
+{
+    std::string out(text);
+    if (!out.empty()) CharUpperBuffA(out.data(), static_cast<DWORD>(out.size()));
+    return out;
+}
+
+std::wstring FoldCase(std::wstring_view text)
+{
+    std::wstring out(text);
+    if (!out.empty()) CharUpperBuffW(out.data(), static_cast<DWORD>(out.size()));
+    return out;
+}
+
+template <class S, class V>
+S StringReplaceImpl(const S& text, V oldPattern, V newPattern, TReplaceFlags flags)
+{
+    if (oldPattern.empty()) return text;
+    const bool ignoreCase = flags.Contains(rfIgnoreCase);
+    const S haystack = ignoreCase ? FoldCase(V(text)) : S();
+    const S needle = ignoreCase ? FoldCase(oldPattern) : S(oldPattern);
+    const V search = ignoreCase ? V(haystack) : V(text);
+    S out;
+    size_t from = 0;
+    for (;;) {
+        const size_t hit = search.find(needle, from);
+        if (hit == V::npos) break;
+        out.append(text, from, hit - from);
+        out.append(newPattern);
+        from = hit + oldPattern.size();
+        if (!flags.Contains(rfReplaceAll)) break;
+    }
+    out.append(text, from, S::npos);
+    return out;
+}
+
+template <class V>
+size_t LastDelimiterImpl(V delimiters, V text)
+{
+    const size_t p = text.find_last_of(delimiters);
+    return p == V::npos ? 0 : p + 1;
+}
+} // namespace
+
+bool SameText(std::string_view a, std::string_view b) { return SameTextImpl(a, b); }
+bool SameText(std::wstring_view a, std::wstring_view b) { return SameTextImpl(a, b); }
+
+AnsiString StringReplace(const AnsiString& text, std::string_view oldPattern, std::string_view newPattern,
+                         TReplaceFlags flags)
+{
+    return StringReplaceImpl<AnsiString>(text, oldPattern, newPattern, flags);
+}
+
+UnicodeString StringReplace(const UnicodeString& text, std::wstring_view oldPattern, std::wstring_view newPattern,
+                            TReplaceFlags flags)
+{
+    return StringReplaceImpl<UnicodeString>(text, oldPattern, newPattern, flags);
+}
+
+size_t LastDelimiter(std::string_view delimiters, std::string_view text) { return LastDelimiterImpl(delimiters, text); }
+size_t LastDelimiter(std::wstring_view delimiters, std::wstring_view text) { return LastDelimiterImpl(delimiters, text); }

@@ -38,3 +38,32 @@ AnsiString UpperCase(const AnsiString& text);
 UnicodeString UpperCase(const UnicodeString& text);
 AnsiString LowerCase(const AnsiString& text);
 UnicodeString LowerCase(const UnicodeString& text);
+
+// ASCII case-insensitive equality, as the framework's SameText.
+bool SameText(std::string_view a, std::string_view b);
+bool SameText(std::wstring_view a, std::wstring_view b);
+
+enum TReplaceFlag : unsigned { rfReplaceAll = 1, rfIgnoreCase = 2 };
+
+// Set of TReplaceFlag; build it as TReplaceFlags() << rfReplaceAll << rfIgnoreCase.
+class TReplaceFlags {
+public:
+    constexpr TReplaceFlags() = default;
+    constexpr TReplaceFlags(TReplaceFlag flag) : bits_(flag) {}
+    constexpr TReplaceFlags operator<<(TReplaceFlag flag) const { TReplaceFlags r; r.bits_ = bits_ | flag; return r; }
+    constexpr bool Contains(TReplaceFlag flag) const { return (bits_ & flag) != 0; }
+
+private:
+    unsigned bits_ = 0;
+};
+
+// Replaces the first (or, with rfReplaceAll, every) occurrence of oldPattern. rfIgnoreCase
+// compares with the system's upper-case mapping. An empty oldPattern leaves the text unchanged.
+AnsiString StringReplace(const AnsiString& text, std::string_view oldPattern, std::string_view newPattern,
+                         TReplaceFlags flags = {});
+UnicodeString StringReplace(const UnicodeString& text, std::wstring_view oldPattern, std::wstring_view newPattern,
+                            TReplaceFlags flags = {});
+
+// 1-based index of the last character of text that is one of delimiters; 0 when there is none.
+size_t LastDelimiter(std::string_view delimiters, std::string_view text);
+size_t LastDelimiter(std::wstring_view delimiters, std::wstring_view text);

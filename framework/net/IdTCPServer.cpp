@@ -1,0 +1,458 @@
+#include "IdWinsock.h"  // before <windows.h>
+
+#include "IdTCPServer.h"
+
+#include "Strings.h"
+#include "Threads.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+// How long the main thread waits for Synchronize calls before it looks at the threads again.
+constexpr int kServiceSliceMs = 5;
+// Pause of a listener after a failure, so that a lasting one does not spin.
+constexpr DWORD kListenRetryMs = 100;
+
+[[noreturn]] void RaiseBindError(int error, const std::wstring& what)
+{
+    throw EIdCouldNotBindSocket(error, L"Could not bind socket. " + what);
+}
+
+// Runs f and hands any exception it raises to report as an Exception.
+template <class F, class R>
+void Guarded(F&& f, R&& report)
+{
+    try {
+        f();
+    } catch (Exception& e) {
+        report(e);
+    } catch (const std::exception& e) {
+        Exception wrapped(Utf8ToUnicode(e.what()));
+        report(wrapped);
+    } catch (...) {
+        Exception wrapped(L"Unknown exception");
+        report(wrapped);
+    }
+}
+} // namespace
+
+// The handlers as they were when the server started.
+struct TIdTCPServer::Handlers {
+    TIdServerThreadEvent onConnect;
+    TIdServerThreadEvent onExecute;
+    TIdServerThreadEvent onDisconnect;
+    TIdServerThreadExceptionEvent onException;
+    TIdListenExceptionEvent onListenException;
+    bool useNagle = true;
+};
+
+struct TIdTCPServer::Worker {
+    std::unique_ptr<TIdContext> context;  // freed by the worker's thread at its end
+    TIdContext* key = nullptr;            // the context's address, for the list only
+    std::thread thread;
+    // Guarded by Shared::mutex:
+    bool finished = false;
+    bool released = false;  // the stop no longer waits for it; no more events
+    bool inEvent = false;   // in OnConnect, OnDisconnect or OnException
+};
+
+// What the server shares with its threads. A let-go connection thread keeps it alive after the
+// server is gone.
+struct TIdTCPServer::Shared {
+    TIdContextThreadList contexts;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::shared_ptr<Worker>> workers;
+
+    // Waits until done() holds (checked under mutex) or the deadline passes. On the main thread
+    // it keeps running Synchronize calls; an exception of a queued call is kept in error.
+    template <class Done>
+    bool WaitUntil(Done done, std::optional<Clock::time_point> deadline, std::exception_ptr& error)
+    {
+        const bool onMain = GetCurrentThreadId() == MainThreadID;
+        std::unique_lock<std::mutex> lock(mutex);
+        for (;;) {
+            if (done()) return true;
+            if (deadline && Clock::now() >= *deadline) return false;
+            if (onMain) {
+                lock.unlock();
+                try {
+                    CheckSynchronize(kServiceSliceMs);
+                } catch (...) {
+                    if (!error) error = std::current_exception();
+                }
+                lock.lock();
+            } else if (deadline) {
+                changed.wait_until(lock, *deadline);
+            } else {
+                changed.wait(lock);
+            }
+        }
+    }
+};
+
+struct TIdTCPServer::Listener {
+    TIdListenerThread object;
+    SOCKET socket = INVALID_SOCKET;
+    WSAEVENT acceptEvent = WSA_INVALID_EVENT;
+    WSAEVENT stopEvent = WSA_INVALID_EVENT;
+    std::thread thread;
+    bool finished = false;  // guarded by Shared::mutex
+
+    ~Listener()
+    {
+        if (socket != INVALID_SOCKET) closesocket(socket);
+        if (acceptEvent != WSA_INVALID_EVENT) WSACloseEvent(acceptEvent);
+        if (stopEvent != WSA_INVALID_EVENT) WSACloseEvent(stopEvent);
+    }
+};
+
+namespace {
+// Runs an event of a connection unless the stop has let the connection go. A stop that lets
+// connections go waits for events that have begun, so their handlers never outlive it.
+template <class Shared, class Worker, class F>
+void CallEvent(Shared& shared, Worker& worker, F&& f)
+{
+    {
+        std::lock_guard<std::mutex> lock(shared.mutex);
+        if (worker.released) return;
+        worker.inEvent = true;
+    }
+    struct Unpin {
+        Shared& shared;
+        Worker& worker;
+        ~Unpin()
+        {
+            {
+                std::lock_guard<std::mutex> lock(shared.mutex);
+                worker.inEvent = false;
+            }
+            shared.changed.notify_all();
+        }
+    } unpin{shared, worker};
+    f();
+}
+} // namespace
+
+TIdTCPServer::TIdTCPServer(TComponent* owner) : TComponent(owner), shared_(std::make_shared<Shared>()) {}
+
+TIdTCPServer::~TIdTCPServer()
+{
+    try {
+        Stop();
+    } catch (...) {
+        // An exception of a queued main-thread call has nowhere to go from here.
+    }
+}
+
+TIdContextThreadList* TIdTCPServer::Contexts()
+{
+    return &shared_->contexts;
+}
+
+void TIdTCPServer::SetActive(bool value)
+{
+    if (changing_ || value == active_.load()) return;
+    if (value)
+        Start();
+    else
+        Stop();
+}
+
+std::unique_ptr<TIdTCPServer::Listener> TIdTCPServer::OpenListener(TIdSocketHandle& binding)
+{
+    const int port = binding.Port();
+    if (port < 0 || port > 65535) RaiseBindError(WSAEINVAL, L"Invalid port number " + std::to_wstring(port) + L".");
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<u_short>(port));
+    const UnicodeString& ip = binding.IP();
+    if (ip.empty()) {
+        address.sin_addr.s_addr = htonl(INADDR_ANY);
+    } else if (InetPtonW(AF_INET, ip.c_str(), &address.sin_addr) != 1) {
+        RaiseBindError(WSAEINVAL, L"Invalid IP address " + ip + L".");
+    }
+
+    auto listener = std::make_unique<Listener>();
+    listener->socket = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (listener->socket == INVALID_SOCKET) throw EIdSocketError(WSAGetLastError());
+    if (reuseSocket_ == rsTrue) {
+        BOOL on = TRUE;
+        setsockopt(listener->socket, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof(on));
+    }
+    if (bind(listener->socket, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+        const int error = WSAGetLastError();
+        if (error == WSAEADDRINUSE) RaiseBindError(error, L"Address and port are already in use.");
+        RaiseBindError(error, EIdSocketError(error).Message());
+    }
+    if (listen(listener->socket, listenQueue_) != 0) throw EIdSocketError(WSAGetLastError());
+
+    sockaddr_in bound{};
+    int length = sizeof(bound);
+    if (getsockname(listener->socket, reinterpret_cast<sockaddr*>(&bound), &length) == 0)
+        binding.SetPort(ntohs(bound.sin_port));
+    listener->object.binding_.SetIP(ip);
+    listener->object.binding_.SetPort(binding.Port());
+
+    listener->acceptEvent = WSACreateEvent();
+    listener->stopEvent = WSACreateEvent();
+    if (listener->acceptEvent == WSA_INVALID_EVENT || listener->stopEvent == WSA_INVALID_EVENT ||
+        WSAEventSelect(listener->socket, listener->acceptEvent, FD_ACCEPT) != 0)
+        throw EIdSocketError(WSAGetLastError());
+    return listener;
+}
+
+void TIdTCPServer::Start()
+{
+    if (!OnExecute) throw EIdTCPNoOnExecute(L"OnExecute event not assigned.");
+    IdEnsureWinsock();
+    changing_ = true;
+    struct ResetChanging {
+        bool& flag;
+        ~ResetChanging() { flag = false; }
+    } resetChanging{changing_};
+
+    if (bindings_.Count() == 0) bindings_.Add();
+    auto handlers = std::make_shared<Handlers>();
+    handlers->onConnect = OnConnect;
+    handlers->onExecute = OnExecute;
+    handlers->onDisconnect = OnDisconnect;
+    handlers->onException = OnException;
+    handlers->onListenException = OnListenException;
+    handlers->useNagle = useNagle_;
+
+    std::vector<std::unique_ptr<Listener>> listeners;
+    for (int i = 0; i < bindings_.Count(); ++i) listeners.push_back(OpenListener(*bindings_.Items(i)));
+
+    listeners_ = std::move(listeners);
+    for (auto& listener : listeners_) {
+        try {
+            listener->thread = std::thread(RunListener, shared_, listener.get(), handlers);
+        } catch (const std::system_error& e) {
+            try {
+                StopListening();
+            } catch (...) {
+                // Only a queued main-thread call can raise here; the start failure matters more.
+            }
+            throw EIdException(L"Could not start the listening thread: " + Utf8ToUnicode(e.what()));
+        }
+    }
+    active_ = true;
+}
+
+void TIdTCPServer::StopListening()
+{
+    if (listeners_.empty()) return;
+    for (auto& listener : listeners_) WSASetEvent(listener->stopEvent);
+    std::exception_ptr error;
+    shared_->WaitUntil(
+        [&] {
+            return std::all_of(listeners_.begin(), listeners_.end(), [](const auto& l) {
+                return l->finished || !l->thread.joinable();
+            });
+        },
+        std::nullopt, error);
+    for (auto& listener : listeners_)
+        if (listener->thread.joinable()) listener->thread.join();
+    listeners_.clear();
+    if (error) std::rethrow_exception(error);
+}
+
+void TIdTCPServer::Stop()
+{
+    if (!active_.load() && listeners_.empty()) return;
+    changing_ = true;
+    struct ResetChanging {
+        bool& flag;
+        ~ResetChanging() { flag = false; }
+    } resetChanging{changing_};
+
+    std::exception_ptr error;
+    try {
+        StopListening();
+    } catch (...) {
+        error = std::current_exception();
+    }
+
+    TIdContextList* list = shared_->contexts.LockList();
+    for (TIdContext* context : *list) context->Connection()->Disconnect();
+    shared_->contexts.UnlockList();
+
+    Shared& shared = *shared_;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(terminateWaitTime_, 0));
+    const bool allEnded = shared.WaitUntil(
+        [&] {
+            return std::all_of(shared.workers.begin(), shared.workers.end(),
+                               [](const auto& w) { return w->finished; });
+        },
+        deadline, error);
+
+    if (!allEnded) {
+        // Let the remaining threads go; wait only for events they have already begun.
+        const auto self = std::this_thread::get_id();
+        {
+            std::lock_guard<std::mutex> lock(shared.mutex);
+            for (auto& worker : shared.workers)
+                if (!worker->finished) worker->released = true;
+        }
+        // Out of the list now: the list shows only the connections the server still waits for.
+        for (auto& worker : shared.workers) shared.contexts.Remove(worker->key);
+        shared.WaitUntil(
+            [&] {
+                return std::none_of(shared.workers.begin(), shared.workers.end(), [&](const auto& w) {
+                    return !w->finished && w->inEvent && w->thread.get_id() != self;
+                });
+            },
+            std::nullopt, error);
+    }
+
+    std::vector<std::shared_ptr<Worker>> workers;
+    {
+        std::lock_guard<std::mutex> lock(shared.mutex);
+        workers.swap(shared.workers);
+    }
+    for (auto& worker : workers) {
+        bool finished;
+        {
+            std::lock_guard<std::mutex> lock(shared.mutex);
+            finished = worker->finished;
+        }
+        if (!finished) {
+            worker->thread.detach();
+        } else if (worker->thread.joinable()) {
+            if (worker->thread.get_id() == std::this_thread::get_id())
+                worker->thread.detach();
+            else
+                worker->thread.join();
+        }
+    }
+    active_ = false;
+    if (error) std::rethrow_exception(error);
+}
+
+void TIdTCPServer::RunListener(std::shared_ptr<Shared> shared, Listener* listener,
+                               std::shared_ptr<const Handlers> handlers)
+{
+    WSAEVENT events[2] = {listener->stopEvent, listener->acceptEvent};
+    for (;;) {
+        const DWORD result = WSAWaitForMultipleEvents(2, events, FALSE, WSA_INFINITE, FALSE);
+        if (result == WSA_WAIT_EVENT_0) break;
+        bool failed = false;
+        Guarded(
+            [&] {
+                if (result != WSA_WAIT_EVENT_0 + 1) throw EIdSocketError(WSAGetLastError());
+                WSANETWORKEVENTS network{};
+                WSAEnumNetworkEvents(listener->socket, listener->acceptEvent, &network);
+                AcceptPending(shared, *listener, handlers);
+            },
+            [&](Exception& e) {
+                failed = true;
+                if (!handlers->onListenException) return;
+                try {
+                    handlers->onListenException(&listener->object, &e);
+                } catch (...) {
+                    // The listener goes on whatever its handler does.
+                }
+            });
+        if (failed) WaitForSingleObject(listener->stopEvent, kListenRetryMs);
+
+        // Join the connection threads that have ended.
+        std::vector<std::shared_ptr<Worker>> ended;
+        {
+            std::lock_guard<std::mutex> lock(shared->mutex);
+            auto split = std::stable_partition(shared->workers.begin(), shared->workers.end(),
+                                               [](const auto& w) { return !w->finished; });
+            ended.assign(split, shared->workers.end());
+            shared->workers.erase(split, shared->workers.end());
+        }
+        for (auto& worker : ended)
+            if (worker->thread.joinable()) worker->thread.join();
+    }
+    {
+        std::lock_guard<std::mutex> lock(shared->mutex);
+        listener->finished = true;
+    }
+    shared->changed.notify_all();
+}
+
+void TIdTCPServer::AcceptPending(const std::shared_ptr<Shared>& shared, Listener& listener,
+                                 const std::shared_ptr<const Handlers>& handlers)
+{
+    for (;;) {
+        if (WaitForSingleObject(listener.stopEvent, 0) == WAIT_OBJECT_0) return;
+        const SOCKET s = accept(listener.socket, nullptr, nullptr);
+        if (s == INVALID_SOCKET) {
+            const int error = WSAGetLastError();
+            if (error == WSAEWOULDBLOCK) return;
+            if (error == WSAECONNRESET || error == WSAEINTR) continue;  // the peer gave up first
+            throw EIdSocketError(error);
+        }
+        if (!handlers->useNagle) {
+            BOOL on = TRUE;
+            setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof(on));
+        }
+        auto worker = std::make_shared<Worker>();
+        worker->context = std::make_unique<TIdContext>(
+            std::make_unique<TIdTCPConnection>(std::make_unique<TIdIOHandler>(static_cast<std::uintptr_t>(s))));
+        TIdContext* context = worker->context.get();
+        worker->key = context;
+        {
+            std::lock_guard<std::mutex> lock(shared->mutex);
+            shared->workers.push_back(worker);
+        }
+        shared->contexts.Add(context);
+        try {
+            worker->thread = std::thread(RunConnection, shared, worker, handlers);
+        } catch (const std::system_error& e) {
+            shared->contexts.Remove(context);
+            std::lock_guard<std::mutex> lock(shared->mutex);
+            shared->workers.erase(std::find(shared->workers.begin(), shared->workers.end(), worker));
+            throw EIdException(L"Could not start a connection thread: " + Utf8ToUnicode(e.what()));
+        }
+    }
+}
+
+void TIdTCPServer::RunConnection(std::shared_ptr<Shared> shared, std::shared_ptr<Worker> worker,
+                                 std::shared_ptr<const Handlers> handlers)
+{
+    TIdContext* context = worker->context.get();
+    TIdTCPConnection* connection = context->Connection();
+    auto report = [&](Exception& e) {
+        if (!handlers->onException) return;
+        try {
+            CallEvent(*shared, *worker, [&] { handlers->onException(context, &e); });
+        } catch (...) {
+            // Nothing is left to tell about a failing exception handler.
+        }
+    };
+    auto released = [&] {
+        std::lock_guard<std::mutex> lock(shared->mutex);
+        return worker->released;
+    };
+
+    Guarded(
+        [&] {
+            if (handlers->onConnect) CallEvent(*shared, *worker, [&] { handlers->onConnect(context); });
+            while (!released() && connection->Connected()) handlers->onExecute(context);
+        },
+        report);
+    connection->Disconnect();
+    if (handlers->onDisconnect)
+        Guarded([&] { CallEvent(*shared, *worker, [&] { handlers->onDisconnect(context); }); }, report);
+
+    shared->contexts.Remove(context);
+    worker->context.reset();  // closes the socket
+    {
+        std::lock_guard<std::mutex> lock(shared->mutex);
+        worker->finished = true;
+    }
+    shared->changed.notify_all();
+}

@@ -1,0 +1,55 @@
+#pragma once
+// What a gateway contact needs from the main window and the program. The main window
+// implements it; tests implement a fake.
+//
+// The contact runs on its connection's thread and hands every window change to the main thread
+// itself (through TIdSync); the methods marked "main thread" are only ever called there, the
+// others from any connection thread.
+#include "Strings.h"
+
+#include <array>
+#include <cstdint>
+
+class TFirmwareImage;
+
+// The three log memos of the main window.
+enum class TContactMemo {
+    VerLog, // MemoVerLog: connection lines of the frames, record-walk and reply lines
+    Log,    // MemoLog: one line per received telegram
+    Time,   // MemoTime: time-outs and refused frames
+};
+
+class TContactHost {
+public:
+    virtual ~TContactHost() = default;
+
+    // Fixed while the server runs.
+    virtual std::array<uint8_t, 16> MasterKey() const = 0;
+    // The gateway setup folder, with its trailing backslash.
+    virtual UnicodeString SetupFolder() const = 0;
+    virtual bool DatabaseMode() const = 0;
+
+    // The running telegram number: returns the current value and increments it, atomically, so
+    // that concurrent contacts never share a number.
+    virtual int NextTelegramNumber() = 0;
+
+    // Live connections of the TCP server, counted under its connection-list lock.
+    virtual int LiveConnectionCount() = 0;
+
+    // The firmware image file (it serialises its own access).
+    virtual TFirmwareImage& Firmware() = 0;
+
+    // Main thread: the memos.
+    virtual int MemoLineCount(TContactMemo memo) = 0;
+    virtual void ClearMemo(TContactMemo memo) = 0;
+    virtual void AppendMemoLine(TContactMemo memo, const UnicodeString& line) = 0;
+
+    // Main thread: one gateway's row of the status grid.
+    virtual void UpdateGatewayStatusRow(const UnicodeString& gatewayId, const UnicodeString& address,
+                                        const UnicodeString& lastData, const UnicodeString& status,
+                                        const UnicodeString& firmware) = 0;
+
+    // Main thread: status bar panel texts and the repaint after them.
+    virtual void SetStatusPanelText(int panel, const UnicodeString& text) = 0;
+    virtual void RepaintStatusBar() = 0;
+};

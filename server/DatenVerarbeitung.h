@@ -1,0 +1,141 @@
+#pragma once
+// One gateway contact: read the gateway's frame, decrypt and analyse it, store its telegrams,
+// answer with what is pending (a stored setup, a setup request or a firmware image in
+// acknowledged packets) and close the connection. The gateway connects anew for every report.
+//
+// GatewayFrame (gateway to server):
+//   0  2  length of the whole frame, big-endian     6  4  derivation value
+//   2  1  type (0x14 setup, 0x19 telegrams)        10     AES-CBC ciphertext of the envelope
+//   3  3  gateway ID
+// ServerFrame (server to gateway): length (2, big-endian), type (1), ciphertext encrypted with
+// the key and IV of the gateway frame it answers.
+#include "ContactHost.h"
+#include "Encoding.h"
+#include "FrameCipher.h"
+#include "GatewaySetupFiles.h"
+#include "GatewaySetupRecord.h"
+#include "IdContext.h"
+#include "IdSync.h"
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+inline constexpr uint8_t FrameTypeSetup = 0x14;
+inline constexpr uint8_t FrameTypeWmbus = 0x19;
+inline constexpr uint8_t FrameTypeSetupRequest = 0x1E;
+inline constexpr uint8_t FrameTypeFirmware = 0x23;
+
+// Header of a gateway frame and the smallest frame that can carry an envelope (one block).
+inline constexpr int GatewayFrameHeaderSize = 10;
+inline constexpr int MinGatewayFrameLength = GatewayFrameHeaderSize + 16;
+
+// Answers of the gateway to a firmware packet.
+inline constexpr uint8_t FirmwareAck = 0x06;
+inline constexpr uint8_t FirmwareNak = 0x15;
+
+// A telegram record: 6 time bytes, 0x68, L, then L + 1 bytes.
+inline constexpr int MaxTelegramRecordSize = 255 + 9;
+
+// Waiting rules of a contact. The defaults are the product's; tests may shorten them.
+struct TContactTiming {
+    // Reading a frame ends when the length field's bytes are in, or after this time.
+    int FrameDeadlineMs = 5000;
+    // A firmware packet is given up after AckWaits silent waits of AckWaitMs each.
+    int AckWaitMs = 200;
+    int AckWaits = 52;
+};
+
+// The contact object of one connection. Log lines and window changes go to the main thread
+// through TIdSync: the connection thread waits until they are done.
+class TMyClass : public TIdSync {
+public:
+    TMyClass(TContactHost& host, TIdContext* context);
+    ~TMyClass() override;
+
+    UnicodeString ClassName() const override { return L"TMyClass"; }
+
+    // Checks and decrypts the frame in ReceiveBuffer, stores its telegrams, reads the pending
+    // action into ReplyAction and reports the frame.
+    void AnalyseFrame();
+    // Walks the telegram records of PlainBuffer that lie before the closing byte at recordEnd.
+    void ProcessTelegrams(int32_t recordCount, int recordEnd);
+    // Builds the reply for ReplyAction into SendBuffer / SendLength (for a firmware update the
+    // first packet); sets ReplyAction to 0 when nothing can be sent.
+    void BuildReply();
+    void BuildFirmwarePacket();
+    void LogFirmwareNak();
+    void FinishFirmwareUpdate();
+    void ShowConnectionStatus();
+
+    // Main thread: append Message to MemoVerLog / MemoLog, clearing a memo of more than 200
+    // lines first. (DoSynchronize does the same for MemoTime.)
+    void LogToVerLog();
+    void LogToMemoLog();
+
+    // The contact's own database connection. Database work is not built yet: the connection
+    // stays closed, so every database branch is skipped.
+    void OpenDatabase();
+    void CloseDatabase();
+    bool DatabaseOpen() const { return false; }
+
+    // Stores, each in its own unit: telegram rows, the frame log row, the setup table.
+    bool StoreTelegram(const AnsiString& gatewayIdText, const AnsiString& deviceIdText, const AnsiString& receiveTime,
+                       const AnsiString& manufacturer, int medium, int rssi, std::span<const uint8_t> record,
+                       int recordLength);
+    bool WriteFrameLog(const AnsiString& ip, const AnsiString& gatewayIdText, const AnsiString& byteCountText,
+                       const AnsiString& aesFlag, const AnsiString& dataType, const AnsiString& telegramCountText);
+    TReplyAction ReadSetupFromDb(std::span<const uint8_t, 3> gatewayId, GatewaySetupRecord& record);
+    bool CompareSetupWithDb(std::span<const uint8_t, 3> gatewayId, GatewaySetupRecord& stored, TReplyAction& action,
+                            const GatewaySetupRecord& reported);
+    void StoreReceivedSetup(std::span<const uint8_t, 3> gatewayId, const GatewaySetupRecord& record,
+                            TReplyAction action);
+    void ClearSetupRequest(std::span<const uint8_t, 3> gatewayId, bool send);
+
+    TIdContext* Context() const { return context_; }
+
+    AnsiString Message;
+    TReplyAction ReplyAction = ReplyNone;
+    int32_t SendLength = 0;
+    std::array<uint8_t, MaxFrameBytes> SendBuffer{};
+    int32_t ReceiveCount = 0;
+    std::array<uint8_t, MaxFrameBytes> ReceiveBuffer{};
+    std::array<uint8_t, MaxFrameBytes> PlainBuffer{};
+    int32_t LastPacket = 0;
+    int32_t CurrentPacket = 0;
+    int32_t ImageSize = 0;
+    std::array<uint8_t, 3> GatewayId{};
+    AnsiString PeerAddress;
+    int32_t RecordCount = 0;
+    std::array<uint8_t, 6> RecordTime{}; // second, minute, hour, day, month, year - 2000
+    bool FirmwareStarted = false;
+    bool FirmwareDone = false;
+    std::array<uint8_t, 4> DerivationValue{};
+    bool StorageMode; // database mode, fixed at creation
+    FrameCipherState Cipher;
+    GatewaySetupRecord SetupRecord{};  // what a reply with ReplySendSetup sends
+    GatewaySetupRecord StoredSetup{};  // the stored setup read for a comparison
+    TBytes FirmwareImage;              // this transfer's copy of the image
+    uint16_t FirmwareCrc = 0;
+
+protected:
+    // Main thread: appends Message to MemoTime (200-line rule as above).
+    void DoSynchronize() override;
+
+private:
+    // Marshalled memo access from the connection thread.
+    void LogLine(TContactMemo memo, const AnsiString& line);       // with the 200-line rule
+    void LogLineDirect(TContactMemo memo, const AnsiString& line); // appended as it is
+    void AppendWithLineLimit(TContactMemo memo);
+    void UpdateStatusRow(const AnsiString& lastData, const AnsiString& status, const AnsiString& firmware);
+    AnsiString GatewayIdDotted() const;
+
+    TContactHost& host_;
+    TIdContext* context_;
+};
+
+// The worker of one connection, called by the TCP server's execute handler: creates the
+// contact, reads and analyses one frame, sends the reply or runs the firmware transfer, and on
+// every way out disconnects and destroys the contact. Errors pass on to the server's exception
+// handling after that.
+void RunGatewayContact(TContactHost& host, TIdContext* context, const TContactTiming& timing = {});
