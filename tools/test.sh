@@ -5,7 +5,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${MARLINDO_BUILD:-$root/build}
 "$root/tools/install-deps.sh"
-"$root/tools/build.sh"
+MARLINDO_BUILD=$build "$root/tools/build.sh"
+build=$(cd "$build" && pwd)
 
 export MARLINDO_BUILD=$build
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
@@ -31,7 +32,7 @@ done
 [ -n "${DISPLAY:-}" ] || { echo "no display could be started" >&2; exit 1; }
 
 # Keep one wineserver alive so each test start is cheap.
-wineserver -p >/dev/null 2>&1
+wineserver -p >/dev/null 2>&1 || true  # one may already serve this prefix
 # Start Wine's background services now, detached from CTest's output pipes (a service that
 # inherits a test's pipe would keep CTest waiting for that test forever).
 wine cmd /c exit </dev/null >/dev/null 2>&1

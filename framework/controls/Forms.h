@@ -1,0 +1,325 @@
+#pragma once
+// Forms, the application object and the screen.
+//
+// A form class reads its definition in its constructor: register the handlers and fields the
+// definition names, then call ReadDefinition (resource) or ReadDefinitionText. OnCreate runs
+// when the definition has been read; a form built in code gets it from AfterConstruction (which
+// Application->CreateForm calls). An exception in OnCreate is reported, the form still exists.
+#include "Controls.h"
+#include "FormReader.h"
+#include "TypInfo.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <new>
+#include <vector>
+
+using TModalResult = int;
+inline constexpr TModalResult mrNone = 0;
+inline constexpr TModalResult mrOk = IDOK;
+inline constexpr TModalResult mrCancel = IDCANCEL;
+inline constexpr TModalResult mrAbort = IDABORT;
+inline constexpr TModalResult mrRetry = IDRETRY;
+inline constexpr TModalResult mrIgnore = IDIGNORE;
+inline constexpr TModalResult mrYes = IDYES;
+inline constexpr TModalResult mrNo = IDNO;
+inline constexpr TModalResult mrClose = IDCLOSE;
+inline constexpr TModalResult mrHelp = IDHELP;
+inline constexpr TModalResult mrTryAgain = IDTRYAGAIN;
+inline constexpr TModalResult mrContinue = IDCONTINUE;
+inline constexpr TModalResult mrAll = mrContinue + 1;
+inline constexpr TModalResult mrNoToAll = mrAll + 1;
+inline constexpr TModalResult mrYesToAll = mrNoToAll + 1;
+
+enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
+using TBorderIcons = TSet<TBorderIcon>;
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TPosition {
+    poDesigned,
+    poDefault,
+    poDefaultPosOnly,
+    poDefaultSizeOnly,
+    poScreenCenter,
+    poDesktopCenter,
+    poMainFormCenter,
+    poOwnerFormCenter
+};
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum TFormStateFlag { fsCreating, fsVisible, fsShowing, fsModal, fsCreatedMDIChild, fsActivated };
+using TFormState = TSet<TFormStateFlag>;
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+
+using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
+using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
+// Command (HELP_CONTEXT ...), native-size data, CallHelp (false: the help system stays out).
+using THelpEvent = std::function<bool(WORD command, intptr_t data, bool& callHelp)>;
+using TExceptionEvent = std::function<void(TObject* sender, const Exception& e)>;
+
+class TCustomForm : public TWinControl {
+public:
+    explicit TCustomForm(TComponent* owner);
+    ~TCustomForm() override;
+    UnicodeString ClassName() const override { return L"TCustomForm"; }
+
+    // --- definition
+    // Reads the form definition from the RCDATA resource (null: the program) or from text,
+    // then runs OnCreate. Fields and handlers must be registered first.
+    void ReadDefinition(const UnicodeString& resourceName, HINSTANCE instance = nullptr);
+    void ReadDefinitionText(const UnicodeString& text);
+    // Runs OnCreate unless a definition already did.
+    void AfterConstruction();
+    // Runs OnDestroy once; called before the form is deleted by the application or Release.
+    void BeforeDestruction();
+    TMethodTable& Methods() { return methods_; }
+    TFieldTable& Fields() { return fields_; }
+
+    // --- showing and closing
+    void Show();
+    // Shows the form modally and returns its ModalResult once set (by a button, Close, code).
+    TModalResult ShowModal();
+    void Close();
+    bool CloseQuery();
+    // Deletes the form once the messages queued now have been handled.
+    void Release();
+    TModalResult ModalResult() const { return modalResult_; }
+    void SetModalResult(TModalResult value) { modalResult_ = value; }
+    TFormState FormState() const { return formState_; }
+    bool Active() const { return active_; }
+
+    TBorderIcons BorderIcons() const { return borderIcons_; }
+    void SetBorderIcons(TBorderIcons value);
+    TFormBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TFormBorderStyle value);
+    TPosition Position() const { return position_; }
+    void SetPosition(TPosition value) { position_ = value; }
+    TWindowState WindowState() const { return windowState_; }
+    void SetWindowState(TWindowState value);
+    TFormStyle FormStyle() const { return formStyle_; }
+    void SetFormStyle(TFormStyle value);
+    const UnicodeString& HelpFile() const { return helpFile_; }
+    void SetHelpFile(const UnicodeString& value) { helpFile_ = value; }
+    bool KeyPreview() const { return keyPreview_; }
+    void SetKeyPreview(bool value) { keyPreview_ = value; }
+
+    TWinControl* ActiveControl() const { return activeControl_; }
+    void SetActiveControl(TWinControl* control);
+    // Makes control the active one and gives it the focus when the form is active.
+    void FocusControl(TWinControl* control);
+    // Called when control received the focus: sends CM_EXIT / CM_ENTER.
+    void SetFocusedControl(TWinControl* control);
+    // Called by a dying control of this form.
+    void ControlDestroying(TWinControl* control);
+
+    TRect ClientRect() override;
+    TCanvas* Canvas() const { return canvas_.get(); }
+
+    TNotifyEvent OnCreate;
+    TNotifyEvent OnDestroy;
+    TNotifyEvent OnShow;
+    TNotifyEvent OnHide;
+    TNotifyEvent OnActivate;
+    TNotifyEvent OnDeactivate;
+    TNotifyEvent OnPaint;
+    TCloseEvent OnClose;
+    TCloseQueryEvent OnCloseQuery;
+    THelpEvent OnHelp;
+
+    void WndProc(TMessage& message) override;
+    void Dispatch(TMessage& message) override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void PaintWindow(HDC dc) override;
+    virtual void DoCreate();
+    virtual void DoDestroy();
+    virtual void DoShow();
+    virtual void DoHide();
+    virtual void DoClose(TCloseAction& action);
+
+    void CMShowingChanged(TMessage& message) override;
+    void CMDialogKey(TMessage& message) override;
+    virtual void WMClose(TMessage& message);
+    virtual void WMHelp(TMessage& message);
+    virtual void WMActivate(TMessage& message);
+
+    // Binds a form field to the component of that name in the definition.
+    template <class T>
+    void BindField(const UnicodeString& name, T*& field)
+    {
+        fields_.Add(name, field);
+    }
+    // Binds a handler name of the definition to a member function of the form.
+    template <class F, class R, class... A>
+    void BindHandler(const UnicodeString& name, R (F::*method)(A...))
+    {
+        F* self = dynamic_cast<F*>(this);
+        methods_.Add<std::function<R(A...)>>(name, [self, method](A... args) -> R {
+            return (self->*method)(std::forward<A>(args)...);
+        });
+    }
+
+private:
+    friend class TApplication;
+    void StyleFlags(DWORD& style, DWORD& exStyle) const;
+    void ApplyPosition();
+    void CloseModal();
+
+    TMethodTable methods_;
+    TFieldTable fields_;
+    bool created_ = false;
+    bool destroyed_ = false;
+    bool positioned_ = false;
+    bool active_ = false;
+    TModalResult modalResult_ = mrNone;
+    TFormState formState_;
+    TBorderIcons borderIcons_{biSystemMenu, biMinimize, biMaximize};
+    TFormBorderStyle borderStyle_ = bsSizeable;
+    TPosition position_ = poDesigned;
+    TWindowState windowState_ = wsNormal;
+    TFormStyle formStyle_ = fsNormal;
+    UnicodeString helpFile_;
+    bool keyPreview_ = false;
+    TWinControl* activeControl_ = nullptr;
+    TWinControl* focusedControl_ = nullptr;
+    std::unique_ptr<TCanvas> canvas_;
+};
+
+class TForm : public TCustomForm {
+public:
+    explicit TForm(TComponent* owner) : TCustomForm(owner) {}
+    UnicodeString ClassName() const override { return L"TForm"; }
+};
+
+// ---------------------------------------------------------------------------------------------
+
+// Shows a help file; replaceable so that tests record instead of opening a viewer. The default
+// opens HTML help (hhctrl.ocx) when it can be loaded.
+using THelpViewer = bool (*)(HWND owner, const UnicodeString& helpFile, WORD command, intptr_t data);
+THelpViewer SetHelpViewer(THelpViewer viewer); // null restores the default; returns the previous one
+
+class TApplication : public TComponent {
+public:
+    explicit TApplication(TComponent* owner);
+    ~TApplication() override;
+    UnicodeString ClassName() const override { return L"TApplication"; }
+
+    void Initialize();
+    bool MainFormOnTaskBar() const { return mainFormOnTaskBar_; }
+    void SetMainFormOnTaskBar(bool value) { mainFormOnTaskBar_ = value; }
+    const UnicodeString& Title() const { return title_; }
+    void SetTitle(const UnicodeString& value);
+    const UnicodeString& HelpFile() const { return helpFile_; }
+    void SetHelpFile(const UnicodeString& value) { helpFile_ = value; }
+    bool ShowMainForm() const { return showMainForm_; }
+    void SetShowMainForm(bool value) { showMainForm_ = value; }
+
+    // Creates a form owned by the application; reference is set before the constructor runs
+    // (so code called from it can use it). The first form created becomes the main form.
+    template <class T>
+    void CreateForm(T*& reference)
+    {
+        void* memory = ::operator new(sizeof(T));
+        reference = static_cast<T*>(memory);
+        T* instance = nullptr;
+        try {
+            instance = new (memory) T(this);
+        } catch (...) {
+            reference = nullptr;
+            ::operator delete(memory);
+            throw;
+        }
+        FormCreated(instance);
+    }
+
+    // Handles messages until Terminate (the main form closing) ends the loop.
+    void Run();
+    // Handles every waiting message, then the waiting Synchronize calls.
+    void ProcessMessages();
+    // Handles one message, or when none waits runs the waiting Synchronize calls and sleeps
+    // until a message arrives.
+    void HandleMessage();
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+
+    HWND Handle() const { return handle_; }
+    TCustomForm* MainForm() const { return mainForm_; }
+    UnicodeString ExeName() const;
+
+    // Reports the exception being handled (call inside a catch block): OnException when
+    // assigned, else ShowException. EAbort is silent.
+    void HandleException(TObject* sender);
+    // The exception box: the message, with a full stop added unless it ends in one (or in a
+    // character ordered before it), captioned with the title.
+    void ShowException(const Exception& e);
+    int MessageBox(const UnicodeString& text, const UnicodeString& caption, UINT flags = MB_OK);
+
+    // Help: the form's OnHelp (or the application's) decides; then the help file of the form,
+    // or the application's when the form has none, is shown.
+    bool HelpContext(int context);
+    bool HelpCommand(WORD command, intptr_t data);
+    bool InvokeHelp(TCustomForm* form, WORD command, intptr_t data);
+    UnicodeString CurrentHelpFile(TCustomForm* form) const;
+
+    TExceptionEvent OnException;
+    THelpEvent OnHelp;
+
+private:
+    friend class TCustomForm;
+    void FormCreated(TCustomForm* form);
+    bool ProcessMessage(MSG& msg);
+    bool IsKeyMsg(MSG& msg);
+    void Idle();
+    void WakeUpWndProc(TMessage& message);
+
+    HWND handle_ = nullptr;
+    bool mainFormOnTaskBar_ = false;
+    bool showMainForm_ = true;
+    bool terminated_ = false;
+    UnicodeString title_;
+    UnicodeString helpFile_;
+    TCustomForm* mainForm_ = nullptr;
+};
+
+class TScreen : public TComponent {
+public:
+    explicit TScreen(TComponent* owner);
+    ~TScreen() override;
+    UnicodeString ClassName() const override { return L"TScreen"; }
+
+    int FormCount() const { return static_cast<int>(forms_.size()); }
+    TCustomForm* Forms(int index) const; // EListError outside 0..FormCount-1
+    TCustomForm* ActiveForm() const { return activeForm_; }
+    TCustomForm* ActiveCustomForm() const { return activeForm_; }
+    int PixelsPerInch() const;
+    int Width() const;
+    int Height() const;
+    TRect WorkAreaRect() const;
+    // crDefault lets each control choose; any other value shows everywhere.
+    TCursor Cursor() const { return cursor_; }
+    void SetCursor(TCursor value);
+
+private:
+    friend class TCustomForm;
+    void AddForm(TCustomForm* form);
+    void RemoveForm(TCustomForm* form);
+    void SetActiveForm(TCustomForm* form);
+
+    std::vector<TCustomForm*> forms_;
+    TCustomForm* activeForm_ = nullptr;
+    TCursor cursor_ = crDefault;
+};
+
+extern TApplication* Application;
+extern TScreen* Screen;
+
+// Start-up of the control layer: registers the classes form definitions use and creates
+// Application and Screen. DoneControls frees them again (the forms first). Part of the
+// program's ordered unit start-up; units with further controls register theirs after it.
+void InitControls();
+void DoneControls();
+
+// Registers the published properties and factories of TCustomForm and TForm.
+void RegisterFormsClasses();

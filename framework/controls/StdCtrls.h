@@ -1,0 +1,375 @@
+#pragma once
+// Standard controls over the system's own window classes.
+#include "Controls.h"
+#include "Forms.h"
+
+// Scroll bars of memos, grids and scroll boxes.
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+// Text alignment of labels, edits and panels.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TVerticalAlignment { taAlignTop, taAlignBottom, taVerticalCenter };
+
+// Push button over the BUTTON class. A click (mouse, keyboard, BM_CLICK) arrives as CN_COMMAND
+// and runs Click: the button's ModalResult goes to its form, then OnClick fires.
+class TButton : public TWinControl {
+public:
+    // 75 x 25, tab stop.
+    explicit TButton(TComponent* owner);
+    UnicodeString ClassName() const override { return L"TButton"; }
+
+    // The default button answers Enter anywhere on its form, the cancel button Escape.
+    bool Default() const { return default_; }
+    void SetDefault(bool value);
+    bool Cancel() const { return cancel_; }
+    void SetCancel(bool value) { cancel_ = value; }
+    TModalResult ModalResult() const { return modalResult_; }
+    void SetModalResult(TModalResult value) { modalResult_ = value; }
+
+    void Click() override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void Dispatch(TMessage& message) override;
+    void CMDialogKey(TMessage& message) override;
+    virtual void CNCommand(TMessage& message);
+
+private:
+    bool default_ = false;
+    bool cancel_ = false;
+    TModalResult modalResult_ = mrNone;
+};
+
+// Registers the published properties and reader factories of the classes in this file.
+void RegisterStdCtrlsClasses();
+
+// ---------------------------------------------------------------------------------------------
+// Labels, edits, memos, check boxes, radio buttons, group boxes and list boxes.
+
+#include "StringList.h"
+
+#include <memory>
+#include <vector>
+
+enum TTextLayout { tlTop, tlCenter, tlBottom };
+enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+
+// Text drawn by its parent (no window). With AutoSize the label takes the size of its text
+// (keeping its right edge when right-aligned; with WordWrap only the height follows).
+class TCustomLabel : public TGraphicControl {
+public:
+    explicit TCustomLabel(TComponent* owner);
+    UnicodeString ClassName() const override { return L"TCustomLabel"; }
+
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool value);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment value);
+    TTextLayout Layout() const { return layout_; }
+    void SetLayout(TTextLayout value);
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool value);
+    // A transparent label leaves its background to the parent.
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool value);
+    // '&' marks the next character as the accelerator (underlined) unless this is off.
+    bool ShowAccelChar() const { return showAccelChar_; }
+    void SetShowAccelChar(bool value);
+
+    void Loaded() override;
+
+protected:
+    void Paint() override;
+    // Draws (or with tfCalcRect measures) the caption in rect.
+    virtual void DoDrawText(TRect& rect, TTextFormat format);
+    // Sizes the label to its text when AutoSize is on.
+    virtual void AdjustBounds();
+    void CMTextChanged(TMessage& message) override;
+    void CMFontChanged(TMessage& message) override;
+
+private:
+    TTextFormat BaseFormat() const;
+
+    bool autoSize_ = true;
+    TAlignment alignment_ = taLeftJustify;
+    TTextLayout layout_ = tlTop;
+    bool wordWrap_ = false;
+    bool transparent_ = false;
+    bool showAccelChar_ = true;
+};
+
+class TLabel : public TCustomLabel {
+public:
+    explicit TLabel(TComponent* owner) : TCustomLabel(owner) {}
+    UnicodeString ClassName() const override { return L"TLabel"; }
+};
+
+// Single-line edit over the EDIT class. OnChange fires for every change of the text (typing,
+// code); OnKeyPress sees each typed character first and swallows it by setting it to 0.
+class TCustomEdit : public TWinControl {
+public:
+    explicit TCustomEdit(TComponent* owner);
+    UnicodeString ClassName() const override { return L"TCustomEdit"; }
+
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool value);
+    // Characters the user may enter; 0: no limit.
+    int MaxLength() const { return maxLength_; }
+    void SetMaxLength(int value);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment value);
+    // Shown instead of every character when not 0.
+    wchar_t PasswordChar() const { return passwordChar_; }
+    void SetPasswordChar(wchar_t value);
+    // Only the digits 0 to 9 can be typed (pasting is not filtered).
+    bool NumbersOnly() const { return numbersOnly_; }
+    void SetNumbersOnly(bool value);
+    // Letters typed or set are converted to this case.
+    TEditCharCase CharCase() const { return charCase_; }
+    void SetCharCase(TEditCharCase value);
+    bool Modified() const;
+    void SetModified(bool value);
+
+    int SelStart();
+    void SetSelStart(int value);
+    int SelLength();
+    void SetSelLength(int value);
+    void SelectAll();
+    void Clear() { SetText(UnicodeString()); }
+
+    TNotifyEvent OnChange;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    void Dispatch(TMessage& message) override;
+    void CMTextChanged(TMessage& message) override;
+    virtual void Change();
+    bool IsMultiLine() const { return multiLine_; }
+    void SetMultiLine(bool value) { multiLine_ = value; }
+
+private:
+    bool readOnly_ = false;
+    int maxLength_ = 0;
+    TAlignment alignment_ = taLeftJustify;
+    wchar_t passwordChar_ = 0;
+    bool numbersOnly_ = false;
+    TEditCharCase charCase_ = ecNormal;
+    bool modified_ = false;
+    bool multiLine_ = false;
+};
+
+class TEdit : public TCustomEdit {
+public:
+    explicit TEdit(TComponent* owner) : TCustomEdit(owner) {}
+    UnicodeString ClassName() const override { return L"TEdit"; }
+};
+
+class TCustomMemo;
+
+// The lines of a memo: the text of its window split at line breaks (CR LF). The last line
+// counts only when it is not empty, so "a" + CR LF is one line. Between BeginUpdate and
+// EndUpdate the lines are collected and the window gets the whole text once at the end.
+class TMemoStrings : public TStrings {
+public:
+    explicit TMemoStrings(TCustomMemo* memo) : memo_(memo) {}
+    UnicodeString ClassName() const override { return L"TMemoStrings"; }
+
+    int Count() const override;
+    void Clear() override;
+    void Delete(int index) override;
+    void Insert(int index, const UnicodeString& s) override;
+
+protected:
+    UnicodeString Get(int index) const override;
+    void Put(int index, const UnicodeString& s) override;
+    void SetUpdateState(bool updating) override;
+
+private:
+    TCustomMemo* memo_;
+    bool updating_ = false;
+    bool dirty_ = false;
+    std::vector<UnicodeString> pending_;
+};
+
+// Multi-line edit over the EDIT class.
+class TCustomMemo : public TCustomEdit {
+public:
+    explicit TCustomMemo(TComponent* owner);
+    ~TCustomMemo() override;
+    UnicodeString ClassName() const override { return L"TCustomMemo"; }
+
+    TStrings* Lines() const { return lines_.get(); }
+    void SetLines(const TStrings* value) { lines_->Assign(value); }
+    TScrollStyle ScrollBars() const { return scrollBars_; }
+    void SetScrollBars(TScrollStyle value);
+    // Long lines wrap at the right edge (and no horizontal scrolling happens).
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool value);
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void Dispatch(TMessage& message) override;
+
+private:
+    friend class TMemoStrings;
+    struct LineSpan {
+        size_t Start;
+        size_t Length;
+        size_t BreakLength;
+    };
+    // The text and its lines, read from the window again only after it changed.
+    const std::vector<LineSpan>& LineSpans(const UnicodeString*& text);
+    // Replaces the characters [start, end) of the text.
+    void ReplaceText(size_t start, size_t end, const UnicodeString& with);
+
+    std::unique_ptr<TMemoStrings> lines_;
+    TScrollStyle scrollBars_ = ssNone;
+    bool wordWrap_ = true;
+    UnicodeString cachedText_;
+    std::vector<LineSpan> cachedLines_;
+    bool cacheValid_ = false;
+};
+
+class TMemo : public TCustomMemo {
+public:
+    explicit TMemo(TComponent* owner) : TCustomMemo(owner) {}
+    UnicodeString ClassName() const override { return L"TMemo"; }
+};
+
+// Check box over the BUTTON class. Every change of State (a click or code) fires OnClick.
+class TCustomCheckBox : public TWinControl {
+public:
+    explicit TCustomCheckBox(TComponent* owner);
+    UnicodeString ClassName() const override { return L"TCustomCheckBox"; }
+
+    bool Checked() const { return state_ == cbChecked; }
+    void SetChecked(bool value) { SetState(value ? cbChecked : cbUnchecked); }
+    TCheckBoxState State() const { return state_; }
+    void SetState(TCheckBoxState value);
+    // A click steps unchecked -> grayed -> checked when set, else toggles.
+    bool AllowGrayed() const { return allowGrayed_; }
+    void SetAllowGrayed(bool value) { allowGrayed_ = value; }
+    // taRightJustify: the caption stands right of the box; taLeftJustify: left of it.
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment value);
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void Dispatch(TMessage& message) override;
+    virtual void Toggle();
+
+private:
+    TCheckBoxState state_ = cbUnchecked;
+    bool allowGrayed_ = false;
+    TAlignment alignment_ = taRightJustify;
+};
+
+class TCheckBox : public TCustomCheckBox {
+public:
+    explicit TCheckBox(TComponent* owner) : TCustomCheckBox(owner) {}
+    UnicodeString ClassName() const override { return L"TCheckBox"; }
+};
+
+// Radio button over the BUTTON class. Checking one (click or code) unchecks the other radio
+// buttons of the same parent and fires OnClick; unchecking fires nothing.
+class TRadioButton : public TWinControl {
+public:
+    explicit TRadioButton(TComponent* owner);
+    UnicodeString ClassName() const override { return L"TRadioButton"; }
+
+    bool Checked() const { return checked_; }
+    void SetChecked(bool value);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment value);
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void Dispatch(TMessage& message) override;
+
+private:
+    bool checked_ = false;
+    TAlignment alignment_ = taRightJustify;
+};
+
+// Group box over the BUTTON class (BS_GROUPBOX); holds other controls.
+class TCustomGroupBox : public TWinControl {
+public:
+    explicit TCustomGroupBox(TComponent* owner);
+    UnicodeString ClassName() const override { return L"TCustomGroupBox"; }
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void Dispatch(TMessage& message) override;
+    void WMEraseBkgnd(TMessage& message) override;
+    void AdjustClientRect(TRect& rect) override;
+};
+
+class TGroupBox : public TCustomGroupBox {
+public:
+    explicit TGroupBox(TComponent* owner) : TCustomGroupBox(owner) {}
+    UnicodeString ClassName() const override { return L"TGroupBox"; }
+};
+
+class TCustomListBox;
+
+// The items of a list box: the window's strings, or kept here while it has no window.
+class TListBoxStrings : public TStrings {
+public:
+    explicit TListBoxStrings(TCustomListBox* listBox) : listBox_(listBox) {}
+    UnicodeString ClassName() const override { return L"TListBoxStrings"; }
+
+    int Count() const override;
+    void Clear() override;
+    void Delete(int index) override;
+    void Insert(int index, const UnicodeString& s) override;
+
+protected:
+    UnicodeString Get(int index) const override;
+
+private:
+    friend class TCustomListBox;
+    TCustomListBox* listBox_;
+    std::vector<UnicodeString> stored_; // the items while there is no window
+};
+
+// List box over the LISTBOX class: one selected item. OnClick fires when the user selects an
+// item, OnDblClick when the user double-clicks one.
+class TCustomListBox : public TWinControl {
+public:
+    explicit TCustomListBox(TComponent* owner);
+    ~TCustomListBox() override;
+    UnicodeString ClassName() const override { return L"TCustomListBox"; }
+
+    TStrings* Items() const { return items_.get(); }
+    void SetItems(const TStrings* value) { items_->Assign(value); }
+    int Count() const { return items_->Count(); }
+    // -1: nothing selected. Setting an index outside the items selects nothing.
+    int ItemIndex() const;
+    void SetItemIndex(int value);
+    void Clear() { items_->Clear(); }
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    void Dispatch(TMessage& message) override;
+
+private:
+    friend class TListBoxStrings;
+    std::unique_ptr<TListBoxStrings> items_;
+    int itemIndex_ = -1; // while there is no window
+};
+
+class TListBox : public TCustomListBox {
+public:
+    explicit TListBox(TComponent* owner) : TCustomListBox(owner) {}
+    UnicodeString ClassName() const override { return L"TListBox"; }
+};
+
+// Registers the published properties and reader factories of the classes above; start-up
+// calls it after RegisterStdCtrlsClasses.
+void RegisterStdCtrlsWidgetClasses();

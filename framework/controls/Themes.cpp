@@ -1,0 +1,93 @@
+#include "Themes.h"
+
+#include "Controls.h"
+#include "Forms.h"
+#include "Strings.h"
+
+#include <windows.h>
+
+#include <array>
+#include <optional>
+#include <utility>
+
+namespace {
+
+const wchar_t* const kWindowsStyle = L"Windows";
+const wchar_t* const kSlateClassico = L"Slate Classico";
+
+bool slateActive = false;
+
+constexpr TColor Rgb(int r, int g, int b) { return static_cast<TColor>(r | (g << 8) | (b << 16)); }
+
+// Slate Classico: light slate faces, near-white slate fields, ink-blue text, a muted steel
+// selection. Only the system colours a form and its controls use are restyled.
+std::optional<TColor> SlateColor(TColor color)
+{
+    static const std::array<std::pair<TColor, TColor>, 17> table{{
+        {clBtnFace, Rgb(207, 213, 220)},
+        {clWindow, Rgb(241, 243, 246)},
+        {clWindowText, Rgb(31, 40, 51)},
+        {clBtnText, Rgb(31, 40, 51)},
+        {clWindowFrame, Rgb(92, 104, 118)},
+        {clHighlight, Rgb(79, 101, 125)},
+        {clHighlightText, Rgb(255, 255, 255)},
+        {clBtnShadow, Rgb(140, 151, 164)},
+        {clBtnHighlight, Rgb(236, 239, 243)},
+        {cl3DDkShadow, Rgb(72, 82, 95)},
+        {cl3DLight, Rgb(222, 227, 232)},
+        {clGrayText, Rgb(125, 134, 145)},
+        {clMenu, Rgb(207, 213, 220)},
+        {clMenuText, Rgb(31, 40, 51)},
+        {clInfoBk, Rgb(232, 236, 241)},
+        {clInfoText, Rgb(31, 40, 51)},
+        {clAppWorkSpace, Rgb(170, 179, 190)},
+    }};
+    for (const auto& [system, styled] : table)
+        if (system == color) return styled;
+    return std::nullopt;
+}
+
+void RestyleWindows()
+{
+    if (!Screen) return;
+    for (int i = 0; i < Screen->FormCount(); ++i) {
+        TCustomForm* form = Screen->Forms(i);
+        TMessage message{CM_STYLECHANGED, 0, 0, 0};
+        form->Perform(CM_STYLECHANGED, 0, 0);
+        form->Broadcast(message);
+        if (form->HandleAllocated())
+            RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+}
+
+} // namespace
+
+bool TStyleManager::TrySetStyle(const UnicodeString& name, bool)
+{
+    bool slate;
+    if (SameText(name, kSlateClassico))
+        slate = true;
+    else if (SameText(name, kWindowsStyle))
+        slate = false;
+    else
+        return false;
+    if (slate != slateActive) {
+        slateActive = slate;
+        RestyleWindows();
+    }
+    return true;
+}
+
+UnicodeString TStyleManager::ActiveStyleName() { return slateActive ? kSlateClassico : kWindowsStyle; }
+
+bool TStyleManager::IsCustomStyleActive() { return slateActive; }
+
+std::vector<UnicodeString> TStyleManager::StyleNames() { return {kWindowsStyle, kSlateClassico}; }
+
+TColor TStyleManager::SystemColor(TColor color)
+{
+    if (!slateActive || !IsSystemColor(color)) return color;
+    return SlateColor(color).value_or(color);
+}
+
+COLORREF StyledColorToGdi(TColor color) { return ColorToGdi(ColorToRGB(TStyleManager::SystemColor(color))); }
