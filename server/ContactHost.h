@@ -5,6 +5,7 @@
 // The contact runs on its connection's thread and hands every window change to the main thread
 // itself (through TIdSync); the methods marked "main thread" are only ever called there, the
 // others from any connection thread.
+#include "DbPool.h"
 #include "Strings.h"
 
 #include <array>
@@ -43,6 +44,17 @@ public:
     virtual int MemoLineCount(TContactMemo memo) = 0;
     virtual void ClearMemo(TContactMemo memo) = 0;
     virtual void AppendMemoLine(TContactMemo memo, const UnicodeString& line) = 0;
+    // Main thread: a contact's 200-line rule is about to clear MemoVerLog. With "schreibe in
+    // Log-Datei" ticked the window appends the memo to the connection log first
+    // (AppendConnectionLog), so no connection line is missing from the file. When this raises,
+    // the memo keeps its lines (the new line is still added) and the next line tries again.
+    virtual void ConnectionMemoLimitReached() {}
+
+    // Main thread: LabelLogDatei shows the CSV log a telegram line goes to.
+    virtual void ShowTelegramLogPath(const UnicodeString& /*path*/) {}
+    // Main thread: a telegram line could not be appended in three attempts; the window tells the
+    // operator (a message box whose text is the path) and returns when it has been closed.
+    virtual void ReportTelegramLogFailure(const UnicodeString& /*path*/) {}
 
     // Main thread: one gateway's row of the status grid.
     virtual void UpdateGatewayStatusRow(const UnicodeString& gatewayId, const UnicodeString& address,
@@ -52,4 +64,14 @@ public:
     // Main thread: status bar panel texts and the repaint after them.
     virtual void SetStatusPanelText(int panel, const UnicodeString& text) = 0;
     virtual void RepaintStatusBar() = 0;
+
+    // Database mode, any connection thread: a connection for one contact alone, with the main
+    // connection's parameters as they were at switch-on (TFDConnectionPool::Acquire), open or
+    // closed; the contact opens it and gives it back when it ends. An empty lease leaves the
+    // contact without database work.
+    virtual TFDPooledConnection AcquireDatabaseConnection() { return {}; }
+
+    // Main thread: a database error on a contact's connection, shown like one of the main
+    // connection (LabelDBStatus "ERROR", LabelDBerror the message; ShowDbError in DbSchema.h).
+    virtual void ShowDatabaseError(const UnicodeString& /*message*/) {}
 };

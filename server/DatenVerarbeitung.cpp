@@ -1,7 +1,9 @@
 #include "DatenVerarbeitung.h"
 
 #include "DateUtils.h"
+#include "DbQuery.h"
 #include "FirmwareImage.h"
+#include "GatewaySetupDb.h"
 #include "Helpfunktion.h"
 #include "SysUtils.h"
 #include "TelegramStorage.h"
@@ -68,6 +70,17 @@ void SendFrame(TIdTCPConnection* connection, std::span<const uint8_t> frame)
 {
     connection->IOHandler()->Write(TIdBytes(frame.begin(), frame.end()));
 }
+
+// The window side of the CSV logs (path label, the operator's message), on the main thread.
+TTelegramLogSinks TelegramLogSinks(TContactHost& host)
+{
+    return {.ShowPath = [&host](const UnicodeString& path) {
+                TIdSync::SynchronizeMethod([&] { host.ShowTelegramLogPath(path); });
+            },
+            .ReportFailure = [&host](const UnicodeString& path) {
+                TIdSync::SynchronizeMethod([&] { host.ReportTelegramLogFailure(path); });
+            }};
+}
 } // namespace
 
 TMyClass::TMyClass(TContactHost& host, TIdContext* context)
@@ -75,14 +88,30 @@ TMyClass::TMyClass(TContactHost& host, TIdContext* context)
 {
 }
 
-TMyClass::~TMyClass() = default;
+TMyClass::~TMyClass()
+{
+    // The lease unbinds the queries when it goes back; then they can go.
+    DbConnection.Release();
+}
 
 // ---------------------------------------------------------------------------------------------
 // Log marshalling
 
 void TMyClass::AppendWithLineLimit(TContactMemo memo)
 {
-    if (host_.MemoLineCount(memo) > MemoLineLimit) host_.ClearMemo(memo);
+    if (host_.MemoLineCount(memo) > MemoLineLimit) {
+        bool clear = true;
+        if (memo == TContactMemo::VerLog) {
+            // With its log-file option the window saves the memo first; when that fails the memo
+            // keeps its lines for the next try, so none is missing from the file.
+            try {
+                host_.ConnectionMemoLimitReached();
+            } catch (...) {
+                clear = false;
+            }
+        }
+        if (clear) host_.ClearMemo(memo);
+    }
     host_.AppendMemoLine(memo, AnsiToUnicode(Message));
 }
 
@@ -154,12 +183,52 @@ AnsiString TMyClass::GatewayIdDotted() const
 
 void TMyClass::OpenDatabase()
 {
-    // The contact's own connection comes with the database store; until then it stays closed
-    // and the contact does no database work.
+    DbConnection = host_.AcquireDatabaseConnection();
+    if (!DbConnection) {
+        dbError_ = L"keine Datenbankverbindung";
+        return;
+    }
+    TFDConnection* connection = DbConnection.Connection();
+    connection->OnError = [this](TObject*, TObject*, Exception*& error) {
+        const UnicodeString message = error ? error->Message() : UnicodeString();
+        SynchronizeMethod([this, &message] { host_.ShowDatabaseError(message); });
+    };
+    LogQuery = std::make_unique<TFDQuery>(nullptr);
+    SetupQuery = std::make_unique<TFDQuery>(nullptr);
+    TelegramQuery = std::make_unique<TFDQuery>(nullptr);
+    LogQuery->SetConnection(connection);
+    SetupQuery->SetConnection(connection);
+    TelegramQuery->SetConnection(connection);
+    try {
+        connection->Open();
+    } catch (const std::exception& e) {
+        // The contact goes on without database work.
+        dbError_ = AnsiToUnicode(e.what());
+        if (const auto* error = dynamic_cast<const Exception*>(&e)) dbError_ = error->Message();
+    }
 }
 
 void TMyClass::CloseDatabase()
 {
+    // Giving the connection back is its close for this contact: the pool keeps it open for the
+    // next one, unbound from these queries.
+    DbConnection.Release();
+}
+
+bool TMyClass::DatabaseOpen() const
+{
+    return DbConnection && DbConnection->Connected();
+}
+
+void TMyClass::StoreTelegramInCsvLog(std::span<const uint8_t> record, int recordLength)
+{
+    if (!csvFallbackReported_) {
+        csvFallbackReported_ = true;
+        LogLine(TContactMemo::Time, "DB Error IP=" + PeerAddress + " " + ErrorTimeStamp() + " ID:" +
+                                        GatewayIdDotted() + " Telegramme im CSV-Log: " + UnicodeToAnsi(dbError_));
+    }
+    const UnicodeString path = MakeTelegramLogPath(GatewayId);
+    AppendTelegramLogLine(path, recordLength, record, TelegramLogSinks(host_));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -262,8 +331,7 @@ void TMyClass::AnalyseFrame()
                 }
             } else {
                 compared = true;
-                match = SetupMatches(host_.SetupFolder(), GatewayId, StoredSetup, SetupRecord, action);
-                if (match) StoreGatewaySetup(host_.SetupFolder(), GatewayId, SetupRecord, action);
+                match = CompareAndStoreReportedSetup(host_.SetupFolder(), GatewayId, StoredSetup, SetupRecord, action);
             }
             if (compared) {
                 status = match ? "SETUP ok" : "SETUP empfangen";
@@ -346,15 +414,16 @@ void TMyClass::ProcessTelegrams(int32_t recordCount, int recordEnd)
 
         const std::span<const uint8_t> recordBytes(record.data(), static_cast<std::size_t>(recordLength));
         if (StorageMode) {
-            if (DatabaseOpen()) {
+            const bool stored =
+                DatabaseOpen() &&
                 StoreTelegram(idText, deviceId,
                               Format(AnsiString("%.4d-%.2d-%.2d %.2d:%.2d:%.2d"), year, month, day, hour, minute,
                                      second),
                               manufacturer, medium, rssi, recordBytes, recordLength);
-            }
+            if (!stored) StoreTelegramInCsvLog(recordBytes, recordLength);
         } else {
             const UnicodeString path = MakeTelegramLogPath(GatewayId);
-            AppendTelegramLogLine(path, recordLength, recordBytes);
+            AppendTelegramLogLine(path, recordLength, recordBytes, TelegramLogSinks(host_));
         }
     }
 }
@@ -462,11 +531,19 @@ void TMyClass::LogFirmwareNak()
 void TMyClass::FinishFirmwareUpdate()
 {
     if (StorageMode) {
-        // The setup row's firmware request is cleared with the database store; without an
-        // open connection nothing is reported either.
-        if (DatabaseOpen()) LogLineDirect(TContactMemo::VerLog, "Software Update fertig gesendet.");
+        // Without an open connection nothing is cleared and nothing reported.
+        if (DatabaseOpen()) {
+            try {
+                SetupQuery->SQL()->Clear();
+                SetupQuery->SQL()->Add(ClearFirmwareUpdateStatement(GatewayId));
+                SetupQuery->ExecSQL();
+            } catch (const std::exception&) {
+                // The request stays; the gateway gets the image again at its next contact.
+            }
+            LogLineDirect(TContactMemo::VerLog, "Software Update fertig gesendet.");
+        }
     } else {
-        ClearFirmwareUpdateFlag(GatewayId);
+        ClearFirmwareUpdateFlag(host_.SetupFolder(), GatewayId);
         LogLineDirect(TContactMemo::VerLog, "Software Update fertig gesendet.");
     }
 }

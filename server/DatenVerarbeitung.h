@@ -10,6 +10,7 @@
 // ServerFrame (server to gateway): length (2, big-endian), type (1), ciphertext encrypted with
 // the key and IV of the gateway frame it answers.
 #include "ContactHost.h"
+#include "DbPool.h"
 #include "Encoding.h"
 #include "FrameCipher.h"
 #include "GatewaySetupFiles.h"
@@ -19,7 +20,10 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
+
+class TFDQuery;
 
 inline constexpr uint8_t FrameTypeSetup = 0x14;
 inline constexpr uint8_t FrameTypeWmbus = 0x19;
@@ -73,11 +77,13 @@ public:
     void LogToVerLog();
     void LogToMemoLog();
 
-    // The contact's own database connection. Database work is not built yet: the connection
-    // stays closed, so every database branch is skipped.
+    // Database mode: the contact's own connection, leased from the host with the main
+    // connection's parameters, and the three queries on it. A connection that cannot be opened
+    // leaves the contact without database work (its telegrams go to the CSV log). Errors on it
+    // reach the main window's database labels.
     void OpenDatabase();
     void CloseDatabase();
-    bool DatabaseOpen() const { return false; }
+    bool DatabaseOpen() const;
 
     // Stores, each in its own unit: telegram rows, the frame log row, the setup table.
     bool StoreTelegram(const AnsiString& gatewayIdText, const AnsiString& deviceIdText, const AnsiString& receiveTime,
@@ -90,6 +96,8 @@ public:
                             const GatewaySetupRecord& reported);
     void StoreReceivedSetup(std::span<const uint8_t, 3> gatewayId, const GatewaySetupRecord& record,
                             TReplyAction action);
+    void UpdateSetupRow(std::span<const uint8_t, 3> gatewayId, const GatewaySetupRecord& record, TReplyAction action);
+    void InsertSetupRow(std::span<const uint8_t, 3> gatewayId, const GatewaySetupRecord& record);
     void ClearSetupRequest(std::span<const uint8_t, 3> gatewayId, bool send);
 
     TIdContext* Context() const { return context_; }
@@ -117,6 +125,10 @@ public:
     GatewaySetupRecord StoredSetup{};  // the stored setup read for a comparison
     TBytes FirmwareImage;              // this transfer's copy of the image
     uint16_t FirmwareCrc = 0;
+    TFDPooledConnection DbConnection;       // database mode: this contact's connection
+    std::unique_ptr<TFDQuery> LogQuery;      // table log
+    std::unique_ptr<TFDQuery> SetupQuery;    // table setup_daten
+    std::unique_ptr<TFDQuery> TelegramQuery; // the rx_ tables
 
 protected:
     // Main thread: appends Message to MemoTime (200-line rule as above).
@@ -129,9 +141,14 @@ private:
     void AppendWithLineLimit(TContactMemo memo);
     void UpdateStatusRow(const AnsiString& lastData, const AnsiString& status, const AnsiString& firmware);
     AnsiString GatewayIdDotted() const;
+    // Database mode: a telegram that could not be inserted goes to the gateway's CSV log of the
+    // day; the contact's first such telegram reports the cause in MemoTime.
+    void StoreTelegramInCsvLog(std::span<const uint8_t> record, int recordLength);
 
     TContactHost& host_;
     TIdContext* context_;
+    UnicodeString dbError_;        // why the last database work failed (open or statement)
+    bool csvFallbackReported_ = false;
 };
 
 // The worker of one connection, called by the TCP server's execute handler: creates the

@@ -1,20 +1,105 @@
 #include "TelegramStorage.h"
 
-#include "DatenVerarbeitung.h"
+#include "DateUtils.h"
+#include "DbEscape.h"
+#include "Encoding.h"
+#include "Exceptions.h"
+#include "Files.h"
+#include "LogFileAppend.h"
+#include "SysUtils.h"
 
-UnicodeString MakeTelegramLogPath(std::span<const uint8_t, 3> /*gatewayId*/)
+#include <algorithm>
+
+namespace {
+constexpr int RecordTimeSize = 6;
+
+AnsiString Quoted(const AnsiString& value)
 {
-    return {};
+    return "'" + MySqlEscape(std::string_view(value)) + "'";
 }
 
-void AppendTelegramLogLine(const UnicodeString& /*path*/, int /*recordLength*/, std::span<const uint8_t> /*record*/)
+// A name between backticks: a backtick in it is doubled.
+AnsiString BacktickName(const AnsiString& name)
 {
+    AnsiString out;
+    for (const char c : name) {
+        out.push_back(c);
+        if (c == '`') out.push_back('`');
+    }
+    return "`" + out + "`";
+}
+} // namespace
+
+AnsiString TelegramHexText(std::span<const uint8_t> record, int recordLength)
+{
+    static constexpr char digits[] = "0123456789ABCDEF";
+    const std::size_t end = std::min(record.size(), static_cast<std::size_t>(std::max(recordLength, 0)));
+    AnsiString hex;
+    for (std::size_t i = RecordTimeSize; i < end; ++i) {
+        hex.push_back(digits[record[i] >> 4]);
+        hex.push_back(digits[record[i] & 0x0F]);
+    }
+    return hex;
 }
 
-bool TMyClass::StoreTelegram(const AnsiString& /*gatewayIdText*/, const AnsiString& /*deviceIdText*/,
-                             const AnsiString& /*receiveTime*/, const AnsiString& /*manufacturer*/, int /*medium*/,
-                             int /*rssi*/, std::span<const uint8_t> /*record*/, int /*recordLength*/)
+AnsiString TelegramLogLine(std::span<const uint8_t> record, int recordLength)
 {
-    // Nothing is stored while the contact has no database connection.
-    return true;
+    if (record.size() < RecordTimeSize) throw EConvertError(L"Telegram record without its receive time");
+    const TDateTime receiveTime =
+        EncodeDateTime(2000 + record[0], record[1], record[2], record[3], record[4], record[5], 0);
+    return UnicodeToAnsi(DateTimeToStr(receiveTime)) + ";" + TelegramHexText(record, recordLength) + "\r\n";
+}
+
+AnsiString TelegramInsertStatement(const AnsiString& gatewayIdText, const AnsiString& deviceIdText,
+                                   const AnsiString& receiveTime, const AnsiString& manufacturer, int medium, int rssi,
+                                   std::span<const uint8_t> record, int recordLength)
+{
+    return "INSERT INTO " + BacktickName("rx_" + gatewayIdText) +
+           " (Rx_Datum,ID,Hersteller,Medium,RSSI,RAW_Daten) VALUES(" + Quoted(receiveTime) + "," +
+           Quoted(deviceIdText) + "," + Quoted(manufacturer) + "," + Quoted(std::to_string(medium)) + "," +
+           Quoted(std::to_string(rssi)) + "," + Quoted(TelegramHexText(record, recordLength)) + ")";
+}
+
+UnicodeString MakeTelegramLogPath(std::span<const uint8_t, 3> gatewayId)
+{
+    unsigned short year = 0, month = 0, day = 0;
+    DecodeDate(Now(), year, month, day);
+    const UnicodeString folder = TPath::GetSharedDocumentsPath() + L"\\" + L"VELMORA" + L"\\W_MBUS_SRV_LOG\\" +
+                                 Format(UnicodeString(L"%hu\\%hu\\"), year, month);
+    if (!DirectoryExists(folder)) {
+        bool created = false;
+        try {
+            created = ForceDirectories(folder);
+        } catch (const Exception&) {
+        }
+        if (!created) throw Exception(folder);
+    }
+    return folder + Format(UnicodeString(L"%hu_%hu_%hu_LOG_%.2X_%.2X_%.2X.csv"), day, month, year, gatewayId[0],
+                           gatewayId[1], gatewayId[2]);
+}
+
+void AppendTelegramLogLine(const UnicodeString& path, int recordLength, std::span<const uint8_t> record,
+                           const TTelegramLogSinks& sinks)
+{
+    AnsiString line;
+    try {
+        line = TelegramLogLine(record, recordLength);
+    } catch (...) {
+        // No receive time, no line; the telegram is still in the telegram memo.
+        return;
+    }
+    try {
+        if (sinks.ShowPath) sinks.ShowPath(path);
+    } catch (...) {
+        // Only the label is behind; the line is written all the same.
+    }
+    try {
+        AppendLogFileText(path, line);
+    } catch (...) {
+        try {
+            if (sinks.ReportFailure) sinks.ReportFailure(path);
+        } catch (...) {
+            // The operator could not be told either; the contact goes on.
+        }
+    }
 }

@@ -1,16 +1,46 @@
 #pragma once
-// Telegram storage of file mode: one CSV log per gateway and day. (Database mode stores through
-// the contact object, TMyClass::StoreTelegram.)
+// Telegram storage: the daily CSV log of a gateway (file mode) and the statement text of a
+// telegram row in the gateway's table rx_<AA.BB.CC> (database mode; the contact object runs it).
 //
-// Not written yet: the path is empty and nothing is appended.
+// A telegram record is 6 time bytes (year - 2000, month, day, hour, minute, second), then the
+// wireless M-Bus telegram from its 0x68 start byte; L + 9 bytes for the length byte L.
 #include "Strings.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 
-// Full path of the gateway's CSV log for today's local date; creates the month folder.
+// The telegram of a record in hexadecimal: bytes 6 to recordLength - 1, two upper-case digits
+// each, no separators; empty when recordLength is 6 or less. Never reads past record.
+AnsiString TelegramHexText(std::span<const uint8_t> record, int recordLength);
+
+// One CSV log line: the record's receive time as the default date-time text of the user's
+// locale (the date alone at 00:00:00), ";", the hexadecimal telegram, CR LF. A record without
+// a valid receive time raises EConvertError.
+AnsiString TelegramLogLine(std::span<const uint8_t> record, int recordLength);
+
+// "INSERT INTO `rx_<gatewayIdText>` (Rx_Datum,ID,Hersteller,Medium,RSSI,RAW_Daten) VALUES(...)"
+// with the six values quoted and escaped for MySQL, so that every character of a value is
+// stored as it is and no value can change the statement.
+AnsiString TelegramInsertStatement(const AnsiString& gatewayIdText, const AnsiString& deviceIdText,
+                                   const AnsiString& receiveTime, const AnsiString& manufacturer, int medium,
+                                   int rssi, std::span<const uint8_t> record, int recordLength);
+
+// Full path of the gateway's CSV log for today's local date:
+// <shared documents>\VELMORA\W_MBUS_SRV_LOG\<YYYY>\<M>\<D>_<M>_<YYYY>_LOG_<G0>_<G1>_<G2>.csv.
+// Creates the month folder; when that fails, raises an error whose message is the folder path.
 UnicodeString MakeTelegramLogPath(std::span<const uint8_t, 3> gatewayId);
 
-// Appends the line of one telegram record (receive time and hexadecimal telegram) to the log at
-// path; record holds the recordLength bytes of the record.
-void AppendTelegramLogLine(const UnicodeString& path, int recordLength, std::span<const uint8_t> record);
+// What the main window shows about the CSV logs; each is called from the appending thread.
+struct TTelegramLogSinks {
+    // The log about to be written to (LabelLogDatei).
+    std::function<void(const UnicodeString& path)> ShowPath{};
+    // A line could not be appended in three attempts: the operator is told, naming the path.
+    std::function<void(const UnicodeString& path)> ReportFailure{};
+};
+
+// Appends the line of one telegram record to the log at path (three attempts; a line is always
+// written whole). Nothing escapes: a record without a valid receive time is dropped, a final
+// failure goes to sinks.ReportFailure.
+void AppendTelegramLogLine(const UnicodeString& path, int recordLength, std::span<const uint8_t> record,
+                           const TTelegramLogSinks& sinks = {});

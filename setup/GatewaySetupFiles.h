@@ -1,15 +1,18 @@
 #pragma once
 // File store of the gateway setups: one SETUPGW_<G0>_<G1>_<G2>.GWINI per gateway in the setup
-// folder, holding the gateway's setup and the actions pending for it. The gateway protocol calls
-// these from its connection threads.
+// folder, holding the gateway's setup and the actions pending for it (sections and defaults in
+// GatewaySetupDefaults.h). The gateway protocol calls these from its connection threads; the
+// setup dialog and the filter push use the same files from the main thread.
 //
-// Only the parts the protocol needs so far are in place: no file is read or written yet, so no
-// action is ever pending.
+// Every routine works under SetupFileStoreLock, so that the keys of two writers of one file
+// never interleave; whoever reads, compares and writes a file in several calls holds the lock
+// around all of them.
 #include "GatewaySetupRecord.h"
 #include "Strings.h"
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <span>
 
 // What a contact answers with.
@@ -19,24 +22,46 @@ inline constexpr TReplyAction ReplySendSetup = 1;  // the stored setup
 inline constexpr TReplyAction ReplyFetchSetup = 2; // a request for the gateway's setup
 inline constexpr TReplyAction ReplyFirmwareUpdate = 3;
 
-// The pending action of a gateway (firmware update, then send, then fetch); with
-// ReplySendSetup the record has been filled with the stored setup to send.
+// The one lock of the file store, process-wide. Recursive, so a holder may call the routines
+// below.
+std::recursive_mutex& SetupFileStoreLock();
+
+// folder (with its trailing backslash) + "SETUPGW_G0_G1_G2.GWINI".
+UnicodeString SetupFilePath(const UnicodeString& folder, std::span<const uint8_t, 3> gatewayId);
+
+// The pending action of a gateway: firmware update, then send, then fetch; none without a file.
+// With ReplySendSetup the record has been filled with the stored setup to send (fields the file
+// does not map keep their values). A value the record cannot take (an address part, a medium
+// code that is not a number, a master key of fewer than 32 digits) raises its conversion or
+// range error.
 TReplyAction ReadSetupRecord(const UnicodeString& folder, std::span<const uint8_t, 3> gatewayId,
                              GatewaySetupRecord& record);
 
-// For a gateway that reported its setup: action = ReadSetupRecord(..., storedRecord). True when
-// no send is pending or the reported setup equals the stored one in the ranges a gateway keeps
-// (addresses, server name, port low byte, ID, manufacturer and medium filters, network flags).
+// For a gateway that reported its setup: action = the pending action. Whenever a send is
+// pending (also behind a firmware update), storedRecord is filled with the queued setup and the
+// result tells whether the reported setup equals it in the ranges a gateway keeps (addresses,
+// server name, port, radio-ID, manufacturer and medium filters, network flags). Without a
+// pending send the result is true.
 bool SetupMatches(const UnicodeString& folder, std::span<const uint8_t, 3> gatewayId,
                   GatewaySetupRecord& storedRecord, const GatewaySetupRecord& reportedRecord,
                   TReplyAction& action);
 
-// Writes a reported setup and, after a send (action ReplySendSetup), clears the send flag.
+// Writes a reported setup (creating the folder and the file when missing) with a new GETTIME,
+// and clears the fetch flag; after a send (action ReplySendSetup) also clears the send flag and
+// stamps SENDTIME.
 void StoreGatewaySetup(const UnicodeString& folder, std::span<const uint8_t, 3> gatewayId,
                        const GatewaySetupRecord& record, TReplyAction action);
 
-// Clears the gateway's firmware-update flag after a complete transfer.
-void ClearFirmwareUpdateFlag(std::span<const uint8_t, 3> gatewayId);
+// A contact's handling of a reported setup as one step under the lock: SetupMatches, then on a
+// match StoreGatewaySetup, where a matched pending send counts as confirmed whichever action
+// won. On a mismatch nothing is written, so the queued setup and its flag stay.
+bool CompareAndStoreReportedSetup(const UnicodeString& folder, std::span<const uint8_t, 3> gatewayId,
+                                  GatewaySetupRecord& storedRecord, const GatewaySetupRecord& reportedRecord,
+                                  TReplyAction& action);
+
+// Clears the gateway's firmware-update flag after a complete transfer; creates the folder (an
+// error with the folder path as its message when that fails) and the file when missing.
+void ClearFirmwareUpdateFlag(const UnicodeString& folder, std::span<const uint8_t, 3> gatewayId);
 
 // Test seam, for tests only: while a hook is set, the matching call goes to it instead of the
 // files (SetupMatches reaches the ReadSetupRecord hook through ReadSetupRecord). Set them

@@ -1,0 +1,368 @@
+// The gateway contact in database mode, end to end against the test MariaDB: telegram rows,
+// frame log rows, the setup table around a contact, the firmware request, and the CSV log that
+// keeps telegrams the database could not take.
+#include "server_tests_dbmode_fixture.h"
+
+#include "GatewaySetupDb.h"
+
+#include <gtest/gtest.h>
+
+using namespace dbmode_test;
+using contact_test::kDeriv;
+using contact_test::kGw;
+using contact_test::kMaster;
+using contact_test::kWait;
+
+namespace {
+
+const UnicodeString kGwText = L"0A.1B.2C";
+
+sim::Telegram TelegramAt(uint8_t second, uint32_t id = 0x12345678)
+{
+    sim::Telegram t;
+    t.Second = second;
+    t.DeviceId = id;
+    return t;
+}
+
+Bytes WmbusFrame(const std::vector<Bytes>& records, std::optional<uint8_t> announced = {},
+                 const sim::GatewayIdBytes& id = kGw)
+{
+    return sim::GatewayFrame(0x19, id, kDeriv, kMaster,
+                             sim::WmbusPayload(announced.value_or(static_cast<uint8_t>(records.size())), records));
+}
+
+Bytes SetupFrame(const GatewaySetupRecord& record)
+{
+    const auto bytes = record.Bytes();
+    return sim::GatewayFrame(0x14, kGw, kDeriv, kMaster, Bytes(bytes.begin(), bytes.end()));
+}
+
+Row TelegramRow(const wchar_t* time, const wchar_t* id, const UnicodeString& manufacturer, const wchar_t* medium,
+                const wchar_t* rssi, const UnicodeString& raw)
+{
+    return {{L"Rx_Datum", UnicodeString(time)}, {L"ID", UnicodeString(id)},     {L"Hersteller", manufacturer},
+            {L"Medium", UnicodeString(medium)}, {L"RSSI", UnicodeString(rssi)}, {L"RAW_Daten", raw}};
+}
+
+// The record of a setup frame from the server.
+GatewaySetupRecord SetupReplyRecord(const Bytes& reply)
+{
+    EXPECT_EQ(reply.size(), 1123u);
+    if (reply.size() != 1123u) return {};
+    const Bytes plain = sim::CbcDecrypt(sim::Derive(kDeriv, kGw, kMaster), Bytes(reply.begin() + 3, reply.end()));
+    std::array<uint8_t, GatewaySetupRecordSize> bytes{};
+    std::copy_n(plain.begin() + 3, GatewaySetupRecordSize, bytes.begin());
+    return GatewaySetupRecord::FromBytes(bytes);
+}
+
+} // namespace
+
+class DbModeContactTest : public DbContactTest {
+protected:
+    // The gateway's row as the server would have inserted it, then the given request flags.
+    void StoreSetupRow(const GatewaySetupRecord& record, const UnicodeString& flags)
+    {
+        Exec(main_, SetupInsertStatement(kGw, record, "2024-03-09 14:05:07"));
+        if (!flags.empty()) Exec(main_, L"UPDATE setup_daten SET " + flags);
+    }
+
+    Row GatewayRow()
+    {
+        const std::vector<Row> rows = SetupRows();
+        EXPECT_EQ(rows.size(), 1u);
+        return rows.empty() ? Row{} : rows[0];
+    }
+};
+
+// ---------------------------------------------------------------------------------------------
+// Telegram frames
+
+TEST_F(DbModeContactTest, TelegramFrameInsertsItsRowsAndItsLogRow)
+{
+    sim::Telegram plain = TelegramAt(59);
+    sim::Telegram awkward = TelegramAt(0, 0xABCDEF12); // not BCD
+    awkward.Manufacturer = 0x7022;                    // "\AB"
+    awkward.Medium = 0x99;
+    awkward.Rssi = 0;
+    sim::Telegram largest = TelegramAt(7, 0x00000042);
+    largest.Medium = 0x80;
+    largest.Rssi = 0xFF;
+    largest.L = 0xFF;
+    largest.Year = 24;
+    largest.Month = 3;
+    largest.Day = 9;
+    largest.Hour = 0;
+    largest.Minute = 0;
+    largest.Second = 0;
+    const std::vector<Bytes> records = {sim::Record(plain), sim::Record(awkward), sim::Record(largest)};
+    const Bytes frame = WmbusFrame(records);
+
+    EXPECT_TRUE(Exchange(frame).empty());
+
+    const std::vector<Row> rows = TelegramRows(kGwText);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0], TelegramRow(L"2026-12-09 08:11:59", L"12345678", L"ABC", L"7", L"-43", RawHex(records[0])));
+    EXPECT_EQ(rows[1], TelegramRow(L"2026-12-09 08:11:00", L"ABCDEF12", L"\\AB", L"-103", L"0", RawHex(records[1])));
+    EXPECT_EQ(rows[2], TelegramRow(L"2024-03-09 00:00:00", L"00000042", L"ABC", L"-128", L"-127", RawHex(records[2])));
+    EXPECT_EQ(rows[2].at(L"RAW_Daten")->size(), 516u);
+    // Readers take the low 8 bits of the medium: nothing of the byte is lost.
+    EXPECT_EQ(main_.ExecSQLScalar(L"SELECT Medium & 255 FROM `rx_0A.1B.2C` WHERE ID='ABCDEF12'"), L"153");
+
+    const std::vector<Row> log = LogRows();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_TRUE(TimeWithin(log[0].at(L"Zeit"), RunStart(), RunEnd())) << Utf8(log[0].at(L"Zeit"));
+    Row logRow = log[0];
+    logRow.erase(L"Zeit");
+    EXPECT_EQ(logRow, (Row{{L"IP", UnicodeString(L"127.0.0.1")},
+                           {L"GWID", kGwText},
+                           {L"AnzahlByte", std::to_wstring(frame.size())},
+                           {L"AES", UnicodeString(L"Y")},
+                           {L"DatenType", UnicodeString(L"WMBUS")},
+                           {L"AnzahlProt", UnicodeString(L"3")}}));
+
+    EXPECT_EQ(host.Lines(TContactMemo::Log).size(), 3u);
+    EXPECT_TRUE(host.Lines(TContactMemo::Time).empty());
+    EXPECT_TRUE(host.DatabaseErrors().empty());
+    EXPECT_FALSE(std::filesystem::exists(CsvLogPath(kGw)));
+
+    // The next frame finds the table and adds to it.
+    EXPECT_TRUE(Exchange(WmbusFrame({sim::Record(plain)})).empty());
+    EXPECT_EQ(TelegramRows(kGwText).size(), 4u);
+    EXPECT_EQ(LogRows().size(), 2u);
+}
+
+TEST_F(DbModeContactTest, EveryAnalysedFrameGetsALogRow)
+{
+    contact_test::MasterKeyBytesT wrongKey = kMaster;
+    wrongKey[0] ^= 1;
+    const Bytes record = sim::Record(TelegramAt(59));
+    struct Case {
+        const char* name;
+        Bytes frame;
+        const wchar_t* aes;
+        const wchar_t* type;
+        const wchar_t* count;
+    };
+    const std::vector<Case> cases = {
+        {"wrong key", sim::GatewayFrame(0x19, kGw, kDeriv, wrongKey, sim::WmbusPayload(1, {record})), L"N",
+         L"UNKNOWN", L"0"},
+        {"setup", SetupFrame(contact_test::SampleSetup()), L"Y", L"SETUP", L"0"},
+        {"type 0x15", sim::GatewayFrame(0x15, kGw, kDeriv, kMaster, sim::WmbusPayload(1, {record})), L"Y",
+         L"UNKNOWN", L"0"},
+        {"no records", WmbusFrame({}, 0), L"Y", L"WMBUS", L"0"},
+        {"200 records announced", WmbusFrame({record}, 200), L"Y", L"WMBUS", L"127"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Exec(main_, L"DELETE FROM log");
+        Exchange(c.frame);
+        const std::vector<Row> log = LogRows();
+        ASSERT_EQ(log.size(), 1u);
+        EXPECT_EQ(log[0].at(L"GWID"), kGwText);
+        EXPECT_EQ(log[0].at(L"AnzahlByte"), std::to_wstring(c.frame.size()));
+        EXPECT_EQ(log[0].at(L"AES"), UnicodeString(c.aes));
+        EXPECT_EQ(log[0].at(L"DatenType"), UnicodeString(c.type));
+        EXPECT_EQ(log[0].at(L"AnzahlProt"), UnicodeString(c.count));
+    }
+    EXPECT_EQ(TelegramRows(kGwText).size(), 1u); // the one record of the 200 announced
+    EXPECT_TRUE(host.DatabaseErrors().empty());
+}
+
+TEST_F(DbModeContactTest, ConcurrentGatewaysEachUseTheirOwnConnection)
+{
+    constexpr int kGateways = 8;
+    std::vector<std::function<void(sim::Gateway&)>> scripts;
+    for (int g = 0; g < kGateways; ++g) {
+        const sim::GatewayIdBytes id = {0x0A, 0x1B, static_cast<uint8_t>(0x30 + g)};
+        const Bytes frame =
+            WmbusFrame({sim::Record(TelegramAt(1)), sim::Record(TelegramAt(2)), sim::Record(TelegramAt(3))}, {}, id);
+        scripts.push_back([frame](sim::Gateway& gw) {
+            gw.Send(frame);
+            EXPECT_TRUE(gw.WaitClosed(kWait));
+        });
+    }
+    RunGateways(scripts);
+    for (int g = 0; g < kGateways; ++g) {
+        wchar_t id[16];
+        swprintf(id, 16, L"0A.1B.%.2X", 0x30 + g);
+        EXPECT_EQ(TelegramRows(id).size(), 3u) << UnicodeToUtf8(id);
+    }
+    EXPECT_EQ(LogRows().size(), static_cast<std::size_t>(kGateways));
+    EXPECT_EQ(host.Acquired(), kGateways);
+    EXPECT_TRUE(host.DatabaseErrors().empty());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The CSV log keeps what the database could not take
+
+TEST_F(DbModeContactTest, UnreachableDatabaseLeavesTheTelegramsInTheCsvLog)
+{
+    TFDConnection wrong(nullptr);
+    dbtest::Configure(wrong, dbtest::Database(), L"not-the-password");
+    host.Pool.Configure(wrong);
+    StoreSetupRow(contact_test::SampleSetup(), L"SET_ENABLED='Y'");
+
+    const std::vector<Bytes> records = {sim::Record(TelegramAt(59)), sim::Record(TelegramAt(58, 0x00000042))};
+    EXPECT_TRUE(Exchange(WmbusFrame(records)).empty()); // the pending send cannot be read
+
+    const std::string csv = ReadFile(CsvLogPath(kGw));
+    const std::string hex0 = UnicodeToUtf8(RawHex(records[0]));
+    const std::string hex1 = UnicodeToUtf8(RawHex(records[1]));
+    EXPECT_NE(csv.find(";" + hex0 + "\r\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find(";" + hex1 + "\r\n"), std::string::npos) << csv;
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 2);
+
+    ASSERT_EQ(host.DatabaseErrors().size(), 1u); // the open, shown in the labels
+    const UnicodeString cause = host.DatabaseErrors()[0];
+    EXPECT_NE(cause.find(L"Access denied"), UnicodeString::npos) << UnicodeToUtf8(cause);
+    const Lines time = host.Lines(TContactMemo::Time);
+    ASSERT_EQ(time.size(), 1u);
+    EXPECT_TRUE(contact_test::StartsWith(time[0], L"DB Error IP=127.0.0.1 ")) << UnicodeToUtf8(time[0]);
+    EXPECT_TRUE(contact_test::EndsWith(time[0], L" ID:0A.1B.2C Telegramme im CSV-Log: " + cause))
+        << UnicodeToUtf8(time[0]);
+    EXPECT_EQ(host.Lines(TContactMemo::Log).size(), 2u);
+    EXPECT_TRUE(LogRows().empty());
+    EXPECT_EQ(GatewayRow().at(L"SET_ENABLED"), UnicodeString(L"Y"));
+}
+
+TEST_F(DbModeContactTest, RefusedInsertLeavesTheTelegramInTheCsvLog)
+{
+    // A table the rows do not fit: the server refuses every insert.
+    Exec(main_, L"CREATE TABLE `rx_0A.1B.2C` (`Rx_Datum` DATETIME NULL, `ID` VARCHAR(8) NULL, `Hersteller` CHAR(3) "
+                L"NULL, `Medium` TINYINT(4) NULL, `RSSI` TINYINT(4) NULL, `RAW_Daten` VARCHAR(4) NULL)");
+    const std::vector<Bytes> records = {sim::Record(TelegramAt(59)), sim::Record(TelegramAt(58))};
+    Exchange(WmbusFrame(records));
+
+    const std::string csv = ReadFile(CsvLogPath(kGw));
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 2) << csv;
+    EXPECT_NE(csv.find(";" + UnicodeToUtf8(RawHex(records[1])) + "\r\n"), std::string::npos) << csv;
+    EXPECT_TRUE(TelegramRows(kGwText).empty());
+    ASSERT_EQ(host.DatabaseErrors().size(), 2u);
+    EXPECT_NE(host.DatabaseErrors()[0].find(L"RAW_Daten"), UnicodeString::npos)
+        << UnicodeToUtf8(host.DatabaseErrors()[0]);
+    const Lines time = host.Lines(TContactMemo::Time);
+    ASSERT_EQ(time.size(), 1u); // one line for the contact, naming the cause
+    EXPECT_TRUE(contact_test::EndsWith(time[0], L"Telegramme im CSV-Log: " + host.DatabaseErrors()[0]))
+        << UnicodeToUtf8(time[0]);
+    // The frame itself is logged as usual.
+    ASSERT_EQ(LogRows().size(), 1u);
+    EXPECT_EQ(LogRows()[0].at(L"AnzahlProt"), UnicodeString(L"2"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The setup table around a contact
+
+TEST_F(DbModeContactTest, TelegramFrameIsAnsweredWithThePendingRequest)
+{
+    GatewaySetupRecord stored = contact_test::SampleSetup();
+    stored.SetServerName("it's\\stored");
+    struct Case {
+        const char* name;
+        const wchar_t* flags;
+        std::size_t replySize;
+    };
+    const std::vector<Case> cases = {
+        {"send", L"SET_ENABLED='Y'", 1123},
+        {"fetch before send", L"SET_ENABLED='Y', GET_ENABLED='Y'", 19},
+        {"nothing", L"", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Exec(main_, L"DELETE FROM setup_daten");
+        StoreSetupRow(stored, c.flags);
+        const Row before = GatewayRow();
+        const Bytes reply = Exchange(WmbusFrame({sim::Record(TelegramAt(59))}));
+        EXPECT_EQ(reply.size(), c.replySize);
+        if (c.replySize == 1123) {
+            const GatewaySetupRecord sent = SetupReplyRecord(reply);
+            EXPECT_TRUE(SetupComparedFieldsEqual(sent, stored));
+            EXPECT_EQ(sent.MasterKey, stored.MasterKey);
+            EXPECT_EQ(sent.SetTime.Year, 2024);
+        }
+        // Answering changes nothing in the row: it waits for the gateway's report.
+        EXPECT_EQ(GatewayRow(), before);
+    }
+}
+
+TEST_F(DbModeContactTest, ReportedSetupIsComparedStoredAndCleared)
+{
+    const GatewaySetupRecord reported = contact_test::SampleSetup();
+    GatewaySetupRecord differs = reported;
+    differs.SetServerName("other.example");
+
+    // A new gateway: its report becomes its row.
+    EXPECT_TRUE(Exchange(SetupFrame(reported)).empty());
+    Row row = GatewayRow();
+    EXPECT_EQ(row.at(L"NW_SRV"), UnicodeString(L"gw.example.net"));
+    EXPECT_EQ(row.at(L"SOFTWARE"), UnicodeString(L"1.4.12"));
+    EXPECT_EQ(row.at(L"SET_ENABLED"), UnicodeString(L"N"));
+    EXPECT_EQ(row.at(L"MEMOTEXT"), UnicodeString(L""));
+    EXPECT_EQ(host.Rows().back(),
+              (contact_test::StatusRow{kGwText, L"127.0.0.1", L"SETUP Daten", L"SETUP ok", L"1.4.12"}));
+
+    // A different setup waits to be sent: the report is not stored, the send stays pending and
+    // the gateway gets the waiting setup.
+    Exec(main_, L"DELETE FROM setup_daten");
+    StoreSetupRow(differs, L"SET_ENABLED='Y'");
+    const Row waiting = GatewayRow();
+    const Bytes reply = Exchange(SetupFrame(reported));
+    EXPECT_EQ(GatewayRow(), waiting);
+    EXPECT_EQ(host.Rows().back().Status, L"SETUP empfangen");
+    EXPECT_TRUE(SetupComparedFieldsEqual(SetupReplyRecord(reply), differs));
+
+    // The gateway now carries it: stored, the send cleared.
+    EXPECT_TRUE(Exchange(SetupFrame(differs)).empty());
+    row = GatewayRow();
+    EXPECT_EQ(row.at(L"SET_ENABLED"), UnicodeString(L"N"));
+    EXPECT_TRUE(TimeWithin(row.at(L"SET_TIME"), RunStart(), RunEnd()));
+    EXPECT_EQ(host.Rows().back().Status, L"SETUP ok");
+
+    // A firmware update and a send wait, and the report matches: stored and the send cleared, but
+    // the firmware request stays until a transfer completes.
+    Exec(main_, L"UPDATE setup_daten SET SOFTUPDATE='Y', SET_ENABLED='Y'");
+    Exchange(SetupFrame(differs));
+    row = GatewayRow();
+    EXPECT_EQ(row.at(L"SOFTUPDATE"), UnicodeString(L"Y"));
+    EXPECT_EQ(row.at(L"SET_ENABLED"), UnicodeString(L"N"));
+    EXPECT_TRUE(host.DatabaseErrors().empty());
+}
+
+TEST_F(DbModeContactTest, CompletedFirmwareTransferClearsTheRequest)
+{
+    Bytes image(300);
+    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 7);
+    const auto file = Documents() / L"VELMORA" / L"W_MBUS_SRV_SOFTWARE" / L"NewSoftwareGW.bin";
+    std::filesystem::create_directories(file.parent_path());
+    {
+        std::ofstream out(file, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    }
+    ASSERT_TRUE(host.FirmwareFile.CheckFirmwareFile());
+    StoreSetupRow(contact_test::SampleSetup(), L"SOFTUPDATE='Y', SET_ENABLED='Y'");
+    const Bytes frame = WmbusFrame({sim::Record(TelegramAt(59))});
+
+    // The gateway goes silent after the first packet: the request stays.
+    RunGateways({[&](sim::Gateway& gw) {
+        gw.Send(frame);
+        EXPECT_EQ(gw.Receive(275, kWait).size(), 275u);
+        EXPECT_TRUE(gw.WaitClosed(kWait));
+    }});
+    EXPECT_EQ(GatewayRow().at(L"SOFTUPDATE"), UnicodeString(L"Y"));
+
+    // Both packets acknowledged: cleared, and said so.
+    host.Reset();
+    RunGateways({[&](sim::Gateway& gw) {
+        gw.Send(frame);
+        EXPECT_EQ(gw.Receive(275, kWait).size(), 275u);
+        gw.Send({0x06});
+        EXPECT_EQ(gw.Receive(67, kWait).size(), 67u);
+        gw.Send({0x06});
+        EXPECT_TRUE(gw.WaitClosed(kWait));
+    }});
+    const Row row = GatewayRow();
+    EXPECT_EQ(row.at(L"SOFTUPDATE"), UnicodeString(L"N"));
+    EXPECT_EQ(row.at(L"SET_ENABLED"), UnicodeString(L"Y")); // untouched
+    const Lines ver = host.Lines(TContactMemo::VerLog);
+    EXPECT_NE(std::find(ver.begin(), ver.end(), L"Software Update fertig gesendet."), ver.end());
+}
