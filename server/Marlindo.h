@@ -1,0 +1,249 @@
+#pragma once
+// The main window of the gateway server: the switch that starts and stops listening, the status
+// grid, the log memos, the statistics, info, settings and RAW import pages, the settings file
+// <shared documents>\VELMORA\<program file name>.INI and the 24-hour restart.
+//
+// The window is the gateway contacts' host (TContactHost): every contact runs on its
+// connection's thread and hands its window changes to the main thread itself.
+#include "ComCtrls.h"
+#include "ContactHost.h"
+#include "DbConnection.h"
+#include "DbPool.h"
+#include "DbSchema.h"
+#include "DateUtils.h"
+#include "ExtCtrls.h"
+#include "FirmwareImage.h"
+#include "Forms.h"
+#include "Grids.h"
+#include "IdTCPServer.h"
+#include "ImageList.h"
+#include "OpenDialogs.h"
+#include "StdCtrls.h"
+#include "StringList.h"
+#include "Timers.h"
+#include "TrayIcon.h"
+#include "WinXCtrls.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+// Registers every control class the program's form definitions use. Start-up calls it after
+// InitControls().
+void RegisterProgramControls();
+
+// Starts a program file anew (the relaunch after a requested restart). Replaceable so that a
+// test records the call instead of starting a second program.
+using TRelaunchFunction = bool (*)(const UnicodeString& programPath);
+TRelaunchFunction SetRelaunchFunction(TRelaunchFunction function); // null: the default
+
+// The settings file's name: the program file's name with the extension ".INI".
+UnicodeString SettingsFileName();
+
+// A listening port from its text: digits only, 1 to 65535.
+bool TryParsePort(const UnicodeString& text, int& port);
+
+class TFormSRV : public TForm, public TContactHost, public TDbStatusDisplay {
+public:
+    explicit TFormSRV(TComponent* owner);
+    ~TFormSRV() override;
+    UnicodeString ClassName() const override { return L"TFormSRV"; }
+
+    // --- controls of the form definition
+    TGroupBox* GroupBox = nullptr;
+    TShape* ShapeLED1 = nullptr;
+    TLabel* LabelOFFON = nullptr;
+    TToggleSwitch* ToggleSwitch1 = nullptr;
+    TActivityIndicator* ActivityIndicator1 = nullptr;
+    TLabel* Label4 = nullptr;
+    TEdit* EditTage = nullptr;
+    TLabel* Label1 = nullptr;
+    TEdit* EditTime = nullptr;
+    TButton* ButtonGWsetup = nullptr;
+    TButton* Button1 = nullptr;
+    TStatusBar* StatusBar = nullptr;
+    TLabel* Label3 = nullptr;
+    TLabel* LabelLogDatei = nullptr;
+    TPageControl* PageControl1 = nullptr;
+    TTabSheet* TabSheet1 = nullptr;
+    TStringGrid* StringGrid1 = nullptr;
+    TTabSheet* TabSheet2 = nullptr;
+    TCheckBox* CheckBoxMitLogFile = nullptr;
+    TLabel* Label11 = nullptr;
+    TMemo* MemoTime = nullptr;
+    TMemo* MemoVerLog = nullptr;
+    TTabSheet* TabSheet3 = nullptr;
+    TMemo* MemoLog = nullptr;
+    TTabSheet* TabSheet4 = nullptr;
+    TMonthCalendar* Calendar1 = nullptr;
+    TButton* ButtonZur = nullptr;
+    TButton* ButtonVor = nullptr;
+    TButton* ButtonMkFilter = nullptr;
+    TStringGrid* StringGridStat = nullptr;
+    TMemo* MemoStat = nullptr;
+    TLabel* Label5 = nullptr;
+    TLabel* LabelDir = nullptr;
+    TLabel* LabelDatum = nullptr;
+    TActivityIndicator* ActivityIndicatorAnalyse = nullptr;
+    TTabSheet* TabSheet5 = nullptr;
+    TPanel* Panel1 = nullptr;
+    TLabel* SoftwareVersion = nullptr;
+    TLabel* Version = nullptr;
+    TImage* Image1 = nullptr;
+    TImage* ProgramIcon = nullptr;
+    TTabSheet* TabSheetSetup = nullptr;
+    TEdit* EditPort = nullptr;
+    TCheckBox* CheckBoxAutoStart = nullptr;
+    TCheckBox* CheckBoxReStart = nullptr;
+    TRadioButton* RadioButtonFile = nullptr;
+    TRadioButton* RadioButtonDB = nullptr;
+    TGroupBox* GroupBoxDB = nullptr;
+    TEdit* EditDBServer = nullptr;
+    TEdit* EditDBName = nullptr;
+    TEdit* EditDBUser = nullptr;
+    TEdit* EditDBPassword = nullptr;
+    TLabel* LabelStatusDB = nullptr;
+    TLabel* LabelDBStatus = nullptr;
+    TLabel* LabelDBerror = nullptr;
+    TEdit* EditMasterKey = nullptr;
+    TTabSheet* TabSheetImport = nullptr;
+    TLabel* Label16 = nullptr;
+    TLabel* Label17 = nullptr;
+    TButton* Button2 = nullptr;
+    TTimer* TimerRunTime = nullptr;
+    TTimer* TimerStartServerStop = nullptr;
+    TTimer* TimerLED1 = nullptr;
+    TTimer* TimerAppStart = nullptr;
+    TTimer* TimerAnalyseRunTest = nullptr;
+    TCTrayIcon* CTrayIcon1 = nullptr;
+    TOpenDialog* OpenDialog1 = nullptr;
+    // Made in code: the TCP server, the main database connection and the tray icon's images.
+    TIdTCPServer* IdTCPServer1 = nullptr;
+    TFDConnection* FDConn1 = nullptr;
+    TImageList* ImageList2 = nullptr;
+
+    // --- window events
+    void FormCreate(TObject* sender);
+    void FormResize(TObject* sender);
+    void FormCloseQuery(TObject* sender, bool& canClose);
+    void FormClose(TObject* sender, TCloseAction& action);
+    bool FormHelp(WORD command, intptr_t data, bool& callHelp);
+
+    // --- switch, TCP server, timers
+    void ToggleSwitch1Click(TObject* sender);
+    void IdTCPServer1Connect(TIdContext* context);
+    void IdTCPServer1Execute(TIdContext* context);
+    void IdTCPServer1Disconnect(TIdContext* context);
+    void IdTCPServer1Exception(TIdContext* context, Exception* exception);
+    void IdTCPServer1ListenException(TIdListenerThread* thread, Exception* exception);
+    void TimerRunTimeTimer(TObject* sender);
+    void TimerStartServerStopTimer(TObject* sender);
+    void TimerLED1Timer(TObject* sender);
+    void TimerAppStartTimer(TObject* sender);
+    void EditMasterKeyKeyPress(TObject* sender, wchar_t& key);
+    void EditPortChange(TObject* sender);
+    void Button1Click(TObject* sender);
+    void ButtonGWsetupClick(TObject* sender);
+    void StringGrid1DblClick(TObject* sender);
+
+    // --- state shared with the other parts of the server (read-only views for them)
+    bool DatabaseMode() const override { return databaseMode_; }
+    UnicodeString SetupFolder() const override { return setupFolder_; }
+    std::array<uint8_t, 16> MasterKey() const override;
+    int TelegramCount() const { return telegramCount_.load(); }
+    int OpenConnections() const { return openConnections_.load(); }
+    int ConnectionsPerDay() const { return connectionsPerDay_.load(); }
+    int ExceptionCount() const { return exceptionCount_.load(); }
+    TDateTime StartTime() const { return startTime_; }
+    bool CloseRequested() const { return closeRequested_; }
+    bool RestartRequested() const { return restartRequested_; }
+    // A stop has begun and not yet ended.
+    bool Stopping() const { return stopping_; }
+    const UnicodeString& DbServer() const { return dbServer_; }
+    const UnicodeString& DbName() const { return dbName_; }
+    const UnicodeString& DbUser() const { return dbUser_; }
+    const UnicodeString& DbPassword() const { return dbPassword_; }
+    // Full path of the settings file.
+    const UnicodeString& SettingsPath() const { return settingsPath_; }
+    TStringList* StatFileList() const { return statFileList_.get(); }
+
+    // --- TContactHost
+    int NextTelegramNumber() override { return telegramCount_.fetch_add(1); }
+    int LiveConnectionCount() override;
+    TFirmwareImage& Firmware() override;
+    int MemoLineCount(TContactMemo memo) override;
+    void ClearMemo(TContactMemo memo) override;
+    void AppendMemoLine(TContactMemo memo, const UnicodeString& line) override;
+    void ConnectionMemoLimitReached() override;
+    void ShowTelegramLogPath(const UnicodeString& path) override;
+    void ReportTelegramLogFailure(const UnicodeString& path) override;
+    void UpdateGatewayStatusRow(const UnicodeString& gatewayId, const UnicodeString& address,
+                                const UnicodeString& lastData, const UnicodeString& status,
+                                const UnicodeString& firmware) override;
+    void SetStatusPanelText(int panel, const UnicodeString& text) override;
+    void RepaintStatusBar() override;
+    TFDPooledConnection AcquireDatabaseConnection() override;
+    void ShowDatabaseError(const UnicodeString& message) override;
+
+    // --- TDbStatusDisplay
+    void SetDbStatusText(const UnicodeString& text) override;
+    void SetDbErrorText(const UnicodeString& text) override;
+
+private:
+    void SwitchOn();
+    void SwitchOff();
+    // Puts the switch back to off after a failed switch-on, without the stop path.
+    void RevertSwitchOn();
+    void FinishServerStop();
+    static TDateTime ElapsedTime(TDateTime now, TDateTime start);
+    void ConvertMasterKey();
+    void ResetStatusGrid();
+    void LoadProgramImages();
+    int CountContexts();
+    // Appends MemoVerLog to the connection log file and clears it.
+    void FlushConnectionMemo();
+    void WriteSettings();
+    TMemo* MemoOf(TContactMemo memo) const;
+    UnicodeString PortText();
+
+    // Settings as read from the settings file.
+    bool databaseMode_ = false;
+    UnicodeString dbServer_;
+    UnicodeString dbName_;
+    UnicodeString dbUser_;
+    UnicodeString dbPassword_;
+    UnicodeString settingsPath_;
+    UnicodeString setupFolder_;
+    int lastValidPort_ = 23;
+
+    TDateTime startTime_ = 0;
+    std::unique_ptr<TStringList> statFileList_;
+    UnicodeString logRootFolder_;
+    UnicodeString statDayFolder_;
+    std::atomic<int> exceptionCount_{0};
+    std::atomic<int> openConnections_{0};
+    std::atomic<int> telegramCount_{0};
+    std::atomic<int> connectionsPerDay_{0};
+    bool closeRequested_ = false;
+    bool restartRequested_ = false;
+    bool stopping_ = false;
+    bool revertingSwitch_ = false;
+    // Set when the window is going away: late connection events leave the windows alone.
+    std::atomic<bool> closing_{false};
+
+    mutable std::mutex masterKeyLock_;
+    std::array<uint8_t, 16> masterKey_{};
+
+    // Database mode: the contacts' connections, with the main connection's settings of the last
+    // switch-on.
+    TFDConnectionPool dbPool_;
+    std::atomic<bool> dbPoolConfigured_{false};
+    // Used only when the setup dialog does not exist (it owns the program's firmware file).
+    TFirmwareImage ownFirmware_;
+};
+
+extern TFormSRV* FormSRV;
+// The day number of the running time at the previous tick of the run-time timer.
+extern int LastDayNumber;
