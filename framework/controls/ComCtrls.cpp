@@ -9,14 +9,6 @@
 
 namespace {
 
-template <class C>
-C& As(TPersistent* p)
-{
-    auto* c = dynamic_cast<C*>(p);
-    if (!c) throw EPropertyError(L"Property registered for another class");
-    return *c;
-}
-
 // The window allows at most this many parts.
 constexpr int kMaxStatusParts = 255;
 
@@ -39,16 +31,19 @@ SYSTEMTIME ToSystemTime(TDateTime value)
     return st;
 }
 
+// Sets (TCM_SETITEMW) or inserts (TCM_INSERTITEMW) the tab at index.
+void SendTabItem(HWND window, UINT msg, int index, UnicodeString text, int imageIndex)
+{
+    TCITEMW item{};
+    item.mask = TCIF_TEXT | TCIF_IMAGE;
+    item.pszText = text.data();
+    item.iImage = imageIndex;
+    SendMessageW(window, msg, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
 bool FromSystemTime(const SYSTEMTIME& st, TDateTime& value)
 {
     return TryEncodeDate(st.wYear, st.wMonth, st.wDay, value);
-}
-
-int DaysInMonth(int year, int month)
-{
-    static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month == 2 && IsLeapYear(year)) return 29;
-    return days[month - 1];
 }
 
 } // namespace
@@ -529,13 +524,7 @@ void TPageControl::ResizePages()
 void TPageControl::UpdateTab(TTabSheet* page)
 {
     if (!HandleAllocated() || !page->tabVisible_) return;
-    const int index = page->TabIndex();
-    UnicodeString text = page->Caption();
-    TCITEMW item{};
-    item.mask = TCIF_TEXT | TCIF_IMAGE;
-    item.pszText = text.data();
-    item.iImage = page->imageIndex_;
-    SendMessageW(Handle(), TCM_SETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    SendTabItem(Handle(), TCM_SETITEMW, page->TabIndex(), page->Caption(), page->imageIndex_);
     ResizePages();
 }
 
@@ -546,13 +535,7 @@ void TPageControl::UpdateTabs()
     SendMessageW(window, TCM_DELETEALLITEMS, 0, 0);
     int index = 0;
     for (TTabSheet* page : pages_) {
-        if (!page->tabVisible_) continue;
-        UnicodeString text = page->Caption();
-        TCITEMW item{};
-        item.mask = TCIF_TEXT | TCIF_IMAGE;
-        item.pszText = text.data();
-        item.iImage = page->imageIndex_;
-        SendMessageW(window, TCM_INSERTITEMW, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&item));
+        if (page->tabVisible_) SendTabItem(window, TCM_INSERTITEMW, index++, page->Caption(), page->imageIndex_);
     }
     SendMessageW(window, TCM_SETCURSEL, static_cast<WPARAM>(TabIndex()), 0);
     ResizePages();
@@ -652,7 +635,7 @@ void TMonthCalendar::ShiftMonths(int months)
     const int month = total % 12 + 1;
     if (year < 1 || year > 9999) return;
     TDateTime value = 0;
-    if (TryEncodeDate(year, month, std::min<int>(d, DaysInMonth(year, month)), value)) SetDate(value);
+    if (TryEncodeDate(year, month, std::min<int>(d, DaysInAMonth(year, month)), value)) SetDate(value);
 }
 
 void TMonthCalendar::PrevMonth() { ShiftMonths(-1); }
@@ -736,13 +719,7 @@ void RegisterComCtrlsClasses()
 
     const UnicodeString s = L"TStatusBar";
     RegisterPublishedClass(s, L"TWinControl");
-    {
-        TPropInfo info;
-        info.Name = L"Panels";
-        info.Kind = pkObject;
-        info.GetObj = [](TPersistent* x) -> TPersistent* { return As<TStatusBar>(x).Panels(); };
-        RegisterPublishedProperty(s, std::move(info));
-    }
+    RegisterPublishedProperty(s, ObjProp(L"Panels", &TStatusBar::Panels));
     RegisterPublishedProperty(s, OrdProp(L"SimplePanel", pkBool, &TStatusBar::SimplePanel, &TStatusBar::SetSimplePanel, int64_t{0}));
     RegisterPublishedProperty(s, StrProp(L"SimpleText", &TStatusBar::SimpleText, &TStatusBar::SetSimpleText, UnicodeString()));
     RegisterPublishedProperty(s, OrdProp(L"SizeGrip", pkBool, &TStatusBar::SizeGrip, &TStatusBar::SetSizeGrip, int64_t{1}));
@@ -750,18 +727,8 @@ void RegisterComCtrlsClasses()
 
     const UnicodeString t = L"TTabSheet";
     RegisterPublishedClass(t, L"TWinControl");
-    {
-        TPropInfo info;
-        info.Name = L"PageControl";
-        info.Kind = pkObject;
-        info.GetObj = [](TPersistent* x) -> TPersistent* { return As<TTabSheet>(x).PageControl(); };
-        info.SetObj = [](TPersistent* x, TPersistent* v) {
-            auto* pc = dynamic_cast<TPageControl*>(v);
-            if (v && !pc) throw EPropertyError(L"Page control expected");
-            As<TTabSheet>(x).SetPageControl(pc);
-        };
-        RegisterPublishedProperty(t, std::move(info));
-    }
+    RegisterPublishedProperty(t, ObjProp(L"PageControl", &TTabSheet::PageControl, &TTabSheet::SetPageControl,
+                                         L"Page control expected", TNilObject::Pass));
     RegisterPublishedProperty(t, OrdProp(L"TabVisible", pkBool, &TTabSheet::TabVisible, &TTabSheet::SetTabVisible, int64_t{1}));
     RegisterPublishedProperty(t, OrdProp(L"ImageIndex", pkInteger, &TTabSheet::ImageIndex, &TTabSheet::SetImageIndex, int64_t{-1}));
     RegisterPublishedProperty(t, OrdProp(L"PageIndex", pkInteger, &TTabSheet::PageIndex, &TTabSheet::SetPageIndex));
@@ -771,30 +738,10 @@ void RegisterComCtrlsClasses()
 
     const UnicodeString c = L"TPageControl";
     RegisterPublishedClass(c, L"TWinControl");
-    {
-        TPropInfo info;
-        info.Name = L"ActivePage";
-        info.Kind = pkObject;
-        info.GetObj = [](TPersistent* x) -> TPersistent* { return As<TPageControl>(x).ActivePage(); };
-        info.SetObj = [](TPersistent* x, TPersistent* v) {
-            auto* page = dynamic_cast<TTabSheet*>(v);
-            if (v && !page) throw EPropertyError(L"Tab sheet expected");
-            As<TPageControl>(x).SetActivePage(page);
-        };
-        RegisterPublishedProperty(c, std::move(info));
-    }
-    {
-        TPropInfo info;
-        info.Name = L"Images";
-        info.Kind = pkObject;
-        info.GetObj = [](TPersistent* x) -> TPersistent* { return As<TPageControl>(x).Images(); };
-        info.SetObj = [](TPersistent* x, TPersistent* v) {
-            auto* list = dynamic_cast<TCustomImageList*>(v);
-            if (v && !list) throw EPropertyError(L"Image list expected");
-            As<TPageControl>(x).SetImages(list);
-        };
-        RegisterPublishedProperty(c, std::move(info));
-    }
+    RegisterPublishedProperty(c, ObjProp(L"ActivePage", &TPageControl::ActivePage, &TPageControl::SetActivePage,
+                                         L"Tab sheet expected", TNilObject::Pass));
+    RegisterPublishedProperty(c, ObjProp(L"Images", &TPageControl::Images, &TPageControl::SetImages,
+                                         L"Image list expected", TNilObject::Pass));
     RegisterPublishedProperty(c, EventProp(L"OnChange", &TPageControl::OnChange));
     RegisterPublishedProperty(c, EventProp(L"OnChanging", &TPageControl::OnChanging));
     RegisterComponentClass<TPageControl>(c);

@@ -652,17 +652,8 @@ void TGraphicControl::Dispatch(TMessage& message)
 void TGraphicControl::WMPaint(TMessage& message)
 {
     if (!message.WParam) return;
-    canvas_->Lock();
-    canvas_->SetHandle(reinterpret_cast<HDC>(message.WParam));
-    try {
-        Paint();
-    } catch (...) {
-        canvas_->SetHandle(nullptr);
-        canvas_->Unlock();
-        throw;
-    }
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
+    const TCanvasDCScope scope(*canvas_, reinterpret_cast<HDC>(message.WParam));
+    Paint();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1526,11 +1517,16 @@ void TWinControl::WMSetFocus(TMessage& message)
 
 void TWinControl::WMKillFocus(TMessage& message) { DefaultHandler(message); }
 
+bool TWinControl::FormPreviewsKey(bool (TWinControl::*handler)(TMessage&), TMessage& message)
+{
+    TCustomForm* form = GetParentForm();
+    if (!form || form == this || !form->KeyPreview()) return false;
+    return (static_cast<TWinControl*>(form)->*handler)(message);
+}
+
 bool TWinControl::DoKeyDown(TMessage& message)
 {
-    if (auto* form = static_cast<TWinControl*>(GetParentForm());
-        form && form != this && GetParentForm()->KeyPreview() && form->DoKeyDown(message))
-        return true;
+    if (FormPreviewsKey(&TWinControl::DoKeyDown, message)) return true;
     WORD key = static_cast<WORD>(message.WParam);
     KeyDown(key, KeyboardShiftState());
     if (key == 0) return true;
@@ -1540,9 +1536,7 @@ bool TWinControl::DoKeyDown(TMessage& message)
 
 bool TWinControl::DoKeyUp(TMessage& message)
 {
-    if (auto* form = static_cast<TWinControl*>(GetParentForm());
-        form && form != this && GetParentForm()->KeyPreview() && form->DoKeyUp(message))
-        return true;
+    if (FormPreviewsKey(&TWinControl::DoKeyUp, message)) return true;
     WORD key = static_cast<WORD>(message.WParam);
     KeyUp(key, KeyboardShiftState());
     if (key == 0) return true;
@@ -1552,9 +1546,7 @@ bool TWinControl::DoKeyUp(TMessage& message)
 
 bool TWinControl::DoKeyPress(TMessage& message)
 {
-    if (auto* form = static_cast<TWinControl*>(GetParentForm());
-        form && form != this && GetParentForm()->KeyPreview() && form->DoKeyPress(message))
-        return true;
+    if (FormPreviewsKey(&TWinControl::DoKeyPress, message)) return true;
     wchar_t key = static_cast<wchar_t>(message.WParam);
     KeyPress(key);
     if (key == 0) return true;
@@ -1720,17 +1712,8 @@ TCustomControl::~TCustomControl() = default;
 
 void TCustomControl::PaintWindow(HDC dc)
 {
-    canvas_->Lock();
-    canvas_->SetHandle(dc);
-    try {
-        Paint();
-    } catch (...) {
-        canvas_->SetHandle(nullptr);
-        canvas_->Unlock();
-        throw;
-    }
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
+    const TCanvasDCScope scope(*canvas_, dc);
+    Paint();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1738,19 +1721,13 @@ void TCustomControl::PaintWindow(HDC dc)
 
 namespace {
 
-template <class C>
-C& As(TPersistent* p)
-{
-    return dynamic_cast<C&>(*p);
-}
-
 TPropInfo IntProp(const wchar_t* name, std::function<int(TControl&)> get, std::function<void(TControl&, int)> set)
 {
     TPropInfo info;
     info.Name = name;
     info.Kind = pkInteger;
-    info.GetOrd = [get](TPersistent* p) -> int64_t { return get(As<TControl>(p)); };
-    info.SetOrd = [set](TPersistent* p, int64_t v) { set(As<TControl>(p), static_cast<int>(v)); };
+    info.GetOrd = [get](TPersistent* p) -> int64_t { return get(PropertyInstance<TControl>(p)); };
+    info.SetOrd = [set](TPersistent* p, int64_t v) { set(PropertyInstance<TControl>(p), static_cast<int>(v)); };
     return info;
 }
 
@@ -1759,8 +1736,8 @@ TPropInfo TextProp(const wchar_t* name)
     TPropInfo info;
     info.Name = name;
     info.Kind = pkString;
-    info.GetStr = [](TPersistent* p) { return As<TControl>(p).Text(); };
-    info.SetStr = [](TPersistent* p, const UnicodeString& v) { As<TControl>(p).SetText(v); };
+    info.GetStr = [](TPersistent* p) { return PropertyInstance<TControl>(p).Text(); };
+    info.SetStr = [](TPersistent* p, const UnicodeString& v) { PropertyInstance<TControl>(p).SetText(v); };
     return info;
 }
 
@@ -1812,18 +1789,7 @@ void RegisterControlsClasses()
     RegisterPublishedProperty(c, OrdProp(L"Enabled", pkBool, &TControl::Enabled, &TControl::SetEnabled, int64_t{1}));
     RegisterPublishedProperty(c, TextProp(L"Caption"));
     RegisterPublishedProperty(c, TextProp(L"Text"));
-    {
-        TPropInfo info;
-        info.Name = L"Font";
-        info.Kind = pkObject;
-        info.GetObj = [](TPersistent* p) -> TPersistent* { return As<TControl>(p).Font(); };
-        info.SetObj = [](TPersistent* p, TPersistent* v) {
-            auto* font = dynamic_cast<TFont*>(v);
-            if (!font) throw EPropertyError(L"Font expected");
-            As<TControl>(p).SetFont(font);
-        };
-        RegisterPublishedProperty(c, std::move(info));
-    }
+    RegisterPublishedProperty(c, ObjProp(L"Font", &TControl::Font, &TControl::SetFont, L"Font expected", TNilObject::Reject));
     RegisterPublishedProperty(c, OrdProp(L"ParentFont", pkBool, &TControl::ParentFont, &TControl::SetParentFont, int64_t{1}));
     RegisterPublishedProperty(c, OrdProp(L"Color", pkColor, &TControl::Color, &TControl::SetColor));
     RegisterPublishedProperty(c, OrdProp(L"ParentColor", pkBool, &TControl::ParentColor, &TControl::SetParentColor, int64_t{0}));

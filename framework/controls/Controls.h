@@ -425,6 +425,8 @@ protected:
     // Reads the window's position back into Left/Top/Width/Height.
     void UpdateBounds();
 
+    // Each lets the parent form see the key first when its KeyPreview is on; true when the key
+    // was handled (or swallowed by setting it to 0).
     virtual bool DoKeyDown(TMessage& message);
     virtual bool DoKeyUp(TMessage& message);
     virtual bool DoKeyPress(TMessage& message);
@@ -466,6 +468,8 @@ private:
     friend class TControl;
     friend LRESULT CALLBACK ControlWindowProc(HWND, UINT, WPARAM, LPARAM);
     friend void AttachControlWindow(HWND, TWinControl*);
+    // The parent form's handler of the same key, when its KeyPreview is on; true: handled.
+    bool FormPreviewsKey(bool (TWinControl::*handler)(TMessage&), TMessage& message);
     // Sends a notification from a child window back to the child as CN_BASE + msg; false when
     // the window is not one of ours.
     bool ReflectToChild(HWND child, TMessage& message);

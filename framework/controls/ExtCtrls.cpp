@@ -11,14 +11,6 @@ namespace {
 // A plain RGB colour for a canvas: system colours as the active style paints them.
 TColor Plain(TColor color) { return static_cast<TColor>(StyledColorToGdi(color)); }
 
-template <class C>
-C& As(TPersistent* p)
-{
-    auto* c = dynamic_cast<C*>(p);
-    if (!c) throw EPropertyError(L"Property registered for another class");
-    return *c;
-}
-
 void Frame3D(TCanvas* canvas, TRect& rect, TColor topColor, TColor bottomColor, int width)
 {
     for (int i = 0; i < width && !rect.IsEmpty(); ++i) {
@@ -392,41 +384,13 @@ void RegisterExtCtrlsClasses()
     const UnicodeString s = L"TShape";
     RegisterPublishedClass(s, L"TGraphicControl");
     RegisterPublishedProperty(s, OrdProp(L"Shape", pkEnum, &TShape::Shape, &TShape::SetShape, int64_t{stRectangle}, &shapeInfo));
-    {
-        TPropInfo info;
-        info.Name = L"Brush";
-        info.Kind = pkObject;
-        info.GetObj = [](TPersistent* x) -> TPersistent* { return As<TShape>(x).Brush(); };
-        info.SetObj = [](TPersistent* x, TPersistent* v) {
-            auto* brush = dynamic_cast<TBrush*>(v);
-            if (!brush) throw EPropertyError(L"Brush expected");
-            As<TShape>(x).SetBrush(brush);
-        };
-        RegisterPublishedProperty(s, std::move(info));
-    }
-    {
-        TPropInfo info;
-        info.Name = L"Pen";
-        info.Kind = pkObject;
-        info.GetObj = [](TPersistent* x) -> TPersistent* { return As<TShape>(x).Pen(); };
-        info.SetObj = [](TPersistent* x, TPersistent* v) {
-            auto* pen = dynamic_cast<TPen*>(v);
-            if (!pen) throw EPropertyError(L"Pen expected");
-            As<TShape>(x).SetPen(pen);
-        };
-        RegisterPublishedProperty(s, std::move(info));
-    }
+    RegisterPublishedProperty(s, ObjProp(L"Brush", &TShape::Brush, &TShape::SetBrush, L"Brush expected", TNilObject::Reject));
+    RegisterPublishedProperty(s, ObjProp(L"Pen", &TShape::Pen, &TShape::SetPen, L"Pen expected", TNilObject::Reject));
     RegisterComponentClass<TShape>(s);
 
     const UnicodeString i = L"TImage";
     RegisterPublishedClass(i, L"TGraphicControl");
-    {
-        TPropInfo info;
-        info.Name = L"Picture";
-        info.Kind = pkObject;
-        info.GetObj = [](TPersistent* x) -> TPersistent* { return As<TImage>(x).Picture(); };
-        RegisterPublishedProperty(i, std::move(info));
-    }
+    RegisterPublishedProperty(i, ObjProp(L"Picture", &TImage::Picture));
     RegisterPublishedProperty(i, OrdProp(L"Stretch", pkBool, &TImage::Stretch, &TImage::SetStretch, int64_t{0}));
     RegisterPublishedProperty(i, OrdProp(L"Proportional", pkBool, &TImage::Proportional, &TImage::SetProportional, int64_t{0}));
     RegisterPublishedProperty(i, OrdProp(L"Center", pkBool, &TImage::Center, &TImage::SetCenter, int64_t{0}));

@@ -1,6 +1,7 @@
 #include "Forms.h"
 
 #include "Dialogs.h"
+#include "Files.h"
 #include "StdCtrls.h"
 #include "Threads.h"
 #include "Timers.h"
@@ -37,20 +38,6 @@ bool DefaultHelpViewer(HWND owner, const UnicodeString& helpFile, WORD command, 
     return true;
 }
 
-UnicodeString ModuleFileName()
-{
-    std::wstring buffer(MAX_PATH, L'\0');
-    while (true) {
-        const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n == 0) return {};
-        if (n < buffer.size()) {
-            buffer.resize(n);
-            return buffer;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
 struct DisabledWindows {
     HWND except;
     std::vector<HWND> windows;
@@ -64,6 +51,17 @@ BOOL CALLBACK DisableWindowProc(HWND window, LPARAM param)
         list->windows.push_back(window);
     }
     return TRUE;
+}
+
+// Fires a form's event; an exception from the handler is reported instead of passed on.
+void FireReported(const TNotifyEvent& event, TCustomForm* form)
+{
+    if (!event) return;
+    try {
+        event(form);
+    } catch (...) {
+        HandleCallbackException(form);
+    }
 }
 
 } // namespace
@@ -142,45 +140,13 @@ void TCustomForm::BeforeDestruction()
     DoDestroy();
 }
 
-void TCustomForm::DoCreate()
-{
-    if (!OnCreate) return;
-    try {
-        OnCreate(this);
-    } catch (...) {
-        HandleCallbackException(this);
-    }
-}
+void TCustomForm::DoCreate() { FireReported(OnCreate, this); }
 
-void TCustomForm::DoDestroy()
-{
-    if (!OnDestroy) return;
-    try {
-        OnDestroy(this);
-    } catch (...) {
-        HandleCallbackException(this);
-    }
-}
+void TCustomForm::DoDestroy() { FireReported(OnDestroy, this); }
 
-void TCustomForm::DoShow()
-{
-    if (!OnShow) return;
-    try {
-        OnShow(this);
-    } catch (...) {
-        HandleCallbackException(this);
-    }
-}
+void TCustomForm::DoShow() { FireReported(OnShow, this); }
 
-void TCustomForm::DoHide()
-{
-    if (!OnHide) return;
-    try {
-        OnHide(this);
-    } catch (...) {
-        HandleCallbackException(this);
-    }
-}
+void TCustomForm::DoHide() { FireReported(OnHide, this); }
 
 void TCustomForm::DoClose(TCloseAction& action)
 {
@@ -270,17 +236,8 @@ TRect TCustomForm::ClientRect()
 void TCustomForm::PaintWindow(HDC dc)
 {
     if (!OnPaint) return;
-    canvas_->Lock();
-    canvas_->SetHandle(dc);
-    try {
-        OnPaint(this);
-    } catch (...) {
-        canvas_->SetHandle(nullptr);
-        canvas_->Unlock();
-        throw;
-    }
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
+    const TCanvasDCScope scope(*canvas_, dc);
+    OnPaint(this);
 }
 
 void TCustomForm::ApplyPosition()
@@ -588,7 +545,7 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner)
         return true;
     }();
     (void)hooked;
-    const UnicodeString exe = ModuleFileName();
+    const UnicodeString exe = ParamStr(0);
     const size_t slash = exe.find_last_of(L"\\/");
     UnicodeString name = slash == UnicodeString::npos ? exe : exe.substr(slash + 1);
     const size_t dot = name.find_last_of(L'.');
@@ -639,7 +596,7 @@ void TApplication::FormCreated(TCustomForm* form)
     }
 }
 
-UnicodeString TApplication::ExeName() const { return ModuleFileName(); }
+UnicodeString TApplication::ExeName() const { return ParamStr(0); }
 
 void TApplication::Run()
 {
@@ -892,18 +849,8 @@ void RegisterFormsClasses()
                                          int64_t{0}));
     RegisterPublishedProperty(c, StrProp(L"HelpFile", &TCustomForm::HelpFile, &TCustomForm::SetHelpFile,
                                          UnicodeString()));
-    {
-        TPropInfo info;
-        info.Name = L"ActiveControl";
-        info.Kind = pkObject;
-        info.GetObj = [](TPersistent* p) -> TPersistent* { return dynamic_cast<TCustomForm&>(*p).ActiveControl(); };
-        info.SetObj = [](TPersistent* p, TPersistent* v) {
-            auto* control = dynamic_cast<TWinControl*>(v);
-            if (v && !control) throw EPropertyError(L"ActiveControl must be a windowed control");
-            dynamic_cast<TCustomForm&>(*p).SetActiveControl(control);
-        };
-        RegisterPublishedProperty(c, std::move(info));
-    }
+    RegisterPublishedProperty(c, ObjProp(L"ActiveControl", &TCustomForm::ActiveControl, &TCustomForm::SetActiveControl,
+                                         L"ActiveControl must be a windowed control", TNilObject::Pass));
     RegisterPublishedProperty(c, EventProp(L"OnCreate", &TCustomForm::OnCreate));
     RegisterPublishedProperty(c, EventProp(L"OnDestroy", &TCustomForm::OnDestroy));
     RegisterPublishedProperty(c, EventProp(L"OnShow", &TCustomForm::OnShow));

@@ -3,9 +3,31 @@
 #include "FormReader.h"
 #include "TypInfo.h"
 
-TButton::TButton(TComponent* owner) : TWinControl(owner)
+TButtonControl::TButtonControl(TComponent* owner) : TWinControl(owner)
 {
     SetControlStyle({csSetCaption, csDoubleClicks});
+}
+
+void TButtonControl::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    CreateSubClass(params, L"BUTTON");
+}
+
+void TButtonControl::Dispatch(TMessage& message)
+{
+    if (message.Msg == CN_COMMAND) {
+        CNCommand(message);
+        return;
+    }
+    TWinControl::Dispatch(message);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TButton
+
+TButton::TButton(TComponent* owner) : TButtonControl(owner)
+{
     SetBounds(Left(), Top(), 75, 25);
     SetTabStop(true);
     SetColor(clBtnFace);
@@ -23,23 +45,13 @@ void TButton::Click()
     if (modalResult_ != mrNone) {
         if (TCustomForm* form = GetParentForm()) form->SetModalResult(modalResult_);
     }
-    TWinControl::Click();
+    TButtonControl::Click();
 }
 
 void TButton::CreateParams(TCreateParams& params)
 {
-    TWinControl::CreateParams(params);
-    CreateSubClass(params, L"BUTTON");
+    TButtonControl::CreateParams(params);
     params.Style |= default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-}
-
-void TButton::Dispatch(TMessage& message)
-{
-    if (message.Msg == CN_COMMAND) {
-        CNCommand(message);
-        return;
-    }
-    TWinControl::Dispatch(message);
 }
 
 void TButton::CNCommand(TMessage& message)
@@ -56,7 +68,7 @@ void TButton::CMDialogKey(TMessage& message)
         message.Result = 1;
         return;
     }
-    TWinControl::CMDialogKey(message);
+    TButtonControl::CMDialogKey(message);
 }
 
 void RegisterStdCtrlsClasses()
@@ -84,14 +96,6 @@ namespace {
 
 // A plain RGB colour for a canvas: system colours as the active style paints them.
 TColor PlainColor(TColor color) { return static_cast<TColor>(StyledColorToGdi(color)); }
-
-template <class C>
-C& AsControl(TPersistent* p)
-{
-    auto* c = dynamic_cast<C*>(p);
-    if (!c) throw EPropertyError(L"Property registered for another class");
-    return *c;
-}
 
 DWORD EditAlignmentStyle(TAlignment alignment)
 {
@@ -244,19 +248,13 @@ void TCustomLabel::AdjustBounds()
     if (!autoSize_ || ComponentState().Contains(csLoading)) return;
     TRect rect = ClientRect();
     HDC dc = GetDC(nullptr);
-    TCanvas* canvas = Canvas();
-    canvas->Lock();
-    canvas->SetHandle(dc);
     try {
+        const TCanvasDCScope scope(*Canvas(), dc);
         DoDrawText(rect, BaseFormat() + TTextFormat{tfCalcRect});
     } catch (...) {
-        canvas->SetHandle(nullptr);
-        canvas->Unlock();
         ReleaseDC(nullptr, dc);
         throw;
     }
-    canvas->SetHandle(nullptr);
-    canvas->Unlock();
     ReleaseDC(nullptr, dc);
     // A wrapped label keeps its width; only the height follows the text.
     const int width = wordWrap_ ? Width() : static_cast<int>(rect.Right);
@@ -535,6 +533,13 @@ const std::vector<TCustomMemo::LineSpan>& TCustomMemo::LineSpans(const UnicodeSt
     return cachedLines_;
 }
 
+std::optional<TCustomMemo::LineSpan> TCustomMemo::LineAt(int index, const UnicodeString*& text)
+{
+    const auto& lines = LineSpans(text);
+    if (index < 0 || index >= static_cast<int>(lines.size())) return std::nullopt;
+    return lines[static_cast<size_t>(index)];
+}
+
 void TCustomMemo::ReplaceText(size_t start, size_t end, const UnicodeString& with)
 {
     cacheValid_ = false;
@@ -565,10 +570,9 @@ UnicodeString TMemoStrings::Get(int index) const
         return pending_[static_cast<size_t>(index)];
     }
     const UnicodeString* text = nullptr;
-    const auto& lines = memo_->LineSpans(text);
-    if (index < 0 || index >= static_cast<int>(lines.size())) RaiseIndexError(index);
-    const auto& line = lines[static_cast<size_t>(index)];
-    return text->substr(line.Start, line.Length);
+    const auto line = memo_->LineAt(index, text);
+    if (!line) RaiseIndexError(index);
+    return text->substr(line->Start, line->Length);
 }
 
 void TMemoStrings::Insert(int index, const UnicodeString& s)
@@ -603,10 +607,9 @@ void TMemoStrings::Delete(int index)
         return;
     }
     const UnicodeString* text = nullptr;
-    const auto& lines = memo_->LineSpans(text);
-    if (index < 0 || index >= static_cast<int>(lines.size())) RaiseIndexError(index);
-    const auto line = lines[static_cast<size_t>(index)];
-    memo_->ReplaceText(line.Start, line.Start + line.Length + line.BreakLength, UnicodeString());
+    const auto line = memo_->LineAt(index, text);
+    if (!line) RaiseIndexError(index);
+    memo_->ReplaceText(line->Start, line->Start + line->Length + line->BreakLength, UnicodeString());
 }
 
 void TMemoStrings::Put(int index, const UnicodeString& s)
@@ -618,10 +621,9 @@ void TMemoStrings::Put(int index, const UnicodeString& s)
         return;
     }
     const UnicodeString* text = nullptr;
-    const auto& lines = memo_->LineSpans(text);
-    if (index < 0 || index >= static_cast<int>(lines.size())) RaiseIndexError(index);
-    const auto line = lines[static_cast<size_t>(index)];
-    memo_->ReplaceText(line.Start, line.Start + line.Length, s);
+    const auto line = memo_->LineAt(index, text);
+    if (!line) RaiseIndexError(index);
+    memo_->ReplaceText(line->Start, line->Start + line->Length, s);
 }
 
 void TMemoStrings::Clear()
@@ -657,11 +659,37 @@ void TMemoStrings::SetUpdateState(bool updating)
 }
 
 // ---------------------------------------------------------------------------------------------
+// TCheckableButton
+
+void TCheckableButton::SetAlignment(TAlignment value)
+{
+    if (value == alignment_) return;
+    alignment_ = value;
+    RecreateWnd();
+}
+
+void TCheckableButton::CreateParams(TCreateParams& params)
+{
+    TButtonControl::CreateParams(params);
+    if (alignment_ == taLeftJustify) params.Style |= BS_LEFTTEXT;
+}
+
+void TCheckableButton::CreateWnd()
+{
+    TButtonControl::CreateWnd();
+    SendMessageW(Handle(), BM_SETCHECK, CheckMark(), 0);
+}
+
+void TCheckableButton::ShowCheckMark()
+{
+    if (HandleAllocated()) SendMessageW(Handle(), BM_SETCHECK, CheckMark(), 0);
+}
+
+// ---------------------------------------------------------------------------------------------
 // TCustomCheckBox
 
-TCustomCheckBox::TCustomCheckBox(TComponent* owner) : TWinControl(owner)
+TCustomCheckBox::TCustomCheckBox(TComponent* owner) : TCheckableButton(owner)
 {
-    SetControlStyle({csSetCaption, csDoubleClicks});
     SetBounds(Left(), Top(), 97, 17);
     SetTabStop(true);
     SetParentColor(true);
@@ -671,15 +699,8 @@ void TCustomCheckBox::SetState(TCheckBoxState value)
 {
     if (value == state_) return;
     state_ = value;
-    if (HandleAllocated()) SendMessageW(Handle(), BM_SETCHECK, static_cast<WPARAM>(value), 0);
+    ShowCheckMark();
     if (!ComponentState().Contains(csLoading)) Click();
-}
-
-void TCustomCheckBox::SetAlignment(TAlignment value)
-{
-    if (value == alignment_) return;
-    alignment_ = value;
-    RecreateWnd();
 }
 
 void TCustomCheckBox::Toggle()
@@ -693,35 +714,22 @@ void TCustomCheckBox::Toggle()
 
 void TCustomCheckBox::CreateParams(TCreateParams& params)
 {
-    TWinControl::CreateParams(params);
-    CreateSubClass(params, L"BUTTON");
+    TCheckableButton::CreateParams(params);
     // The window does not change its own state; Toggle does, so code and clicks agree.
     params.Style |= BS_3STATE;
-    if (alignment_ == taLeftJustify) params.Style |= BS_LEFTTEXT;
 }
 
-void TCustomCheckBox::CreateWnd()
+void TCustomCheckBox::CNCommand(TMessage& message)
 {
-    TWinControl::CreateWnd();
-    SendMessageW(Handle(), BM_SETCHECK, static_cast<WPARAM>(state_), 0);
-}
-
-void TCustomCheckBox::Dispatch(TMessage& message)
-{
-    if (message.Msg == CN_COMMAND) {
-        if (HIWORD(message.WParam) == BN_CLICKED) Toggle();
-        message.Result = 0;
-        return;
-    }
-    TWinControl::Dispatch(message);
+    if (HIWORD(message.WParam) == BN_CLICKED) Toggle();
+    message.Result = 0;
 }
 
 // ---------------------------------------------------------------------------------------------
 // TRadioButton
 
-TRadioButton::TRadioButton(TComponent* owner) : TWinControl(owner)
+TRadioButton::TRadioButton(TComponent* owner) : TCheckableButton(owner)
 {
-    SetControlStyle({csSetCaption, csDoubleClicks});
     SetBounds(Left(), Top(), 113, 17);
     SetParentColor(true);
 }
@@ -731,7 +739,7 @@ void TRadioButton::SetChecked(bool value)
     if (value == checked_) return;
     checked_ = value;
     SetTabStop(value);
-    if (HandleAllocated()) SendMessageW(Handle(), BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+    ShowCheckMark();
     if (!value) return;
     if (TWinControl* parent = Parent()) {
         for (int i = 0; i < parent->ControlCount(); ++i) {
@@ -742,39 +750,20 @@ void TRadioButton::SetChecked(bool value)
     if (!ComponentState().Contains(csLoading)) Click();
 }
 
-void TRadioButton::SetAlignment(TAlignment value)
-{
-    if (value == alignment_) return;
-    alignment_ = value;
-    RecreateWnd();
-}
-
 void TRadioButton::CreateParams(TCreateParams& params)
 {
-    TWinControl::CreateParams(params);
-    CreateSubClass(params, L"BUTTON");
+    TCheckableButton::CreateParams(params);
     params.Style |= BS_RADIOBUTTON;
-    if (alignment_ == taLeftJustify) params.Style |= BS_LEFTTEXT;
 }
 
-void TRadioButton::CreateWnd()
+void TRadioButton::CNCommand(TMessage& message)
 {
-    TWinControl::CreateWnd();
-    SendMessageW(Handle(), BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-void TRadioButton::Dispatch(TMessage& message)
-{
-    if (message.Msg == CN_COMMAND) {
-        switch (HIWORD(message.WParam)) {
-        case BN_CLICKED: SetChecked(true); break;
-        case BN_DOUBLECLICKED: DblClick(); break;
-        default: break;
-        }
-        message.Result = 0;
-        return;
+    switch (HIWORD(message.WParam)) {
+    case BN_CLICKED: SetChecked(true); break;
+    case BN_DOUBLECLICKED: DblClick(); break;
+    default: break;
     }
-    TWinControl::Dispatch(message);
+    message.Result = 0;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -995,12 +984,12 @@ void RegisterStdCtrlsWidgetClasses()
         info.Kind = pkString;
         info.StrDefault = UnicodeString();
         info.GetStr = [](TPersistent* p) {
-            const wchar_t c = AsControl<TCustomEdit>(p).PasswordChar();
+            const wchar_t c = PropertyInstance<TCustomEdit>(p).PasswordChar();
             return c ? UnicodeString(1, c) : UnicodeString();
         };
         info.SetStr = [](TPersistent* p, const UnicodeString& v) {
             if (v.size() > 1) throw EPropertyConvertError(L"One character expected");
-            AsControl<TCustomEdit>(p).SetPasswordChar(v.empty() ? L'\0' : v[0]);
+            PropertyInstance<TCustomEdit>(p).SetPasswordChar(v.empty() ? L'\0' : v[0]);
         };
         RegisterPublishedProperty(e, std::move(info));
     }
@@ -1013,18 +1002,8 @@ void RegisterStdCtrlsWidgetClasses()
 
     const UnicodeString m = L"TCustomMemo";
     RegisterPublishedClass(m, e);
-    {
-        TPropInfo info;
-        info.Name = L"Lines";
-        info.Kind = pkObject;
-        info.GetObj = [](TPersistent* p) -> TPersistent* { return AsControl<TCustomMemo>(p).Lines(); };
-        info.SetObj = [](TPersistent* p, TPersistent* v) {
-            auto* strings = dynamic_cast<TStrings*>(v);
-            if (v && !strings) throw EPropertyError(L"String list expected");
-            if (strings) AsControl<TCustomMemo>(p).SetLines(strings);
-        };
-        RegisterPublishedProperty(m, std::move(info));
-    }
+    RegisterPublishedProperty(m, ObjProp(L"Lines", &TCustomMemo::Lines, &TCustomMemo::SetLines, L"String list expected",
+                                         TNilObject::Ignore));
     RegisterPublishedProperty(m, OrdProp(L"ScrollBars", pkEnum, &TCustomMemo::ScrollBars, &TCustomMemo::SetScrollBars,
                                          int64_t{ssNone}, &scrollInfo));
     RegisterPublishedProperty(m, OrdProp(L"WordWrap", pkBool, &TCustomMemo::WordWrap, &TCustomMemo::SetWordWrap, int64_t{1}));
@@ -1056,18 +1035,8 @@ void RegisterStdCtrlsWidgetClasses()
 
     const UnicodeString b = L"TCustomListBox";
     RegisterPublishedClass(b, L"TWinControl");
-    {
-        TPropInfo info;
-        info.Name = L"Items";
-        info.Kind = pkObject;
-        info.GetObj = [](TPersistent* p) -> TPersistent* { return AsControl<TCustomListBox>(p).Items(); };
-        info.SetObj = [](TPersistent* p, TPersistent* v) {
-            auto* strings = dynamic_cast<TStrings*>(v);
-            if (v && !strings) throw EPropertyError(L"String list expected");
-            if (strings) AsControl<TCustomListBox>(p).SetItems(strings);
-        };
-        RegisterPublishedProperty(b, std::move(info));
-    }
+    RegisterPublishedProperty(b, ObjProp(L"Items", &TCustomListBox::Items, &TCustomListBox::SetItems,
+                                         L"String list expected", TNilObject::Ignore));
     RegisterPublishedProperty(b, OrdProp(L"ItemIndex", pkInteger, &TCustomListBox::ItemIndex, &TCustomListBox::SetItemIndex,
                                          int64_t{-1}));
     RegisterPublishedClass(L"TListBox", b);

@@ -9,9 +9,25 @@ enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TVerticalAlignment { taAlignTop, taAlignBottom, taVerticalCenter };
 
+// Base of the controls over the BUTTON class (push buttons, check boxes, radio buttons): the
+// notifications the window sends its parent (BN_CLICKED...) arrive as CN_COMMAND and go to
+// CNCommand.
+class TButtonControl : public TWinControl {
+public:
+    UnicodeString ClassName() const override { return L"TButtonControl"; }
+
+protected:
+    // Control style csSetCaption and csDoubleClicks, without csCaptureMouse and csClickEvents:
+    // the window reports its own clicks.
+    explicit TButtonControl(TComponent* owner);
+    void CreateParams(TCreateParams& params) override;
+    void Dispatch(TMessage& message) override;
+    virtual void CNCommand(TMessage& message) = 0;
+};
+
 // Push button over the BUTTON class. A click (mouse, keyboard, BM_CLICK) arrives as CN_COMMAND
 // and runs Click: the button's ModalResult goes to its form, then OnClick fires.
-class TButton : public TWinControl {
+class TButton : public TButtonControl {
 public:
     // 75 x 25, tab stop.
     explicit TButton(TComponent* owner);
@@ -29,9 +45,8 @@ public:
 
 protected:
     void CreateParams(TCreateParams& params) override;
-    void Dispatch(TMessage& message) override;
     void CMDialogKey(TMessage& message) override;
-    virtual void CNCommand(TMessage& message);
+    void CNCommand(TMessage& message) override;
 
 private:
     bool default_ = false;
@@ -48,6 +63,7 @@ void RegisterStdCtrlsClasses();
 #include "StringList.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 enum TTextLayout { tlTop, tlCenter, tlBottom };
@@ -221,6 +237,8 @@ private:
     };
     // The text and its lines, read from the window again only after it changed.
     const std::vector<LineSpan>& LineSpans(const UnicodeString*& text);
+    // One of those lines; nothing for an index outside them.
+    std::optional<LineSpan> LineAt(int index, const UnicodeString*& text);
     // Replaces the characters [start, end) of the text.
     void ReplaceText(size_t start, size_t end, const UnicodeString& with);
 
@@ -238,8 +256,30 @@ public:
     UnicodeString ClassName() const override { return L"TMemo"; }
 };
 
+// Check boxes and radio buttons: the window shows a mark for the state, with the caption beside it.
+class TCheckableButton : public TButtonControl {
+public:
+    UnicodeString ClassName() const override { return L"TCheckableButton"; }
+
+    // taRightJustify: the caption stands right of the mark; taLeftJustify: left of it.
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment value);
+
+protected:
+    explicit TCheckableButton(TComponent* owner) : TButtonControl(owner) {}
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    // The BM_SETCHECK value of the current state.
+    virtual WPARAM CheckMark() const = 0;
+    // Shows the current state in the window, when there is one.
+    void ShowCheckMark();
+
+private:
+    TAlignment alignment_ = taRightJustify;
+};
+
 // Check box over the BUTTON class. Every change of State (a click or code) fires OnClick.
-class TCustomCheckBox : public TWinControl {
+class TCustomCheckBox : public TCheckableButton {
 public:
     explicit TCustomCheckBox(TComponent* owner);
     UnicodeString ClassName() const override { return L"TCustomCheckBox"; }
@@ -251,20 +291,16 @@ public:
     // A click steps unchecked -> grayed -> checked when set, else toggles.
     bool AllowGrayed() const { return allowGrayed_; }
     void SetAllowGrayed(bool value) { allowGrayed_ = value; }
-    // taRightJustify: the caption stands right of the box; taLeftJustify: left of it.
-    TAlignment Alignment() const { return alignment_; }
-    void SetAlignment(TAlignment value);
 
 protected:
     void CreateParams(TCreateParams& params) override;
-    void CreateWnd() override;
-    void Dispatch(TMessage& message) override;
+    void CNCommand(TMessage& message) override;
+    WPARAM CheckMark() const override { return static_cast<WPARAM>(state_); }
     virtual void Toggle();
 
 private:
     TCheckBoxState state_ = cbUnchecked;
     bool allowGrayed_ = false;
-    TAlignment alignment_ = taRightJustify;
 };
 
 class TCheckBox : public TCustomCheckBox {
@@ -275,24 +311,21 @@ public:
 
 // Radio button over the BUTTON class. Checking one (click or code) unchecks the other radio
 // buttons of the same parent and fires OnClick; unchecking fires nothing.
-class TRadioButton : public TWinControl {
+class TRadioButton : public TCheckableButton {
 public:
     explicit TRadioButton(TComponent* owner);
     UnicodeString ClassName() const override { return L"TRadioButton"; }
 
     bool Checked() const { return checked_; }
     void SetChecked(bool value);
-    TAlignment Alignment() const { return alignment_; }
-    void SetAlignment(TAlignment value);
 
 protected:
     void CreateParams(TCreateParams& params) override;
-    void CreateWnd() override;
-    void Dispatch(TMessage& message) override;
+    void CNCommand(TMessage& message) override;
+    WPARAM CheckMark() const override { return checked_ ? BST_CHECKED : BST_UNCHECKED; }
 
 private:
     bool checked_ = false;
-    TAlignment alignment_ = taRightJustify;
 };
 
 // Group box over the BUTTON class (BS_GROUPBOX); holds other controls.

@@ -14,14 +14,6 @@ constexpr UINT kIconId = 1;
 // Posted to the tray window so the form is hidden after its minimising has finished.
 constexpr UINT kMinimizeMessage = WM_APP + 0x1C2;
 
-template <class C>
-C& As(TPersistent* p)
-{
-    auto* c = dynamic_cast<C*>(p);
-    if (!c) throw EPropertyError(L"Property registered for another class");
-    return *c;
-}
-
 } // namespace
 
 // Sits in the form's WindowProc chain. It may have to outlive the tray icon: when another
@@ -334,18 +326,8 @@ void RegisterTrayIconClasses()
     RegisterPublishedClass(t, L"TComponent");
     RegisterPublishedProperty(t, OrdProp(L"Visible", pkBool, &TCTrayIcon::Visible, &TCTrayIcon::SetVisible, int64_t{0}));
     RegisterPublishedProperty(t, StrProp(L"Hint", &TCTrayIcon::Hint, &TCTrayIcon::SetHint, UnicodeString()));
-    {
-        TPropInfo info;
-        info.Name = L"Icons";
-        info.Kind = pkObject;
-        info.GetObj = [](TPersistent* x) -> TPersistent* { return As<TCTrayIcon>(x).Icons(); };
-        info.SetObj = [](TPersistent* x, TPersistent* v) {
-            auto* list = dynamic_cast<TCustomImageList*>(v);
-            if (v && !list) throw EPropertyError(L"Image list expected");
-            As<TCTrayIcon>(x).SetIcons(list);
-        };
-        RegisterPublishedProperty(t, std::move(info));
-    }
+    RegisterPublishedProperty(t, ObjProp(L"Icons", &TCTrayIcon::Icons, &TCTrayIcon::SetIcons, L"Image list expected",
+                                         TNilObject::Pass));
     RegisterPublishedProperty(t, OrdProp(L"IconIndex", pkInteger, &TCTrayIcon::IconIndex, &TCTrayIcon::SetIconIndex, int64_t{0}));
     RegisterPublishedProperty(t, OrdProp(L"Animate", pkBool, &TCTrayIcon::Animate, &TCTrayIcon::SetAnimate, int64_t{0}));
     RegisterPublishedProperty(t, OrdProp(L"AnimateInterval", pkInteger, &TCTrayIcon::AnimateInterval,

@@ -1,6 +1,7 @@
 #include "Colors.h"
 
 #include "Exceptions.h"
+#include "SysUtils.h"
 
 #include <array>
 #include <cwchar>
@@ -70,38 +71,13 @@ constexpr std::array<ColorName, 52> kColorNames{{
     {clWindowText, L"clWindowText"},
 }};
 
-int HexDigit(wchar_t c)
-{
-    if (c >= L'0' && c <= L'9') return c - L'0';
-    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-    return -1;
-}
-
-// Decimal with optional sign, or "$"/"0x" hexadecimal of up to 8 digits (wrapping to 32 bits).
+// Decimal with optional sign, or "$"/"0x" hexadecimal wrapping to 32 bits; no blanks.
 std::optional<TColor> ParseColorNumber(const UnicodeString& text)
 {
-    size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) negative = text[i++] == L'-';
-    bool hex = false;
-    if (i < text.size() && text[i] == L'$') {
-        hex = true;
-        ++i;
-    } else if (i + 1 < text.size() && text[i] == L'0' && (text[i + 1] == L'x' || text[i + 1] == L'X')) {
-        hex = true;
-        i += 2;
-    }
-    if (i >= text.size()) return std::nullopt;
-    std::uint64_t value = 0;
-    for (; i < text.size(); ++i) {
-        const int d = hex ? HexDigit(text[i]) : (text[i] >= L'0' && text[i] <= L'9' ? text[i] - L'0' : -1);
-        if (d < 0) return std::nullopt;
-        value = value * (hex ? 16 : 10) + static_cast<unsigned>(d);
-        if (hex ? value > 0xFFFFFFFFull : value > (negative ? 0x80000000ull : 0x7FFFFFFFull)) return std::nullopt;
-    }
-    const auto bits = static_cast<std::uint32_t>(value);
-    return static_cast<TColor>(negative ? 0u - bits : bits);
+    TIntegerText parts;
+    long long value = 0;
+    if (!TryParseIntegerText(text, parts) || !TryIntegerValue(parts, 32, value)) return std::nullopt;
+    return static_cast<TColor>(value);
 }
 
 } // namespace

@@ -59,6 +59,42 @@ private:
     TCanvas* canvas_ = nullptr; // the canvas that selects this object into its DC
 };
 
+// A graphics object whose properties make one GDI object of type H (HFONT, HBRUSH, HPEN). The
+// handle is made on demand by the class and deleted here when a property changes or the
+// object goes.
+template <class H>
+class TGdiGraphicsObject : public TGraphicsObject {
+public:
+    ~TGdiGraphicsObject() override { ReleaseHandle(); }
+    bool HandleAllocated() const { return handle_ != nullptr; }
+
+protected:
+    TGdiGraphicsObject() = default;
+    // For SetHandle: reads the description of `handle` into info, releases the current handle
+    // and takes ownership of the new one. False when there is nothing to read: the handle is
+    // the current one, or null (only the current handle is released). A handle that is not an
+    // object of this kind raises EInvalidGraphicOperation(invalid).
+    template <class Info>
+    bool AdoptHandle(H handle, Info& info, const wchar_t* invalid)
+    {
+        if (handle == handle_) return false;
+        if (handle && ::GetObjectW(handle, sizeof(info), &info) != sizeof(info)) throw EInvalidGraphicOperation(invalid);
+        Changed();
+        if (!handle) return false;
+        handle_ = handle;
+        return true;
+    }
+    void ReleaseHandle() final
+    {
+        if (handle_) {
+            ::DeleteObject(handle_);
+            handle_ = nullptr;
+        }
+    }
+
+    H handle_ = nullptr;
+};
+
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 using TFontStyles = TSet<TFontStyle>;
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
@@ -73,11 +109,10 @@ enum TFontQuality {
 };
 using TFontCharset = BYTE;
 
-class TFont : public TGraphicsObject {
+class TFont : public TGdiGraphicsObject<HFONT> {
 public:
     // Tahoma, 8 points at the screen's pixels per inch, window text colour.
     TFont();
-    ~TFont() override;
     UnicodeString ClassName() const override { return L"TFont"; }
 
     const UnicodeString& Name() const { return name_; }
@@ -107,15 +142,11 @@ public:
 
     // The HFONT for the current properties, made on first use and kept until a property changes.
     HFONT Handle();
-    bool HandleAllocated() const { return handle_ != nullptr; }
     // Takes ownership of font and reads its properties from it; null releases the handle only.
     void SetHandle(HFONT font);
 
     // Copies another font; when the pixels per inch differ the point size is kept.
     void Assign(const TPersistent* source) override;
-
-protected:
-    void ReleaseHandle() override;
 
 private:
     UnicodeString name_;
@@ -127,15 +158,13 @@ private:
     TFontPitch pitch_ = fpDefault;
     TFontQuality quality_ = fqDefault;
     int orientation_ = 0;
-    HFONT handle_ = nullptr;
 };
 
 enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
 
-class TBrush : public TGraphicsObject {
+class TBrush : public TGdiGraphicsObject<HBRUSH> {
 public:
     TBrush() = default;
-    ~TBrush() override;
     UnicodeString ClassName() const override { return L"TBrush"; }
 
     TColor Color() const { return color_; }
@@ -145,19 +174,14 @@ public:
     void SetStyle(TBrushStyle style);
 
     HBRUSH Handle();
-    bool HandleAllocated() const { return handle_ != nullptr; }
     // Takes ownership of brush and reads colour and style from it.
     void SetHandle(HBRUSH brush);
 
     void Assign(const TPersistent* source) override;
 
-protected:
-    void ReleaseHandle() override;
-
 private:
     TColor color_ = clWhite;
     TBrushStyle style_ = bsSolid;
-    HBRUSH handle_ = nullptr;
 };
 
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame, psUserStyle, psAlternate };
@@ -180,10 +204,9 @@ enum TPenMode {
     pmNotXor
 };
 
-class TPen : public TGraphicsObject {
+class TPen : public TGdiGraphicsObject<HPEN> {
 public:
     TPen() = default;
-    ~TPen() override;
     UnicodeString ClassName() const override { return L"TPen"; }
 
     TColor Color() const { return color_; }
@@ -197,20 +220,15 @@ public:
     void SetMode(TPenMode mode);
 
     HPEN Handle();
-    bool HandleAllocated() const { return handle_ != nullptr; }
     void SetHandle(HPEN pen);
 
     void Assign(const TPersistent* source) override;
-
-protected:
-    void ReleaseHandle() override;
 
 private:
     TColor color_ = clBlack;
     int width_ = 1;
     TPenStyle style_ = psSolid;
     TPenMode mode_ = pmCopy;
-    HPEN handle_ = nullptr;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -363,6 +381,37 @@ private:
     UINT textFlags_ = 0;
     std::recursive_mutex lock_;
     std::atomic<int> lockCount_{0};
+};
+
+// Lends a DC the canvas does not own to it for one drawing pass (a paint DC, a screen DC for
+// measuring): locks the canvas and points it at dc, and detaches and unlocks it again however
+// the pass ends.
+class TCanvasDCScope {
+public:
+    TCanvasDCScope(TCanvas& canvas, HDC dc) : canvas_(canvas)
+    {
+        canvas_.Lock();
+        try {
+            canvas_.SetHandle(dc);
+        } catch (...) {
+            canvas_.Unlock();
+            throw;
+        }
+    }
+    ~TCanvasDCScope()
+    {
+        try {
+            canvas_.SetHandle(nullptr); // selects the DC's own objects back
+        } catch (...) {
+            // Nothing may leave a destructor; the canvas is unlocked regardless.
+        }
+        canvas_.Unlock();
+    }
+    TCanvasDCScope(const TCanvasDCScope&) = delete;
+    TCanvasDCScope& operator=(const TCanvasDCScope&) = delete;
+
+private:
+    TCanvas& canvas_;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -36,19 +36,6 @@ TFont::TFont()
 {
 }
 
-TFont::~TFont()
-{
-    ReleaseHandle();
-}
-
-void TFont::ReleaseHandle()
-{
-    if (handle_) {
-        ::DeleteObject(handle_);
-        handle_ = nullptr;
-    }
-}
-
 void TFont::SetName(const UnicodeString& name)
 {
     if (name == name_ || name.empty()) return;
@@ -148,13 +135,8 @@ HFONT TFont::Handle()
 
 void TFont::SetHandle(HFONT font)
 {
-    if (font == handle_) return;
     LOGFONTW lf{};
-    if (font && ::GetObjectW(font, sizeof(lf), &lf) != sizeof(lf))
-        throw EInvalidGraphicOperation(L"Invalid font handle");
-    Changed(); // releases the current handle
-    if (!font) return;
-    handle_ = font;
+    if (!AdoptHandle(font, lf, L"Invalid font handle")) return;
     name_ = lf.lfFaceName;
     height_ = lf.lfHeight;
     orientation_ = lf.lfOrientation;
@@ -190,19 +172,6 @@ void TFont::Assign(const TPersistent* source)
 }
 
 // ---------------------------------------------------------------------------------------------
-
-TBrush::~TBrush()
-{
-    ReleaseHandle();
-}
-
-void TBrush::ReleaseHandle()
-{
-    if (handle_) {
-        ::DeleteObject(handle_);
-        handle_ = nullptr;
-    }
-}
 
 void TBrush::SetColor(TColor color)
 {
@@ -240,13 +209,8 @@ HBRUSH TBrush::Handle()
 
 void TBrush::SetHandle(HBRUSH brush)
 {
-    if (brush == handle_) return;
     LOGBRUSH lb{};
-    if (brush && ::GetObjectW(brush, sizeof(lb), &lb) != sizeof(lb))
-        throw EInvalidGraphicOperation(L"Invalid brush handle");
-    Changed();
-    if (!brush) return;
-    handle_ = brush;
+    if (!AdoptHandle(brush, lb, L"Invalid brush handle")) return;
     color_ = static_cast<TColor>(lb.lbColor & 0x00FFFFFF);
     if (lb.lbStyle == BS_NULL) style_ = bsClear;
     else if (lb.lbStyle == BS_HATCHED && lb.lbHatch <= HS_DIAGCROSS)
@@ -268,19 +232,6 @@ void TBrush::Assign(const TPersistent* source)
 }
 
 // ---------------------------------------------------------------------------------------------
-
-TPen::~TPen()
-{
-    ReleaseHandle();
-}
-
-void TPen::ReleaseHandle()
-{
-    if (handle_) {
-        ::DeleteObject(handle_);
-        handle_ = nullptr;
-    }
-}
 
 void TPen::SetColor(TColor color)
 {
@@ -329,13 +280,8 @@ HPEN TPen::Handle()
 
 void TPen::SetHandle(HPEN pen)
 {
-    if (pen == handle_) return;
     LOGPEN lp{};
-    if (pen && ::GetObjectW(pen, sizeof(lp), &lp) != sizeof(lp))
-        throw EInvalidGraphicOperation(L"Invalid pen handle");
-    Changed();
-    if (!pen) return;
-    handle_ = pen;
+    if (!AdoptHandle(pen, lp, L"Invalid pen handle")) return;
     color_ = static_cast<TColor>(lp.lopnColor & 0x00FFFFFF);
     width_ = lp.lopnWidth.x;
     switch (lp.lopnStyle) {

@@ -42,6 +42,18 @@ void Guarded(F&& f, R&& report)
         report(wrapped);
     }
 }
+
+// Keeps a flag set while the scope runs.
+class ScopedFlag {
+public:
+    explicit ScopedFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~ScopedFlag() { flag_ = false; }
+    ScopedFlag(const ScopedFlag&) = delete;
+    ScopedFlag& operator=(const ScopedFlag&) = delete;
+
+private:
+    bool& flag_;
+};
 } // namespace
 
 // The handlers as they were when the server started.
@@ -214,11 +226,7 @@ void TIdTCPServer::Start()
 {
     if (!OnExecute) throw EIdTCPNoOnExecute(L"OnExecute event not assigned.");
     IdEnsureWinsock();
-    changing_ = true;
-    struct ResetChanging {
-        bool& flag;
-        ~ResetChanging() { flag = false; }
-    } resetChanging{changing_};
+    const ScopedFlag changing(changing_);
 
     if (bindings_.Count() == 0) bindings_.Add();
     auto handlers = std::make_shared<Handlers>();
@@ -269,11 +277,7 @@ void TIdTCPServer::StopListening()
 void TIdTCPServer::Stop()
 {
     if (!active_.load() && listeners_.empty()) return;
-    changing_ = true;
-    struct ResetChanging {
-        bool& flag;
-        ~ResetChanging() { flag = false; }
-    } resetChanging{changing_};
+    const ScopedFlag changing(changing_);
 
     std::exception_ptr error;
     try {

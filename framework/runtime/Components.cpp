@@ -19,14 +19,6 @@ bool IsValidIdent(const UnicodeString& name)
     return !name.empty() && IsIdentStart(name[0]) && std::all_of(name.begin(), name.end(), IsIdentChar);
 }
 
-wchar_t FoldAscii(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - 32) : c; }
-
-bool SameName(const UnicodeString& a, const UnicodeString& b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) { return FoldAscii(x) == FoldAscii(y); });
-}
-
 void Erase(std::vector<TComponent*>& list, TComponent* component)
 {
     // Last occurrence first: removals during destruction usually hit the end of the list.
@@ -79,7 +71,7 @@ void TComponent::SetName(const UnicodeString& name)
 void TComponent::ValidateRename(TComponent* component, const UnicodeString& oldName,
                                 const UnicodeString& newName) const
 {
-    if (component && component->owner_ == this && !SameName(oldName, newName)) {
+    if (component && component->owner_ == this && !SameText(oldName, newName)) {
         const TComponent* other = FindComponent(newName);
         if (other && other != component)
             throw EComponentError(L"A component named " + newName + L" already exists");
@@ -104,7 +96,7 @@ TComponent* TComponent::FindComponent(const UnicodeString& name) const
 {
     if (name.empty()) return nullptr;
     for (TComponent* c : components_)
-        if (SameName(c->name_, name)) return c;
+        if (SameText(c->name_, name)) return c;
     return nullptr;
 }
 

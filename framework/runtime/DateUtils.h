@@ -18,6 +18,8 @@ using TClockFunction = TDateTime (*)();
 TClockFunction SetClock(TClockFunction clock);
 
 bool IsLeapYear(int year);
+// Days of the month (1 to 12) in the year; 0 for any other month.
+int DaysInAMonth(int year, int month);
 
 // Invalid parts (month 13, 30 February, hour 24, year 0 or 10000 ...) make Try* return false
 // and leave the result untouched; the others raise EConvertError.

@@ -330,39 +330,39 @@ int DigitValue(C c, bool hex)
     return -1;
 }
 
-// Parses into a `bits`-wide signed integer (32 or 64).
+template <class C>
+bool ParseIntegerText(std::basic_string_view<C> text, TIntegerText& parts)
+{
+    parts = TIntegerText();
+    size_t i = 0;
+    if (i < text.size() && (text[i] == C('+') || text[i] == C('-'))) parts.Negative = text[i++] == C('-');
+    if (i < text.size() && text[i] == C('$')) {
+        parts.Hex = true;
+        ++i;
+    } else if (i + 1 < text.size() && text[i] == C('0') && (text[i + 1] == C('x') || text[i + 1] == C('X'))) {
+        parts.Hex = true;
+        i += 2;
+    }
+    if (i == text.size()) return false;
+    parts.Digits = text.size() - i;
+    const unsigned base = parts.Hex ? 16 : 10;
+    for (; i < text.size(); ++i) {
+        const int d = DigitValue(text[i], parts.Hex);
+        if (d < 0) return false;
+        if (parts.Magnitude > (~0ull - static_cast<unsigned>(d)) / base) return false;
+        parts.Magnitude = parts.Magnitude * base + static_cast<unsigned>(d);
+    }
+    return true;
+}
+
+// Parses into a `bits`-wide signed integer (32 or 64); leading spaces are skipped.
 template <class C>
 bool ParseInteger(std::basic_string_view<C> text, unsigned bits, long long& value)
 {
     size_t i = 0;
     while (i < text.size() && text[i] == C(' ')) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == C('+') || text[i] == C('-'))) negative = text[i++] == C('-');
-    bool hex = false;
-    if (i < text.size() && text[i] == C('$')) {
-        hex = true;
-        ++i;
-    } else if (i + 1 < text.size() && text[i] == C('0') && (text[i + 1] == C('x') || text[i + 1] == C('X'))) {
-        hex = true;
-        i += 2;
-    }
-    if (i == text.size()) return false;
-    const unsigned long long signBit = 1ull << (bits - 1);
-    const unsigned long long allBits = bits == 64 ? ~0ull : (1ull << bits) - 1;
-    // Hexadecimal may use every bit (it wraps to negative); decimal stays within the signed range.
-    const unsigned long long limit = hex ? allBits : (negative ? signBit : signBit - 1);
-    const unsigned base = hex ? 16 : 10;
-    unsigned long long magnitude = 0;
-    for (; i < text.size(); ++i) {
-        const int d = DigitValue(text[i], hex);
-        if (d < 0) return false;
-        if (magnitude > (limit - static_cast<unsigned>(d)) / base) return false;
-        magnitude = magnitude * base + static_cast<unsigned>(d);
-    }
-    unsigned long long raw = (negative ? 0ull - magnitude : magnitude) & allBits;
-    if (bits < 64 && (raw & signBit) != 0) raw |= ~allBits;  // sign-extend
-    value = static_cast<long long>(raw);
-    return true;
+    TIntegerText parts;
+    return ParseIntegerText(text.substr(i), parts) && TryIntegerValue(parts, bits, value);
 }
 
 [[noreturn]] void NotAnInteger(const UnicodeString& text)
@@ -618,6 +618,22 @@ long long StrToInt64Def(const UnicodeString& text, long long defaultValue)
 
 bool TryStrToInt64(const UnicodeString& text, long long& value) { return TryImpl(text, 64, value); }
 bool TryStrToInt64(const AnsiString& text, long long& value) { return TryImpl(text, 64, value); }
+
+bool TryParseIntegerText(std::wstring_view text, TIntegerText& parts) { return ParseIntegerText(text, parts); }
+bool TryParseIntegerText(std::string_view text, TIntegerText& parts) { return ParseIntegerText(text, parts); }
+
+bool TryIntegerValue(const TIntegerText& parts, unsigned bits, long long& value)
+{
+    const unsigned long long signBit = 1ull << (bits - 1);
+    const unsigned long long allBits = bits == 64 ? ~0ull : (1ull << bits) - 1;
+    // Hexadecimal may use every bit (it wraps to negative); decimal stays within the signed range.
+    const unsigned long long limit = parts.Hex ? allBits : (parts.Negative ? signBit : signBit - 1);
+    if (parts.Magnitude > limit) return false;
+    unsigned long long raw = (parts.Negative ? 0ull - parts.Magnitude : parts.Magnitude) & allBits;
+    if (bits < 64 && (raw & signBit) != 0) raw |= ~allBits; // sign-extend
+    value = static_cast<long long>(raw);
+    return true;
+}
 
 namespace {
 long long ToInt64(long double integral)

@@ -133,6 +133,21 @@ long long StrToInt64Def(const UnicodeString& text, long long defaultValue);
 bool TryStrToInt64(const UnicodeString& text, long long& value);
 bool TryStrToInt64(const AnsiString& text, long long& value);
 
+// The parts of an integer text as the conversions above read it, without blanks: an optional
+// sign, then decimal digits or hexadecimal digits after "$" or "0x". False for any other text or
+// a magnitude beyond 64 bits. For conversions with range rules of their own.
+struct TIntegerText {
+    bool Negative = false;
+    bool Hex = false;
+    size_t Digits = 0; // after the prefix, leading zeros included
+    unsigned long long Magnitude = 0;
+};
+bool TryParseIntegerText(std::wstring_view text, TIntegerText& parts);
+bool TryParseIntegerText(std::string_view text, TIntegerText& parts);
+// The parts as a `bits`-wide signed integer (32 or 64) by StrToInt's rule: hexadecimal may use
+// every bit and wraps to negative, decimal must stay within the signed range.
+bool TryIntegerValue(const TIntegerText& parts, unsigned bits, long long& value);
+
 // ---------------------------------------------------------------------------------------------
 // Numbers
 

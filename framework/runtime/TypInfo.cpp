@@ -2,6 +2,7 @@
 
 #include "Components.h"
 #include "Exceptions.h"
+#include "SysUtils.h"
 
 #include <algorithm>
 #include <deque>
@@ -9,73 +10,24 @@
 
 namespace {
 
-wchar_t FoldAscii(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - 32) : c; }
-
-UnicodeString Fold(const UnicodeString& s)
-{
-    UnicodeString r(s);
-    std::transform(r.begin(), r.end(), r.begin(), FoldAscii);
-    return r;
-}
-
-bool SameName(const UnicodeString& a, const UnicodeString& b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) { return FoldAscii(x) == FoldAscii(y); });
-}
-
-UnicodeString TrimBlanks(const UnicodeString& s)
-{
-    size_t b = 0, e = s.size();
-    while (b < e && s[b] <= L' ') ++b;
-    while (e > b && s[e - 1] <= L' ') --e;
-    return s.substr(b, e - b);
-}
-
-// Decimal with optional sign, or "$"/"0x" hex. Up to 8 hex digits wrap to a signed 32-bit
-// value as the framework's conversion does; longer hex (up to 16 digits) to 64 bits.
+// Decimal with optional sign, or "$"/"0x" hex; blanks around it are ignored. Up to 8 hex digits
+// wrap to a signed 32-bit value as the framework's conversion does; longer hex (up to 16 digits)
+// to 64 bits.
 bool TryParseInt(const UnicodeString& input, int64_t& value)
 {
-    const UnicodeString text = TrimBlanks(input);
-    size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) negative = text[i++] == L'-';
-    bool hex = false;
-    if (i < text.size() && text[i] == L'$') {
-        hex = true;
-        ++i;
-    } else if (i + 1 < text.size() && text[i] == L'0' && (text[i + 1] == L'x' || text[i + 1] == L'X')) {
-        hex = true;
-        i += 2;
+    TIntegerText parts;
+    if (!TryParseIntegerText(Trim(input), parts)) return false;
+    if (!parts.Hex) {
+        long long v = 0;
+        if (!TryIntegerValue(parts, 64, v)) return false;
+        value = v;
+        return true;
     }
-    const size_t digits = text.size() - i;
-    if (digits == 0) return false;
-    uint64_t magnitude = 0;
-    if (hex) {
-        if (digits > 16) return false;
-        for (; i < text.size(); ++i) {
-            const wchar_t c = text[i];
-            int d;
-            if (c >= L'0' && c <= L'9') d = c - L'0';
-            else if (c >= L'a' && c <= L'f') d = c - L'a' + 10;
-            else if (c >= L'A' && c <= L'F') d = c - L'A' + 10;
-            else return false;
-            magnitude = magnitude << 4 | static_cast<uint64_t>(d);
-        }
-        int64_t v = digits <= 8 ? static_cast<int64_t>(static_cast<int32_t>(static_cast<uint32_t>(magnitude)))
-                                : static_cast<int64_t>(magnitude);
-        value = negative ? -v : v;
-        return !(negative && v == std::numeric_limits<int64_t>::min());
-    }
-    const uint64_t limit = negative ? uint64_t{1} << 63 : (uint64_t{1} << 63) - 1;
-    for (; i < text.size(); ++i) {
-        const wchar_t c = text[i];
-        if (c < L'0' || c > L'9') return false;
-        const auto d = static_cast<uint64_t>(c - L'0');
-        if (magnitude > (limit - d) / 10) return false;
-        magnitude = magnitude * 10 + d;
-    }
-    value = negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);
+    if (parts.Digits > 16) return false;
+    const int64_t v = parts.Digits <= 8 ? static_cast<int64_t>(static_cast<int32_t>(static_cast<uint32_t>(parts.Magnitude)))
+                                        : static_cast<int64_t>(parts.Magnitude);
+    if (parts.Negative && v == std::numeric_limits<int64_t>::min()) return false;
+    value = parts.Negative ? -v : v;
     return true;
 }
 
@@ -131,7 +83,7 @@ std::vector<const ClassEntry*> Chain(const UnicodeString& className)
 const TPropInfo* FindIn(const ClassEntry& entry, const UnicodeString& propName)
 {
     for (const TPropInfo& p : entry.props)
-        if (SameName(p.Name, propName)) return &p;
+        if (SameText(p.Name, propName)) return &p;
     return nullptr;
 }
 
@@ -173,9 +125,9 @@ void CheckOrdinal(const TPropInfo& info, int64_t value)
 
 bool TryEnumValue(const TEnumTypeInfo& type, const UnicodeString& name, int64_t& value)
 {
-    const UnicodeString wanted = TrimBlanks(name);
+    const UnicodeString wanted = Trim(name);
     for (size_t i = 0; i < type.Names.size(); ++i) {
-        if (SameName(type.Names[i], wanted)) {
+        if (SameText(type.Names[i], wanted)) {
             value = type.MinValue + static_cast<int64_t>(i);
             return true;
         }
@@ -229,7 +181,7 @@ UnicodeString SetToString(const TEnumTypeInfo& type, uint64_t bits, bool bracket
 
 uint64_t StringToSet(const TEnumTypeInfo& type, const UnicodeString& input)
 {
-    UnicodeString text = TrimBlanks(input);
+    UnicodeString text = Trim(input);
     if (!text.empty() && text.front() == L'[') {
         if (text.back() != L']') throw EPropertyConvertError(L"Invalid set text: " + input);
         text = text.substr(1, text.size() - 2);
@@ -239,7 +191,7 @@ uint64_t StringToSet(const TEnumTypeInfo& type, const UnicodeString& input)
     while (start <= text.size()) {
         size_t comma = text.find(L',', start);
         if (comma == UnicodeString::npos) comma = text.size();
-        const UnicodeString element = TrimBlanks(text.substr(start, comma - start));
+        const UnicodeString element = Trim(text.substr(start, comma - start));
         if (!element.empty()) {
             const int v = GetEnumValue(type, element);
             if (v < 0 || v >= 64) throw EPropertyConvertError(L"Invalid property element: " + element);
@@ -259,7 +211,7 @@ void RegisterPublishedProperty(const UnicodeString& className, TPropInfo info)
 {
     ClassEntry& entry = TheRegistry()[className];
     for (TPropInfo& p : entry.props) {
-        if (SameName(p.Name, info.Name)) {
+        if (SameText(p.Name, info.Name)) {
             p = std::move(info);
             return;
         }
@@ -292,7 +244,7 @@ std::vector<const TPropInfo*> GetPropList(const TObject* instance)
     auto chain = Chain(instance->ClassName());
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         for (const TPropInfo& p : (*it)->props) {
-            auto same = std::find_if(list.begin(), list.end(), [&](const TPropInfo* q) { return SameName(q->Name, p.Name); });
+            auto same = std::find_if(list.begin(), list.end(), [&](const TPropInfo* q) { return SameText(q->Name, p.Name); });
             if (same != list.end()) *same = &p; // a redefinition keeps the ancestor's place
             else list.push_back(&p);
         }
@@ -401,7 +353,7 @@ void SetObjProp(TObject* instance, const UnicodeString& propName, TPersistent* v
 
 UnicodeString TMethodTable::Key(const UnicodeString& name)
 {
-    return Fold(TrimBlanks(name));
+    return UpperCase(Trim(name));
 }
 
 const std::any* TMethodTable::Find(const UnicodeString& name) const
@@ -416,7 +368,7 @@ void SetMethodProp(TObject* instance, const UnicodeString& propName, const Unico
     const TPropInfo& info = RequireProp(instance, propName);
     if (info.Kind != pkEvent || !info.SetEvent)
         throw EPropertyError(L"Property '" + info.Name + L"' is no event");
-    if (TrimBlanks(handlerName).empty()) {
+    if (Trim(handlerName).empty()) {
         info.SetEvent(AsPersistent(instance), std::any());
         return;
     }

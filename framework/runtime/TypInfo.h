@@ -118,6 +118,15 @@ void SetMethodProp(TObject* instance, const UnicodeString& propName, const Unico
 // ---------------------------------------------------------------------------------------------
 // Helpers that build a TPropInfo from member functions of C.
 
+// The instance a property registered for class C acts on; another class raises EPropertyError.
+template <class C>
+C& PropertyInstance(TPersistent* instance)
+{
+    C* c = dynamic_cast<C*>(instance);
+    if (!c) throw EPropertyError(L"Property registered for another class");
+    return *c;
+}
+
 namespace typinfo_detail {
 
 template <class T>
@@ -154,14 +163,6 @@ T FromOrd(int64_t v)
     }
 }
 
-template <class C>
-C* Cast(TPersistent* instance)
-{
-    C* c = dynamic_cast<C*>(instance);
-    if (!c) throw EPropertyError(L"Property registered for another class");
-    return c;
-}
-
 } // namespace typinfo_detail
 
 // Ordinal property (integer, bool, enum, set, colour) from a getter and an optional setter.
@@ -175,9 +176,9 @@ TPropInfo OrdProp(const UnicodeString& name, TPropKind kind, G (C::*get)() const
     info.Kind = kind;
     info.EnumType = enumType;
     info.OrdDefault = defaultValue;
-    info.GetOrd = [get](TPersistent* p) { return typinfo_detail::ToOrd((typinfo_detail::Cast<C>(p)->*get)()); };
+    info.GetOrd = [get](TPersistent* p) { return typinfo_detail::ToOrd((PropertyInstance<C>(p).*get)()); };
     if (set)
-        info.SetOrd = [set](TPersistent* p, int64_t v) { (typinfo_detail::Cast<C>(p)->*set)(typinfo_detail::FromOrd<T>(v)); };
+        info.SetOrd = [set](TPersistent* p, int64_t v) { (PropertyInstance<C>(p).*set)(typinfo_detail::FromOrd<T>(v)); };
     return info;
 }
 
@@ -190,9 +191,38 @@ TPropInfo StrProp(const UnicodeString& name, G (C::*get)() const, void (C::*set)
     info.Name = name;
     info.Kind = pkString;
     info.StrDefault = std::move(defaultValue);
-    info.GetStr = [get](TPersistent* p) { return UnicodeString((typinfo_detail::Cast<C>(p)->*get)()); };
+    info.GetStr = [get](TPersistent* p) { return UnicodeString((PropertyInstance<C>(p).*get)()); };
     if (set)
-        info.SetStr = [set](TPersistent* p, const UnicodeString& v) { (typinfo_detail::Cast<C>(p)->*set)(v); };
+        info.SetStr = [set](TPersistent* p, const UnicodeString& v) { (PropertyInstance<C>(p).*set)(v); };
+    return info;
+}
+
+// What the setter of an object property does with nil.
+enum class TNilObject { Pass, Reject, Ignore };
+
+// Object property from a getter and an optional setter taking V* or const V*. A value of
+// another class raises EPropertyError(mismatch); so does nil when `nil` is Reject.
+template <class C, class G>
+TPropInfo ObjProp(const UnicodeString& name, G* (C::*get)() const)
+{
+    TPropInfo info;
+    info.Name = name;
+    info.Kind = pkObject;
+    info.GetObj = [get](TPersistent* p) -> TPersistent* { return (PropertyInstance<C>(p).*get)(); };
+    return info;
+}
+
+template <class C, class G, class S>
+TPropInfo ObjProp(const UnicodeString& name, G* (C::*get)() const, void (C::*set)(S*), const UnicodeString& mismatch,
+                  TNilObject nil)
+{
+    using V = std::remove_const_t<S>;
+    TPropInfo info = ObjProp(name, get);
+    info.SetObj = [set, mismatch, nil](TPersistent* p, TPersistent* v) {
+        V* value = dynamic_cast<V*>(v);
+        if (!value && (v || nil == TNilObject::Reject)) throw EPropertyError(mismatch);
+        if (value || nil == TNilObject::Pass) (PropertyInstance<C>(p).*set)(value);
+    };
     return info;
 }
 
@@ -204,7 +234,7 @@ TPropInfo EventProp(const UnicodeString& name, Event C::*member)
     info.Name = name;
     info.Kind = pkEvent;
     info.SetEvent = [member, name](TPersistent* p, const std::any& handler) {
-        C* c = typinfo_detail::Cast<C>(p);
+        C* c = &PropertyInstance<C>(p);
         if (!handler.has_value()) {
             c->*member = Event();
             return;

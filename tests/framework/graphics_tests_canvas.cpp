@@ -295,3 +295,30 @@ TEST(Canvas, ChangeEventsAndLocking)
     }).join();
     EXPECT_TRUE(otherGotIt.load());
 }
+
+TEST(Canvas, DcScopeDetachesAndUnlocksWhenThePassFails)
+{
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    const HGDIOBJ originalBrush = ::GetCurrentObject(dc, OBJ_BRUSH);
+    TCanvas canvas;
+    const auto failingPass = [&] {
+        const TCanvasDCScope scope(canvas, dc);
+        EXPECT_EQ(canvas.LockCount(), 1);
+        EXPECT_EQ(canvas.Handle(), dc);
+        canvas.Brush()->SetColor(clRed);
+        canvas.FillRect(Rect(0, 0, 1, 1)); // selects the canvas's brush into dc
+        EXPECT_EQ(::GetCurrentObject(dc, OBJ_BRUSH), canvas.Brush()->Handle());
+        throw EInvalidGraphicOperation(L"paint failed");
+    };
+    EXPECT_THROW(failingPass(), EInvalidGraphicOperation);
+    EXPECT_EQ(canvas.LockCount(), 0);
+    EXPECT_FALSE(canvas.HandleAllocated());
+    EXPECT_EQ(::GetCurrentObject(dc, OBJ_BRUSH), originalBrush);
+    std::atomic<bool> otherGotIt{false};
+    std::thread([&] {
+        otherGotIt = canvas.TryLock();
+        if (otherGotIt) canvas.Unlock();
+    }).join();
+    EXPECT_TRUE(otherGotIt.load());
+    ::DeleteDC(dc);
+}

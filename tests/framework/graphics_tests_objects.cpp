@@ -175,3 +175,38 @@ TEST(GraphicsObjects, BrushAndPenHandles)
     ASSERT_EQ(::GetObjectW(pen.Handle(), sizeof(lp), &lp), static_cast<int>(sizeof(lp)));
     EXPECT_EQ(lp.lopnStyle, static_cast<UINT>(PS_DOT));
 }
+
+TEST(GraphicsObjects, BrushAndPenAdoptHandles)
+{
+    const LOGBRUSH hatch{BS_HATCHED, RGB(1, 2, 3), HS_CROSS};
+    HBRUSH adopted = ::CreateBrushIndirect(&hatch);
+    {
+        TBrush brush;
+        HBRUSH own = brush.Handle();
+        brush.SetHandle(adopted);
+        EXPECT_EQ(::GetObjectType(own), 0u) << "the brush's own handle goes";
+        EXPECT_EQ(brush.Handle(), adopted);
+        EXPECT_EQ(brush.Style(), bsCross);
+        EXPECT_EQ(brush.Color(), static_cast<TColor>(RGB(1, 2, 3)));
+
+        HBRUSH gone = ::CreateSolidBrush(0);
+        ::DeleteObject(gone);
+        EXPECT_THROW(brush.SetHandle(gone), EInvalidGraphicOperation);
+        EXPECT_EQ(brush.Handle(), adopted) << "a refused handle leaves the current one";
+        brush.SetHandle(nullptr);
+        EXPECT_EQ(::GetObjectType(adopted), 0u);
+        EXPECT_FALSE(brush.HandleAllocated());
+        EXPECT_EQ(brush.Style(), bsCross) << "releasing keeps the properties";
+    }
+
+    HPEN dashed = ::CreatePen(PS_DASH, 1, RGB(4, 5, 6));
+    {
+        TPen pen;
+        pen.SetHandle(dashed);
+        EXPECT_EQ(pen.Handle(), dashed);
+        EXPECT_EQ(pen.Style(), psDash);
+        EXPECT_EQ(pen.Width(), 1);
+        EXPECT_EQ(pen.Color(), static_cast<TColor>(RGB(4, 5, 6)));
+    }
+    EXPECT_EQ(::GetObjectType(dashed), 0u) << "the pen owns an adopted handle";
+}

@@ -480,6 +480,97 @@ TEST(PublishedProperties, ByNameRoutinesToleratesMissingPropertiesAndCheckRanges
     EXPECT_THROW(SetObjProp(&s, L"Count", &child), EPropertyError);
 }
 
+namespace {
+
+// One component reference published four times, each with another nil rule.
+class TReferrer : public TComponent {
+public:
+    using TComponent::TComponent;
+    UnicodeString ClassName() const override { return L"TReferrer"; }
+
+    TComponent* Target() const { return target_; }
+    void SetTarget(TComponent* value)
+    {
+        target_ = value;
+        ++sets_;
+    }
+    int Sets() const { return sets_; }
+
+private:
+    TComponent* target_ = nullptr;
+    int sets_ = 0;
+};
+
+void RegisterReferrer()
+{
+    static bool done = false;
+    if (done) return;
+    done = true;
+    RegisterPublishedClass(L"TReferrer", L"TComponent");
+    const auto target = [](const wchar_t* name, TNilObject nil) {
+        return ObjProp(name, &TReferrer::Target, &TReferrer::SetTarget, L"Component expected", nil);
+    };
+    RegisterPublishedProperty(L"TReferrer", target(L"Passed", TNilObject::Pass));
+    RegisterPublishedProperty(L"TReferrer", target(L"Required", TNilObject::Reject));
+    RegisterPublishedProperty(L"TReferrer", target(L"Kept", TNilObject::Ignore));
+    RegisterPublishedProperty(L"TReferrer", ObjProp(L"View", &TReferrer::Target));
+}
+
+class TNoComponent : public TPersistent {
+public:
+    UnicodeString ClassName() const override { return L"TNoComponent"; }
+};
+
+} // namespace
+
+TEST(PublishedProperties, ObjectPropertiesCheckTheClassAndTreatNilByTheirRule)
+{
+    RegisterReferrer();
+    TComponent first(nullptr);
+    TComponent second(nullptr);
+    TNoComponent stranger;
+    struct Case {
+        const wchar_t* property;
+        TPersistent* value;
+        bool raises;
+        TComponent* target; // afterwards, starting from &first
+        int sets;
+    } cases[] = {
+        {L"Passed", &second, false, &second, 1}, {L"Passed", nullptr, false, nullptr, 1},
+        {L"Required", &second, false, &second, 1}, {L"Required", nullptr, true, &first, 0},
+        {L"Kept", &second, false, &second, 1},   {L"Kept", nullptr, false, &first, 0},
+        {L"Passed", &stranger, true, &first, 0}, {L"Required", &stranger, true, &first, 0},
+        {L"Kept", &stranger, true, &first, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "case " << (&c - cases));
+        TReferrer r(nullptr);
+        r.SetTarget(&first);
+        const int setsBefore = r.Sets();
+        if (c.raises) {
+            try {
+                SetObjProp(&r, c.property, c.value);
+                ADD_FAILURE() << "no error";
+            } catch (const EPropertyError& e) {
+                EXPECT_EQ(e.Message(), L"Component expected");
+            }
+        } else {
+            SetObjProp(&r, c.property, c.value);
+        }
+        EXPECT_EQ(r.Target(), c.target);
+        EXPECT_EQ(r.Sets() - setsBefore, c.sets);
+        EXPECT_EQ(GetObjProp(&r, L"View"), r.Target());
+    }
+
+    TReferrer r(nullptr);
+    EXPECT_THROW(SetObjProp(&r, L"View", &first), EPropertyError); // read-only
+    // Reached with an instance of another class, the property refuses instead of casting blindly.
+    const TPropInfo* info = GetPropInfo(L"TReferrer", L"Passed");
+    ASSERT_NE(info, nullptr);
+    EXPECT_THROW(info->GetObj(&stranger), EPropertyError);
+    EXPECT_THROW(info->SetObj(&stranger, &first), EPropertyError);
+}
+
 TEST(PublishedProperties, ValuesEqualToTheDefaultAreNotStored)
 {
     RegisterSample();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -115,6 +116,13 @@ TEST(Dates, LeapYears)
     const std::pair<int, bool> cases[] = {{1900, false}, {2000, true}, {2024, true}, {2026, false},
                                           {2100, false}, {2400, true}, {4, true},    {1, false}};
     for (auto [year, leap] : cases) EXPECT_EQ(IsLeapYear(year), leap) << year;
+}
+
+TEST(Dates, DaysInAMonthFollowsLeapYearsAndRejectsOtherMonths)
+{
+    const std::array<int, 3> cases[] = {{2024, 2, 29}, {2026, 2, 28}, {1900, 2, 28}, {2000, 2, 29}, {2026, 1, 31},
+                                        {2026, 4, 30}, {2026, 12, 31}, {2026, 0, 0},  {2026, 13, 0}, {2026, -1, 0}};
+    for (const auto& [year, month, days] : cases) EXPECT_EQ(DaysInAMonth(year, month), days) << year << "-" << month;
 }
 
 TEST(Dates, IncDayKeepsTheTimeOfDay)

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
+#include <string_view>
 
 namespace {
 // Message text of an EConvertError raised by f, empty when nothing was raised.
@@ -204,6 +206,56 @@ TEST(StrToInt64, FullRange)
     EXPECT_THROW(StrToInt64(UnicodeString(L"9223372036854775808")), EConvertError);
     EXPECT_THROW(StrToInt64(UnicodeString(L"$10000000000000000")), EConvertError);
     EXPECT_EQ(StrToInt64Def(UnicodeString(L"x"), 5), 5);
+}
+
+TEST(IntegerText, PartsAndTheirValueByWidth)
+{
+    struct Case {
+        const wchar_t* text;
+        bool negative;
+        bool hex;
+        size_t digits;
+        unsigned long long magnitude;
+    };
+    const Case cases[] = {
+        {L"0", false, false, 1, 0}, {L"-45", true, false, 2, 45}, {L"+0x001F", false, true, 4, 31},
+        {L"$FFFFFFFF", false, true, 8, 0xFFFFFFFFull}, {L"-$80000000", true, true, 8, 0x80000000ull},
+        {L"18446744073709551615", false, false, 20, ~0ull}, {L"$00000000000000000001", false, true, 20, 1},
+    };
+    for (const Case& c : cases) {
+        for (const bool wide : {true, false}) {
+            TIntegerText parts;
+            const bool ok = wide ? TryParseIntegerText(std::wstring_view(c.text), parts)
+                                 : TryParseIntegerText(std::string_view(UnicodeToAnsi(c.text)), parts);
+            ASSERT_TRUE(ok) << UnicodeToUtf8(c.text);
+            EXPECT_EQ(parts.Negative, c.negative) << UnicodeToUtf8(c.text);
+            EXPECT_EQ(parts.Hex, c.hex) << UnicodeToUtf8(c.text);
+            EXPECT_EQ(parts.Digits, c.digits) << UnicodeToUtf8(c.text);
+            EXPECT_EQ(parts.Magnitude, c.magnitude) << UnicodeToUtf8(c.text);
+        }
+    }
+    // No blanks, no second sign, nothing beyond 64 bits.
+    for (const wchar_t* bad : {L" 1", L"1 ", L"", L"-", L"$", L"--1", L"$-1", L"0x", L"18446744073709551616",
+                               L"$10000000000000000"}) {
+        TIntegerText parts;
+        EXPECT_FALSE(TryParseIntegerText(std::wstring_view(bad), parts)) << UnicodeToUtf8(bad);
+    }
+
+    // The width rule: hexadecimal wraps, decimal must fit the signed range.
+    const auto value = [](const wchar_t* text, unsigned bits) -> std::optional<long long> {
+        TIntegerText parts;
+        long long v = 0;
+        if (!TryParseIntegerText(std::wstring_view(text), parts) || !TryIntegerValue(parts, bits, v)) return std::nullopt;
+        return v;
+    };
+    EXPECT_EQ(value(L"$FFFFFFFF", 32), -1);
+    EXPECT_EQ(value(L"$FFFFFFFF", 64), 0xFFFFFFFFll);
+    EXPECT_EQ(value(L"-$80000000", 32), std::numeric_limits<int>::min());
+    EXPECT_EQ(value(L"$100000000", 32), std::nullopt);
+    EXPECT_EQ(value(L"2147483648", 32), std::nullopt);
+    EXPECT_EQ(value(L"-2147483648", 32), std::numeric_limits<int>::min());
+    EXPECT_EQ(value(L"18446744073709551615", 64), std::nullopt);
+    EXPECT_EQ(value(L"$FFFFFFFFFFFFFFFF", 64), -1);
 }
 
 TEST(Round, HalfToEven)

@@ -24,14 +24,6 @@ Bytes WmbusFrame(const Bytes& payload, std::optional<uint16_t> lengthField = {})
 {
     return sim::GatewayFrame(0x19, kGw, kDeriv, kMaster, payload, lengthField);
 }
-
-sim::Telegram TelegramAt(uint8_t second, uint32_t id = 0x12345678)
-{
-    sim::Telegram t;
-    t.Second = second;
-    t.DeviceId = id;
-    return t;
-}
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -48,11 +40,7 @@ TEST_F(ContactTest, TelegramFrameIsLoggedStoredAndReported)
 
     std::atomic<int> reads{0};
     SetFileStoreHooks({.ReadSetupRecord = [&](auto, auto&) { ++reads; return ReplyNone; }});
-    Bytes reply;
-    RunGateway([&](sim::Gateway& gw) {
-        gw.Send(frame);
-        EXPECT_TRUE(gw.WaitClosed(kWait, &reply));
-    });
+    const Bytes reply = Exchange(frame);
 
     EXPECT_TRUE(reply.empty());
     EXPECT_EQ(host.Lines(TContactMemo::Log),
@@ -152,10 +140,7 @@ TEST_F(ContactTest, RefusedTypeAndSilentGatewayGoToMemoTime)
 {
     Bytes frame = WmbusFrame(sim::WmbusPayload(1, Records({TelegramAt(59)})));
     frame[2] = 0x77;
-    RunGateway([&](sim::Gateway& gw) {
-        gw.Send(frame);
-        EXPECT_TRUE(gw.WaitClosed(kWait));
-    });
+    RunGateway(SendAndAwaitClose(frame));
     ASSERT_EQ(host.Lines(TContactMemo::Time).size(), 1u);
     ExpectDataErrorLine(host.Lines(TContactMemo::Time)[0]);
     EXPECT_TRUE(host.Lines(TContactMemo::VerLog).empty());
@@ -178,11 +163,7 @@ TEST_F(ContactTest, MissingClosingByteStoresNothingButAnswers)
 {
     const Bytes frame = WmbusFrame(sim::WmbusPayload(1, Records({TelegramAt(59)}), 0x17));
     SetFileStoreHooks({.ReadSetupRecord = [&](auto, auto&) { return ReplyFetchSetup; }});
-    Bytes reply;
-    RunGateway([&](sim::Gateway& gw) {
-        gw.Send(frame);
-        EXPECT_TRUE(gw.WaitClosed(kWait, &reply));
-    });
+    const Bytes reply = Exchange(frame);
     const Lines ver = host.Lines(TContactMemo::VerLog);
     ASSERT_EQ(ver.size(), 2u);
     EXPECT_EQ(ver[0], L"<--- keine 0x16");
@@ -238,11 +219,7 @@ TEST_F(ContactTest, RecordWalkHandlesMissingStartBytesOverrunsAndBadTimes)
         SCOPED_TRACE(c.name);
         host.Reset();
         const Bytes frame = WmbusFrame(c.payload);
-        Bytes reply;
-        RunGateway([&](sim::Gateway& gw) {
-            gw.Send(frame);
-            EXPECT_TRUE(gw.WaitClosed(kWait, &reply));
-        });
+        const Bytes reply = Exchange(frame);
         Lines ver = host.Lines(TContactMemo::VerLog);
         ASSERT_EQ(ver.size(), c.verLog.size() + 1);
         EXPECT_EQ(Lines(ver.begin(), ver.end() - 1), c.verLog);
@@ -265,11 +242,7 @@ TEST_F(ContactTest, FrameWithoutRecordsGetsNoReply)
 {
     const Bytes frame = WmbusFrame(sim::WmbusPayload(0, {}));
     SetFileStoreHooks({.ReadSetupRecord = [&](auto, auto&) { return ReplyFetchSetup; }});
-    Bytes reply;
-    RunGateway([&](sim::Gateway& gw) {
-        gw.Send(frame);
-        EXPECT_TRUE(gw.WaitClosed(kWait, &reply));
-    });
+    const Bytes reply = Exchange(frame);
     EXPECT_TRUE(reply.empty());
     ASSERT_EQ(host.Lines(TContactMemo::VerLog).size(), 1u);
     EXPECT_TRUE(EndsWith(host.Lines(TContactMemo::VerLog)[0], L" AES    OK!  Datentype: WMBUS Protokolle: 0"));
@@ -278,11 +251,7 @@ TEST_F(ContactTest, FrameWithoutRecordsGetsNoReply)
 TEST_F(ContactTest, OtherAcceptedTypesAreAnalysedAsUnknown)
 {
     const Bytes frame = sim::GatewayFrame(0x15, kGw, kDeriv, kMaster, Bytes{1, 2, 3});
-    Bytes reply;
-    RunGateway([&](sim::Gateway& gw) {
-        gw.Send(frame);
-        EXPECT_TRUE(gw.WaitClosed(kWait, &reply));
-    });
+    const Bytes reply = Exchange(frame);
     EXPECT_TRUE(reply.empty());
     ASSERT_EQ(host.Lines(TContactMemo::VerLog).size(), 1u);
     EXPECT_TRUE(EndsWith(host.Lines(TContactMemo::VerLog)[0], L" AES    OK!  Datentype: ?????"));
@@ -296,17 +265,12 @@ TEST_F(ContactTest, DatabaseModeWithoutConnectionAnswersNothing)
     host.Database = true;
     std::atomic<int> reads{0};
     SetFileStoreHooks({.ReadSetupRecord = [&](auto, auto&) { ++reads; return ReplySendSetup; }});
-    const auto setup = SampleSetup().Bytes();
     const std::vector<Bytes> frames = {
         WmbusFrame(sim::WmbusPayload(1, Records({TelegramAt(59)}))),
-        sim::GatewayFrame(0x14, kGw, kDeriv, kMaster, Bytes(setup.begin(), setup.end())),
+        SetupFrame(SampleSetup()),
     };
     for (const Bytes& frame : frames) {
-        Bytes reply;
-        RunGateway([&](sim::Gateway& gw) {
-            gw.Send(frame);
-            EXPECT_TRUE(gw.WaitClosed(kWait, &reply));
-        });
+        const Bytes reply = Exchange(frame);
         EXPECT_TRUE(reply.empty());
     }
     EXPECT_EQ(reads.load(), 0);
@@ -327,11 +291,7 @@ TEST_F(ContactTest, PendingSetupIsSentWhole)
         return ReplySendSetup;
     }});
     const Bytes frame = WmbusFrame(sim::WmbusPayload(1, Records({TelegramAt(59)})));
-    Bytes reply;
-    RunGateway([&](sim::Gateway& gw) {
-        gw.Send(frame);
-        EXPECT_TRUE(gw.WaitClosed(kWait, &reply));
-    });
+    const Bytes reply = Exchange(frame);
 
     ExpectSetupReply(reply, stored);
     const Lines ver = host.Lines(TContactMemo::VerLog);
@@ -343,15 +303,11 @@ TEST_F(ContactTest, SetupRequestIsSentWithAllItsBytes)
 {
     SetFileStoreHooks({.ReadSetupRecord = [&](auto, auto&) { return ReplyFetchSetup; }});
     const Bytes frame = WmbusFrame(sim::WmbusPayload(1, Records({TelegramAt(59)})));
-    Bytes reply;
-    RunGateway([&](sim::Gateway& gw) {
-        gw.Send(frame);
-        EXPECT_TRUE(gw.WaitClosed(kWait, &reply));
-    });
+    const Bytes reply = Exchange(frame);
 
     ASSERT_EQ(reply.size(), 19u);
     EXPECT_EQ(Bytes(reply.begin(), reply.begin() + 3), (Bytes{0x00, 0x13, 0x1E}));
-    const Bytes plain = sim::CbcDecrypt(sim::Derive(kDeriv, kGw, kMaster), Bytes(reply.begin() + 3, reply.end()));
+    const Bytes plain = DecryptReply(reply);
     Bytes expected{12, 0xAA, 0x55, 0x01};
     expected.insert(expected.end(), 12, '/');
     EXPECT_EQ(plain, expected);
@@ -396,13 +352,7 @@ TEST_F(ContactTest, ReportedSetupIsComparedWithThePendingOne)
                                EXPECT_EQ(record, reported);
                                stored.push_back(action);
                            }});
-        const auto bytes = reported.Bytes();
-        const Bytes frame = sim::GatewayFrame(0x14, kGw, kDeriv, kMaster, Bytes(bytes.begin(), bytes.end()));
-        Bytes reply;
-        RunGateway([&](sim::Gateway& gw) {
-            gw.Send(frame);
-            EXPECT_TRUE(gw.WaitClosed(kWait, &reply));
-        });
+        const Bytes reply = Exchange(SetupFrame(reported));
 
         ASSERT_EQ(host.Lines(TContactMemo::VerLog).size() >= 1, true);
         ExpectConnectionLine(host.Lines(TContactMemo::VerLog)[0],
@@ -427,10 +377,7 @@ TEST_F(ContactTest, MemoLineRuleAppliesToTheLogSinksOnly)
         return ReplySendSetup;
     }});
     const Bytes frame = WmbusFrame(sim::WmbusPayload(1, Records({TelegramAt(59)})));
-    RunGateway([&](sim::Gateway& gw) {
-        gw.Send(frame);
-        EXPECT_TRUE(gw.WaitClosed(kWait));
-    });
+    RunGateway(SendAndAwaitClose(frame));
     // 200 lines are kept for the connection line; the setup line is added without the rule.
     const Lines ver = host.Lines(TContactMemo::VerLog);
     ASSERT_EQ(ver.size(), 202u);
@@ -442,10 +389,7 @@ TEST_F(ContactTest, MemoLineRuleAppliesToTheLogSinksOnly)
     host.Fill(TContactMemo::Time, 201);
     Bytes bad = frame;
     bad[2] = 0x00;
-    RunGateway([&](sim::Gateway& gw) {
-        gw.Send(bad);
-        EXPECT_TRUE(gw.WaitClosed(kWait));
-    });
+    RunGateway(SendAndAwaitClose(bad));
     ASSERT_EQ(host.Lines(TContactMemo::Time).size(), 1u);
     ExpectDataErrorLine(host.Lines(TContactMemo::Time)[0]);
 }
@@ -465,10 +409,7 @@ TEST_F(ContactTest, ConcurrentGatewaysGetDistinctTelegramNumbers)
         const sim::DerivationBytes derivation = {0, 0, static_cast<uint8_t>(g), 0x55};
         const Bytes frame =
             sim::GatewayFrame(0x19, id, derivation, kMaster, sim::WmbusPayload(kRecords, records));
-        scripts.push_back([frame](sim::Gateway& gw) {
-            gw.Send(frame);
-            EXPECT_TRUE(gw.WaitClosed(kWait));
-        });
+        scripts.push_back(SendAndAwaitClose(frame));
     }
     RunGateways(scripts);
 
@@ -545,9 +486,6 @@ TEST_F(ContactTest, BurstOfRandomAndTruncatedFramesLeavesTheServerServing)
     // Still serving.
     host.Reset();
     const Bytes frame = WmbusFrame(sim::WmbusPayload(1, Records({TelegramAt(59)})));
-    RunGateway([&](sim::Gateway& gw) {
-        gw.Send(frame);
-        EXPECT_TRUE(gw.WaitClosed(kWait));
-    });
+    RunGateway(SendAndAwaitClose(frame));
     EXPECT_EQ(host.Lines(TContactMemo::Log).size(), 1u);
 }

@@ -39,7 +39,7 @@ Packet DecodePacket(const Bytes& frame, std::size_t dataSize, bool last)
     if (frame.size() != 3 + padded) return p;
     EXPECT_EQ((frame[0] << 8) | frame[1], static_cast<int>(frame.size()));
     EXPECT_EQ(frame[2], 0x23);
-    const Bytes plain = sim::CbcDecrypt(sim::Derive(kDeriv, kGw, kMaster), Bytes(frame.begin() + 3, frame.end()));
+    const Bytes plain = DecryptReply(frame);
     EXPECT_EQ(plain[0], padded - plainLength);
     EXPECT_EQ(plain[1], 0xAA);
     EXPECT_EQ(plain[2], 0x55);
@@ -54,13 +54,6 @@ Packet DecodePacket(const Bytes& frame, std::size_t dataSize, bool last)
 
 class FirmwareTest : public ContactTest {
 protected:
-    void WriteImage(const Bytes& image)
-    {
-        std::filesystem::create_directories(FirmwareFilePath().parent_path());
-        std::ofstream file(FirmwareFilePath(), std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-    }
-
     // Every contact asks for the firmware update; a complete transfer is recorded.
     void FirmwarePending()
     {
@@ -116,7 +109,7 @@ TEST_F(FirmwareTest, ImageIsSentInPacketsOf256BytesWithTheCrcInTheLast)
         SCOPED_TRACE(c.size);
         host.Reset();
         const Bytes image = Image(c.size);
-        WriteImage(image);
+        WriteFirmwareImage(image);
         host.FirmwareFile.CheckFirmwareFile();
 
         std::vector<Bytes> frames;
@@ -163,7 +156,7 @@ TEST_F(FirmwareTest, ImageIsSentInPacketsOf256BytesWithTheCrcInTheLast)
 TEST_F(FirmwareTest, NakAndOtherAnswersResendTheIdenticalPacket)
 {
     const Bytes image = Image(600);
-    WriteImage(image);
+    WriteFirmwareImage(image);
     host.FirmwareFile.CheckFirmwareFile();
     FirmwarePending();
 
@@ -205,7 +198,7 @@ TEST_F(FirmwareTest, NakAndOtherAnswersResendTheIdenticalPacket)
 
 TEST_F(FirmwareTest, SilentGatewayEndsTheContactAfterTheLastWait)
 {
-    WriteImage(Image(600));
+    WriteFirmwareImage(Image(600));
     host.FirmwareFile.CheckFirmwareFile();
     FirmwarePending();
 
@@ -229,7 +222,7 @@ TEST_F(FirmwareTest, SilentGatewayEndsTheContactAfterTheLastWait)
 
 TEST_F(FirmwareTest, StopFlagDuringTheTransferEndsItWithoutFurtherPackets)
 {
-    WriteImage(Image(600));
+    WriteFirmwareImage(Image(600));
     host.FirmwareFile.CheckFirmwareFile();
     FirmwarePending();
 
@@ -269,16 +262,12 @@ TEST_F(FirmwareTest, ImagesThatCannotBeSentAreRefused)
         std::error_code ignored;
         std::filesystem::remove(FirmwareFilePath(), ignored);
         if (c.size) {
-            WriteImage({});
+            WriteFirmwareImage({});
             std::filesystem::resize_file(FirmwareFilePath(), *c.size);
         }
         host.FirmwareFile.CheckFirmwareFile();
 
-        Bytes reply;
-        RunGateway([&](sim::Gateway& gw) {
-            gw.Send(TelegramFrame());
-            EXPECT_TRUE(gw.WaitClosed(kWait, &reply));
-        });
+        const Bytes reply = Exchange(TelegramFrame());
         EXPECT_TRUE(reply.empty());
         const Lines ver = host.Lines(TContactMemo::VerLog);
         ASSERT_EQ(ver.size(), 2u);
@@ -292,12 +281,8 @@ TEST_F(FirmwareTest, ImagesThatCannotBeSentAreRefused)
     host.Reset();
     std::filesystem::remove(FirmwareFilePath());
     host.FirmwareFile.CheckFirmwareFile();
-    WriteImage(Image(10));
-    Bytes reply;
-    RunGateway([&](sim::Gateway& gw) {
-        gw.Send(TelegramFrame());
-        EXPECT_TRUE(gw.WaitClosed(kWait, &reply));
-    });
+    WriteFirmwareImage(Image(10));
+    const Bytes reply = Exchange(TelegramFrame());
     EXPECT_TRUE(reply.empty());
     EXPECT_TRUE(host.FirmwareFile.FirmwareValid());
     RunGateway([&](sim::Gateway& gw) {

@@ -1,7 +1,8 @@
 #pragma once
-// Fixture of the contact tests: a fake main window, the real TCP server running the real
-// worker on 127.0.0.1, and gateway threads that talk to it while the test's main thread runs
-// the synchronised calls.
+// Fixtures of the end-to-end contact tests (plain, file mode, database mode): a fake main
+// window, the real TCP server running the real worker on 127.0.0.1, and gateway threads that
+// talk to it while the test's main thread runs the synchronised calls.
+#include "../setup/setup_tests_support.h"
 #include "ContactHost.h"
 #include "DateUtils.h"
 #include "DatenVerarbeitung.h"
@@ -14,12 +15,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <thread>
 #include <vector>
@@ -31,7 +35,7 @@ using MasterKeyBytesT = sim::MasterKeyBytes;
 
 inline const sim::MasterKeyBytes kMaster = {0x7C, 0x3A, 0x91, 0xE0, 0x5B, 0x2F, 0x4D, 0x86,
                                             0xA0, 0xC9, 0xE1, 0x37, 0x4B, 0x5D, 0x2F, 0x68};
-inline const sim::GatewayIdBytes kGw = {0x0A, 0x1B, 0x2C};
+using test_support::kGw;
 inline const sim::DerivationBytes kDeriv = {0x9C, 0x13, 0x57, 0xA4};
 inline constexpr std::chrono::milliseconds kWait{10000};
 // Shorter waits than the product's, so that time-outs do not stretch the run.
@@ -72,10 +76,65 @@ inline void Pause(std::chrono::milliseconds time)
     std::this_thread::sleep_for(time);
 }
 
+inline sim::Telegram TelegramAt(uint8_t second, uint32_t id = 0x12345678)
+{
+    sim::Telegram t;
+    t.Second = second;
+    t.DeviceId = id;
+    return t;
+}
+
+// A gateway script: send frame, then wait for the server to close.
+inline std::function<void(sim::Gateway&)> SendAndAwaitClose(const sim::Bytes& frame)
+{
+    return [frame](sim::Gateway& gw) {
+        gw.Send(frame);
+        EXPECT_TRUE(gw.WaitClosed(kWait));
+    };
+}
+
+// A gateway reporting record in a setup frame.
+inline sim::Bytes SetupFrame(const GatewaySetupRecord& record, const sim::GatewayIdBytes& id = kGw)
+{
+    const auto bytes = record.Bytes();
+    return sim::GatewayFrame(0x14, id, kDeriv, kMaster, sim::Bytes(bytes.begin(), bytes.end()));
+}
+
+// The envelope of a frame from the server to kGw, decrypted with the gateway's own key.
+inline sim::Bytes DecryptReply(const sim::Bytes& frame)
+{
+    if (frame.size() < 3) return {};
+    return sim::CbcDecrypt(sim::Derive(kDeriv, kGw, kMaster), sim::Bytes(frame.begin() + 3, frame.end()));
+}
+
+// The record in the envelope of a setup frame (after pad count, AA 55).
+inline GatewaySetupRecord RecordInEnvelope(const sim::Bytes& plain)
+{
+    std::array<uint8_t, GatewaySetupRecordSize> bytes{};
+    if (plain.size() < 3 + bytes.size()) {
+        ADD_FAILURE() << "setup envelope of " << plain.size() << " bytes";
+        return {};
+    }
+    std::copy_n(plain.begin() + 3, bytes.size(), bytes.begin());
+    return GatewaySetupRecord::FromBytes(bytes);
+}
+
+// The telegram of a record in upper-case hexadecimal, from its 0x68 on.
+inline UnicodeString RawHex(const sim::Bytes& record)
+{
+    UnicodeString hex;
+    static const wchar_t digits[] = L"0123456789ABCDEF";
+    for (std::size_t i = 6; i < record.size(); ++i) {
+        hex += digits[record[i] >> 4];
+        hex += digits[record[i] & 0x0F];
+    }
+    return hex;
+}
+
 class FakeHost : public TContactHost {
 public:
     std::array<uint8_t, 16> MasterKey() const override { return kMaster; }
-    UnicodeString SetupFolder() const override { return L"C:\\setups\\"; }
+    UnicodeString SetupFolder() const override { return Folder; }
     bool DatabaseMode() const override { return Database.load(); }
     int NextTelegramNumber() override { return NextNumber.fetch_add(1); }
     int LiveConnectionCount() override
@@ -149,16 +208,20 @@ public:
     int OffMainThreadCalls() const { return offMain_.load(); }
 
     std::atomic<int> NextNumber{0};
+    // The setup store's folder and the mode: set before the server starts or between runs.
+    UnicodeString Folder = L"C:\\setups\\";
     std::atomic<bool> Database{false};
     TFirmwareImage FirmwareFile;
     TIdTCPServer* Server = nullptr;
 
-private:
+protected:
+    // Every window call counts when it comes from another thread.
     void CheckMainThread()
     {
         if (GetCurrentThreadId() != MainThreadID) ++offMain_;
     }
 
+private:
     std::map<TContactMemo, contact_test::Lines> memos_;
     std::vector<StatusRow> rows_;
     std::map<int, UnicodeString> panels_;
@@ -170,60 +233,33 @@ private:
 
 inline GatewaySetupRecord SampleSetup()
 {
-    GatewaySetupRecord r;
-    r.GatewayId = {kGw[0], kGw[1], kGw[2]};
-    r.FixedIp = {192, 168, 1, 10};
-    r.GatewayIp = {192, 168, 1, 1};
-    r.SubnetMask = {255, 255, 255, 0};
-    r.SetServerName("gw.example.net");
-    r.NtpIp = {82, 96, 64, 2};
-    r.DnsIp = {8, 8, 8, 8};
-    r.ServerPort = 5000;
+    GatewaySetupRecord r = test_support::SampleNetworkSetup();
     for (std::size_t i = 0; i < 5; ++i) r.FilterIds[i] = 0x12345670 + static_cast<uint32_t>(i);
     r.FilterManufacturers[0] = {'A', 'B', 'C'};
     r.FilterMedia = {7, 8, 0, 0};
     r.WmbusFlags = WmbusModeT | WmbusIdFilter;
-    for (std::size_t i = 0; i < 16; ++i) r.MasterKey[i] = static_cast<uint8_t>(0x30 + i);
     r.FirmwareVersion = {1, 4, 12};
-    r.NetworkFlags = NetworkDhcp | NetworkIntervalHourly;
     return r;
 }
 
-class ContactTest : public ::testing::Test {
-protected:
-    void SetUp() override
+// The real TCP server on 127.0.0.1 running the real contact worker for host, with the given
+// timing, and gateway threads that talk to it.
+class ContactServer {
+public:
+    ContactServer(FakeHost& host, const TContactTiming& timing) : server_(nullptr)
     {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        static std::atomic<int> serial{0};
-        documents_ = std::filesystem::path(temp) /
-                     (L"contact_test_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(serial++));
-        std::filesystem::create_directories(documents_);
-        TPath::SetSharedDocumentsPathOverride(documents_.wstring());
-
-        server_ = std::make_unique<TIdTCPServer>(nullptr);
-        TIdSocketHandle* binding = server_->Bindings()->Add();
+        TIdSocketHandle* binding = server_.Bindings()->Add();
         binding->SetIP(L"127.0.0.1");
         binding->SetPort(0);
-        server_->OnExecute = [this](TIdContext* context) { RunGatewayContact(host, context, timing); };
-        server_->OnException = [this](TIdContext*, Exception* e) { host.RecordException(e->Message()); };
-        server_->SetActive(true);
-        port_ = server_->Bindings()->Items(0)->Port();
-        host.Server = server_.get();
+        server_.OnExecute = [&host, &timing](TIdContext* context) { RunGatewayContact(host, context, timing); };
+        server_.OnException = [&host](TIdContext*, Exception* e) { host.RecordException(e->Message()); };
+        server_.SetActive(true);
+        port_ = server_.Bindings()->Items(0)->Port();
+        host.Server = &server_;
     }
 
-    void TearDown() override
-    {
-        server_->SetActive(false);
-        server_.reset();
-        SetSetupFileStoreTestHooks({});
-        TPath::SetSharedDocumentsPathOverride(std::nullopt);
-        std::error_code ignored;
-        std::filesystem::remove_all(documents_, ignored);
-        EXPECT_EQ(host.OffMainThreadCalls(), 0) << "window calls off the main thread";
-    }
-
-    void SetFileStoreHooks(TSetupFileStoreTestHooks hooks) { SetSetupFileStoreTestHooks(std::move(hooks)); }
+    // Ends every contact; an error of a queued main-thread call fails the test here.
+    void Stop() { server_.SetActive(false); }
 
     // Runs one gateway per script at once, each on its own thread and connection, while this
     // thread runs the synchronised calls, until every script is done and every contact has
@@ -258,20 +294,98 @@ protected:
         runEnd_ = Now();
     }
 
-    void RunGateway(const std::function<void(sim::Gateway&)>& script) { RunGateways({script}); }
-
     int LiveContexts()
     {
-        const int count = server_->Contexts()->LockList()->Count();
-        server_->Contexts()->UnlockList();
+        const int count = server_.Contexts()->LockList()->Count();
+        server_.Contexts()->UnlockList();
         return count;
     }
+
+    // Server time at the start and the end of the last run.
+    TDateTime RunStart() const { return runStart_; }
+    TDateTime RunEnd() const { return runEnd_; }
+
+private:
+    TIdTCPServer server_;
+    int port_ = 0;
+    TDateTime runStart_ = 0;
+    TDateTime runEnd_ = 0;
+};
+
+// Base of the end-to-end contact fixtures: a host of type Host, a private shared-documents
+// folder and the contact server. A fixture's SetUp calls OpenDocuments and StartServer in the
+// order it needs; TearDown stops the server before the folder goes.
+template <class Host>
+class ContactFixture : public ::testing::Test {
+protected:
+    void OpenDocuments(const std::wstring& prefix) { documents_.emplace(prefix); }
+    void StartServer() { server_.emplace(host, timing); }
+
+    void TearDown() override
+    {
+        if (server_) server_->Stop();
+        server_.reset();
+        documents_.reset();
+    }
+
+    void RunGateways(const std::vector<std::function<void(sim::Gateway&)>>& scripts) { server_->RunGateways(scripts); }
+    void RunGateway(const std::function<void(sim::Gateway&)>& script) { RunGateways({script}); }
+
+    // Sends frame and collects whatever the server answers until it closes.
+    sim::Bytes Exchange(const sim::Bytes& frame)
+    {
+        sim::Bytes reply;
+        RunGateway([&](sim::Gateway& gw) {
+            gw.Send(frame);
+            EXPECT_TRUE(gw.WaitClosed(kWait, &reply));
+        });
+        return reply;
+    }
+
+    int LiveContexts() { return server_->LiveContexts(); }
+    TDateTime RunStart() const { return server_->RunStart(); }
+    TDateTime RunEnd() const { return server_->RunEnd(); }
+
+    const std::filesystem::path& Documents() const { return documents_->Path(); }
+    std::filesystem::path FirmwareFilePath() const { return documents_->FirmwareFile(); }
+    void WriteFirmwareImage(const sim::Bytes& image) const
+    {
+        const auto path = FirmwareFilePath();
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    }
+
+    Host host;
+    TContactTiming timing = kTiming;
+
+private:
+    std::optional<test_support::ScratchDocuments> documents_;
+    std::optional<ContactServer> server_;
+};
+
+class ContactTest : public ContactFixture<FakeHost> {
+protected:
+    void SetUp() override
+    {
+        OpenDocuments(L"contact_test_");
+        StartServer();
+    }
+
+    void TearDown() override
+    {
+        ContactFixture::TearDown();
+        SetSetupFileStoreTestHooks({});
+        EXPECT_EQ(host.OffMainThreadCalls(), 0) << "window calls off the main thread";
+    }
+
+    void SetFileStoreHooks(TSetupFileStoreTestHooks hooks) { SetSetupFileStoreTestHooks(std::move(hooks)); }
 
     // Every text that format gives for a second of the last run.
     std::vector<UnicodeString> TimeTexts(const std::function<UnicodeString(TDateTime)>& format) const
     {
         std::vector<UnicodeString> texts;
-        for (TDateTime t = runStart_ - 1.0 / 86400; t <= runEnd_ + 1.0 / 86400; t += 0.5 / 86400)
+        for (TDateTime t = RunStart() - 1.0 / 86400; t <= RunEnd() + 1.0 / 86400; t += 0.5 / 86400)
             texts.push_back(format(t));
         return texts;
     }
@@ -304,29 +418,12 @@ protected:
     {
         ASSERT_EQ(reply.size(), 1123u);
         EXPECT_EQ(sim::Bytes(reply.begin(), reply.begin() + 3), (sim::Bytes{0x04, 0x63, 0x14}));
-        const sim::Bytes plain =
-            sim::CbcDecrypt(sim::Derive(kDeriv, kGw, kMaster), sim::Bytes(reply.begin() + 3, reply.end()));
+        const sim::Bytes plain = DecryptReply(reply);
         EXPECT_EQ(sim::Bytes(plain.begin(), plain.begin() + 3), (sim::Bytes{1, 0xAA, 0x55}));
         const auto bytes = record.Bytes();
         EXPECT_EQ(sim::Bytes(plain.begin() + 3, plain.begin() + 3 + 1116), sim::Bytes(bytes.begin(), bytes.end()));
         EXPECT_EQ(plain.back(), '/');
     }
-
-    const std::filesystem::path& Documents() const { return documents_; }
-    std::filesystem::path FirmwareFilePath() const
-    {
-        return documents_ / L"VELMORA" / L"W_MBUS_SRV_SOFTWARE" / L"NewSoftwareGW.bin";
-    }
-
-    FakeHost host;
-    TContactTiming timing = kTiming;
-
-private:
-    std::unique_ptr<TIdTCPServer> server_;
-    int port_ = 0;
-    std::filesystem::path documents_;
-    TDateTime runStart_ = 0;
-    TDateTime runEnd_ = 0;
 };
 
 } // namespace contact_test

@@ -59,18 +59,6 @@ std::map<UnicodeString, UnicodeString> Definitions(TFDConnection& connection)
     return definitions;
 }
 
-void DropDatabase(const UnicodeString& name)
-{
-    try {
-        TFDConnection connection(nullptr);
-        dbtest::Configure(connection, L"", dbtest::Server().password);
-        connection.Open();
-        Exec(connection, L"DROP DATABASE IF EXISTS `" + MySqlEscapeIdentifier(name) + L"`");
-    } catch (const Exception& e) {
-        ADD_FAILURE() << "dropping " << UnicodeToUtf8(name) << ": " << e.what();
-    }
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------

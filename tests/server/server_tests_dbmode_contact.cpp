@@ -12,30 +12,19 @@ using contact_test::kDeriv;
 using contact_test::kGw;
 using contact_test::kMaster;
 using contact_test::kWait;
+using contact_test::SendAndAwaitClose;
+using contact_test::SetupFrame;
+using contact_test::TelegramAt;
 
 namespace {
 
 const UnicodeString kGwText = L"0A.1B.2C";
-
-sim::Telegram TelegramAt(uint8_t second, uint32_t id = 0x12345678)
-{
-    sim::Telegram t;
-    t.Second = second;
-    t.DeviceId = id;
-    return t;
-}
 
 Bytes WmbusFrame(const std::vector<Bytes>& records, std::optional<uint8_t> announced = {},
                  const sim::GatewayIdBytes& id = kGw)
 {
     return sim::GatewayFrame(0x19, id, kDeriv, kMaster,
                              sim::WmbusPayload(announced.value_or(static_cast<uint8_t>(records.size())), records));
-}
-
-Bytes SetupFrame(const GatewaySetupRecord& record)
-{
-    const auto bytes = record.Bytes();
-    return sim::GatewayFrame(0x14, kGw, kDeriv, kMaster, Bytes(bytes.begin(), bytes.end()));
 }
 
 Row TelegramRow(const wchar_t* time, const wchar_t* id, const UnicodeString& manufacturer, const wchar_t* medium,
@@ -50,10 +39,7 @@ GatewaySetupRecord SetupReplyRecord(const Bytes& reply)
 {
     EXPECT_EQ(reply.size(), 1123u);
     if (reply.size() != 1123u) return {};
-    const Bytes plain = sim::CbcDecrypt(sim::Derive(kDeriv, kGw, kMaster), Bytes(reply.begin() + 3, reply.end()));
-    std::array<uint8_t, GatewaySetupRecordSize> bytes{};
-    std::copy_n(plain.begin() + 3, GatewaySetupRecordSize, bytes.begin());
-    return GatewaySetupRecord::FromBytes(bytes);
+    return contact_test::RecordInEnvelope(contact_test::DecryptReply(reply));
 }
 
 } // namespace
@@ -67,12 +53,7 @@ protected:
         if (!flags.empty()) Exec(main_, L"UPDATE setup_daten SET " + flags);
     }
 
-    Row GatewayRow()
-    {
-        const std::vector<Row> rows = SetupRows();
-        EXPECT_EQ(rows.size(), 1u);
-        return rows.empty() ? Row{} : rows[0];
-    }
+    Row GatewayRow() { return SingleRow(SetupRows()); }
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -177,10 +158,7 @@ TEST_F(DbModeContactTest, ConcurrentGatewaysEachUseTheirOwnConnection)
         const sim::GatewayIdBytes id = {0x0A, 0x1B, static_cast<uint8_t>(0x30 + g)};
         const Bytes frame =
             WmbusFrame({sim::Record(TelegramAt(1)), sim::Record(TelegramAt(2)), sim::Record(TelegramAt(3))}, {}, id);
-        scripts.push_back([frame](sim::Gateway& gw) {
-            gw.Send(frame);
-            EXPECT_TRUE(gw.WaitClosed(kWait));
-        });
+        scripts.push_back(SendAndAwaitClose(frame));
     }
     RunGateways(scripts);
     for (int g = 0; g < kGateways; ++g) {
@@ -332,12 +310,7 @@ TEST_F(DbModeContactTest, CompletedFirmwareTransferClearsTheRequest)
 {
     Bytes image(300);
     for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 7);
-    const auto file = Documents() / L"VELMORA" / L"W_MBUS_SRV_SOFTWARE" / L"NewSoftwareGW.bin";
-    std::filesystem::create_directories(file.parent_path());
-    {
-        std::ofstream out(file, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-    }
+    WriteFirmwareImage(image);
     ASSERT_TRUE(host.FirmwareFile.CheckFirmwareFile());
     StoreSetupRow(contact_test::SampleSetup(), L"SOFTUPDATE='Y', SET_ENABLED='Y'");
     const Bytes frame = WmbusFrame({sim::Record(TelegramAt(59))});

@@ -63,24 +63,6 @@ inline bool EnsureRunDatabase()
     return ready;
 }
 
-// Drops the run's database after the last test, when it was made.
-class DropRunDatabase : public ::testing::Environment {
-public:
-    void TearDown() override
-    {
-        try {
-            TFDConnection connection(nullptr);
-            dbtest::Configure(connection, L"", dbtest::Server().password);
-            connection.Open();
-            TFDQuery query(nullptr);
-            query.SetConnection(&connection);
-            query.ExecSQL(L"DROP DATABASE IF EXISTS `" + MySqlEscapeIdentifier(dbtest::Database()) + L"`");
-        } catch (const Exception& e) {
-            ADD_FAILURE() << "dropping the test database: " << e.what();
-        }
-    }
-};
-
 using Row = std::map<UnicodeString, std::optional<UnicodeString>>;
 
 // Every row of a query, each column by name (NULL without a value).
@@ -102,12 +84,38 @@ inline std::vector<Row> Rows(TFDConnection& connection, const UnicodeString& sql
     return rows;
 }
 
+// The one row of rows; a failure of the calling test when there is not exactly one.
+inline Row SingleRow(const std::vector<Row>& rows)
+{
+    EXPECT_EQ(rows.size(), 1u);
+    return rows.empty() ? Row{} : rows[0];
+}
+
 inline void Exec(TFDConnection& connection, const UnicodeString& sql)
 {
     TFDQuery query(nullptr);
     query.SetConnection(&connection);
     query.ExecSQL(sql);
 }
+
+// Drops a database of the test server; a failure of the calling test when that fails.
+inline void DropDatabase(const UnicodeString& name)
+{
+    try {
+        TFDConnection connection(nullptr);
+        dbtest::Configure(connection, L"", dbtest::Server().password);
+        connection.Open();
+        Exec(connection, L"DROP DATABASE IF EXISTS `" + MySqlEscapeIdentifier(name) + L"`");
+    } catch (const Exception& e) {
+        ADD_FAILURE() << "dropping " << UnicodeToUtf8(name) << ": " << e.what();
+    }
+}
+
+// Drops the run's database after the last test, when it was made.
+class DropRunDatabase : public ::testing::Environment {
+public:
+    void TearDown() override { DropDatabase(dbtest::Database()); }
+};
 
 inline std::string Utf8(const std::optional<UnicodeString>& text)
 {

@@ -23,12 +23,6 @@ Bytes WmbusFrame(const std::vector<sim::Telegram>& telegrams, const sim::Gateway
                              sim::WmbusPayload(static_cast<uint8_t>(records.size()), records));
 }
 
-Bytes SetupFrame(const GatewaySetupRecord& record, const sim::GatewayIdBytes& id = kGw)
-{
-    const auto bytes = record.Bytes();
-    return sim::GatewayFrame(0x14, id, kDeriv, kMaster, Bytes(bytes.begin(), bytes.end()));
-}
-
 sim::Telegram TelegramAt(uint8_t year, uint8_t month, uint8_t day, uint8_t hour, uint8_t minute, uint8_t second)
 {
     sim::Telegram t;
@@ -48,14 +42,7 @@ std::string CsvLine(const sim::Telegram& t)
     UnicodeString when = DateToStr(EncodeDate(2000 + t.Year, t.Month, t.Day));
     if (t.Hour != 0 || t.Minute != 0 || t.Second != 0)
         when += L" " + TimeToStr(EncodeTime(t.Hour, t.Minute, t.Second, 0));
-    const Bytes record = sim::Record(t);
-    std::string hex;
-    for (std::size_t i = 6; i < record.size(); ++i) {
-        char pair[3];
-        snprintf(pair, sizeof pair, "%02X", record[i]);
-        hex += pair;
-    }
-    return UnicodeToAnsi(when) + ";" + hex + "\r\n";
+    return UnicodeToAnsi(when) + ";" + UnicodeToAnsi(RawHex(sim::Record(t))) + "\r\n";
 }
 
 std::filesystem::path CsvPath(const std::filesystem::path& documents, const char* month, const char* file)
@@ -114,8 +101,8 @@ TEST_F(FileModeTest, TelegramsLandInTheDaysCsvLogByteForByte)
 
     // Late on 5 June 2022 by the server's clock; the receive times do not choose the file.
     g_now = EncodeDateTime(2022, 6, 5, 23, 59, 58, 0);
-    EXPECT_TRUE(Contact(WmbusFrame({midnight, largest})).empty());
-    EXPECT_TRUE(Contact(WmbusFrame({small})).empty());
+    EXPECT_TRUE(Exchange(WmbusFrame({midnight, largest})).empty());
+    EXPECT_TRUE(Exchange(WmbusFrame({small})).empty());
 
     const auto day = CsvPath(Documents(), "6", "5_6_2022_LOG_0A_1B_2C.csv");
     const std::string expected = CsvLine(midnight) + CsvLine(largest) + CsvLine(small);
@@ -131,9 +118,9 @@ TEST_F(FileModeTest, TelegramsLandInTheDaysCsvLogByteForByte)
 
     // A new day starts a new file, a new month a new folder.
     g_now = EncodeDateTime(2022, 6, 6, 0, 0, 1, 0);
-    Contact(WmbusFrame({small}));
+    Exchange(WmbusFrame({small}));
     g_now = EncodeDateTime(2022, 7, 1, 8, 0, 0, 0);
-    Contact(WmbusFrame({small}, kOtherGw));
+    Exchange(WmbusFrame({small}, kOtherGw));
     EXPECT_EQ(ReadFile(day), expected);
     EXPECT_EQ(ReadFile(CsvPath(Documents(), "6", "6_6_2022_LOG_0A_1B_2C.csv")), CsvLine(small));
     EXPECT_EQ(ReadFile(CsvPath(Documents(), "7", "1_7_2022_LOG_0A_1B_2D.csv")), CsvLine(small));
@@ -155,10 +142,7 @@ TEST_F(FileModeTest, ConcurrentGatewaysWritingOneDaysFileNeverInterleave)
             expected.push_back(CsvLine(t));
         }
         const Bytes frame = WmbusFrame(telegrams, kGw, {0, 0, static_cast<uint8_t>(c), 0x55});
-        scripts.push_back([frame](sim::Gateway& gw) {
-            gw.Send(frame);
-            EXPECT_TRUE(gw.WaitClosed(kWait));
-        });
+        scripts.push_back(SendAndAwaitClose(frame));
     }
     RunGateways(scripts);
 
@@ -185,13 +169,13 @@ TEST_F(FileModeTest, LogThatStaysLockedIsReportedOncePerLineNamingItsPath)
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
     const sim::Telegram first = TelegramAt(26, 12, 9, 8, 0, 1);
     const sim::Telegram second = TelegramAt(26, 12, 9, 8, 0, 2);
-    Contact(WmbusFrame({first, second}));
+    Exchange(WmbusFrame({first, second}));
     CloseHandle(locked);
     EXPECT_EQ(host.Failures, std::vector<UnicodeString>(2, day.wstring()));
     EXPECT_EQ(host.Lines(TContactMemo::Log).size(), 2u);
 
     host.Failures.clear();
-    Contact(WmbusFrame({second}));
+    Exchange(WmbusFrame({second}));
     EXPECT_EQ(ReadFile(day), CsvLine(second));
     EXPECT_TRUE(host.Failures.empty());
 }
@@ -247,12 +231,12 @@ TEST_F(FileModeTest, QueuedSetupIsSentThenClearedWhenTheGatewayReportsItBack)
     g_now = EncodeDateTime(2022, 6, 5, 14, 30, 15, 0);
     WriteSetupFile(kQueuedSetup);
 
-    const std::optional<GatewaySetupRecord> sent = SetupInReply(Contact(WmbusFrame({TelegramAt(26, 12, 9, 8, 0, 1)})));
+    const std::optional<GatewaySetupRecord> sent = SetupInReply(Exchange(WmbusFrame({TelegramAt(26, 12, 9, 8, 0, 1)})));
     ASSERT_TRUE(sent);
     EXPECT_EQ(*sent, QueuedRecord());
 
     // The gateway took it and reports it with its firmware version: nothing to answer.
-    EXPECT_TRUE(Contact(SetupFrame(SampleSetup())).empty());
+    EXPECT_TRUE(Exchange(SetupFrame(SampleSetup())).empty());
     EXPECT_EQ(IniValue(SetupFile(), L"SENDEN", L"ENABLED"), L"0");
     EXPECT_EQ(IniValue(SetupFile(), L"SENDEN", L"SENDTIME"), DateTimeToStr(g_now.load()));
     EXPECT_EQ(IniValue(SetupFile(), L"GET", L"GETTIME"), DateTimeToStr(g_now.load()));
@@ -260,7 +244,7 @@ TEST_F(FileModeTest, QueuedSetupIsSentThenClearedWhenTheGatewayReportsItBack)
     EXPECT_EQ(IniValue(SetupFile(), L"NETZWERK", L"AORT"), L"Keller");
     EXPECT_EQ(host.Grid.Rows()[1][5], L"SETUP ok");
 
-    EXPECT_TRUE(Contact(WmbusFrame({TelegramAt(26, 12, 9, 8, 0, 2)})).empty());
+    EXPECT_TRUE(Exchange(WmbusFrame({TelegramAt(26, 12, 9, 8, 0, 2)})).empty());
 }
 
 TEST_F(FileModeTest, DifferingReportStoresNothingAndGetsTheQueuedSetupOrTheFirmware)
@@ -302,7 +286,7 @@ TEST_F(FileModeTest, DifferingReportStoresNothingAndGetsTheQueuedSetupOrTheFirmw
     }
     // The status of the report shows once the row exists.
     WriteSetupFile(kQueuedSetup);
-    Contact(SetupFrame(reported));
+    Exchange(SetupFrame(reported));
     EXPECT_EQ(host.Grid.Rows()[1][5], L"SETUP empfangen");
 }
 
@@ -361,7 +345,7 @@ TEST_F(FileModeTest, RadioIdsOfTheFileGoOutByPosition)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.count);
         WriteSetupFile(c.file);
-        const auto sent = SetupInReply(Contact(WmbusFrame({TelegramAt(26, 12, 9, 8, 0, 1)})));
+        const auto sent = SetupInReply(Exchange(WmbusFrame({TelegramAt(26, 12, 9, 8, 0, 1)})));
         ASSERT_TRUE(sent);
         std::size_t count = 0;
         while (count < FilterIdCount && sent->FilterIds[count] != 0) ++count;
@@ -382,13 +366,13 @@ TEST_F(FileModeTest, StatusGridKeepsOneRowPerGatewayInOrderOfFirstContact)
     using Row = GridModel::Row;
 
     // A setup frame first: a new row shows the firmware, not the frame's texts.
-    Contact(SetupFrame(SampleSetup()));
+    Exchange(SetupFrame(SampleSetup()));
     EXPECT_EQ(host.Grid.Rows()[1], (Row{L"0A.1B.2C", L"127.0.0.1", time, L"1", L"erste Verbindung", L"", L"1.4.12"}));
 
-    Contact(WmbusFrame({TelegramAt(26, 12, 9, 8, 0, 1)}));
+    Exchange(WmbusFrame({TelegramAt(26, 12, 9, 8, 0, 1)}));
     EXPECT_EQ(host.Grid.Rows()[1], (Row{L"0A.1B.2C", L"127.0.0.1", time, L"2", L"WMBUS Daten", L"", L"1.4.12"}));
 
-    Contact(WmbusFrame({TelegramAt(26, 12, 9, 8, 0, 1)}, kOtherGw));
+    Exchange(WmbusFrame({TelegramAt(26, 12, 9, 8, 0, 1)}, kOtherGw));
     ASSERT_EQ(host.Grid.RowCount(), 3);
     EXPECT_EQ(host.Grid.Rows()[2], (Row{L"0A.1B.2D", L"127.0.0.1", time, L"1", L"erste Verbindung", L"", L""}));
 
@@ -396,13 +380,13 @@ TEST_F(FileModeTest, StatusGridKeepsOneRowPerGatewayInOrderOfFirstContact)
     const auto before = host.Grid.Rows();
     MasterKeyBytesT wrongKey = kMaster;
     wrongKey[0] ^= 0x01;
-    Contact(sim::GatewayFrame(0x19, kGw, kDeriv, wrongKey, sim::WmbusPayload(1, {sim::Record({})})));
+    Exchange(sim::GatewayFrame(0x19, kGw, kDeriv, wrongKey, sim::WmbusPayload(1, {sim::Record({})})));
     EXPECT_EQ(host.Grid.Rows(), before);
 
     // The next report's status and firmware replace the shown ones; the title row stays.
     GatewaySetupRecord newer = SampleSetup();
     newer.FirmwareVersion = {2, 0, 1};
-    Contact(SetupFrame(newer));
+    Exchange(SetupFrame(newer));
     EXPECT_EQ(host.Grid.Rows()[1], (Row{L"0A.1B.2C", L"127.0.0.1", time, L"3", L"SETUP Daten", L"SETUP ok", L"2.0.1"}));
     EXPECT_EQ(host.Grid.Rows()[0][0], L"GWID:");
 }
@@ -417,27 +401,27 @@ TEST_F(FileModeTest, LineLimitSavesTheConnectionMemoToTheLogFileFirst)
 
     // Option off: the memo is cleared and nothing is written.
     host.Fill(TContactMemo::VerLog, 201);
-    Contact(frame);
+    Exchange(frame);
     EXPECT_EQ(host.Lines(TContactMemo::VerLog).size(), 1u);
     EXPECT_FALSE(std::filesystem::exists(logFile));
 
     // Exactly 200 lines: the rule does not apply.
     host.WriteConnectionLog = true;
     host.Fill(TContactMemo::VerLog, 200);
-    Contact(frame);
+    Exchange(frame);
     EXPECT_EQ(host.Lines(TContactMemo::VerLog).size(), 201u);
     EXPECT_FALSE(std::filesystem::exists(logFile));
 
     // The log cannot be written: the memo keeps its lines, the new one is added.
     host.FailConnectionLog = true;
-    Contact(frame);
+    Exchange(frame);
     EXPECT_EQ(host.Lines(TContactMemo::VerLog).size(), 202u);
     EXPECT_FALSE(std::filesystem::exists(logFile));
 
     // Then every line reaches the file before the memo is cleared.
     host.FailConnectionLog = false;
     const Lines memo = host.Lines(TContactMemo::VerLog);
-    Contact(frame);
+    Exchange(frame);
     std::string written;
     for (const UnicodeString& line : memo) written += UnicodeToAnsi(line) + "\r\n";
     EXPECT_EQ(ReadFile(logFile), written);

@@ -8,6 +8,7 @@
 #include "GatewayStatusGrid.h"
 #include "LogFileAppend.h"
 #include "TelegramStorage.h"
+#include "../setup/setup_tests_support.h"
 #include "server_tests_contact_sim.h"
 
 #include <gtest/gtest.h>
@@ -20,60 +21,30 @@
 #include <vector>
 
 namespace {
-std::atomic<double> g_now{0};
-TDateTime TestNow()
-{
-    return g_now.load();
-}
-
-std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+using test_support::g_now;
+using test_support::ReadFile;
 
 // A private shared-documents folder and a clock the test sets.
 class FileModeUnitTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        g_now = EncodeDateTime(2022, 6, 5, 12, 0, 0, 0);
-        previousClock_ = SetClock(&TestNow);
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        static std::atomic<int> serial{0};
-        documents_ = std::filesystem::path(temp) /
-                     (L"filemode_unit_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(serial++));
-        std::filesystem::create_directories(documents_);
-        TPath::SetSharedDocumentsPathOverride(documents_.wstring());
-    }
-    void TearDown() override
-    {
-        SetLogFileWriterForTests({});
-        SetClock(previousClock_);
-        TPath::SetSharedDocumentsPathOverride(std::nullopt);
-        std::error_code ignored;
-        std::filesystem::remove_all(documents_, ignored);
-    }
+    void TearDown() override { SetLogFileWriterForTests({}); }
 
     // Moves the shared documents to a folder where VELMORA is a file, so no folder can be
     // created below it; returns that folder.
     UnicodeString BlockVelmora() const
     {
-        const auto blocked = documents_ / L"blocked";
+        const auto blocked = Documents() / L"blocked";
         std::filesystem::create_directories(blocked);
         std::ofstream(blocked / L"VELMORA") << "a file, not a folder";
         TPath::SetSharedDocumentsPathOverride(blocked.wstring());
         return blocked.wstring();
     }
 
-    const std::filesystem::path& Documents() const { return documents_; }
+    const std::filesystem::path& Documents() const { return documents_.Path(); }
 
 private:
-    TClockFunction previousClock_ = nullptr;
-    std::filesystem::path documents_;
+    test_support::ScopedClock clock_{EncodeDateTime(2022, 6, 5, 12, 0, 0, 0)};
+    test_support::ScratchDocuments documents_{L"filemode_unit_"};
 };
 
 sim::Bytes RecordWithL(uint8_t l, uint8_t month = 3, uint8_t day = 9, uint8_t hour = 14)

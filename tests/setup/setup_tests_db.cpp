@@ -2,6 +2,7 @@
 // pending request of a gateway, the record filled from its row, and what storing a reported
 // setup does to the row.
 #include "../server/server_tests_dbmode_support.h"
+#include "setup_tests_support.h"
 #include "DatenVerarbeitung.h"
 #include "FirmwareImage.h"
 #include "GatewaySetupDb.h"
@@ -22,11 +23,11 @@ const UnicodeString& Database()
 
 namespace {
 using namespace dbmode_test;
+using test_support::kGw;
 
 [[maybe_unused]] ::testing::Environment* const environment =
     ::testing::AddGlobalTestEnvironment(new DropRunDatabase);
 
-const std::array<uint8_t, 3> kGw = {0x0A, 0x1B, 0x2C};
 const UnicodeString kGwText = L"0A.1B.2C";
 
 // Just enough of a main window for a contact that is driven from the test's main thread.
@@ -104,28 +105,13 @@ Columns With(Columns row, const Columns& changes)
 // The record the base row stands for.
 GatewaySetupRecord BaseRecord()
 {
-    GatewaySetupRecord r;
-    r.GatewayId = kGw;
-    r.FixedIp = {192, 168, 1, 10};
-    r.GatewayIp = {192, 168, 1, 1};
-    r.SubnetMask = {255, 255, 255, 0};
-    r.SetServerName("gw.example.net");
-    r.NtpIp = {82, 96, 64, 2};
-    r.DnsIp = {8, 8, 8, 8};
-    r.ServerPort = 5000;
-    r.SetTime.Year = 2024;
-    r.SetTime.Month = 3;
-    r.SetTime.Day = 9;
-    r.SetTime.Hour = 14;
-    r.SetTime.Minute = 5;
-    r.SetTime.Second = 7;
+    GatewaySetupRecord r = test_support::SampleNetworkSetup();
+    r.SetTime = test_support::SetupTime(2024, 3, 9, 14, 5, 7);
     r.FilterIds[0] = 0x12345670;
     r.FilterIds[1] = 0x12345671;
     r.FilterManufacturers = {{{'A', 'B', 'C'}, {'Q', 'X', 'Z'}, {'Q', 'X', 'Z'}, {'Q', 'X', 'Z'}}};
     r.FilterMedia = {7, 8, 0, 0};
     r.WmbusFlags = WmbusModeT | WmbusMediumFilter | WmbusIdFilter;
-    for (std::size_t i = 0; i < 16; ++i) r.MasterKey[i] = static_cast<uint8_t>(0x30 + i);
-    r.NetworkFlags = NetworkDhcp | NetworkIntervalHourly;
     return r;
 }
 
@@ -178,12 +164,7 @@ protected:
 
     std::vector<Row> GatewayRows() { return Rows(main_, L"SELECT * FROM setup_daten WHERE GW_ID='" + kGwText + L"'"); }
 
-    Row GatewayRow()
-    {
-        const std::vector<Row> rows = GatewayRows();
-        EXPECT_EQ(rows.size(), 1u);
-        return rows.empty() ? Row{} : rows[0];
-    }
+    Row GatewayRow() { return SingleRow(GatewayRows()); }
 
     // What the frame analysis does with a reported setup in database mode.
     bool Report(const GatewaySetupRecord& reported, TReplyAction& action)

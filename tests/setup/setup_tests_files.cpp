@@ -8,6 +8,7 @@
 #include "GatewaySetupFiles.h"
 #include "IniFiles.h"
 #include "StringList.h"
+#include "setup_tests_support.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,7 @@
 
 namespace {
 using Id = std::array<uint8_t, 3>;
-const Id kGw = {0x0A, 0x1B, 0x2C};
+using test_support::kGw;
 
 // 2026-12-09 08:24:36, the clock of every test here.
 TDateTime FixedNow()
@@ -27,14 +28,11 @@ TDateTime FixedNow()
     return EncodeDateTime(2026, 12, 9, 8, 24, 36, 0);
 }
 
+// The sample gateway with other addresses and key, and filters of every kind.
 GatewaySetupRecord FullSetup()
 {
-    GatewaySetupRecord r;
-    r.GatewayId = kGw;
-    r.FixedIp = {192, 168, 1, 10};
-    r.GatewayIp = {192, 168, 1, 1};
+    GatewaySetupRecord r = test_support::SampleNetworkSetup();
     r.SubnetMask = {255, 255, 0, 0};
-    r.SetServerName("gw.example.net");
     r.NtpIp = {10, 0, 0, 123};
     r.DnsIp = {1, 1, 1, 1};
     r.ServerPort = 50000; // high byte not 0
@@ -45,9 +43,9 @@ GatewaySetupRecord FullSetup()
                              ManufacturerCode{'X', 'Y', '\0'}, ManufacturerCode{}};
     r.FilterMedia = {7, 200, 0, 255};
     r.WmbusFlags = WmbusModeT | WmbusManufacturerFilter | WmbusMediumFilter | WmbusIdFilter;
-    for (std::size_t i = 0; i < 16; ++i) r.MasterKey[i] = static_cast<uint8_t>(0xA0 + i);
+    r.MasterKey = test_support::CountingKey(0xA0);
     r.FirmwareVersion = {1, 4, 12};
-    r.NetworkFlags = NetworkDhcp | NetworkIntervalHourly | NetworkIntervalDaily;
+    r.NetworkFlags |= NetworkIntervalDaily;
     return r;
 }
 
@@ -60,25 +58,12 @@ GatewaySetupRecord FullSetupAsRead()
 }
 
 class SetupFilesTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        previousClock_ = SetClock(&FixedNow);
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        static std::atomic<int> serial{0};
-        root_ = std::filesystem::path(temp) /
-                (L"setup_files_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(serial++));
-        std::filesystem::create_directories(root_);
-        folder_ = (root_ / L"VELMORA" / L"W_MBUS_SRV_GWSETUPS").wstring() + L"\\";
-    }
+private:
+    test_support::ScopedClock clock_{&FixedNow};
+    test_support::ScratchFolder root_{L"setup_files_"};
 
-    void TearDown() override
-    {
-        SetClock(previousClock_);
-        std::error_code ignored;
-        std::filesystem::remove_all(root_, ignored);
-    }
+protected:
+    const UnicodeString folder_ = (root_.Path() / L"VELMORA" / L"W_MBUS_SRV_GWSETUPS").wstring() + L"\\";
 
     UnicodeString Path() const { return SetupFilePath(folder_, kGw); }
 
@@ -112,11 +97,17 @@ protected:
 
     void SetFlag(const wchar_t* section, bool on) { TIniFile(Path()).WriteBool(section, L"ENABLED", on); }
 
-    UnicodeString folder_;
-
-private:
-    TClockFunction previousClock_ = nullptr;
-    std::filesystem::path root_;
+    // A store folder of its own below the test's, holding the gateway's file with text unless
+    // text is nullptr.
+    UnicodeString CaseFolder(const UnicodeString& name, const char* text) const
+    {
+        const UnicodeString folder = folder_ + name + L"\\";
+        if (text) {
+            std::filesystem::create_directories(std::filesystem::path(folder));
+            std::ofstream(std::filesystem::path(SetupFilePath(folder, kGw)), std::ios::binary) << text;
+        }
+        return folder;
+    }
 };
 
 GatewaySetupRecord Filled(uint8_t value)
@@ -149,11 +140,7 @@ TEST_F(SetupFilesTest, PendingActionFollowsFirmwareThenSendThenFetch)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file ? c.file : "no file");
-        const UnicodeString folder = folder_ + std::to_wstring(&c - cases.data()) + L"\\";
-        if (c.file) {
-            std::filesystem::create_directories(std::filesystem::path(folder));
-            std::ofstream(std::filesystem::path(SetupFilePath(folder, kGw)), std::ios::binary) << c.file;
-        }
+        const UnicodeString folder = CaseFolder(std::to_wstring(&c - cases.data()), c.file);
         GatewaySetupRecord record = Filled(0xEE);
         EXPECT_EQ(ReadSetupRecord(folder, kGw, record), c.action);
         EXPECT_EQ(record == Filled(0xEE), !c.filled);
@@ -258,11 +245,8 @@ TEST_F(SetupFilesTest, ValuesTheRecordCannotTakeRaiseTheirError)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.keys);
-        const UnicodeString folder = folder_ + std::to_wstring(&c - cases.data()) + L"\\";
-        std::filesystem::create_directories(std::filesystem::path(folder));
-        std::ofstream(std::filesystem::path(SetupFilePath(folder, kGw)), std::ios::binary)
-            << "[SENDEN]\r\nENABLED=1\r\n"
-            << c.keys;
+        const UnicodeString folder =
+            CaseFolder(std::to_wstring(&c - cases.data()), (std::string("[SENDEN]\r\nENABLED=1\r\n") + c.keys).c_str());
         GatewaySetupRecord record{};
         if (c.range)
             EXPECT_THROW(ReadSetupRecord(folder, kGw, record), ERangeError);
@@ -274,11 +258,7 @@ TEST_F(SetupFilesTest, ValuesTheRecordCannotTakeRaiseTheirError)
 TEST_F(SetupFilesTest, RadioIdsAreTakenByPositionAndUnusableValuesAreSkipped)
 {
     auto idsOf = [&](const std::string& section, const UnicodeString& name) {
-        const UnicodeString folder = folder_ + name + L"\\";
-        std::filesystem::create_directories(std::filesystem::path(folder));
-        std::ofstream(std::filesystem::path(SetupFilePath(folder, kGw)), std::ios::binary)
-            << "[SENDEN]\r\nENABLED=1\r\n[WM-BUS_IDS]\r\n"
-            << section;
+        const UnicodeString folder = CaseFolder(name, ("[SENDEN]\r\nENABLED=1\r\n[WM-BUS_IDS]\r\n" + section).c_str());
         GatewaySetupRecord record{};
         EXPECT_EQ(ReadSetupRecord(folder, kGw, record), ReplySendSetup);
         std::vector<uint32_t> ids;
@@ -348,11 +328,7 @@ TEST_F(SetupFilesTest, WithoutAPendingSendEveryReportMatches)
     GatewaySetupRecord reported = FullSetup();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.flags ? c.flags : "no file");
-        const UnicodeString folder = folder_ + std::to_wstring(&c - cases.data()) + L"\\";
-        if (c.flags) {
-            std::filesystem::create_directories(std::filesystem::path(folder));
-            std::ofstream(std::filesystem::path(SetupFilePath(folder, kGw)), std::ios::binary) << c.flags;
-        }
+        const UnicodeString folder = CaseFolder(std::to_wstring(&c - cases.data()), c.flags);
         GatewaySetupRecord stored = Filled(0xEE);
         TReplyAction action = -1;
         EXPECT_TRUE(SetupMatches(folder, kGw, stored, reported, action));

@@ -1,5 +1,6 @@
 #include "Exceptions.h"
 #include "GatewaySetupRecord.h"
+#include "setup_tests_support.h"
 
 #include <gtest/gtest.h>
 
@@ -27,12 +28,7 @@ TEST(SetupRecord, FieldsLandAtTheirWireOffsets)
     r.NtpIp = {82, 96, 64, 2};
     r.DnsIp = {8, 8, 4, 4};
     r.ServerPort = 23;
-    r.SetTime.Year = 2026;
-    r.SetTime.Month = 12;
-    r.SetTime.Day = 9;
-    r.SetTime.Hour = 8;
-    r.SetTime.Minute = 24;
-    r.SetTime.Second = 36;
+    r.SetTime = test_support::SetupTime(2026, 12, 9, 8, 24, 36);
     r.FilterIds[0] = 0x12345678;
     r.FilterIds[249] = 0x1234ABCD;
     r.FilterManufacturers[0] = {'Q', 'X', 'Z'};
