@@ -1,30 +1,13 @@
 #include "Aboutclasse.h"
 
+#include "Files.h"
 #include "SysUtils.h"
 
 #include <windows.h>
 
 #include <cwchar>
 
-namespace {
-
-UnicodeString ProgramPath()
-{
-    std::wstring buffer(MAX_PATH, L'\0');
-    while (true) {
-        const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n == 0) return {};
-        if (n < buffer.size()) {
-            buffer.resize(n);
-            return buffer;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
-} // namespace
-
-MyVersionInfo::MyVersionInfo() { Read(ProgramPath()); }
+MyVersionInfo::MyVersionInfo() { Read(ParamStr(0)); }
 
 MyVersionInfo::MyVersionInfo(const UnicodeString& modulePath) { Read(modulePath); }
 

@@ -20,6 +20,7 @@
 #include <memory>
 #include <mutex>
 #include <span>
+#include <type_traits>
 #include <vector>
 
 #include <windows.h>
@@ -78,11 +79,21 @@ protected:
     bool AdoptHandle(H handle, Info& info, const wchar_t* invalid)
     {
         if (handle == handle_) return false;
-        if (handle && ::GetObjectW(handle, sizeof(info), &info) != sizeof(info)) throw EInvalidGraphicOperation(invalid);
+        // LOGBRUSH and LOGPEN have the same size on x64: the object type tells them apart.
+        if (handle && (!IsObjectOfThisKind(::GetObjectType(handle)) ||
+                       ::GetObjectW(handle, sizeof(info), &info) != sizeof(info)))
+            throw EInvalidGraphicOperation(invalid);
         Changed();
         if (!handle) return false;
         handle_ = handle;
         return true;
+    }
+    static bool IsObjectOfThisKind(DWORD type)
+    {
+        if constexpr (std::is_same_v<H, HFONT>) return type == OBJ_FONT;
+        else if constexpr (std::is_same_v<H, HBRUSH>) return type == OBJ_BRUSH;
+        else if constexpr (std::is_same_v<H, HPEN>) return type == OBJ_PEN;
+        else return true;
     }
     void ReleaseHandle() final
     {

@@ -193,6 +193,10 @@ TEST(GraphicsObjects, BrushAndPenAdoptHandles)
         ::DeleteObject(gone);
         EXPECT_THROW(brush.SetHandle(gone), EInvalidGraphicOperation);
         EXPECT_EQ(brush.Handle(), adopted) << "a refused handle leaves the current one";
+        HPEN pen = ::CreatePen(PS_SOLID, 1, 0);
+        EXPECT_THROW(brush.SetHandle(reinterpret_cast<HBRUSH>(pen)), EInvalidGraphicOperation)
+            << "a pen is no brush, though their descriptions have one size";
+        ::DeleteObject(pen);
         brush.SetHandle(nullptr);
         EXPECT_EQ(::GetObjectType(adopted), 0u);
         EXPECT_FALSE(brush.HandleAllocated());
