@@ -1,6 +1,7 @@
 #pragma once
 // Shared fixture of the control layer tests: a fresh Application and Screen per test, a
 // recording dialog hook (no test ever blocks in a dialog) and a recording help viewer.
+#include "PumpUntil.h"
 #include "Controls.h"
 #include "Dialogs.h"
 #include "Forms.h"
@@ -45,26 +46,6 @@ inline bool RecordingHelpViewer(HWND, const UnicodeString& file, WORD command, i
 {
     RecordedHelpCalls().push_back({file, command, data});
     return true;
-}
-
-// Handles messages until pred holds or the deadline passes; returns pred's last value.
-inline bool PumpUntil(const std::function<bool()>& pred, int timeoutMs = 5000)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (true) {
-        Application->ProcessMessages();
-        if (pred()) return true;
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
-inline void DrainQueue()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message != WM_QUIT) DispatchMessageW(&msg);
-    }
 }
 
 class ControlsTest : public ::testing::Test {

@@ -38,6 +38,9 @@ inline const sim::MasterKeyBytes kMaster = {0x7C, 0x3A, 0x91, 0xE0, 0x5B, 0x2F, 
 using test_support::kGw;
 inline const sim::DerivationBytes kDeriv = {0x9C, 0x13, 0x57, 0xA4};
 inline constexpr std::chrono::milliseconds kWait{10000};
+// Gateways connecting at once: at most the server's listen queue (10). Beyond it the host drops
+// handshakes and the clients retry seconds later, which a test would read as a hang.
+inline constexpr int kSimultaneousGateways = 8;
 // Shorter waits than the product's, so that time-outs do not stretch the run.
 inline const TContactTiming kTiming{.FrameDeadlineMs = 2000, .AckWaitMs = 20, .AckWaits = 52};
 

@@ -128,7 +128,7 @@ TEST_F(FileModeTest, TelegramsLandInTheDaysCsvLogByteForByte)
 
 TEST_F(FileModeTest, ConcurrentGatewaysWritingOneDaysFileNeverInterleave)
 {
-    constexpr int kConnections = 16;
+    constexpr int kConnections = kSimultaneousGateways;
     constexpr int kRecords = 12;
     std::vector<std::string> expected;
     std::vector<std::function<void(sim::Gateway&)>> scripts;

@@ -3,6 +3,7 @@
 // function creates them, a private shared-documents folder (so the settings file, the logs and
 // the setups of every test are its own), recording dialog, help and relaunch hooks, and a
 // clock the test may set.
+#include "PumpUntil.h"
 #include "Dialogs.h"
 #include "Files.h"
 #include "Forms.h"
@@ -92,26 +93,6 @@ inline bool StartsWith(const UnicodeString& text, const UnicodeString& prefix)
 inline bool EndsWith(const UnicodeString& text, const UnicodeString& suffix)
 {
     return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-// Handles messages and synchronised calls until pred holds or the time is over.
-inline bool PumpUntil(const std::function<bool()>& pred, int timeoutMs = 10000)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (true) {
-        Application->ProcessMessages();
-        if (pred()) return true;
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
-inline void DrainQueue()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message != WM_QUIT) DispatchMessageW(&msg);
-    }
 }
 
 // A port no one listens on at the moment (the system's choice for a socket bound to port 0).
