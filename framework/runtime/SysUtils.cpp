@@ -22,7 +22,7 @@ std::basic_string<C> FromAscii(std::string_view text)
     return std::basic_string<C>(text.begin(), text.end());
 }
 
-struct Spec {
+struct Specifier {
     bool left = false, plus = false, space = false, alt = false, zero = false;
     int width = 0;
     int precision = -1;  // -1: none given
@@ -94,9 +94,9 @@ private:
         return static_cast<int>(v);
     }
 
-    Spec Parse(size_t& i)
+    Specifier Parse(size_t& i)
     {
-        Spec s;
+        Specifier s;
         for (;; ++i) {
             if (At(i, '-')) s.left = true;
             else if (At(i, '+')) s.plus = true;
@@ -152,7 +152,7 @@ private:
     }
 
     // Writes prefix + body into a field of s.width; zeros go between prefix and body.
-    void Emit(const Spec& s, const String& prefix, const String& body, bool zeroPad)
+    void Emit(const Specifier& s, const String& prefix, const String& body, bool zeroPad)
     {
         const size_t length = prefix.size() + body.size();
         const size_t fill = static_cast<size_t>(s.width) > length ? static_cast<size_t>(s.width) - length : 0;
@@ -171,7 +171,7 @@ private:
         }
     }
 
-    void Convert(const Spec& s)
+    void Convert(const Specifier& s)
     {
         switch (s.conversion) {
         case 'd': case 'i': case 'u': case 'x': case 'X': case 'o': Integer(s); break;
@@ -181,7 +181,7 @@ private:
         }
     }
 
-    void Integer(const Spec& s)
+    void Integer(const Specifier& s)
     {
         const TVarRec& a = NextArg();
         const bool isSigned = a.kind() == TVarRec::Kind::Signed || a.kind() == TVarRec::Kind::Char;
@@ -223,7 +223,7 @@ private:
         Emit(s, prefix, digits, s.zero && !s.left && s.precision < 0);
     }
 
-    void Float(const Spec& s)
+    void Float(const Specifier& s)
     {
         const TVarRec& a = NextArg();
         if (a.kind() != TVarRec::Kind::Float) Invalid();
@@ -254,7 +254,7 @@ private:
         Emit(s, prefix, digits, s.zero && !s.left && std::isfinite(value));
     }
 
-    void Character(const Spec& s) { Emit(s, String(), CharacterText(NextArg()), false); }
+    void Character(const Specifier& s) { Emit(s, String(), CharacterText(NextArg()), false); }
 
     String CharacterText(const TVarRec& a) const
     {
@@ -291,7 +291,7 @@ private:
         return body;
     }
 
-    void Text(const Spec& s)
+    void Text(const Specifier& s)
     {
         const TVarRec& a = NextArg();
         String body;
