@@ -1,5 +1,6 @@
 #include "ConnectionLog.h"
 
+#include "DataFolders.h"
 #include "Encoding.h"
 #include "Exceptions.h"
 #include "Files.h"
@@ -8,7 +9,7 @@
 namespace {
 UnicodeString ConnectionLogFolder()
 {
-    return TPath::GetSharedDocumentsPath() + L"\\" + L"VELMORA" + L"\\W_MBUS_SRV_GWSETUPS\\";
+    return DataSubfolder(L"W_MBUS_SRV_GWSETUPS");
 }
 
 // Every line ended by CR LF, whichever break the text used.
@@ -38,13 +39,6 @@ UnicodeString ConnectionLogPath()
 void AppendConnectionLog(const UnicodeString& memoText)
 {
     const UnicodeString folder = ConnectionLogFolder();
-    if (!DirectoryExists(folder)) {
-        bool created = false;
-        try {
-            created = ForceDirectories(folder);
-        } catch (const Exception&) {
-        }
-        if (!created) throw Exception(folder);
-    }
+    ForceDataFolder(folder);
     AppendLogFileText(folder + L"VerbindungsLog.txt", UnicodeToAnsi(WithCrLfLines(memoText)));
 }

@@ -20,7 +20,6 @@ struct TUnit {
 // Start-up in this order, shut-down in the reverse order.
 const TUnit kUnits[] = {
     {&InitControls, &DoneControls},
-    {&RegisterProgramControls, nullptr},
 };
 
 void RunApplication()

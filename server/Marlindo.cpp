@@ -1,5 +1,6 @@
 #include "Marlindo.h"
 
+#include "DataFolders.h"
 #include "Aboutclasse.h"
 #include "ConnectionLog.h"
 #include "DatenVerarbeitung.h"
@@ -87,17 +88,6 @@ bool LoadProgramIcon(TIcon& icon, const wchar_t* name, int size)
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
-
-void RegisterProgramControls()
-{
-    RegisterStdCtrlsWidgetClasses();
-    RegisterExtCtrlsClasses();
-    RegisterComCtrlsClasses();
-    RegisterGridsClasses();
-    RegisterWinXCtrlsClasses();
-    RegisterOpenDialogsClasses();
-    RegisterTrayIconClasses();
-}
 
 TRelaunchFunction SetRelaunchFunction(TRelaunchFunction function)
 {
@@ -275,7 +265,7 @@ void TFormSRV::FormCreate(TObject*)
 {
     LoadProgramImages();
 
-    settingsPath_ = TPath::GetSharedDocumentsPath() + L"\\" + L"VELMORA" + L"\\" + SettingsFileName();
+    settingsPath_ = DataFolder() + SettingsFileName();
     {
         TIniFile ini(settingsPath_);
         SetTop(ini.ReadInteger(L"WINDOW", L"TOP", 0));
@@ -312,7 +302,7 @@ void TFormSRV::FormCreate(TObject*)
     MemoStat->SetVisible(!databaseMode_);
     if (!databaseMode_) TabSheetImport->SetTabVisible(false);
 
-    setupFolder_ = TPath::GetSharedDocumentsPath() + L"\\" + L"VELMORA" + L"\\W_MBUS_SRV_GWSETUPS\\";
+    setupFolder_ = DataSubfolder(L"W_MBUS_SRV_GWSETUPS");
 
     static const int columnWidths[StatusGridColumnCount] = {100, 120, 150, 110, 160, 160, 100};
     for (int column = 0; column < StatusGridColumnCount; ++column) {
@@ -435,7 +425,7 @@ void TFormSRV::FormClose(TObject*, TCloseAction&)
 void TFormSRV::WriteSettings()
 {
     const UnicodeString folder = ExtractFilePath(settingsPath_);
-    if (!folder.empty() && !DirectoryExists(folder) && !ForceDirectories(folder)) throw Exception(folder);
+    if (!folder.empty()) ForceDataFolder(folder);
     // A port text that is not a port writes the last one that was.
     int port = lastValidPort_;
     TryParsePort(EditPort->Text(), port);

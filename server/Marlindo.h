@@ -30,9 +30,6 @@
 #include <memory>
 #include <mutex>
 
-// Registers every control class the program's form definitions use. Start-up calls it after
-// InitControls().
-void RegisterProgramControls();
 
 // Starts a program file anew (the relaunch after a requested restart). Replaceable so that a
 // test records the call instead of starting a second program.

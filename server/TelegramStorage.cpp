@@ -1,5 +1,6 @@
 #include "TelegramStorage.h"
 
+#include "DataFolders.h"
 #include "DateUtils.h"
 #include "DbEscape.h"
 #include "Encoding.h"
@@ -64,16 +65,8 @@ UnicodeString MakeTelegramLogPath(std::span<const uint8_t, 3> gatewayId)
 {
     unsigned short year = 0, month = 0, day = 0;
     DecodeDate(Now(), year, month, day);
-    const UnicodeString folder = TPath::GetSharedDocumentsPath() + L"\\" + L"VELMORA" + L"\\W_MBUS_SRV_LOG\\" +
-                                 Format(UnicodeString(L"%hu\\%hu\\"), year, month);
-    if (!DirectoryExists(folder)) {
-        bool created = false;
-        try {
-            created = ForceDirectories(folder);
-        } catch (const Exception&) {
-        }
-        if (!created) throw Exception(folder);
-    }
+    const UnicodeString folder = DataSubfolder(L"W_MBUS_SRV_LOG") + Format(UnicodeString(L"%hu\\%hu\\"), year, month);
+    ForceDataFolder(folder);
     return folder + Format(UnicodeString(L"%hu_%hu_%hu_LOG_%.2X_%.2X_%.2X.csv"), day, month, year, gatewayId[0],
                            gatewayId[1], gatewayId[2]);
 }

@@ -1,5 +1,6 @@
 #include "FirmwareImage.h"
 
+#include "DataFolders.h"
 #include "Exceptions.h"
 #include "Files.h"
 #include "Streams.h"
@@ -7,7 +8,7 @@
 namespace {
 UnicodeString FirmwareFolder()
 {
-    return TPath::GetSharedDocumentsPath() + L"\\" + L"VELMORA" + L"\\W_MBUS_SRV_SOFTWARE\\";
+    return DataSubfolder(L"W_MBUS_SRV_SOFTWARE");
 }
 } // namespace
 
@@ -20,7 +21,7 @@ bool TFirmwareImage::CheckFirmwareFile()
 bool TFirmwareImage::CheckLocked()
 {
     const UnicodeString folder = FirmwareFolder();
-    if (!DirectoryExists(folder) && !ForceDirectories(folder)) throw Exception(folder);
+    ForceDataFolder(folder);
     firmwarePath_ = folder + L"NewSoftwareGW.bin";
     if (FileExists(firmwarePath_)) {
         firmwareValid_ = true;

@@ -1,5 +1,6 @@
 #include "GatewaySetupFiles.h"
 
+#include "DataFolders.h"
 #include "DateUtils.h"
 #include "Encoding.h"
 #include "Exceptions.h"
@@ -154,17 +155,6 @@ TPending ReadPending(const UnicodeString& folder, std::span<const uint8_t, 3> ga
     return {};
 }
 
-void EnsureFolder(const UnicodeString& folder)
-{
-    if (DirectoryExists(folder)) return;
-    bool created = false;
-    try {
-        created = ForceDirectories(folder);
-    } catch (const Exception&) {
-    }
-    if (!created) throw Exception(folder);
-}
-
 void WriteSetup(const UnicodeString& folder, std::span<const uint8_t, 3> gatewayId, const GatewaySetupRecord& record,
                 TReplyAction action, bool sendConfirmed)
 {
@@ -173,7 +163,7 @@ void WriteSetup(const UnicodeString& folder, std::span<const uint8_t, 3> gateway
         return;
     }
     using namespace SetupKeys;
-    EnsureFolder(folder);
+    ForceDataFolder(folder);
     TIniFile ini(SetupFilePath(folder, gatewayId));
 
     ini.WriteString(Get, GetTime, DateTimeToStr(Now()));
@@ -285,7 +275,7 @@ void ClearFirmwareUpdateFlag(const UnicodeString& folder, std::span<const uint8_
         return;
     }
     std::lock_guard<std::recursive_mutex> guard(SetupFileStoreLock());
-    EnsureFolder(folder);
+    ForceDataFolder(folder);
     TIniFile ini(SetupFilePath(folder, gatewayId));
     ini.WriteBool(SetupKeys::Update, SetupKeys::Enabled, false);
 }

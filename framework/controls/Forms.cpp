@@ -1,10 +1,16 @@
 #include "Forms.h"
 
+#include "ComCtrls.h"
 #include "Dialogs.h"
+#include "ExtCtrls.h"
 #include "Files.h"
+#include "Grids.h"
+#include "OpenDialogs.h"
 #include "StdCtrls.h"
 #include "Threads.h"
 #include "Timers.h"
+#include "TrayIcon.h"
+#include "WinXCtrls.h"
 
 #include <algorithm>
 
@@ -804,6 +810,13 @@ void InitControls()
     RegisterControlsClasses();
     RegisterFormsClasses();
     RegisterStdCtrlsClasses();
+    RegisterStdCtrlsWidgetClasses();
+    RegisterExtCtrlsClasses();
+    RegisterComCtrlsClasses();
+    RegisterGridsClasses();
+    RegisterWinXCtrlsClasses();
+    RegisterOpenDialogsClasses();
+    RegisterTrayIconClasses();
     RegisterTimerClasses();
     if (!Screen) Screen = new TScreen(nullptr);
     if (!Application) Application = new TApplication(nullptr);

@@ -315,9 +315,10 @@ private:
 extern TApplication* Application;
 extern TScreen* Screen;
 
-// Start-up of the control layer: registers the classes form definitions use and creates
-// Application and Screen. DoneControls frees them again (the forms first). Part of the
-// program's ordered unit start-up; units with further controls register theirs after it.
+// Start-up of the control layer: registers every control class of the layer for form
+// definitions and creates Application and Screen. DoneControls frees them again (the forms
+// first). Part of the program's ordered unit start-up; units with further controls register
+// theirs after it.
 void InitControls();
 void DoneControls();
 

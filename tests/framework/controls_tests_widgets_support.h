@@ -20,13 +20,6 @@ protected:
     void SetUp() override
     {
         ControlsTest::SetUp();
-        RegisterStdCtrlsWidgetClasses();
-        RegisterExtCtrlsClasses();
-        RegisterComCtrlsClasses();
-        RegisterGridsClasses();
-        RegisterWinXCtrlsClasses();
-        RegisterOpenDialogsClasses();
-        RegisterTrayIconClasses();
     }
 
     // A shown form whose window lies on screen, not covered by others.

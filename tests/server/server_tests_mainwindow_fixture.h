@@ -157,7 +157,6 @@ protected:
     void SetUp() override
     {
         InitControls();
-        RegisterProgramControls();
         Dialogs().clear();
         HelpCalls().clear();
         Relaunches().clear();
