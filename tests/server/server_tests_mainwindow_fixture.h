@@ -3,6 +3,7 @@
 // function creates them, a private shared-documents folder (so the settings file, the logs and
 // the setups of every test are its own), recording dialog, help and relaunch hooks, and a
 // clock the test may set.
+#include "../setup/setup_tests_support.h"
 #include "PumpUntil.h"
 #include "Dialogs.h"
 #include "Files.h"
@@ -81,8 +82,8 @@ inline bool RecordRelaunch(const UnicodeString& path)
 }
 
 // The clock of the window while a test runs it (Now()).
-inline std::atomic<double> g_now{0};
-inline TDateTime TestNow() { return g_now.load(); }
+using test_support::g_now;
+using test_support::TestNow;
 
 inline std::string Utf8(const UnicodeString& text) { return UnicodeToUtf8(text); }
 
