@@ -72,7 +72,7 @@ void Execute(TFDQuery& query, const UnicodeString& statement)
 
 } // namespace
 
-void ConfigureDbConnection(TFDConnection& connection, const TDbSettings& settings)
+void ApplyDbSettings(TFDConnection& connection, const TDbSettings& settings)
 {
     connection.Close();
     connection.SetDriverName(L"MySQL");
@@ -82,6 +82,11 @@ void ConfigureDbConnection(TFDConnection& connection, const TDbSettings& setting
     SetParam(connection, L"Database", settings.Database);
     SetParam(connection, L"User_Name", settings.User);
     SetParam(connection, L"Password", settings.Password);
+}
+
+void ConfigureDbConnection(TFDConnection& connection, const TDbSettings& settings)
+{
+    ApplyDbSettings(connection, settings);
     FDManager()->AddConnectionDef(MainConnectionDefName, L"MySQL", connection.Params());
 
     if (OpenUnlessDatabaseMissing(connection)) return;

@@ -18,6 +18,11 @@ struct TDbSettings {
 // Name of the connection definition that mirrors the main connection (the filter push uses it).
 inline const wchar_t* const MainConnectionDefName = L"MARLINDO2";
 
+// Closes the connection and sets the driver and its parameters from settings, each by name (an
+// empty text removes the entry; other entries stay). Nothing is registered or opened: for
+// connections of their own (the statistics thread, the RAW import) beside the main one.
+void ApplyDbSettings(TFDConnection& connection, const TDbSettings& settings);
+
 // Closes the connection, sets the driver and its parameters from settings (each by name: an
 // empty text removes the entry; other entries stay), registers them as MARLINDO2 and opens it.
 // When the database does not exist yet (server error 1049) the connection opens without one,
