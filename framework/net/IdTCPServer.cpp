@@ -20,6 +20,8 @@ using Clock = std::chrono::steady_clock;
 constexpr int kServiceSliceMs = 5;
 // Pause of a listener after a failure, so that a lasting one does not spin.
 constexpr DWORD kListenRetryMs = 100;
+// The longest a listener waits before it looks at its stop event again.
+constexpr long kListenSliceMs = 25;
 
 [[noreturn]] void RaiseBindError(int error, const std::wstring& what)
 {
@@ -114,7 +116,6 @@ struct TIdTCPServer::Shared {
 struct TIdTCPServer::Listener {
     TIdListenerThread object;
     SOCKET socket = INVALID_SOCKET;
-    WSAEVENT acceptEvent = WSA_INVALID_EVENT;
     WSAEVENT stopEvent = WSA_INVALID_EVENT;
     std::thread thread;
     bool finished = false;  // guarded by Shared::mutex
@@ -122,7 +123,6 @@ struct TIdTCPServer::Listener {
     ~Listener()
     {
         if (socket != INVALID_SOCKET) closesocket(socket);
-        if (acceptEvent != WSA_INVALID_EVENT) WSACloseEvent(acceptEvent);
         if (stopEvent != WSA_INVALID_EVENT) WSACloseEvent(stopEvent);
     }
 };
@@ -214,10 +214,12 @@ std::unique_ptr<TIdTCPServer::Listener> TIdTCPServer::OpenListener(TIdSocketHand
     listener->object.binding_.SetIP(ip);
     listener->object.binding_.SetPort(binding.Port());
 
-    listener->acceptEvent = WSACreateEvent();
+    // Pending connections are found by the socket's readiness, never by an FD_ACCEPT record:
+    // such a record can be lost (Wine loses it under load), and a listener waiting for it would
+    // sleep for good while the queue fills. Accepting drains the queue without blocking.
+    u_long nonBlocking = 1;
     listener->stopEvent = WSACreateEvent();
-    if (listener->acceptEvent == WSA_INVALID_EVENT || listener->stopEvent == WSA_INVALID_EVENT ||
-        WSAEventSelect(listener->socket, listener->acceptEvent, FD_ACCEPT) != 0)
+    if (listener->stopEvent == WSA_INVALID_EVENT || ioctlsocket(listener->socket, FIONBIO, &nonBlocking) != 0)
         throw EIdSocketError(WSAGetLastError());
     return listener;
 }
@@ -338,6 +340,15 @@ void TIdTCPServer::Stop()
                 worker->thread.join();
         }
     }
+    // Calls the connections queued for the main thread run now, while what they refer to
+    // still exists.
+    if (GetCurrentThreadId() == MainThreadID) {
+        try {
+            CheckSynchronize();
+        } catch (...) {
+            if (!error) error = std::current_exception();
+        }
+    }
     active_ = false;
     if (error) std::rethrow_exception(error);
 }
@@ -345,17 +356,17 @@ void TIdTCPServer::Stop()
 void TIdTCPServer::RunListener(std::shared_ptr<Shared> shared, Listener* listener,
                                std::shared_ptr<const Handlers> handlers)
 {
-    WSAEVENT events[2] = {listener->stopEvent, listener->acceptEvent};
-    for (;;) {
-        const DWORD result = WSAWaitForMultipleEvents(2, events, FALSE, WSA_INFINITE, FALSE);
-        if (result == WSA_WAIT_EVENT_0) break;
+    while (WaitForSingleObject(listener->stopEvent, 0) != WAIT_OBJECT_0) {
         bool failed = false;
         Guarded(
             [&] {
-                if (result != WSA_WAIT_EVENT_0 + 1) throw EIdSocketError(WSAGetLastError());
-                WSANETWORKEVENTS network{};
-                WSAEnumNetworkEvents(listener->socket, listener->acceptEvent, &network);
-                AcceptPending(shared, *listener, handlers);
+                fd_set readable;
+                FD_ZERO(&readable);
+                FD_SET(listener->socket, &readable);
+                timeval slice{0, kListenSliceMs * 1000};
+                const int ready = select(0, &readable, nullptr, nullptr, &slice);
+                if (ready == SOCKET_ERROR) throw EIdSocketError(WSAGetLastError());
+                if (ready > 0) AcceptPending(shared, *listener, handlers);
             },
             [&](Exception& e) {
                 failed = true;
@@ -396,7 +407,8 @@ void TIdTCPServer::AcceptPending(const std::shared_ptr<Shared>& shared, Listener
         if (s == INVALID_SOCKET) {
             const int error = WSAGetLastError();
             if (error == WSAEWOULDBLOCK) return;
-            if (error == WSAECONNRESET || error == WSAEINTR) continue;  // the peer gave up first
+            // The peer gave up before it was taken: the next one may be waiting.
+            if (error == WSAECONNRESET || error == WSAECONNABORTED || error == WSAEINTR) continue;
             throw EIdSocketError(error);
         }
         if (!handlers->useNagle) {

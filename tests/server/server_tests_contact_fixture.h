@@ -293,9 +293,13 @@ public:
             }
         }
         EXPECT_TRUE(finished) << "gateways or contacts did not end in time";
+        // The window changes the contacts queued last.
+        CheckSynchronize();
         for (auto& t : threads) t.join();
         runEnd_ = Now();
     }
+
+    int Port() const { return port_; }
 
     int LiveContexts()
     {
@@ -346,6 +350,7 @@ protected:
     }
 
     int LiveContexts() { return server_->LiveContexts(); }
+    int Port() const { return server_->Port(); }
     TDateTime RunStart() const { return server_->RunStart(); }
     TDateTime RunEnd() const { return server_->RunEnd(); }
 

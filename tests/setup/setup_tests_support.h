@@ -26,6 +26,9 @@ public:
         static std::atomic<int> serial{0};
         path_ = std::filesystem::path(temp) /
                 (prefix + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(serial++));
+        // Wine hands out the same process IDs run after run: a killed run's folder may be here.
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
         std::filesystem::create_directories(path_);
     }
     ~ScratchFolder()
