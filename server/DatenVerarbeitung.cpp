@@ -7,9 +7,11 @@
 #include "Helpfunktion.h"
 #include "SysUtils.h"
 #include "TelegramStorage.h"
+#include "Threads.h"
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -71,11 +73,19 @@ void SendFrame(TIdTCPConnection* connection, std::span<const uint8_t> frame)
     connection->IOHandler()->Write(TIdBytes(frame.begin(), frame.end()));
 }
 
+// Window changes of a contact are queued for the main thread, not waited for: the contact
+// never stalls on the window's message loop, and the main thread takes the changes of many
+// contacts in one go. The queue keeps their order.
+void QueueWindowChange(std::function<void()> change)
+{
+    TThread::Queue(nullptr, change);
+}
+
 // The window side of the CSV logs (path label, the operator's message), on the main thread.
 TTelegramLogSinks TelegramLogSinks(TContactHost& host)
 {
     return {.ShowPath = [&host](const UnicodeString& path) {
-                TIdSync::SynchronizeMethod([&] { host.ShowTelegramLogPath(path); });
+                QueueWindowChange([host = &host, path] { host->ShowTelegramLogPath(path); });
             },
             .ReportFailure = [&host](const UnicodeString& path) {
                 TIdSync::SynchronizeMethod([&] { host.ReportTelegramLogFailure(path); });
@@ -97,22 +107,30 @@ TMyClass::~TMyClass()
 // ---------------------------------------------------------------------------------------------
 // Log marshalling
 
-void TMyClass::AppendWithLineLimit(TContactMemo memo)
+namespace {
+// Main thread: appends text to memo, clearing a memo of more than 200 lines first.
+void AppendWithLineLimit(TContactHost& host, TContactMemo memo, const UnicodeString& text)
 {
-    if (host_.MemoLineCount(memo) > MemoLineLimit) {
+    if (host.MemoLineCount(memo) > MemoLineLimit) {
         bool clear = true;
         if (memo == TContactMemo::VerLog) {
             // With its log-file option the window saves the memo first; when that fails the memo
             // keeps its lines for the next try, so none is missing from the file.
             try {
-                host_.ConnectionMemoLimitReached();
+                host.ConnectionMemoLimitReached();
             } catch (...) {
                 clear = false;
             }
         }
-        if (clear) host_.ClearMemo(memo);
+        if (clear) host.ClearMemo(memo);
     }
-    host_.AppendMemoLine(memo, AnsiToUnicode(Message));
+    host.AppendMemoLine(memo, text);
+}
+} // namespace
+
+void TMyClass::AppendWithLineLimit(TContactMemo memo)
+{
+    ::AppendWithLineLimit(host_, memo, AnsiToUnicode(Message));
 }
 
 void TMyClass::DoSynchronize()
@@ -133,43 +151,31 @@ void TMyClass::LogToMemoLog()
 void TMyClass::LogLine(TContactMemo memo, const AnsiString& line)
 {
     Message = line;
-    switch (memo) {
-    case TContactMemo::Time:
-        Synchronize();
-        break;
-    case TContactMemo::VerLog:
-        SynchronizeMethod([this] { LogToVerLog(); });
-        break;
-    case TContactMemo::Log:
-        SynchronizeMethod([this] { LogToMemoLog(); });
-        break;
-    }
+    QueueWindowChange([host = &host_, memo, text = AnsiToUnicode(line)] { ::AppendWithLineLimit(*host, memo, text); });
 }
 
 void TMyClass::LogLineDirect(TContactMemo memo, const AnsiString& line)
 {
     Message = line;
-    SynchronizeMethod([this, memo] { host_.AppendMemoLine(memo, AnsiToUnicode(Message)); });
+    QueueWindowChange([host = &host_, memo, text = AnsiToUnicode(line)] { host->AppendMemoLine(memo, text); });
 }
 
 void TMyClass::UpdateStatusRow(const AnsiString& lastData, const AnsiString& status, const AnsiString& firmware)
 {
-    const UnicodeString id = AnsiToUnicode(GatewayIdDotted());
-    const UnicodeString address = AnsiToUnicode(PeerAddress);
-    const UnicodeString last = AnsiToUnicode(lastData);
-    const UnicodeString state = AnsiToUnicode(status);
-    const UnicodeString version = AnsiToUnicode(firmware);
-    SynchronizeMethod([&] { host_.UpdateGatewayStatusRow(id, address, last, state, version); });
+    QueueWindowChange([host = &host_, id = AnsiToUnicode(GatewayIdDotted()), address = AnsiToUnicode(PeerAddress),
+                       last = AnsiToUnicode(lastData), state = AnsiToUnicode(status),
+                       version = AnsiToUnicode(firmware)] {
+        host->UpdateGatewayStatusRow(id, address, last, state, version);
+    });
 }
 
 void TMyClass::ShowConnectionStatus()
 {
-    const UnicodeString address = L"IP: " + AnsiToUnicode(PeerAddress);
-    const UnicodeString connections = L"Verbindungen: " + IntToStr(host_.LiveConnectionCount());
-    SynchronizeMethod([&] {
-        host_.SetStatusPanelText(0, address);
-        host_.SetStatusPanelText(3, connections);
-        host_.RepaintStatusBar();
+    QueueWindowChange([host = &host_, address = L"IP: " + AnsiToUnicode(PeerAddress),
+                       connections = L"Verbindungen: " + IntToStr(host_.LiveConnectionCount())] {
+        host->SetStatusPanelText(0, address);
+        host->SetStatusPanelText(3, connections);
+        host->RepaintStatusBar();
     });
 }
 

@@ -13,6 +13,7 @@
 #include "IniFiles.h"
 #include "SysUtils.h"
 #include "TelegramStorage.h"
+#include "Threads.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -585,7 +586,8 @@ void TFormSRV::ResetStatusGrid()
 void TFormSRV::IdTCPServer1Connect(TIdContext*)
 {
     openConnections_ = CountContexts();
-    TIdSync::SynchronizeMethod([this] {
+    // Queued, not waited for, like the contacts' window changes.
+    TThread::Queue(nullptr, [this] {
         if (closing_) return;
         if (MemoVerLog->Lines()->Count() > kConnectionMemoLines) {
             if (CheckBoxMitLogFile->Checked()) AppendConnectionLog(MemoVerLog->Text());
@@ -603,7 +605,7 @@ void TFormSRV::IdTCPServer1Execute(TIdContext* context) { RunGatewayContact(*thi
 
 void TFormSRV::IdTCPServer1Disconnect(TIdContext*)
 {
-    TIdSync::SynchronizeMethod([this] {
+    TThread::Queue(nullptr, [this] {
         if (closing_) return;
         // The icon stays in the notification area whatever the connections do.
         CTrayIcon1->SetVisible(true);

@@ -8,7 +8,8 @@
 // Stopping (SetActive(false), also the destructor) closes the listeners, disconnects every
 // connection and waits up to TerminateWaitTime for the connection threads. On the main thread
 // it keeps running Synchronize calls while it waits, so a connection thread blocked in
-// TIdSync::Synchronize or TThread::Synchronize finishes instead of deadlocking the stop. A
+// TIdSync::Synchronize or TThread::Synchronize finishes instead of deadlocking the stop, and
+// when the connections have ended it runs the calls they queued (TThread::Queue). A
 // thread still in OnExecute when the time is over is let go: it gets no further events and
 // cleans up after itself when its handler returns. Start and stop from the main thread.
 #include "IdContext.h"
