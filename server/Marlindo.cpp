@@ -11,6 +11,7 @@
 #include "Helpfunktion.h"
 #include "IdSync.h"
 #include "IniFiles.h"
+#include "RAWimport.h"
 #include "SysUtils.h"
 #include "TelegramStorage.h"
 #include "Threads.h"
@@ -226,6 +227,7 @@ TFormSRV::TFormSRV(TComponent* owner) : TForm(owner)
     BindHandler(L"Button1Click", &TFormSRV::Button1Click);
     BindHandler(L"ButtonGWsetupClick", &TFormSRV::ButtonGWsetupClick);
     BindHandler(L"StringGrid1DblClick", &TFormSRV::StringGrid1DblClick);
+    BindHandler(L"Button2Click", &TFormSRV::Button2Click);
 
     ReadDefinition(L"TFormSRV");
 
@@ -714,6 +716,16 @@ void TFormSRV::ButtonGWsetupClick(TObject*)
 void TFormSRV::StringGrid1DblClick(TObject*)
 {
     if (FormGWsetup) FormGWsetup->OpenSetupForGateway(UnicodeToAnsi(StringGrid1->Cells(0, StringGrid1->Row())));
+}
+
+void TFormSRV::Button2Click(TObject*)
+{
+    OpenDialog1->SetFilter(L"RAW-Datei als Textfile|*.TXT|Daten-Log vom Mobile-APP|*.DAT");
+    if (!OpenDialog1->Execute(Handle())) return;
+    if (!FileExists(OpenDialog1->FileName())) throw Exception(L"File does not exist.");
+    if (!FormImportRAW) return;
+    FormImportRAW->LoadRawFile(OpenDialog1->FileName());
+    FormImportRAW->Show();
 }
 
 // ---------------------------------------------------------------------------------------------

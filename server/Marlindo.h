@@ -144,6 +144,8 @@ public:
     void Button1Click(TObject* sender);
     void ButtonGWsetupClick(TObject* sender);
     void StringGrid1DblClick(TObject* sender);
+    // Opens a RAW telegram file in the RAW import window.
+    void Button2Click(TObject* sender);
 
     // --- state shared with the other parts of the server (read-only views for them)
     bool DatabaseMode() const override { return databaseMode_; }
