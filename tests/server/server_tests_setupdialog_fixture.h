@@ -3,9 +3,8 @@
 // a dialog hook that answers from a script (message boxes with the queued results, file dialogs
 // with the queued file names) and records every request, and a way to act on the dialog while
 // OpenSetupForGateway holds it modal.
+#include "server_tests_contact_fixture.h"
 #include "server_tests_mainwindow_fixture.h"
-
-#include "GatewaySetupDefaults.h"
 
 #include <deque>
 #include <fstream>
@@ -72,6 +71,88 @@ inline void CALLBACK RunPendingModalAction(HWND, UINT, UINT_PTR id, DWORD)
     std::function<void()> action = std::move(PendingModalAction());
     PendingModalAction() = nullptr;
     if (action) action();
+}
+
+// A setup in every control, the texts as the operator typed them (gateway 0A.1B.2C).
+inline void FillSample(TFormGWsetup& d)
+{
+    d.EditGWID2->SetText(L"0A");
+    d.EditGWID1->SetText(L"1B");
+    d.EditGWID0->SetText(L"2C");
+    d.EditSoftVer->SetText(L"9.9.9");
+    d.CheckBoxEnableSend->SetChecked(true);
+    d.CheckBoxEnableSoftUpdate->SetChecked(true);
+    d.EditAnbauort->SetText(L"Keller 'Nord' \\ Haus 3");
+    d.EditServerDNS->SetText(L"gw.example.net");
+    d.EditPort->SetText(L"5000");
+    d.CheckBoxDHCP->SetChecked(false);
+    d.EditFestIP->SetText(L"192.168.1.10");
+    d.EditGW->SetText(L"192.168.1.1");
+    d.EditSubMsk->SetText(L"255.255.255.0");
+    d.EditDNSSrv->SetText(L"8.8.8.8");
+    d.EditNTP->SetText(L"82.96.64.2");
+    d.RadioButtonProTag->SetChecked(true);
+    d.EditMasterKey->SetText(L"303132333435363738393A3B3C3D3E3F");
+    d.RadioButtonS->SetChecked(true);
+    d.CheckBoxFiltManCode->SetChecked(true);
+    d.EditHS0->SetText(L"ABC");
+    d.EditHS1->SetText(L"DEF");
+    d.EditHS2->SetText(L"GHI");
+    d.EditHS3->SetText(L"QXZ");
+    d.CheckBoxFiltMC->SetChecked(true);
+    d.EditMC0->SetText(L"7");
+    d.EditMC1->SetText(L"200");
+    d.EditMC2->SetText(L"0");
+    d.EditMC3->SetText(L"255");
+    d.CheckBoxFiltFunkID->SetChecked(true);
+    d.ListBoxFiltIDs->Items()->Clear();
+    for (const wchar_t* id : {L"00012345", L"1234ABCD", L"99999999"}) d.ListBoxFiltIDs->Items()->Add(id);
+}
+
+// The record a gateway receives for FillSample's setup, apart from the set time and firmware
+// version, which the stores fill in.
+inline GatewaySetupRecord SampleRecord()
+{
+    GatewaySetupRecord r;
+    r.GatewayId = test_support::kGw;
+    r.FixedIp = {192, 168, 1, 10};
+    r.GatewayIp = {192, 168, 1, 1};
+    r.SubnetMask = {255, 255, 255, 0};
+    r.SetServerName("gw.example.net");
+    r.NtpIp = {82, 96, 64, 2};
+    r.DnsIp = {8, 8, 8, 8};
+    r.ServerPort = 5000;
+    r.FilterIds[0] = 0x00012345;
+    r.FilterIds[1] = 0x1234ABCD;
+    r.FilterIds[2] = 0x99999999;
+    r.FilterManufacturers = {{{'A', 'B', 'C'}, {'D', 'E', 'F'}, {'G', 'H', 'I'}, {'Q', 'X', 'Z'}}};
+    r.FilterMedia = {7, 200, 0, 255};
+    r.WmbusFlags = WmbusManufacturerFilter | WmbusMediumFilter | WmbusIdFilter; // mode S
+    r.MasterKey = test_support::CountingKey(0x30);
+    r.NetworkFlags = NetworkIntervalDaily;
+    return r;
+}
+
+// The setup the server sends the sample gateway at its next contact, which reports one
+// telegram; nothing when it sends something else.
+inline std::optional<GatewaySetupRecord> SetupSentAtNextContact(int port)
+{
+    const sim::Bytes frame = sim::GatewayFrame(0x19, contact_test::kGw, contact_test::kDeriv, contact_test::kMaster,
+                                               sim::WmbusPayload(1, {sim::Record(sim::Telegram{})}));
+    sim::Bytes reply;
+    std::atomic<bool> done{false};
+    std::thread gateway([&] {
+        sim::Gateway gw(port);
+        gw.Send(frame);
+        gw.WaitClosed(contact_test::kWait, &reply);
+        done = true;
+    });
+    const bool finished = PumpUntil([&] { return done.load() && FormSRV->LiveConnectionCount() == 0; });
+    gateway.join();
+    EXPECT_TRUE(finished) << "the contact did not end";
+    EXPECT_EQ(reply.size(), 1123u);
+    if (reply.size() != 1123u || reply[2] != 0x14) return std::nullopt;
+    return contact_test::RecordInEnvelope(contact_test::DecryptReply(reply));
 }
 
 class SetupDialogTest : public MainWindowTest {
@@ -161,6 +242,20 @@ protected:
         std::vector<UnicodeString> names;
         for (int i = 0; i < keys.Count(); ++i) names.push_back(keys[i]);
         return names;
+    }
+
+    // Switches the main window's server off and waits for the stop to end.
+    static void SwitchOff(TFormSRV& form)
+    {
+        form.ToggleSwitch1->SetState(tssOff);
+        EXPECT_TRUE(PumpUntil([&] { return !form.IdTCPServer1->Active(); }, 8000));
+    }
+
+    // Clicks "Speichern"; true when the click closed the dialog (ended its modal run).
+    static bool SaveClosesDialog(TFormGWsetup& d)
+    {
+        Click(d.ButtonSAVE);
+        return d.FormState().Contains(fsModal) ? d.ModalResult() != mrNone : !d.Visible();
     }
 
     // Sends the key strokes a user's typing causes to a control's window.
