@@ -55,54 +55,6 @@ const Key kSavedSample[] = {
     {L"WM-BUS_IDS", L"ID2", L"99999999"},
 };
 
-// Every control as FillSample sets it, read back.
-void ExpectSample(TFormGWsetup& d, const wchar_t* gatewayIp = L"192.168.1.1")
-{
-    EXPECT_EQ(d.EditGWID2->Text() + d.EditGWID1->Text() + d.EditGWID0->Text(), L"0A1B2C");
-    EXPECT_TRUE(d.CheckBoxEnableSend->Checked());
-    EXPECT_EQ(d.EditAnbauort->Text(), L"Keller 'Nord' \\ Haus 3");
-    EXPECT_EQ(d.EditServerDNS->Text(), L"gw.example.net");
-    EXPECT_EQ(d.EditPort->Text(), L"5000");
-    EXPECT_FALSE(d.CheckBoxDHCP->Checked());
-    EXPECT_EQ(d.EditFestIP->Text(), L"192.168.1.10");
-    EXPECT_EQ(d.EditGW->Text(), gatewayIp);
-    EXPECT_EQ(d.EditSubMsk->Text(), L"255.255.255.0");
-    EXPECT_EQ(d.EditDNSSrv->Text(), L"8.8.8.8");
-    EXPECT_EQ(d.EditNTP->Text(), L"82.96.64.2");
-    EXPECT_FALSE(d.RadioButtonSofort->Checked() || d.RadioButtonProH->Checked() || d.RadioButtonProMonat->Checked());
-    EXPECT_TRUE(d.RadioButtonProTag->Checked());
-    EXPECT_EQ(d.EditMasterKey->Text(), L"303132333435363738393A3B3C3D3E3F");
-    EXPECT_FALSE(d.RadioButtonT->Checked());
-    EXPECT_TRUE(d.RadioButtonS->Checked());
-    EXPECT_TRUE(d.CheckBoxFiltManCode->Checked());
-    EXPECT_EQ(d.EditHS0->Text() + d.EditHS1->Text() + d.EditHS2->Text() + d.EditHS3->Text(), L"ABCDEFGHIQXZ");
-    EXPECT_TRUE(d.CheckBoxFiltMC->Checked());
-    EXPECT_EQ(d.EditMC0->Text() + L"," + d.EditMC1->Text() + L"," + d.EditMC2->Text() + L"," + d.EditMC3->Text(),
-              L"7,200,0,255");
-    EXPECT_TRUE(d.CheckBoxFiltFunkID->Checked());
-}
-
-const std::vector<UnicodeString> kSampleIds = {L"00012345", L"1234ABCD", L"99999999"};
-
-// Every control changed from the sample, so that a load must set each one.
-void Scramble(TFormGWsetup& d)
-{
-    for (TEdit* e : {d.EditGWID2, d.EditGWID1, d.EditGWID0, d.EditAnbauort, d.EditServerDNS, d.EditPort, d.EditFestIP,
-                     d.EditGW, d.EditSubMsk, d.EditDNSSrv, d.EditNTP, d.EditMasterKey, d.EditHS0, d.EditHS1, d.EditHS2,
-                     d.EditHS3, d.EditMC0, d.EditMC1, d.EditMC2, d.EditMC3, d.EditSoftVer, d.EditSendTime,
-                     d.EditEmpfTime})
-        e->SetText(L"x");
-    for (TCheckBox* c : {d.CheckBoxEnableSend, d.CheckBoxEnableSoftUpdate, d.CheckBoxFiltManCode, d.CheckBoxFiltMC,
-                         d.CheckBoxFiltFunkID})
-        c->SetChecked(false);
-    d.CheckBoxDHCP->SetChecked(true);
-    d.RadioButtonSofort->SetChecked(true);
-    d.RadioButtonT->SetChecked(true);
-    d.ListBoxFiltIDs->Items()->Clear();
-    d.ListBoxFiltIDs->Items()->Add(L"00000077");
-    d.LabelIDcount->SetCaption(L"?");
-}
-
 } // namespace
 
 TEST_F(SetupDialogTest, FileModeSaveWritesEveryControlIntoTheSetupFileAndALoadShowsItAgain)
