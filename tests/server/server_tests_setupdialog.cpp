@@ -332,4 +332,25 @@ TEST_F(SetupDialogTest, PictureOfTheDialog)
     }));
     ASSERT_GT(picture.Width(), 842);
     EXPECT_TRUE(SaveBitmapAsPng(picture, file.wstring())) << file.string();
+
+    // A control's pixel at an offset inside it, in window coordinates.
+    RECT window{};
+    GetWindowRect(d.Handle(), &window);
+    const auto pixel = [&](TControl* control, int x, int y) {
+        const TPoint origin = control->ClientToScreen(TPoint{x, y});
+        return picture.Canvas()->Pixels(origin.X - window.left, origin.Y - window.top);
+    };
+    // The list's empty part is the window colour, not the dialog's face; the first entry has ink.
+    const TColor listBackground = pixel(d.ListBoxFiltIDs, d.ListBoxFiltIDs->ClientWidth() / 2,
+                                        d.ListBoxFiltIDs->ClientHeight() - 4);
+    const TColor face = pixel(&d, 4, d.ClientHeight() - 4);
+    EXPECT_NE(listBackground, face);
+    int ink = 0;
+    for (int x = 2; x < 60; ++x)
+        for (int y = 2; y < 14; ++y) ink += pixel(d.ListBoxFiltIDs, x, y) != listBackground ? 1 : 0;
+    EXPECT_GT(ink, 20) << "the first ID is drawn";
+    // The group boxes stand side by side without overlapping, inside the dialog.
+    EXPECT_LT(d.GroupBoxNW->Left() + d.GroupBoxNW->Width(), d.GroupBox1->Left());
+    EXPECT_LE(d.GroupBox1->Left() + d.GroupBox1->Width(), d.ClientWidth());
+    EXPECT_LE(d.ButtonLOAD->Top() + d.ButtonLOAD->Height(), d.ClientHeight());
 }
