@@ -3,6 +3,7 @@
 // GatewaySetupLoadSave.cpp, the radio-ID import in GatewaySetupImport.cpp.
 #include "GatewaySetup.h"
 
+#include "DataFolders.h"
 #include "Dialogs.h"
 #include "GatewaySetupDialogValues.h"
 #include "GatewaySetupRecord.h"
@@ -187,7 +188,7 @@ void TFormGWsetup::OpenSetupForGateway(const AnsiString& gatewayIdText)
     const AnsiString AA = Copy(gatewayIdText, 1, 2);
     const AnsiString BB = Copy(gatewayIdText, 4, 2);
     const AnsiString CC = Copy(gatewayIdText, 7, 2);
-    const UnicodeString folder = FormSRV ? FormSRV->SetupFolder() : UnicodeString();
+    const UnicodeString folder = FormSRV ? FormSRV->SetupFolder() : DataSubfolder(L"W_MBUS_SRV_GWSETUPS");
     const UnicodeString path =
         folder + L"SETUPGW_" + AnsiToUnicode(AA) + L"_" + AnsiToUnicode(BB) + L"_" + AnsiToUnicode(CC) + L".GWINI";
 

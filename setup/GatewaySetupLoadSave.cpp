@@ -336,7 +336,9 @@ void TFormGWsetup::ButtonLOADClick(TObject*)
 TSetupDialogTexts TFormGWsetup::ReadControls() const
 {
     TSetupDialogTexts t;
-    t.GatewayId = {EditGWID2->Text(), EditGWID1->Text(), EditGWID0->Text()};
+    // Hexadecimal texts are stored in upper case, as the contacts write and read them (a key's
+    // lower-case digits would not give its bytes back).
+    t.GatewayId = {UpperCase(EditGWID2->Text()), UpperCase(EditGWID1->Text()), UpperCase(EditGWID0->Text())};
     t.SoftwareVersion = EditSoftVer->Text();
     t.SendEnabled = CheckBoxEnableSend->Checked();
     t.UpdateEnabled = CheckBoxEnableSoftUpdate->Checked();
@@ -353,7 +355,7 @@ TSetupDialogTexts TFormGWsetup::ReadControls() const
     t.ProH = RadioButtonProH->Checked();
     t.ProTag = RadioButtonProTag->Checked();
     t.ProMonat = RadioButtonProMonat->Checked();
-    t.MasterKey = EditMasterKey->Text();
+    t.MasterKey = UpperCase(EditMasterKey->Text());
     t.ModeT = RadioButtonT->Checked();
     t.ManufacturerFilter = CheckBoxFiltManCode->Checked();
     t.Manufacturers = {EditHS0->Text(), EditHS1->Text(), EditHS2->Text(), EditHS3->Text()};
@@ -384,7 +386,8 @@ bool TFormGWsetup::SaveToDb(const TSetupDialogTexts& texts)
     try {
         session.emplace(connection);
     } catch (const EDatabaseError& e) {
-        ShowSaveError(e.Message().empty() ? UnicodeString(NoConnectionText) : NoConnectionText + (L"\r\n" + e.Message()));
+        const UnicodeString reason = e.Message();
+        ShowSaveError(reason.empty() ? UnicodeString(NoConnectionText) : NoConnectionText + (L"\r\n" + reason));
         return false;
     }
     if (!connection.Connected()) {
@@ -396,8 +399,9 @@ bool TFormGWsetup::SaveToDb(const TSetupDialogTexts& texts)
         const UnicodeString count = connection.ExecSQLScalar(L"SELECT COUNT(*) FROM `setup_daten` WHERE GW_ID=" +
                                                              Literal(GatewayIdKey(texts)));
         const bool exists = StrToIntDef(count, 0) > 0;
+        const TSetupTextRules newRow{.EmptyAddressAllowed = false, .MasterKeyWritten = true};
         if (!exists) {
-            if (const auto error = FindInvalidSetupText(texts, {.EmptyAddressAllowed = false, .MasterKeyWritten = true})) {
+            if (const auto error = FindInvalidSetupText(texts, newRow)) {
                 ShowSaveError(*error);
                 return false;
             }
@@ -460,6 +464,7 @@ bool TFormGWsetup::SaveToFile(const TSetupDialogTexts& t)
     ini.WriteBool(Wmbus, FilterIds, t.IdFilter);
 
     ini.EraseSection(WmbusIds);
-    for (std::size_t i = 0; i < t.Ids.size(); ++i) ini.WriteString(WmbusIds, Numbered(IdPrefix, i), RadioIdFileValue(t.Ids[i]));
+    for (std::size_t i = 0; i < t.Ids.size(); ++i)
+        ini.WriteString(WmbusIds, Numbered(IdPrefix, i), RadioIdFileValue(t.Ids[i]));
     return true;
 }

@@ -318,8 +318,8 @@ TEST_F(SetupDialogTest, PictureOfTheDialog)
     EXPECT_TRUE(RunModal([&] { d.ShowModal(); }, [&](TFormGWsetup& shown) {
         shown.ButtonProfiModeClick(shown.ButtonProfiMode);
         SetForegroundWindow(shown.Handle());
-        PumpUntil([] { return false; }, 150);
-        RedrawWindow(shown.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        RedrawWindow(shown.Handle(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         Application->ProcessMessages();
         RECT r{};
         GetWindowRect(shown.Handle(), &r);

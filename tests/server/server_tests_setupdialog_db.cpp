@@ -75,7 +75,8 @@ using Columns = std::vector<std::pair<const wchar_t*, const wchar_t*>>;
 
 void ExpectColumns(const dbmode_test::Row& row, const Columns& columns)
 {
-    for (const auto& [name, value] : columns) EXPECT_EQ(dbmode_test::Utf8(row.at(name)), UnicodeToUtf8(value)) << Utf8(name);
+    for (const auto& [name, value] : columns)
+        EXPECT_EQ(dbmode_test::Utf8(row.at(name)), UnicodeToUtf8(value)) << Utf8(name);
 }
 
 // FillSample's controls as a row holds them.

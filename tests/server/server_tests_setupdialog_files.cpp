@@ -200,13 +200,18 @@ TEST_F(SetupDialogTest, FileModeSaveNamesTheFirstTextAStoreCouldNotReadAndWrites
     EXPECT_FALSE(std::filesystem::exists(SetupFile(L"0A_1B_2C")));
     EXPECT_TRUE(!std::filesystem::exists(SetupFolder()) || std::filesystem::is_empty(SetupFolder()));
 
-    // Empty addresses are fine for the file store (they read as 0.0.0.0).
+    // Empty addresses are fine for the file store (they read as 0.0.0.0). Hexadecimal digits
+    // are stored in upper case, which the contacts read.
     FillSample(d);
     d.EditGW->SetText(L"");
     d.EditDNSSrv->SetText(L"");
+    d.EditGWID0->SetText(L"2c");
+    d.EditMasterKey->SetText(L"303132333435363738393a3b3c3d3e3f");
     Click(d.ButtonSAVE);
     EXPECT_EQ(Messages().size(), messages);
     EXPECT_EQ(IniValue(SetupFile(L"0A_1B_2C"), L"NETZWERK", L"GW_IP"), L"");
+    EXPECT_EQ(IniValue(SetupFile(L"0A_1B_2C"), L"NETZWERK", L"GW_ID0"), L"2C");
+    EXPECT_EQ(IniValue(SetupFile(L"0A_1B_2C"), L"NETZWERK", L"MASTERKEY"), L"303132333435363738393A3B3C3D3E3F");
 }
 
 TEST_F(SetupDialogTest, LadenLoadsTheChosenSetupFileAndASaveWritesTheFileOfItsGateway)
