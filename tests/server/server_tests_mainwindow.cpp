@@ -292,17 +292,27 @@ TEST_F(MainWindowTest, SetupDialogOpensForTheGatewayOfTheDoubleClickedRow)
     form.UpdateGatewayStatusRow(L"0A.0B.0C", L"10.0.0.8", L"WMBUS Daten", L"", L"");
     form.StringGrid1->SetRow(2);
 
-    // Each modal run ends by the close waiting in the queue.
+    // No setup is stored: the operator starts a new one (Ignore). Each modal run ends by the
+    // close waiting in the queue.
+    SetDialogHook([](const TDialogRequest& request) {
+        Dialogs().push_back(request);
+        return TModalResult{mrIgnore};
+    });
     auto openWith = [&](const std::function<void()>& action) {
         FormGWsetup->HandleNeeded();
         PostMessageW(FormGWsetup->Handle(), WM_CLOSE, 0, 0);
         action();
         EXPECT_FALSE(FormGWsetup->Visible());
     };
+    auto shownId = [] {
+        return FormGWsetup->EditGWID2->Text() + L"." + FormGWsetup->EditGWID1->Text() + L"." +
+               FormGWsetup->EditGWID0->Text();
+    };
     openWith([&] { form.StringGrid1DblClick(form.StringGrid1); });
-    EXPECT_EQ(FormGWsetup->GatewayIdText(), "0A.0B.0C");
+    EXPECT_EQ(shownId(), L"0A.0B.0C");
     openWith([&] { form.ButtonGWsetupClick(form.ButtonGWsetup); });
-    EXPECT_EQ(FormGWsetup->GatewayIdText(), "");
+    EXPECT_EQ(shownId(), L"..");
+    EXPECT_EQ(Dialogs().size(), 2u);
 }
 
 TEST_F(MainWindowTest, PicturesOfEveryPage)
