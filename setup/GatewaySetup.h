@@ -4,6 +4,7 @@
 // every gateway contact reads for a firmware transfer.
 #include "FirmwareImage.h"
 #include "Forms.h"
+#include "Statistik.h"
 #include "Strings.h"
 
 class TFormGWsetup : public TForm {
@@ -24,6 +25,10 @@ public:
     void OpenSetupForGateway(const AnsiString& gatewayIdText);
     // The gateway of the last OpenSetupForGateway.
     const AnsiString& GatewayIdText() const { return gatewayIdText_; }
+
+    // Writes the devices marked per gateway column as that gateway's radio-ID filter list,
+    // with the filter on and the setup queued (GatewaySetupFilterPush.cpp).
+    bool PushFilterIdList(const TDeviceStats& deviceStats, const TGatewayColumns& gatewayColumns, bool databaseMode);
 
 private:
     TFirmwareImage firmware_;
