@@ -77,7 +77,7 @@ void TAnalyseClass::Execute()
 
 void TAnalyseClass::HandOver()
 {
-    if (!Terminated()) {
+    if (!Stopping()) {
         if (targetDevices_) *targetDevices_ = std::move(devices_);
         if (targetColumns_) *targetColumns_ = std::move(columns_);
     }
@@ -88,6 +88,7 @@ void TAnalyseClass::Analyse()
 {
     devices_.clear();
     columns_.clear();
+    if (Stopping()) return;
     // The day from midnight up to the next midnight, which belongs to the next day.
     const UnicodeString from = FormatDateTime(kTimeFormat, day_);
     const UnicodeString to = FormatDateTime(kTimeFormat, IncDay(day_));
@@ -107,7 +108,7 @@ void TAnalyseClass::Analyse()
         tables.Open(L"SHOW TABLES LIKE 'rx\\_%'");
     } catch (...) {
         // A newer analysis or the closing window asked this one to stop: nobody waits for it.
-        if (!Terminated())
+        if (!Stopping())
             Synchronize([] { MessageDlg(L"Fehler beim \u00D6ffnen der Datenbank!", mtError, mbAbortRetryIgnore, 0); });
         return;
     }
@@ -122,11 +123,11 @@ void TAnalyseClass::Analyse()
     }
 
     const std::size_t columnCount = columns_.size();
-    for (std::size_t c = 0; c < tableNames.size() && !Terminated(); ++c) {
+    for (std::size_t c = 0; c < tableNames.size() && !Stopping(); ++c) {
         try {
             rows.Open(L"SELECT * from `" + MySqlEscapeIdentifier(tableNames[c]) + L"` WHERE Rx_Datum>='" + from +
                       L"' and Rx_Datum<'" + to + L"'");
-            for (; !rows.Eof() && !Terminated(); rows.Next()) {
+            for (; !rows.Eof() && !Stopping(); rows.Next()) {
                 const std::optional<TStatTelegram> telegram = RowTelegram(rows);
                 if (telegram && CountStatTelegram(devices_, *telegram, c, columnCount)) CountAnalysedDevice();
             }

@@ -4,8 +4,9 @@
 // from each and counts them into devices and gateway columns, which it hands to the page.
 //
 // The hand-over runs on the main thread (Synchronize): the page's arrays are only ever written
-// there, and the running flag is cleared in the same call. A thread asked to stop (Terminate)
-// ends early and hands over nothing; only the flag is cleared.
+// there, and the running flag is cleared in the same call. A cancelled analysis ends early and
+// hands over nothing; only the flag is cleared. (Terminate is no way to cancel: a thread
+// terminated before it got to run never runs Execute, so nobody would clear the flag.)
 #include "DateUtils.h"
 #include "DbSchema.h"
 #include "Statistik.h"
@@ -32,6 +33,9 @@ public:
     UnicodeString ClassName() const override { return L"TAnalyseClass"; }
 
     TDateTime Day() const { return day_; }
+    // Asks the analysis to stop early and to drop its result; the flag is still cleared.
+    void Cancel() { cancelled_.store(true); }
+    bool Cancelled() const { return cancelled_.load(); }
 
 protected:
     void Execute() override;
@@ -41,6 +45,7 @@ private:
     void CountAnalysedDevice();
     void Analyse();
     void HandOver();
+    bool Stopping() const { return Cancelled() || Terminated(); }
 
     TDateTime day_;
     TDeviceStats devices_;
@@ -51,4 +56,5 @@ private:
     TStringList baseParams_;
     TDbSettings settings_;
     TTargets targets_;
+    std::atomic<bool> cancelled_{false};
 };

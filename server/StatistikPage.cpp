@@ -153,7 +153,7 @@ bool TFormSRV::StartDbAnalysis(TDateTime day)
         // One analysis at a time: the running one stops early, its result is dropped, and this
         // day follows at the tick that sees it end.
         pendingAnalyseDay_ = day;
-        analyseThread_->Terminate();
+        analyseThread_->Cancel();
         return true;
     }
     if (analyseThread_) {
@@ -179,7 +179,15 @@ bool TFormSRV::StartDbAnalysis(TDateTime day)
 
 void TFormSRV::TimerAnalyseRunTestTimer(TObject*)
 {
-    if (AnalyseRunning()) return;
+    if (AnalyseRunning()) {
+        if (!analyseThread_ || !analyseThread_->Finished()) return;
+        // Ended without its hand-over: the arrays are an older day's, and nothing may wait
+        // for ever.
+        analyseRunning_.store(false);
+        deviceStats_.clear();
+        gatewayColumns_.clear();
+        analysedDeviceCount_ = 0;
+    }
     TimerAnalyseRunTest->SetEnabled(false);
     // Only the first tick after a hand-over has something to do.
     if (!analyseThread_) return;
@@ -209,7 +217,7 @@ void TFormSRV::StopAnalysis()
     pendingAnalyseDay_.reset();
     if (TimerAnalyseRunTest) TimerAnalyseRunTest->SetEnabled(false);
     if (!analyseThread_) return;
-    analyseThread_->Terminate();
+    analyseThread_->Cancel();
     try {
         // Keeps serving the thread's synchronised calls meanwhile.
         analyseThread_->WaitFor();

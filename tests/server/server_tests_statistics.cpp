@@ -1,6 +1,7 @@
 // The statistics page in file mode: the day's CSV logs found and counted, malformed lines passed
 // over, the rows ordered, the owner-drawn grid with its marks, the limit of marks per gateway,
 // and the error box whose Retry repeats the analysis. Also the page's counting rules alone.
+#include "AnalyseThread.h"
 #include "Helpfunktion.h"
 #include "Statistik.h"
 #include "server_tests_statistics_support.h"
@@ -154,6 +155,25 @@ TEST(StatisticsRules, DayLogFileNames)
             EXPECT_EQ(gateway, c.gateway);
         }
     }
+}
+
+TEST(StatisticsRules, CancelledAnalysisHandsOverNothingYetClearsItsFlag)
+{
+    // Cancelled before it ever ran, as when days are chosen faster than a thread starts.
+    TDeviceStats devices = {Device(kAbc, 5)};
+    TGatewayColumns columns = {{0, "01.02.03", "GW: 01.02.03"}};
+    std::atomic<bool> running{true};
+    int count = 0;
+    TStringList params;
+    TAnalyseClass thread(&devices, TrafficDay(), &columns, true, params, TDbSettings{}, {&running, &count});
+    thread.Cancel();
+    thread.Start();
+    thread.WaitFor();
+    EXPECT_FALSE(running.load());
+    ASSERT_EQ(devices.size(), 1u);
+    EXPECT_EQ(devices[0].RadioId, 5u);
+    EXPECT_EQ(columns.size(), 1u);
+    EXPECT_EQ(count, 0);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -281,6 +281,15 @@ protected:
         return form;
     }
 
+    // Makes the test's database without the window's switch-on.
+    void CreateDatabase()
+    {
+        TFDConnection connection(nullptr);
+        dbtest::Configure(connection, L"");
+        connection.Open();
+        dbmode_test::Exec(connection, L"CREATE DATABASE `" + MySqlEscapeIdentifier(database_) + L"`");
+    }
+
     // Opens a connection of the test's own to the test's database.
     void Connect(TFDConnection& connection)
     {
