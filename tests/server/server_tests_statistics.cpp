@@ -384,3 +384,20 @@ TEST_F(StatisticsTest, UnreadableLogAsksWhetherToRepeatAndRetryRepeats)
     EXPECT_EQ(form.StringGridStat->RowCount(), 1);
     EXPECT_EQ(form.StringGridStat->ColCount(), 5);
 }
+
+TEST_F(StatisticsTest, PageTabsCarryTheirImages)
+{
+    TFormSRV& form = CreateForms();
+    ASSERT_EQ(form.PageControl1->Images(), form.ImageList1);
+    ASSERT_EQ(form.ImageList1->Count(), form.PageControl1->PageCount());
+    for (int page = 0; page < form.PageControl1->PageCount(); ++page)
+        EXPECT_EQ(form.PageControl1->Pages(page)->ImageIndex(), page);
+
+    // The statistics tab's bars, on a white ground that shows through around them.
+    TBitmap image(16, 16, pf32bit);
+    image.Canvas()->Brush()->SetColor(static_cast<TColor>(0xFFFFFF));
+    image.Canvas()->FillRect(TRect(0, 0, 16, 16));
+    form.ImageList1->Draw(image.Canvas(), 0, 0, 3);
+    EXPECT_EQ(PixelOf(image, 8, 10), static_cast<COLORREF>(0x30B0FF));
+    EXPECT_EQ(PixelOf(image, 8, 1), RGB(255, 255, 255));
+}
