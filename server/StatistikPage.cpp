@@ -162,6 +162,8 @@ bool TFormSRV::StartDbAnalysis(TDateTime day)
     }
     pendingAnalyseDay_.reset();
     analysedDeviceCount_ = 0;
+    // The thread's own connection: the settings texts, taken here on the main thread, over the
+    // main connection's parameters, so that one the settings do not name carries over.
     const TDbSettings settings{EditDBServer->Text(), EditDBName->Text(), EditDBUser->Text(), EditDBPassword->Text()};
     analyseRunning_.store(true, std::memory_order_release);
     try {
