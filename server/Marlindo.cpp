@@ -13,6 +13,7 @@
 #include "IniFiles.h"
 #include "RAWimport.h"
 #include "SysUtils.h"
+#include "TabImages.h"
 #include "TelegramStorage.h"
 #include "Threads.h"
 
@@ -141,6 +142,8 @@ TFormSRV::TFormSRV(TComponent* owner) : TForm(owner)
     FDConn1->SetLoginPrompt(false);
     BindDbStatusEvents(*FDConn1, *this);
 
+    ImageList1 = new TImageList(this, TabImageSize, TabImageSize);
+    ImageList1->SetName(L"ImageList1");
     ImageList2 = new TImageList(this, 49, 48);
     ImageList2->SetName(L"ImageList2");
 
@@ -176,6 +179,7 @@ TFormSRV::TFormSRV(TComponent* owner) : TForm(owner)
     BindField(L"StringGridStat", StringGridStat);
     BindField(L"MemoStat", MemoStat);
     BindField(L"Label5", Label5);
+    BindField(L"Label6", Label6);
     BindField(L"LabelDir", LabelDir);
     BindField(L"LabelDatum", LabelDatum);
     BindField(L"ActivityIndicatorAnalyse", ActivityIndicatorAnalyse);
@@ -228,6 +232,14 @@ TFormSRV::TFormSRV(TComponent* owner) : TForm(owner)
     BindHandler(L"ButtonGWsetupClick", &TFormSRV::ButtonGWsetupClick);
     BindHandler(L"StringGrid1DblClick", &TFormSRV::StringGrid1DblClick);
     BindHandler(L"Button2Click", &TFormSRV::Button2Click);
+    BindHandler(L"TabSheet4Show", &TFormSRV::TabSheet4Show);
+    BindHandler(L"Calendar1Change", &TFormSRV::Calendar1Change);
+    BindHandler(L"ButtonZurClick", &TFormSRV::ButtonZurClick);
+    BindHandler(L"ButtonVorClick", &TFormSRV::ButtonVorClick);
+    BindHandler(L"ButtonMkFilterClick", &TFormSRV::ButtonMkFilterClick);
+    BindHandler(L"StringGridStatDrawCell", &TFormSRV::StringGridStatDrawCell);
+    BindHandler(L"StringGridStatDblClick", &TFormSRV::StringGridStatDblClick);
+    BindHandler(L"TimerAnalyseRunTestTimer", &TFormSRV::TimerAnalyseRunTestTimer);
 
     ReadDefinition(L"TFormSRV");
 
@@ -243,6 +255,8 @@ TFormSRV::~TFormSRV()
     closing_ = true;
     if (FormSRV == this) FormSRV = nullptr;
     if (Application) Application->OnHelp = nullptr;
+    // The analysis thread writes the statistics arrays: it ends before they go.
+    StopAnalysis();
     // Stop the server while every window still exists: its connections' last window changes
     // run during the stop.
     try {
@@ -262,6 +276,11 @@ void TFormSRV::LoadProgramImages()
         if (LoadProgramIcon(trayIcon, frame, 48)) ImageList2->AddIcon(&trayIcon);
     }
     CTrayIcon1->SetIcons(ImageList2);
+
+    AddTabImages(*ImageList1);
+    PageControl1->SetImages(ImageList1);
+    for (int page = 0; page < PageControl1->PageCount() && page < TabImageCount; ++page)
+        PageControl1->Pages(page)->SetImageIndex(page);
 }
 
 void TFormSRV::FormCreate(TObject*)
@@ -417,6 +436,7 @@ void TFormSRV::FormCloseQuery(TObject*, bool& canClose)
 void TFormSRV::FormClose(TObject*, TCloseAction&)
 {
     WriteSettings();
+    StopAnalysis();
     statFileList_.reset();
     if (restartRequested_) {
         TRelaunchFunction relaunch = relaunchFunction ? relaunchFunction : &DefaultRelaunch;

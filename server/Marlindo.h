@@ -3,8 +3,11 @@
 // grid, the log memos, the statistics, info, settings and RAW import pages, the settings file
 // <shared documents>\VELMORA\<program file name>.INI and the 24-hour restart.
 //
+// The statistics page's handlers are in StatistikPage.cpp.
+//
 // The window is the gateway contacts' host (TContactHost): every contact runs on its
 // connection's thread and hands its window changes to the main thread itself.
+#include "AnalyseThread.h"
 #include "ComCtrls.h"
 #include "ContactHost.h"
 #include "DbConnection.h"
@@ -18,6 +21,7 @@
 #include "IdTCPServer.h"
 #include "ImageList.h"
 #include "OpenDialogs.h"
+#include "Statistik.h"
 #include "StdCtrls.h"
 #include "StringList.h"
 #include "Timers.h"
@@ -29,6 +33,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 
 // Starts a program file anew (the relaunch after a requested restart). Replaceable so that a
@@ -81,6 +86,7 @@ public:
     TStringGrid* StringGridStat = nullptr;
     TMemo* MemoStat = nullptr;
     TLabel* Label5 = nullptr;
+    TLabel* Label6 = nullptr;
     TLabel* LabelDir = nullptr;
     TLabel* LabelDatum = nullptr;
     TActivityIndicator* ActivityIndicatorAnalyse = nullptr;
@@ -116,9 +122,11 @@ public:
     TTimer* TimerAnalyseRunTest = nullptr;
     TCTrayIcon* CTrayIcon1 = nullptr;
     TOpenDialog* OpenDialog1 = nullptr;
-    // Made in code: the TCP server, the main database connection and the tray icon's images.
+    // Made in code: the TCP server, the main database connection, the page tabs' images and
+    // the tray icon's images.
     TIdTCPServer* IdTCPServer1 = nullptr;
     TFDConnection* FDConn1 = nullptr;
+    TImageList* ImageList1 = nullptr;
     TImageList* ImageList2 = nullptr;
 
     // --- window events
@@ -146,6 +154,33 @@ public:
     void StringGrid1DblClick(TObject* sender);
     // Opens a RAW telegram file in the RAW import window.
     void Button2Click(TObject* sender);
+
+    // --- statistics page (main thread)
+    void TabSheet4Show(TObject* sender);
+    void Calendar1Change(TObject* sender);
+    void ButtonZurClick(TObject* sender);
+    void ButtonVorClick(TObject* sender);
+    void ButtonMkFilterClick(TObject* sender);
+    void StringGridStatDrawCell(TObject* sender, int aCol, int aRow, TRect rect, TGridDrawState state);
+    void StringGridStatDblClick(TObject* sender);
+    // Polls the analysis thread: at the first tick after its hand-over the grid is built (or
+    // the analysis of a day asked for meanwhile starts).
+    void TimerAnalyseRunTestTimer(TObject* sender);
+    // The CSV logs of day `day` in StatDayFolder into list, one gateway column each.
+    void ListDayLogFiles(TStrings* list, int day);
+    // Counts the telegrams of the listed logs; false when a log could not be read.
+    bool AnalyseLogFiles();
+    // Starts the analysis thread for day; while one runs, the day is kept for after it.
+    bool StartDbAnalysis(TDateTime day);
+    void SortDeviceStats();
+    void FillStatGrid();
+    const TDeviceStats& DeviceStats() const { return deviceStats_; }
+    const TGatewayColumns& GatewayColumns() const { return gatewayColumns_; }
+    bool AnalyseRunning() const { return analyseRunning_.load(std::memory_order_acquire); }
+    int AnalysedDeviceCount() const { return analysedDeviceCount_; }
+    TAnalyseClass* AnalyseThread() const { return analyseThread_.get(); }
+    const UnicodeString& LogRootFolder() const { return logRootFolder_; }
+    const UnicodeString& StatDayFolder() const { return statDayFolder_; }
 
     // --- state shared with the other parts of the server (read-only views for them)
     bool DatabaseMode() const override { return databaseMode_; }
@@ -206,6 +241,10 @@ private:
     void WriteSettings();
     TMemo* MemoOf(TContactMemo memo) const;
     UnicodeString PortText();
+    // One pass over the selected day: grid reset, labels, then the file count or the thread.
+    bool ShowStatisticsDay(TDateTime day);
+    // Asks a running analysis to stop, waits for it and frees it.
+    void StopAnalysis();
 
     // Settings as read from the settings file.
     bool databaseMode_ = false;
@@ -221,6 +260,13 @@ private:
     std::unique_ptr<TStringList> statFileList_;
     UnicodeString logRootFolder_;
     UnicodeString statDayFolder_;
+    TDeviceStats deviceStats_;
+    TGatewayColumns gatewayColumns_;
+    std::unique_ptr<TAnalyseClass> analyseThread_;
+    std::atomic<bool> analyseRunning_{false};
+    int analysedDeviceCount_ = 0; // changed on the main thread only
+    // A day chosen while an analysis ran: analysed when that one has ended.
+    std::optional<TDateTime> pendingAnalyseDay_;
     std::atomic<int> exceptionCount_{0};
     std::atomic<int> openConnections_{0};
     std::atomic<int> telegramCount_{0};

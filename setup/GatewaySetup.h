@@ -10,6 +10,7 @@
 #include "FirmwareImage.h"
 #include "Forms.h"
 #include "OpenDialogs.h"
+#include "Statistik.h"
 #include "StdCtrls.h"
 #include "Strings.h"
 
@@ -107,6 +108,10 @@ public:
     UnicodeString FirmwarePath() const { return firmware_.FirmwarePath(); }
     bool FirmwareValid() const { return firmware_.FirmwareValid(); }
     TFirmwareImage& Firmware() { return firmware_; }
+
+    // Writes the devices marked per gateway column as that gateway's radio-ID filter list,
+    // with the filter on and the setup queued (GatewaySetupFilterPush.cpp).
+    bool PushFilterIdList(const TDeviceStats& deviceStats, const TGatewayColumns& gatewayColumns, bool databaseMode);
 
 private:
     // The nine controls of the network settings, which only expert mode unlocks.
