@@ -15,7 +15,8 @@ inline constexpr bool acAllowLatestCommonDialogs = false;
 inline constexpr bool acTryToSkinCommonDialogs = false;
 // Blend of a disabled control's image.
 inline constexpr double DefDisabledBlend = 0.4;
-// Weight of the image's own pixel when a disabled image is blended with the background.
-inline constexpr unsigned char DefBlendDisabled = 100;
-// Saturation change of disabled glyphs, in percent (-100: grey scale).
-inline constexpr int DefDisabledSaturation = -90;
+// Settings an application may change (main thread only):
+// weight of the image's own pixel when a disabled image is blended with the background,
+inline unsigned char DefBlendDisabled = 100;
+// saturation change of disabled glyphs, in percent (-100: grey scale).
+inline int DefDisabledSaturation = -90;

@@ -52,7 +52,7 @@ void CopyTransBitmaps(TBitmap* dst, TBitmap* src, int x, int y, TsColor transCol
 {
     TacBmpRows d(dst), s(src);
     if (!d.Valid() || !s.Valid()) return;
-    const std::int32_t key = SwapRB(transColor.I);
+    const std::int32_t key = SwapRedBlue(transColor.I);
     const int top = std::max(y, 0);
     const int bottom = std::min(d.Height() - 1, y + s.Height() - 1);
     const int left = std::max(x, 0);
@@ -82,7 +82,7 @@ void CopyTransRect(TBitmap* dst, TBitmap* src, int x, int y, TRect r, TColor tra
     if (updateTrans && ci.Ready && ci.Bmp) mode = ci.Bmp == dst ? OwnCache : OtherCache;
     else mode = ci.Ready ? LeaveKeys : FillKeys;
     TsColor_ fill;
-    fill.I = SwapRB(ci.FillColor);
+    fill.I = SwapRedBlue(ci.FillColor);
     fill.A = d.At(0, 0).A;
     for (int sy = r.Top; sy <= r.Bottom; ++sy) {
         const int dy = y + sy - r.Top;
@@ -118,7 +118,7 @@ void CopyTransRectA(TBitmap* dst, TBitmap* src, int x, int y, TRect r, TColor tr
     r.Top = std::max<LONG>(r.Top, 0);
     r.Right = std::min<LONG>(r.Right, s.Width() - 1);
     r.Bottom = std::min<LONG>(r.Bottom, s.Height() - 1);
-    const std::int32_t key = SwapRB(transColor) & 0x00FFFFFF;
+    const std::int32_t key = SwapRedBlue(transColor) & 0x00FFFFFF;
     for (int sy = r.Top; sy <= r.Bottom; ++sy) {
         const int dy = y + sy - r.Top;
         if (dy < 0 || dy >= d.Height()) continue;
@@ -178,7 +178,7 @@ void CopyByMask(TRect r1, TRect r2, TBitmap* dst, TBitmap* src, const TCacheInfo
     const bool ownAlpha = (maskData.DrawMode & 0x10) != 0;
     const bool alphaKeys = (maskData.Cfg & 1) != 0;
     TsColor_ fill;
-    fill.I = SwapRB(ci.FillColor);
+    fill.I = SwapRedBlue(ci.FillColor);
     auto mixByMask = [](TsColor_& dp, const TsColor_& ip, const TsColor_& mp) {
         dp.R = Mix(dp.R, ip.R, mp.R);
         dp.G = Mix(dp.G, ip.G, mp.G);

@@ -2,6 +2,7 @@
 // Internal helpers of the raster units: the shift-by-8 mix, the key pixel and bitmap checks.
 #include "Graphics.h"
 #include "sConst.h"
+#include "sAlphaGraph.h"
 #include "sGraphUtils.h"
 
 #include <cstdint>
@@ -45,13 +46,6 @@ inline TBitmap* Bitmap32(TBitmap* bmp, std::unique_ptr<TBitmap>& holder)
     holder->Assign(bmp);
     holder->SetPixelFormat(pf32bit);
     return holder.get();
-}
-
-// Bytes 0 and 2 exchanged, byte 3 kept: a colour as a pixel and back.
-inline std::int32_t SwapRB(std::int32_t value)
-{
-    const auto v = static_cast<std::uint32_t>(value);
-    return static_cast<std::int32_t>((v & 0xFF00FF00u) | (v & 0xFFu) << 16 | (v >> 16 & 0xFFu));
 }
 
 } // namespace graphutils_detail
