@@ -860,6 +860,7 @@ void RegisterFormsClasses()
                                          int64_t{fsNormal}, &formStyleInfo));
     RegisterPublishedProperty(c, OrdProp(L"KeyPreview", pkBool, &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview,
                                          int64_t{0}));
+    RegisterPublishedProperty(c, OrdProp(L"Scaled", pkBool, &TCustomForm::Scaled, &TCustomForm::SetScaled, int64_t{1}));
     RegisterPublishedProperty(c, StrProp(L"HelpFile", &TCustomForm::HelpFile, &TCustomForm::SetHelpFile,
                                          UnicodeString()));
     RegisterPublishedProperty(c, ObjProp(L"ActiveControl", &TCustomForm::ActiveControl, &TCustomForm::SetActiveControl,

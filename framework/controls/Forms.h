@@ -103,6 +103,10 @@ public:
     void SetHelpFile(const UnicodeString& value) { helpFile_ = value; }
     bool KeyPreview() const { return keyPreview_; }
     void SetKeyPreview(bool value) { keyPreview_ = value; }
+    // Whether the form's layout follows the pixel density it is shown at (read by the skin
+    // library's scaling).
+    bool Scaled() const { return scaled_; }
+    void SetScaled(bool value) { scaled_ = value; }
 
     TWinControl* ActiveControl() const { return activeControl_; }
     void SetActiveControl(TWinControl* control);
@@ -182,6 +186,7 @@ private:
     TFormStyle formStyle_ = fsNormal;
     UnicodeString helpFile_;
     bool keyPreview_ = false;
+    bool scaled_ = true;
     TWinControl* activeControl_ = nullptr;
     TWinControl* focusedControl_ = nullptr;
     std::unique_ptr<TCanvas> canvas_;

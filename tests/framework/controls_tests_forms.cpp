@@ -313,3 +313,13 @@ TEST_F(Forms, TimersTickOnTheMainThreadUntilDisabled)
     EXPECT_TRUE(PumpUntil([&] { return !reported.empty(); }));
     EXPECT_EQ(reported.front(), L"tick failed");
 }
+
+TEST_F(Forms, ScaledIsAPublishedSwitchOnByDefault)
+{
+    auto* form = new TForm(Application);
+    EXPECT_TRUE(form->Scaled());
+    form->ReadDefinitionText(L"object F: TForm\n  Scaled = False\nend");
+    EXPECT_FALSE(form->Scaled());
+    EXPECT_EQ(GetPropValue(form, L"Scaled"), L"False");
+    delete form;
+}

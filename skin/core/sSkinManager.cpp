@@ -1,0 +1,5 @@
+#include "sSkinManager.h"
+
+TsSkinManager* DefaultManager = nullptr;
+
+TacSkinData* TsSkinManager::CommonSkinData(int) { return nullptr; }

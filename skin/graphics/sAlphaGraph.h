@@ -1,0 +1,84 @@
+#pragma once
+// The pixel and alpha routines every skin painter stands on. A pixel is a 32-bit word with
+// bytes B, G, R, A; a colour (TColor) has red in byte 0, so a colour becomes a pixel by
+// exchanging bytes 0 and 2. Work bitmaps hold straight alpha; UpdateAlpha premultiplies right
+// before a bitmap goes to a layered window. 0x00FF00FF is the key colour, 0x00FFFFFF
+// (transparent white) counts as fully transparent.
+#include "Controls.h"
+#include "Graphics.h"
+#include "Types.h"
+#include "sConst.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+class TsSkinManager;
+
+// Bytes 0 and 2 exchanged, byte 3 kept: a colour as a pixel and back.
+constexpr std::int32_t SwapRedBlue(std::int32_t color)
+{
+    const auto v = static_cast<std::uint32_t>(color);
+    return static_cast<std::int32_t>((v & 0xFF00FF00u) | (v & 0xFFu) << 16 | (v >> 16 & 0xFFu));
+}
+// The same result: byte reversal of the word, then rotation right by 8 bits.
+constexpr std::int32_t SwapColor(std::int32_t color)
+{
+    const auto v = static_cast<std::uint32_t>(color);
+    const std::uint32_t reversed = (v >> 24) | (v >> 8 & 0xFF00u) | (v << 8 & 0xFF0000u) | (v << 24);
+    return static_cast<std::int32_t>(reversed >> 8 | reversed << 24);
+}
+// The four bytes reversed (big-endian fields).
+constexpr std::uint32_t SwapLong(std::uint32_t value)
+{
+    return (value >> 24) | (value >> 8 & 0xFF00u) | (value << 8 & 0xFF0000u) | (value << 24);
+}
+// Reverses the bytes of every word in place.
+void SwapLong(std::span<std::uint32_t> values);
+// Stores value into the first count words of dest (at most dest's size; nothing for count <= 0).
+void FillLongword(std::span<std::uint32_t> dest, int count, std::uint32_t value);
+
+// The word at (x, y); 0 outside the bitmap.
+TsColor GetAPixel(TBitmap* bmp, int x, int y);
+// Stores the word unchanged (the TColor form does not swap red and blue); nothing outside.
+void SetAPixel(TBitmap* bmp, int x, int y, TsColor value);
+void SetAPixel(TBitmap* bmp, int x, int y, TColor value);
+
+// R clipped to the bitmap, filled with the colour as a pixel whose alpha is `alpha`.
+void FillRect32(TBitmap* bmp, const TRect& r, TColor color, std::uint8_t alpha);
+// R minus the inner rectangle excl, as four bands.
+void FillRect32Excl(TBitmap* bmp, const TRect& r, const TRect& excl, TColor color, std::uint8_t alpha);
+// Sets the alpha byte of R's pixels outside the excluded rectangles: all of them for clNone,
+// else only those whose word differs from color as passed.
+void FillAlphaRect(TBitmap* bmp, TRect r, std::uint8_t alpha, TColor color, const std::vector<TRect>& excl = {});
+// Mixes color into R's RGB; blend is the weight of the existing pixel. R's right and bottom are
+// inclusive after clamping to the last column and row.
+void BlendColorRect(TBitmap* bmp, TRect r, std::uint8_t blend, TColor color);
+
+// Premultiplies RGB by alpha (transparent white becomes 0). Without desktop composition a
+// near-white pixel is limited to 244 per channel.
+void UpdateAlpha(TBitmap* bmp);
+void UpdateAlpha(TBitmap* bmp, const TRect& r);
+void UpdateTransPixels(TBitmap* bmp);
+// A bitmap without any alpha gets alpha 255 wherever it differs from its bottom-left colour.
+void CheckEmptyAChannel(TBitmap* bmp);
+
+// Lets the parent's background (src at offset) show through the key pixels of dst's R.
+// maskIndex -1: key pixels of dst itself; otherwise the transparent pixels of that mask of the
+// skin data (a TacSkinData), at the corner the hit-test code names (14, 16, 17, else top-left).
+void FillTransPixels32(TBitmap* dst, TBitmap* src, const TRect& r, TPoint offset, int maskIndex, TObject* skinData,
+                       int corner);
+// The same with a manager's common skin data at 96 PPI (null: the default manager).
+void FillTransPixels32(TBitmap* dst, TBitmap* src, const TRect& r, TPoint offset, int maskIndex,
+                       TsSkinManager* manager, int corner);
+
+// Zeroes the pixels of bmp1 whose RGB equals bmp2's (same size only).
+void DiffBmp32(TBitmap* bmp1, TBitmap* bmp2);
+// A new icon (the caller destroys it) from a 32-bit bitmap; its mask is 255 - alpha.
+HICON MakeIcon32(TBitmap* bmp, bool unused = false);
+// Makes or reuses the round mouse-light mask of the given colour.
+void PrepareLightMask(std::unique_ptr<TBitmap>& bmp, int radius, int unused, TColor color);
+// Greys and/or blends an image (with the cache behind it, or a colour) to look disabled.
+void BmpDisabledKind(TBitmap* bmp, TsDisabledKind disabledKind, TControl* control, const TCacheInfo& ci,
+                     TPoint offset);
