@@ -96,7 +96,7 @@ TEST_F(DbWindowTest, SwitchOnConnectsRunsTheSchemaTwiceWithoutHarmAndStoresAGate
         gw.WaitClosed(std::chrono::milliseconds(10000));
         done = true;
     });
-    const bool finished = PumpUntil([&] { return done.load() && form.LiveConnectionCount() == 0; });
+    const bool finished = PumpUntilSettled([&] { return done.load() && form.LiveConnectionCount() == 0; });
     gateway.join();
     ASSERT_TRUE(finished);
     EXPECT_EQ(form.StringGrid1->Cells(0, 1), L"0A.1B.2C");

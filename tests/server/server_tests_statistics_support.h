@@ -232,7 +232,7 @@ protected:
             }
             done = true;
         });
-        const bool finished = PumpUntil([&] { return done.load() && form.LiveConnectionCount() == 0; }, 20000);
+        const bool finished = PumpUntilSettled([&] { return done.load() && form.LiveConnectionCount() == 0; }, 20000);
         gateway.join();
         EXPECT_TRUE(finished) << "the gateway's contact did not end";
     }
