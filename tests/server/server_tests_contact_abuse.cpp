@@ -25,19 +25,9 @@ constexpr int kTelegramsPerFrame = 10;
 // Good gateways: every CSV file of a run must belong to one of these.
 const sim::GatewayIdBytes kGoodGateways[] = {{0x4D, 0x00, 0x01}, {0x4D, 0x00, 0x02}, {0x4D, 0x00, 0x03}};
 
-// Contact n's good frame: device IDs no other contact uses, so a line written twice shows.
 Bytes GoodFrame(int n)
 {
-    std::vector<Bytes> records;
-    for (int t = 0; t < kTelegramsPerFrame; ++t) {
-        sim::Telegram telegram = TelegramAt(static_cast<uint8_t>(t), 0x30000000u + static_cast<uint32_t>(n * 16 + t));
-        telegram.Year = 22;
-        telegram.Month = 6;
-        telegram.Day = 5;
-        records.push_back(sim::Record(telegram));
-    }
-    return sim::GatewayFrame(0x19, kGoodGateways[n % std::size(kGoodGateways)], kDeriv, kMaster,
-                             sim::WmbusPayload(kTelegramsPerFrame, records));
+    return DistinctTelegramFrame(kGoodGateways[n % std::size(kGoodGateways)], 0x30000000u, n, kTelegramsPerFrame);
 }
 
 // A frame of a gateway that is not among the good ones, so that anything stored from a bad
