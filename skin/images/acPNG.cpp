@@ -519,7 +519,9 @@ void TPNGGraphic::LoadTransparency(const IHDR& ihdr)
     const std::size_t n = FRawBuffer.size();
     switch (ihdr.colorType) {
     case 0: {
-        if (n < 2) return;
+        // A depth no grey image has is refused once the image data comes; until then it
+        // must not reach the division.
+        if (n < 2 || ihdr.bitDepth == 0 || ihdr.bitDepth > 16) return;
         // The key is the grey as drawn, so that it matches the converted pixels.
         const unsigned g = BigEndian16(d);
         const unsigned level = ihdr.bitDepth == 16 ? g * 255 / 65535 : g * 255 / ((1u << ihdr.bitDepth) - 1);

@@ -420,3 +420,41 @@ TEST(SkinPng, DrawRegistrationAndResource)
     EXPECT_EQ(stages.front(), psStarting);
     EXPECT_EQ(stages.back(), psEnding);
 }
+
+TEST(SkinPng, MutatedFilesLoadOrFailCleanly)
+{
+    // One byte of one chunk changed, CRCs kept right so that the reader gets past them: every
+    // outcome must be a picture or a load error, never a crash or a read outside a buffer.
+    std::vector<std::vector<png_writer::Chunk>> bases;
+    png_writer::Options adam7;
+    adam7.interlace = true;
+    adam7.filters = {4, 3, 2, 1, 0};
+    adam7.idatSplit = {40, 0, 13};
+    bases.push_back(png_writer::Chunks(RandomImage(3, 2, 11, 7, 51), adam7));
+    bases.push_back(png_writer::Chunks(RandomImage(6, 16, 9, 5, 52), adam7));
+    bases.push_back(png_writer::Chunks(RandomImage(0, 4, 13, 3, 53)));
+    bases[2].insert(bases[2].begin() + 1, {"tRNS", Bytes{0, 5}});
+    bases[2].insert(bases[2].begin() + 1, {"bKGD", Bytes{0, 2}});
+    std::mt19937 rng(2024);
+    int loaded = 0, refused = 0;
+    for (int i = 0; i < 3000; ++i) {
+        auto chunks = bases[static_cast<std::size_t>(i) % bases.size()];
+        auto& chunk = chunks[rng() % chunks.size()];
+        if (chunk.data.empty()) continue;
+        chunk.data[rng() % chunk.data.size()] ^= static_cast<std::uint8_t>(1u << (rng() % 8));
+        try {
+            auto png = Load(png_writer::File(chunks));
+            TBitmap bmp;
+            UpdateTransparency(&bmp, png.get());
+            ++loaded;
+        } catch (const EInvalidGraphic&) {
+            ++refused;
+        } catch (const EReadError&) {
+            ++refused;
+        } catch (const EColorConversionError&) {
+            ++refused;
+        }
+    }
+    EXPECT_GT(loaded, 0);
+    EXPECT_GT(refused, 0);
+}
