@@ -437,6 +437,11 @@ std::unique_ptr<TGraphic> GraphicClass()
     return std::make_unique<T>();
 }
 
+// Stages of a long operation on a graphic, such as decoding a file.
+enum TProgressStage { psStarting, psRunning, psEnding };
+using TProgressEvent = std::function<void(TObject* sender, TProgressStage stage, std::uint8_t percentDone,
+                                          bool redrawNow, const TRect& rect, const UnicodeString& msg)>;
+
 class TGraphic : public TPersistent {
 public:
     ~TGraphic() override = default;
@@ -468,10 +473,14 @@ public:
     void SaveToFile(const UnicodeString& fileName);
 
     TNotifyEvent OnChange;
+    // Told about the stages of loading by graphics that decode in steps.
+    TProgressEvent OnProgress;
 
 protected:
     TGraphic() = default;
     virtual void Changed();
+    virtual void Progress(TObject* sender, TProgressStage stage, std::uint8_t percentDone, bool redrawNow,
+                          const TRect& rect, const UnicodeString& msg);
 
 private:
     bool transparent_ = false;

@@ -32,6 +32,12 @@ void TGraphic::Changed()
     if (OnChange) OnChange(this);
 }
 
+void TGraphic::Progress(TObject* sender, TProgressStage stage, std::uint8_t percentDone, bool redrawNow,
+                        const TRect& rect, const UnicodeString& msg)
+{
+    if (OnProgress) OnProgress(sender, stage, percentDone, redrawNow, rect, msg);
+}
+
 void TGraphic::LoadFromFile(const UnicodeString& fileName)
 {
     TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);

@@ -103,3 +103,26 @@ TEST_F(Picture, GraphicIsCopiedAndKindReplaced)
     EXPECT_EQ(picture.Graphic(), nullptr);
     EXPECT_EQ(picture.Width(), 0);
 }
+
+TEST(GraphicProgress, ReachesTheEventWithItsArguments)
+{
+    class TSteppedBitmap : public TBitmap {
+    public:
+        void Step() { Progress(this, psRunning, 40, true, Rect(1, 2, 3, 4), L"Working"); }
+    };
+    TSteppedBitmap bmp;
+    bmp.Step(); // no handler: nothing happens
+    int calls = 0;
+    bmp.OnProgress = [&](TObject* sender, TProgressStage stage, std::uint8_t percent, bool redraw, const TRect& r,
+                         const UnicodeString& msg) {
+        ++calls;
+        EXPECT_EQ(sender, &bmp);
+        EXPECT_EQ(stage, psRunning);
+        EXPECT_EQ(percent, 40);
+        EXPECT_TRUE(redraw);
+        EXPECT_EQ(r, Rect(1, 2, 3, 4));
+        EXPECT_EQ(msg, L"Working");
+    };
+    bmp.Step();
+    EXPECT_EQ(calls, 1);
+}
