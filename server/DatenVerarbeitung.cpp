@@ -575,8 +575,10 @@ bool ReadFrame(TMyClass& contact, const TContactTiming& timing)
         if (StopFlagSet(contact.Context()) || !connection->Connected()) return false;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) return false;
-        // Short waits, so that the stop flag is seen soon.
-        io->CheckForDataOnSource(static_cast<int>(std::min<long long>(left, 50)));
+        // Waits short enough that the stop flag is seen well within the stop's grace time, and
+        // long enough that hundreds of silent peers do not keep the machine busy with wake-ups
+        // (each one a round trip to the Wine server, which slowed accepting to a crawl).
+        io->CheckForDataOnSource(static_cast<int>(std::min<long long>(left, 250)));
     }
 }
 

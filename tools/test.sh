@@ -17,6 +17,8 @@ pids=()
 cleanup() {
   wineserver -k 2>/dev/null || true
   "$root/tools/db-server.sh" stop "$run/db" || true
+  # A database of the outage test's own that a failed run left behind.
+  for d in "$run"/outage-db-*/; do [ -d "$d" ] && "$root/tools/db-server.sh" stop "${d%/}" || true; done
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
 }
 trap cleanup EXIT
@@ -36,6 +38,11 @@ wineserver -p >/dev/null 2>&1 || true  # one may already serve this prefix
 # Start Wine's background services now, detached from CTest's output pipes (a service that
 # inherits a test's pipe would keep CTest waiting for that test forever).
 wine cmd /c exit </dev/null >/dev/null 2>&1
+# Start Wine's desktop process now and keep it for the whole run, for the same reason: started
+# by a test, it would hold that test's output pipes.
+coproc DESKTOP { "$root/tools/wine-run" "$build/tools/desktop/marlindo-desktop.exe" 2>/dev/null; }
+pids+=($DESKTOP_PID)
+read -r -t 60 _ <&"${DESKTOP[0]}" || { echo "Wine's desktop did not start" >&2; exit 1; }
 eval "$("$root/tools/db-server.sh" start "$run/db")"
 
 cd "$build"

@@ -227,6 +227,40 @@ void TCustomForm::CreateParams(TCreateParams& params)
     if (!params.WindowClass.hIcon) params.WindowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
 }
 
+void TCustomForm::CreateWnd()
+{
+    TWinControl::CreateWnd();
+    ApplyLayered();
+}
+
+void TCustomForm::SetAlphaBlend(bool value)
+{
+    if (value == alphaBlend_) return;
+    alphaBlend_ = value;
+    ApplyLayered();
+}
+
+void TCustomForm::SetAlphaBlendValue(BYTE value)
+{
+    if (value == alphaBlendValue_) return;
+    alphaBlendValue_ = value;
+    ApplyLayered();
+}
+
+void TCustomForm::ApplyLayered()
+{
+    if (!HandleAllocated()) return;
+    HWND window = Handle();
+    const LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
+    if (alphaBlend_) {
+        if (!(exStyle & WS_EX_LAYERED)) SetWindowLongPtrW(window, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+        SetLayeredWindowAttributes(window, 0, alphaBlendValue_, LWA_ALPHA);
+    } else if (exStyle & WS_EX_LAYERED) {
+        SetWindowLongPtrW(window, GWL_EXSTYLE, exStyle & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
+        RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+}
+
 TRect TCustomForm::ClientRect()
 {
     if (HandleAllocated()) return TWinControl::ClientRect();
@@ -861,6 +895,10 @@ void RegisterFormsClasses()
     RegisterPublishedProperty(c, OrdProp(L"KeyPreview", pkBool, &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview,
                                          int64_t{0}));
     RegisterPublishedProperty(c, OrdProp(L"Scaled", pkBool, &TCustomForm::Scaled, &TCustomForm::SetScaled, int64_t{1}));
+    RegisterPublishedProperty(c, OrdProp(L"AlphaBlend", pkBool, &TCustomForm::AlphaBlend, &TCustomForm::SetAlphaBlend,
+                                         int64_t{0}));
+    RegisterPublishedProperty(c, OrdProp(L"AlphaBlendValue", pkInteger, &TCustomForm::AlphaBlendValue,
+                                         &TCustomForm::SetAlphaBlendValue, int64_t{255}));
     RegisterPublishedProperty(c, StrProp(L"HelpFile", &TCustomForm::HelpFile, &TCustomForm::SetHelpFile,
                                          UnicodeString()));
     RegisterPublishedProperty(c, ObjProp(L"ActiveControl", &TCustomForm::ActiveControl, &TCustomForm::SetActiveControl,

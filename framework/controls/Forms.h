@@ -107,6 +107,12 @@ public:
     // library's scaling).
     bool Scaled() const { return scaled_; }
     void SetScaled(bool value) { scaled_ = value; }
+    // Whole-window translucency: while AlphaBlend is on the window is layered with the constant
+    // alpha AlphaBlendValue (255 opaque).
+    bool AlphaBlend() const { return alphaBlend_; }
+    void SetAlphaBlend(bool value);
+    BYTE AlphaBlendValue() const { return alphaBlendValue_; }
+    void SetAlphaBlendValue(BYTE value);
 
     TWinControl* ActiveControl() const { return activeControl_; }
     void SetActiveControl(TWinControl* control);
@@ -136,6 +142,7 @@ public:
 
 protected:
     void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
     void PaintWindow(HDC dc) override;
     virtual void DoCreate();
     virtual void DoDestroy();
@@ -170,6 +177,7 @@ private:
     void StyleFlags(DWORD& style, DWORD& exStyle) const;
     void ApplyPosition();
     void CloseModal();
+    void ApplyLayered();
 
     TMethodTable methods_;
     TFieldTable fields_;
@@ -187,6 +195,8 @@ private:
     UnicodeString helpFile_;
     bool keyPreview_ = false;
     bool scaled_ = true;
+    bool alphaBlend_ = false;
+    BYTE alphaBlendValue_ = 255;
     TWinControl* activeControl_ = nullptr;
     TWinControl* focusedControl_ = nullptr;
     std::unique_ptr<TCanvas> canvas_;

@@ -4,6 +4,7 @@
 #include "SysUtils.h"
 #include "sDialogs.h"
 #include "sMessages.h"
+#include "sVclUtils.h"
 
 #include <lm.h>
 
@@ -402,12 +403,12 @@ void InitBlendData(BLENDFUNCTION& blend, std::uint8_t alpha)
 
 void AddObjLink(TObject* obj, TControl* control)
 {
-    if (control) control->Perform(SM_ALPHACMD, MakeAlphaCmd(AC_OBJLINK, 1), reinterpret_cast<LPARAM>(obj));
+    TrySendMessage(control, SM_ALPHACMD, MakeAlphaCmd(AC_OBJLINK, 1), reinterpret_cast<LPARAM>(obj));
 }
 
 void DelObjLink(TObject* obj, TControl* control)
 {
-    if (control) control->Perform(SM_ALPHACMD, MakeAlphaCmd(AC_OBJLINK, 0), reinterpret_cast<LPARAM>(obj));
+    TrySendMessage(control, SM_ALPHACMD, MakeAlphaCmd(AC_OBJLINK, 0), reinterpret_cast<LPARAM>(obj));
 }
 
 void DelObjLink(TObject* obj, const std::vector<TControl*>& list)

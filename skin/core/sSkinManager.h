@@ -1,13 +1,43 @@
 #pragma once
 // The skin manager and the skin data it loads per pixel density. For now only what the raster
-// routines read: the mask array of a skin data, the manager's master bitmap and its common skin
-// data.
+// routines and the form freezing read: the mask array of a skin data, the manager's master
+// bitmap, its common skin data and its skin-change animation.
 #include "Components.h"
 #include "Graphics.h"
 #include "acntTypes.h"
 #include "sMaskData.h"
 
 #include <memory>
+
+// How a form animation runs: on or off, its time in milliseconds and its kind.
+class TacFormAnimation : public TPersistent {
+public:
+    UnicodeString ClassName() const override { return L"TacFormAnimation"; }
+    bool Active = true;
+    WORD Time = 0;
+    TacAnimType Mode = atAero;
+};
+
+// The animation of forms while the skin changes.
+class TacSkinChanging : public TacFormAnimation {
+public:
+    TacSkinChanging()
+    {
+        Time = 100;
+        Mode = atFading;
+    }
+    UnicodeString ClassName() const override { return L"TacSkinChanging"; }
+};
+
+// The manager's animation settings; for now the skin-change animation.
+class TacAnimEffects : public TPersistent {
+public:
+    UnicodeString ClassName() const override { return L"TacAnimEffects"; }
+    TacSkinChanging* SkinChanging() const { return skinChanging_.get(); }
+
+private:
+    std::unique_ptr<TacSkinChanging> skinChanging_ = std::make_unique<TacSkinChanging>();
+};
 
 // One loaded skin at one pixel density.
 class TacSkinData : public TacObject {
@@ -25,6 +55,10 @@ public:
     std::unique_ptr<TBitmap> MasterBitmap;
     // The skin data for a pixel density; null while no skin is loaded.
     TacSkinData* CommonSkinData(int ppi = 96);
+    TacAnimEffects* AnimEffects() const { return animEffects_.get(); }
+
+private:
+    std::unique_ptr<TacAnimEffects> animEffects_ = std::make_unique<TacAnimEffects>();
 };
 
 // The application's default manager, or null.

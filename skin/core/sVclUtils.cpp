@@ -1,5 +1,186 @@
 #include "sVclUtils.h"
 
 #include "Controls.h"
+#include "Forms.h"
+#include "sCommonData.h"
+#include "sMessages.h"
+#include "sThirdParty.h"
+
+bool InAnimationProcess = false;
+
+namespace {
+
+bool Destroying(const TComponent* component) { return component->ComponentState().Contains(csDestroying); }
+
+// A control being destroyed or without a window may not be reached through its procedure.
+bool Reachable(TWinControl* control) { return !Destroying(control) && control->HandleAllocated(); }
+
+LRESULT CallStored(const TsCommonData& data, TMessage& message)
+{
+    data.WndProc(message);
+    return message.Result;
+}
+
+} // namespace
 
 TColor GetControlColor(const TControl* control) { return control ? ColorToRGB(control->Color()) : 0xFF00FF; }
+
+LRESULT SendAMessage(HWND handle, WORD cmd, LPARAM lParam)
+{
+    return TrySendMessage(handle, SM_ALPHACMD, MakeAlphaCmd(cmd), lParam);
+}
+
+LRESULT SendAMessage(TControl* control, WORD cmd, LPARAM lParam)
+{
+    return TrySendMessage(control, SM_ALPHACMD, MakeAlphaCmd(cmd), lParam);
+}
+
+bool GetBoolMsg(TWinControl* control, WORD cmd) { return SendAMessage(control, cmd, 0) != 0; }
+
+bool GetBoolMsg(HWND handle, WORD cmd) { return SendAMessage(handle, cmd, 0) == 1; }
+
+LRESULT TrySendMessage(HWND handle, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    // GetCommonData answers only for a live object on a window of this process: a foreign or
+    // stale property value never becomes a call.
+    if (TsCommonData* data = GetCommonData(handle); data && data->WndProc) {
+        TMessage message{msg, wParam, lParam, 0};
+        return CallStored(*data, message);
+    }
+    return SendMessageW(handle, msg, wParam, lParam);
+}
+
+LRESULT TrySendMessage(TControl* control, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (!control) return 0;
+    auto* windowed = dynamic_cast<TWinControl*>(control);
+    if (!windowed) return control->Perform(msg, wParam, lParam);
+    if (!Reachable(windowed)) return 0;
+    HWND handle = windowed->Handle();
+    if (TsCommonData* data = GetCommonData(handle)) {
+        if (!data->WndProc && data->FOwnerControl) data->WndProc = windowed->WindowProc;
+        if (data->WndProc) {
+            TMessage message{msg, wParam, lParam, 0};
+            return CallStored(*data, message);
+        }
+    }
+    return SendMessageW(handle, msg, wParam, lParam);
+}
+
+LRESULT TrySendMessage(TControl* control, TMessage& message)
+{
+    if (!control) return 0;
+    auto* windowed = dynamic_cast<TWinControl*>(control);
+    if (!windowed) return control->Perform(message.Msg, message.WParam, message.LParam);
+    if (!Reachable(windowed)) return 0;
+    HWND handle = windowed->Handle();
+    if (TsCommonData* data = GetCommonData(handle); data && data->WndProc) return CallStored(*data, message);
+    return SendMessageW(handle, message.Msg, message.WParam, message.LParam);
+}
+
+void SetRedraw(HWND handle, WPARAM value) { TrySendMessage(handle, WM_SETREDRAW, value, 0); }
+
+void SetRedraw(TGraphicControl* control, WPARAM value)
+{
+    if (control) control->Perform(WM_SETREDRAW, value, 0);
+}
+
+void AlphaBroadCast(TWinControl* control, TMessage& message)
+{
+    if (!control) return;
+    // The count is read again every step: a receiver may add or remove children.
+    for (int i = 0; i < control->ControlCount(); ++i) {
+        TControl* child = control->Controls(i);
+        if (Destroying(child)) return;
+        auto* windowed = dynamic_cast<TWinControl*>(child);
+        if (!windowed) {
+            child->Perform(message.Msg, message.WParam, message.LParam);
+        } else if (!windowed->HandleAllocated()) {
+            windowed->Perform(message.Msg, message.WParam, message.LParam);
+        } else {
+            HWND handle = windowed->Handle();
+            TrySendMessage(handle, message.Msg, message.WParam, message.LParam);
+            // A skinned child passes the message on to its own children where the code asks.
+            if (!WndIsSkinned(handle) && !(CheckDevEx && CheckDevEx(windowed))) AlphaBroadCast(windowed, message);
+        }
+    }
+}
+
+namespace {
+
+struct BroadcastTarget {
+    HWND Parent;
+    TMessage* Message;
+};
+
+BOOL CALLBACK SendToDirectChild(HWND child, LPARAM param)
+{
+    const auto* target = reinterpret_cast<const BroadcastTarget*>(param);
+    if (GetParent(child) == target->Parent)
+        TrySendMessage(child, target->Message->Msg, target->Message->WParam, target->Message->LParam);
+    return TRUE;
+}
+
+template <class F>
+void ForEachChildInZOrder(HWND parent, F&& f)
+{
+    for (HWND child = GetTopWindow(parent); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (GetWindowLongPtrW(child, GWL_STYLE) & WS_CHILD) f(child);
+    }
+}
+
+} // namespace
+
+void AlphaBroadCast(HWND handle, TMessage& message)
+{
+    BroadcastTarget target{handle, &message};
+    EnumChildWindows(handle, &SendToDirectChild, reinterpret_cast<LPARAM>(&target));
+}
+
+void BroadCastMsg(HWND parent, TMessage& message)
+{
+    ForEachChildInZOrder(parent, [&](HWND child) { TrySendMessage(child, message.Msg, message.WParam, message.LParam); });
+}
+
+void SetParentUpdated(TWinControl* control)
+{
+    if (!control || control->ComponentState().Contains(csDesigning) || InAnimationProcess) return;
+    for (int i = 0; i < control->ControlCount(); ++i) {
+        TControl* child = control->Controls(i);
+        if (Destroying(child)) continue;
+        if (auto* windowed = dynamic_cast<TWinControl*>(child)) {
+            if (windowed->HandleAllocated() && windowed->Showing())
+                TrySendMessage(windowed->Handle(), SM_ALPHACMD, MakeAlphaCmd(AC_PARENTUPDATED), 0);
+        } else {
+            child->Perform(SM_ALPHACMD, MakeAlphaCmd(AC_PARENTUPDATED), 0);
+        }
+    }
+}
+
+void SetParentUpdated(HWND handle)
+{
+    ForEachChildInZOrder(handle, [](HWND child) { SendAMessage(child, AC_PARENTUPDATED); });
+}
+
+void AddToAdapter(TWinControl* control)
+{
+    if (!control) return;
+    const TComponentState state = control->ComponentState();
+    if (state.Contains(csLoading) || state.Contains(csDesigning)) return;
+    if (TCustomForm* form = GetParentForm(control))
+        SendAMessage(form, AC_ADDTOADAPTER, reinterpret_cast<LPARAM>(control));
+}
+
+void RepaintOpaque(TControl* control, std::intptr_t& data)
+{
+    TrySendMessage(control, SM_ALPHACMD, MakeAlphaCmd(AC_FORCEOPAQUE, LoWord(static_cast<std::uintptr_t>(data))), 0);
+}
+
+void TrySetSkinSection(TControl* control, const UnicodeString& section)
+{
+    SendAMessage(control, AC_SETSECTION, reinterpret_cast<LPARAM>(&section));
+}
+
+void AnimShowForm(TsSkinProvider*, WORD, int, TacAnimType) {}
+
+void SetFormBlendValue(HWND, TBitmap*, int, const POINT*) {}

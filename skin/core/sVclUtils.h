@@ -1,8 +1,23 @@
 #pragma once
-// Control and window utilities of the skin library.
+// Control and window utilities of the skin library, and the routines that send its command
+// message: straight through the window procedure a skinned control keeps where one exists,
+// else through the window system.
 #include "Colors.h"
+#include "Messages.h"
+#include "sConst.h"
 
+#include <windows.h>
+
+#include <cstdint>
+
+class TBitmap;
 class TControl;
+class TGraphicControl;
+class TWinControl;
+class TsSkinProvider;
+
+// True while a form or dialog is shown or hidden by animation.
+extern bool InAnimationProcess;
 
 // Around window and bitmap calls whose errors the library ignores; they do nothing.
 inline void ResetLastError() {}
@@ -11,3 +26,47 @@ inline void CheckLastError() {}
 // The colour a control shows as RGB; 0xFF00FF for nil. For now the control's own Color (a
 // skinned control's answer comes with the command message).
 TColor GetControlColor(const TControl* control);
+
+// The receiver's answer to a command (code in the high word of WParam, low word 0).
+LRESULT SendAMessage(HWND handle, WORD cmd, LPARAM lParam = 0);
+LRESULT SendAMessage(TControl* control, WORD cmd, LPARAM lParam = 0);
+// Non-zero answer.
+bool GetBoolMsg(TWinControl* control, WORD cmd);
+// Answer exactly 1.
+bool GetBoolMsg(HWND handle, WORD cmd);
+
+// Calls the stored window procedure of a live skinned window of this process with a record;
+// every other window gets SendMessageW.
+LRESULT TrySendMessage(HWND handle, UINT msg, WPARAM wParam, LPARAM lParam);
+// A windowed control being destroyed or without a window gets nothing (0); a windowless one
+// gets Perform.
+LRESULT TrySendMessage(TControl* control, UINT msg, WPARAM wParam, LPARAM lParam);
+// The same with a ready record, which a stored window procedure receives itself.
+LRESULT TrySendMessage(TControl* control, TMessage& message);
+
+void SetRedraw(HWND handle, WPARAM value);
+void SetRedraw(TGraphicControl* control, WPARAM value);
+
+// Delivers a record to the children of a control, going into the children of every windowed
+// child that is not skinned itself (a skinned one passes it on from its handler). Stops at the
+// first child being destroyed.
+void AlphaBroadCast(TWinControl* control, TMessage& message);
+// Delivers a record to the direct child windows of a window.
+void AlphaBroadCast(HWND handle, TMessage& message);
+// Delivers a record to the direct child windows in z-order, top first.
+void BroadCastMsg(HWND parent, TMessage& message);
+// Tells the children that their parent is painted (AC_PARENTUPDATED); nothing during an
+// animated show or hide.
+void SetParentUpdated(TWinControl* control);
+void SetParentUpdated(HWND handle);
+
+// Thin senders of single commands.
+void AddToAdapter(TWinControl* control);
+void RepaintOpaque(TControl* control, std::intptr_t& data);
+void TrySetSkinSection(TControl* control, const UnicodeString& section);
+
+// Animated showing of a skinned form, Time milliseconds up to MaxBlend. Not animated yet: the
+// form skinning's issues give it its body.
+void AnimShowForm(TsSkinProvider* provider, WORD time, int maxBlend, TacAnimType animType);
+// Shows a 32-bit image in the layered window wnd with a constant alpha at pos. Not built yet.
+void SetFormBlendValue(HWND wnd, TBitmap* bmp, int alpha, const POINT* pos = nullptr);

@@ -1,6 +1,7 @@
 #include "sSkinProvider.h"
 
 #include "acntUtils.h"
+#include "sCommonData.h"
 
 #include <windows.h>
 
@@ -32,3 +33,21 @@ bool AeroIsEnabled()
 }
 
 void SetAeroIsEnabledOverride(std::optional<bool> value) { aeroOverride = value; }
+
+TsSkinProvider::TsSkinProvider(TComponent* owner) : TComponent(owner)
+{
+    Form = dynamic_cast<TForm*>(owner);
+    FCommonData = std::make_unique<TsCommonData>(this);
+}
+
+TsSkinProvider::~TsSkinProvider() = default;
+
+HRGN TacBorderForm::MakeRgn(int, int) { return nullptr; }
+
+void TacBorderForm::UpdateExBordersPos(bool, BYTE) {}
+
+int SkinTitleHeight(TacBorderForm*) { return 0; }
+
+std::unique_ptr<TBitmap> GetFormImage(TsSkinProvider*, bool) { return nullptr; }
+
+void UpdateRgn(TsSkinProvider*, bool, bool) {}

@@ -1,6 +1,69 @@
 #pragma once
-// The form skin provider's unit routines.
+// The form skin provider: the component that skins one form, its extended-border window, and the
+// unit routines around them.
+//
+// The two classes carry only what the core's broadcast and freezing routines use so far; form
+// skinning fills them (until then no form answers the provider command).
+#include "Components.h"
+#include "Forms.h"
+#include "Graphics.h"
+#include "sFormStates.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
 #include <optional>
+
+class TacBorderForm;
+class TacGlowForm;
+class TsCommonData;
+
+class TsSkinProvider : public TComponent {
+public:
+    explicit TsSkinProvider(TComponent* owner);
+    ~TsSkinProvider() override;
+    UnicodeString ClassName() const override { return L"TsSkinProvider"; }
+
+    // Replaces the form-state word.
+    void SetFormState(std::uint32_t value) { FFormState = value; }
+    // Brings the form's cache bitmap up to date.
+    void PaintAll() {}
+
+    TForm* Form = nullptr;
+    std::unique_ptr<TsCommonData> FCommonData; // owner object: this provider
+    TacBorderForm* BorderForm = nullptr;       // extended-border window, or null
+    std::uint32_t FFormState = 0;              // FS_* bits, written through SetFormState
+    bool Freezing = false;                     // the form is held still around a skin change
+    std::unique_ptr<TBitmap> FormImage;        // stored image of the form
+    bool OwnLayeredFrame = false;              // the form draws its own layered frame
+};
+
+// The layered extended-border (shadow) window around a skinned form or dialog.
+class TacBorderForm : public TObject {
+public:
+    UnicodeString ClassName() const override { return L"TacBorderForm"; }
+
+    void CreateNewForm() {}
+    void PaintAll() {}
+    // A new region of the border window; SetWindowRgn takes it over.
+    HRGN MakeRgn(int x = 0, int y = 0);
+    // Moves, and with redraw repaints, the border window around its form at the alpha blend.
+    void UpdateExBordersPos(bool redraw = true, BYTE blend = 255);
+
+    TsSkinProvider* sp = nullptr; // null for a dialog
+    TacGlowForm* AForm = nullptr; // the layered window
+    TsCommonData* SkinData = nullptr;
+    bool Hidden = false;
+    bool BeingShown = false;
+};
+
+// Title height of the border form's skin; 0 for null.
+int SkinTitleHeight(TacBorderForm* borderForm);
+// A new 32-bit image of the provider's form; null without a cache bitmap. The caller owns it.
+std::unique_ptr<TBitmap> GetFormImage(TsSkinProvider* provider, bool freeCache);
+// Rebuilds the form's window region from the skin's border masks.
+void UpdateRgn(TsSkinProvider* provider, bool repaint, bool full = true);
 
 // True when desktop composition is on. Asked once (on Windows Vista and later, through the
 // desktop window manager bound on first use), then cached.

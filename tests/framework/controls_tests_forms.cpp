@@ -323,3 +323,27 @@ TEST_F(Forms, ScaledIsAPublishedSwitchOnByDefault)
     EXPECT_EQ(GetPropValue(form, L"Scaled"), L"False");
     delete form;
 }
+
+TEST_F(Forms, AlphaBlendLayersTheWindowWithItsConstantAlpha)
+{
+    auto* form = new TForm(Application);
+    EXPECT_FALSE(form->AlphaBlend());
+    EXPECT_EQ(form->AlphaBlendValue(), 255);
+    form->ReadDefinitionText(L"object F: TForm\n  AlphaBlend = True\n  AlphaBlendValue = 128\nend");
+    form->Show();
+    HWND window = form->Handle();
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    ASSERT_TRUE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_LAYERED);
+    ASSERT_TRUE(GetLayeredWindowAttributes(window, nullptr, &alpha, &flags));
+    EXPECT_EQ(alpha, 128);
+    EXPECT_EQ(flags, static_cast<DWORD>(LWA_ALPHA));
+
+    form->SetAlphaBlendValue(200);
+    ASSERT_TRUE(GetLayeredWindowAttributes(window, nullptr, &alpha, &flags));
+    EXPECT_EQ(alpha, 200);
+    form->SetAlphaBlend(false);
+    EXPECT_FALSE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_LAYERED);
+    EXPECT_EQ(GetPropValue(form, L"AlphaBlendValue"), L"200");
+    delete form;
+}

@@ -21,19 +21,10 @@ constexpr int kTelegramsPerFrame = 10;
 const sim::GatewayIdBytes kLoadGateways[] = {{0x4C, 0x00, 0x01}, {0x4C, 0x00, 0x02}, {0x4C, 0x00, 0x03},
                                              {0x4C, 0x00, 0x04}, {0x4C, 0x00, 0x05}};
 
-// Contact i's frame: its telegrams carry device IDs no other contact uses.
 Bytes LoadFrame(int contact)
 {
-    std::vector<Bytes> records;
-    for (int t = 0; t < kTelegramsPerFrame; ++t) {
-        sim::Telegram telegram = TelegramAt(static_cast<uint8_t>(t), 0x20000000u + static_cast<uint32_t>(contact * 16 + t));
-        telegram.Year = 22;
-        telegram.Month = 6;
-        telegram.Day = 5;
-        records.push_back(sim::Record(telegram));
-    }
-    const auto& gateway = kLoadGateways[contact % std::size(kLoadGateways)];
-    return sim::GatewayFrame(0x19, gateway, kDeriv, kMaster, sim::WmbusPayload(kTelegramsPerFrame, records));
+    return DistinctTelegramFrame(kLoadGateways[contact % std::size(kLoadGateways)], 0x20000000u, contact,
+                                 kTelegramsPerFrame);
 }
 } // namespace
 

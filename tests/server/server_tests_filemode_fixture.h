@@ -108,6 +108,21 @@ private:
     std::optional<test_support::ScopedClock> clock_;
 };
 
+// Contact n's telegram frame of gateway: count records dated 2022-06-05 (the fixture's day)
+// whose device IDs base + 16 n + t no other contact uses, so a line written twice shows.
+inline Bytes DistinctTelegramFrame(const sim::GatewayIdBytes& gateway, uint32_t base, int n, int count)
+{
+    std::vector<Bytes> records;
+    for (int t = 0; t < count; ++t) {
+        sim::Telegram telegram = TelegramAt(static_cast<uint8_t>(t), base + static_cast<uint32_t>(n * 16 + t));
+        telegram.Year = 22;
+        telegram.Month = 6;
+        telegram.Day = 5;
+        records.push_back(sim::Record(telegram));
+    }
+    return sim::GatewayFrame(0x19, gateway, kDeriv, kMaster, sim::WmbusPayload(static_cast<uint8_t>(count), records));
+}
+
 // The record a setup frame from the server carries, decrypted with the gateway's own key.
 inline std::optional<GatewaySetupRecord> SetupInReply(const Bytes& reply)
 {

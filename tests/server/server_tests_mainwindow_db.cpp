@@ -2,8 +2,7 @@
 // the schema script and lends the contacts connections with the same settings; the database
 // labels follow the connection; a refused connection leaves the switch off.
 #include "server_tests_contact_fixture.h"
-#include "server_tests_dbmode_support.h"
-#include "server_tests_mainwindow_fixture.h"
+#include "server_tests_mainwindow_dbfixture.h"
 
 #include <gtest/gtest.h>
 
@@ -17,42 +16,9 @@ using contact_test::kDeriv;
 using contact_test::kGw;
 using contact_test::kMaster;
 
-class DbWindowTest : public MainWindowTest {
+class DbWindowTest : public DatabaseWindowTest<MainWindowTest> {
 protected:
-    void SetUp() override
-    {
-        MainWindowTest::SetUp();
-        ASSERT_TRUE(dbmode_test::EnsureRunDatabase()) << "no test database";
-        database_ = dbmode_test::UniqueDatabaseName(L"mainwindow_");
-    }
-
-    void TearDown() override
-    {
-        try {
-            TFDConnection connection(nullptr);
-            dbtest::Configure(connection, L"", dbtest::Server().password);
-            connection.Open();
-            dbmode_test::Exec(connection, L"DROP DATABASE IF EXISTS `" + MySqlEscapeIdentifier(database_) + L"`");
-        } catch (const Exception& e) {
-            ADD_FAILURE() << "dropping " << Utf8(database_) << ": " << e.what();
-        }
-        MainWindowTest::TearDown();
-    }
-
-    // The window in database mode with the test server's settings; the test server's port is
-    // added to FDConn1 (the product's settings have none).
-    TFormSRV& CreateInDatabaseMode(const UnicodeString& password)
-    {
-        const dbtest::ServerSettings s = dbtest::Server();
-        WriteSettings({{{L"DB", L"ENABLE"}, L"1"},
-                       {{L"DB", L"SERVER"}, s.host},
-                       {{L"DB", L"NAME"}, database_},
-                       {{L"DB", L"USER"}, s.user},
-                       {{L"DB", L"PWD"}, password}});
-        TFormSRV& form = CreateWithPort();
-        dbtest::AddPort(*form.FDConn1->Params());
-        return form;
-    }
+    DbWindowTest() : DatabaseWindowTest(L"mainwindow_") {}
 
     std::vector<UnicodeString> Tables(TFDConnection& connection)
     {
@@ -62,8 +28,6 @@ protected:
             names.push_back(*row.at(L"TABLE_NAME"));
         return names;
     }
-
-    UnicodeString database_;
 };
 
 } // namespace
@@ -96,7 +60,7 @@ TEST_F(DbWindowTest, SwitchOnConnectsRunsTheSchemaTwiceWithoutHarmAndStoresAGate
         gw.WaitClosed(std::chrono::milliseconds(10000));
         done = true;
     });
-    const bool finished = PumpUntil([&] { return done.load() && form.LiveConnectionCount() == 0; });
+    const bool finished = PumpUntilSettled([&] { return done.load() && form.LiveConnectionCount() == 0; });
     gateway.join();
     ASSERT_TRUE(finished);
     EXPECT_EQ(form.StringGrid1->Cells(0, 1), L"0A.1B.2C");

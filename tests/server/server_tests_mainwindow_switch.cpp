@@ -341,7 +341,7 @@ TEST_F(SwitchTest, AGatewayTelegramReachesTheMemosAndTheStatusGrid)
         closedByServer = gw.WaitClosed(std::chrono::milliseconds(10000));
         done = true;
     });
-    const bool finished = PumpUntil([&] { return done.load() && form.LiveConnectionCount() == 0; });
+    const bool finished = PumpUntilSettled([&] { return done.load() && form.LiveConnectionCount() == 0; });
     gateway.join();
     ASSERT_TRUE(finished);
     EXPECT_TRUE(closedByServer.load());

@@ -1,6 +1,6 @@
 // The RAW import into the database: the rows of rx_FF.FF.FF for both kinds of line, the import
 // time, importing twice, a refused connection and a database error part-way.
-#include "server_tests_dbmode_support.h"
+#include "server_tests_mainwindow_dbfixture.h"
 #include "server_tests_rawimport_support.h"
 
 #include <gtest/gtest.h>
@@ -12,20 +12,14 @@ using namespace rawimport_test;
 
 namespace {
 
-class RawImportDbTest : public MainWindowTest {
+class RawImportDbTest : public DatabaseWindowTest<MainWindowTest> {
 protected:
+    RawImportDbTest() : DatabaseWindowTest(L"rawimport_") {}
+
     void SetUp() override
     {
-        MainWindowTest::SetUp();
-        ASSERT_TRUE(dbmode_test::EnsureRunDatabase()) << "no test database";
-        database_ = dbmode_test::UniqueDatabaseName(L"rawimport_");
+        DatabaseWindowTest::SetUp();
         Server([&](TFDConnection& c) { dbmode_test::Exec(c, L"CREATE DATABASE `" + database_ + L"`"); });
-    }
-
-    void TearDown() override
-    {
-        dbmode_test::DropDatabase(database_);
-        MainWindowTest::TearDown();
     }
 
     // Runs action on a connection to the test server without a current database.
@@ -42,12 +36,7 @@ protected:
     // connection (the product's settings have none).
     TFormImportRAW& CreateWithSample()
     {
-        const dbtest::ServerSettings s = dbtest::Server();
-        WriteSettings({{{L"DB", L"ENABLE"}, L"1"},
-                       {{L"DB", L"SERVER"}, s.host},
-                       {{L"DB", L"NAME"}, database_},
-                       {{L"DB", L"USER"}, s.user},
-                       {{L"DB", L"PWD"}, s.password}});
+        WriteDatabaseSettings(dbtest::Server().password);
         CreateForms();
         TFormImportRAW& window = *FormImportRAW;
         dbtest::AddPort(*window.FDConn1->Params());
@@ -73,8 +62,6 @@ protected:
         std::sort(rows.begin(), rows.end());
         return rows;
     }
-
-    UnicodeString database_;
 };
 
 // The rows of the sample file imported at 2024-06-12 14:05:09.

@@ -2,7 +2,7 @@
 // one, loading shows the rows as stored, errors are shown with the dialog left open, the main
 // window's connection is opened only when the server has not, and what the dialog saves is what
 // the gateway receives at its next contact.
-#include "server_tests_dbmode_support.h"
+#include "server_tests_mainwindow_dbfixture.h"
 #include "server_tests_setupdialog_fixture.h"
 
 #include <gtest/gtest.h>
@@ -11,20 +11,9 @@ using namespace setupdialog_test;
 
 namespace {
 
-class SetupDialogDbTest : public SetupDialogTest {
+class SetupDialogDbTest : public DatabaseWindowTest<SetupDialogTest> {
 protected:
-    void SetUp() override
-    {
-        SetupDialogTest::SetUp();
-        ASSERT_TRUE(dbmode_test::EnsureRunDatabase()) << "no test database";
-        database_ = dbmode_test::UniqueDatabaseName(L"setupdialog_");
-    }
-
-    void TearDown() override
-    {
-        dbmode_test::DropDatabase(database_);
-        SetupDialogTest::TearDown();
-    }
+    SetupDialogDbTest() : DatabaseWindowTest(L"setupdialog_") {}
 
     // The database with its tables, as a switch-on leaves it; a connection to it for the test.
     TFDConnection& Database()
@@ -52,22 +41,6 @@ protected:
         return dbmode_test::Rows(Database(), L"SELECT * FROM setup_daten ORDER BY GW_ID");
     }
 
-    // The windows in database mode with the test server's settings; its port is added to
-    // FDConn1 (the product's settings have none).
-    TFormSRV& CreateInDatabaseMode(const UnicodeString& password = dbtest::Server().password)
-    {
-        const dbtest::ServerSettings s = dbtest::Server();
-        WriteSettings({{{L"DB", L"ENABLE"}, L"1"},
-                       {{L"DB", L"SERVER"}, s.host},
-                       {{L"DB", L"NAME"}, database_},
-                       {{L"DB", L"USER"}, s.user},
-                       {{L"DB", L"PWD"}, password}});
-        TFormSRV& form = CreateWithPort();
-        dbtest::AddPort(*form.FDConn1->Params());
-        return form;
-    }
-
-    UnicodeString database_;
     std::unique_ptr<TFDConnection> connection_;
 };
 

@@ -195,7 +195,7 @@ inline std::optional<GatewaySetupRecord> SetupSentAtNextContact(int port)
         gw.WaitClosed(contact_test::kWait, &reply);
         done = true;
     });
-    const bool finished = PumpUntil([&] { return done.load() && FormSRV->LiveConnectionCount() == 0; });
+    const bool finished = PumpUntilSettled([&] { return done.load() && FormSRV->LiveConnectionCount() == 0; });
     gateway.join();
     EXPECT_TRUE(finished) << "the contact did not end";
     EXPECT_EQ(reply.size(), 1123u);

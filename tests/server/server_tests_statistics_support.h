@@ -5,8 +5,7 @@
 // gateway traffic with the table both storage modes must make of it.
 #include "../framework/controls_tests_widgets_support.h"
 #include "server_tests_contact_fixture.h"
-#include "server_tests_dbmode_support.h"
-#include "server_tests_mainwindow_fixture.h"
+#include "server_tests_mainwindow_dbfixture.h"
 
 #include <gtest/gtest.h>
 
@@ -232,7 +231,7 @@ protected:
             }
             done = true;
         });
-        const bool finished = PumpUntil([&] { return done.load() && form.LiveConnectionCount() == 0; }, 20000);
+        const bool finished = PumpUntilSettled([&] { return done.load() && form.LiveConnectionCount() == 0; }, 20000);
         gateway.join();
         EXPECT_TRUE(finished) << "the gateway's contact did not end";
     }
@@ -253,33 +252,9 @@ protected:
 // The window in database mode on a database of the test's own (made at the first switch-on,
 // dropped at the end), with the test server's port in FDConn1's parameters: the product's
 // settings carry none, and the connections beside the main one start from these.
-class StatisticsDbTest : public StatisticsTest {
+class StatisticsDbTest : public DatabaseWindowTest<StatisticsTest> {
 protected:
-    void SetUp() override
-    {
-        StatisticsTest::SetUp();
-        ASSERT_TRUE(dbmode_test::EnsureRunDatabase()) << "no test database";
-        database_ = dbmode_test::UniqueDatabaseName(L"statistics_");
-    }
-
-    void TearDown() override
-    {
-        StatisticsTest::TearDown();
-        dbmode_test::DropDatabase(database_);
-    }
-
-    TFormSRV& CreateInDatabaseMode(const UnicodeString& password)
-    {
-        const dbtest::ServerSettings s = dbtest::Server();
-        WriteSettings({{{L"DB", L"ENABLE"}, L"1"},
-                       {{L"DB", L"SERVER"}, s.host},
-                       {{L"DB", L"NAME"}, database_},
-                       {{L"DB", L"USER"}, s.user},
-                       {{L"DB", L"PWD"}, password}});
-        TFormSRV& form = CreateWithPort();
-        dbtest::AddPort(*form.FDConn1->Params());
-        return form;
-    }
+    StatisticsDbTest() : DatabaseWindowTest(L"statistics_") {}
 
     // Makes the test's database without the window's switch-on.
     void CreateDatabase()
@@ -297,7 +272,6 @@ protected:
         connection.Open();
     }
 
-    UnicodeString database_;
 };
 
 } // namespace statistics_test

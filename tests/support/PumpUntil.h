@@ -20,6 +20,15 @@ inline bool PumpUntil(const std::function<bool()>& pred, int timeoutMs = 10000)
     }
 }
 
+// PumpUntil, then the calls other threads queued before pred came true: a gateway contact
+// queues its window changes and may end before the main thread has run them.
+inline bool PumpUntilSettled(const std::function<bool()>& pred, int timeoutMs = 10000)
+{
+    const bool held = PumpUntil(pred, timeoutMs);
+    Application->ProcessMessages();
+    return held;
+}
+
 // Dispatches whatever is queued for this thread's windows.
 inline void DrainQueue()
 {

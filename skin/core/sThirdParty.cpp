@@ -1,0 +1,3 @@
+#include "sThirdParty.h"
+
+TacCheckDevEx CheckDevEx = nullptr;

@@ -1,0 +1,7 @@
+#pragma once
+// Hooks for an add-on that skins controls of another component suite; nil unless one sets them.
+class TControl;
+
+// True for a control whose children the add-on reaches itself (broadcasts stop there).
+using TacCheckDevEx = bool (*)(TControl* control);
+extern TacCheckDevEx CheckDevEx;

@@ -1,0 +1,3 @@
+#include "acDials.h"
+
+std::vector<TacMainWnd*> acSupportedList;

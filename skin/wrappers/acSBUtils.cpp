@@ -1,0 +1,3 @@
+#include "acSBUtils.h"
+
+TacScrollWnd* Ac_GetScrollWndFromHwnd(HWND) { return nullptr; }
