@@ -1,6 +1,8 @@
 #include "sGraphUtilsTile.h"
 
 #include "acntUtils.h"
+#include "sAlphaGraph.h"
+#include "sGraphUtilsFill.h"
 #include "sSkinManager.h"
 
 #include <algorithm>
@@ -133,4 +135,32 @@ void TileBitmap(TCanvas* canvas, TRect& r, TGraphic*, const TsMaskData& maskData
         break;
     }
     SetStretchBltMode(dc, oldMode);
+}
+
+void TileMasked(TBitmap* bmp, TRect& r, const TCacheInfo& ci, const TsMaskData& maskData, TacFillMode fillMode)
+{
+    if (!bmp || !maskData.Manager || (fillMode != fmTiled && fillMode != fmDisTiled)) return;
+    const int w = maskData.Width, h = HeightOf(maskData.R) / 2;
+    if (w <= 0 || h <= 0) return;
+    int x = r.Left, y = r.Top;
+    for (; y < r.Bottom - h; y += h) {
+        for (x = r.Left; x < r.Right - w; x += w) CopyMasterRect(MkRectWH(w, h, x, y), maskData.R, bmp, ci, maskData);
+        if (fillMode == fmTiled) {
+            const int cut = r.Right - x;
+            const TRect src{maskData.R.Left, maskData.R.Top, maskData.R.Left + cut, maskData.R.Bottom};
+            CopyMasterRect(MkRectWH(cut, h, x, y), src, bmp, ci, maskData);
+        }
+    }
+    if (fillMode == fmDisTiled) {
+        for (const TRect strip : {TRect(r.Left, y, r.Right, r.Bottom), TRect(x, r.Top, r.Right, r.Bottom)}) {
+            if (ci.Ready && ci.Bmp)
+                BitBlt(bmp->Canvas()->Handle(), strip.Left, strip.Top, WidthOf(strip), HeightOf(strip),
+                       ci.Bmp->Canvas()->Handle(), strip.Left + ci.X, strip.Top + ci.Y, SRCCOPY);
+            else if (bmp->PixelFormat() == pf32bit)
+                FillRect32(bmp, strip, ci.FillColor, 255);
+            else
+                FillDC(bmp->Canvas()->Handle(), strip, ci.FillColor, 0);
+        }
+    }
+    r = NothingLeft;
 }

@@ -12,3 +12,7 @@ void TileBitmap(TCanvas* canvas, const TRect& r, TGraphic* graphic);
 // fill mode; R becomes the part still to be painted, (-1, -1, -1, -1) when nothing is left.
 void TileBitmap(TCanvas* canvas, TRect& r, TGraphic* graphic, const TsMaskData& maskData,
                 TacFillMode fillMode = fmTiled);
+// Whole tiles of an image-over-mask texture (fmTiled, fmDisTiled); other modes leave R alone.
+// Needs the mask's manager. fmDisTiled gives the uncovered strips the background of ci.
+void TileMasked(TBitmap* bmp, TRect& r, const TCacheInfo& ci, const TsMaskData& maskData,
+                TacFillMode fillMode = fmDisTiled);
