@@ -1,6 +1,7 @@
 #include "sGraphUtilsShapes.h"
 
 #include "Colors.h"
+#include "Themes.h"
 #include "acntUtils.h"
 
 void FocusRect(TCanvas* canvas, TRect r, TColor color1, TColor color2)
@@ -67,6 +68,24 @@ void acPaintStdBtn(TCanvas* canvas, TRect r, bool enabled, bool focused, int sta
 {
     if (!canvas) return;
     HDC dc = canvas->Handle();
+    if (StyleServices().Enabled()) {
+        // The element over a button-face fill in the standard frame colour.
+        canvas->Brush()->SetColor(clBtnFace);
+        canvas->Pen()->SetColor(clWindowFrame);
+        canvas->Rectangle(r.Left, r.Top, r.Right, r.Bottom);
+        const TThemedButton element = !enabled    ? tbPushButtonDisabled
+                                      : state == 1 ? tbPushButtonHot
+                                      : state == 2 ? tbPushButtonPressed
+                                      : state == 3 ? tbPushButtonDefaulted
+                                                   : tbPushButtonNormal;
+        const TThemedElementDetails details = StyleServices().GetElementDetails(element);
+        StyleServices().DrawElement(dc, details, r);
+        if (focused) {
+            const RECT rc = StyleServices().ContentRect(dc, details, r);
+            DrawFocusRect(dc, &rc);
+        }
+        return;
+    }
     const TRect button = r;
     if (state == 3) {
         int one = 1;

@@ -3,6 +3,7 @@
 
 #include "../framework/graphics_png.h"
 #include "Streams.h"
+#include "Themes.h"
 #include "skin_images_png_writer.h"
 #include "sGraphUtilsPng.h"
 #include "sGraphUtilsShapes.h"
@@ -81,7 +82,7 @@ TEST(SkinShapes, DrawRectangleOnDCDrawsNestedFramesAndZeroesWidth)
 
 TEST(SkinShapes, StandardButtonStatesDrawTheirFrames)
 {
-    const Word frame = ColorToRGB(clWindowFrame), shadow = ColorToRGB(clBtnShadow);
+    TStyleServices::OverrideEnabled(false);
     const auto gdi = [](Word c) { return (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF); };
     auto strip = Bmp32(5 * 24, 16, 0x123456);
     for (int state = 0; state < 5; ++state) {
@@ -89,6 +90,7 @@ TEST(SkinShapes, StandardButtonStatesDrawTheirFrames)
         auto bmp = Bmp32(24, 16, 0x123456);
         acPaintStdBtn(bmp->Canvas(), TRect(0, 0, 24, 16), state != 4, state == 1, state == 4 ? 0 : state);
         GdiFlush();
+        const Word frame = ColorToRGB(clWindowFrame), shadow = ColorToRGB(clBtnShadow);
         const Word corner = Px(*bmp, 0, 0) & 0xFFFFFF;
         EXPECT_NE(corner, 0x123456u); // the frame covers the whole rectangle
         if (state == 3) {
@@ -99,9 +101,24 @@ TEST(SkinShapes, StandardButtonStatesDrawTheirFrames)
         }
         BitBlt(strip->Canvas()->Handle(), state * 24, 0, 24, 16, bmp->Canvas()->Handle(), 0, 0, SRCCOPY);
     }
+    TStyleServices::OverrideEnabled(std::nullopt);
     wchar_t dir[MAX_PATH] = {};
     const DWORD n = GetEnvironmentVariableW(L"MARLINDO_BUILD", dir, MAX_PATH);
     EXPECT_TRUE(SaveBitmapAsPng(*strip, (n ? UnicodeString(dir) + L"\\" : UnicodeString()) + L"skin_std_buttons.png"));
+}
+
+// The themed branch lays a button-face fill in a window-frame frame under the element.
+TEST(SkinShapes, ThemedStandardButtonDrawsOverItsBackground)
+{
+    TStyleServices::OverrideEnabled(true);
+    auto bmp = Bmp32(24, 16, 0x123456);
+    acPaintStdBtn(bmp->Canvas(), TRect(0, 0, 24, 16), true, true, 0);
+    GdiFlush();
+    TStyleServices::OverrideEnabled(std::nullopt);
+    int untouched = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 24; ++x) untouched += (Px(*bmp, x, y) & 0xFFFFFF) == 0x123456;
+    EXPECT_EQ(untouched, 0);
 }
 
 TEST(SkinPngLoading, StreamAndFileGive32BitWithAlphaAndKeepTransparent)
