@@ -8,6 +8,8 @@ enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 // Text alignment of labels, edits and panels.
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TVerticalAlignment { taAlignTop, taAlignBottom, taVerticalCenter };
+// Where a button puts its glyph against its caption.
+enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
 // Base of the controls over the BUTTON class (push buttons, check boxes, radio buttons): the
 // notifications the window sends its parent (BN_CLICKED...) arrive as CN_COMMAND and go to

@@ -91,3 +91,116 @@ TColor TStyleManager::SystemColor(TColor color)
 }
 
 COLORREF StyledColorToGdi(TColor color) { return ColorToGdi(ColorToRGB(TStyleManager::SystemColor(color))); }
+
+// ---- style services ----------------------------------------------------------------------------
+
+namespace {
+
+using HTHEME_ = void*;
+struct UxTheme {
+    HMODULE module = nullptr;
+    HTHEME_(WINAPI* OpenThemeData)(HWND, LPCWSTR) = nullptr;
+    HRESULT(WINAPI* CloseThemeData)(HTHEME_) = nullptr;
+    HRESULT(WINAPI* DrawThemeBackground)(HTHEME_, HDC, int, int, const RECT*, const RECT*) = nullptr;
+    HRESULT(WINAPI* GetThemeBackgroundContentRect)(HTHEME_, HDC, int, int, const RECT*, RECT*) = nullptr;
+    BOOL(WINAPI* IsThemeActive)() = nullptr;
+    BOOL(WINAPI* IsAppThemed)() = nullptr;
+
+    UxTheme()
+    {
+        module = LoadLibraryW(L"uxtheme.dll");
+        if (!module) return;
+        Bind(OpenThemeData, "OpenThemeData");
+        Bind(CloseThemeData, "CloseThemeData");
+        Bind(DrawThemeBackground, "DrawThemeBackground");
+        Bind(GetThemeBackgroundContentRect, "GetThemeBackgroundContentRect");
+        Bind(IsThemeActive, "IsThemeActive");
+        Bind(IsAppThemed, "IsAppThemed");
+    }
+    ~UxTheme()
+    {
+        if (module) FreeLibrary(module);
+    }
+    UxTheme(const UxTheme&) = delete;
+    UxTheme& operator=(const UxTheme&) = delete;
+
+    template <typename F>
+    void Bind(F& f, const char* name)
+    {
+        f = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    }
+    bool Complete() const
+    {
+        return OpenThemeData && CloseThemeData && DrawThemeBackground && GetThemeBackgroundContentRect;
+    }
+};
+
+const UxTheme& Ux()
+{
+    static const UxTheme ux;
+    return ux;
+}
+
+std::optional<bool> g_enabledOverride;
+
+// An open theme handle of one class, closed when it goes.
+class ThemeHandle {
+public:
+    explicit ThemeHandle(const wchar_t* classList)
+        : theme_(Ux().Complete() ? Ux().OpenThemeData(nullptr, classList) : nullptr)
+    {
+    }
+    ~ThemeHandle()
+    {
+        if (theme_) Ux().CloseThemeData(theme_);
+    }
+    ThemeHandle(const ThemeHandle&) = delete;
+    ThemeHandle& operator=(const ThemeHandle&) = delete;
+    HTHEME_ Get() const { return theme_; }
+
+private:
+    HTHEME_ theme_;
+};
+
+} // namespace
+
+bool TStyleServices::Enabled() const
+{
+    if (g_enabledOverride) return *g_enabledOverride;
+    const UxTheme& ux = Ux();
+    return ux.Complete() && ux.IsThemeActive && ux.IsAppThemed && ux.IsThemeActive() && ux.IsAppThemed();
+}
+
+TThemedElementDetails TStyleServices::GetElementDetails(TThemedButton element) const
+{
+    // BP_PUSHBUTTON and the PBS_ states: normal 1, hot 2, pressed 3, disabled 4, defaulted 5.
+    static constexpr int states[] = {1, 2, 3, 5, 4};
+    return {L"BUTTON", 1, states[element]};
+}
+
+bool TStyleServices::DrawElement(HDC dc, const TThemedElementDetails& details, const TRect& r) const
+{
+    ThemeHandle theme(details.ClassList);
+    if (!theme.Get()) return false;
+    const RECT rc = r;
+    return SUCCEEDED(Ux().DrawThemeBackground(theme.Get(), dc, details.Part, details.State, &rc, nullptr));
+}
+
+TRect TStyleServices::ContentRect(HDC dc, const TThemedElementDetails& details, const TRect& bounds) const
+{
+    ThemeHandle theme(details.ClassList);
+    const RECT rc = bounds;
+    RECT content{};
+    if (theme.Get() &&
+        SUCCEEDED(Ux().GetThemeBackgroundContentRect(theme.Get(), dc, details.Part, details.State, &rc, &content)))
+        return content;
+    return bounds;
+}
+
+void TStyleServices::OverrideEnabled(std::optional<bool> value) { g_enabledOverride = value; }
+
+TStyleServices& StyleServices()
+{
+    static TStyleServices services;
+    return services;
+}

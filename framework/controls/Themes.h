@@ -4,6 +4,9 @@
 // style only changes what the system colours (clBtnFace, clWindow ...) stand for.
 #include "Colors.h"
 #include "Strings.h"
+#include "Types.h"
+
+#include <optional>
 
 #include <vector>
 
@@ -23,3 +26,29 @@ public:
 
 // The GDI colour of a control colour under the active style.
 COLORREF StyledColorToGdi(TColor color);
+
+// Themed drawing of standard elements through uxtheme, bound at run time (a system without it,
+// or with themes off, draws classic).
+enum TThemedButton { tbPushButtonNormal, tbPushButtonHot, tbPushButtonPressed, tbPushButtonDefaulted, tbPushButtonDisabled };
+
+struct TThemedElementDetails {
+    const wchar_t* ClassList = L"";
+    int Part = 0;
+    int State = 0;
+};
+
+class TStyleServices {
+public:
+    // Themes are on for the system and this application.
+    bool Enabled() const;
+    TThemedElementDetails GetElementDetails(TThemedButton element) const;
+    // False when nothing could be drawn.
+    bool DrawElement(HDC dc, const TThemedElementDetails& details, const TRect& r) const;
+    // The part of bounds that holds the element's content; bounds itself when unknown.
+    TRect ContentRect(HDC dc, const TThemedElementDetails& details, const TRect& bounds) const;
+
+    // Test seam: makes Enabled answer the given value; nullopt asks the system again.
+    static void OverrideEnabled(std::optional<bool> value);
+};
+
+TStyleServices& StyleServices();

@@ -8,6 +8,7 @@
 #include "Graphics.h"
 #include "Types.h"
 #include "sConst.h"
+#include "sMaskData.h"
 
 #include <cstdint>
 #include <memory>
@@ -82,3 +83,6 @@ void PrepareLightMask(std::unique_ptr<TBitmap>& bmp, int radius, int unused, TCo
 // Greys and/or blends an image (with the cache behind it, or a colour) to look disabled.
 void BmpDisabledKind(TBitmap* bmp, TsDisabledKind disabledKind, TControl* control, const TCacheInfo& ci,
                      TPoint offset);
+// Copies the image half of srcRect (its mask half below it) from the mask's bitmap or the
+// manager's master bitmap into dstRect of dst, with the background from ci.
+void CopyMasterRect(TRect dstRect, TRect srcRect, TBitmap* dst, const TCacheInfo& ci, const TsMaskData& maskData);

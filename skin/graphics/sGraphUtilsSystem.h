@@ -1,0 +1,23 @@
+#pragma once
+// The layout and layered-window functions of the system, bound by name at the unit's start-up
+// (older systems lack some); an empty entry means the call is not available.
+#include <windows.h>
+
+using TSetLayout = DWORD(WINAPI*)(HDC, DWORD);
+using TGetLayout = DWORD(WINAPI*)(HDC);
+using TUpdateLayeredWindow = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, BLENDFUNCTION*, DWORD);
+using TSetLayeredWindowAttributes = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
+
+struct TacSystemEntries {
+    TSetLayout SetLayout = nullptr;
+    TGetLayout GetLayout = nullptr;
+    TUpdateLayeredWindow UpdateLayeredWindow = nullptr;
+    TSetLayeredWindowAttributes SetLayeredWindowAttributes = nullptr;
+};
+// The bound entries (all empty before the start-up and after the shut-down).
+const TacSystemEntries& acSystemEntries();
+
+// Loads gdi32 and user32 and binds the entries on the first call; the last matching
+// finalisation frees the sine/cosine table and both libraries.
+void sGraphUtilsInitialization();
+void sGraphUtilsFinalization();
