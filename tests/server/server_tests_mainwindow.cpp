@@ -3,6 +3,7 @@
 #include "Aboutclasse.h"
 #include "GatewayStatusGrid.h"
 #include "server_tests_mainwindow_fixture.h"
+#include "../framework/controls_tests_widgets_support.h"
 #include "../framework/graphics_png.h"
 
 #include <gtest/gtest.h>
@@ -350,19 +351,9 @@ TEST_F(MainWindowTest, PicturesOfEveryPage)
         if (!page->TabVisible()) continue;
         form.PageControl1->SetActivePage(page);
         PumpUntil([] { return false; }, 150);
-        RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        Application->ProcessMessages();
-        RECT r{};
-        GetWindowRect(form.Handle(), &r);
-        TBitmap picture;
-        picture.SetPixelFormat(pf32bit);
-        picture.SetSize(r.right - r.left, r.bottom - r.top);
-        HDC window = GetWindowDC(form.Handle());
-        BitBlt(picture.Canvas()->Handle(), 0, 0, picture.Width(), picture.Height(), window, 0, 0, SRCCOPY);
-        ReleaseDC(form.Handle(), window);
-        GdiFlush();
+        const std::unique_ptr<TBitmap> picture = CaptureWindow(form.Handle());
         const auto file = folder / (L"mainwindow_" + std::to_wstring(index + 1) + L".png");
-        EXPECT_TRUE(SaveBitmapAsPng(picture, file.wstring())) << file.string();
+        EXPECT_TRUE(SaveBitmapAsPng(*picture, file.wstring())) << file.string();
         ++pictures;
     }
     EXPECT_EQ(pictures, 7);

@@ -3,6 +3,7 @@
 // the import window.
 #include "RawTelegramLine.h"
 #include "server_tests_rawimport_support.h"
+#include "../framework/controls_tests_widgets_support.h"
 #include "../framework/graphics_png.h"
 
 #include <gtest/gtest.h>
@@ -192,18 +193,10 @@ TEST_F(RawImportWindowTest, PictureOfTheImportWindow)
     window.Show();
     SetForegroundWindow(window.Handle());
     PumpUntil([] { return false; }, 150);
-    RedrawWindow(window.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Application->ProcessMessages();
-
+    const std::unique_ptr<TBitmap> captured = CaptureWindow(window.Handle());
+    TBitmap& picture = *captured;
     RECT r{};
     GetWindowRect(window.Handle(), &r);
-    TBitmap picture;
-    picture.SetPixelFormat(pf32bit);
-    picture.SetSize(r.right - r.left, r.bottom - r.top);
-    HDC dc = GetWindowDC(window.Handle());
-    BitBlt(picture.Canvas()->Handle(), 0, 0, picture.Width(), picture.Height(), dc, 0, 0, SRCCOPY);
-    ReleaseDC(window.Handle(), dc);
-    GdiFlush();
     const std::filesystem::path folder = BuildFolder() / L"screenshots";
     std::filesystem::create_directories(folder);
     EXPECT_TRUE(SaveBitmapAsPng(picture, (folder / L"rawimport.png").wstring()));

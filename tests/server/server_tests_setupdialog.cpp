@@ -1,6 +1,7 @@
 // The setup dialog's window: opening it for a gateway, expert mode, key filters and focus moves,
 // the key counter, the radio-ID list, and a picture of it.
 #include "server_tests_setupdialog_fixture.h"
+#include "../framework/controls_tests_widgets_support.h"
 #include "../framework/graphics_png.h"
 
 #include <gtest/gtest.h>
@@ -314,22 +315,14 @@ TEST_F(SetupDialogTest, PictureOfTheDialog)
     const std::filesystem::path folder = BuildFolder() / L"screenshots";
     std::filesystem::create_directories(folder);
     const auto file = folder / L"setupdialog.png";
-    TBitmap picture;
+    std::unique_ptr<TBitmap> captured;
     EXPECT_TRUE(RunModal([&] { d.ShowModal(); }, [&](TFormGWsetup& shown) {
         shown.ButtonProfiModeClick(shown.ButtonProfiMode);
         SetForegroundWindow(shown.Handle());
-        RedrawWindow(shown.Handle(), nullptr, nullptr,
-                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        Application->ProcessMessages();
-        RECT r{};
-        GetWindowRect(shown.Handle(), &r);
-        picture.SetPixelFormat(pf32bit);
-        picture.SetSize(r.right - r.left, r.bottom - r.top);
-        HDC window = GetWindowDC(shown.Handle());
-        BitBlt(picture.Canvas()->Handle(), 0, 0, picture.Width(), picture.Height(), window, 0, 0, SRCCOPY);
-        ReleaseDC(shown.Handle(), window);
-        GdiFlush();
+        captured = CaptureWindow(shown.Handle());
     }));
+    ASSERT_TRUE(captured);
+    TBitmap& picture = *captured;
     ASSERT_GT(picture.Width(), 842);
     EXPECT_TRUE(SaveBitmapAsPng(picture, file.wstring())) << file.string();
 
