@@ -38,10 +38,21 @@ wine cmd /c exit </dev/null >/dev/null 2>&1
 # Handshakes the kernel dropped because a listen queue was full (for the whole network namespace).
 listen_drops() { awk '/^TcpExt:/ { if (!h) { for (i = 1; i <= NF; i++) n[$i] = i; h = 1 } else print $n["ListenOverflows"] }' /proc/net/netstat; }
 # One load level against port; prints the tool's figures and the dropped handshakes.
+# CPU time (ms, all threads) of the Linux process that runs the program; Wine's GetProcessTimes
+# of another process reports less than this.
+cpu_ms() { awk -v tick="$(getconf CLK_TCK)" '{ print int(($14 + $15) * 1000 / tick) }' "/proc/$1/stat" 2>/dev/null || echo 0; }
+# One load level against port; prints the tool's figures, the server's CPU time when its Linux
+# process id is in server_pid, and the dropped handshakes.
+server_pid=
 level() {
-  local before; before=$(listen_drops)
+  local before cpu; before=$(listen_drops)
+  [ -z "$server_pid" ] || cpu=$(cpu_ms "$server_pid")
   "$root/tools/wine-run" "$load" run "$1" "$contacts" "$2" || return 1
-  echo "  handshakes dropped at the listen queue: $(( $(listen_drops) - before ))"
+  if [ -n "$server_pid" ]; then
+    echo "  server process (Linux): CPU $(( $(cpu_ms "$server_pid") - cpu )) ms," \
+      "$(awk '/^VmHWM/ { printf "peak resident %.1f MiB", $2 / 1024 }' "/proc/$server_pid/status")"
+  fi
+  echo "  handshakes dropped at listen queues (whole network namespace): $(( $(listen_drops) - before ))"
 }
 
 free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("",0)); print(s.getsockname()[1])'; }
@@ -66,8 +77,10 @@ program() {
   "$root/tools/wine-run" "$build/server/WMBusMarlindo.exe" >/dev/null 2>&1 & local pid=$!
   # One contact first: the program listens only once its start-up timer has switched it on.
   "$root/tools/wine-run" "$load" run "$pport" 1 1 >/dev/null || true
+  server_pid=$pid
   for p in "${levels[@]}"; do level "$pport" "$p" || status=1; done
   [ "${LOAD_HOLD:-1000}" = 0 ] || "$root/tools/wine-run" "$load" hold "$pport" "${LOAD_HOLD:-1000}" || status=1
+  server_pid=
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
 }

@@ -107,7 +107,7 @@ int RunTrivial(int port)
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<u_short>(port));
     address.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 || listen(listener, 10) != 0) {
+    if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 || listen(listener, SOMAXCONN) != 0) {
         std::fprintf(stderr, "trivial server: cannot listen on %d\n", port);
         return 2;
     }
