@@ -148,6 +148,9 @@ private:
     TContactHost& host_;
     TIdContext* context_;
     UnicodeString dbError_;        // why the last database work failed (open or statement)
+    // The gateway whose telegram table this contact's statements made sure of; empty after a
+    // failed statement, so the next telegram makes sure of it again.
+    AnsiString rxTableReady_;
     bool csvFallbackReported_ = false;
 };
 

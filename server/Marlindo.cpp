@@ -124,7 +124,9 @@ TFormSRV::TFormSRV(TComponent* owner) : TForm(owner)
     // The TCP server: its bindings are set at every switch-on, never taken from here.
     IdTCPServer1 = new TIdTCPServer(this);
     IdTCPServer1->SetName(L"IdTCPServer1");
-    IdTCPServer1->SetListenQueue(10);
+    // Gateways connect in bursts: a queue of 10 dropped handshakes, which their TCP stacks
+    // retried only a second or more later.
+    IdTCPServer1->SetListenQueue(TIdTCPServer::MaxListenQueue);
     IdTCPServer1->SetReuseSocket(rsFalse);
     IdTCPServer1->SetUseNagle(false);
     IdTCPServer1->SetTerminateWaitTime(2000);

@@ -48,18 +48,26 @@ bool TMyClass::StoreTelegram(const AnsiString& gatewayIdText, const AnsiString& 
 {
     if (!DatabaseOpen()) return true;
     try {
-        TelegramQuery->SQL()->Clear();
-        for (const UnicodeString& line : RxTableStatementLines(gatewayIdText)) TelegramQuery->SQL()->Add(line);
-        TelegramQuery->ExecSQL();
+        // One CREATE TABLE per contact and gateway: the frame's further telegrams go to the same
+        // table over the same connection.
+        if (rxTableReady_ != gatewayIdText) {
+            rxTableReady_.clear();
+            TelegramQuery->SQL()->Clear();
+            for (const UnicodeString& line : RxTableStatementLines(gatewayIdText)) TelegramQuery->SQL()->Add(line);
+            TelegramQuery->ExecSQL();
+            rxTableReady_ = gatewayIdText;
+        }
         TelegramQuery->SQL()->Clear();
         TelegramQuery->SQL()->Add(AnsiToUnicode(TelegramInsertStatement(
             gatewayIdText, RxIdColumnText(deviceIdText, record, recordLength), receiveTime, manufacturer,
             RxMediumColumnValue(medium), rssi, record, recordLength)));
         TelegramQuery->ExecSQL();
     } catch (const Exception& e) {
+        rxTableReady_.clear();
         dbError_ = e.Message();
         return false;
     } catch (const std::exception& e) {
+        rxTableReady_.clear();
         dbError_ = AnsiToUnicode(e.what());
         return false;
     }

@@ -517,20 +517,41 @@ const std::vector<TCustomMemo::LineSpan>& TCustomMemo::LineSpans(const UnicodeSt
     if (stale) {
         cachedText_ = Text();
         cachedLines_.clear();
-        size_t pos = 0;
-        while (pos < cachedText_.size()) {
-            const size_t lineBreak = cachedText_.find(L"\r\n", pos);
-            if (lineBreak == UnicodeString::npos) {
-                cachedLines_.push_back({pos, cachedText_.size() - pos, 0});
-                break;
-            }
-            cachedLines_.push_back({pos, lineBreak - pos, 2});
-            pos = lineBreak + 2;
-        }
+        SplitCachedLines(0);
         cacheValid_ = true;
     }
     text = &cachedText_;
     return cachedLines_;
+}
+
+void TCustomMemo::SplitCachedLines(size_t from)
+{
+    size_t pos = from;
+    while (pos < cachedText_.size()) {
+        const size_t lineBreak = cachedText_.find(L"\r\n", pos);
+        if (lineBreak == UnicodeString::npos) {
+            cachedLines_.push_back({pos, cachedText_.size() - pos, 0});
+            break;
+        }
+        cachedLines_.push_back({pos, lineBreak - pos, 2});
+        pos = lineBreak + 2;
+    }
+}
+
+void TCustomMemo::ReplaceCachedText(size_t start, size_t end, const UnicodeString& with)
+{
+    cachedText_.replace(start, end - start, with);
+    // Lines that end before the change keep their spans; the rest are split again.
+    size_t keep = 0;
+    while (keep < cachedLines_.size() &&
+           cachedLines_[keep].Start + cachedLines_[keep].Length + cachedLines_[keep].BreakLength < start)
+        ++keep;
+    // A line whose break ends exactly at start is kept too, unless it lacks a break.
+    if (keep < cachedLines_.size() && cachedLines_[keep].BreakLength != 0 &&
+        cachedLines_[keep].Start + cachedLines_[keep].Length + cachedLines_[keep].BreakLength == start)
+        ++keep;
+    cachedLines_.resize(keep);
+    SplitCachedLines(keep == 0 ? 0 : cachedLines_.back().Start + cachedLines_.back().Length + cachedLines_.back().BreakLength);
 }
 
 std::optional<TCustomMemo::LineSpan> TCustomMemo::LineAt(int index, const UnicodeString*& text)
@@ -542,11 +563,18 @@ std::optional<TCustomMemo::LineSpan> TCustomMemo::LineAt(int index, const Unicod
 
 void TCustomMemo::ReplaceText(size_t start, size_t end, const UnicodeString& with)
 {
+    // The callers took start and end from the cached lines, so a valid cache can follow the
+    // change here instead of reading the whole text back after it.
+    const bool followCache = cacheValid_ && start <= end && end <= cachedText_.size();
     cacheValid_ = false;
     if (HandleAllocated()) {
         SendMessageW(Handle(), EM_SETSEL, start, static_cast<LPARAM>(end));
         SendMessageW(Handle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(with.c_str()));
         cacheValid_ = false;
+        if (!followCache) return;
+        ReplaceCachedText(start, end, with);
+        // The window may have refused part of it (its text limit): then its text is read again.
+        cacheValid_ = static_cast<size_t>(GetWindowTextLengthW(Handle())) == cachedText_.size();
         return;
     }
     UnicodeString text = Text();

@@ -243,6 +243,10 @@ private:
     std::optional<LineSpan> LineAt(int index, const UnicodeString*& text);
     // Replaces the characters [start, end) of the text.
     void ReplaceText(size_t start, size_t end, const UnicodeString& with);
+    // Splits the cached text into lines from the offset from on, appending to the cached lines.
+    void SplitCachedLines(size_t from);
+    // The cached text and lines after the window's text had [start, end) replaced.
+    void ReplaceCachedText(size_t start, size_t end, const UnicodeString& with);
 
     std::unique_ptr<TMemoStrings> lines_;
     TScrollStyle scrollBars_ = ssNone;

@@ -13,6 +13,8 @@
 #include <optional>
 #include <thread>
 
+static_assert(TIdTCPServer::MaxListenQueue == SOMAXCONN);
+
 namespace {
 using Clock = std::chrono::steady_clock;
 

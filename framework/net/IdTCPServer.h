@@ -52,6 +52,8 @@ public:
     int DefaultPort() const { return bindings_.DefaultPort(); }
     void SetDefaultPort(int port) { bindings_.SetDefaultPort(port); }
 
+    // SOMAXCONN of Winsock, without its header: the longest queue the system allows.
+    static constexpr int MaxListenQueue = 0x7fffffff;
     int ListenQueue() const { return listenQueue_; }
     void SetListenQueue(int value) { listenQueue_ = value; }
     TIdReuseSocket ReuseSocket() const { return reuseSocket_; }

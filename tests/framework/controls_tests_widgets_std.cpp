@@ -173,6 +173,55 @@ TEST_F(WidgetsTest, MemoLinesAreTheWindowsTextLines)
     EXPECT_EQ(changes, 1);
 }
 
+// The lines the memo reports after its own changes are the lines of the window's text, read
+// afresh: edits in the middle, at the end, after an unterminated line, with breaks inside the
+// new text, and at the window's text limit.
+TEST_F(WidgetsTest, MemoLinesFollowTheirOwnChangesExactly)
+{
+    TForm* form = ShownForm();
+    auto* memo = On<TMemo>(form);
+    TStrings* lines = memo->Lines();
+    HWND h = memo->Handle();
+    // A second memo reads the same text for the first time.
+    auto* reader = On<TMemo>(form);
+    auto expectWindowLines = [&](const char* step) {
+        reader->SetText(WindowText(h));
+        TStrings* fresh = reader->Lines();
+        ASSERT_EQ(lines->Count(), fresh->Count()) << step;
+        for (int i = 0; i < fresh->Count(); ++i) EXPECT_EQ(lines->Strings(i), fresh->Strings(i)) << step << " " << i;
+    };
+
+    for (int i = 0; i < 250; ++i) {
+        lines->Add(L"line " + std::to_wstring(i));
+        if (lines->Count() > 200) lines->Clear();
+    }
+    expectWindowLines("limit rule");
+    EXPECT_EQ(lines->Count(), 49);
+    EXPECT_EQ(lines->Strings(48), L"line 249");
+
+    lines->Insert(3, L"in\r\nthe middle");
+    expectWindowLines("break inside");
+    lines->SetStrings(0, L"first\r");
+    expectWindowLines("lone return");
+    lines->Delete(lines->Count() - 1);
+    lines->Delete(2);
+    expectWindowLines("deletes");
+    memo->SetText(L"a\r\nb");
+    EXPECT_EQ(lines->Count(), 2);
+    lines->Add(L"c");
+    lines->Insert(3, L"d");
+    expectWindowLines("after an unterminated line");
+    EXPECT_EQ(WindowText(h), L"a\r\nb\r\nc\r\nd");
+
+    // The window refuses what goes beyond its limit: the lines are the ones it kept.
+    lines->Clear();
+    SendMessageW(h, EM_SETLIMITTEXT, 12, 0);
+    lines->Add(L"0123456789");
+    lines->Add(L"abcdefghij");
+    expectWindowLines("limit");
+    EXPECT_LE(GetWindowTextLengthW(h), 12);
+}
+
 TEST_F(WidgetsTest, MemoLinesWorkBeforeTheWindowExistsAndSurviveRecreation)
 {
     TForm* form = NewForm();

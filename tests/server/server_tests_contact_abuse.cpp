@@ -264,6 +264,10 @@ TEST_F(SlowPeerTest, SilentSlowAndStalledPeersByTheHundredDoNotHoldUpGoodGateway
             Pause(std::chrono::seconds(1));
         }
     });
+    // A connect returns once the kernel has the connection; the server may not have taken the
+    // last ones from its listen queue yet.
+    const auto accepting = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < accepting && LiveContexts() < kSlowPeers) CheckSynchronize(10);
     const int openBefore = LiveContexts();
 
     std::atomic<int> goodFailed{0};

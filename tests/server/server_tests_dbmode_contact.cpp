@@ -113,6 +113,21 @@ TEST_F(DbModeContactTest, TelegramFrameInsertsItsRowsAndItsLogRow)
     EXPECT_EQ(LogRows().size(), 2u);
 }
 
+// Each contact makes sure of its gateway's table once: a table gone since the last contact is
+// made again, and every telegram of the frame gets its row.
+TEST_F(DbModeContactTest, EachContactMakesSureOfItsTelegramTable)
+{
+    const std::vector<Bytes> records = {sim::Record(TelegramAt(59)), sim::Record(TelegramAt(58)),
+                                        sim::Record(TelegramAt(57))};
+    EXPECT_TRUE(Exchange(WmbusFrame(records)).empty());
+    EXPECT_EQ(TelegramRows(kGwText).size(), 3u);
+    Exec(main_, L"DROP TABLE `rx_0A.1B.2C`");
+    EXPECT_TRUE(Exchange(WmbusFrame(records)).empty());
+    EXPECT_EQ(TelegramRows(kGwText).size(), 3u);
+    EXPECT_TRUE(host.DatabaseErrors().empty());
+    EXPECT_FALSE(std::filesystem::exists(CsvLogPath(kGw)));
+}
+
 TEST_F(DbModeContactTest, EveryAnalysedFrameGetsALogRow)
 {
     contact_test::MasterKeyBytesT wrongKey = kMaster;

@@ -1,22 +1,30 @@
 // Load tool for the gateway server: many simulated gateways, each contact a new connection that
 // sends one telegram frame and waits until the server closes, as gateways report. It prints
-// contacts per second, telegrams per second, latency percentiles and errors. A trivial
-// thread-per-connection server is built in, as a yardstick under the same Wine.
+// contacts per second, telegrams per second, latency percentiles and errors, and the server
+// process's CPU time and working set when it runs as WMBusMarlindo.exe (or the process named by
+// MARLINDO_LOAD_PROCESS) under the same Wine. A trivial thread-per-connection server is built
+// in, as a yardstick.
 //
 //   marlindo-load trivial <port>
 //       serves until its standard input ends: reads one frame, answers 16 bytes, closes
 //   marlindo-load run <port> <contacts> <parallel> [telegrams=10] [gateways=50]
 //       exit code 0 when every contact was served
+//   marlindo-load hold <port> <connections>
+//       opens that many connections at once and keeps them silent while it samples the
+//       server's working set; then closes them
 #include "server_tests_contact_sim.h"
 
 #include <winsock2.h>
 #include <windows.h>
+#include <psapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -99,7 +107,7 @@ int RunTrivial(int port)
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<u_short>(port));
     address.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 || listen(listener, 10) != 0) {
+    if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 || listen(listener, SOMAXCONN) != 0) {
         std::fprintf(stderr, "trivial server: cannot listen on %d\n", port);
         return 2;
     }
@@ -118,22 +126,79 @@ int RunTrivial(int port)
 }
 
 // ---------------------------------------------------------------------------------------------
+// The server process's figures
+
+class ServerProcess {
+public:
+    ServerProcess()
+    {
+        const wchar_t* name = _wgetenv(L"MARLINDO_LOAD_PROCESS");
+        const std::wstring wanted = name && *name ? name : L"WMBusMarlindo.exe";
+        const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        if (snapshot == INVALID_HANDLE_VALUE) return;
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+            if (_wcsicmp(entry.szExeFile, wanted.c_str()) != 0) continue;
+            process_ = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID);
+            if (!process_) process_ = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+            break;
+        }
+        CloseHandle(snapshot);
+    }
+    ~ServerProcess()
+    {
+        if (process_) CloseHandle(process_);
+    }
+    ServerProcess(const ServerProcess&) = delete;
+    ServerProcess& operator=(const ServerProcess&) = delete;
+
+    bool Found() const { return process_ != nullptr; }
+    // User and kernel time so far, in milliseconds.
+    double CpuMs() const
+    {
+        FILETIME created, exited, kernel, user;
+        if (!process_ || !GetProcessTimes(process_, &created, &exited, &kernel, &user)) return 0;
+        auto ms = [](const FILETIME& t) {
+            return static_cast<double>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e4;
+        };
+        return ms(kernel) + ms(user);
+    }
+    // Working set and its peak, in MiB.
+    std::pair<double, double> WorkingSetMiB() const
+    {
+        PROCESS_MEMORY_COUNTERS counters{};
+        counters.cb = sizeof(counters);
+        if (!process_ || !GetProcessMemoryInfo(process_, &counters, sizeof(counters))) return {0, 0};
+        return {counters.WorkingSetSize / 1048576.0, counters.PeakWorkingSetSize / 1048576.0};
+    }
+
+private:
+    HANDLE process_ = nullptr;
+};
+
+// ---------------------------------------------------------------------------------------------
 // Load
 
 struct Result {
     std::vector<double> latenciesMs;
     int errors = 0;
     int connectRetries = 0;
+    // Connects that took a second or more: the listen queue was full and the handshake was
+    // retried by the client's TCP stack.
+    int slowConnects = 0;
 };
 
 // One contact: connect (retrying refusals until the deadline), send, wait for the close.
-bool Contact(int port, const sim::Bytes& frame, double& latencyMs, int& retries)
+bool Contact(int port, const sim::Bytes& frame, double& latencyMs, int& retries, int& slowConnects)
 {
     const auto start = Clock::now();
     const auto deadline = start + 30s;
     for (;;) {
         try {
+            const auto connectStart = Clock::now();
             sim::Gateway gateway(port);
+            if (Clock::now() - connectStart >= 900ms) ++slowConnects;
             gateway.Send(frame);
             sim::Bytes reply;
             if (!gateway.WaitClosed(30s, &reply)) return false;
@@ -175,6 +240,8 @@ int RunLoad(int port, int contacts, int parallel, int telegrams, int gateways)
     std::atomic<int> next{0};
     std::mutex mutex;
     Result total;
+    const ServerProcess server;
+    const double cpuBefore = server.CpuMs();
     const auto start = Clock::now();
     std::vector<std::thread> workers;
     for (int w = 0; w < parallel; ++w) {
@@ -182,7 +249,8 @@ int RunLoad(int port, int contacts, int parallel, int telegrams, int gateways)
             Result mine;
             for (int i = next++; i < contacts; i = next++) {
                 double latency = 0;
-                if (Contact(port, frames[static_cast<size_t>(i % gateways)], latency, mine.connectRetries))
+                if (Contact(port, frames[static_cast<size_t>(i % gateways)], latency, mine.connectRetries,
+                            mine.slowConnects))
                     mine.latenciesMs.push_back(latency);
                 else
                     ++mine.errors;
@@ -191,23 +259,76 @@ int RunLoad(int port, int contacts, int parallel, int telegrams, int gateways)
             total.latenciesMs.insert(total.latenciesMs.end(), mine.latenciesMs.begin(), mine.latenciesMs.end());
             total.errors += mine.errors;
             total.connectRetries += mine.connectRetries;
+            total.slowConnects += mine.slowConnects;
         });
     }
     for (auto& w : workers) w.join();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     const double served = static_cast<double>(total.latenciesMs.size());
-    std::printf("contacts %d parallel %d: served %d errors %d connect-retries %d in %.2f s\n", contacts, parallel,
-                static_cast<int>(served), total.errors, total.connectRetries, seconds);
+    std::printf("contacts %d parallel %d: served %d errors %d connect-retries %d slow-connects %d in %.2f s\n",
+                contacts, parallel, static_cast<int>(served), total.errors, total.connectRetries, total.slowConnects,
+                seconds);
     std::printf("  %.1f contacts/s, %.1f telegrams/s, latency p50 %.1f ms, p99 %.1f ms, max %.1f ms\n",
                 served / seconds, served * telegrams / seconds, Percentile(total.latenciesMs, 0.50),
                 Percentile(total.latenciesMs, 0.99), Percentile(total.latenciesMs, 1.0));
+    if (server.Found()) {
+        const double cpu = server.CpuMs() - cpuBefore;
+        const auto [workingSet, peak] = server.WorkingSetMiB();
+        std::printf("  server: CPU %.0f ms (%.2f ms per contact, %.0f %% of one core), working set %.1f MiB, "
+                    "peak %.1f MiB\n",
+                    cpu, served > 0 ? cpu / served : 0.0, 100.0 * cpu / 1000.0 / seconds, workingSet, peak);
+    }
     return total.errors == 0 ? 0 : 1;
+}
+
+// Opens that many silent connections at once, samples the server's working set while they
+// are open, then closes them.
+int RunHold(int port, int connections)
+{
+    const ServerProcess server;
+    const auto [before, peakBefore] = server.WorkingSetMiB();
+    std::vector<std::unique_ptr<sim::Gateway>> open;
+    std::mutex mutex;
+    std::atomic<int> next{0}, failed{0};
+    const auto start = Clock::now();
+    std::vector<std::thread> openers;
+    for (int w = 0; w < 16; ++w) {
+        openers.emplace_back([&] {
+            for (int i = next++; i < connections; i = next++) {
+                try {
+                    auto gateway = std::make_unique<sim::Gateway>(port);
+                    std::lock_guard<std::mutex> lock(mutex);
+                    open.push_back(std::move(gateway));
+                } catch (const std::exception&) {
+                    ++failed;
+                }
+            }
+        });
+    }
+    for (auto& t : openers) t.join();
+    const double openSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+    // The server ends a silent connection after its frame deadline: sample well inside it.
+    double during = 0;
+    for (int i = 0; i < 10; ++i) {
+        during = std::max(during, server.WorkingSetMiB().first);
+        std::this_thread::sleep_for(100ms);
+    }
+    open.clear();
+    const auto [after, peak] = server.WorkingSetMiB();
+    std::printf("hold %d: open %d failed %d in %.2f s\n", connections, static_cast<int>(connections - failed.load()),
+                failed.load(), openSeconds);
+    if (server.Found())
+        std::printf("  server working set: before %.1f MiB, while open %.1f MiB, after %.1f MiB, peak %.1f MiB "
+                    "(%.1f before)\n",
+                    before, during, after, peak, peakBefore);
+    return failed == 0 ? 0 : 1;
 }
 
 int Usage()
 {
     std::fprintf(stderr, "usage: marlindo-load trivial <port>\n"
-                         "       marlindo-load run <port> <contacts> <parallel> [telegrams=10] [gateways=50]\n");
+                         "       marlindo-load run <port> <contacts> <parallel> [telegrams=10] [gateways=50]\n"
+                         "       marlindo-load hold <port> <connections>\n");
     return 2;
 }
 
@@ -224,6 +345,11 @@ int main(int argc, char** argv)
         const int gateways = argc > 6 ? std::atoi(argv[6]) : 50;
         if (telegrams < 1 || telegrams > 40 || gateways < 1 || gateways > 10000) return Usage();
         return RunLoad(port, std::atoi(argv[3]), std::max(1, std::atoi(argv[4])), telegrams, gateways);
+    }
+    if (mode == "hold" && argc >= 4) {
+        const int connections = std::atoi(argv[3]);
+        if (connections < 1 || connections > 20000) return Usage();
+        return RunHold(port, connections);
     }
     return Usage();
 }
