@@ -13,8 +13,10 @@ serve() {
   mariadbd --no-defaults --datadir="$dir/data" "${runas[@]}" --bind-address=127.0.0.1 --port="$1" \
     --socket="$dir/mysqld.sock" --pid-file="$dir/mysqld.pid" --skip-name-resolve \
     --innodb-buffer-pool-size=64M --log-error="$dir/error.log" >/dev/null 2>&1 &
+  local pid=$!
   for _ in $(seq 1 600); do
     mariadb --no-defaults --socket="$dir/mysqld.sock" -uroot "${@:2}" -e 'select 1' >/dev/null 2>&1 && return 0
+    kill -0 "$pid" 2>/dev/null || break  # ended, e.g. its port was taken
     sleep 0.1
   done
   echo "the MariaDB in $dir did not come up" >&2
@@ -25,12 +27,16 @@ start)
   rm -rf "$dir"; mkdir -p "$dir/data"
   mariadb-install-db --no-defaults --datadir="$dir/data" "${runas[@]}" \
     --auth-root-authentication-method=normal --skip-test-db >"$dir/install.log" 2>&1
+  free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
   port=3306
-  if (exec 3<>/dev/tcp/127.0.0.1/$port) 2>/dev/null; then
-    port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+  (exec 3<>/dev/tcp/127.0.0.1/$port) 2>/dev/null && port=$(free_port)
+  # Another server may take 3306 between the look and the start: then a free port.
+  if ! serve "$port"; then
+    [ "$port" = 3306 ] || exit 1
+    port=$(free_port)
+    serve "$port"
   fi
   echo "$port" >"$dir/port"
-  serve "$port"
   mariadb --no-defaults --socket="$dir/mysqld.sock" -uroot <<SQL
 ALTER USER 'root'@'localhost' IDENTIFIED BY '$password';
 CREATE OR REPLACE USER 'root'@'127.0.0.1' IDENTIFIED BY '$password';

@@ -43,7 +43,8 @@ wine cmd /c exit </dev/null >/dev/null 2>&1
 coproc DESKTOP { "$root/tools/wine-run" "$build/tools/desktop/marlindo-desktop.exe" 2>/dev/null; }
 pids+=($DESKTOP_PID)
 read -r -t 60 _ <&"${DESKTOP[0]}" || { echo "Wine's desktop did not start" >&2; exit 1; }
-eval "$("$root/tools/db-server.sh" start "$run/db")"
+db_env=$("$root/tools/db-server.sh" start "$run/db")  # a failed start ends the run here
+eval "$db_env"
 
 cd "$build"
 ctest --output-on-failure -j "$(nproc)" "$@"
