@@ -73,10 +73,7 @@ void CopyTransRect(TBitmap* dst, TBitmap* src, int x, int y, TRect r, TColor tra
 {
     TacBmpRows d(dst), s(src);
     if (!d.Valid() || !s.Valid()) return;
-    r.Left = std::max<LONG>(r.Left, 0);
-    r.Top = std::max<LONG>(r.Top, 0);
-    r.Right = std::min<LONG>(r.Right, s.Width() - 1);
-    r.Bottom = std::min<LONG>(r.Bottom, s.Height() - 1);
+    ClipToRows(r, s);
     const TacBmpRows bg = CacheRows(ci);
     enum { OwnCache, OtherCache, LeaveKeys, FillKeys } mode;
     if (updateTrans && ci.Ready && ci.Bmp) mode = ci.Bmp == dst ? OwnCache : OtherCache;
@@ -114,10 +111,7 @@ void CopyTransRectA(TBitmap* dst, TBitmap* src, int x, int y, TRect r, TColor tr
 {
     TacBmpRows d(dst), s(src);
     if (!d.Valid() || !s.Valid()) return;
-    r.Left = std::max<LONG>(r.Left, 0);
-    r.Top = std::max<LONG>(r.Top, 0);
-    r.Right = std::min<LONG>(r.Right, s.Width() - 1);
-    r.Bottom = std::min<LONG>(r.Bottom, s.Height() - 1);
+    ClipToRows(r, s);
     const std::int32_t key = SwapRedBlue(transColor) & 0x00FFFFFF;
     for (int sy = r.Top; sy <= r.Bottom; ++sy) {
         const int dy = y + sy - r.Top;

@@ -5,6 +5,7 @@
 #include "sAlphaGraph.h"
 #include "sGraphUtils.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -32,6 +33,15 @@ inline bool SameSize(const TacBmpRows& a, const TacBmpRows& b)
 }
 
 // rows is valid and at least width x height.
+// Cuts r (inclusive right and bottom) to the pixels rows has.
+inline void ClipToRows(TRect& r, const TacBmpRows& rows)
+{
+    r.Left = std::max<LONG>(r.Left, 0);
+    r.Top = std::max<LONG>(r.Top, 0);
+    r.Right = std::min<LONG>(r.Right, rows.Width() - 1);
+    r.Bottom = std::min<LONG>(r.Bottom, rows.Height() - 1);
+}
+
 inline bool Covers(const TacBmpRows& rows, int width, int height)
 {
     return rows.Valid() && rows.Width() >= width && rows.Height() >= height;
