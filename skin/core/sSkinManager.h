@@ -1,7 +1,8 @@
 #pragma once
 // The skin manager and the skin data it loads per pixel density. For now only what the raster
 // routines and the form freezing read: the mask array of a skin data, the manager's master
-// bitmap and palette, its common skin data and its skin-change animation.
+// bitmap and palette, its common skin data and its skin-change animation; and the conversion of
+// a skin's image values to their fixed-width form.
 #include "Components.h"
 #include "Graphics.h"
 #include "acntTypes.h"
@@ -82,3 +83,8 @@ private:
 // The application's default manager, or null.
 extern TsSkinManager* DefaultManager;
 
+// An image value of a skin section in any of its notations ("&", "^", "~", "@", "!" or a plain
+// file name) in the fixed-width form the readers take apart by character position. Words are
+// copied as written; a number the conversion must compute with raises EConvertError when it is
+// not one.
+UnicodeString ConvertSkinStr(const UnicodeString& value);
