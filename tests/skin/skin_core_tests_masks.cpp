@@ -33,7 +33,8 @@ UnicodeString BuildFile(const wchar_t* name)
 bool Near(Word p, Word expected)
 {
     for (int shift = 0; shift < 32; shift += 8)
-        if (std::abs(static_cast<int>(p >> shift & 0xFF) - static_cast<int>(expected >> shift & 0xFF)) > 2) return false;
+        if (std::abs(static_cast<int>(p >> shift & 0xFF) - static_cast<int>(expected >> shift & 0xFF)) > 2)
+            return false;
     return true;
 }
 
@@ -210,7 +211,7 @@ TEST(SkinMasks, ScaledSizesAndBorderWidths)
         {"one image, two frames", 12, 6, 2, 0, 0, 120, 96, 3, 1, 3, 2, 14, 7, 7, 7, 4, 1, 3, 3},
         // half 5 at 144/96 is 7: total 14, even.
         {"two halves", 6, 10, 1, 1, 0, 144, 96, 2, 2, 2, 2, 9, 14, 9, 7, 3, 3, 3, 3},
-        {"two halves, alpha mode keeps the full height", 6, 10, 1, 1, 0x10, 144, 96, 2, 2, 2, 2, 9, 14, 9, 14, 3, 3, 3, 3},
+        {"two halves, alpha mode: full height", 6, 10, 1, 1, 0x10, 144, 96, 2, 2, 2, 2, 9, 14, 9, 14, 3, 3, 3, 3},
         // 9 x 9 at 96/144: 6 x 6; the right border 6 is held to 6 - 0 - 1, the bottom one to 6 - 4 - 1.
         {"smaller", 9, 9, 1, 0, 0, 96, 144, 0, 4, 9, 3, 6, 6, 6, 6, 0, 3, 5, 1},
         // half 7 div 2 = 3 rows; the bottom border 6 is held to 6 - 0 - 1.
