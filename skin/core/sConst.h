@@ -230,6 +230,21 @@ std::span<Pixel> PixelRow(void* row0, long long delta, int y, int width)
     return {reinterpret_cast<Pixel*>(row), static_cast<size_t>(width < 0 ? 0 : width)};
 }
 
+// One stop of a skin gradient, decoded from the section's gradient text. Packed to the 11 bytes
+// the gradient array has in memory.
+#pragma pack(push, 1)
+struct TsGradPoint {
+    std::uint16_t Index = 0;
+    // Bits 0-1 (point 0 only): 0 rows, 1 columns, 2 four corners. 0x10: the segment at this point
+    // is painted through GDI+. 0x20 (point 0 only): the four-corner gradient through GDI+.
+    std::int32_t Mode = 0;
+    TsColor Color{};            // red in byte 0; byte 3 is the alpha where GDI+ paints
+    std::uint8_t Percent = 0;   // 0..100
+};
+#pragma pack(pop)
+static_assert(sizeof(TsGradPoint) == 11);
+using TsGradArray = std::vector<TsGradPoint>;
+
 // A TRect named for source and destination rectangles (same layout).
 struct TSrcRect {
     LONG SLeft = 0, STop = 0, SRight = 0, SBottom = 0;
