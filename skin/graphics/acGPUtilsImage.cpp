@@ -153,6 +153,7 @@ void acgpStretchRect(TBitmap* dst, TBitmap* src, const TRect& dstRect, const TRe
     E().GdipDrawImageRectRectI(g.Get(), image.Get(), dstRect.Left, dstRect.Top, dstRect.Width(), dstRect.Height(),
                                srcRect.Left, srcRect.Top, srcRect.Width(), srcRect.Height(), Gdiplus::UnitPixel,
                                nullptr, nullptr, nullptr);
+    GdiFlush(); // callers read the pixels next
 }
 
 void acgpStretchRect(TBitmap* dst, TBitmap* src, int x, int y, int width, int height)
