@@ -1,6 +1,7 @@
 #include "sGraphUtilsFill.h"
 
 #include "Colors.h"
+#include "acGPUtils.h"
 #include "acntUtils.h"
 #include "sAlphaGraph.h"
 
@@ -27,14 +28,18 @@ void FillOpaque(HDC dc, std::span<const TRect> rects, TColor color)
 
 } // namespace
 
-void FillDC(HDC dc, const TRect& r, TColor color, int)
+void FillDC(HDC dc, const TRect& r, TColor color, int alpha)
 {
     if (!dc) return;
+    if (alpha != 0) {
+        acgpFillRect(dc, color, r, alpha);
+        return;
+    }
     const std::array<TRect, 1> rects{r};
     FillOpaque(dc, rects, color);
 }
 
-void FillDCBorder(HDC dc, const TRect& r, int wl, int wt, int wr, int wb, TColor color, int)
+void FillDCBorder(HDC dc, const TRect& r, int wl, int wt, int wr, int wb, TColor color, int alpha)
 {
     if (!dc) return;
     const std::array<TRect, 4> sides{
@@ -43,7 +48,11 @@ void FillDCBorder(HDC dc, const TRect& r, int wl, int wt, int wr, int wb, TColor
         TRect(r.Left + wl, r.Bottom - wb, r.Right, r.Bottom),
         TRect(r.Right - wr, r.Top + wt, r.Right, r.Bottom - wb),
     };
-    FillOpaque(dc, sides, color);
+    if (alpha < 1) {
+        FillOpaque(dc, sides, color);
+        return;
+    }
+    for (const TRect& side : sides) acgpFillRect(dc, color, side, alpha);
 }
 
 void PaintTransBG(TBitmap* bmp, const TRect& r, TColor color1, TColor color2, int cellSize)

@@ -3,15 +3,9 @@
 // look at; small bitmaps are enlarged so that single pixels can be seen.
 #include "../framework/graphics_png.h"
 #include "Graphics.h"
+#include "skin_graphics_test_units.h"
 
 #include <windows.h>
-
-inline UnicodeString BuildFile(const wchar_t* name)
-{
-    wchar_t dir[MAX_PATH] = {};
-    const DWORD n = GetEnvironmentVariableW(L"MARLINDO_BUILD", dir, MAX_PATH);
-    return (n ? UnicodeString(dir) + L"\\" : UnicodeString()) + name;
-}
 
 // The bitmap enlarged `factor` times (each pixel a square), saved as a PNG under the build folder.
 inline bool SaveEnlargedPng(TBitmap& bmp, const wchar_t* name, int factor = 4, bool withAlpha = false)
@@ -22,5 +16,5 @@ inline bool SaveEnlargedPng(TBitmap& bmp, const wchar_t* name, int factor = 4, b
     StretchBlt(dc, 0, 0, big.Width(), big.Height(), bmp.Canvas()->Handle(), 0, 0, bmp.Width(), bmp.Height(),
                SRCCOPY);
     GdiFlush();
-    return SaveBitmapAsPng(big, BuildFile(name), withAlpha);
+    return SaveBitmapAsPng(big, BuildFolderFile(name), withAlpha);
 }

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -73,6 +74,36 @@ TEST(SkinDCFills, OpaqueFillsResolveSystemColoursAndKeepTheDCState)
     ExpectPixels(*frame, [&](int x, int y) { return InAny(sides, x, y) ? Argb(0, 255, 0, 0) : kBack; },
                  "FillDCBorder");
     EXPECT_EQ(GetCurrentObject(frame->Canvas()->Handle(), OBJ_BRUSH), brushBefore) << "the stock brush again";
+}
+
+TEST(SkinDCFills, FillsWithAlphaMixThroughGdiplus)
+{
+    GdiplusUnit gdiplus;
+    auto within2 = [](int got, int want) { return std::abs(got - want) <= 2; };
+    const Word back = Argb(255, 0x10, 0x20, 0x30);
+    // Half-transparent red over the background: each channel about half of each.
+    auto bmp = Bmp32(24, 18, back);
+    FillDC(bmp->Canvas()->Handle(), TRect(4, 4, 20, 14), clRed, 128);
+    GdiFlush();
+    for (int y = 0; y < 18; ++y)
+        for (int x = 0; x < 24; ++x) {
+            const Word p = Px(*bmp, x, y);
+            if (TRect(4, 4, 20, 14).Contains(TPoint{x, y})) {
+                ASSERT_TRUE(within2(ByteR(p), (255 * 128 + 0x10 * 127) / 255) && within2(ByteG(p), 0x20 * 127 / 255) &&
+                            within2(ByteB(p), 0x30 * 127 / 255))
+                    << x << "," << y << ": " << std::hex << p;
+            } else {
+                ASSERT_EQ(p & 0xFFFFFF, back & 0xFFFFFF) << x << "," << y;
+            }
+        }
+
+    // The frame's four sides through GDI+, opaque at alpha 255; the inside keeps its pixels.
+    auto frame = Bmp32(32, 24, back);
+    FillDCBorder(frame->Canvas()->Handle(), TRect(2, 2, 30, 20), 1, 2, 3, 4, clLime, 255);
+    const std::vector<TRect> sides{{2, 2, 30, 4}, {2, 4, 3, 20}, {3, 16, 30, 20}, {27, 4, 30, 16}};
+    ExpectPixels(*frame, [&](int x, int y) { return InAny(sides, x, y) ? Argb(0, 0, 255, 0) : back; },
+                 "FillDCBorder through GDI+");
+    EXPECT_TRUE(SaveEnlargedPng(*frame, L"skin_fill_border_alpha.png"));
 }
 
 TEST(SkinBorderCopies, BitBltBorderCopiesTheStripsWithTheLibrarysDefaults)
