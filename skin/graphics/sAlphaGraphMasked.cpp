@@ -48,16 +48,14 @@ void CopyByMaskPixels(TRect dstRect, TRect srcRect, TBitmap* dstBmp, TBitmap* sr
                 dp.R = Weigh(dp.R, sp.R, m);
                 dp.G = Weigh(dp.G, sp.G, m);
                 dp.B = Weigh(dp.B, sp.B, m);
-                if (dp.A == 0) dp.A = static_cast<std::uint8_t>(255 - m);
-                else if (dp.A != 255) dp.A = static_cast<std::uint8_t>(std::max(static_cast<int>(dp.A), 255 - m));
+                CoverAlpha(dp, m, 255 - m);
                 continue;
             }
             const int w = ((255 - m) * opacity) >> 8;
             dp.R = Weigh(sp.R, dp.R, w);
             dp.G = Weigh(sp.G, dp.G, w);
             dp.B = Weigh(sp.B, dp.B, w);
-            if (dp.A == 0) dp.A = static_cast<std::uint8_t>(ci.Ready ? 255 - m : w);
-            else if (dp.A != 255) dp.A = static_cast<std::uint8_t>(std::max(static_cast<int>(dp.A), 255 - m));
+            CoverAlpha(dp, m, ci.Ready ? 255 - m : w);
         }
     }
 }

@@ -64,7 +64,8 @@ void LaySlices(const TSliceGeometry& g, const TRect& d, bool stretch, bool centr
             if (g.mh > 0) copy.Stretch(false, {sx, g.midY, w, g.mh}, TRect(dx, from, dx + w, to));
             return;
         }
-        TileSpan(from, to, g.mh, [&](int y, int len, bool partial) { copy.Tile(side, partial, {sx, g.midY, w, len}, dx, y); });
+        TileSpan(from, to, g.mh,
+                 [&](int y, int len, bool partial) { copy.Tile(side, partial, {sx, g.midY, w, len}, dx, y); });
     };
     auto horizontal = [&](TSide side, int sy, int h, int dy) {
         const int from = d.Left + g.wl, to = d.Right - g.wr;
@@ -73,7 +74,8 @@ void LaySlices(const TSliceGeometry& g, const TRect& d, bool stretch, bool centr
             if (g.mw > 0) copy.Stretch(false, {g.midX, sy, g.mw, h}, TRect(from, dy, to, dy + h));
             return;
         }
-        TileSpan(from, to, g.mw, [&](int x, int len, bool partial) { copy.Tile(side, partial, {g.midX, sy, len, h}, x, dy); });
+        TileSpan(from, to, g.mw,
+                 [&](int x, int len, bool partial) { copy.Tile(side, partial, {g.midX, sy, len, h}, x, dy); });
     };
 
     corner(g.sx, g.sy, g.lc, g.tc, d.Left, d.Top);

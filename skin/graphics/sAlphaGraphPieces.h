@@ -24,6 +24,13 @@ inline TBitmap* ImageBitmap(const TsMaskData& maskData)
 // (a * w + b * (255 - w)) shr 8 as a byte.
 inline std::uint8_t Weigh(int a, int b, int w) { return static_cast<std::uint8_t>((a * w + b * (255 - w)) >> 8); }
 
+// The alpha a pixel keeps under a mask value m: a transparent one takes `empty`, any other at
+// least 255 - m.
+inline void CoverAlpha(TsColor_& d, int m, int empty)
+{
+    d.A = static_cast<std::uint8_t>(d.A == 0 ? empty : std::max(static_cast<int>(d.A), 255 - m));
+}
+
 // An unscaled piece: the smaller of the two rectangles, cut to both bitmaps (srcHeight may leave
 // room for a mask below); a negative left or top of either moves both and shortens the piece.
 struct TPiece {

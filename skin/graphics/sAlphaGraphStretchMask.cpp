@@ -92,15 +92,14 @@ void StretchMasked(TMaskRule rule, int dstX, int dstY, int dstW, int dstH, int s
                     dp.R = Weigh(dp.R, sp.R, k);
                     dp.G = Weigh(dp.G, sp.G, k);
                     dp.B = Weigh(dp.B, sp.B, k);
-                    dp.A = static_cast<std::uint8_t>(std::max<int>(dp.A, 255 - m));
+                    CoverAlpha(dp, m, 255 - m);
                     break;
                 }
                 case TMaskRule::Alpha32Ex:
                     dp.R = Weigh(sp.R, dp.R, w);
                     dp.G = Weigh(sp.G, dp.G, w);
                     dp.B = Weigh(sp.B, dp.B, w);
-                    if (dp.A == 0) dp.A = static_cast<std::uint8_t>(w);
-                    else if (dp.A != 255) dp.A = static_cast<std::uint8_t>(std::max<int>(dp.A, 255 - m));
+                    CoverAlpha(dp, m, w);
                     break;
                 case TMaskRule::Gdi:
                     MixColor(dp, dp, sp, m);
@@ -128,8 +127,8 @@ void StretchMasked(TMaskRule rule, int dstX, int dstY, int dstW, int dstH, int s
 
     TacBmpRows d(dstBmp), pic(picture.get()), msk(mask.get());
     if (!d.Valid() || !pic.Valid() || !msk.Valid()) return;
-    const int rows = std::min(dstH, d.Height() - dstY);
-    const int cols = std::min(dstW, d.Width() - dstX);
+    const int rows = std::min({dstH, d.Height() - dstY, pic.Height(), msk.Height()});
+    const int cols = std::min({dstW, d.Width() - dstX, pic.Width(), msk.Width()});
     for (int y = 0; y < rows; ++y)
         for (int x = 0; x < cols; ++x) {
             const TsColor_ sp = pic.At(x, y);
@@ -147,7 +146,7 @@ void StretchMasked(TMaskRule rule, int dstX, int dstY, int dstW, int dstH, int s
                 dp.R = Weigh(dp.R, sp.R, m);
                 dp.G = Weigh(dp.G, sp.G, m);
                 dp.B = Weigh(dp.B, sp.B, m);
-                dp.A = static_cast<std::uint8_t>(std::max<int>(dp.A, 255 - m));
+                CoverAlpha(dp, m, 255 - m);
                 break;
             case TMaskRule::Alpha32Ex: {
                 if (m == 255) break;
@@ -155,8 +154,7 @@ void StretchMasked(TMaskRule rule, int dstX, int dstY, int dstW, int dstH, int s
                 dp.R = Weigh(sp.R, dp.R, w);
                 dp.G = Weigh(sp.G, dp.G, w);
                 dp.B = Weigh(sp.B, dp.B, w);
-                if (dp.A == 0) dp.A = static_cast<std::uint8_t>(w);
-                else if (dp.A != 255) dp.A = static_cast<std::uint8_t>(std::max<int>(dp.A, 255 - m));
+                CoverAlpha(dp, m, w);
                 break;
             }
             case TMaskRule::Gdi:

@@ -76,6 +76,7 @@ void PaintTransBG(TBitmap* bmp, const TRect& r, TColor color1, TColor color2, in
     IntersectClipRect(dc, r.Left, r.Top, r.Right, r.Bottom);
     for (int x = r.Left + 2 * s; x < r.Right; x += 2 * s) BitBlt(dc, x, r.Top, 2 * s, s, dc, r.Left, r.Top, SRCCOPY);
     BitBlt(dc, r.Left + s, r.Top + s, WidthOf(r) - s, s, dc, r.Left, r.Top, SRCCOPY);
-    for (int y = r.Top + 2 * s; y < r.Bottom; y += 2 * s) BitBlt(dc, r.Left, y, WidthOf(r), 2 * s, dc, r.Left, r.Top, SRCCOPY);
+    for (int y = r.Top + 2 * s; y < r.Bottom; y += 2 * s)
+        BitBlt(dc, r.Left, y, WidthOf(r), 2 * s, dc, r.Left, r.Top, SRCCOPY);
     RestoreDC(dc, saved);
 }
