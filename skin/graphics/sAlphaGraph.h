@@ -86,3 +86,7 @@ void BmpDisabledKind(TBitmap* bmp, TsDisabledKind disabledKind, TControl* contro
 // Copies the image half of srcRect (its mask half below it) from the mask's bitmap or the
 // manager's master bitmap into dstRect of dst, with the background from ci.
 void CopyMasterRect(TRect dstRect, TRect srcRect, TBitmap* dst, const TCacheInfo& ci, const TsMaskData& maskData);
+
+// Start-up and shut-down of the unit (they only count).
+void sAlphaGraphInitialization();
+void sAlphaGraphFinalization();
