@@ -2,6 +2,7 @@
 #include "Graphics.h"
 
 #include "Files.h"
+#include "JPEGImage.h"
 
 #include <vector>
 
@@ -66,6 +67,8 @@ std::vector<FileFormat>& FileFormats()
     static std::vector<FileFormat> formats{
         {L"bmp", L"Bitmaps", &GraphicClass<TBitmap>},
         {L"ico", L"Icons", &GraphicClass<TIcon>},
+        {L"jpg", L"JPEG images", &GraphicClass<TJPEGImage>},
+        {L"jpeg", L"JPEG images", &GraphicClass<TJPEGImage>},
     };
     return formats;
 }

@@ -215,6 +215,19 @@ union TsColor_M {
 };
 static_assert(sizeof(TsColor) == 4 && sizeof(TsColor_) == 4 && sizeof(TsColor_D) == 4);
 
+// One stop of a skin gradient. Packed (11 bytes): an array of points has this layout in memory.
+#pragma pack(push, 1)
+struct TsGradPoint {
+    WORD Index = 0;           // position in the array
+    std::int32_t Mode = 0;    // bits 0-1 painting mode (read from point 0); 0x10: the segment through
+                              // GDI+; 0x20 (point 0): the four-corner gradient through GDI+
+    TsColor Color{};          // red in byte 0; byte 3 is the alpha where GDI+ paints
+    std::uint8_t Percent = 0; // 0..100 along the gradient
+};
+#pragma pack(pop)
+static_assert(sizeof(TsGradPoint) == 11);
+using TsGradArray = std::vector<TsGradPoint>;
+
 // Scan-line views: one row of a 32-bit bitmap as pixels, as wide as the bitmap.
 using PRGBAArray = std::span<TsColor>;
 using PRGBAArray_ = std::span<TsColor_>;

@@ -5,6 +5,7 @@
 #include "acUnitCounter.h"
 #include "sCommonData.h"
 #include "sMessages.h"
+#include "sSkinManager.h"
 #include "sThirdParty.h"
 
 bool InAnimationProcess = false;
@@ -25,6 +26,15 @@ LRESULT CallStored(const TsCommonData& data, TMessage& message)
 } // namespace
 
 TColor GetControlColor(const TControl* control) { return control ? ColorToRGB(control->Color()) : 0xFF00FF; }
+
+TColor acColorToRGB(TColor color, TObject* manager)
+{
+    if (color >= 0) return color;
+    auto* skinManager = dynamic_cast<TsSkinManager*>(manager);
+    if (!skinManager) skinManager = DefaultManager;
+    if (skinManager && static_cast<std::uint32_t>(color) == 0xF1000001u) return skinManager->Palette[pcMainColor];
+    return color & 0x00FFFFFF;
+}
 
 LRESULT SendAMessage(HWND handle, WORD cmd, LPARAM lParam)
 {

@@ -26,6 +26,11 @@ inline void CheckLastError() {}
 // The colour a control shows as RGB; 0xFF00FF for nil. For now the control's own Color (a
 // skinned control's answer comes with the command message).
 TColor GetControlColor(const TControl* control);
+// A library colour as RGB: a non-negative colour as it is; 0xF1000001 (the skin's main colour)
+// from the palette of manager, or of the default manager; any other negative colour, or the
+// main colour without a manager, its low 24 bits. The skin's colour tables come with the
+// skinned controls.
+TColor acColorToRGB(TColor color, TObject* manager = nullptr);
 
 // The receiver's answer to a command (code in the high word of WParam, low word 0).
 LRESULT SendAMessage(HWND handle, WORD cmd, LPARAM lParam = 0);

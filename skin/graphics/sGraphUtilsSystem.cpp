@@ -19,6 +19,13 @@ F Bind(HMODULE module, const char* name)
 
 const TacSystemEntries& acSystemEntries() { return g_entries; }
 
+TacSystemEntries acReplaceSystemEntries(const TacSystemEntries& entries)
+{
+    const TacSystemEntries previous = g_entries;
+    g_entries = entries;
+    return previous;
+}
+
 void sGraphUtilsInitialization()
 {
     if (g_initCount++ > 0) return;

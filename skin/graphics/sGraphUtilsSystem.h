@@ -16,6 +16,9 @@ struct TacSystemEntries {
 };
 // The bound entries (all empty before the start-up and after the shut-down).
 const TacSystemEntries& acSystemEntries();
+// Puts other entries in place of the bound ones (tests record the calls through functions of
+// their own); returns the entries that were in place. The shut-down empties them all.
+TacSystemEntries acReplaceSystemEntries(const TacSystemEntries& entries);
 
 // Loads gdi32 and user32 and binds the entries on the first call; the last matching
 // finalisation frees the sine/cosine table and both libraries.

@@ -1,5 +1,6 @@
 #include "sGraphUtilsTile.h"
 
+#include "JPEGImage.h"
 #include "acntUtils.h"
 #include "sAlphaGraph.h"
 #include "sGraphUtilsFill.h"
@@ -43,14 +44,39 @@ void TileArea(HDC dst, const Tile& tile, const TRect& r, bool wholeRows)
     }
 }
 
+// Clips a DC to a rectangle for one drawing pass and gives it back its former state.
+class SavedClip {
+public:
+    SavedClip(HDC dc, const TRect& r) : dc_(dc), saved_(SaveDC(dc))
+    {
+        IntersectClipRect(dc, r.Left, r.Top, r.Right, r.Bottom);
+    }
+    ~SavedClip() { RestoreDC(dc_, saved_); }
+    SavedClip(const SavedClip&) = delete;
+    SavedClip& operator=(const SavedClip&) = delete;
+
+private:
+    HDC dc_;
+    int saved_;
+};
+
 } // namespace
 
 void TileBitmap(TCanvas* canvas, const TRect& r, TGraphic* graphic)
 {
-    auto* bmp = dynamic_cast<TBitmap*>(graphic);
-    if (!canvas || !bmp || bmp->Empty()) return;
-    const Tile tile{bmp->Canvas()->Handle(), MkRectWH(bmp->Width(), bmp->Height())};
-    TileArea(canvas->Handle(), tile, r, false);
+    if (!canvas || !graphic || graphic->Empty()) return;
+    if (auto* bmp = dynamic_cast<TBitmap*>(graphic)) {
+        const Tile tile{bmp->Canvas()->Handle(), MkRectWH(bmp->Width(), bmp->Height())};
+        TileArea(canvas->Handle(), tile, r, false);
+    } else if (dynamic_cast<TJPEGImage*>(graphic)) {
+        // The picture only draws itself whole: a clip region cuts the tiles at R. An empty or
+        // inverted R paints nothing, whatever the system makes of an inverted clip rectangle.
+        const int w = graphic->Width(), h = graphic->Height();
+        if (WidthOf(r) <= 0 || HeightOf(r) <= 0) return;
+        const SavedClip clip(canvas->Handle(), r);
+        for (int i = 0; i <= WidthOf(r) / w; ++i)
+            for (int j = 0; j <= HeightOf(r) / h; ++j) canvas->Draw(r.Left + i * w, r.Top + j * h, graphic);
+    }
 }
 
 void TileBitmap(TCanvas* canvas, TRect& r, TGraphic*, const TsMaskData& maskData, TacFillMode fillMode)

@@ -5,8 +5,8 @@
 #include "sConst.h"
 #include "sMaskData.h"
 
-// Tiles a bitmap over R of the canvas from its top-left corner; other picture classes are not
-// drawn.
+// Tiles a bitmap or a JPEG picture over R of the canvas from R's top-left corner; other picture
+// classes are not drawn.
 void TileBitmap(TCanvas* canvas, const TRect& r, TGraphic* graphic);
 // Fills R from the mask's rectangle of its own bitmap (or of the manager's master bitmap) by the
 // fill mode; R becomes the part still to be painted, (-1, -1, -1, -1) when nothing is left.
