@@ -1,5 +1,6 @@
 #include "acLibraryUnits.h"
 
+#include "acGPUtils.h"
 #include "acPNG.h"
 #include "acUnitCounter.h"
 #include "acntTypes.h"
@@ -8,6 +9,7 @@
 #include "sCommonData.h"
 #include "sConstCaptions.h"
 #include "sDefaults.h"
+#include "sGradient.h"
 #include "sGraphUtilsSystem.h"
 #include "sSkinManagerStartup.h"
 #include "sStrings.h"
@@ -37,8 +39,6 @@ TacUnitCounter sSkinPropsCounter;
 TacUnitCounter sMessagesCounter;
 TacUnitCounter sBordersCounter;
 TacUnitCounter acThdTimerCounter;
-TacUnitCounter acGPUtilsCounter;
-TacUnitCounter sGradientCounter;
 TacUnitCounter sMaskDataCounter;
 TacUnitCounter sGlyphUtilsCounter;
 
@@ -63,8 +63,8 @@ const std::array kUnits = std::to_array<TacLibraryUnit>({
     {L"sCommonData", &sCommonDataInitialization, &sCommonDataFinalization},
     CountingUnit<acThdTimerCounter>(L"acThdTimer"),
     {L"sGraphUtils", &sGraphUtilsInitialization, &sGraphUtilsFinalization},
-    CountingUnit<acGPUtilsCounter>(L"acGPUtils"),
-    CountingUnit<sGradientCounter>(L"sGradient"),
+    {L"acGPUtils", &acGPUtilsInitialization, &acGPUtilsFinalization},
+    {L"sGradient", &sGradientInitialization, &sGradientFinalization},
     {L"sAlphaGraph", &sAlphaGraphInitialization, &sAlphaGraphFinalization},
     CountingUnit<sMaskDataCounter>(L"sMaskData"),
     // Skin images, fonts and effects: sGlyphUtils builds its glyph list from their icon font.

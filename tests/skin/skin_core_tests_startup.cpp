@@ -5,11 +5,14 @@
 #include "Files.h"
 #include "Graphics.h"
 #include "SysUtils.h"
+#include "acGPUtils.h"
+#include "acGPUtilsEntries.h"
 #include "acLibraryUnits.h"
 #include "acPNG.h"
 #include "acntUtils.h"
 #include "sConst.h"
 #include "sConstCaptions.h"
+#include "sGradient.h"
 #include "sGraphUtilsSystem.h"
 #include "sSkinManagerStartup.h"
 #include "sStrings.h"
@@ -22,10 +25,6 @@
 #include <vector>
 
 namespace {
-
-// GDI+ and GradientFill join the start-up with their own units; until then their expectations
-// stay off.
-constexpr bool kGdiPlusAndGradientsStart = false;
 
 // Every test leaves the command line, the caption libraries and the switches as it found them.
 class SkinStartup : public ControlsTest {
@@ -119,8 +118,9 @@ TEST_F(SkinStartup, StartUpBindsFillsAndCreatesAndShutDownReleasesItAll)
     EXPECT_TRUE(Bound(reinterpret_cast<void*>(acSystemParametersInfoForDpi)));
     EXPECT_TRUE(Bound(reinterpret_cast<void*>(acIsDebuggerPresent)));
     EXPECT_TRUE(Bound(reinterpret_cast<void*>(acIsWow64Process)));
-    if constexpr (kGdiPlusAndGradientsStart) {
-    }
+    EXPECT_TRUE(acgpEntryBound("GdipCreateFromHDC"));
+    EXPECT_TRUE(acgpStarted());
+    EXPECT_TRUE(acGradientFillAvailable());
 
     // One skin data per scale level (their PPI, scale index and metrics come with the skin data
     // class).
@@ -145,6 +145,10 @@ TEST_F(SkinStartup, StartUpBindsFillsAndCreatesAndShutDownReleasesItAll)
     EXPECT_FALSE(Bound(reinterpret_cast<void*>(acSystemParametersInfoForDpi)));
     EXPECT_FALSE(Bound(reinterpret_cast<void*>(acIsDebuggerPresent)));
     EXPECT_FALSE(Bound(reinterpret_cast<void*>(acIsWow64Process)));
+    EXPECT_FALSE(acgpStarted());
+    EXPECT_EQ(acgpLibrary(), nullptr);
+    EXPECT_FALSE(acgpEntryBound("GdipCreateFromHDC"));
+    EXPECT_FALSE(acGradientFillAvailable());
     for (const auto& data : StdScaleArray) EXPECT_EQ(data, nullptr);
     EXPECT_EQ(TPicture::FileFormatClass(L"png"), nullptr);
     EXPECT_EQ(AppIcon, nullptr);
