@@ -5,7 +5,6 @@
 #include "Files.h"
 #include "Graphics.h"
 #include "SysUtils.h"
-#include "acGPUtils.h"
 #include "acGPUtilsEntries.h"
 #include "acLibraryUnits.h"
 #include "acPNG.h"
