@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(cmake ninja-build ccache googletest
       g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
-      wine wine64 fonts-wine xvfb xauth
+      wine wine64 fonts-wine fonts-dejavu-core xvfb xauth
       mariadb-server mariadb-client unixodbc odbc-mariadb
       python3 python3-cryptography)
 missing=()
