@@ -1,3 +1,4 @@
+// The skin manager: the members the skin data reads, and the files of a packed skin.
 #include "sSkinManager.h"
 
 #include "acntUtils.h"
