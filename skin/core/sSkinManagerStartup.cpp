@@ -4,6 +4,7 @@
 #include "Forms.h"
 #include "Strings.h"
 #include "acUnitCounter.h"
+#include "sConst.h"
 
 #include <windows.h>
 
@@ -22,11 +23,16 @@ void InitIsNT()
     IsNT = GetVersionExW(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
+// The library's built-in metrics per scale level, used while no skin is active. LoadParams scales
+// acScrollBtnLength, which sConst's start-up has given its system value by now.
 void CreateStdScaleArray()
 {
-    // Least body: for now each level gets an empty skin data. The skin data class adds its PPI
-    // (aPPIArray[i]), its scale index i and LoadParams, which give the built-in metrics.
-    for (std::unique_ptr<TacSkinData>& data : StdScaleArray) data = std::make_unique<TacSkinData>();
+    for (size_t i = 0; i < StdScaleArray.size(); ++i) {
+        auto data = std::make_unique<TacSkinData>(nullptr, aPPIArray[i]);
+        data->ScaleValue = static_cast<int>(i);
+        data->LoadParams();
+        StdScaleArray[i] = std::move(data);
+    }
 }
 
 // Shows the version at the first parameter that is "/acver" in any case.

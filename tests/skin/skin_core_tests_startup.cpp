@@ -121,9 +121,20 @@ TEST_F(SkinStartup, StartUpBindsFillsAndCreatesAndShutDownReleasesItAll)
     EXPECT_TRUE(acgpStarted());
     EXPECT_TRUE(acGradientFillAvailable());
 
-    // One skin data per scale level (their PPI, scale index and metrics come with the skin data
-    // class).
-    for (size_t i = 0; i < StdScaleArray.size(); ++i) ASSERT_NE(StdScaleArray[i], nullptr) << i;
+    // One owner-less skin data per scale level with the built-in metrics scaled to its density.
+    const int ppis[] = {96, 120, 144, 192};
+    for (size_t i = 0; i < StdScaleArray.size(); ++i) {
+        const TacSkinData* data = StdScaleArray[i].get();
+        ASSERT_NE(data, nullptr) << i;
+        EXPECT_EQ(data->FOwner, nullptr);
+        EXPECT_EQ(data->PPI, ppis[i]);
+        EXPECT_EQ(data->ScaleValue, static_cast<int>(i));
+        EXPECT_EQ(data->ScalePercent, ppis[i] * 100 / 96);
+        EXPECT_EQ(data->Spacing, 4 * ppis[i] / 96);
+        EXPECT_EQ(data->ArrowSize, 5 * ppis[i] / 96);
+        EXPECT_EQ(data->ScrollBtnLength, GetSystemMetrics(SM_CXHSCROLL) * ppis[i] / 96)
+            << "scaled from the system value the start-up gave acScrollBtnLength";
+    }
     EXPECT_EQ(TPicture::FileFormatClass(L"png"), &GraphicClass<TPNGGraphic>);
     ASSERT_NE(AppIcon, nullptr);
     ASSERT_NE(AppIconLarge, nullptr);
