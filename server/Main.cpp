@@ -1,6 +1,7 @@
 // Entry function of the gateway server: unit start-up, application object, visual style, the
 // program's three windows and the message loop.
 #include "Dialogs.h"
+#include "acLibraryUnits.h"
 #include "Files.h"
 #include "Forms.h"
 #include "GatewaySetup.h"
@@ -17,9 +18,11 @@ struct TUnit {
     void (*ShutDown)();
 };
 
-// Start-up in this order, shut-down in the reverse order.
+// Start-up in this order, shut-down in the reverse order. The skin library starts once the
+// application object exists (its "/acver" box goes through it) and before any window.
 const TUnit kUnits[] = {
     {&InitControls, &DoneControls},
+    {&acLibraryStartUp, &acLibraryShutDown},
 };
 
 void RunApplication()

@@ -10,6 +10,8 @@
 namespace {
 std::mutex sharedDocsMutex;
 std::optional<UnicodeString> sharedDocsOverride;
+std::mutex commandLineMutex;
+std::optional<UnicodeString> commandLineOverride;
 
 // Index of the last '\' or ':' (npos when none).
 size_t LastPathDelimiter(const UnicodeString& fileName) { return fileName.find_last_of(L"\\:"); }
@@ -173,7 +175,12 @@ UnicodeString ModuleFileName()
 std::vector<UnicodeString> CommandLineArgs()
 {
     std::vector<UnicodeString> args;
-    const wchar_t* p = GetCommandLineW();
+    std::optional<UnicodeString> overridden;
+    {
+        std::lock_guard lock(commandLineMutex);
+        overridden = commandLineOverride;
+    }
+    const wchar_t* p = overridden ? overridden->c_str() : GetCommandLineW();
     if (!p) return args;
     for (;;) {
         while (*p && *p <= L' ') ++p;
@@ -203,6 +210,12 @@ int ParamCount()
 {
     const auto args = CommandLineArgs();
     return args.empty() ? 0 : static_cast<int>(args.size()) - 1;
+}
+
+void SetCommandLineOverride(std::optional<UnicodeString> commandLine)
+{
+    std::lock_guard lock(commandLineMutex);
+    commandLineOverride = std::move(commandLine);
 }
 
 int FindFirst(const UnicodeString& path, int attr, TSearchRec& rec)

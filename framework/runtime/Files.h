@@ -40,6 +40,9 @@ UnicodeString ExpandFileName(const UnicodeString& fileName);
 // Out of range gives "".
 UnicodeString ParamStr(int index);
 int ParamCount();
+// Test seam: a set command line (the program's name first, as the system gives it) replaces the
+// system's for ParamStr(1...) and ParamCount until it is reset with nullopt.
+void SetCommandLineOverride(std::optional<UnicodeString> commandLine);
 
 // Directory listing in the order the system returns entries ("." and ".." included).
 // Entries with the hidden, system or directory attribute are listed only when attr asks for them.

@@ -738,3 +738,12 @@ UnicodeString FloatToStr(double value, const TFormatSettings& settings)
     }
     return out;
 }
+
+UnicodeString LoadStr(int ident)
+{
+    // A zero buffer size asks for a pointer to the resource text itself (not terminated).
+    const wchar_t* text = nullptr;
+    const int length =
+        LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(ident), reinterpret_cast<LPWSTR>(&text), 0);
+    return length > 0 && text ? UnicodeString(text, static_cast<size_t>(length)) : UnicodeString();
+}

@@ -219,3 +219,9 @@ bool TryStrToFloat(const UnicodeString& text, double& value, const TFormatSettin
 // needs more than 15 integer digits or is below 1E-5, then "1.5E20" / "1E-7" form.
 UnicodeString FloatToStr(double value);
 UnicodeString FloatToStr(double value, const TFormatSettings& settings);
+
+// ---------------------------------------------------------------------------------------------
+// Resources
+
+// The string with this identifier from the program's own string table; empty when it has none.
+UnicodeString LoadStr(int ident);

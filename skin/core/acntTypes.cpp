@@ -1,6 +1,7 @@
 #include "acntTypes.h"
 
 #include "TypInfo.h"
+#include "acUnitCounter.h"
 
 // ---------------------------------------------------------------------------------------------
 // Button paint options
@@ -210,3 +211,14 @@ void RegisterAcntTypesClasses()
     RegisterPublishedProperty(padding,
                               OrdProp(L"Bottom", pkInteger, &TacPadding::Bottom, &TacPadding::SetBottom, int64_t{0}));
 }
+
+namespace {
+TacUnitCounter unitCounter;
+}
+
+void acntTypesInitialization()
+{
+    if (unitCounter.StartUp()) RegisterAcntTypesClasses();
+}
+
+void acntTypesFinalization() { unitCounter.ShutDown(); }

@@ -222,3 +222,7 @@ protected:
 
 // Registers the published properties of the option classes above.
 void RegisterAcntTypesClasses();
+
+// Start-up: registers the option classes' properties. The shut-down only counts.
+void acntTypesInitialization();
+void acntTypesFinalization();

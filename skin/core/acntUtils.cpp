@@ -2,7 +2,9 @@
 
 #include "Forms.h"
 #include "SysUtils.h"
+#include "acUnitCounter.h"
 #include "sDialogs.h"
+#include "sSkinProvider.h"
 #include "sMessages.h"
 #include "sVclUtils.h"
 
@@ -269,6 +271,43 @@ void DoneSysProc()
         FreeLibrary(shell32Module);
         shell32Module = nullptr;
     }
+}
+
+namespace {
+TacUnitCounter unitCounter;
+HMODULE kernel32Module = nullptr;
+HMODULE user32Module = nullptr;
+
+void FreeLoadedLibrary(HMODULE& module)
+{
+    if (module) FreeLibrary(module);
+    module = nullptr;
+}
+} // namespace
+
+void acntUtilsInitialization()
+{
+    if (!unitCounter.StartUp()) return;
+    InitWinVer();
+    if (!kernel32Module) kernel32Module = LoadLibraryW(L"kernel32.dll");
+    if (!acIsDebuggerPresent) acIsDebuggerPresent = BindProc<TIsDebuggerPresent>(kernel32Module, "IsDebuggerPresent");
+    acIsWow64Process = BindProc<TIsWow64Process>(kernel32Module, "IsWow64Process");
+    if (IsWOW64Proc() && !AeroIsEnabled()) x64woAero = true;
+    InitSysProc();
+    user32Module = LoadLibraryW(L"user32.dll");
+    acSystemParametersInfoForDpi = BindProc<TSystemParametersInfoForDpi>(user32Module, "SystemParametersInfoForDpi");
+}
+
+void acntUtilsFinalization()
+{
+    if (!unitCounter.ShutDown()) return;
+    // The entries die with their libraries.
+    acIsDebuggerPresent = nullptr;
+    acIsWow64Process = nullptr;
+    acSystemParametersInfoForDpi = nullptr;
+    FreeLoadedLibrary(kernel32Module);
+    DoneSysProc();
+    FreeLoadedLibrary(user32Module);
 }
 
 // ---------------------------------------------------------------------------------------------

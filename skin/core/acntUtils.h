@@ -70,6 +70,10 @@ HFONT acGetTitleFont(int ppi);
 void InitSysProc();
 // Unbinds acSHGetFileInfo and frees shell32 when InitSysProc loaded it.
 void DoneSysProc();
+// Start-up: the version pair, the entry points of kernel32, shell32 and user32, and
+// x64woAero. The shut-down unbinds the entries and frees the libraries the start-up loaded.
+void acntUtilsInitialization();
+void acntUtilsFinalization();
 
 // ---------------------------------------------------------------------------------------------
 // Scaling

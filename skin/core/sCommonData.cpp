@@ -4,6 +4,7 @@
 #include "Forms.h"
 #include "SysUtils.h"
 #include "acSBUtils.h"
+#include "acUnitCounter.h"
 #include "sMessages.h"
 #include "sSkinManager.h"
 #include "sSkinProvider.h"
@@ -107,3 +108,10 @@ bool WndIsSkinned(HWND handle)
 }
 
 int ScaleInt(int value, TsCommonData*, bool) { return MulDiv(value, DefaultPPI, 96); }
+
+namespace {
+TacUnitCounter unitCounter;
+}
+
+void sCommonDataInitialization() { unitCounter.StartUp(); }
+void sCommonDataFinalization() { unitCounter.ShutDown(); }

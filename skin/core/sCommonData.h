@@ -56,3 +56,7 @@ bool CommonDataIsLive(const void* p);
 // Value scaled from 96 PPI to the density the control's skin data paints at. For now there is
 // no manager to ask: MulDiv(value, DefaultPPI, 96) with DefaultPPI 96.
 int ScaleInt(int value, TsCommonData* commonData = nullptr, bool useControlPPI = false);
+
+// Start-up and shut-down of the unit (they only count).
+void sCommonDataInitialization();
+void sCommonDataFinalization();

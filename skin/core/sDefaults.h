@@ -20,3 +20,8 @@ inline constexpr double DefDisabledBlend = 0.4;
 inline unsigned char DefBlendDisabled = 100;
 // saturation change of disabled glyphs, in percent (-100: grey scale).
 inline int DefDisabledSaturation = -90;
+
+// Start-up: makes the process DPI-aware unless the form designer hosts it (main form class
+// "TAppBuilder"). The shut-down only counts.
+void sDefaultsInitialization();
+void sDefaultsFinalization();

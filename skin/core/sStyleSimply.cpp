@@ -2,6 +2,8 @@
 
 #include "Forms.h"
 #include "acDials.h"
+#include "acUnitCounter.h"
+#include "acntUtils.h"
 #include "sCommonData.h"
 #include "sMessages.h"
 #include "sSkinManager.h"
@@ -245,4 +247,23 @@ void UnLockForms(TsSkinManager* manager, bool animate)
             provider->SetFormState(provider->FFormState & ~FS_BLENDMOVING);
         },
         0);
+}
+
+namespace {
+TacUnitCounter unitCounter;
+}
+
+void sStyleSimplyInitialization()
+{
+    if (!unitCounter.StartUp()) return;
+    AppIcon = GetIconForFile(ParamStr(0), true);
+    AppIconLarge = GetIconForFile(ParamStr(0), false);
+}
+
+void sStyleSimplyFinalization()
+{
+    if (!unitCounter.ShutDown()) return;
+    AppIcon.reset();
+    AppIconLarge.reset();
+    HookedComponents.clear();
 }

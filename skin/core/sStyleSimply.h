@@ -55,3 +55,8 @@ void SendToHooked(TMessage& message);
 void CopyExForms(TsSkinManager* manager);
 void LockForms(TsSkinManager* manager);
 void UnLockForms(TsSkinManager* manager, bool animate = true);
+
+// Start-up: the program file's icons into AppIcon and AppIconLarge (needs acntUtils' shell
+// entry). Shut-down: frees both icons and empties HookedComponents.
+void sStyleSimplyInitialization();
+void sStyleSimplyFinalization();

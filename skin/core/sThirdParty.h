@@ -5,3 +5,7 @@ class TControl;
 // True for a control whose children the add-on reaches itself (broadcasts stop there).
 using TacCheckDevEx = bool (*)(TControl* control);
 extern TacCheckDevEx CheckDevEx;
+
+// Start-up and shut-down of the unit (they only count for now).
+void sThirdPartyInitialization();
+void sThirdPartyFinalization();

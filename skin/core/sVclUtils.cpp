@@ -2,6 +2,7 @@
 
 #include "Controls.h"
 #include "Forms.h"
+#include "acUnitCounter.h"
 #include "sCommonData.h"
 #include "sMessages.h"
 #include "sSkinManager.h"
@@ -194,3 +195,10 @@ void TrySetSkinSection(TControl* control, const UnicodeString& section)
 void AnimShowForm(TsSkinProvider*, WORD, int, TacAnimType) {}
 
 void SetFormBlendValue(HWND, TBitmap*, int, const POINT*) {}
+
+namespace {
+TacUnitCounter unitCounter;
+}
+
+void sVclUtilsInitialization() { unitCounter.StartUp(); }
+void sVclUtilsFinalization() { unitCounter.ShutDown(); }

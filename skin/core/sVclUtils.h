@@ -75,3 +75,7 @@ void TrySetSkinSection(TControl* control, const UnicodeString& section);
 void AnimShowForm(TsSkinProvider* provider, WORD time, int maxBlend, TacAnimType animType);
 // Shows a 32-bit image in the layered window wnd with a constant alpha at pos. Not built yet.
 void SetFormBlendValue(HWND wnd, TBitmap* bmp, int alpha, const POINT* pos = nullptr);
+
+// Start-up and shut-down of the unit (they only count).
+void sVclUtilsInitialization();
+void sVclUtilsFinalization();

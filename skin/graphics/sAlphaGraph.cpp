@@ -1,5 +1,6 @@
 #include "sAlphaGraph.h"
 
+#include "acUnitCounter.h"
 #include "acntUtils.h"
 #include "sCommonData.h"
 #include "sDefaults.h"
@@ -296,3 +297,10 @@ void BmpDisabledKind(TBitmap* bmp, TsDisabledKind disabledKind, TControl* contro
         }
     }
 }
+
+namespace {
+TacUnitCounter unitCounter;
+}
+
+void sAlphaGraphInitialization() { unitCounter.StartUp(); }
+void sAlphaGraphFinalization() { unitCounter.ShutDown(); }

@@ -126,3 +126,7 @@ void StretchBltMask(int dstX, int dstY, int dstW, int dstH, int srcX, int srcY, 
 // srcRect of the image's bitmap (its own, else the manager's master bitmap) into dstRect, each
 // channel weighed by the mask's own channel; key pixels take ci's fill colour or cache pixel.
 void CopyMasterRect(TRect dstRect, TRect srcRect, TBitmap* dst, const TCacheInfo& ci, const TsMaskData& maskData);
+
+// Start-up and shut-down of the unit (they only count).
+void sAlphaGraphInitialization();
+void sAlphaGraphFinalization();

@@ -60,6 +60,21 @@ TEST(CommandLine, ParamStrZeroIsTheProgram)
     EXPECT_EQ(ParamStr(-1), L"");
 }
 
+TEST(CommandLine, OverrideReplacesTheArgumentsUntilReset)
+{
+    const int systemCount = ParamCount();
+    SetCommandLineOverride(L"\"C:\\Program Files\\x.exe\" /a  \"two words\" last");
+    EXPECT_EQ(ParamCount(), 3);
+    EXPECT_EQ(ParamStr(1), L"/a");
+    EXPECT_EQ(ParamStr(2), L"two words");
+    EXPECT_EQ(ParamStr(3), L"last");
+    EXPECT_EQ(LowerCase(ExtractFileName(ParamStr(0))), L"runtime_tests.exe"); // still the module
+    SetCommandLineOverride(L"");
+    EXPECT_EQ(ParamCount(), 0);
+    SetCommandLineOverride(std::nullopt);
+    EXPECT_EQ(ParamCount(), systemCount);
+}
+
 TEST(SharedDocuments, SystemFolderAndTestOverride)
 {
     const UnicodeString system = TPath::GetSharedDocumentsPath();

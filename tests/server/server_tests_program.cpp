@@ -23,6 +23,8 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -182,6 +184,41 @@ struct WindowSearch {
     HWND Found;
 };
 
+// The visible top-level windows of a process.
+std::vector<HWND> VisibleWindows(DWORD processId)
+{
+    struct Search {
+        DWORD ProcessId;
+        std::vector<HWND> Found;
+    } search{processId, {}};
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == s->ProcessId && IsWindowVisible(window)) s->Found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
+
+// The texts of a window's children, with their windows.
+std::vector<std::pair<HWND, std::wstring>> ChildTexts(HWND parent)
+{
+    std::vector<std::pair<HWND, std::wstring>> texts;
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM param) -> BOOL {
+            wchar_t text[256] = {};
+            GetWindowTextW(child, text, 256);
+            reinterpret_cast<std::vector<std::pair<HWND, std::wstring>>*>(param)->emplace_back(child, text);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
 BOOL CALLBACK FindMainWindow(HWND window, LPARAM param)
 {
     auto* search = reinterpret_cast<WindowSearch*>(param);
@@ -243,11 +280,12 @@ protected:
         return csv;
     }
 
-    bool Start()
+    bool Start(const std::wstring& arguments = L"")
     {
         const fs::path exe = ProgramPath();
         EXPECT_TRUE(fs::exists(exe)) << exe.string();
         std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
+        if (!arguments.empty()) commandLine += L" " + arguments;
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         const std::wstring folder = exe.parent_path().wstring();
@@ -371,4 +409,42 @@ TEST_F(ProgramTest, AutostartedProgramLogsTelegramsAndWritesItsSettingsBackOnClo
     EXPECT_EQ(ini.Sections.at("TCP").at("AUTOSTART"), "1");
     EXPECT_EQ(ini.Sections.at("TCP").at("MASTERKEY"), "7C3A91E05B2F4D86A0C9E1374B5D2F68");
     EXPECT_EQ(ini.Sections.at("DB").at("ENABLE"), "0");
+}
+
+TEST_F(ProgramTest, VersionSwitchShowsTheLibrarysBoxBeforeAnyWindowThenTheProgramRunsAsUsual)
+{
+    WriteSettings("[TCP]\r\nPORT=" + std::to_string(port_) + "\r\nAUTOSTART=0\r\n[DB]\r\nENABLE=0\r\n");
+    ASSERT_TRUE(Start(L"/ACVER"));
+
+    // The library's start-up shows its box before the program creates any window of its own.
+    HWND box = nullptr;
+    std::vector<HWND> visible;
+    PollUntil(20s, [&] {
+        visible = VisibleWindows(process_.dwProcessId);
+        for (HWND window : visible)
+            for (const auto& [child, text] : ChildTexts(window))
+                if (text == L"ZozizOzudidad v15.14") box = window;
+        return box != nullptr || Exited();
+    });
+    ASSERT_TRUE(box) << "no version box";
+    EXPECT_EQ(visible, std::vector<HWND>{box}) << "the program shows another window beside the box";
+    WindowSearch search{process_.dwProcessId, nullptr};
+    EnumWindows(&FindMainWindow, reinterpret_cast<LPARAM>(&search));
+    EXPECT_EQ(search.Found, nullptr) << "the main window exists while the box is up";
+
+    HWND ok = nullptr;
+    for (const auto& [child, text] : ChildTexts(box))
+        if (text == L"OK") ok = child;
+    ASSERT_TRUE(ok) << "no OK button on the box";
+    ASSERT_TRUE(PostMessageW(ok, BM_CLICK, 0, 0));
+
+    // Then the program starts as without the switch and ends as a user closes it.
+    const HWND window = MainWindow(20s);
+    ASSERT_TRUE(window) << "no main window after the box";
+    EXPECT_FALSE(IsWindow(box));
+    ASSERT_TRUE(PostMessageW(window, WM_CLOSE, 0, 0));
+    ASSERT_EQ(WaitForSingleObject(process_.hProcess, 30000), WAIT_OBJECT_0) << "the program did not end";
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process_.hProcess, &exitCode);
+    EXPECT_EQ(exitCode, 0u);
 }
