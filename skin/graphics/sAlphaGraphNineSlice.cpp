@@ -219,7 +219,10 @@ void PaintSkinRect(TPainter painter, TBitmap* bmp, const TRect& r, const TCacheI
     if (!src || src->Empty()) return;
 
     TSliceGeometry g;
-    g.wl = md.WL, g.wt = md.WT, g.wr = md.WR, g.wb = md.WB;
+    g.wl = std::max<int>(0, md.WL);
+    g.wt = std::max<int>(0, md.WT);
+    g.wr = std::max<int>(0, md.WR);
+    g.wb = std::max<int>(0, md.WB);
     ShareOverflow(g.wl, g.wr, WidthOf(r));
     ShareOverflow(g.wt, g.wb, HeightOf(r));
     g.lc = g.wl, g.tc = g.wt, g.rc = g.wr, g.bc = g.wb;
