@@ -187,6 +187,10 @@ public:
     TPoint ScreenToClient(const TPoint& point);
     TAlign Align() const { return align_; }
     void SetAlign(TAlign value);
+    // Rescales the control by M/D (MulDiv, e.g. 144/96 from 96 to 144 PPI): its bounds and,
+    // when its font is its own (ParentFont off, or no parent to follow), the font height. A
+    // windowed control scales its children with it. M or D not above 0 changes nothing.
+    virtual void ChangeScale(int M, int D);
 
     // --- look
     bool Visible() const { return visible_; }
@@ -287,6 +291,8 @@ protected:
 private:
     friend class TWinControl;
     void FontChanged(TObject* sender);
+    // The font height part of ChangeScale; ParentFont keeps its value.
+    void ScaleFont(int M, int D);
 
     TWinControl* parent_ = nullptr;
     int left_ = 0;
@@ -381,6 +387,9 @@ public:
     TPoint ClientOrigin() override;
     void SetBounds(int left, int top, int width, int height) override;
     void SetParent(TWinControl* parent) override;
+    // Also scales the children, aligning them once at the end. A control without a parent
+    // (a form) scales its client area: its window frame is the system's and keeps its size.
+    void ChangeScale(int M, int D) override;
 
     void Invalidate() override;
     void Repaint() override;
