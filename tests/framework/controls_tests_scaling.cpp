@@ -1,6 +1,8 @@
 // Services the skin library builds on: scaling a form and its children to another pixel
-// density.
+// density, and hooks on the application window.
 #include "controls_test_classes.h"
+
+#include <string>
 
 using ControlScaling = ControlsTest;
 
@@ -55,4 +57,60 @@ TEST_F(ControlScaling, FormWithChildrenScalesBoundsClientAndOwnFontsOnly)
         EXPECT_EQ(panel->BoundsRect(), Bounds(10, 20, 100, 50)) << "no divisor: nothing changes";
         delete form;
     }
+}
+
+namespace {
+class HookRecorder : public TObject {
+public:
+    explicit HookRecorder(std::vector<std::wstring>& log) : log_(log) {}
+    bool A(TMessage& m) { return Record(L"A", m); }
+    bool B(TMessage& m) { return Record(L"B", m); }
+    bool C(TMessage& m) { return Record(L"C", m); }
+    UINT handles = 0; // B answers this message with 7
+    TWindowHook unhookFromA;
+
+private:
+    bool Record(const wchar_t* name, TMessage& m)
+    {
+        if (m.Msg < WM_APP) return false;
+        log_.push_back(name + std::to_wstring(m.Msg - WM_APP));
+        if (*name == L'A' && unhookFromA) Application->UnhookMainWindow(unhookFromA);
+        if (*name == L'B' && m.Msg == handles) {
+            m.Result = 7;
+            return true;
+        }
+        return false;
+    }
+    std::vector<std::wstring>& log_;
+};
+} // namespace
+
+using MainWindowHooks = ControlsTest;
+
+TEST_F(MainWindowHooks, SeeMessagesInHookOrderUntilOneHandlesIt)
+{
+    std::vector<std::wstring> log;
+    HookRecorder r(log);
+    r.handles = WM_APP + 2;
+    HWND window = Application->Handle();
+    Application->HookMainWindow(TWindowHook(&r, &HookRecorder::A));
+    Application->HookMainWindow(TWindowHook(&r, &HookRecorder::B));
+    Application->HookMainWindow(TWindowHook(&r, &HookRecorder::C));
+    Application->HookMainWindow(TWindowHook(&r, &HookRecorder::A)); // already hooked
+
+    EXPECT_EQ(SendMessageW(window, WM_APP + 1, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(window, WM_APP + 2, 0, 0), 7);
+    PostMessageW(window, WM_APP + 3, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return log.size() >= 8; }));
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"A1", L"B1", L"C1", L"A2", L"B2", L"A3", L"B3", L"C3"}));
+
+    log.clear();
+    Application->UnhookMainWindow(TWindowHook(&r, &HookRecorder::B));
+    EXPECT_EQ(SendMessageW(window, WM_APP + 2, 0, 0), 0) << "no longer handled";
+    r.unhookFromA = TWindowHook(&r, &HookRecorder::C); // a hook unhooking the next one
+    SendMessageW(window, WM_APP + 4, 0, 0);
+    SendMessageW(window, WM_APP + 5, 0, 0);
+    Application->UnhookMainWindow(TWindowHook(&r, &HookRecorder::A));
+    SendMessageW(window, WM_APP + 6, 0, 0);
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"A2", L"C2", L"A4", L"A5"}));
 }
