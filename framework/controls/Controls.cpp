@@ -311,6 +311,13 @@ void TControl::ScaleFont(int M, int D)
     parentFont_ = parentFont;
 }
 
+void TControl::SetBiDiMode(TBiDiMode value)
+{
+    if (biDiMode_ == value) return;
+    biDiMode_ = value;
+    Perform(CM_BIDIMODECHANGED, 0, 0);
+}
+
 void TControl::SetVisible(bool value)
 {
     if (visible_ == value) return;

@@ -53,6 +53,9 @@ class TCustomForm;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 
+// Reading order of a control's texts. The layer keeps and announces it; it mirrors nothing.
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+
 // Bit positions are the framework's: csOpaque is bit 6 (0x40).
 enum TControlStyleFlag {
     csAcceptsControls,
@@ -225,6 +228,9 @@ public:
     void SetControlState(TControlState value) { controlState_ = value; }
     // True while the mouse is over this control (between CM_MOUSEENTER and CM_MOUSELEAVE).
     bool MouseInControl() const { return mouseInControl_; }
+    // A change is announced to the control with CM_BIDIMODECHANGED.
+    TBiDiMode BiDiMode() const { return biDiMode_; }
+    void SetBiDiMode(TBiDiMode value);
 
     // Marks the control for repainting; Repaint also paints it now; Update paints what is due.
     virtual void Invalidate();
@@ -314,6 +320,7 @@ private:
     TControlStyle controlStyle_{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
     TControlState controlState_;
     bool mouseInControl_ = false;
+    TBiDiMode biDiMode_ = bdLeftToRight;
 };
 
 // A control painted by its parent: no window of its own.

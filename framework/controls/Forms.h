@@ -295,6 +295,10 @@ public:
     void HookMainWindow(const TWindowHook& hook);
     void UnhookMainWindow(const TWindowHook& hook);
 
+    // Kept for the program's controls and libraries to read; the application mirrors nothing.
+    TBiDiMode BiDiMode() const { return biDiMode_; }
+    void SetBiDiMode(TBiDiMode value) { biDiMode_ = value; }
+
     // Reports the exception being handled (call inside a catch block): OnException when
     // assigned, else ShowException. EAbort is silent.
     void HandleException(TObject* sender);
@@ -330,6 +334,7 @@ private:
     UnicodeString helpFile_;
     TCustomForm* mainForm_ = nullptr;
     std::vector<TWindowHook> hooks_;
+    TBiDiMode biDiMode_ = bdLeftToRight;
 };
 
 class TScreen : public TComponent {

@@ -1,5 +1,5 @@
 // Services the skin library builds on: scaling a form and its children to another pixel
-// density, and hooks on the application window.
+// density, hooks on the application window, and the reading-order property.
 #include "controls_test_classes.h"
 
 #include <string>
@@ -113,4 +113,32 @@ TEST_F(MainWindowHooks, SeeMessagesInHookOrderUntilOneHandlesIt)
     Application->UnhookMainWindow(TWindowHook(&r, &HookRecorder::A));
     SendMessageW(window, WM_APP + 6, 0, 0);
     EXPECT_EQ(log, (std::vector<std::wstring>{L"A2", L"C2", L"A4", L"A5"}));
+}
+
+using BiDiModeProperty = ControlsTest;
+
+TEST_F(BiDiModeProperty, ChangeIsAnnouncedOnceAndAnUnchangedValueNotAtAll)
+{
+    TForm* form = NewForm();
+    auto* windowed = new TTestCustom(form);
+    windowed->SetParent(form);
+    auto* windowless = new TTestGraphic(form);
+    windowless->SetParent(form);
+    form->HandleNeeded();
+    for (TControl* control : {static_cast<TControl*>(windowed), static_cast<TControl*>(windowless)}) {
+        SCOPED_TRACE(control->ClassName().c_str());
+        EXPECT_EQ(control->BiDiMode(), bdLeftToRight);
+        MessageSpy spy(control);
+        control->SetBiDiMode(bdRightToLeft);
+        control->SetBiDiMode(bdRightToLeft);
+        EXPECT_EQ(control->BiDiMode(), bdRightToLeft);
+        EXPECT_EQ(spy.Count(CM_BIDIMODECHANGED), 1);
+        control->SetBiDiMode(bdRightToLeftReadingOnly);
+        EXPECT_EQ(spy.Count(CM_BIDIMODECHANGED), 2);
+    }
+    EXPECT_EQ(form->BiDiMode(), bdLeftToRight) << "the parent is not touched";
+
+    EXPECT_EQ(Application->BiDiMode(), bdLeftToRight);
+    Application->SetBiDiMode(bdRightToLeftNoAlign);
+    EXPECT_EQ(Application->BiDiMode(), bdRightToLeftNoAlign);
 }
