@@ -295,6 +295,29 @@ void TControl::SetAlign(TAlign value)
     RequestAlign();
 }
 
+void TControl::ChangeScale(int M, int D)
+{
+    if (M <= 0 || D <= 0 || M == D) return;
+    SetBounds(MulDiv(left_, M, D), MulDiv(top_, M, D), MulDiv(width_, M, D), MulDiv(height_, M, D));
+    ScaleFont(M, D);
+}
+
+void TControl::ScaleFont(int M, int D)
+{
+    // A parent font arrives already scaled through CM_PARENTFONTCHANGED.
+    if (parentFont_ && parent_) return;
+    const bool parentFont = parentFont_;
+    font_->SetHeight(MulDiv(font_->Height(), M, D));
+    parentFont_ = parentFont;
+}
+
+void TControl::SetBiDiMode(TBiDiMode value)
+{
+    if (biDiMode_ == value) return;
+    biDiMode_ = value;
+    Perform(CM_BIDIMODECHANGED, 0, 0);
+}
+
 void TControl::SetVisible(bool value)
 {
     if (visible_ == value) return;

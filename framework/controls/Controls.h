@@ -53,6 +53,9 @@ class TCustomForm;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 
+// Reading order of a control's texts. The layer keeps and announces it; it mirrors nothing.
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+
 // Bit positions are the framework's: csOpaque is bit 6 (0x40).
 enum TControlStyleFlag {
     csAcceptsControls,
@@ -187,6 +190,10 @@ public:
     TPoint ScreenToClient(const TPoint& point);
     TAlign Align() const { return align_; }
     void SetAlign(TAlign value);
+    // Rescales the control by M/D (MulDiv, e.g. 144/96 from 96 to 144 PPI): its bounds and,
+    // when its font is its own (ParentFont off, or no parent to follow), the font height. A
+    // windowed control scales its children with it. M or D not above 0 changes nothing.
+    virtual void ChangeScale(int M, int D);
 
     // --- look
     bool Visible() const { return visible_; }
@@ -221,6 +228,9 @@ public:
     void SetControlState(TControlState value) { controlState_ = value; }
     // True while the mouse is over this control (between CM_MOUSEENTER and CM_MOUSELEAVE).
     bool MouseInControl() const { return mouseInControl_; }
+    // A change is announced to the control with CM_BIDIMODECHANGED.
+    TBiDiMode BiDiMode() const { return biDiMode_; }
+    void SetBiDiMode(TBiDiMode value);
 
     // Marks the control for repainting; Repaint also paints it now; Update paints what is due.
     virtual void Invalidate();
@@ -287,6 +297,8 @@ protected:
 private:
     friend class TWinControl;
     void FontChanged(TObject* sender);
+    // The font height part of ChangeScale; ParentFont keeps its value.
+    void ScaleFont(int M, int D);
 
     TWinControl* parent_ = nullptr;
     int left_ = 0;
@@ -308,6 +320,7 @@ private:
     TControlStyle controlStyle_{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
     TControlState controlState_;
     bool mouseInControl_ = false;
+    TBiDiMode biDiMode_ = bdLeftToRight;
 };
 
 // A control painted by its parent: no window of its own.
@@ -381,6 +394,9 @@ public:
     TPoint ClientOrigin() override;
     void SetBounds(int left, int top, int width, int height) override;
     void SetParent(TWinControl* parent) override;
+    // Also scales the children, aligning them once at the end. A control without a parent
+    // (a form) scales its client area: its window frame is the system's and keeps its size.
+    void ChangeScale(int M, int D) override;
 
     void Invalidate() override;
     void Repaint() override;

@@ -573,6 +573,7 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner)
 {
     InitMainThread();
     handle_ = AllocateHWnd([this](TMessage& message) {
+        if (CallMainWindowHooks(message)) return true;
         WakeUpWndProc(message);
         return message.Msg == WM_NULL || message.Msg == WM_CLOSE;
     }, true);
@@ -605,6 +606,29 @@ TApplication::~TApplication()
     }
     mainForm_ = nullptr;
     DeallocateHWnd(handle_);
+}
+
+void TApplication::HookMainWindow(const TWindowHook& hook)
+{
+    if (!hook || std::find(hooks_.begin(), hooks_.end(), hook) != hooks_.end()) return;
+    hooks_.push_back(hook);
+}
+
+void TApplication::UnhookMainWindow(const TWindowHook& hook)
+{
+    hooks_.erase(std::remove(hooks_.begin(), hooks_.end(), hook), hooks_.end());
+}
+
+bool TApplication::CallMainWindowHooks(TMessage& message)
+{
+    if (hooks_.empty()) return false;
+    // A hook may unhook itself or others (an owner being freed): walk a copy, skip the gone.
+    const std::vector<TWindowHook> hooks = hooks_;
+    for (const TWindowHook& hook : hooks) {
+        if (std::find(hooks_.begin(), hooks_.end(), hook) == hooks_.end()) continue;
+        if (hook(message)) return true;
+    }
+    return false;
 }
 
 void TApplication::WakeUpWndProc(TMessage& message)

@@ -215,6 +215,32 @@ public:
 using THelpViewer = bool (*)(HWND owner, const UnicodeString& helpFile, WORD command, intptr_t data);
 THelpViewer SetHelpViewer(THelpViewer viewer); // null restores the default; returns the previous one
 
+// A routine that sees the application window's messages before the application does: true
+// means handled, and the message goes no further (its Result is the answer). Bound to an
+// object's member function and compared by object and member, so the hooker can unhook.
+class TWindowHook {
+public:
+    using Member = bool (TObject::*)(TMessage&);
+
+    TWindowHook() = default;
+    template <class T>
+    TWindowHook(T* object, bool (T::*method)(TMessage&)) : object_(object), method_(static_cast<Member>(method))
+    {
+    }
+
+    bool operator()(TMessage& message) const { return (object_->*method_)(message); }
+    explicit operator bool() const { return object_ != nullptr && method_ != nullptr; }
+
+    friend bool operator==(const TWindowHook& a, const TWindowHook& b)
+    {
+        return a.object_ == b.object_ && a.method_ == b.method_;
+    }
+
+private:
+    TObject* object_ = nullptr;
+    Member method_ = nullptr;
+};
+
 class TApplication : public TComponent {
 public:
     explicit TApplication(TComponent* owner);
@@ -263,6 +289,16 @@ public:
     TCustomForm* MainForm() const { return mainForm_; }
     UnicodeString ExeName() const;
 
+    // Hooks see every message of the application window (Handle) first, in the order they
+    // were hooked, until one handles it. Hooking a hook twice keeps one; a hook unhooked
+    // while a message is being passed round is not called for it any more.
+    void HookMainWindow(const TWindowHook& hook);
+    void UnhookMainWindow(const TWindowHook& hook);
+
+    // Kept for the program's controls and libraries to read; the application mirrors nothing.
+    TBiDiMode BiDiMode() const { return biDiMode_; }
+    void SetBiDiMode(TBiDiMode value) { biDiMode_ = value; }
+
     // Reports the exception being handled (call inside a catch block): OnException when
     // assigned, else ShowException. EAbort is silent.
     void HandleException(TObject* sender);
@@ -287,6 +323,7 @@ private:
     bool ProcessMessage(MSG& msg);
     bool IsKeyMsg(MSG& msg);
     void Idle();
+    bool CallMainWindowHooks(TMessage& message);
     void WakeUpWndProc(TMessage& message);
 
     HWND handle_ = nullptr;
@@ -296,6 +333,8 @@ private:
     UnicodeString title_;
     UnicodeString helpFile_;
     TCustomForm* mainForm_ = nullptr;
+    std::vector<TWindowHook> hooks_;
+    TBiDiMode biDiMode_ = bdLeftToRight;
 };
 
 class TScreen : public TComponent {

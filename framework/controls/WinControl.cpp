@@ -423,6 +423,31 @@ void TWinControl::SetBounds(int left, int top, int width, int height)
     if (resized) Realign();
 }
 
+void TWinControl::ChangeScale(int M, int D)
+{
+    if (M <= 0 || D <= 0 || M == D) return;
+    // Aligned children are laid out once, in the scaled client area, not at every step.
+    DisableAlign();
+    try {
+        if (parent_) {
+            SetBounds(MulDiv(left_, M, D), MulDiv(top_, M, D), MulDiv(width_, M, D), MulDiv(height_, M, D));
+        } else {
+            const TRect client = ClientRect();
+            const int frameWidth = width_ - client.Width();
+            const int frameHeight = height_ - client.Height();
+            SetBounds(MulDiv(left_, M, D), MulDiv(top_, M, D), MulDiv(client.Width(), M, D) + frameWidth,
+                      MulDiv(client.Height(), M, D) + frameHeight);
+        }
+        ScaleFont(M, D);
+        const std::vector<TControl*> children = controls_;
+        for (TControl* child : children) child->ChangeScale(M, D);
+    } catch (...) {
+        EnableAlign();
+        throw;
+    }
+    EnableAlign();
+}
+
 void TWinControl::SetParent(TWinControl* parent)
 {
     if (parent == parent_) return;
