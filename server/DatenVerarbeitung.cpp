@@ -11,8 +11,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace {
 // A memo that holds more than this many lines is cleared before the next logged line.
@@ -73,24 +75,6 @@ void SendFrame(TIdTCPConnection* connection, std::span<const uint8_t> frame)
     connection->IOHandler()->Write(TIdBytes(frame.begin(), frame.end()));
 }
 
-// Window changes of a contact are queued for the main thread, not waited for: the contact
-// never stalls on the window's message loop, and the main thread takes the changes of many
-// contacts in one go. The queue keeps their order.
-void QueueWindowChange(std::function<void()> change)
-{
-    TThread::Queue(nullptr, change);
-}
-
-// The window side of the CSV logs (path label, the operator's message), on the main thread.
-TTelegramLogSinks TelegramLogSinks(TContactHost& host)
-{
-    return {.ShowPath = [&host](const UnicodeString& path) {
-                QueueWindowChange([host = &host, path] { host->ShowTelegramLogPath(path); });
-            },
-            .ReportFailure = [&host](const UnicodeString& path) {
-                TIdSync::SynchronizeMethod([&] { host.ReportTelegramLogFailure(path); });
-            }};
-}
 } // namespace
 
 TMyClass::TMyClass(TContactHost& host, TIdContext* context)
@@ -100,8 +84,56 @@ TMyClass::TMyClass(TContactHost& host, TIdContext* context)
 
 TMyClass::~TMyClass()
 {
+    try {
+        FlushWindowChanges();
+    } catch (...) {
+        // Out of memory: the window misses these lines.
+    }
     // The lease unbinds the queries when it goes back; then they can go.
     DbConnection.Release();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Window changes
+
+void TMyClass::QueueWindowChange(std::function<void()> change)
+{
+    windowChanges_.push_back(std::move(change));
+}
+
+void TMyClass::FlushWindowChanges()
+{
+    if (windowChanges_.empty()) return;
+    // Each change runs even when one before it fails; the first failure is raised afterwards,
+    // on the main thread, as a single queued change's would be.
+    TThread::Queue(nullptr, [changes = std::move(windowChanges_)] {
+        std::exception_ptr error;
+        for (const auto& change : changes) {
+            try {
+                change();
+            } catch (...) {
+                if (!error) error = std::current_exception();
+            }
+        }
+        if (error) std::rethrow_exception(error);
+    });
+    windowChanges_.clear();
+}
+
+void TMyClass::SynchronizeAfterChanges(const std::function<void()>& method)
+{
+    FlushWindowChanges();
+    SynchronizeMethod(method);
+}
+
+TTelegramLogSinks TMyClass::TelegramLogSinks()
+{
+    return {.ShowPath = [this](const UnicodeString& path) {
+                QueueWindowChange([host = &host_, path] { host->ShowTelegramLogPath(path); });
+            },
+            .ReportFailure = [this](const UnicodeString& path) {
+                SynchronizeAfterChanges([&] { host_.ReportTelegramLogFailure(path); });
+            }};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -177,6 +209,8 @@ void TMyClass::ShowConnectionStatus()
         host->SetStatusPanelText(3, connections);
         host->RepaintStatusBar();
     });
+    // Shown while the contact waits for its frame.
+    FlushWindowChanges();
 }
 
 AnsiString TMyClass::GatewayIdDotted() const
@@ -197,7 +231,7 @@ void TMyClass::OpenDatabase()
     TFDConnection* connection = DbConnection.Connection();
     connection->OnError = [this](TObject*, TObject*, Exception*& error) {
         const UnicodeString message = error ? error->Message() : UnicodeString();
-        SynchronizeMethod([this, &message] { host_.ShowDatabaseError(message); });
+        SynchronizeAfterChanges([this, &message] { host_.ShowDatabaseError(message); });
     };
     LogQuery = std::make_unique<TFDQuery>(nullptr);
     SetupQuery = std::make_unique<TFDQuery>(nullptr);
@@ -234,7 +268,7 @@ void TMyClass::StoreTelegramInCsvLog(std::span<const uint8_t> record, int record
                                         GatewayIdDotted() + " Telegramme im CSV-Log: " + UnicodeToAnsi(dbError_));
     }
     const UnicodeString path = MakeTelegramLogPath(GatewayId);
-    AppendTelegramLogLine(path, recordLength, record, TelegramLogSinks(host_));
+    AppendTelegramLogLine(path, recordLength, record, TelegramLogSinks());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -361,12 +395,16 @@ void TMyClass::AnalyseFrame()
         WriteFrameLog(PeerAddress, idText, byteCountText, aesField, dataType, telegramCountField);
     if (ok) UpdateStatusRow(lastData, status, firmware);
     LogLine(TContactMemo::VerLog, line);
+    FlushWindowChanges();
 }
 
 void TMyClass::ProcessTelegrams(int32_t recordCount, int recordEnd)
 {
     const AnsiString idText = GatewayIdDotted();
     const int end = std::min(recordEnd, static_cast<int>(PlainBuffer.size()));
+    // File mode: the frame's lines go to the log in one append, made when the walk ends however
+    // it ends. The path (and the month folder) is made at the first telegram, as before.
+    std::optional<TTelegramLogBatch> csvLog;
     int p = 4;
     for (int32_t i = 0; i < recordCount; ++i) {
         // A count or a length that runs past the closing byte ends the walk.
@@ -428,8 +466,8 @@ void TMyClass::ProcessTelegrams(int32_t recordCount, int recordEnd)
                               manufacturer, medium, rssi, recordBytes, recordLength);
             if (!stored) StoreTelegramInCsvLog(recordBytes, recordLength);
         } else {
-            const UnicodeString path = MakeTelegramLogPath(GatewayId);
-            AppendTelegramLogLine(path, recordLength, recordBytes, TelegramLogSinks(host_));
+            if (!csvLog) csvLog.emplace(MakeTelegramLogPath(GatewayId), TelegramLogSinks());
+            csvLog->Add(recordLength, recordBytes);
         }
     }
 }
@@ -591,6 +629,7 @@ void RunFirmwareTransfer(TMyClass& contact, const TContactTiming& timing)
     TIdTCPConnection* connection = context->Connection();
     TIdIOHandler* io = connection->IOHandler();
     while (contact.CurrentPacket <= contact.LastPacket && !StopFlagSet(context)) {
+        contact.FlushWindowChanges();
         SendFrame(connection, std::span<const uint8_t>(contact.SendBuffer).first(contact.SendLength));
         contact.ReceiveCount = 0;
         if (!connection->Connected() || StopFlagSet(context)) return;
@@ -665,10 +704,12 @@ void RunGatewayContact(TContactHost& host, TIdContext* context, const TContactTi
     const bool complete = ReadFrame(c, timing);
     if (!complete) {
         c.Message = "Timeout " + ErrorTimeStamp() + " IP=" + c.PeerAddress + " Byte=" + std::to_string(c.ReceiveCount);
+        c.FlushWindowChanges();
         c.Synchronize();
     }
     if (!FrameTypeAccepted(c.ReceiveBuffer[2])) {
         c.Message = "Data Error IP=" + c.PeerAddress + " " + ErrorTimeStamp();
+        c.FlushWindowChanges();
         c.Synchronize();
         return;
     }
@@ -677,6 +718,7 @@ void RunGatewayContact(TContactHost& host, TIdContext* context, const TContactTi
 
     if (StopFlagSet(context)) return;
     c.BuildReply();
+    c.FlushWindowChanges();
     switch (c.ReplyAction) {
     case ReplySendSetup:
     case ReplyFetchSetup:

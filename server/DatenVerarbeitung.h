@@ -17,11 +17,14 @@
 #include "GatewaySetupRecord.h"
 #include "IdContext.h"
 #include "IdSync.h"
+#include "TelegramStorage.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
+#include <vector>
 
 class TFDQuery;
 
@@ -50,8 +53,11 @@ struct TContactTiming {
     int AckWaits = 52;
 };
 
-// The contact object of one connection. Log lines and window changes go to the main thread
-// through TIdSync: the connection thread waits until they are done.
+// The contact object of one connection. Log lines and window changes go to the main thread:
+// gathered while the contact works and queued in order, so a contact costs the main thread one
+// wake-up per step instead of one per line; lines of one contact keep their order. Calls that
+// must wait for the main thread (the MemoTime lines, the operator's message box) go through
+// TIdSync after the gathered changes.
 class TMyClass : public TIdSync {
 public:
     TMyClass(TContactHost& host, TIdContext* context);
@@ -102,6 +108,10 @@ public:
 
     TIdContext* Context() const { return context_; }
 
+    // Hands the window changes gathered so far to the main thread as one queued call. Called
+    // before the contact waits on its peer, sends, or synchronises; the destructor calls it too.
+    void FlushWindowChanges();
+
     AnsiString Message;
     TReplyAction ReplyAction = ReplyNone;
     int32_t SendLength = 0;
@@ -140,6 +150,11 @@ private:
     void LogLineDirect(TContactMemo memo, const AnsiString& line); // appended as it is
     void AppendWithLineLimit(TContactMemo memo);
     void UpdateStatusRow(const AnsiString& lastData, const AnsiString& status, const AnsiString& firmware);
+    void QueueWindowChange(std::function<void()> change);
+    // Waits until method has run on the main thread, after the changes gathered so far.
+    void SynchronizeAfterChanges(const std::function<void()>& method);
+    // The window side of the CSV logs (path label, the operator's message).
+    TTelegramLogSinks TelegramLogSinks();
     AnsiString GatewayIdDotted() const;
     // Database mode: a telegram that could not be inserted goes to the gateway's CSV log of the
     // day; the contact's first such telegram reports the cause in MemoTime.
@@ -152,6 +167,7 @@ private:
     // failed statement, so the next telegram makes sure of it again.
     AnsiString rxTableReady_;
     bool csvFallbackReported_ = false;
+    std::vector<std::function<void()>> windowChanges_;
 };
 
 // The worker of one connection, called by the TCP server's execute handler: creates the

@@ -71,6 +71,30 @@ UnicodeString MakeTelegramLogPath(std::span<const uint8_t, 3> gatewayId)
                            gatewayId[1], gatewayId[2]);
 }
 
+namespace {
+void ShowLogPath(const UnicodeString& path, const TTelegramLogSinks& sinks)
+{
+    try {
+        if (sinks.ShowPath) sinks.ShowPath(path);
+    } catch (...) {
+        // Only the label is behind; the line is written all the same.
+    }
+}
+
+void AppendOrReport(const UnicodeString& path, const AnsiString& line, const TTelegramLogSinks& sinks)
+{
+    try {
+        AppendLogFileText(path, line);
+    } catch (...) {
+        try {
+            if (sinks.ReportFailure) sinks.ReportFailure(path);
+        } catch (...) {
+            // The operator could not be told either; the contact goes on.
+        }
+    }
+}
+} // namespace
+
 void AppendTelegramLogLine(const UnicodeString& path, int recordLength, std::span<const uint8_t> record,
                            const TTelegramLogSinks& sinks)
 {
@@ -81,18 +105,47 @@ void AppendTelegramLogLine(const UnicodeString& path, int recordLength, std::spa
         // No receive time, no line; the telegram is still in the telegram memo.
         return;
     }
+    ShowLogPath(path, sinks);
+    AppendOrReport(path, line, sinks);
+}
+
+TTelegramLogBatch::TTelegramLogBatch(UnicodeString path, TTelegramLogSinks sinks)
+    : path_(std::move(path)), sinks_(std::move(sinks))
+{
+}
+
+TTelegramLogBatch::~TTelegramLogBatch()
+{
     try {
-        if (sinks.ShowPath) sinks.ShowPath(path);
+        Flush();
     } catch (...) {
-        // Only the label is behind; the line is written all the same.
+        // Flush reports its own failures; only a lack of memory is left, and nowhere to go.
     }
+}
+
+void TTelegramLogBatch::Add(int recordLength, std::span<const uint8_t> record)
+{
     try {
-        AppendLogFileText(path, line);
+        lines_.push_back(TelegramLogLine(record, recordLength));
     } catch (...) {
-        try {
-            if (sinks.ReportFailure) sinks.ReportFailure(path);
-        } catch (...) {
-            // The operator could not be told either; the contact goes on.
-        }
+        // No receive time, no line; the telegram is still in the telegram memo.
     }
+}
+
+void TTelegramLogBatch::Flush()
+{
+    if (lines_.empty()) return;
+    const std::vector<AnsiString> lines = std::move(lines_);
+    lines_.clear();
+    ShowLogPath(path_, sinks_);
+    AnsiString text;
+    for (const AnsiString& line : lines) text += line;
+    try {
+        AppendLogFileText(path_, text);
+        return;
+    } catch (...) {
+        // As a rule the file could not be opened (another program holds it): line by line then,
+        // each with its own attempts and report.
+    }
+    for (const AnsiString& line : lines) AppendOrReport(path_, line, sinks_);
 }

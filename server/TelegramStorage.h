@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <vector>
 
 // The telegram of a record in hexadecimal: bytes 6 to recordLength - 1, two upper-case digits
 // each, no separators; empty when recordLength is 6 or less. Never reads past record.
@@ -44,3 +45,27 @@ struct TTelegramLogSinks {
 // failure goes to sinks.ReportFailure.
 void AppendTelegramLogLine(const UnicodeString& path, int recordLength, std::span<const uint8_t> record,
                            const TTelegramLogSinks& sinks = {});
+
+// The lines of a frame's telegrams for one log, gathered while the frame's records are walked
+// and appended in one go: one open of the file per frame instead of one per telegram. The file
+// ends up as if each line had been appended on its own.
+class TTelegramLogBatch {
+public:
+    TTelegramLogBatch(UnicodeString path, TTelegramLogSinks sinks);
+    // Appends what is still gathered; nothing escapes.
+    ~TTelegramLogBatch();
+    TTelegramLogBatch(const TTelegramLogBatch&) = delete;
+    TTelegramLogBatch& operator=(const TTelegramLogBatch&) = delete;
+
+    const UnicodeString& Path() const { return path_; }
+    // Gathers the line of one record; a record without a valid receive time is dropped.
+    void Add(int recordLength, std::span<const uint8_t> record);
+    // Shows the path and appends the gathered lines. When the append fails, each line is tried
+    // on its own with the three attempts and the report of AppendTelegramLogLine.
+    void Flush();
+
+private:
+    UnicodeString path_;
+    TTelegramLogSinks sinks_;
+    std::vector<AnsiString> lines_;
+};

@@ -24,6 +24,12 @@ constexpr int kServiceSliceMs = 5;
 constexpr DWORD kListenRetryMs = 100;
 // The longest a listener waits before it looks at its stop event again.
 constexpr long kListenSliceMs = 25;
+// A connection thread whose connection has ended waits this long for the next one, and at most
+// this many wait at once. Starting a thread is by far the dearest part of a short connection
+// under Wine (it clears a megabyte of stack), so a burst of connections is served by threads
+// of the connections before it.
+constexpr auto kThreadParkTime = std::chrono::seconds(5);
+constexpr std::size_t kMaxParkedThreads = 64;
 
 [[noreturn]] void RaiseBindError(int error, const std::wstring& what)
 {
@@ -70,14 +76,28 @@ struct TIdTCPServer::Handlers {
     bool useNagle = true;
 };
 
+// One connection and what the server knows of it.
 struct TIdTCPServer::Worker {
-    std::unique_ptr<TIdContext> context;  // freed by the worker's thread at its end
+    std::unique_ptr<TIdContext> context;  // freed by the connection's thread at its end
     TIdContext* key = nullptr;            // the context's address, for the list only
-    std::thread thread;
     // Guarded by Shared::mutex:
+    ConnectionThread* runner = nullptr;  // the thread serving it
     bool finished = false;
     bool released = false;  // the stop no longer waits for it; no more events
     bool inEvent = false;   // in OnConnect, OnDisconnect or OnException
+};
+
+// A thread that serves connections, one at a time and each to its end.
+struct TIdTCPServer::ConnectionThread {
+    std::thread thread;
+    std::condition_variable wake;  // a connection was handed over, or the stop came
+    // Guarded by Shared::mutex:
+    std::shared_ptr<Worker> next;  // handed over while parked
+    std::shared_ptr<const Handlers> nextHandlers;
+    Worker* current = nullptr;  // the connection being served
+    bool parked = false;
+    bool detached = false;  // let go by a stop: ends after its connection
+    bool ended = false;     // left its loop: to be joined
 };
 
 // What the server shares with its threads. A let-go connection thread keeps it alive after the
@@ -87,6 +107,9 @@ struct TIdTCPServer::Shared {
     std::mutex mutex;
     std::condition_variable changed;
     std::vector<std::shared_ptr<Worker>> workers;
+    std::vector<std::shared_ptr<ConnectionThread>> threads;
+    std::vector<ConnectionThread*> parked;  // waiting for a connection, the latest last
+    bool parking = false;                   // while the server runs
 
     // Waits until done() holds (checked under mutex) or the deadline passes. On the main thread
     // it keeps running Synchronize calls; an exception of a queued call is kept in error.
@@ -244,6 +267,10 @@ void TIdTCPServer::Start()
     std::vector<std::unique_ptr<Listener>> listeners;
     for (int i = 0; i < bindings_.Count(); ++i) listeners.push_back(OpenListener(*bindings_.Items(i)));
 
+    {
+        std::lock_guard<std::mutex> lock(shared_->mutex);
+        shared_->parking = true;
+    }
     listeners_ = std::move(listeners);
     for (auto& listener : listeners_) {
         try {
@@ -303,9 +330,9 @@ void TIdTCPServer::Stop()
         },
         deadline, error);
 
+    const auto self = std::this_thread::get_id();
     if (!allEnded) {
         // Let the remaining threads go; wait only for events they have already begun.
-        const auto self = std::this_thread::get_id();
         {
             std::lock_guard<std::mutex> lock(shared.mutex);
             for (auto& worker : shared.workers)
@@ -316,31 +343,45 @@ void TIdTCPServer::Stop()
         shared.WaitUntil(
             [&] {
                 return std::none_of(shared.workers.begin(), shared.workers.end(), [&](const auto& w) {
-                    return !w->finished && w->inEvent && w->thread.get_id() != self;
+                    return !w->finished && w->inEvent && !(w->runner && w->runner->thread.get_id() == self);
                 });
             },
             std::nullopt, error);
     }
 
-    std::vector<std::shared_ptr<Worker>> workers;
+    // The threads of ended connections: parked ones end now, the others as they get here. A
+    // thread still serving a let-go connection (or this very thread) is detached.
     {
         std::lock_guard<std::mutex> lock(shared.mutex);
-        workers.swap(shared.workers);
+        shared.parking = false;
+        for (ConnectionThread* thread : shared.parked) thread->wake.notify_one();
+        for (auto& thread : shared.threads)
+            if ((thread->current && !thread->current->finished) || thread->thread.get_id() == self)
+                thread->detached = true;
     }
-    for (auto& worker : workers) {
-        bool finished;
+    shared.WaitUntil(
+        [&] {
+            return std::all_of(shared.threads.begin(), shared.threads.end(),
+                               [](const auto& t) { return t->ended || t->detached; });
+        },
+        std::nullopt, error);
+    std::vector<std::shared_ptr<ConnectionThread>> threads;
+    {
+        std::lock_guard<std::mutex> lock(shared.mutex);
+        threads.swap(shared.threads);
+        shared.workers.clear();
+    }
+    for (auto& thread : threads) {
+        if (!thread->thread.joinable()) continue;
+        bool ended;
         {
             std::lock_guard<std::mutex> lock(shared.mutex);
-            finished = worker->finished;
+            ended = thread->ended;
         }
-        if (!finished) {
-            worker->thread.detach();
-        } else if (worker->thread.joinable()) {
-            if (worker->thread.get_id() == std::this_thread::get_id())
-                worker->thread.detach();
-            else
-                worker->thread.join();
-        }
+        if (ended && thread->thread.get_id() != self)
+            thread->thread.join();
+        else
+            thread->thread.detach();
     }
     // Calls the connections queued for the main thread run now, while what they refer to
     // still exists.
@@ -381,17 +422,18 @@ void TIdTCPServer::RunListener(std::shared_ptr<Shared> shared, Listener* listene
             });
         if (failed) WaitForSingleObject(listener->stopEvent, kListenRetryMs);
 
-        // Join the connection threads that have ended.
-        std::vector<std::shared_ptr<Worker>> ended;
+        // Forget the connections that have ended; join the threads that have ended.
+        std::vector<std::shared_ptr<ConnectionThread>> ended;
         {
             std::lock_guard<std::mutex> lock(shared->mutex);
-            auto split = std::stable_partition(shared->workers.begin(), shared->workers.end(),
-                                               [](const auto& w) { return !w->finished; });
-            ended.assign(split, shared->workers.end());
-            shared->workers.erase(split, shared->workers.end());
+            std::erase_if(shared->workers, [](const auto& w) { return w->finished; });
+            auto split = std::stable_partition(shared->threads.begin(), shared->threads.end(),
+                                               [](const auto& t) { return !t->ended; });
+            ended.assign(split, shared->threads.end());
+            shared->threads.erase(split, shared->threads.end());
         }
-        for (auto& worker : ended)
-            if (worker->thread.joinable()) worker->thread.join();
+        for (auto& thread : ended)
+            if (thread->thread.joinable()) thread->thread.join();
     }
     {
         std::lock_guard<std::mutex> lock(shared->mutex);
@@ -422,24 +464,75 @@ void TIdTCPServer::AcceptPending(const std::shared_ptr<Shared>& shared, Listener
             std::make_unique<TIdTCPConnection>(std::make_unique<TIdIOHandler>(static_cast<std::uintptr_t>(s))));
         TIdContext* context = worker->context.get();
         worker->key = context;
+        shared->contexts.Add(context);
         {
+            // A parked thread takes the connection; the latest parked is the likeliest to be warm.
             std::lock_guard<std::mutex> lock(shared->mutex);
             shared->workers.push_back(worker);
+            if (!shared->parked.empty()) {
+                ConnectionThread* thread = shared->parked.back();
+                shared->parked.pop_back();
+                thread->parked = false;
+                thread->next = worker;
+                thread->nextHandlers = handlers;
+                worker->runner = thread;
+                thread->wake.notify_one();
+                continue;
+            }
         }
-        shared->contexts.Add(context);
+        auto thread = std::make_shared<ConnectionThread>();
+        {
+            std::lock_guard<std::mutex> lock(shared->mutex);
+            worker->runner = thread.get();
+            thread->current = worker.get();
+            shared->threads.push_back(thread);
+        }
         try {
-            worker->thread = std::thread(RunConnection, shared, worker, handlers);
+            thread->thread = std::thread(RunConnectionThread, shared, thread, worker, handlers);
         } catch (const std::system_error& e) {
             shared->contexts.Remove(context);
             std::lock_guard<std::mutex> lock(shared->mutex);
             shared->workers.erase(std::find(shared->workers.begin(), shared->workers.end(), worker));
+            shared->threads.erase(std::find(shared->threads.begin(), shared->threads.end(), thread));
             throw EIdException(L"Could not start a connection thread: " + Utf8ToUnicode(e.what()));
         }
     }
 }
 
-void TIdTCPServer::RunConnection(std::shared_ptr<Shared> shared, std::shared_ptr<Worker> worker,
-                                 std::shared_ptr<const Handlers> handlers)
+void TIdTCPServer::RunConnectionThread(std::shared_ptr<Shared> shared, std::shared_ptr<ConnectionThread> self,
+                                       std::shared_ptr<Worker> worker, std::shared_ptr<const Handlers> handlers)
+{
+    for (;;) {
+        RunConnection(shared, worker, handlers);
+        worker.reset();
+        handlers.reset();
+
+        std::unique_lock<std::mutex> lock(shared->mutex);
+        self->current = nullptr;
+        if (self->detached || !shared->parking || shared->parked.size() >= kMaxParkedThreads) break;
+        self->parked = true;
+        shared->parked.push_back(self.get());
+        self->wake.wait_for(lock, kThreadParkTime, [&] { return self->next || !shared->parking; });
+        if (self->next) {
+            // The listener has taken it off the parked list.
+            worker = std::move(self->next);
+            handlers = std::move(self->nextHandlers);
+            self->current = worker.get();
+            continue;
+        }
+        self->parked = false;
+        shared->parked.erase(std::find(shared->parked.begin(), shared->parked.end(), self.get()));
+        break;
+    }
+    {
+        std::lock_guard<std::mutex> lock(shared->mutex);
+        self->ended = true;
+    }
+    shared->changed.notify_all();
+}
+
+void TIdTCPServer::RunConnection(const std::shared_ptr<Shared>& shared, const std::shared_ptr<Worker>& worker,
+                                 const std::shared_ptr<const Handlers>& handlers)
 {
     TIdContext* context = worker->context.get();
     TIdTCPConnection* connection = context->Connection();

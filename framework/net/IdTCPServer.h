@@ -1,5 +1,7 @@
 #pragma once
 // TCP server over Winsock: one listening thread per binding, one thread per connection.
+// A thread whose connection has ended waits a few seconds for the next connection before it
+// ends, so that short connections in quick succession do not each pay for a thread start.
 //
 // Each connection's thread calls OnConnect once, then OnExecute again and again while the
 // connection stands, then OnDisconnect. An exception leaving OnConnect or OnExecute goes to
@@ -84,6 +86,7 @@ private:
     struct Worker;
     struct Shared;
     struct Listener;
+    struct ConnectionThread;
 
     void Start();
     void Stop();
@@ -93,8 +96,10 @@ private:
                             std::shared_ptr<const Handlers> handlers);
     static void AcceptPending(const std::shared_ptr<Shared>& shared, Listener& listener,
                               const std::shared_ptr<const Handlers>& handlers);
-    static void RunConnection(std::shared_ptr<Shared> shared, std::shared_ptr<Worker> worker,
-                              std::shared_ptr<const Handlers> handlers);
+    static void RunConnectionThread(std::shared_ptr<Shared> shared, std::shared_ptr<ConnectionThread> self,
+                                    std::shared_ptr<Worker> worker, std::shared_ptr<const Handlers> handlers);
+    static void RunConnection(const std::shared_ptr<Shared>& shared, const std::shared_ptr<Worker>& worker,
+                              const std::shared_ptr<const Handlers>& handlers);
 
     TIdSocketHandles bindings_;
     int listenQueue_ = 15;

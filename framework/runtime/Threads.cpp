@@ -47,6 +47,10 @@ struct SyncQueue {
     CONDITION_VARIABLE done = CONDITION_VARIABLE_INIT;
     std::deque<SyncRequest*> calls;
     HANDLE pending = CreateEventW(nullptr, TRUE, FALSE, nullptr); // set while calls is not empty
+    // A wake-up has been asked for since the main thread last took its share of calls. Further
+    // calls ride on it: under load each wake-up (a round trip to the window system) would cost
+    // more than the call itself.
+    bool wakeAsked = false;
 };
 
 SyncQueue& TheQueue()
@@ -69,14 +73,17 @@ private:
 void Enqueue(SyncRequest* request)
 {
     SyncQueue& q = TheQueue();
+    bool wake = false;
     {
         SrwGuard guard(q.lock);
+        if (q.calls.empty()) ::SetEvent(q.pending);
         q.calls.push_back(request);
-        ::SetEvent(q.pending);
+        wake = !q.wakeAsked;
+        q.wakeAsked = true;
     }
     // The request is queued now and may live on the caller's stack: nothing may unwind past it.
     try {
-        if (WakeMainThread) WakeMainThread();
+        if (wake && WakeMainThread) WakeMainThread();
     } catch (...) {
         // The main thread still finds the call at its next CheckSynchronize.
     }
@@ -141,6 +148,8 @@ bool CheckSynchronize(int timeoutMs)
         SrwGuard guard(q.lock);
         budget = q.calls.size();
         if (budget == 0) ::ResetEvent(q.pending);
+        // Calls queued from now on are not in this share: they ask for a wake-up of their own.
+        q.wakeAsked = false;
     }
     bool ran = false;
     for (; budget > 0; --budget) {
@@ -169,7 +178,24 @@ bool CheckSynchronize(int timeoutMs)
             WakeAllConditionVariable(&q.done);
         } else {
             std::unique_ptr<SyncRequest> owned(request);
-            owned->method();
+            try {
+                owned->method();
+            } catch (...) {
+                // The calls left behind must not wait for an unrelated message.
+                bool wake = false;
+                {
+                    SrwGuard guard(q.lock);
+                    wake = !q.calls.empty() && !q.wakeAsked;
+                    if (wake) q.wakeAsked = true;
+                }
+                if (wake && WakeMainThread) {
+                    try {
+                        WakeMainThread();
+                    } catch (...) {
+                    }
+                }
+                throw;
+            }
         }
     }
     return ran;

@@ -7,9 +7,10 @@
 //
 // Hand-over: Synchronize and Queue put a call into one process-wide queue; the main thread runs
 // it from CheckSynchronize (the message loop and ProcessMessages call it) or while it waits in
-// TThread::WaitFor. WakeMainThread is called on the queueing thread after every queued call so
-// that a loop sleeping in GetMessage wakes up (e.g. by posting to a main-thread window); assign
-// it once at start-up, before threads run. A call queued while nobody services the queue waits.
+// TThread::WaitFor. WakeMainThread is called on the queueing thread when a queued call finds no
+// wake-up asked for since the main thread last took its calls, so that a loop sleeping in
+// GetMessage wakes up (e.g. by posting to a main-thread window); assign it once at start-up,
+// before threads run. A call queued while nobody services the queue waits.
 #include "Components.h"
 
 #include <windows.h>

@@ -83,8 +83,48 @@ void PrepareLightMask(std::unique_ptr<TBitmap>& bmp, int radius, int unused, TCo
 // Greys and/or blends an image (with the cache behind it, or a colour) to look disabled.
 void BmpDisabledKind(TBitmap* bmp, TsDisabledKind disabledKind, TControl* control, const TCacheInfo& ci,
                      TPoint offset);
-// Copies the image half of srcRect (its mask half below it) from the mask's bitmap or the
-// manager's master bitmap into dstRect of dst, with the background from ci.
+
+// ---------------------------------------------------------------------------------------------
+// Nine-slice painting of skin images. An image (TsMaskData) lies in its own bitmap or at R of
+// its manager's master bitmap: its states side by side, each Width x Height, and with a MaskType
+// other than 0 a grey mask Height rows below the picture. In the 32-bit copiers the mask's red
+// byte is the weight of the existing pixel (0 shows the picture, 255 keeps the destination); the
+// GDI-side ones weigh each channel by the mask's own channel. Key pixels (0x00FF00FF) take the
+// parent's background from ci. Every read and write stays inside its bitmap.
+
+// The image's state (at most its last) over R: corners at their size, sides and centre tiled or
+// stretched (DrawMode bit 0), the centre only with DrawMode bit 2, nothing for state 0 with bit 1.
+// Corners take the parent's background into their key pixels when updateCorners is set and the
+// image marks transparent corners (Cfg bit 0 or 1).
+void DrawSkinRect(TBitmap* bmp, const TRect& r, const TCacheInfo& ci, const TsMaskData& maskData, int state,
+                  bool updateCorners);
+// The same composed wholly in 32 bits; the corners always take the background.
+void DrawSkinRect32(TBitmap* bmp, const TRect& r, const TCacheInfo& ci, const TsMaskData& maskData, int state);
+// As DrawSkinRect32 with each border drawn at most as thick as limits gives for its side (outer
+// part), and the picture laid at opacity (0-255).
+void DrawSkinRect32Ex(TBitmap* bmp, const TRect& r, const TCacheInfo& ci, const TsMaskData& maskData, int state,
+                      const TRect& limits, int opacity);
+// A small image of the master bitmap cut in thirds: corners a third of a state, sides and centre
+// tiled with the middle third (stretched without a mask and with DrawMode bit 0).
+void DrawSmallSkinRect(TBitmap* bmp, const TRect& r, const TCacheInfo& ci, const TsMaskData& maskData, int state);
+
+// One piece of srcRect (mask half the height of maskData.R below it) into dstRect, unscaled.
+void CopyByMask32(TRect dstRect, TRect srcRect, TBitmap* dstBmp, TBitmap* srcBmp, const TCacheInfo& ci,
+                  const TsMaskData& maskData);
+// The same with the picture laid at opacity (0-255).
+void CopyByMask32Ex(TRect dstRect, TRect srcRect, TBitmap* dstBmp, TBitmap* srcBmp, const TCacheInfo& ci,
+                    const TsMaskData& maskData, int opacity);
+// A piece (its mask maskOffset rows below; 0: no mask, a plain stretch) stretched over the
+// destination rectangle; centre marks the centre piece of a nine-slice image.
+void StretchBltMask32(int dstX, int dstY, int dstW, int dstH, int srcX, int srcY, int srcW, int srcH, TBitmap* dstBmp,
+                      TBitmap* srcBmp, int maskOffset, bool centre);
+void StretchBltMask32Ex(int dstX, int dstY, int dstW, int dstH, int srcX, int srcY, int srcW, int srcH,
+                        TBitmap* dstBmp, TBitmap* srcBmp, int maskOffset, bool centre, int opacity);
+// GDI side: each channel weighed by the mask's own channel, the result opaque.
+void StretchBltMask(int dstX, int dstY, int dstW, int dstH, int srcX, int srcY, int srcW, int srcH, TBitmap* dstBmp,
+                    TBitmap* srcBmp, int maskOffset, bool centre);
+// srcRect of the image's bitmap (its own, else the manager's master bitmap) into dstRect, each
+// channel weighed by the mask's own channel; key pixels take ci's fill colour or cache pixel.
 void CopyMasterRect(TRect dstRect, TRect srcRect, TBitmap* dst, const TCacheInfo& ci, const TsMaskData& maskData);
 
 // Start-up and shut-down of the unit (they only count).

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -510,6 +511,44 @@ TEST_F(NetServer, StopDisconnectsBlockedConnectionsAndEndsTheirThreads)
     for (auto& client : clients) EXPECT_TRUE(client->SeesClose());
     std::lock_guard<std::mutex> lock(record.mutex);
     EXPECT_EQ(record.exceptionClasses, std::vector<std::wstring>(3, L"EIdNotConnected"));
+}
+
+TEST_F(NetServer, ConnectionsOneAfterAnotherEachGetTheirEventsAndNoThreadOutlivesTheStop)
+{
+    // A thread whose connection has ended may serve a later one; each connection still gets its
+    // own connect, execute and disconnect, and the stop ends every thread, waiting ones too.
+    std::mutex mutex;
+    std::vector<std::pair<DWORD, HANDLE>> threads;
+    server.OnExecute = [&](TIdContext* context) {
+        ++record.executes;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            const DWORD id = GetCurrentThreadId();
+            if (std::none_of(threads.begin(), threads.end(), [&](const auto& t) { return t.first == id; }))
+                threads.emplace_back(id, OpenThread(SYNCHRONIZE, FALSE, id));
+        }
+        Echo(context);
+        context->Connection()->Disconnect();
+    };
+    const int port = Start();
+    constexpr int kConnections = 5;
+    for (int i = 0; i < kConnections; ++i) {
+        Client client(port);
+        client.Send("ping");
+        EXPECT_EQ(client.Receive(4), "ping");
+        EXPECT_TRUE(client.SeesClose());
+        ASSERT_TRUE(WaitFor([&] { return record.disconnects.load() == i + 1 && ContextCount(server) == 0; }));
+    }
+    EXPECT_EQ(record.connects.load(), kConnections);
+    EXPECT_EQ(record.executes.load(), kConnections);
+
+    server.SetActive(false);
+    std::lock_guard<std::mutex> lock(mutex);
+    for (const auto& [id, handle] : threads) {
+        ASSERT_NE(handle, nullptr);
+        EXPECT_EQ(WaitForSingleObject(handle, 0), WAIT_OBJECT_0) << "thread " << id << " still runs";
+        CloseHandle(handle);
+    }
 }
 
 class MainThreadSync : public TIdSync {

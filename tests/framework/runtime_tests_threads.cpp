@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -220,6 +221,40 @@ TEST(Thread, QueuedCallsRunLaterInOrderAndDieWithTheirThread)
     delete thread;
     EXPECT_FALSE(CheckSynchronize());
     EXPECT_FALSE(threadCallRan);
+}
+
+TEST(Thread, QueuedCallsShareOneWakeUpUntilTheMainThreadTakesThem)
+{
+    CheckSynchronize(); // takes whatever earlier tests left
+    std::atomic<int> wakes{0};
+    WakeMainThread = [&] { ++wakes; };
+    auto queueFromWorker = [](std::vector<std::function<void()>> calls) {
+        std::thread worker([&] {
+            for (auto& call : calls) TThread::Queue(nullptr, call);
+        });
+        worker.join();
+    };
+    int ran = 0;
+    queueFromWorker(std::vector<std::function<void()>>(50, [&] { ++ran; }));
+    EXPECT_EQ(wakes.load(), 1);
+    EXPECT_TRUE(CheckSynchronize());
+    EXPECT_EQ(ran, 50);
+
+    // Once the main thread has taken its calls, the next one asks again.
+    queueFromWorker({[&] { ++ran; }});
+    EXPECT_EQ(wakes.load(), 2);
+    EXPECT_TRUE(CheckSynchronize());
+
+    // A failing call leaves the calls behind it with a wake-up of their own, so a loop that
+    // sleeps in GetMessage after the error still runs them.
+    queueFromWorker({[] { throw EAbort(L""); }, [&] { ++ran; }});
+    EXPECT_EQ(wakes.load(), 3);
+    EXPECT_THROW(CheckSynchronize(), EAbort);
+    EXPECT_EQ(wakes.load(), 4);
+    EXPECT_TRUE(CheckSynchronize());
+    EXPECT_EQ(ran, 52);
+    EXPECT_FALSE(CheckSynchronize());
+    WakeMainThread = nullptr;
 }
 
 TEST(Thread, CheckSynchronizeOffTheMainThreadRaises)

@@ -385,6 +385,18 @@ TEST_F(ContactTest, MemoLineRuleAppliesToTheLogSinksOnly)
     // 201 lines: cleared before the telegram line.
     EXPECT_EQ(host.Lines(TContactMemo::Log).size(), 1u);
 
+    // A frame's telegram lines reach the memo together; the rule still applies line by line:
+    // 195 lines take six more, the seventh clears the memo first.
+    host.Reset();
+    host.Fill(TContactMemo::Log, 195);
+    std::vector<Bytes> many;
+    for (uint8_t second = 0; second < 10; ++second) many.push_back(sim::Record(TelegramAt(second)));
+    RunGateway(SendAndAwaitClose(WmbusFrame(sim::WmbusPayload(10, many))));
+    const Lines log = host.Lines(TContactMemo::Log);
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_NE(log[0].find(L"RxTime: 09.12.2026 08:11:06 "), UnicodeString::npos) << ToUtf8(log[0]);
+    EXPECT_NE(log[3].find(L"RxTime: 09.12.2026 08:11:09 "), UnicodeString::npos) << ToUtf8(log[3]);
+
     host.Reset();
     host.Fill(TContactMemo::Time, 201);
     Bytes bad = frame;

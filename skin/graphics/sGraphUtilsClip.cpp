@@ -1,0 +1,22 @@
+#include "sGraphUtilsClip.h"
+
+namespace {
+
+// A windowless control is cut out only when a default manager exists and draws standard images
+// without transparency (its option StdImgTransparency off). The manager carries no such option
+// yet, so windowless controls always stay in the clip. Skinned splitters never take part either.
+bool GraphicControlsTakePart() { return false; }
+
+} // namespace
+
+void ExcludeControls(HDC dc, TWinControl* ctrl, int offsetX, int offsetY)
+{
+    if (!dc || !ctrl) return;
+    for (int i = 0; i < ctrl->ControlCount(); ++i) {
+        TControl* child = ctrl->Controls(i);
+        if (!child->Visible()) continue;
+        if (dynamic_cast<TGraphicControl*>(child) && !GraphicControlsTakePart()) continue;
+        ExcludeClipRect(dc, child->Left() + offsetX, child->Top() + offsetY, child->Left() + child->Width() + offsetX,
+                        child->Top() + child->Height() + offsetY);
+    }
+}
