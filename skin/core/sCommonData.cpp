@@ -102,6 +102,8 @@ TsCommonData* GetCommonData(HWND handle)
     return static_cast<TsCommonData*>(value);
 }
 
+bool RestrictDrawing = false;
+
 bool WndIsSkinned(HWND handle)
 {
     return GetCommonData(handle) || Ac_GetScrollWndFromHwnd(handle) || GetBoolMsg(handle, AC_CTRLHANDLED);

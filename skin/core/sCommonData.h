@@ -42,7 +42,12 @@ public:
     TsSkinManager* FSkinManager = nullptr;
     int SkinIndex = -1;
     bool BGChanged = true;
+    // The control stays hot after the mouse left it (a pressed button, an open drop-down).
+    bool KeepActive = false;
 };
+
+// While set, skinned controls postpone painting (the manager sets it during a skin broadcast).
+extern bool RestrictDrawing;
 
 // The live skin data on a window of this process, or null (no property, a foreign window, or a
 // value that is not a live object).

@@ -6,47 +6,23 @@
 // packed skin. Also the conversion of a skin's image values to their fixed-width form.
 #include "Components.h"
 #include "Graphics.h"
+#include "IniFiles.h"
+#include "Messages.h"
 #include "Streams.h"
 #include "acntTypes.h"
 #include "sConst.h"
 #include "sMaskData.h"
+#include "sSkinManagerOptions.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
 class TsSkinManager;
-
-// How a form animation runs: on or off, its time in milliseconds and its kind.
-class TacFormAnimation : public TPersistent {
-public:
-    UnicodeString ClassName() const override { return L"TacFormAnimation"; }
-    bool Active = true;
-    WORD Time = 0;
-    TacAnimType Mode = atAero;
-};
-
-// The animation of forms while the skin changes.
-class TacSkinChanging : public TacFormAnimation {
-public:
-    TacSkinChanging()
-    {
-        Time = 100;
-        Mode = atFading;
-    }
-    UnicodeString ClassName() const override { return L"TacSkinChanging"; }
-};
-
-// The manager's animation settings; for now the skin-change animation.
-class TacAnimEffects : public TPersistent {
-public:
-    UnicodeString ClassName() const override { return L"TacAnimEffects"; }
-    TacSkinChanging* SkinChanging() const { return skinChanging_.get(); }
-
-private:
-    std::unique_ptr<TacSkinChanging> skinChanging_ = std::make_unique<TacSkinChanging>();
-};
+// The application's default manager, or null.
+extern TsSkinManager* DefaultManager;
 
 // ---------------------------------------------------------------------------------------------
 // Skin data per pixel density
@@ -245,48 +221,326 @@ struct TacSkinCommonInfo {
     int BrightMin = 0, BrightMax = 0; // limits of the manager's Brightness the skin allows
     int IndexGlobalInfo = -1;         // section "GLOBALINFO"
     std::array<int, 65> Sections;     // by the library's section numbers; -1 absent
+    std::unique_ptr<TMemIniFile> OptionsDat; // the skin's options text (case-sensitive)
     TacSkinCommonInfo() { Sections.fill(-1); }
 };
 
+enum TacManagerStateValue : std::uint8_t {
+    msFontChanging,
+    msScaleChanging,
+    msSkinRemoving,
+    msSkinChanging,
+    msBroadCasting,
+    msAnimScaling,
+    msFormScaling,
+    msRTLFlipped
+};
+using TacManagerState = TSet<TacManagerStateValue>;
+enum TacSkinTypes : std::uint8_t { stUnpacked, stPacked, stAllSkins };
+enum TacSkinsFilterItem : std::uint8_t { sfiInternal, sfiExternal };
+using TacSkinsFilter = TSet<TacSkinsFilterItem>;
+enum TacSkinningRule : std::uint8_t { srStdForms, srStdDialogs, srThirdParty };
+using TacSkinningRules = TSet<TacSkinningRule>;
+using TacSkinInfo = UnicodeString;
+// How a form is shown after the last system command of the main window (0 other, 1 restore,
+// 2 minimize).
+using TShowAction = int;
+
+// What the scale-mode change event reports.
+struct TScaleChangeData {
+    std::uint8_t OldScaleMode = 0, NewScaleMode = 0;
+    int OldScalePercent = 0, NewScalePercent = 0, OldPPI = 0, NewPPI = 0;
+};
+using TScaleChangeEvent = std::function<void(TObject* Sended, const TScaleChangeData& data)>;
+using TFontChanged = std::function<void(TObject* Sender, const UnicodeString& DefOldFontName,
+                                        const UnicodeString& FontName)>;
+using TacSkinChangingEvent = std::function<void(TObject* Sender, const UnicodeString& NewSkinName,
+                                                bool& AllowChanging)>;
+
+class TsStoredSkins;
+class TacSkinListController;
+class TacEmbeddedFonts;
+class TsSkinableMenus;
+class TacMenuSupport;
+class TGraphicControl;
+class TStringList;
+class TTimer;
+class TWinControl;
+class TControl;
+
 class TsSkinManager : public TComponent {
 public:
-    explicit TsSkinManager(TComponent* owner) : TComponent(owner) {}
+    // The first manager created becomes the default one. Code that creates a manager calls
+    // AfterConstruction right after.
+    explicit TsSkinManager(TComponent* owner);
+    ~TsSkinManager() override;
+    TsSkinManager(const TsSkinManager&) = delete;
+    TsSkinManager& operator=(const TsSkinManager&) = delete;
     UnicodeString ClassName() const override { return L"TsSkinManager"; }
 
-    // The current skin came from a packed source; its files are in sc.
-    bool SkinIsPacked = false;
-    // The files of the current packed skin, or null.
-    std::unique_ptr<TacSkinConvertor> sc;
-    // The skin's bitmap that holds every image without a bitmap of its own.
-    std::unique_ptr<TBitmap> MasterBitmap;
-    // The skin's colours (0x00BBGGRR; the button colours carry 0xFF in the top byte).
-    std::array<TColor, acPaletteCount> Palette{};
-    TacSkinCommonInfo SkinCommonInfo;
+    void AfterConstruction();
+    void Loaded() override;
 
+    // --- published properties
+    TacSkinsFilter SkinsFilter() const { return FSkinsFilter; }
+    void SetSkinsFilter(TacSkinsFilter value);
+    TacSkinEffects* Effects() const { return FEffects.get(); }
+    TacAnimEffects* AnimEffects() const { return FAnimEffects.get(); }
+    TacButtonsSupport* ButtonsOptions() const { return FButtonsSupport.get(); }
+    bool Active() const { return FActive; }
+    void SetActive(bool value);
     // Forms get the layered border with its shadow; true only while the layered-window call is
     // bound.
     bool ExtendedBorders() const;
     void SetExtendedBorders(bool value);
-    // The skin is really in use.
-    bool IsActive() const { return SkinCommonInfo.Active; }
+    bool GetIsDefault() const { return DefaultManager == this; }
+    bool IsDefault() const { return GetIsDefault(); }
+    void SetIsDefault(bool value);
+    bool SkinnedPopups() const { return FSkinnedPopups; }
+    void SetSkinnedPopups(bool value);
+    // 0 Brightness (limited to -100..100), 1 HueOffset, 2 Saturation.
+    int GetInteger(int index) const;
+    void SetInteger(int index, int value);
+    int Brightness() const { return FBrightness; }
+    void SetBrightness(int value) { SetInteger(0, value); }
+    int HueOffset() const { return FHueOffset; }
+    void SetHueOffset(int value) { SetInteger(1, value); }
+    int Saturation() const { return FSaturation; }
+    void SetSaturation(int value) { SetInteger(2, value); }
+    TStringList* CommonSections() const { return FCommonSections.get(); }
+    void SetCommonSections(const TStrings* value);
+    TsStoredSkins* InternalSkins() const { return FBuiltInSkins.get(); }
+    void SetInternalSkins(const TsStoredSkins* value);
+    TacLabelsSupport* LabelsOptions() const { return FLabelsSupport.get(); }
+    TacMenuSupport* MenuSupport() const { return FMenuSupport.get(); }
+    TacOptions* Options() const { return FOptions.get(); }
+    TacFonts* Fonts() const { return FFonts.get(); }
+    TacScrollBarsSupport* ScrollsOptions() const { return FScrollsOptions.get(); }
+    const UnicodeString& SkinDirectory() const { return FSkinDirectory; }
+    void SetSkinDirectory(const UnicodeString& value);
+    const UnicodeString& SkinName() const { return FSkinName; }
+    void SetSkinName(const UnicodeString& value);
+    // The skin's version as "15.00" (always with a point); "N/A" without an active skin.
+    TacSkinInfo SkinInfo() const;
+    TacSkinningRules SkinningRules() const { return FSkinningRules; }
+    void SetSkinningRules(TacSkinningRules value);
+    TsThirdPartyList* ThirdParty() const { return FThirdParty.get(); }
+    UnicodeString Version() const { return L"15.14"; }
 
-    // The skin data for a pixel density; null while no skin is loaded.
-    TacSkinData* CommonSkinData(int ppi = 96);
+    // --- events
+    TNotifyEvent OnAfterChange, OnBeforeChange, OnDeactivate, OnActivate, OnScaleChanged, OnSkinListChanged,
+        OnSkinLoading;
+    TScaleChangeEvent OnScaleModeChange;
+    TFontChanged OnFontChanged;
+    TacSkinChangingEvent OnSkinChanging;
+
+    // --- skin changes and broadcasts
+    void SendNewSkin(bool Repaint = true);
+    void SendRemoveSkin();
+    void RepaintForms(bool DoLockForms = true);
+    void BeginUpdate() { NoAutoUpdate = true; }
+    void EndUpdate(bool Repaint = true, bool AllowAnimation = true);
+    void UpdateSkin(bool Repaint = true);
+    // Reloads the current skin in place (after a colour property or option change).
+    void UpdateCurrentSkin();
     // Re-reads the skin for one pixel density.
     void ReloadSkin(int PPI);
+    void UpdateSkinSection(const UnicodeString& SectionName);
+    void RepaintSection(const UnicodeString& SectionName);
+    void ChangeAppFont(const UnicodeString& FontName, bool DoLockForms = true);
+    void StoreDefFont();
+    bool UpdateFontName(TControl* Control);
+    void CheckVersion();
+    void ClearSkinData();
+    // Frees every skin data of SkinDataArray.
+    void ClearSkinArrays();
+
+    // --- look-ups (in SkinData, or in the 96-PPI skin data when none is given)
+    int GetSkinIndex(const UnicodeString& SectionName, TacSkinData* SkinData = nullptr);
+    int GetMaskIndex(int SkinIndex, const UnicodeString& SkinSection, const UnicodeString& PropName,
+                     TacSkinData* SkinData = nullptr);
+    int GetMaskIndex(int SkinIndex, const UnicodeString& PropName, TacSkinData* SkinData = nullptr);
+    int GetMaskIndex(const UnicodeString& SectionName, const UnicodeString& PropName, TacSkinData* SkinData = nullptr);
+    int GetTextureIndex(int SkinIndex, const UnicodeString& SkinSection, const UnicodeString& PropName,
+                        TacSkinData* SkinData = nullptr);
+    int GetTextureIndex(int SkinIndex, const UnicodeString& PropName, TacSkinData* SkinData = nullptr);
+    bool IsValidSkinIndex(int i);
+    bool IsValidImgIndex(int i);
+    int LengthOfGD();
+    // The sections, masks and outer effects of the 96-PPI skin data.
+    TsGeneralDataArray& gd();
+    TsMaskArray& ma();
+    TacOutEffArray& oe();
+
+    TColor GetGlobalColor() const { return Palette[pcMainColor]; }
+    TColor GetGlobalFontColor() const { return Palette[pcLabelText]; }
+    TColor GetActiveEditColor() const { return Palette[pcEditBG]; }
+    TColor GetActiveEditFontColor() const { return Palette[pcEditText]; }
+    TColor GetHighLightColor(bool Active = true) const
+    {
+        return Palette[Active ? pcSelectionBG_Focused : pcSelectionBG];
+    }
+    TColor GetHighLightFontColor(bool Active = true) const
+    {
+        return Palette[Active ? pcSelectionText_Focused : pcSelectionText];
+    }
+    // The skin is really in use.
+    bool IsActive() const { return SkinCommonInfo.Active; }
+    UnicodeString GetRandomSkin();
+
+    // --- hot tracking
+    void SetActiveControl(HWND Wnd);
+    void SetActiveGraphControl(TGraphicControl* Control);
+    void OnCheckHot(TObject* Sender);
+    HWND ActiveControl() const { return FActiveControl; }
+    TGraphicControl* ActiveGraphControl() const { return FActiveGraphControl; }
+
+    // --- pixel densities
+    // The skin data for a pixel density, made on demand; the start-up one without a skin.
+    TacSkinData* CommonSkinData(int PPI = 96);
+    // Creates the skin data a skin change needs.
+    void InitCommonData();
     // The scale level the manager paints at.
     int GetScale() const;
     // Value at a scale level (-1: the manager's).
     int ScaleInt(int Value, int ScaleIndex = -1) const;
-    TacAnimEffects* AnimEffects() const { return animEffects_.get(); }
+    int ScalePPI(int Value, int PPI = 0) const;
+    void UpdateScale(TWinControl* Control, int OldPPI = 96, int NewPPI = 0);
+    void UpdateAllScale();
+    // Reads one mask of the skin text at the level that suits PPI best; the PPI, or -1. The
+    // mask's own bitmap, when it gets one, is handed to Bmp.
+    int GetScaledMaskData(const UnicodeString& SectionName, const UnicodeString& PropName, int PPI,
+                          TsMaskData& MaskData, std::unique_ptr<TBitmap>& Bmp);
+
+    // --- services of the skin's sources, loading, hooks and images
+    // Opens the current skin; false leaves the manager inactive.
+    bool InitSkinFile();
+    void LoadCommonData();
+    void LoadFonts();
+    void InitSkinParams(int PPI);
+    void InstallHook();
+    void UnInstallHook();
+    bool MainWindowHook(TMessage& Message);
+    void FlipImages(bool Flip);
+    UnicodeString GetSkinNames(TStrings* List, bool AddData = false, TacSkinTypes SkinType = stAllSkins);
+    // SkinDirectory made absolute (relative to the program's folder), ending in a separator.
+    UnicodeString GetFullSkinDirectory();
+
+    // --- fields the library reads
+    bool CommonDataLoaded = false;
+    bool GlobalHookInstalled = false;
+    std::unique_ptr<TacSkinConvertor> sc; // the files of the current packed skin, or null
+    TMemIniFile* SkinFile = nullptr;       // the opened skin text (SkinCommonInfo.OptionsDat)
+    WORD FUpdatedSectionNdx = 0;           // section sent with a repaint (0 = all)
+    bool NoAutoUpdate = false;             // between BeginUpdate and EndUpdate
+    TShowAction ShowState = 0;
+    TacManagerState ManagerState;
+    bool SkinIsPacked = false; // the current skin came from a packed source
+    int SysFontScale = 0;      // scale level of the system PPI
+    std::array<HBRUSH, 6> Brushes{};
+    std::vector<std::unique_ptr<TStringList>> ThirdLists; // 23 case-sensitive lists
+    std::unique_ptr<TacEmbeddedFonts> EmbeddedFonts;
+    std::unique_ptr<TacSkinListController> SkinListController;
+    std::unique_ptr<TBitmap> MasterBitmap; // holds every image without a bitmap of its own
+    // The skin's colours (0x00BBGGRR; the button colours carry 0xFF in the top byte).
+    std::array<TColor, acPaletteCount> Palette{};
+    TacSkinCommonInfo SkinCommonInfo;
+    std::vector<std::unique_ptr<TacSkinData>> SkinDataArray; // one per scale level
+
+protected:
+    UnicodeString DefStoredFontName, DefOldFontName, DefNewFontName;
+    TGraphicControl* FActiveGraphControl = nullptr;
+    std::unique_ptr<TTimer> TimerCheckHot;
+
+    void Notification(TComponent* component, TOperation operation) override;
 
 private:
+    // Takes the skin away after loading raised: no skin data, inactive, windows told.
+    void DropFailedSkin();
+    void BroadcastCommand(WORD command, LPARAM lParam);
+    void SetMouseLightAsEffects();
+    // Hooks (or unhooks) the application window's messages for MainWindowHook.
+    void SetMainWindowHooked(bool on);
+
+    bool FActive = true;
+    bool FSkinnedPopups = true;
     bool FExtendedBorders = false;
-    std::unique_ptr<TacAnimEffects> animEffects_ = std::make_unique<TacAnimEffects>();
+    std::unique_ptr<TStringList> FCommonSections;
+    std::unique_ptr<TacOptions> FOptions;
+    HWND FActiveControl = nullptr;
+    UnicodeString FSkinName, FSkinDirectory;
+    std::unique_ptr<TacSkinEffects> FEffects;
+    std::unique_ptr<TsStoredSkins> FBuiltInSkins;
+    std::unique_ptr<TacMenuSupport> FMenuSupport;
+    std::unique_ptr<TacAnimEffects> FAnimEffects;
+    TacSkinsFilter FSkinsFilter{sfiInternal, sfiExternal};
+    std::unique_ptr<TsThirdPartyList> FThirdParty;
+    TacSkinningRules FSkinningRules{srStdForms, srStdDialogs, srThirdParty};
+    std::unique_ptr<TacLabelsSupport> FLabelsSupport;
+    std::unique_ptr<TacButtonsSupport> FButtonsSupport;
+    std::unique_ptr<TacScrollBarsSupport> FScrollsOptions;
+    std::unique_ptr<TacFonts> FFonts;
+    std::unique_ptr<TsSkinableMenus> FSkinableMenus;
+    int FHueOffset = 0, FSaturation = 0, FBrightness = 0;
+    bool activatedWhileLoading_ = false;
 };
 
-// The application's default manager, or null.
-extern TsSkinManager* DefaultManager;
+// Keeps one ManagerState flag set for a scope (also when the scope is left by an exception).
+class TacManagerStateScope {
+public:
+    TacManagerStateScope(TsSkinManager& manager, TacManagerStateValue flag) : manager_(&manager), flag_(flag)
+    {
+        manager.ManagerState.Include(flag);
+    }
+    ~TacManagerStateScope() { Release(); }
+    TacManagerStateScope(const TacManagerStateScope&) = delete;
+    TacManagerStateScope& operator=(const TacManagerStateScope&) = delete;
+    // Clears the flag now.
+    void Release()
+    {
+        if (manager_) manager_->ManagerState.Exclude(flag_);
+        manager_ = nullptr;
+    }
+
+private:
+    TsSkinManager* manager_;
+    TacManagerStateValue flag_;
+};
+
+// Sets a Boolean for a scope and puts the value it had back.
+class TacFlagScope {
+public:
+    TacFlagScope(bool& flag, bool value) : flag_(flag), old_(flag) { flag = value; }
+    ~TacFlagScope() { flag_ = old_; }
+    TacFlagScope(const TacFlagScope&) = delete;
+    TacFlagScope& operator=(const TacFlagScope&) = delete;
+
+private:
+    bool& flag_;
+    bool old_;
+};
+
+// The PPI a control is painted at under the manager (the default one when null).
+int CurrentPPI(TsSkinManager* Manager = nullptr, TControl* Control = nullptr, bool CheckActive = false);
+// Width of a skinned scroll bar and of a combo box button at PPI.
+int GetScrollSize(TsSkinManager* Manager, int PPI);
+int GetComboBtnSize(TsSkinManager* Manager, int PPI);
+// True with smVCL at a system PPI of exactly 96, 120, 144 or 192.
+bool IsSysPPIUsed(TsSkinManager* Manager);
+// The default manager scales every form to PPI and switches to a custom PPI.
+void SetPPIAnimated(int PPI);
+// The system's PPI (the screen's).
+int acSystemPPI();
+
+// Fills the manager's lists of foreign class names from ThirdParty (each empty stored text first
+// taking its default; all of them with Force), and writes them back.
+void LoadThirdNames(TsSkinManager* Manager, bool Force);
+void UpdateThirdNames(TsSkinManager* Manager);
+// Chooses between the latest and the skinned common dialogs (the default manager only).
+void UpdateCommonDlgs(TsSkinManager* Manager);
+
+// Registers the manager's published properties and its form-reader factory (once).
+void RegisterSkinManagerClasses();
 
 // An image value of a skin section in any of its notations ("&", "^", "~", "@", "!" or a plain
 // file name) in the fixed-width form the readers take apart by character position. Words are

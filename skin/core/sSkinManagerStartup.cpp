@@ -51,6 +51,7 @@ void sSkinManagerInitialization()
 {
     if (!unitCounter.StartUp()) return;
     InitIsNT();
+    RegisterSkinManagerClasses();
     CreateStdScaleArray();
     CheckVersionSwitch();
 }

@@ -3,6 +3,8 @@
 #include "acUnitCounter.h"
 
 TacCheckDevEx CheckDevEx = nullptr;
+TacInitDevEx InitDevEx = nullptr;
+TacRefreshDevEx RefreshDevEx = nullptr;
 
 namespace {
 TacUnitCounter unitCounter;

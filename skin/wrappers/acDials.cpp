@@ -1,3 +1,9 @@
 #include "acDials.h"
 
 std::vector<TacMainWnd*> acSupportedList;
+HHOOK HookCallback = nullptr;
+
+// No wrapper exists yet: a supported form is not wrapped.
+void AddSupportedForm(HWND, CREATESTRUCTW*) {}
+
+void ClearMnuArray() {}

@@ -7,3 +7,9 @@
 
 // Wrappers of the supported dialog and form windows.
 extern std::vector<TacMainWnd*> acSupportedList;
+// The CBT hook that hands new windows of the GUI thread to the wrappers, or 0.
+extern HHOOK HookCallback;
+// Registers a form window as supported (wrapping it); createStruct may be null.
+void AddSupportedForm(HWND handle, CREATESTRUCTW* createStruct = nullptr);
+// Forgets the menu windows the wrappers track.
+void ClearMnuArray();

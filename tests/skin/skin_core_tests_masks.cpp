@@ -410,10 +410,10 @@ TEST(SkinMasks, ScaledTwoHalfMaskPictureForALook)
 TEST(SkinMasks, MainLibraryColourComesFromTheManagersPalette)
 {
     const auto main = static_cast<TColor>(0xF1000001u);
-    TsSkinManager given(nullptr);
-    given.Palette[pcMainColor] = 0x00123456;
     EXPECT_EQ(acColorToRGB(0x00ABCDEF), 0x00ABCDEF);
     EXPECT_EQ(acColorToRGB(main), 0x000001) << "no manager: the colour's own default";
+    TsSkinManager given(nullptr); // the first manager becomes the default one
+    given.Palette[pcMainColor] = 0x00123456;
     EXPECT_EQ(acColorToRGB(main, &given), 0x00123456);
     DefaultManagerScope scope(0x00654321);
     EXPECT_EQ(acColorToRGB(main), 0x00654321);

@@ -1,0 +1,36 @@
+#pragma once
+// Skinned menus: the object the skin manager owns to paint menus with the skin, and the
+// manager's menu options. Menus are not skinned yet; the members the manager calls do nothing.
+#include "Components.h"
+
+#include <windows.h>
+
+class TsSkinManager;
+
+class TsSkinableMenus : public TPersistent {
+public:
+    explicit TsSkinableMenus(TsSkinManager* owner) : FOwner(owner) {}
+    UnicodeString ClassName() const override { return L"TsSkinableMenus"; }
+
+    // Forgets the cached menu state (after a skin or scale change).
+    void ResetCache() {}
+    // Starts (or ends) the owner drawing of the menus of every form.
+    void InitItems(bool active) { FActive = active; }
+    // Repaints every menu.
+    void UpdateMenus() {}
+
+    TsSkinManager* FOwner;
+    bool FActive = false;
+};
+
+// The manager's menu options.
+class TacMenuSupport : public TPersistent {
+public:
+    UnicodeString ClassName() const override { return L"TacMenuSupport"; }
+
+    // Re-applies the custom-font setting to the menus.
+    void SetCustomFont(bool value) { CustomFont = value; }
+
+    bool CustomFont = false;
+    UnicodeString IcoLineSkin = L"ICOLINE"; // skin section of the menus' icon line
+};

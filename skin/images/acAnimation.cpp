@@ -1,0 +1,6 @@
+// Control animations: the mouse light has no timer yet.
+#include "acAnimation.h"
+
+void SetMouseLight(bool) {}
+
+void DelLightControl() {}

@@ -1,0 +1,4 @@
+// Glow windows: nothing to clear while none is shown.
+#include "acGlow.h"
+
+void ClearGlows(bool, bool) {}
