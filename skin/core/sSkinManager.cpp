@@ -40,10 +40,8 @@ bool LoadingOrReading(const TComponent* c) { return InState(c, csLoading) || InS
 // The application or its main form reads right to left.
 bool IsRightToLeft(const TApplication* application, const TCustomForm* mainForm)
 {
-    // BIDI: wired to TApplication/TControl::BiDiMode when the framework has them.
-    (void)application;
-    (void)mainForm;
-    return false;
+    return (application && application->BiDiMode() != bdLeftToRight) ||
+           (mainForm && mainForm->BiDiMode() != bdLeftToRight);
 }
 
 bool ApplicationTerminating() { return Application && Application->Terminated(); }

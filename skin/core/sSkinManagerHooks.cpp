@@ -6,8 +6,12 @@
 
 void TsSkinManager::SetMainWindowHooked(bool on)
 {
-    // MAINHOOK: Application->HookMainWindow / UnhookMainWindow once the framework has them.
-    (void)on;
+    if (!Application) return;
+    const TWindowHook hook(this, &TsSkinManager::MainWindowHook);
+    if (on)
+        Application->HookMainWindow(hook);
+    else
+        Application->UnhookMainWindow(hook);
 }
 
 bool TsSkinManager::MainWindowHook(TMessage&) { return false; }

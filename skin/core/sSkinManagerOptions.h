@@ -34,6 +34,7 @@ public:
     bool GetBool(int index) const;
     void SetBool(int index, bool value);
     bool ChangeSysColors() const { return GetBool(4); }
+    bool StdImgTransparency() const { return GetBool(5); }
     bool DrawNonClientArea() const { return GetBool(6); }
 
     TacArrowsStyle ArrowsStyle() const { return FArrowsStyle; }

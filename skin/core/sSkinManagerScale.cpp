@@ -36,15 +36,6 @@ int ControlPPI(TControl* control)
     return windowed && windowed->HandleAllocated() ? acSystemPPI() : 96;
 }
 
-// Scales the control's bounds, font and children by M / D.
-void ChangeControlScale(TWinControl* control, int M, int D)
-{
-    // CHANGESCALE: control->ChangeScale(M, D) once the framework has it.
-    (void)control;
-    (void)M;
-    (void)D;
-}
-
 } // namespace
 
 int acSystemPPI() { return Screen ? Screen->PixelsPerInch() : 96; }
@@ -244,7 +235,7 @@ void TsSkinManager::UpdateScale(TWinControl* Control, int OldPPI, int NewPPI)
         TWinControl* control;
         ~Realign() { control->EnableAlign(); }
     } realign{Control};
-    ChangeControlScale(Control, target, current);
+    Control->ChangeScale(target, current); // bounds, font and children
     Control->SetBounds(bounds.Left, bounds.Top, Control->Width(), Control->Height());
     Control->SetClientWidth(clientWidth);
     Control->SetClientHeight(clientHeight);

@@ -1,11 +1,13 @@
 #include "sGraphUtilsClip.h"
 
+#include "sSkinManager.h"
+#include "sSkinManagerOptions.h"
+
 namespace {
 
 // A windowless control is cut out only when a default manager exists and draws standard images
-// without transparency (its option StdImgTransparency off). The manager carries no such option
-// yet, so windowless controls always stay in the clip. Skinned splitters never take part either.
-bool GraphicControlsTakePart() { return false; }
+// without transparency. Skinned splitters never take part (no such class exists yet).
+bool GraphicControlsTakePart() { return DefaultManager && !DefaultManager->Options()->StdImgTransparency(); }
 
 } // namespace
 

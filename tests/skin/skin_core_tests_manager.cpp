@@ -4,6 +4,8 @@
 
 #include "FormReader.h"
 #include "sCommonData.h"
+#include "sGraphUtilsClip.h"
+#include "sSkinManagerOptions.h"
 #include "sSkinMenus.h"
 #include "sThirdParty.h"
 
@@ -383,4 +385,33 @@ TEST_F(SkinManagerTest, AManagerReadFromAFormDefinitionTakesItsValuesAndTheDefau
     EXPECT_EQ(manager->MenuSupport()->IcoLineSkin, L"ICOLINE");
     EXPECT_EQ(manager->Options()->PixelsPerInch(), acSystemPPI()) << "set by Loaded in smVCL";
     EXPECT_FALSE(manager->ComponentState().Contains(csLoading));
+}
+
+TEST_F(SkinManagerTest, WindowlessControlsLeaveTheClipOnlyUnderADefaultManagerWithoutStandardTransparency)
+{
+    TPanel parent(nullptr);
+    parent.SetBounds(0, 0, 100, 40);
+    auto* windowless = new TShape(&parent);
+    windowless->SetParent(&parent);
+    windowless->SetBounds(50, 10, 20, 20);
+
+    // Whether the windowless child's centre is still inside the clip after ExcludeControls.
+    auto inClip = [&] {
+        HDC dc = CreateCompatibleDC(nullptr);
+        HBITMAP bmp = CreateCompatibleBitmap(dc, 100, 40);
+        HGDIOBJ old = SelectObject(dc, bmp);
+        ExcludeControls(dc, &parent, 0, 0);
+        const bool visible = PtVisible(dc, 60, 20) != FALSE;
+        SelectObject(dc, old);
+        DeleteObject(bmp);
+        DeleteDC(dc);
+        return visible;
+    };
+    EXPECT_TRUE(inClip()) << "no default manager";
+    TsSkinManager manager(nullptr);
+    ASSERT_EQ(DefaultManager, &manager);
+    manager.Options()->SetBool(5, true);
+    EXPECT_TRUE(inClip()) << "standard images drawn transparent";
+    manager.Options()->SetBool(5, false);
+    EXPECT_FALSE(inClip());
 }

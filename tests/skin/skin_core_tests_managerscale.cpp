@@ -214,11 +214,18 @@ TEST_F(SkinManagerTest, UpdateScaleScalesTheClientAreaUnlessTheFormFollowsAnothe
     form->SetBounds(40, 40, 300, 200);
     form->SetClientWidth(200);
     form->SetClientHeight(100);
+    auto* child = new TPanel(form);
+    child->SetParent(form);
+    child->SetBounds(10, 20, 50, 30);
+    child->SetParentFont(false);
+    child->Font()->SetHeight(-12);
     form->Show();
     manager.UpdateScale(form, 96, 144);
     EXPECT_EQ(form->ClientWidth(), 300);
     EXPECT_EQ(form->ClientHeight(), 150);
     EXPECT_EQ(form->Left(), 40);
+    EXPECT_EQ(child->BoundsRect(), TRect(15, 30, 90, 75)) << "children scale with the form";
+    EXPECT_EQ(child->Font()->Height(), -18);
     EXPECT_EQ(form->setTo, std::vector<int>{144});
     EXPECT_FALSE(form->Scaled());
     EXPECT_TRUE(manager.ManagerState.Empty());
