@@ -5,7 +5,7 @@ pkgs=(cmake ninja-build ccache googletest
       g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
       wine wine64 fonts-wine fonts-dejavu-core xvfb xauth
       mariadb-server mariadb-client unixodbc odbc-mariadb
-      python3 python3-cryptography)
+      python3 python3-cryptography python3-fonttools)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,0 +1,305 @@
+// The house skin's Options.dat: GLOBALINFO with palette, metrics, fonts and every image
+// notation, and the sections the tests use, one flat colour per section and state.
+#include "house_skin.h"
+
+#include <cstdio>
+
+namespace house_skin {
+namespace {
+
+std::string Digits(int value, int width)
+{
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%0*d", width, value);
+    return buffer;
+}
+
+std::string Words(const Rect& r) // "LLLL TTTT RRRR BBBB"
+{
+    return Digits(r.left, 4) + " " + Digits(r.top, 4) + " " + Digits(r.right, 4) + " " + Digits(r.bottom, 4);
+}
+
+std::string Fixed(const Rect& r) { return Digits(r.left, 4) + Digits(r.top, 4) + Digits(r.right, 4) + Digits(r.bottom, 4); }
+
+// The image value notations.
+std::string Caret(const Rect& r, int margin, int count, int maskType, int drawMode)
+{
+    const std::string m = Digits(margin, 4);
+    return "^" + Words(r) + " " + m + " " + m + " " + m + " " + m + " " + std::to_string(count) + " " +
+           std::to_string(maskType) + " " + Digits(drawMode, 2);
+}
+std::string At(const Rect& r, int count, int maskType)
+{
+    return "@" + Words(r) + " " + std::to_string(count) + " " + std::to_string(maskType);
+}
+std::string Tilde(const Rect& r, int drawMode) { return "~" + Words(r) + " " + Digits(drawMode, 2) + " 0"; }
+// "&": rectangle, margins, count, mask type, image type, draw mode, six zeros, file name.
+std::string Normalised(const Rect& r, int margin, int count, int maskType, int imageType, int drawMode)
+{
+    const std::string m = Digits(margin, 4);
+    return "&" + Fixed(r) + m + m + m + m + std::to_string(count) + std::to_string(maskType) +
+           std::to_string(imageType) + Digits(drawMode, 2) + "000000";
+}
+// "!": an image file of its own (kind 0 with margins and draw mode, or a glyph kind).
+std::string BangBorder(const std::string& file, int count, int margin, int drawMode)
+{
+    const std::string m = Digits(margin, 4);
+    return "!" + file + " " + std::to_string(count) + " 0 0 " + m + " " + m + " " + m + " " + m + " " +
+           Digits(drawMode, 2);
+}
+
+class Ini {
+public:
+    void Section(const std::string& name)
+    {
+        if (!text_.empty()) Line("");
+        Line("[" + name + "]");
+    }
+    void Key(const std::string& key, const std::string& value) { Line(key + "=" + value); }
+    void Key(const std::string& key, std::uint32_t value) { Key(key, std::to_string(value)); }
+    void Key(const std::string& key, int value) { Key(key, std::to_string(value)); }
+    std::string Take() { return std::move(text_); }
+
+private:
+    void Line(const std::string& line) { text_ += line + "\r\n"; }
+    std::string text_;
+};
+
+// Button colours are read as 64-bit strings: the fill colours carry 0xFF in the top byte.
+std::string Opaque(std::uint32_t color) { return std::to_string(0xFF000000u | color); }
+
+void GlobalInfo(Ini& ini, const Options& o)
+{
+    ini.Section("GLOBALINFO");
+    ini.Key("VERSION", o.version);
+    ini.Key("AUTHOR", "House");
+    ini.Key("DESCRIPTION", "Test skin drawn in flat colours");
+    ini.Key("MASTERBITMAP", o.masterBmp ? "Master.bmp" : "Master.png");
+    ini.Key("MainFont", "House Sans");
+    ini.Key("FontCount", 1);
+    ini.Key("FontFile0", "HouseFont" + o.fontExtension);
+    ini.Key("FontName0", "House Sans");
+    if (o.biKeepHue) ini.Key("BIKEEPHUE", *o.biKeepHue);
+    // Palette
+    ini.Key("COLOR", kMainColor);
+    ini.Key("FONTCOLOR", kLabelText);
+    ini.Key("BORDERCOLOR", kBorderColor);
+    ini.Key("TCTOP", 0x0000C0u);
+    ini.Key("TCBOTTOM", 0xC00000u);
+    ini.Key("BTNCOLOR1NORMAL", Opaque(kButtonColor[0]));
+    ini.Key("BTNCOLOR2NORMAL", Opaque(0xC8C0B8));
+    ini.Key("BTNCOLOR1ACTIVE", Opaque(kButtonColor[1]));
+    ini.Key("BTNCOLOR2ACTIVE", "");
+    ini.Key("BTNBORDERACTIVE", 0x3070C0u);
+    ini.Key("BTNFONTPRESSED", kButtonText[2]);
+    ini.Key("EDITTEXT_OK", 0x206020u);
+    ini.Key("EDITBG_ALERT", 0xD0D0FFu);
+    ini.Key("EDITBG_EVEN", 0xF4F4F4u);
+    ini.Key("COLORTONERED", 0x8080FFu);
+    ini.Key("COLORTONEBLUETEXTActive", 0x804000u);
+    ini.Key("GRIDLINE", 0xD0D0D0u);
+    ini.Key("SHADOW1COLOR", 0x404040u);
+    ini.Key("DEFLIGHT", 0xFFFFFFu);
+    ini.Key("BRIGHTMIN", -40);
+    ini.Key("BRIGHTMAX", 40);
+    ini.Key("ARROWSTYLE", 1);
+    // Window metrics
+    ini.Key("BORDERWIDTH", 4);
+    ini.Key("FORMOFFSET", 4);
+    ini.Key("TITLEHEIGHT", 26);
+    ini.Key("TITLEHEIGHT*150", 39);
+    ini.Key("MAXHEIGHT", 22);
+    ini.Key("BISPACE", 2);
+    ini.Key("BIRIGHT", 4);
+    ini.Key("BITOP", 3);
+    ini.Key("BICONCLOSEGLOWMARGIN", 2);
+    ini.Key("BICONCLOSEGLOW", 1);
+    ini.Key("WSHSIZE", 10);
+    ini.Key("SHADOW1OFFSET", 1);
+    ini.Key("COMBOMARGIN", 1);
+    ini.Key("SLIDERMARGIN", 2);
+    ini.Key("SH_SOURCE", 2);
+    ini.Key("SH_OPACITY", 80);
+    ini.Key("LO_SOURCE", 0);
+    // Images, every notation
+    ini.Key("EXBORDER", Caret(kExBorder, kExBorderMargin, 2, 0, 0));
+    ini.Key("BICONCLOSE", At(TitleRect(TitleGlyph::Close), 3, 0));
+    ini.Key("BICONMAX", At(TitleRect(TitleGlyph::Max), 3, 0));
+    ini.Key("BICONMIN", At(TitleRect(TitleGlyph::Min), 3, 0));
+    ini.Key("BICONNORM", At(TitleRect(TitleGlyph::Norm), 3, 0));
+    std::string closeGlow = Normalised(kCloseGlow, kCloseGlowMargin, 1, 0, 3, 0);
+    if (o.malformedDigitField) closeGlow[3] = 'X';
+    ini.Key("BICONCLOSEGLOW0", closeGlow);
+    ini.Key("BOXCHECKED", At(kCheck, 2, 0));
+    ini.Key("BOXUNCHECKED", "!EditFrame.png 2 0 4");
+    ini.Key("BOXUNCHECKED*150", "!EditFrame150.png 2 0 4");
+    ini.Key("PATTERN", Tilde(kTile, 0));
+    ini.Key("HOTPATTERN", "Master.bmp");
+}
+
+void States(Ini& ini, int states, bool useState2 = false)
+{
+    ini.Key("STATES", states);
+    if (useState2) ini.Key("USESTATE2", 1);
+}
+
+} // namespace
+
+std::string OptionsText(const Options& o)
+{
+    Ini ini;
+    GlobalInfo(ini, o);
+    const std::string buttonBorder = Caret(kButton, kButtonMargin, 3, 1, 0);
+
+    ini.Section("BUTTON");
+    States(ini, 3, true);
+    ini.Key("BORDERSMASK", buttonBorder);
+    ini.Key("GLOW", 1);
+    ini.Key("GLOWMARGIN", 3);
+    ini.Key("GLOW0", Normalised(kGlow, kGlowMargin, 2, 0, 3, 0));
+    ini.Key("COLOR", kButtonColor[0]);
+    ini.Key("HOTCOLOR", kButtonColor[1]);
+    ini.Key("COLOR2", kButtonColor[2]);
+    ini.Key("FONTCOLOR", kButtonText[0]);
+    ini.Key("HOTFONTCOLOR", kButtonText[1]);
+    ini.Key("FONTCOLOR2", kButtonText[2]);
+    ini.Key("LIGHT0", kButtonLight[0]);
+    ini.Key("LIGHT1", kButtonLight[1]);
+    ini.Key("LIGHT2", kButtonLight[2]);
+    ini.Key("GCOL", 0xFFFFFFu);
+    ini.Key("HGCOL", 0x40D0FFu);
+    ini.Key("HGSIZE", 4);
+    ini.Key("GRADIENTPERCENT", 100);
+    ini.Key("HOTGRADIENTPERCENT", 100);
+    ini.Key("GRADIENTPERCENT2", 100);
+    ini.Key("GRADIENTDATA", "$FFF0E8E0;0;0;$FFC8C0B8;100;0;B");
+    ini.Key("HOTGRADIENTDATA", "$FFFFF8F0;0;0;$FFE0D0C0;100;0;B");
+    ini.Key("GRADIENTDATA2", "$FFC0B0A0;0;0;$FFE0D8D0;100;0;B");
+    ini.Key("OUTERMODE", 4);
+    ini.Key("OUTCOLL", 0x40D0FFu);
+    ini.Key("OUTOFFSL", 3);
+    ini.Key("OUTOFFST", 3);
+    ini.Key("OUTOFFSR", 3);
+    ini.Key("OUTOFFSB", 3);
+    ini.Key("OUTOPACITY", 160);
+
+    ini.Section("SPEEDBUTTON");
+    ini.Key("PARENTCLASS", "BUTTON");
+    ini.Key("HOTCOLOR", kSpeedButtonHot);
+
+    if (o.withEditAndHint) {
+        ini.Section("EDIT");
+        States(ini, 2);
+        ini.Key("BORDERSMASK", BangBorder("EditFrame.png", 2, kEditFrame100.margin, 16));
+        ini.Key("BORDERSMASK*150", BangBorder("EditFrame150.png", 2, kEditFrame150.margin, 16));
+        ini.Key("COLOR", kEditBG);
+        ini.Key("HOTCOLOR", kEditHotBG);
+        ini.Key("FONTCOLOR", kEditText);
+        ini.Key("HOTFONTCOLOR", kEditText);
+    }
+
+    ini.Section("PANEL");
+    States(ini, 1);
+    ini.Key("PATTERN", Tilde(kTile, 0));
+    ini.Key("IMAGEPERCENT", 40);
+    ini.Key("GRADIENTPERCENT", 60);
+    ini.Key("GRADIENTDATA", "14737632;0;100;0;0;12632256;0;0;0;0");
+    ini.Key("COLOR", kMainColor);
+    ini.Key("FONTCOLOR", kLabelText);
+
+    ini.Section("PANEL_LOW");
+    States(ini, 1);
+    ini.Key("TRANSPARENCY", 50);
+    ini.Key("COLOR", 0xD8D4D0u);
+
+    ini.Section("GROUPBOX");
+    States(ini, 1);
+    ini.Key("IMGTOPLEFT", At({kTile.left, kTile.top, kTile.left + 8, kTile.top + 8}, 1, 0));
+    ini.Key("IMGTOPRIGHT", At({kTile.left + 8, kTile.top, kTile.right, kTile.top + 8}, 1, 0));
+    ini.Key("IMGBTMLEFT", At({kTile.left, kTile.top + 8, kTile.left + 8, kTile.bottom}, 1, 0));
+    ini.Key("IMGBTMRIGHT", At({kTile.left + 8, kTile.top + 8, kTile.right, kTile.bottom}, 1, 0));
+    ini.Key("OUTERMODE", 3);
+    ini.Key("OUTCOLL", 0x808080u);
+    ini.Key("COLOR", kMainColor);
+    ini.Key("FONTCOLOR", 0x804000u);
+
+    ini.Section("FORMTITLE");
+    States(ini, 2);
+    ini.Key("COLOR", 0xA06030u);
+    ini.Key("HOTCOLOR", 0xC08040u);
+    ini.Key("FONTCOLOR", 0xFFFFFFu);
+    ini.Key("HOTFONTCOLOR", 0xFFFFFFu);
+
+    if (o.withEditAndHint) {
+        ini.Section("HINT");
+        States(ini, 1);
+        ini.Key("COLOR", kHintBG);
+        ini.Key("FONTCOLOR", kHintText);
+    }
+
+    ini.Section("SELECTION");
+    States(ini, 2);
+    ini.Key("COLOR", kSelectionBG);
+    ini.Key("FONTCOLOR", o.selectionTextKey ? kKeyColor : kSelectionText);
+    ini.Key("HOTCOLOR", kSelectionFocusedBG);
+    ini.Key("HOTFONTCOLOR", kSelectionText);
+
+    ini.Section("MENUITEM");
+    States(ini, 2);
+    ini.Key("COLOR", kMainColor);
+    ini.Key("HOTCOLOR", kMenuHotBG);
+    ini.Key("FONTCOLOR", kLabelText);
+    ini.Key("HOTFONTCOLOR", kMenuHotText);
+
+    ini.Section("CHECKBOX");
+    States(ini, 3, true);
+    ini.Key("COLOR", kMainColor);
+    ini.Key("HOTCOLOR", 0xF0ECE8u);
+    ini.Key("COLOR2", 0xD8D4D0u);
+    ini.Key("FONTCOLOR", kLabelText);
+    ini.Key("HOTFONTCOLOR", 0x000080u);
+    ini.Key("LIGHT0", 0xFFFFFFu);
+    ini.Key("LIGHT1", 0x80FFFFu);
+
+    ini.Section("TRACKBAR");
+    States(ini, 2);
+    ini.Key("SLIDERMASK", At(kCheck, 2, 0));
+    ini.Key("COLOR", kMainColor);
+    ini.Key("HOTCOLOR", 0xF0ECE8u);
+
+    ini.Section("COMBOBOX");
+    ini.Key("PARENTCLASS", "EDIT");
+    ini.Key("GLYPHMASK", At(TitleRect(TitleGlyph::Min), 3, 0));
+
+    ini.Section("COMBOBTN");
+    ini.Key("PARENTCLASS", "BUTTON");
+    ini.Key("BORDERSMASK", buttonBorder);
+
+    ini.Section("TABTOP");
+    States(ini, 3, true);
+    ini.Key("TABSCOVERING", 2);
+    ini.Key("BORDERSMASK", buttonBorder);
+    ini.Key("COLOR", kMainColor);
+    ini.Key("HOTCOLOR", 0xF8F4F0u);
+    ini.Key("COLOR2", 0xFFFFFFu);
+
+    ini.Section("SCROLLSLIDERH");
+    States(ini, 3, true);
+    ini.Key("BORDERSMASK", buttonBorder);
+    ini.Key("COLOR", 0xC0C0C0u);
+
+    ini.Section("SELFREF");
+    ini.Key("PARENTCLASS", "SELFREF");
+    ini.Key("COLOR", 0x102030u);
+
+    ini.Section("LOOPA");
+    ini.Key("PARENTCLASS", "LOOPB");
+    ini.Key("COLOR", 0x203040u);
+
+    ini.Section("LOOPB");
+    ini.Key("PARENTCLASS", "LOOPA");
+    ini.Key("FONTCOLOR", 0x304050u);
+    return ini.Take();
+}
+
+} // namespace house_skin
