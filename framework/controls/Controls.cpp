@@ -690,7 +690,10 @@ void RegisterControlsClasses()
     RegisterPublishedProperty(c, OrdProp(L"Enabled", pkBool, &TControl::Enabled, &TControl::SetEnabled, int64_t{1}));
     RegisterPublishedProperty(c, TextProp(L"Caption"));
     RegisterPublishedProperty(c, TextProp(L"Text"));
-    RegisterPublishedProperty(c, ObjProp(L"Font", &TControl::Font, &TControl::SetFont, L"Font expected", TNilObject::Reject));
+    // A font taken from the parent is not stored: reading it back would end ParentFont.
+    TPropInfo font = ObjProp(L"Font", &TControl::Font, &TControl::SetFont, L"Font expected", TNilObject::Reject);
+    font.Stored = [](TPersistent* p) { return !PropertyInstance<TControl>(p).ParentFont(); };
+    RegisterPublishedProperty(c, std::move(font));
     RegisterPublishedProperty(c, OrdProp(L"ParentFont", pkBool, &TControl::ParentFont, &TControl::SetParentFont, int64_t{1}));
     RegisterPublishedProperty(c, OrdProp(L"Color", pkColor, &TControl::Color, &TControl::SetColor));
     RegisterPublishedProperty(c, OrdProp(L"ParentColor", pkBool, &TControl::ParentColor, &TControl::SetParentColor, int64_t{0}));
@@ -719,6 +722,7 @@ void RegisterControlsClasses()
 
     RegisterPublishedClass(L"TGraphicControl", c);
     RegisterFontProperties();
+    RegisterGraphicsClasses();
     RegisterPublishedClass(L"TCustomControl", w);
 
     static constexpr std::pair<const wchar_t*, int> cursors[] = {

@@ -680,6 +680,16 @@ void TReader::ApplyFinal(TPersistent* instance, const UnicodeString& name, const
             }
             break;
         }
+        case pkBinary: {
+            if (!info->SetBin) Error(context, L"Property " + name + L" is read-only", line);
+            if (value.kind != Value::Binary) invalid();
+            // The lexer let through only an even number of hex digits.
+            TBytes bytes(value.text.size() / 2);
+            for (size_t i = 0; i < bytes.size(); ++i)
+                bytes[i] = static_cast<std::uint8_t>(HexValue(value.text[2 * i]) << 4 | HexValue(value.text[2 * i + 1]));
+            info->SetBin(instance, bytes);
+            break;
+        }
         case pkEvent:
             if (value.kind != Value::Ident) invalid();
             if (!methods_ || !methods_->Find(value.text))

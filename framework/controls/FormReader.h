@@ -15,7 +15,8 @@
 // Values: integers (decimal or $hex, may be negative), strings in single quotes ('' for a
 // quote) joined with #nnn character codes and +, identifiers (True/False, enumeration names,
 // colour and integer constants, component names), sets [a, b], string lists ( ... ) for a
-// TStrings property ("Lines.Strings" or the property itself), collections < item ... end >.
+// TStrings property ("Lines.Strings" or the property itself), collections < item ... end >,
+// binary values {hex digits, blanks and line breaks between them} for binary properties.
 //
 // Components are made by the factory registered for their class name, owned by the root and
 // parented to the enclosing control. Properties are set by name through the published

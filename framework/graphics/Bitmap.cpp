@@ -2,6 +2,8 @@
 // pixel format conversion and BMP reading and writing.
 #include "Graphics.h"
 
+#include "TypInfo.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -935,4 +937,26 @@ void TBitmap::LoadFromResourceName(HINSTANCE instance, const UnicodeString& name
 void TBitmap::LoadFromResourceID(HINSTANCE instance, int id)
 {
     LoadResource(instance, MAKEINTRESOURCEW(id));
+}
+
+void RegisterGraphicsClasses()
+{
+    if (IsPublishedClass(L"TBitmap")) return;
+    RegisterPublishedClass(L"TGraphic", L"TPersistent");
+    RegisterPublishedClass(L"TBitmap", L"TGraphic");
+    // The whole BMP file; an empty bitmap stores no bytes, so it is left out of a definition.
+    TPropInfo data;
+    data.Name = L"Data";
+    data.Kind = pkBinary;
+    data.BinDefault = TBytes();
+    data.GetBin = [](TPersistent* p) {
+        TMemoryStream stream;
+        PropertyInstance<TBitmap>(p).SaveToStream(stream);
+        return TBytes(stream.Memory(), stream.Memory() + stream.Size());
+    };
+    data.SetBin = [](TPersistent* p, std::span<const std::uint8_t> bytes) {
+        TSpanStream stream(bytes);
+        PropertyInstance<TBitmap>(p).LoadFromStream(stream);
+    };
+    RegisterPublishedProperty(L"TBitmap", std::move(data));
 }

@@ -601,6 +601,10 @@ private:
     std::unique_ptr<TCanvas> canvas_;
 };
 
+// Publishes TBitmap's Data (its BMP file bytes, a binary property) so a component's bitmap
+// property is kept in form definitions. Called by the controls layer's registration.
+void RegisterGraphicsClasses();
+
 class TIcon : public TGraphic {
 public:
     TIcon();

@@ -256,9 +256,10 @@ bool IsStoredProp(TObject* instance, const TPropInfo& info)
 {
     TPersistent* p = AsPersistent(instance);
     if (!p) return false;
-    if (info.Stored && !info.Stored(p)) return false;
+    if (info.Stored) return info.Stored(p);
     if (info.OrdDefault && info.GetOrd) return info.GetOrd(p) != *info.OrdDefault;
     if (info.StrDefault && info.GetStr) return info.GetStr(p) != *info.StrDefault;
+    if (info.BinDefault && info.GetBin) return info.GetBin(p) != *info.BinDefault;
     return true;
 }
 

@@ -15,11 +15,15 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <span>
 #include <type_traits>
 #include <utility>
 #include <vector>
 
-enum TPropKind { pkInteger, pkBool, pkString, pkEnum, pkSet, pkColor, pkObject, pkEvent };
+enum TPropKind { pkInteger, pkBool, pkString, pkEnum, pkSet, pkColor, pkObject, pkEvent, pkBinary };
+
+// The value of a binary property: raw bytes, written as {hex} in a form definition.
+using TBytes = std::vector<std::uint8_t>;
 
 // Element names of an enumeration (also the element type of a set): Names[i] is MinValue + i.
 struct TEnumTypeInfo {
@@ -45,8 +49,8 @@ extern std::function<bool(const UnicodeString&, int64_t&)> TextToColorHook;
 
 // One published property. Ordinal kinds (integer, bool, enum, set, colour) use GetOrd/SetOrd
 // (a set as its bit mask), strings GetStr/SetStr, objects GetObj/SetObj, events SetEvent
-// (which receives a std::any holding the event's own std::function type, see TMethodTable).
-// A missing setter makes the property read-only.
+// (which receives a std::any holding the event's own std::function type, see TMethodTable),
+// binary properties GetBin/SetBin. A missing setter makes the property read-only.
 struct TPropInfo {
     UnicodeString Name;
     TPropKind Kind = pkInteger;
@@ -58,10 +62,14 @@ struct TPropInfo {
     std::function<TPersistent*(TPersistent*)> GetObj;
     std::function<void(TPersistent*, TPersistent*)> SetObj;
     std::function<void(TPersistent*, const std::any&)> SetEvent;
+    std::function<TBytes(TPersistent*)> GetBin;
+    std::function<void(TPersistent*, std::span<const std::uint8_t>)> SetBin;
     // A value equal to the default is not stored; without a default the value always is.
     std::optional<int64_t> OrdDefault;
     std::optional<UnicodeString> StrDefault;
-    // Stored predicate; false means not stored whatever the value.
+    std::optional<TBytes> BinDefault;
+    // Stored predicate; when set it decides alone: true stores the value even when it equals
+    // the default, false leaves it out whatever the value.
     std::function<bool(TPersistent*)> Stored;
 };
 
@@ -82,8 +90,8 @@ bool IsStoredProp(TObject* instance, const TPropInfo& info);
 // Routines by name. HasProperty: the instance's class publishes the property.
 bool HasProperty(const TObject* instance, const UnicodeString& propName);
 // Text form: integers decimal, booleans "False"/"True", enums by name, sets "a,b", colours
-// through the hooks above. Unknown property: EPropertyError; object and event properties have
-// no text form (EPropertyError); bad text: EPropertyConvertError.
+// through the hooks above. Unknown property: EPropertyError; object, event and binary
+// properties have no text form (EPropertyError); bad text: EPropertyConvertError.
 UnicodeString GetPropValue(TObject* instance, const UnicodeString& propName);
 void SetPropValue(TObject* instance, const UnicodeString& propName, const UnicodeString& value);
 // Ordinal properties; a missing or non-ordinal property reads as 0 and is not written.
@@ -223,6 +231,29 @@ TPropInfo ObjProp(const UnicodeString& name, G* (C::*get)() const, void (C::*set
         if (!value && (v || nil == TNilObject::Reject)) throw EPropertyError(mismatch);
         if (value || nil == TNilObject::Pass) (PropertyInstance<C>(p).*set)(value);
     };
+    return info;
+}
+
+// Binary property from a getter returning a byte container (TBytes, std::span or a reference
+// to one) and an optional setter taking TBytes or std::span<const std::uint8_t> (by value or
+// const reference). A default is optional, as for strings.
+template <class C, class G, class S = std::span<const std::uint8_t>>
+TPropInfo BinProp(const UnicodeString& name, G (C::*get)() const, void (C::*set)(S) = nullptr,
+                  std::optional<TBytes> defaultValue = std::nullopt)
+{
+    using T = std::decay_t<S>;
+    TPropInfo info;
+    info.Name = name;
+    info.Kind = pkBinary;
+    info.BinDefault = std::move(defaultValue);
+    info.GetBin = [get](TPersistent* p) {
+        const auto& bytes = (PropertyInstance<C>(p).*get)();
+        return TBytes(bytes.begin(), bytes.end());
+    };
+    if (set)
+        info.SetBin = [set](TPersistent* p, std::span<const std::uint8_t> v) {
+            (PropertyInstance<C>(p).*set)(T(v.begin(), v.end()));
+        };
     return info;
 }
 

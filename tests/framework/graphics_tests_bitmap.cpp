@@ -1,4 +1,5 @@
 #include "Graphics.h"
+#include "TypInfo.h"
 #include "graphics_test_util.h"
 
 #include <gtest/gtest.h>
@@ -176,6 +177,41 @@ TEST(Bitmap, BmpRoundTripPerFormat)
             EXPECT_EQ(ScanAlpha(loaded, x, y), ScanAlpha(alpha, x, y)) << x << "," << y;
             EXPECT_EQ(ScanPixel(loaded, x, y), ScanPixel(alpha, x, y)) << x << "," << y;
         }
+}
+
+TEST(Bitmap, DataPropertyIsTheBmpFile)
+{
+    RegisterGraphicsClasses();
+    TBitmap alpha;
+    Paint(alpha, 5, 3, {0x102030, 0x405060});
+    SetScanPixel(alpha, 4, 2, 0x708090, 128);
+    const TPropInfo* data = GetPropInfo(&alpha, L"Data");
+    ASSERT_NE(data, nullptr);
+    ASSERT_EQ(data->Kind, pkBinary);
+    TMemoryStream stream;
+    alpha.SaveToStream(stream);
+    const TBytes bytes = data->GetBin(&alpha);
+    EXPECT_EQ(bytes, Bytes(stream));
+    EXPECT_TRUE(IsStoredProp(&alpha, *data));
+
+    TBitmap copy(2, 2, pf24bit);
+    data->SetBin(&copy, bytes);
+    EXPECT_EQ(copy.PixelFormat(), pf32bit);
+    ASSERT_EQ(copy.Width(), 5);
+    ASSERT_EQ(copy.Height(), 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) {
+            EXPECT_EQ(ScanPixel(copy, x, y), ScanPixel(alpha, x, y)) << x << "," << y;
+            EXPECT_EQ(ScanAlpha(copy, x, y), ScanAlpha(alpha, x, y)) << x << "," << y;
+        }
+
+    // An empty bitmap has no bytes, which is the default: it is not stored; no bytes empty a bitmap.
+    TBitmap empty;
+    EXPECT_TRUE(data->GetBin(&empty).empty());
+    EXPECT_FALSE(IsStoredProp(&empty, *data));
+    data->SetBin(&copy, {});
+    EXPECT_TRUE(copy.Empty());
+    EXPECT_THROW(data->SetBin(&copy, TBytes{'B', 'M', 0, 0}), EInvalidGraphic);
 }
 
 TEST(Bitmap, ReadsTopDownAndEmptyData)

@@ -600,6 +600,90 @@ TEST(PublishedProperties, ValuesEqualToTheDefaultAreNotStored)
     EXPECT_EQ(names[2], L"Count");
 }
 
+namespace {
+
+const TBytes kBmpMagic{0x42, 0x4D};
+
+// Binary properties through both accessor shapes BinProp takes.
+class TBlobSample : public TComponent {
+public:
+    using TComponent::TComponent;
+    UnicodeString ClassName() const override { return L"TBlobSample"; }
+    const TBytes& Data() const { return data_; }
+    void SetData(const TBytes& v) { data_ = v; }
+    std::span<const std::uint8_t> Header() const { return header_; }
+    void SetHeader(std::span<const std::uint8_t> v) { header_.assign(v.begin(), v.end()); }
+    bool keep = false;
+
+private:
+    TBytes data_;
+    TBytes header_ = kBmpMagic;
+};
+
+void RegisterBlobSample()
+{
+    static bool done = false;
+    if (done) return;
+    done = true;
+    RegisterPublishedClass(L"TBlobSample", L"TComponent");
+    RegisterPublishedProperty(L"TBlobSample", BinProp(L"Data", &TBlobSample::Data, &TBlobSample::SetData));
+    TPropInfo header = BinProp(L"Header", &TBlobSample::Header, &TBlobSample::SetHeader, kBmpMagic);
+    header.Stored = [](TPersistent* p) { return static_cast<TBlobSample*>(p)->keep; };
+    RegisterPublishedProperty(L"TBlobSample", std::move(header));
+    RegisterPublishedProperty(L"TBlobSample", BinProp<TBlobSample>(L"Fixed", &TBlobSample::Header));
+    // A default with a predicate that says yes: stored at the default too.
+    TPropInfo tag = OrdProp(L"Tag", pkInteger, &TBlobSample::Tag, &TBlobSample::SetTag, int64_t{0});
+    tag.Stored = [](TPersistent* p) { return static_cast<TBlobSample*>(p)->keep; };
+    RegisterPublishedProperty(L"TBlobSample", std::move(tag));
+}
+
+} // namespace
+
+TEST(PublishedProperties, BinaryValuesAndStoredPredicates)
+{
+    RegisterBlobSample();
+    TBlobSample s(nullptr);
+    const TPropInfo* data = GetPropInfo(&s, L"data");
+    const TPropInfo* header = GetPropInfo(&s, L"Header");
+    const TPropInfo* fixed = GetPropInfo(&s, L"Fixed");
+    ASSERT_TRUE(data && header && fixed);
+    EXPECT_EQ(data->Kind, pkBinary);
+    EXPECT_FALSE(fixed->SetBin) << "no setter: read-only";
+
+    const TBytes big(1500, 0xA5);
+    for (const TBytes& value : {TBytes{}, TBytes{0}, big}) {
+        data->SetBin(&s, value);
+        EXPECT_EQ(s.Data(), value);
+        EXPECT_EQ(data->GetBin(&s), value);
+        header->SetBin(&s, value);
+        EXPECT_EQ(header->GetBin(&s), value);
+        EXPECT_EQ(fixed->GetBin(&s), value);
+    }
+    EXPECT_THROW(GetPropValue(&s, L"Data"), EPropertyError) << "binary values have no text form";
+
+    struct Case {
+        const wchar_t* prop;
+        bool keep;
+        TBytes header;
+        bool stored;
+    };
+    const Case cases[] = {
+        {L"Data", false, {}, true},               // no default: always stored, empty too
+        {L"Header", true, {0x42, 0x4D}, true},    // the predicate keeps the default value
+        {L"Header", false, {0x00}, false},        // and leaves out any other
+        {L"Fixed", false, {0x42, 0x4D}, true},    // no default
+        {L"Tag", true, {}, true},                 // an ordinal at its default, kept by the predicate
+        {L"Tag", false, {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::wstring(c.prop) << " keep=" << c.keep);
+        TBlobSample t(nullptr);
+        t.keep = c.keep;
+        t.SetHeader(c.header);
+        EXPECT_EQ(IsStoredProp(&t, *GetPropInfo(&t, c.prop)), c.stored);
+    }
+}
+
 TEST(PublishedProperties, EventsBindByHandlerName)
 {
     RegisterSample();
