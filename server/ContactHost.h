@@ -61,7 +61,7 @@ public:
                                         const UnicodeString& lastData, const UnicodeString& status,
                                         const UnicodeString& firmware) = 0;
 
-    // Main thread: status bar panel texts and the repaint after them.
+    // Main thread: status bar panel texts, and the repaint after them (it may wait for the next paint).
     virtual void SetStatusPanelText(int panel, const UnicodeString& text) = 0;
     virtual void RepaintStatusBar() = 0;
 

@@ -10,6 +10,9 @@
 namespace {
 std::mutex sharedDocsMutex;
 std::optional<UnicodeString> sharedDocsOverride;
+// The system's answer, asked once: under Wine each lookup costs about ten server requests and
+// a registry write, and contacts ask for it per frame.
+std::optional<UnicodeString> sharedDocsSystem;
 std::mutex commandLineMutex;
 std::optional<UnicodeString> commandLineOverride;
 
@@ -249,10 +252,14 @@ UnicodeString TPath::GetSharedDocumentsPath()
     {
         std::lock_guard lock(sharedDocsMutex);
         if (sharedDocsOverride) return *sharedDocsOverride;
+        if (sharedDocsSystem) return *sharedDocsSystem;
     }
     wchar_t buffer[MAX_PATH] = {};
+    // A failure is not kept, so the next call asks again.
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_COMMON_DOCUMENTS, nullptr, SHGFP_TYPE_CURRENT, buffer))) return {};
-    return buffer;
+    std::lock_guard lock(sharedDocsMutex);
+    if (!sharedDocsSystem) sharedDocsSystem = UnicodeString(buffer);
+    return *sharedDocsSystem;
 }
 
 void TPath::SetSharedDocumentsPathOverride(std::optional<UnicodeString> path)

@@ -61,7 +61,8 @@ void FindClose(TSearchRec& rec);
 
 class TPath {
 public:
-    // The all-users documents folder (CSIDL_COMMON_DOCUMENTS), without a trailing separator.
+    // The all-users documents folder (CSIDL_COMMON_DOCUMENTS), without a trailing separator; the
+    // system is asked once per process.
     static UnicodeString GetSharedDocumentsPath();
     // Test seam: a set value replaces the system's folder until it is reset with nullopt.
     static void SetSharedDocumentsPathOverride(std::optional<UnicodeString> path);
