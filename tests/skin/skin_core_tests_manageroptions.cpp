@@ -186,6 +186,7 @@ TEST_F(SkinManagerTest, ScaleModeChangesReportTheirPercentsAndPPIs)
     };
     for (const Step& s : steps) {
         events.clear();
+        m.ManagerState.Include(msAnimScaling);
         if (s.ppi)
             o.SetPixelsPerInch(static_cast<TacPixelsPerInch>(s.ppi));
         else
@@ -198,6 +199,7 @@ TEST_F(SkinManagerTest, ScaleModeChangesReportTheirPercentsAndPPIs)
         EXPECT_EQ(o.ScaleMode(), s.mode);
         EXPECT_EQ(acCurrentScaleMode, s.mode) << "the default manager's mode is the library's";
         EXPECT_FALSE(m.ManagerState.Contains(msScaleChanging));
+        EXPECT_FALSE(m.ManagerState.Contains(msAnimScaling));
         EXPECT_FALSE(m.NoAutoUpdate) << "the update begun for the change is ended";
     }
     EXPECT_EQ(events[0].OldPPI, 120);
