@@ -828,6 +828,18 @@ TCustomForm* TScreen::Forms(int index) const
 }
 
 int TScreen::PixelsPerInch() const { return ScreenPixelsPerInch(); }
+
+TFont* TScreen::MessageFont()
+{
+    if (!messageFont_) {
+        messageFont_ = std::make_unique<TFont>();
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof(metrics);
+        if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+            messageFont_->SetHandle(CreateFontIndirectW(&metrics.lfMessageFont));
+    }
+    return messageFont_.get();
+}
 int TScreen::Width() const { return GetSystemMetrics(SM_CXSCREEN); }
 int TScreen::Height() const { return GetSystemMetrics(SM_CYSCREEN); }
 

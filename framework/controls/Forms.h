@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -351,6 +352,9 @@ public:
     int Width() const;
     int Height() const;
     TRect WorkAreaRect() const;
+    // The system's message-box font (read once from the non-client metrics), the one the
+    // application's controls start with.
+    TFont* MessageFont();
     // crDefault lets each control choose; any other value shows everywhere.
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor value);
@@ -364,6 +368,7 @@ private:
     std::vector<TCustomForm*> forms_;
     TCustomForm* activeForm_ = nullptr;
     TCursor cursor_ = crDefault;
+    std::unique_ptr<TFont> messageFont_;
 };
 
 extern TApplication* Application;

@@ -349,6 +349,8 @@ public:
     void RepaintSection(const UnicodeString& SectionName);
     void ChangeAppFont(const UnicodeString& FontName, bool DoLockForms = true);
     void StoreDefFont();
+    // The application font's name before the manager changed it (empty until stored).
+    const UnicodeString& DefaultFontName() const { return DefStoredFontName; }
     bool UpdateFontName(TControl* Control);
     void CheckVersion();
     void ClearSkinData();

@@ -2,6 +2,12 @@
 #include "sSkinManagerOptions.h"
 
 #include "TypInfo.h"
+#include "acAnimation.h"
+#include "acntUtils.h"
+#include "sMessages.h"
+#include "sSkinManager.h"
+#include "sSkinManagerSysColors.h"
+#include "sStyleSimply.h"
 
 #include <functional>
 
@@ -17,10 +23,6 @@ bool TacOptions::GetBool(int index) const
     return index >= 0 && index < static_cast<int>(FBools.size()) && FBools[static_cast<size_t>(index)];
 }
 
-void TacOptions::SetBool(int index, bool value)
-{
-    if (index >= 0 && index < static_cast<int>(FBools.size())) FBools[static_cast<size_t>(index)] = value;
-}
 
 TacAnimEffects::TacAnimEffects(TsSkinManager* manager)
     : Manager(manager), FFormHide(std::make_unique<TacFormHide>()), FDialogHide(std::make_unique<TacFormHide>()),
@@ -29,6 +31,128 @@ TacAnimEffects::TacAnimEffects(TsSkinManager* manager)
       FDialogShow(std::make_unique<TacDialogShow>()), FSkinChanging(std::make_unique<TacSkinChanging>()),
       FBlendOnMoving(std::make_unique<TacBlendOnMoving>())
 {
+}
+
+// ---------------------------------------------------------------------------------------------
+// Setter effects
+
+namespace {
+
+bool Loading(const TsSkinManager* m) { return m && m->ComponentState().Contains(csLoading); }
+bool Designing(const TsSkinManager* m) { return m && m->ComponentState().Contains(csDesigning); }
+bool IsDefaultManager(const TsSkinManager* m) { return m && DefaultManager == m; }
+
+void SendCommand(void (*deliver)(TMessage&), WORD command, LPARAM lParam)
+{
+    TMessage message = MakeMessage(SM_ALPHACMD, MakeAlphaCmd(command), lParam, 0);
+    deliver(message);
+}
+
+} // namespace
+
+void TacOptions::SetBool(int index, bool value)
+{
+    if (index < 0 || index >= static_cast<int>(FBools.size())) return;
+    const bool old = FBools[static_cast<size_t>(index)];
+    FBools[static_cast<size_t>(index)] = value;
+    switch (index) {
+    case 4:
+        if (IsDefaultManager(FOwner) && !Loading(FOwner) && !Designing(FOwner) && FOwner->Active())
+            SetSysColorsRedirected(value);
+        break;
+    case 6:
+        if (old != value && FOwner && !Designing(FOwner)) SendCommand(SendToHooked, AC_NCOPTIONCHANGED, value ? 1 : 0);
+        break;
+    default: break;
+    }
+}
+
+void TacOptions::SetArrowsStyle(TacArrowsStyle value)
+{
+    if (FArrowsStyle == value) return;
+    FArrowsStyle = value;
+    if (FOwner) FOwner->UpdateCurrentSkin();
+}
+
+TacArrowsStyle TacOptions::ActualArrowStyle() const
+{
+    if (FArrowsStyle != arsDefault || !FOwner) return FArrowsStyle;
+    return FOwner->SkinCommonInfo.ArrowStyle;
+}
+
+void TacOptions::SetGroupBoxStyle(TacGroupBoxStyle value)
+{
+    if (FGroupBoxStyle == value) return;
+    FGroupBoxStyle = value;
+    if (FOwner && !Loading(FOwner) && !Designing(FOwner)) FOwner->RepaintForms();
+}
+
+void TacSkinEffects::SetAllowAnimation(bool value)
+{
+    FAllowAnimation = value;
+    if (IsDefaultManager(Manager) && !Designing(Manager))
+        SetMouseLight(value && Manager->AnimEffects() &&
+                      Manager->AnimEffects()->Buttons()->LightingMode() == lmAffectNearest);
+}
+
+void TacSkinEffects::SetBoolean(int index, bool value)
+{
+    bool& field = index == 0 ? FAllowOuterEffects : FDiscoloredGlyphs;
+    if (field == value) return;
+    field = value;
+    if (Manager && !Loading(Manager) && !Manager->NoAutoUpdate) Manager->RepaintForms();
+}
+
+void TacBtnEffects::SetLightingMode(TacLightingMode value)
+{
+    FLightingMode = value;
+    if (IsDefaultManager(Manager) && !Designing(Manager)) SetMouseLight(value == lmAffectNearest);
+}
+
+void TacScrollBarsSupport::SetInteger(int index, int value)
+{
+    int& field = index == 0 ? FButtonsSize : FScrollSize;
+    if (field == value) return;
+    field = value;
+    if (!FOwner || Loading(FOwner)) return;
+    if (index == 0)
+        FOwner->RepaintForms();
+    else
+        SendCommand(AppBroadCastS, AC_SCROLLOPTIONS, 0);
+}
+
+void TacButtonsSupport::SetOldGlyphsMode(bool value)
+{
+    if (ac_OldGlyphsMode == value) return;
+    ac_OldGlyphsMode = value;
+    if (FOwner && !Loading(FOwner) && !Designing(FOwner)) FOwner->RepaintForms();
+}
+
+void TacFonts::SetMainFont(const UnicodeString& value)
+{
+    if (FMainFont == value) return;
+    FMainFont = value;
+    if (SkinManager && !Loading(SkinManager) && !Designing(SkinManager) && FMainMode == fmCustom)
+        SkinManager->ChangeAppFont(value);
+}
+
+void TacFonts::SetMainMode(TacFontMode value)
+{
+    if (FMainMode == value) return;
+    FMainMode = value;
+    if (!SkinManager || Loading(SkinManager)) return;
+    const UnicodeString& stored = SkinManager->DefaultFontName();
+    switch (value) {
+    case fmDefault:
+        if (!stored.empty()) SkinManager->ChangeAppFont(stored);
+        break;
+    case fmFromSkin: {
+        const UnicodeString& skinFont = SkinManager->SkinCommonInfo.MainFont;
+        SkinManager->ChangeAppFont(skinFont.empty() ? stored : skinFont);
+        break;
+    }
+    case fmCustom: SkinManager->ChangeAppFont(FMainFont); break;
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

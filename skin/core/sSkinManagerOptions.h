@@ -2,7 +2,8 @@
 // The skin manager's option objects: small persistent holders that a form stores as the
 // manager's nested properties (general options, animation and skin effects, scroll-bar, button
 // and label settings, fonts and the class-name lists of foreign controls). Each keeps a
-// reference back to its manager. For now every setter only stores its value.
+// reference back to its manager. Setters act (repaint, broadcast, switch an effect) only when
+// the value really changes.
 #include "Components.h"
 #include "Sets.h"
 #include "acntTypes.h"
@@ -38,15 +39,24 @@ public:
     bool DrawNonClientArea() const { return GetBool(6); }
 
     TacArrowsStyle ArrowsStyle() const { return FArrowsStyle; }
-    void SetArrowsStyle(TacArrowsStyle value) { FArrowsStyle = value; }
+    void SetArrowsStyle(TacArrowsStyle value);
+    // ArrowsStyle, or the loaded skin's style for arsDefault.
+    TacArrowsStyle ActualArrowStyle() const;
     TacOptimizingPriority OptimizingPriority() const { return FOptimizingPriority; }
     void SetOptimizingPriority(TacOptimizingPriority value) { FOptimizingPriority = value; }
     TacScaleMode ScaleMode() const { return FScaleMode; }
-    void SetScaleMode(TacScaleMode value) { FScaleMode = value; }
+    void SetScaleMode(TacScaleMode value);
     TacPixelsPerInch PixelsPerInch() const { return FPixelsPerInch; }
-    void SetPixelsPerInch(TacPixelsPerInch value) { FPixelsPerInch = value; }
+    void SetPixelsPerInch(TacPixelsPerInch value);
     TacGroupBoxStyle GroupBoxStyle() const { return FGroupBoxStyle; }
-    void SetGroupBoxStyle(TacGroupBoxStyle value) { FGroupBoxStyle = value; }
+    void SetGroupBoxStyle(TacGroupBoxStyle value);
+
+    // Moves the manager from one scale mode (and PPI for smCustomPPI; 0 keeps it) to another:
+    // tells OnScaleModeChange the old and new percent and PPI, then rescales (or only stores
+    // while the manager is read from a form).
+    void SetNewScaleMode(TacScaleMode OldMode, TacScaleMode NewMode, int NewPPI, int OldPPI);
+    // Rescales the skin data and every skinned form to NewMode; Down when it shrinks.
+    void DoScaleChanged(TacScaleMode NewMode, bool Down);
 
     TsSkinManager* FOwner;
 
@@ -66,14 +76,14 @@ public:
     UnicodeString ClassName() const override { return L"TacSkinEffects"; }
 
     bool AllowAnimation() const { return FAllowAnimation; }
-    void SetAllowAnimation(bool value) { FAllowAnimation = value; }
+    void SetAllowAnimation(bool value);
     bool AllowAeroBluring() const { return FAllowAeroBluring; }
     void SetAllowAeroBluring(bool value) { FAllowAeroBluring = value; }
     bool AllowGlowing() const { return FAllowGlowing; }
     void SetAllowGlowing(bool value) { FAllowGlowing = value; }
     // 0 AllowOuterEffects, 1 DiscoloredGlyphs.
     bool GetBoolean(int index) const { return index == 0 ? FAllowOuterEffects : FDiscoloredGlyphs; }
-    void SetBoolean(int index, bool value) { (index == 0 ? FAllowOuterEffects : FDiscoloredGlyphs) = value; }
+    void SetBoolean(int index, bool value);
 
     TsSkinManager* Manager;
 
@@ -150,7 +160,7 @@ public:
     TacBtnEvents Events{beMouseEnter, beMouseLeave, beMouseDown, beMouseUp};
     TsSkinManager* Manager;
     TacLightingMode LightingMode() const { return FLightingMode; }
-    void SetLightingMode(TacLightingMode value) { FLightingMode = value; }
+    void SetLightingMode(TacLightingMode value);
     TacClickEffect ClickEffect = ceCircle;
 
 private:
@@ -193,7 +203,7 @@ public:
     UnicodeString ClassName() const override { return L"TacScrollBarsSupport"; }
     // 0 ButtonsSize, 1 ScrollSize.
     int GetInteger(int index) const { return index == 0 ? FButtonsSize : FScrollSize; }
-    void SetInteger(int index, int value) { (index == 0 ? FButtonsSize : FScrollSize) = value; }
+    void SetInteger(int index, int value);
     int ScrollSize() const { return FScrollSize; }
     int ButtonsSize() const { return FButtonsSize; }
 
@@ -216,7 +226,7 @@ public:
     bool AllowRTLSysButtons = true;
     // The library-wide old-glyphs switch.
     bool OldGlyphsMode() const { return ac_OldGlyphsMode; }
-    void SetOldGlyphsMode(bool value) { ac_OldGlyphsMode = value; }
+    void SetOldGlyphsMode(bool value);
 };
 
 class TacLabelsSupport : public TPersistent {
@@ -232,9 +242,9 @@ public:
     UnicodeString ClassName() const override { return L"TacFonts"; }
 
     const UnicodeString& MainFont() const { return FMainFont; }
-    void SetMainFont(const UnicodeString& value) { FMainFont = value; }
+    void SetMainFont(const UnicodeString& value);
     TacFontMode MainMode() const { return FMainMode; }
-    void SetMainMode(TacFontMode value) { FMainMode = value; }
+    void SetMainMode(TacFontMode value);
 
     TsSkinManager* SkinManager;
 

@@ -51,6 +51,7 @@ TEST_F(SkinManagerTest, WithoutASkinTheStartUpSkinDataAnswerAndASkinChangeMakesT
     EXPECT_EQ(manager.CommonSkinData(144), StdScaleArray[0].get()) << "one level outside smVCL";
 
     manager.Options()->SetScaleMode(smVCL);
+    manager.ClearSkinData(); // the mode changes rescaled; start from no skin data
     TacManagerStateScope changing(manager, msSkinChanging);
     TacSkinData* at144 = manager.CommonSkinData(144);
     ASSERT_EQ(manager.SkinDataArray.size(), 3u);
@@ -105,10 +106,11 @@ TEST_F(SkinManagerTest, ScrollAndComboButtonSizesPerMode)
         TacScaleMode mode;
         int expected;
     };
-    options.SetPixelsPerInch(120);
     for (const Case& c : {Case{smAuto, b}, Case{smOldMode, b}, Case{smVCL, MulDiv(b, 144, acSystemPPI())},
                           Case{smCustomPPI, MulDiv(b, 120, aPPIArray[static_cast<size_t>(sysLevel)])},
                           Case{sm200, MulDiv(b, 200, aScalePercents[static_cast<size_t>(sysLevel)])}}) {
+        // A fixed mode leaves its own PPI behind; the custom one is set before switching.
+        if (c.mode == smCustomPPI) options.SetPixelsPerInch(120);
         options.SetScaleMode(c.mode);
         EXPECT_EQ(GetScrollSize(&manager, 144), c.expected) << static_cast<int>(c.mode);
         EXPECT_EQ(GetComboBtnSize(&manager, 144), c.expected) << static_cast<int>(c.mode);
