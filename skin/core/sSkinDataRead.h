@@ -28,10 +28,8 @@ TacImageValue ParseImageValue(const UnicodeString& value);
 bool HasTransparentCorner(const TsMaskData& mask, TBitmap* master);
 
 // A 32-bit bitmap of the shadow's width and twice its height: the upper half painted in the
-// four side colours (the bands of WL/WT/WR/WB; the centre takes the left colour), the shadow
-// below.
-std::unique_ptr<TBitmap> MakeTwoHalfOuterImage(TBitmap& shadow, TColor left, TColor top, TColor right, TColor bottom,
-                                               int wl, int wt, int wr, int wb);
+// four side colours (each pixel in the colour of the edge it is nearest to), the shadow below.
+std::unique_ptr<TBitmap> MakeTwoHalfOuterImage(TBitmap& shadow, TColor left, TColor top, TColor right, TColor bottom);
 
 // Reads GLOBALINFO's window metrics that need no image, and the two window outer effects.
 void LoadGlobalInfo(TacSkinData& data, const TMemIniFile& ini);

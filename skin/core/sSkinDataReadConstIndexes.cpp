@@ -62,8 +62,11 @@ void TacSkinData::InitConstantIndexes()
         if (info.Sections[s] >= 0) continue;
         const int replacement = acAuxReplacement[k];
         info.Sections[s] = info.Sections[static_cast<size_t>(replacement)];
-        if (replacement != static_cast<int>(s) && info.Sections[s] >= 0)
-            AddNewSection(UnicodeString(acSectNames[s]), info.Sections[s], 0, 0, 0, 0);
+        if (replacement != static_cast<int>(s) && info.Sections[s] >= 0) {
+            // The copy keeps the replacement as its parent, so that its masks are found there.
+            const int copy = AddNewSection(UnicodeString(acSectNames[s]), info.Sections[s], 0, 0, 0, 0);
+            gd[static_cast<size_t>(copy)].ParentClass = gd[static_cast<size_t>(info.Sections[s])].ClassName;
+        }
     }
 
     for (size_t i = 0; i < CheckBox.size(); ++i) CheckBox[i] = r.GlobalMask(acCheckGlyphs[i]);
