@@ -3,7 +3,7 @@
 #include "skin_core_test_skinread.h"
 
 #include "../framework/graphics_png.h"
-#include "skin_graphics_test_units.h"
+#include "skin_graphics_test_png.h"
 
 using namespace house_skin;
 
@@ -111,7 +111,7 @@ TEST_F(SkinReadTest, GeneratedOuterMasksPerDensity)
         // Lower half: the shadow as a mask, dark in the middle, white at the rim.
         EXPECT_LT(PixelAt(*m.Bmp, midX, c.height + midY) & 0xFF, 0x80u);
         EXPECT_GE(PixelAt(*m.Bmp, 0, c.height) & 0xFF, 0xF0u);
-        if (c.ppi == 96) SaveBitmapAsPng(*m.Bmp, BuildFolderFile(L"skin_read_outer_groupbox.png"), false);
+        if (c.ppi == 96) SaveEnlargedPng(*m.Bmp, L"skin_read_outer_groupbox.png", 8);
 
         // BUTTON, mode 4: the four side colours (only the left one given).
         const TsGeneralData& button = Gd(*data, L"BUTTON");
