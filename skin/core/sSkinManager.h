@@ -128,6 +128,23 @@ public:
     void LoadParams();
     int ScaleIntValue(int value) const;
 
+    // --- reading a skin (the manager calls them in this order after LoadParams)
+    // Every image key of every section at the best density variant, in file order.
+    void LoadAllMasks();
+    // One section per section of the skin text with PARENTCLASS inheritance, the auxiliary
+    // sections TRANSPARENT and MAINCOLOR, the window metrics and the window outer effects.
+    void LoadAllGeneralData();
+    // The manager's section indexes, the element records and glyph indexes painters look up.
+    void InitConstantIndexes();
+    // Border, corner, texture and outer masks of every section; frame sizes of every mask.
+    void InitMaskIndexes();
+    // The window metrics measured against the EXBORDER image.
+    void InitMaskParams();
+    // An integer of GLOBALINFO at this density: the key with the density's suffix, else the
+    // plain key (scaled with FromMask), else Default; with FromMask and a mask, at that mask's
+    // source density.
+    int ScaledInteger(const UnicodeString& Name, int Default, bool FromMask, int MaskIndex);
+
     // Rebuilds the form-shadow templates and FormShadowSize (after a skin is loaded).
     void CheckShadows();
     // The window shadow images, made on first use and kept until Reset.
@@ -209,6 +226,19 @@ enum TacPaletteColors : std::uint8_t {
 };
 inline constexpr int acPaletteCount = pcHintText + 1;
 
+// The library's section numbers: positions of acSectNames and of the manager's Sections.
+enum TacSection : std::uint8_t {
+    ssMenuItem, ssCheckBox, ssSpeedButton, ssSpeedButton_Small, ssToolButton, ssTransparent, ssGroupBox, ssDivider,
+    ssWebBtn, ssButton, ssComboNoEdit, ssButton_Huge, ssToolBar, ssEdit, ssGauge, ssSelection, ssStatusBar, ssPanel,
+    ssPanelLow, ssTrackBar, ssProgressV, ssDragBar, ssGripH, ssGripV, ssProgressH, ssTabSheet, ssComboBox, ssCaption,
+    ssMainMenu, ssSplitter, ssComboBtn, ssFormTitle, ssHint, ssDividerV, ssPageControl, ssTabTop, ssBarPanel,
+    ssBarTitle, ssScrollBtnLeft, ssScrollBtnTop, ssScrollBtnRight, ssScrollBtnBottom, ssScrollBar1H, ssScrollBar1V,
+    ssScrollBar2H, ssScrollBar2V, ssScrollSliderH, ssScrollSliderV, ssSlider_Off, ssSlider_On, ssThumb_On,
+    ssThumb_Off, ssMenuCaption, ssDialogTitle, ssMenuBtn, ssMenuLine, ssFormHeader, ssTBBtn, ssTBMenuBtn, ssTBTab,
+    ssColHeader, ssColHeaderA, ssColHeaderL, ssColHeaderR, ssUpDown
+};
+inline constexpr int acSectionCount = ssUpDown + 1;
+
 // What the manager reads once per skin: its description, colours and the fixed section indexes.
 struct TacSkinCommonInfo {
     bool Active = false; // the skin is really in use
@@ -220,7 +250,7 @@ struct TacSkinCommonInfo {
     int BIVAlign = 0, BIKeepHUE = 0;
     int BrightMin = 0, BrightMax = 0; // limits of the manager's Brightness the skin allows
     int IndexGlobalInfo = -1;         // section "GLOBALINFO"
-    std::array<int, 65> Sections;     // by the library's section numbers; -1 absent
+    std::array<int, acSectionCount> Sections; // by TacSection; -1 absent
     std::unique_ptr<TMemIniFile> OptionsDat; // the skin's options text (case-sensitive)
     TacSkinCommonInfo() { Sections.fill(-1); }
 };
