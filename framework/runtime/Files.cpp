@@ -15,6 +15,7 @@ std::optional<UnicodeString> sharedDocsOverride;
 std::optional<UnicodeString> sharedDocsSystem;
 std::mutex commandLineMutex;
 std::optional<UnicodeString> commandLineOverride;
+std::optional<UnicodeString> programPathOverride;
 
 // Index of the last '\' or ':' (npos when none).
 size_t LastPathDelimiter(const UnicodeString& fileName) { return fileName.find_last_of(L"\\:"); }
@@ -203,7 +204,11 @@ std::vector<UnicodeString> CommandLineArgs()
 
 UnicodeString ParamStr(int index)
 {
-    if (index == 0) return ModuleFileName();
+    if (index == 0) {
+        std::lock_guard lock(commandLineMutex);
+        if (programPathOverride) return *programPathOverride;
+        return ModuleFileName();
+    }
     const auto args = CommandLineArgs();
     if (index < 0 || static_cast<size_t>(index) >= args.size()) return {};
     return args[static_cast<size_t>(index)];
@@ -219,6 +224,12 @@ void SetCommandLineOverride(std::optional<UnicodeString> commandLine)
 {
     std::lock_guard lock(commandLineMutex);
     commandLineOverride = std::move(commandLine);
+}
+
+void SetProgramPathOverride(std::optional<UnicodeString> path)
+{
+    std::lock_guard lock(commandLineMutex);
+    programPathOverride = std::move(path);
 }
 
 int FindFirst(const UnicodeString& path, int attr, TSearchRec& rec)

@@ -43,6 +43,9 @@ int ParamCount();
 // Test seam: a set command line (the program's name first, as the system gives it) replaces the
 // system's for ParamStr(1...) and ParamCount until it is reset with nullopt.
 void SetCommandLineOverride(std::optional<UnicodeString> commandLine);
+// Test seam: a set path replaces the program's own for ParamStr(0) until it is reset with
+// nullopt, so code that works relative to the program's folder can be tested anywhere.
+void SetProgramPathOverride(std::optional<UnicodeString> path);
 
 // Directory listing in the order the system returns entries ("." and ".." included).
 // Entries with the hidden, system or directory attribute are listed only when attr asks for them.

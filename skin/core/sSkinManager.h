@@ -208,6 +208,17 @@ public:
     void Clear();
 };
 
+class TsSkinManager;
+
+// The skin text handed over by the skin editor, or null; when set it wins over every source.
+extern TStrings* acEditorSkinFile;
+// Reads the packed skin file into sc (made when null, else cleared); a missing file leaves sc
+// as it was.
+void LoadSkinFromFile(const UnicodeString& FileName, std::unique_ptr<TacSkinConvertor>& sc, TsSkinManager* Owner);
+// Unpacks sc.PackedData into sc.Options and sc.Files. Data that is no valid archive is reported
+// and leaves sc.Options null; false then.
+bool ExtractPackedData(TacSkinConvertor& sc, TsSkinManager* Owner);
+
 // ---------------------------------------------------------------------------------------------
 // Manager
 
@@ -455,6 +466,14 @@ public:
     bool MainWindowHook(TMessage& Message);
     void FlipImages(bool Flip);
     UnicodeString GetSkinNames(TStrings* List, bool AddData = false, TacSkinTypes SkinType = stAllSkins);
+    // The names of the skins from files (packed files of the skin directory).
+    UnicodeString GetExternalSkinNames(TStrings* List, bool AddData = false, TacSkinTypes SkinType = stAllSkins);
+    // The class names of the active skin's sections.
+    void GetSkinSections(TStrings* List, TacSkinData* SkinData = nullptr);
+    void CloseSkinFile() { sc.reset(); }
+    // Writes every stored skin of that name to DestDir as "<name> extracted.asz".
+    void ExtractInternalSkin(const UnicodeString& NameOfSkin, const UnicodeString& DestDir);
+    void ExtractByIndex(int Index, const UnicodeString& DestDir);
     // SkinDirectory made absolute (relative to the program's folder), ending in a separator.
     UnicodeString GetFullSkinDirectory();
 

@@ -10,6 +10,4 @@ void TsSkinManager::ReloadSkin(int)
 
 void TsSkinManager::LoadCommonData() {}
 
-void TsSkinManager::LoadFonts() {}
-
 void TsSkinManager::InitSkinParams(int) {}

@@ -51,6 +51,7 @@ void RegisterSkinManagerClasses()
     RegisterSkinManagerOptionClasses();
     RegisterPublishedClass(L"TacMenuSupport", L"TPersistent");
     RegisterPublishedClass(L"TsStoredSkins", L"TPersistent");
+    RegisterStoredSkinClasses();
 
     const UnicodeString m = L"TsSkinManager";
     RegisterPublishedClass(m, L"TComponent");
