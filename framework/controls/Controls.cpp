@@ -3,6 +3,7 @@
 #include "ControlsInternal.h"
 #include "FormReader.h"
 #include "Forms.h"
+#include "ImageList.h"
 #include "TypInfo.h"
 
 #include <algorithm>
@@ -723,6 +724,7 @@ void RegisterControlsClasses()
     RegisterPublishedClass(L"TGraphicControl", c);
     RegisterFontProperties();
     RegisterGraphicsClasses();
+    RegisterImageListClasses();
     RegisterPublishedClass(L"TCustomControl", w);
 
     static constexpr std::pair<const wchar_t*, int> cursors[] = {

@@ -1,6 +1,10 @@
 #include "ImageList.h"
 
+#include "TypInfo.h"
+
+
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -116,7 +120,10 @@ void TCustomImageList::SetSize(int width, int height)
     if (width == width_ && height == height_) return;
     width_ = width;
     height_ = height;
-    Recreate();
+    if (!handle_) return;
+    // The list stays (controls may hold its handle) but loses its images.
+    ::ImageList_SetIconSize(handle_, width_, height_);
+    Change();
 }
 
 void TCustomImageList::SetMasked(bool masked)
@@ -315,4 +322,77 @@ void TCustomImageList::Change()
     for (TChangeLink* link : links)
         if (std::find(links_.begin(), links_.end(), link) != links_.end()) link->Change();
     if (OnChange) OnChange(this);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Form data
+
+namespace {
+
+struct ComRelease {
+    void operator()(IUnknown* unknown) const { unknown->Release(); }
+};
+using StreamPtr = std::unique_ptr<IStream, ComRelease>;
+
+} // namespace
+
+void TCustomImageList::ReadData(TStream& stream)
+{
+    if (stream.Size() - stream.Position() <= 0) return;
+    StreamPtr adapter(CreateStreamAdapter(stream));
+    HIMAGELIST list = ::ImageList_Read(adapter.get());
+    if (!list) throw EReadError(L"Failed to read ImageList data from stream");
+    SetHandle(list);
+}
+
+void TCustomImageList::WriteData(TStream& stream)
+{
+    if (!handle_ || GetCount() == 0) return;
+    StreamPtr adapter(CreateStreamAdapter(stream));
+    if (!::ImageList_Write(handle_, adapter.get())) throw EWriteError(L"Failed to write ImageList data to stream");
+}
+
+void RegisterImageListClasses()
+{
+    static bool done = false;
+    if (done) return;
+    done = true;
+    static const TEnumTypeInfo kDrawingStyle{{L"dsFocus", L"dsSelected", L"dsNormal", L"dsTransparent"}};
+    static const TEnumTypeInfo kImageType{{L"itImage", L"itMask"}};
+    static const TEnumTypeInfo kColorDepth{
+        {L"cdDeviceDependent", L"cd4Bit", L"cd8Bit", L"cd16Bit", L"cd24Bit", L"cd32Bit"}};
+    using L = TCustomImageList;
+    const UnicodeString c = L"TCustomImageList";
+    RegisterPublishedClass(c, L"TComponent");
+    RegisterPublishedProperty(c, OrdProp(L"AllocBy", pkInteger, &L::AllocBy, &L::SetAllocBy, int64_t{4}));
+    RegisterPublishedProperty(c, OrdProp(L"BlendColor", pkColor, &L::BlendColor, &L::SetBlendColor, int64_t{clNone}));
+    RegisterPublishedProperty(c, OrdProp(L"BkColor", pkColor, &L::BkColor, &L::SetBkColor, int64_t{clNone}));
+    RegisterPublishedProperty(c, OrdProp(L"ColorDepth", pkEnum, &L::ColorDepth, &L::SetColorDepth,
+                                         int64_t{cd32Bit}, &kColorDepth));
+    RegisterPublishedProperty(c, OrdProp(L"DrawingStyle", pkEnum, &L::DrawingStyle, &L::SetDrawingStyle,
+                                         int64_t{dsNormal}, &kDrawingStyle));
+    RegisterPublishedProperty(c, OrdProp(L"Height", pkInteger, &L::Height, &L::SetHeight, int64_t{16}));
+    RegisterPublishedProperty(c, OrdProp(L"ImageType", pkEnum, &L::ImageType, &L::SetImageType, int64_t{itImage},
+                                         &kImageType));
+    RegisterPublishedProperty(c, OrdProp(L"Masked", pkBool, &L::Masked, &L::SetMasked, int64_t{1}));
+    RegisterPublishedProperty(c, OrdProp(L"ShareImages", pkBool, &L::ShareImages, &L::SetShareImages, int64_t{0}));
+    RegisterPublishedProperty(c, OrdProp(L"Width", pkInteger, &L::Width, &L::SetWidth, int64_t{16}));
+    // After the size and format, which empty the list.
+    TPropInfo data;
+    data.Name = L"Bitmap";
+    data.Kind = pkBinary;
+    data.BinDefault = TBytes();
+    data.GetBin = [](TPersistent* p) {
+        TMemoryStream stream;
+        PropertyInstance<L>(p).WriteData(stream);
+        return TBytes(stream.Memory(), stream.Memory() + stream.Size());
+    };
+    data.SetBin = [](TPersistent* p, std::span<const std::uint8_t> bytes) {
+        TMemoryStream stream;
+        if (!bytes.empty()) stream.WriteBuffer(bytes.data(), static_cast<long long>(bytes.size()));
+        stream.SetPosition(0);
+        PropertyInstance<L>(p).ReadData(stream);
+    };
+    RegisterPublishedProperty(c, std::move(data));
+    RegisterPublishedClass(L"TImageList", c);
 }

@@ -1,9 +1,13 @@
 #pragma once
 // Image lists over comctl32: equally sized images kept in one HIMAGELIST, drawn by index.
-// Controls that show images from a list hear about its changes through a TChangeLink.
+// Controls that show images from a list hear about its changes through a TChangeLink. A form
+// definition keeps a list's properties and its images as the binary property "Bitmap" (the
+// comctl32 list stream, see ReadData/WriteData).
 #include "Components.h"
 #include "Graphics.h"
+#include "Streams.h"
 
+#include <objidl.h> // before commctrl.h, which declares the stream calls only then
 #include <commctrl.h>
 
 #include <vector>
@@ -39,7 +43,7 @@ public:
     ~TCustomImageList() override;
     UnicodeString ClassName() const override { return L"TCustomImageList"; }
 
-    // Changing the image size, Masked or ColorDepth empties the list.
+    // Changing the image size, Masked or ColorDepth empties the list; a new size keeps the handle.
     int Width() const { return width_; }
     int Height() const { return height_; }
     void SetWidth(int width) { SetSize(width, height_); }
@@ -98,6 +102,11 @@ public:
 
     TNotifyEvent OnChange;
 
+    // The list's binary data in form definitions: the native list as ImageList_Write gives it
+    // (nothing for a list without images). Reading empty data leaves the list alone.
+    virtual void ReadData(TStream& stream);
+    virtual void WriteData(TStream& stream);
+
 protected:
     virtual int GetCount() const;
     // Makes the list handle for the current properties.
@@ -105,9 +114,11 @@ protected:
     virtual void DoDraw(int index, TCanvas* canvas, int x, int y, UINT style, bool enabled);
     virtual void Change();
 
+    // Destroys the handle (unless ShareImages) and forgets it, without a change notification.
+    void FreeHandle();
+
 private:
     void CheckIndex(int index) const;
-    void FreeHandle();
     void Recreate();
 
     HIMAGELIST handle_ = nullptr;
@@ -129,3 +140,7 @@ public:
     using TCustomImageList::TCustomImageList;
     UnicodeString ClassName() const override { return L"TImageList"; }
 };
+
+// Publishes TCustomImageList's properties (and its binary data as "Bitmap") for form
+// definitions. Called by the controls layer's registration.
+void RegisterImageListClasses();

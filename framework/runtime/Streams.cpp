@@ -2,7 +2,11 @@
 
 #include "Files.h"
 
+#include <windows.h>
+#include <objidl.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <limits>
 
@@ -228,3 +232,131 @@ long long TResourceStream::Write(const void*, long long)
 {
     throw EStreamError(L"Can't write to a read-only resource stream");
 }
+
+// ---------------------------------------------------------------------------------------------
+// IStream adapter
+
+namespace {
+
+class TStreamAdapter final : public IStream {
+public:
+    explicit TStreamAdapter(TStream& stream) : stream_(stream) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
+    {
+        if (!object) return E_POINTER;
+        if (IsEqualIID(riid, __uuidof(IUnknown)) || IsEqualIID(riid, __uuidof(ISequentialStream)) ||
+            IsEqualIID(riid, __uuidof(IStream))) {
+            *object = static_cast<IStream*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG refs = --refs_;
+        if (refs == 0) delete this;
+        return refs;
+    }
+
+    HRESULT STDMETHODCALLTYPE Read(void* buffer, ULONG count, ULONG* done) override
+    {
+        return Guarded([&] {
+            const long long n = buffer ? stream_.Read(buffer, count) : 0;
+            if (done) *done = static_cast<ULONG>(n);
+            return n < static_cast<long long>(count) ? S_FALSE : S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE Write(const void* buffer, ULONG count, ULONG* done) override
+    {
+        return Guarded([&] {
+            const long long n = buffer ? stream_.Write(buffer, count) : 0;
+            if (done) *done = static_cast<ULONG>(n);
+            return n < static_cast<long long>(count) ? STG_E_MEDIUMFULL : S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* position) override
+    {
+        if (origin > STREAM_SEEK_END) return STG_E_INVALIDFUNCTION;
+        return Guarded([&] {
+            const long long p = stream_.Seek(move.QuadPart, static_cast<TSeekOrigin>(origin));
+            if (position) position->QuadPart = static_cast<ULONGLONG>(p);
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER size) override
+    {
+        return Guarded([&] {
+            stream_.SetSize(static_cast<long long>(size.QuadPart));
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE CopyTo(IStream* target, ULARGE_INTEGER count, ULARGE_INTEGER* read,
+                                     ULARGE_INTEGER* written) override
+    {
+        if (!target) return STG_E_INVALIDPOINTER;
+        std::uint8_t block[4096];
+        ULONGLONG left = count.QuadPart, in = 0, out = 0;
+        HRESULT result = S_OK;
+        while (left > 0) {
+            ULONG got = 0, put = 0;
+            result = Read(block, static_cast<ULONG>(std::min<ULONGLONG>(left, sizeof(block))), &got);
+            if (FAILED(result) || got == 0) break;
+            in += got;
+            result = target->Write(block, got, &put);
+            out += put;
+            if (FAILED(result) || put < got) break;
+            left -= got;
+        }
+        if (read) read->QuadPart = in;
+        if (written) written->QuadPart = out;
+        return FAILED(result) ? result : S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Revert() override { return STG_E_REVERTED; }
+    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override
+    {
+        return STG_E_INVALIDFUNCTION;
+    }
+    HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override
+    {
+        return STG_E_INVALIDFUNCTION;
+    }
+    HRESULT STDMETHODCALLTYPE Stat(STATSTG* stat, DWORD) override
+    {
+        if (!stat) return STG_E_INVALIDPOINTER;
+        return Guarded([&] {
+            *stat = STATSTG{};
+            stat->type = STGTY_STREAM;
+            stat->cbSize.QuadPart = static_cast<ULONGLONG>(stream_.Size());
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE Clone(IStream** copy) override
+    {
+        if (copy) *copy = nullptr;
+        return E_NOTIMPL;
+    }
+
+private:
+    // Exceptions must not cross the COM boundary.
+    template <class F>
+    static HRESULT Guarded(F&& f)
+    {
+        try {
+            return f();
+        } catch (...) {
+            return STG_E_ACCESSDENIED;
+        }
+    }
+
+    TStream& stream_;
+    std::atomic<ULONG> refs_{1};
+};
+
+} // namespace
+
+IStream* CreateStreamAdapter(TStream& stream) { return new TStreamAdapter(stream); }

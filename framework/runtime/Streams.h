@@ -1,6 +1,7 @@
 #pragma once
 // Byte streams: the abstract TStream with checked whole-buffer transfers, a growable memory
-// stream, a file stream over a Win32 handle and a read-only stream over an RCDATA resource.
+// stream, a file stream over a Win32 handle, a read-only stream over an RCDATA resource, and a
+// COM IStream over any of them for system calls that take one.
 #include "Exceptions.h"
 #include "Objects.h"
 #include "Strings.h"
@@ -114,3 +115,9 @@ public:
     // Raises EStreamError: resources cannot be written.
     long long Write(const void* buffer, long long count) override;
 };
+
+// A COM IStream that reads, writes and seeks the given stream, which the caller keeps and which
+// must outlive the adapter. It comes with one reference: Release it. Stat reports the size
+// only; Clone, range locks, commit and revert are not supported.
+struct IStream;
+IStream* CreateStreamAdapter(TStream& stream);

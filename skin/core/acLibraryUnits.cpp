@@ -1,5 +1,6 @@
 #include "acLibraryUnits.h"
 
+#include "acAlphaImageList.h"
 #include "acGPUtils.h"
 #include "acPNG.h"
 #include "acUnitCounter.h"
@@ -69,6 +70,7 @@ const std::array kUnits = std::to_array<TacLibraryUnit>({
     CountingUnit<sMaskDataCounter>(L"sMaskData"),
     // Skin images, fonts and effects: sGlyphUtils builds its glyph list from their icon font.
     {L"acPNG", &acPNGInitialization, &acPNGFinalization},
+    {L"acAlphaImageList", &acAlphaImageListInitialization, &acAlphaImageListFinalization},
     {L"sVclUtils", &sVclUtilsInitialization, &sVclUtilsFinalization},
     CountingUnit<sGlyphUtilsCounter>(L"sGlyphUtils"),
 });

@@ -1,60 +1,282 @@
-// Image lists steered by the skin engine: no library list is registered yet.
+// The base of the library's image lists, the unit's list of them, file-format recognition,
+// the routines that steer any list, loading from resources, and the unit's start-up.
 #include "acAlphaImageList.h"
 
-void IterateImageLists(const TacImageListProc&, std::intptr_t) {}
+#include "FormReader.h"
+#include "TypInfo.h"
+#include "acUnitCounter.h"
+#include "sAlphaGraph.h"
+#include "sConst.h"
+#include "sGraphUtils.h"
+#include "sGraphUtilsPng.h"
+#include "sGraphUtilsText.h"
 
-void SetBaseColor(TCustomImageList*, std::intptr_t) {}
+#include <algorithm>
+#include <array>
+#include <vector>
 
-void ScaleImageList(TCustomImageList*, std::intptr_t) {}
+bool acIgnoreBlendColor = false;
 
-void ClearImgListCache(TCustomImageList*, std::intptr_t) {}
+namespace {
+
+// Created on the first registration, freed at the unit's shut-down.
+std::unique_ptr<std::vector<TCustomImageList*>> imageLists;
+TacUnitCounter unitCounter;
+
+struct ComRelease {
+    void operator()(IUnknown* unknown) const { unknown->Release(); }
+};
+
+} // namespace
 
 // ---------------------------------------------------------------------------------------------
-// The alpha image list's thumbnail members
+// The unit's list of image lists
 
-#include "acPNG.h"
-#include "sGraphUtilsPng.h"
-
-TsAlphaImageList::TsAlphaImageList(TComponent* owner) : TCustomImageList(owner)
+void RegisterImageList(TCustomImageList* list)
 {
-    SetColorDepth(cd32Bit);
-    SetMasked(false);
+    if (!imageLists) imageLists = std::make_unique<std::vector<TCustomImageList*>>();
+    imageLists->push_back(list);
 }
 
-void TsAlphaImageList::SetDimension(int index, int value)
+void UnregisterImageList(TCustomImageList* list)
 {
-    if (index == 0) SetHeight(value);
-    else SetWidth(value);
+    if (imageLists) std::erase(*imageLists, list);
 }
 
-void TsAlphaImageList::Clear()
+void IterateImageLists(const TacImageListProc& proc, std::intptr_t data)
 {
-    items_->Clear();
-    TCustomImageList::Clear();
+    if (!imageLists || !proc) return;
+    // A step may create or free lists: walk a copy and skip the ones gone meanwhile.
+    const std::vector<TCustomImageList*> lists = *imageLists;
+    for (TCustomImageList* list : lists)
+        if (std::find(imageLists->begin(), imageLists->end(), list) != imageLists->end()) proc(list, data);
 }
 
-bool TsAlphaImageList::TryLoadFromPngStream(TMemoryStream& stream)
+// ---------------------------------------------------------------------------------------------
+// TacImageList
+
+TacImageList::TacImageList(TComponent* owner) : TImageList(owner) { RegisterImageList(this); }
+
+TacImageList::~TacImageList() { UnregisterImageList(this); }
+
+void TacImageList::ReadData(TStream&) {}
+
+void TacImageList::WriteData(TStream& stream)
 {
-    if (!HandleAllocated()) return false;
-    stream.SetPosition(0);
-    if (!TPNGGraphic::CanLoadFromStream(stream)) return false;
-    TBitmap bmp;
-    try {
-        stream.SetPosition(0);
-        LoadBmpFromPngStream(&bmp, stream);
-    } catch (const Exception&) {
-        return false;
+    if (ComponentState().Contains(csWriting)) return;
+    HIMAGELIST empty = ::ImageList_Create(1, 1, ILC_COLOR32, 0, 4);
+    if (!empty) return;
+    std::unique_ptr<IStream, ComRelease> adapter(CreateStreamAdapter(stream));
+    using WriteEx = HRESULT(WINAPI*)(HIMAGELIST, DWORD, IStream*);
+    HMODULE comctl = ::GetModuleHandleW(L"comctl32.dll");
+    auto writeEx = comctl ? reinterpret_cast<WriteEx>(
+                                reinterpret_cast<void*>(::GetProcAddress(comctl, "ImageList_WriteEx")))
+                          : nullptr;
+    if (writeEx) writeEx(empty, ILP_DOWNLEVEL, adapter.get());
+    else ::ImageList_Write(empty, adapter.get());
+    ::ImageList_Destroy(empty);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Formats
+
+bool GetImageFormat(const UnicodeString& fileName, TsImageFormat& format)
+{
+    HANDLE file = ::CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size{};
+    std::array<std::uint8_t, 8> head{};
+    DWORD got = 0;
+    const bool read = ::GetFileSizeEx(file, &size) && ::ReadFile(file, head.data(), 8, &got, nullptr);
+    ::CloseHandle(file);
+    if (!read) return false;
+    // A signature counts only when the file holds more bytes than the signature is long.
+    auto starts = [&](std::span<const std::uint8_t> signature) {
+        return size.QuadPart > static_cast<long long>(signature.size()) && got >= signature.size() &&
+               std::equal(signature.begin(), signature.end(), head.begin());
+    };
+    static constexpr std::array<std::uint8_t, 2> kIco{0, 0};
+    static constexpr std::array<std::uint8_t, 2> kBmp{'B', 'M'};
+    if (starts(PNGMagic)) {
+        format = ifPNG;
+        return true;
     }
-    if (bmp.Width() <= 0 || bmp.Height() <= 0) return false;
-    try {
-        if (Add(&bmp, nullptr) < 0) return false;
-    } catch (const Exception&) {
-        return false;
+    if (starts(kIco)) {
+        const auto dot = fileName.find_last_of(L".\\/");
+        UnicodeString ext = dot != UnicodeString::npos && fileName[dot] == L'.' ? fileName.substr(dot + 1) : L"";
+        for (auto& c : ext) c = static_cast<wchar_t>(std::towlower(c));
+        if (ext != L"ico") return false;
+        format = ifICO;
+        return true;
     }
-    TsImgListItem* item = items_->Add();
-    stream.SetPosition(0);
-    item->ImgData->LoadFromStream(stream);
+    if (starts(kBmp)) {
+        format = ifBMP32;
+        return true;
+    }
+    return false;
+}
+
+bool GetImageFormat(TStream&, TsImageFormat& format)
+{
+    format = ifPNG;
     return true;
 }
 
-void TsAlphaImageList::GenerateStdList() {}
+double GetDefScaling(std::uint8_t charset, const UnicodeString& fontName)
+{
+    TFont font;
+    font.SetCharset(charset);
+    font.SetName(fontName);
+    font.SetHeight(-96);
+    return GetFontHeight(font.Handle(), false) / 96.0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Steering any list (glyph and virtual lists add their branches with their own classes)
+
+void SetImagesPPI(TCustomImageList* imgList, int ppi)
+{
+    if (auto* alpha = dynamic_cast<TsAlphaImageList*>(imgList)) alpha->PixelsPerInch = ppi;
+}
+
+void SetImagesState(TCustomImageList*, int) {}
+
+void ClearImgListCache(TCustomImageList* list, std::intptr_t data)
+{
+    if (auto* ac = dynamic_cast<TacImageList*>(list)) ac->ClearCache(static_cast<int>(data));
+}
+
+void ScaleImageList(TCustomImageList* list, std::intptr_t data) { SetImagesPPI(list, static_cast<int>(data)); }
+
+void SetBaseColor(TCustomImageList*, std::intptr_t) {}
+
+// ---------------------------------------------------------------------------------------------
+// Resources
+
+bool AddImageFromRes(HINSTANCE instance, TsAlphaImageList* list, const UnicodeString& resName, TsImageFormat format)
+{
+    if (!list) return false;
+    HICON icon = nullptr;
+    switch (format) {
+    case ifICO:
+        icon = static_cast<HICON>(
+            ::LoadImageW(instance, resName.c_str(), IMAGE_ICON, list->Width(), list->Height(), LR_DEFAULTCOLOR));
+        break;
+    case ifBMP32: {
+        TBitmap bmp;
+        try {
+            bmp.LoadFromResourceName(instance, resName);
+        } catch (const Exception&) {
+            return false;
+        }
+        bmp.SetPixelFormat(pf32bit);
+        TsImgListItem* item = list->Items()->Add();
+        bmp.SaveToStream(*item->ImgData);
+        item->ImgData->SetPosition(0);
+        item->SetImageFormat(ifBMP32);
+        item->OrigWidth = bmp.Width();
+        item->OrigHeight = bmp.Height();
+        icon = MakeIcon32(&bmp);
+        break;
+    }
+    case ifPNG: {
+        auto bmp = CreateBmp32(0, 0);
+        auto data = std::make_unique<TMemoryStream>();
+        try {
+            TResourceStream res(instance, resName);
+            data->LoadFromStream(res);
+            data->SetPosition(0);
+            LoadBmpFromPngStream(bmp.get(), *data);
+        } catch (const Exception&) {
+            return false;
+        }
+        data->SetPosition(0);
+        TsImgListItem* item = list->Items()->Add();
+        item->ImgData = std::move(data);
+        item->SetImageFormat(ifPNG);
+        item->OrigWidth = bmp->Width();
+        item->OrigHeight = bmp->Height();
+        icon = MakeIcon32(bmp.get());
+        break;
+    }
+    }
+    if (!icon) return false;
+    const int index = ::ImageList_ReplaceIcon(list->Handle(), -1, icon);
+    ::DestroyIcon(icon);
+    return index >= 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Form definitions and start-up
+
+namespace {
+
+const TEnumTypeInfo kImageFormat{{L"ifPNG", L"ifICO", L"ifBMP32"}};
+const TEnumTypeInfo kPixelFormat{
+    {L"pfDevice", L"pf1bit", L"pf4bit", L"pf8bit", L"pf15bit", L"pf16bit", L"pf24bit", L"pf32bit", L"pfCustom"}};
+
+TPropInfo Dimension(const UnicodeString& name, int index)
+{
+    TPropInfo info;
+    info.Name = name;
+    info.Kind = pkInteger;
+    info.OrdDefault = 16;
+    info.GetOrd = [index](TPersistent* p) { return int64_t{PropertyInstance<TsAlphaImageList>(p).GetDimension(index)}; };
+    info.SetOrd = [index](TPersistent* p, int64_t v) {
+        PropertyInstance<TsAlphaImageList>(p).SetDimension(index, static_cast<int>(v));
+    };
+    return info;
+}
+
+void RegisterAlphaImageListClasses()
+{
+    static bool done = false;
+    if (done) return;
+    done = true;
+    RegisterImageListClasses();
+    RegisterPublishedClass(L"TacImageList", L"TImageList");
+
+    const UnicodeString item = L"TsImgListItem";
+    RegisterPublishedClass(item, L"TPersistent");
+    RegisterPublishedProperty(item, OrdProp(L"ImageFormat", pkEnum, &TsImgListItem::ImageFormat,
+                                            &TsImgListItem::SetImageFormat, int64_t{ifPNG}, &kImageFormat));
+    RegisterPublishedProperty(item, StrProp(L"ImageName", &TsImgListItem::ImageName, &TsImgListItem::SetImageName,
+                                            UnicodeString()));
+    RegisterPublishedProperty(item, OrdProp(L"PixelFormat", pkEnum, &TsImgListItem::PixelFormat,
+                                            &TsImgListItem::SetPixelFormat, int64_t{pf32bit}, &kPixelFormat));
+    RegisterPublishedProperty(item, StrProp(L"Text", &TsImgListItem::Text, &TsImgListItem::SetText, UnicodeString()));
+    // Always written, also when empty.
+    RegisterPublishedProperty(item, BinProp(L"ImgData", &TsImgListItem::ImgDataBytes, &TsImgListItem::SetImgDataBytes));
+    RegisterPublishedClass(L"TsImgListItems", L"TPersistent");
+
+    const UnicodeString c = L"TsAlphaImageList";
+    RegisterPublishedClass(c, L"TacImageList");
+    RegisterPublishedProperty(c, Dimension(L"Height", 0));
+    RegisterPublishedProperty(c, Dimension(L"Width", 1));
+    RegisterPublishedProperty(c, OrdProp(L"BkColor", pkColor, &TsAlphaImageList::GetBkColor,
+                                         &TsAlphaImageList::SetBkColor, int64_t{clNone}));
+    RegisterPublishedProperty(c, ObjProp(L"Items", &TsAlphaImageList::Items, &TsAlphaImageList::SetItems,
+                                         L"Image list items expected", TNilObject::Reject));
+    RegisterPublishedProperty(c, OrdProp(L"UseCache", pkBool, &TsAlphaImageList::UseCache,
+                                         &TsAlphaImageList::SetUseCache, int64_t{1}));
+    RegisterComponentClass(c, [](TComponent* owner) -> TComponent* {
+        auto* list = new TsAlphaImageList(owner);
+        list->AfterConstruction();
+        return list;
+    });
+}
+
+} // namespace
+
+void acAlphaImageListInitialization()
+{
+    if (!unitCounter.StartUp()) return;
+    RegisterAlphaImageListClasses();
+}
+
+void acAlphaImageListFinalization()
+{
+    if (!unitCounter.ShutDown()) return;
+    imageLists.reset();
+}

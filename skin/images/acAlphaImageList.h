@@ -1,64 +1,236 @@
 #pragma once
-// The library's image lists as the skin engine steers them all at once: a walk over every list
-// of the application and the steps the engine applies to each. No library list exists yet, so
-// the walk finds none.
-#include "Components.h"
+// Image lists whose images keep full 8-bit alpha at any size. TsAlphaImageList keeps each image
+// as the unchanged bytes of its PNG, ICO or 32-bit BMP file, renders 32-bit bitmaps from them
+// at the size asked for (cached per item) and fills a native comctl32 list with icons made from
+// them, so plain controls can use it too. The free routines draw an item of any image list into
+// a 32-bit bitmap or onto a DC and steer every library list at once (skin and scale changes).
 #include "ImageList.h"
 #include "Streams.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 
-using TacImageListProc = std::function<void(TCustomImageList* list, std::intptr_t data)>;
+enum TsImageFormat : std::uint8_t { ifPNG, ifICO, ifBMP32 };
 
-// Calls proc for every library image list of the application, in registration order.
-void IterateImageLists(const TacImageListProc& proc, std::intptr_t data);
-// Gives a library image list its base colour (data: the colour).
-void SetBaseColor(TCustomImageList* list, std::intptr_t data);
-// Rescales a library image list (data: the PPI).
-void ScaleImageList(TCustomImageList* list, std::intptr_t data);
-// Drops the rendered items of character and virtual image lists, so they are rebuilt with the
-// new skin.
-void ClearImgListCache(TCustomImageList* list, std::intptr_t data);
+// Base of the library's image lists; every one is entered in a unit-wide list while it lives.
+class TacImageList : public TImageList {
+public:
+    explicit TacImageList(TComponent* owner);
+    ~TacImageList() override;
+    UnicodeString ClassName() const override { return L"TacImageList"; }
 
-// ---------------------------------------------------------------------------------------------
-// The file-backed alpha image list, as far as the skin list's thumbnails use it: each item keeps
-// the bytes of its image file; PNG items are decoded into 32-bit images of the list.
+    // The colour glyph images are wanted in (clNone: unset).
+    TColor ForeColor = clNone;
+    // The density the next rendering is for.
+    int PixelsPerInch = 96;
+    // Rendered bitmaps are copied opaquely.
+    bool IgnoreTransparency = false;
 
+    // Frees the cached rendering of one item, or of all for an invalid index.
+    virtual void ClearCache(int index) = 0;
+    // A new 32-bit rendering of the item at that size, or null.
+    virtual std::unique_ptr<TBitmap> CreateBitmap32(int index, int width, int height, int extra) = 0;
+    // Renders the item into an existing bitmap at that bitmap's size.
+    virtual bool GetBitmap32(int index, TBitmap* bitmap, int extra) = 0;
+
+    // Appends (index < 0) or replaces a native image made from a 32-bit bitmap.
+    void AddAsIcon(TBitmap* bitmap, int index);
+
+    // The native images are never stored: reading takes nothing, writing gives an empty 1 x 1
+    // list (nothing while the component itself is being written).
+    void ReadData(TStream& stream) override;
+    void WriteData(TStream& stream) override;
+};
+
+class TsAlphaImageList;
+
+// One stored image: its file bytes and what was learnt decoding them.
 class TsImgListItem : public TCollectionItem {
 public:
+    TsImgListItem();
+    ~TsImgListItem() override;
     UnicodeString ClassName() const override { return L"TsImgListItem"; }
-    std::unique_ptr<TMemoryStream> ImgData = std::make_unique<TMemoryStream>(); // the file, unchanged
+
+    void Assign(const TPersistent* source) override;
+
+    const UnicodeString& Text() const { return FText; }
+    void SetText(const UnicodeString& value) { FText = value; }
+    const UnicodeString& ImageName() const { return FImageName; }
+    void SetImageName(const UnicodeString& value) { FImageName = value; }
+    TsImageFormat ImageFormat() const { return FImageFormat; }
+    void SetImageFormat(TsImageFormat value) { FImageFormat = value; }
+    TPixelFormat PixelFormat() const { return FPixelFormat; }
+    void SetPixelFormat(TPixelFormat value) { FPixelFormat = value; }
+
+    // The "ImgData" property: the stream's bytes.
+    std::span<const std::uint8_t> ImgDataBytes() const;
+    void SetImgDataBytes(std::span<const std::uint8_t> bytes);
+
+    int OrigWidth = 0;
+    int OrigHeight = 0;
+    // The last rendering, compared by size before reuse.
+    std::unique_ptr<TBitmap> CacheBmp;
+    // The image file's bytes, unchanged.
+    std::unique_ptr<TMemoryStream> ImgData;
+
+protected:
+    void AssignTo(TPersistent* dest) const override;
+
+private:
+    TsAlphaImageList* OwnerList() const;
+
+    UnicodeString FText;
+    UnicodeString FImageName;
+    TsImageFormat FImageFormat = ifPNG;
+    TPixelFormat FPixelFormat = pf32bit;
 };
 
 class TsImgListItems : public TCollection {
 public:
-    TsImgListItems() : TCollection(TCollection::ItemClass<TsImgListItem>()) {}
+    explicit TsImgListItems(TsAlphaImageList* owner);
     UnicodeString ClassName() const override { return L"TsImgListItems"; }
+
     TsImgListItem* Add() { return static_cast<TsImgListItem*>(TCollection::Add()); }
     TsImgListItem* Items(int index) const { return static_cast<TsImgListItem*>(TCollection::Items(index)); }
+    TsImgListItem* GetItem(int index) const { return Items(index); }
+    // Assigns into the existing item.
+    void SetItem(int index, const TsImgListItem* value) { Items(index)->Assign(value); }
+
+    TsAlphaImageList* FOwner;
 };
 
-class TsAlphaImageList : public TCustomImageList {
+class TsAlphaImageList : public TacImageList {
 public:
     explicit TsAlphaImageList(TComponent* owner);
+    ~TsAlphaImageList() override;
     UnicodeString ClassName() const override { return L"TsAlphaImageList"; }
+    // Code that creates a list calls this right after construction.
+    void AfterConstruction();
+    void Loaded() override;
+    void Assign(const TPersistent* source) override;
 
-    // The image size at 96 PPI: index 0 the height, 1 the width.
+    void CopyImages(TsAlphaImageList* source);
+    void AcBeginUpdate();
+    void AcEndUpdate(bool regenerate);
+    int GetCount() const override;
+
+    // Stores a copy of the bitmap as a BMP item; the new native index, -1 without an icon.
+    int Add(TBitmap* bitmap, TBitmap* mask);
+    // Copies an item of another alpha list; the item count after it, -1 for a bad index.
+    int AddImage(TCustomImageList* source, int index);
+    void Replace(int index, TBitmap* bitmap);
+    void Delete(int index);
+    void Clear();
+    void MoveItem(int curIndex, int newIndex);
+
+    // Raises "Cannot load ..." when the file is not a usable image.
+    void LoadFromFile(const UnicodeString& fileName);
+    bool TryLoadFromFile(const UnicodeString& fileName);
+    // Shows an error box when the stream is not a usable PNG.
+    void LoadFromPngStream(TStream& stream);
+    bool TryLoadFromPngStream(TStream& stream);
+
+    void GenerateStdList();
+    void UpdateFromStd();
+
+    bool GetBitmap32(int index, TBitmap* bitmap, int extra = 0) override;
+    std::unique_ptr<TBitmap> CreateBitmap32(int index, int width, int height, int extra = 0) override;
+    void ClearCache(int index) override;
+
+    void SetNewDimensions(HIMAGELIST value);
+    void SetNewScale(int scale);
+    bool CanScale() const;
+    void CreateImgList();
+    void KillImgList();
+    bool IsDuplicated() const;
+    void ItemsClear();
+
+    // 0 height, 1 width.
     int GetDimension(int index) const { return index == 0 ? Height() : Width(); }
     void SetDimension(int index, int value);
-    // Removes every image and item.
-    void Clear();
-    // Adds the image of stream (read from its start) when the handle exists and the data is a
-    // PNG file; the item keeps the bytes. False when nothing was added.
-    bool TryLoadFromPngStream(TMemoryStream& stream);
-    // Renders the items into the list.
-    void GenerateStdList();
-    TsImgListItems* Items() const { return items_.get(); }
+    TColor GetBkColor() const;
+    void SetBkColor(TColor value);
+    TsImgListItems* Items() const { return FItems.get(); }
+    void SetItems(TsImgListItems* value);
+    bool UseCache() const { return FUseCache; }
+    void SetUseCache(bool value);
 
-    bool AllowScale = true;
+    bool FLoaded = false;
+    bool FUseCache = true;
+    bool AcChanging = false;
+    bool FAllowScale = true;
+    bool ItemsUpdating = false;
+    bool StdListIsGenerated = false;
+    TColor FBkColor = clNone;
+    int FSavedScale = 0;
+    int SavedHeight = 0;
+    int SavedWidth = 0;
+    bool StdMode = false;
+    bool DoubleData = true;
+
+protected:
+    void Change() override;
+    HIMAGELIST CreateImageListHandle() override;
+    void DoDraw(int index, TCanvas* canvas, int x, int y, UINT style, bool enabled) override;
+    void AssignTo(TPersistent* dest) const override;
 
 private:
-    std::unique_ptr<TsImgListItems> items_ = std::make_unique<TsImgListItems>();
+    friend class TsImgListItem;
+    // Decodes an item's bytes into a 32-bit bitmap at its own size; null when they cannot be.
+    std::unique_ptr<TBitmap> DecodeItem(TsImgListItem& item);
+    // An item's rendering at that size, through the cache; null when it cannot be decoded.
+    std::unique_ptr<TBitmap> RenderItem(TsImgListItem& item, int width, int height, bool tone);
+    // The native image as a 32-bit bitmap of that size (its icon's colour bitmap).
+    std::unique_ptr<TBitmap> IconBitmap(int index, int width, int height, bool maskAlpha);
+    bool Loading() const { return ComponentState().Contains(csLoading); }
+    int AppendIcon(HICON icon);
+
+    std::unique_ptr<TsImgListItems> FItems;
 };
+
+// ---------------------------------------------------------------------------------------------
+// Free routines
+
+using TacImageListProc = std::function<void(TCustomImageList* list, std::intptr_t data)>;
+
+// Rendered PNG images are not toned to their list's BlendColor.
+extern bool acIgnoreBlendColor;
+
+// Calls proc for every library image list of the application, in registration order.
+void IterateImageLists(const TacImageListProc& proc, std::intptr_t data);
+// Enters a list in (or removes it from) the unit's list; done by the library's lists.
+void RegisterImageList(TCustomImageList* list);
+void UnregisterImageList(TCustomImageList* list);
+
+// The format a file's first bytes show (".ico" extension needed for 00 00); false if none.
+bool GetImageFormat(const UnicodeString& fileName, TsImageFormat& format);
+// A stream is always taken for a PNG.
+bool GetImageFormat(TStream& stream, TsImageFormat& format);
+// Height of a font of that charset and name at height -96, over 96.
+double GetDefScaling(std::uint8_t charset, const UnicodeString& fontName);
+
+// Draws one item of any image list into a 32-bit bitmap; the drawn cell's size (empty when
+// nothing was drawn). blend: transparency percent; color: CopyBmp32's colour argument.
+TSize DrawAlphaImgList(TCustomImageList* imgList, TBitmap* destBmp, int left, int top, int imageIndex, int blend,
+                       TColor color, int state, int numGlyphs, bool reflected, int ppi = 96);
+// The same onto a device context.
+void DrawAlphaImgListDC(TCustomImageList* imgList, HDC dc, int left, int top, int imageIndex, int blend, TColor color,
+                        int state, int numGlyphs, bool reflected, int ppi = 96);
+
+void SetImagesPPI(TCustomImageList* imgList, int ppi);
+void SetImagesState(TCustomImageList* imgList, int state);
+// Drops the rendered items of a list (data: the item index, an invalid one for all).
+void ClearImgListCache(TCustomImageList* list, std::intptr_t data);
+// Rescales a library image list (data: the PPI).
+void ScaleImageList(TCustomImageList* list, std::intptr_t data);
+// Gives a glyph image list its base colour (data: the colour).
+void SetBaseColor(TCustomImageList* list, std::intptr_t data);
+// Adds a resource of the module as an item (PNG from RCDATA, BMP) or a native icon (ICO).
+bool AddImageFromRes(HINSTANCE instance, TsAlphaImageList* list, const UnicodeString& resName, TsImageFormat format);
+
+// Start-up and shut-down of the unit: registers the list's published properties and its
+// factory for form definitions; the shut-down forgets the list of image lists.
+void acAlphaImageListInitialization();
+void acAlphaImageListFinalization();

@@ -1,4 +1,5 @@
 #include "ImageList.h"
+#include "TypInfo.h"
 #include "graphics_png.h"
 #include "graphics_test_util.h"
 
@@ -193,4 +194,67 @@ TEST(ImageList, NoHandlesLeak)
     GdiSlotDrain after;
     ASSERT_TRUE(after.Drained());
     EXPECT_LT(after.FirstFreshSlot(), drain.NextFreshSlot() + 64) << "GDI handles pile up";
+}
+
+TEST(ImageListData, NativeImagesRoundTripThroughTheBinaryProperty)
+{
+    RegisterImageListClasses();
+    TImageList list(nullptr, 8, 8);
+    TBitmap red(8, 8, pf32bit);
+    red.Canvas()->Brush()->SetColor(clRed);
+    red.Canvas()->FillRect(TRect(0, 0, 8, 8));
+    list.Add(&red, nullptr);
+    list.Add(&red, nullptr);
+    list.SetBkColor(clBlue);
+
+    const TPropInfo* data = GetPropInfo(&list, L"Bitmap");
+    ASSERT_TRUE(data);
+    EXPECT_EQ(data->Kind, pkBinary);
+    const TBytes bytes = data->GetBin(&list);
+    ASSERT_FALSE(bytes.empty());
+    EXPECT_TRUE(IsStoredProp(&list, *data));
+
+    TImageList copy(nullptr);
+    data->SetBin(&copy, bytes);
+    EXPECT_EQ(copy.Count(), 2);
+    EXPECT_EQ(copy.Width(), 8);
+    TBitmap out(8, 8, pf32bit);
+    copy.Draw(out.Canvas(), 0, 0, 1);
+    EXPECT_EQ(ScanPixel(out, 4, 4), clRed);
+    // Empty data leave a list alone; an empty list stores nothing; bad data raise.
+    data->SetBin(&copy, {});
+    EXPECT_EQ(copy.Count(), 2);
+    TImageList empty(nullptr);
+    EXPECT_TRUE(data->GetBin(&empty).empty());
+    EXPECT_FALSE(IsStoredProp(&empty, *data));
+    const TBytes junk{1, 2, 3, 4, 5, 6, 7, 8};
+    EXPECT_THROW(data->SetBin(&empty, junk), EReadError);
+
+    // The published properties by name, with their defaults.
+    EXPECT_EQ(GetPropValue(&empty, L"Width"), UnicodeString(L"16"));
+    EXPECT_EQ(GetPropValue(&empty, L"DrawingStyle"), UnicodeString(L"dsNormal"));
+    EXPECT_EQ(GetPropValue(&empty, L"ColorDepth"), UnicodeString(L"cd32Bit"));
+    SetPropValue(&empty, L"Masked", L"False");
+    SetPropValue(&empty, L"AllocBy", L"9");
+    SetPropValue(&empty, L"ImageType", L"itMask");
+    EXPECT_FALSE(empty.Masked());
+    EXPECT_EQ(empty.AllocBy(), 9);
+    EXPECT_EQ(empty.ImageType(), itMask);
+    for (const wchar_t* name : {L"Height", L"BkColor", L"BlendColor", L"ShareImages"})
+        EXPECT_TRUE(HasProperty(&empty, name)) << name;
+}
+
+TEST(ImageListData, ANewSizeKeepsTheHandleAndEmptiesIt)
+{
+    TImageList list(nullptr, 8, 8);
+    TBitmap red(8, 8, pf32bit);
+    list.Add(&red, nullptr);
+    HIMAGELIST handle = list.Handle();
+    list.SetSize(12, 10);
+    EXPECT_EQ(list.Handle(), handle);
+    EXPECT_EQ(list.Count(), 0);
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(handle, &cx, &cy);
+    EXPECT_EQ(cx, 12);
+    EXPECT_EQ(cy, 10);
 }

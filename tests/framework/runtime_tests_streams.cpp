@@ -3,6 +3,9 @@
 #include "Streams.h"
 #include "runtime_test_tempdir.h"
 
+#include <windows.h>
+#include <objidl.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -253,4 +256,42 @@ TEST_F(FileStreamTest, ResourceStreamReadsRcDataByName)
         EXPECT_THROW(TResourceStream(data, L"NOSUCH"), EResNotFound);
     }
     FreeLibrary(data);
+}
+
+TEST(StreamAdapter, ReadsWritesSeeksAndReportsTheSizeOfTheStream)
+{
+    TMemoryStream stream;
+    IStream* adapter = CreateStreamAdapter(stream);
+    ASSERT_TRUE(adapter);
+    ULONG done = 0;
+    EXPECT_EQ(adapter->Write("abcdef", 6, &done), S_OK);
+    EXPECT_EQ(done, 6u);
+    EXPECT_EQ(stream.Size(), 6);
+
+    LARGE_INTEGER move{};
+    ULARGE_INTEGER at{};
+    move.QuadPart = -4;
+    EXPECT_EQ(adapter->Seek(move, STREAM_SEEK_END, &at), S_OK);
+    EXPECT_EQ(at.QuadPart, 2u);
+    char buffer[8] = {};
+    EXPECT_EQ(adapter->Read(buffer, 8, &done), S_FALSE) << "fewer bytes than asked";
+    EXPECT_EQ(done, 4u);
+    EXPECT_EQ(std::string(buffer, 4), "cdef");
+    EXPECT_EQ(adapter->Seek(move, 7, &at), STG_E_INVALIDFUNCTION);
+
+    STATSTG stat{};
+    EXPECT_EQ(adapter->Stat(&stat, STATFLAG_NONAME), S_OK);
+    EXPECT_EQ(stat.cbSize.QuadPart, 6u);
+    ULARGE_INTEGER size{};
+    size.QuadPart = 3;
+    EXPECT_EQ(adapter->SetSize(size), S_OK);
+    EXPECT_EQ(stream.Size(), 3);
+
+    IUnknown* unknown = nullptr;
+    EXPECT_EQ(adapter->QueryInterface(__uuidof(IUnknown), reinterpret_cast<void**>(&unknown)), S_OK);
+    EXPECT_EQ(unknown->Release(), 1u);
+    IStream* clone = reinterpret_cast<IStream*>(1);
+    EXPECT_EQ(adapter->Clone(&clone), E_NOTIMPL);
+    EXPECT_EQ(clone, nullptr);
+    EXPECT_EQ(adapter->Release(), 0u);
 }

@@ -1,0 +1,341 @@
+// Rendering of image-list items: TsAlphaImageList's 32-bit bitmaps from the stored file bytes
+// (with the per-item cache), its native list of icons, its drawing on a canvas, and the free
+// routines that draw an item of any image list into a 32-bit bitmap or onto a DC.
+#include "acAlphaImageList.h"
+
+#include "Themes.h"
+#include "acntUtils.h"
+#include "sAlphaGraph.h"
+#include "sConst.h"
+#include "sGraphUtils.h"
+#include "sGraphUtilsColor.h"
+#include "sGraphUtilsFill.h"
+#include "sGraphUtilsPng.h"
+#include "sGraphUtilsStretch.h"
+#include "sSkinManager.h"
+#include "sSkinManagerOptions.h"
+#include "sSkinManagerStartup.h"
+#include "sThirdParty.h"
+#include "sVclUtils.h"
+
+#include <versionhelpers.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// An icon whose colour bitmap carries the alpha and whose monochrome mask is empty: comctl32
+// and DrawIconEx then take the per-pixel alpha as it is.
+HICON MakeCompIcon(TBitmap* bmp)
+{
+    if (!bmp || bmp->Empty()) return nullptr;
+    bmp->SetPixelFormat(pf32bit);
+    const int stride = (bmp->Width() + 15) / 16 * 2;
+    const std::vector<std::uint8_t> zeros(static_cast<std::size_t>(stride) * bmp->Height(), 0);
+    HBITMAP mask = ::CreateBitmap(bmp->Width(), bmp->Height(), 1, 1, zeros.data());
+    ICONINFO info{TRUE, 0, 0, mask, bmp->Handle()};
+    HICON icon = ::CreateIconIndirect(&info);
+    ::DeleteObject(mask);
+    return icon;
+}
+
+bool PreVista() { return !::IsWindowsVistaOrGreater(); }
+
+bool LowColorScreen()
+{
+    HDC dc = ::GetDC(nullptr);
+    const int bits = ::GetDeviceCaps(dc, BITSPIXEL);
+    ::ReleaseDC(nullptr, dc);
+    return bits < 32;
+}
+
+// A bitmap of that size holding src (resampled when the sizes differ).
+std::unique_ptr<TBitmap> Sized(std::unique_ptr<TBitmap> src, int width, int height)
+{
+    if (src->Width() == width && src->Height() == height) return src;
+    auto result = CreateBmp32(width, height);
+    Stretch(src.get(), result.get(), width, height, ftMitchell);
+    return result;
+}
+
+std::unique_ptr<TBitmap> CopyOf(TBitmap* bmp)
+{
+    auto copy = std::make_unique<TBitmap>();
+    copy->Assign(bmp);
+    return copy;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Native images
+
+void TacImageList::AddAsIcon(TBitmap* bitmap, int index)
+{
+    if (!bitmap) return;
+    TBitmap* src = bitmap;
+    std::unique_ptr<TBitmap> square;
+    if (bitmap->Width() != Width() || bitmap->Height() != Height()) {
+        const int s = std::max(Width(), Height());
+        square = CreateBmp32(s, s);
+        FillRect32(square.get(), TRect(0, 0, s, s), 0, 0);
+        if (bitmap->Width() > 1 && bitmap->Height() > 1)
+            Stretch(bitmap, square.get(), s * s / Width(), s * s / Height(), ftMitchell);
+        else FillRect32(square.get(), TRect(0, 0, s, s), 0, 1);
+        src = square.get();
+    }
+    HICON icon = IsNT && StyleServices().Enabled() ? MakeCompIcon(src) : MakeIcon32(src);
+    if (!icon) return;
+    ::ImageList_ReplaceIcon(Handle(), index >= 0 ? index : -1, icon);
+    ::DestroyIcon(icon);
+}
+
+void TsAlphaImageList::GenerateStdList()
+{
+    if (StdMode) return;
+    if (SavedHeight == 0 && Width() == 16 && Height() == 16 && !AcChanging) {
+        AcChanging = true;
+        KillImgList();
+        SetDimension(0, 16);
+        SetDimension(1, 16);
+    }
+    // The lock is released however this ends, so a bad item cannot lock the list for good.
+    struct Release {
+        bool& flag;
+        ~Release() { flag = false; }
+    } release{AcChanging};
+    if (SavedHeight == 0) return;
+    CreateImgList();
+    if (!HandleAllocated()) return;
+    AcChanging = true;
+    ::ImageList_Remove(Handle(), -1);
+    for (int i = 0; i < FItems->Count(); ++i) {
+        TsImgListItem& item = *FItems->Items(i);
+        if (item.ImageFormat() == ifICO) {
+            TIcon icon;
+            try {
+                item.ImgData->SetPosition(0);
+                icon.LoadFromStream(*item.ImgData);
+                item.ImgData->SetPosition(0);
+                icon.SetSize(Width(), Height());
+                item.OrigWidth = icon.Width();
+                item.OrigHeight = icon.Height();
+                if (::ImageList_ReplaceIcon(Handle(), -1, icon.Handle()) >= 0) continue;
+            } catch (const Exception&) {
+                item.ImgData->SetPosition(0);
+            }
+        } else if (auto bmp = DecodeItem(item)) {
+            AddAsIcon(bmp.get(), -1);
+            continue;
+        }
+        // Undecodable: a blank image keeps the native indexes in step with the items.
+        auto blank = CreateBmp32(Width(), Height());
+        AddAsIcon(blank.get(), -1);
+    }
+    if (FItems->Count() > 0) {
+        StdListIsGenerated = true;
+        if (!IsDuplicated()) {
+            ItemsUpdating = true;
+            FItems->Clear();
+            ItemsUpdating = false;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Rendering
+
+std::unique_ptr<TBitmap> TsAlphaImageList::DecodeItem(TsImgListItem& item)
+{
+    if (item.ImgData->Size() == 0) return nullptr;
+    auto bmp = CreateBmp32(0, 0);
+    try {
+        item.ImgData->SetPosition(0);
+        if (item.ImageFormat() == ifPNG) {
+            LoadBmpFromPngStream(bmp.get(), *item.ImgData);
+        } else {
+            bmp->LoadFromStream(*item.ImgData);
+        }
+    } catch (const Exception&) {
+        item.ImgData->SetPosition(0);
+        return nullptr;
+    }
+    item.ImgData->SetPosition(0);
+    if (bmp->Empty()) return nullptr;
+    if (bmp->PixelFormat() != pf32bit) {
+        bmp->SetPixelFormat(pf32bit);
+        CheckEmptyAChannel(bmp.get());
+    }
+    item.OrigWidth = bmp->Width();
+    item.OrigHeight = bmp->Height();
+    return bmp;
+}
+
+std::unique_ptr<TBitmap> TsAlphaImageList::RenderItem(TsImgListItem& item, int width, int height, bool tone)
+{
+    if (FUseCache && item.CacheBmp) {
+        if (item.CacheBmp->Width() == width && item.CacheBmp->Height() == height) return CopyOf(item.CacheBmp.get());
+        item.CacheBmp.reset();
+    }
+    auto decoded = DecodeItem(item);
+    if (!decoded) return nullptr;
+    auto result = Sized(std::move(decoded), width, height);
+    if (tone && item.ImageFormat() == ifPNG && BlendColor() != clNone && !acIgnoreBlendColor)
+        ChangeBitmapPixels(result.get(), ChangeColorTone, static_cast<int>(acColorToRGB(BlendColor())), sFuchsia);
+    return result;
+}
+
+std::unique_ptr<TBitmap> TsAlphaImageList::IconBitmap(int index, int width, int height, bool maskAlpha)
+{
+    HICON icon = ::ImageList_GetIcon(Handle(), index, ILD_NORMAL);
+    if (!icon) return nullptr;
+    ICONINFO info{};
+    const bool got = ::GetIconInfo(icon, &info);
+    ::DestroyIcon(icon);
+    if (!got) return nullptr;
+    auto colour = std::make_unique<TBitmap>();
+    if (info.hbmColor) colour->SetHandle(info.hbmColor);
+    TBitmap mask;
+    if (info.hbmMask) mask.SetHandle(info.hbmMask);
+    if (colour->Empty()) return nullptr;
+    colour->SetPixelFormat(pf32bit);
+    if (maskAlpha && mask.Width() == colour->Width() && mask.Height() == colour->Height()) {
+        mask.SetPixelFormat(pf8bit);
+        TacBmpRows rows(colour.get());
+        for (int y = 0; y < rows.Height(); ++y) {
+            const auto* m = static_cast<const std::uint8_t*>(mask.ScanLine(y));
+            auto row = rows.Row(y);
+            for (int x = 0; x < rows.Width(); ++x) row[static_cast<std::size_t>(x)].A = static_cast<std::uint8_t>(255 - m[x]);
+        }
+    } else if (PreVista() &&
+               (LowColorScreen() || !DefaultManager || DefaultManager->Options()->GetBool(0))) {
+        CheckEmptyAChannel(colour.get());
+    }
+    if (width <= 0 || height <= 0) return nullptr;
+    return Sized(std::move(colour), width, height);
+}
+
+bool TsAlphaImageList::GetBitmap32(int index, TBitmap* bitmap, int)
+{
+    if (!HandleAllocated() || !bitmap || index < 0 || index >= GetCount()) return false;
+    const int w = bitmap->Width(), h = bitmap->Height();
+    if (IsDuplicated() && index < FItems->Count() && FItems->Items(index)->ImgData->Size() > 0 &&
+        FItems->Items(index)->ImageFormat() != ifICO) {
+        TsImgListItem& item = *FItems->Items(index);
+        auto result = RenderItem(item, w, h, false);
+        if (!result) return false;
+        const bool transparent = bitmap->Transparent();
+        bitmap->Assign(result.get());
+        bitmap->SetTransparent(transparent);
+        if (FUseCache && w == Width() && h == Height()) item.CacheBmp = CopyOf(result.get());
+        return true;
+    }
+    auto result = IconBitmap(index, w, h, false);
+    if (!result) return false;
+    bitmap->Assign(result.get());
+    return true;
+}
+
+std::unique_ptr<TBitmap> TsAlphaImageList::CreateBitmap32(int index, int width, int height, int)
+{
+    if (!HandleAllocated() || index < 0 || index >= GetCount() || width <= 0 || height <= 0) return nullptr;
+    if (IsDuplicated() && index < FItems->Count() && FItems->Items(index)->ImgData->Size() > 0) {
+        TsImgListItem& item = *FItems->Items(index);
+        if (item.ImageFormat() == ifICO) return IconBitmap(index, width, height, false);
+        auto result = RenderItem(item, width, height, true);
+        if (result && FUseCache) item.CacheBmp = CopyOf(result.get());
+        return result;
+    }
+    return IconBitmap(index, width, height, true);
+}
+
+void TsAlphaImageList::DoDraw(int index, TCanvas* canvas, int x, int y, UINT, bool)
+{
+    if (!HandleAllocated() || index < 0 || !canvas) return;
+    if (index < FItems->Count() && FItems->Items(index)->ImageFormat() != ifICO) {
+        const int w = Width() * PixelsPerInch / 96;
+        const int h = Height() * PixelsPerInch / 96;
+        auto bmp = CreateBitmap32(index, w, h, 0);
+        if (!bmp) return;
+        auto under = CreateBmp32(w, h);
+        ::BitBlt(under->Canvas()->Handle(), 0, 0, w, h, canvas->Handle(), x, y, SRCCOPY);
+        CopyBmp32(TRect(0, 0, w, h), TRect(0, 0, w, h), under.get(), bmp.get(), MakeCacheInfo(under.get()), false,
+                  clNone, 0, false);
+        ::BitBlt(canvas->Handle(), x, y, w, h, under->Canvas()->Handle(), 0, 0, SRCCOPY);
+        return;
+    }
+    ::ImageList_SetBkColor(Handle(), CLR_NONE);
+    HICON icon = ::ImageList_GetIcon(Handle(), index, ILD_TRANSPARENT);
+    if (!icon) return;
+    ::DrawIconEx(canvas->Handle(), x, y, icon, Width(), Height(), 0, nullptr, DI_NORMAL);
+    ::DestroyIcon(icon);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing any list
+
+TSize DrawAlphaImgList(TCustomImageList* imgList, TBitmap* destBmp, int left, int top, int imageIndex, int blend,
+                       TColor color, int state, int numGlyphs, bool reflected, int ppi)
+{
+    if (!imgList || !destBmp || destBmp->Width() < 1 || !imgList->HandleAllocated() || imageIndex < 0) return {};
+    const int w = GetImageWidth(imgList, imageIndex, ppi);
+    const int h = GetImageHeight(imgList, imageIndex, ppi);
+    const int n = std::max(1, numGlyphs);
+    const int cell = w / n;
+    const int s = state < n ? state : n - 1;
+    TRect r(left, top, left + cell, top + h);
+    TRect src(s * cell, 0, s * cell + cell, h);
+    if (imgList->BkColor() != clNone) FillDC(destBmp->Canvas()->Handle(), r, imgList->BkColor());
+    SetImagesPPI(imgList, ppi);
+    struct ResetPPI {
+        TCustomImageList* list;
+        ~ResetPPI() { SetImagesPPI(list, 96); }
+    } reset{imgList};
+
+    if (auto* ac = dynamic_cast<TacImageList*>(imgList)) {
+        ac->ForeColor = destBmp->Canvas()->Font()->Color();
+        if (state > 0) SetImagesState(imgList, state);
+        auto bmp = ac->CreateBitmap32(imageIndex, w, h, 0);
+        ac->ForeColor = clNone;
+        if (state > 0) SetImagesState(imgList, 0);
+        // Nothing to draw: an index beyond the items or bytes that cannot be decoded.
+        if (!bmp) return {};
+        if (src.Left < 0) {
+            r.Left += src.Left;
+            src.Left = 0;
+        }
+        if (src.Top < 0) {
+            r.Top += src.Top;
+            src.Top = 0;
+        }
+        src.Right = std::min<LONG>(src.Right, bmp->Width());
+        src.Bottom = std::min<LONG>(src.Bottom, bmp->Height());
+        if (ac->IgnoreTransparency)
+            ::BitBlt(destBmp->Canvas()->Handle(), r.Left, r.Top, bmp->Width(), bmp->Height(), bmp->Canvas()->Handle(), 0,
+                     0, SRCCOPY);
+        else CopyBmp32(r, src, destBmp, bmp.get(), EmptyCI, false, color, blend, reflected);
+        return {cell, h};
+    }
+
+    auto tmp = CreateBmp32(w, h);
+    ::BitBlt(tmp->Canvas()->Handle(), src.Left, src.Top, cell, h, destBmp->Canvas()->Handle(), r.Left, r.Top, SRCCOPY);
+    tmp->Canvas()->Font()->SetColor(destBmp->Canvas()->Font()->Color());
+    imgList->Draw(tmp->Canvas(), 0, 0, imageIndex, true);
+    ::BitBlt(destBmp->Canvas()->Handle(), r.Left, r.Top, cell, h, tmp->Canvas()->Handle(), src.Left, src.Top, SRCCOPY);
+    return {cell, h};
+}
+
+void DrawAlphaImgListDC(TCustomImageList* imgList, HDC dc, int left, int top, int imageIndex, int blend, TColor color,
+                        int state, int numGlyphs, bool reflected, int ppi)
+{
+    if (!imgList || !dc) return;
+    const int w = GetImageWidth(imgList, imageIndex, ppi);
+    int h = GetImageHeight(imgList, imageIndex, ppi);
+    if (w <= 0 || h <= 0) return;
+    if (reflected) h += h / 2;
+    auto bmp = CreateBmp32(w, h);
+    ::BitBlt(bmp->Canvas()->Handle(), 0, 0, w, h, dc, left, top, SRCCOPY);
+    DrawAlphaImgList(imgList, bmp.get(), 0, 0, imageIndex, blend, color, state, numGlyphs, reflected, ppi);
+    ::BitBlt(dc, left, top, w, h, bmp->Canvas()->Handle(), 0, 0, SRCCOPY);
+}
