@@ -163,7 +163,7 @@ void TacAddThread::Execute()
 TacSkinListController::TacSkinListController(TsSkinManager* manager) : SkinManager(manager)
 {
     ImgList = std::make_unique<TsAlphaImageList>(nullptr);
-    ImgList->AllowScale = false;
+    ImgList->FAllowScale = false;
     ImgList->SetDimension(0, 100);
     ImgList->SetDimension(1, 140);
 }
