@@ -1,7 +1,9 @@
 // Reading a skin text into a skin data: sections with their inheritance and state looks, images
-// at the best density variant, and the window metrics and outer effects of GLOBALINFO.
+// at the best density variant, the window metrics and outer effects of GLOBALINFO, and a list of
+// common sections read without a skin file.
 #include "skin_core_test_skinread.h"
 
+#include "../framework/graphics_jpeg.h"
 #include "Exceptions.h"
 #include "acntUtils.h"
 
@@ -13,6 +15,14 @@ const std::vector<std::wstring> HouseSections = {
     L"GLOBALINFO", L"BUTTON",  L"SPEEDBUTTON", L"EDIT",     L"PANEL",   L"PANEL_LOW",     L"GROUPBOX",
     L"FORMTITLE",  L"HINT",    L"SELECTION",   L"MENUITEM", L"CHECKBOX", L"TRACKBAR",     L"COMBOBOX",
     L"COMBOBTN",   L"TABTOP",  L"SCROLLSLIDERH", L"SELFREF", L"LOOPA",   L"LOOPB"};
+
+// The image of a mask is registered in the skin data's image list under the name.
+bool RegisteredAs(const TacSkinData& data, const TsMaskData& mask, const UnicodeString& name)
+{
+    for (const TacBmpData& e : data.BmpArray)
+        if (e.Bmp.get() == mask.Bmp) return e.FileName == name;
+    return false;
+}
 
 } // namespace
 
@@ -137,7 +147,10 @@ TEST_F(SkinReadTest, ReadingModesClampsAndScaledSectionValues)
 
 TEST_F(SkinReadTest, EveryNotationLoadsAnImageAtTheBestVariant)
 {
-    SetHouse();
+    // MASTERBITMAP names a BMP file of the folder: an image entry were it not the manager's.
+    house_skin::Options options;
+    options.masterBmp = true;
+    SetHouse(options);
     struct Case {
         int ppi;
         int editSource;   // DivPPI of EDIT's border: "*150" unless the plain key suits better
@@ -149,7 +162,7 @@ TEST_F(SkinReadTest, EveryNotationLoadsAnImageAtTheBestVariant)
         for (const wchar_t* key : {L"EXBORDER", L"BICONCLOSE", L"BICONCLOSEGLOW0", L"BOXUNCHECKED", L"BOXCHECKED",
                                    L"PATTERN", L"HOTPATTERN"})
             EXPECT_GE(Mask(*data, L"GLOBALINFO", key), 0) << std::wstring(key);
-        EXPECT_LT(Mask(*data, L"GLOBALINFO", L"MASTERBITMAP"), 0);
+        EXPECT_LT(Mask(*data, L"GLOBALINFO", L"MASTERBITMAP"), 0) << "the manager's master image";
         EXPECT_LT(Mask(*data, L"GLOBALINFO", L"BOXUNCHECKED*150"), 0) << "variants are no keys of their own";
         const int edit = Mask(*data, L"EDIT", L"BORDERSMASK");
         ASSERT_GE(edit, 0);
@@ -169,11 +182,15 @@ TEST_F(SkinReadTest, EveryNotationLoadsAnImageAtTheBestVariant)
 
 TEST_F(SkinReadTest, ImageEntriesVariantsAndMissingImages)
 {
+    const std::vector<std::uint8_t> jpeg = JpegBytes(*BlockPicture(1, {clLime}));
+    ASSERT_FALSE(jpeg.empty()) << "GDI+ wrote no JPEG";
+    dir.Write(L"HouseSkin\\photo.jpg", jpeg);
     const std::string tile = Fixed({72, 0, 88, 16}, 4, 1, 0, 0, 0);
     SetText("[A]\nBORDERSMASK=" + Fixed({0, 0, 72, 48}, 6, 3, 1, 0, 0) + "\n"
             "TILEBORDER=" + tile + "\n"
             "ONLY150*150=" + tile + "\n"
-            "PLAIN=Master.bmp\nBARE=Master.png\nJPEG=photo.jpg\nNOFILE=!Missing.png 2 0 4\nTEXT=hello\nEMPTY=\n");
+            "PLAIN=Master.bmp\nBARE=Master.png\nJPEG=photo.jpg\nGONE=gone.jpg\nNOFILE=!Missing.png 2 0 4\n"
+            "TEXT=hello\nEMPTY=\nMASTERBITMAP=Master.bmp\n");
     auto data = Load(144);
     EXPECT_GE(Mask(*data, L"A", L"BORDERSMASK"), 0);
     const int tileBorder = Mask(*data, L"A", L"TILEBORDER");
@@ -182,7 +199,15 @@ TEST_F(SkinReadTest, ImageEntriesVariantsAndMissingImages)
     EXPECT_LT(Mask(*data, L"A", L"ONLY150"), 0) << "a variant without its plain key";
     EXPECT_GE(Mask(*data, L"A", L"PLAIN"), 0) << "a name with .BMP";
     EXPECT_LT(Mask(*data, L"A", L"BARE"), 0) << "a bare PNG name is no image";
-    EXPECT_LT(Mask(*data, L"A", L"JPEG"), 0) << "an image whose file is missing is removed";
+    const int photo = Mask(*data, L"A", L"JPEG");
+    EXPECT_GE(photo, 0) << "a name with .JPG";
+    if (photo >= 0 && data->ma[static_cast<size_t>(photo)].Bmp) {
+        TBitmap& photoBmp = *data->ma[static_cast<size_t>(photo)].Bmp;
+        EXPECT_EQ(photoBmp.Width(), 16);
+        EXPECT_TRUE(NearColour(static_cast<TColor>(PixelAt(photoBmp, 8, 8) & 0xFFFFFF), clLime));
+    }
+    EXPECT_LT(Mask(*data, L"A", L"GONE"), 0) << "an image whose file is missing is removed";
+    EXPECT_GE(Mask(*data, L"A", L"MASTERBITMAP"), 0) << "skipped in GLOBALINFO only";
     EXPECT_LT(Mask(*data, L"A", L"NOFILE"), 0);
     EXPECT_LT(Mask(*data, L"A", L"TEXT"), 0);
     for (const TsMaskData& m : data->ma) EXPECT_NE(m.PropertyName, L"NOFILE");
@@ -308,24 +333,77 @@ TEST_F(SkinReadTest, WindowOuterEffects)
         EXPECT_EQ(m.Height, h);
         EXPECT_EQ(shadow.WidthL, w / 2);
         EXPECT_EQ(shadow.WidthB, h / 2);
-        bool registered = false;
-        for (const TacBmpData& e : data->BmpArray)
-            registered |= e.Bmp.get() == m.Bmp && e.FileName.starts_with(L"OuterCalc");
-        EXPECT_TRUE(registered);
+        EXPECT_TRUE(RegisteredAs(*data, m, L"OuterCalc" + IntToStr(shadow.Mask)));
     }
 
-    // An image of GLOBALINFO as the shadow; widths given by the skin are scaled.
+    // An image of GLOBALINFO as the shadow: the plain key drawn at 96 PPI is resampled and its
+    // widths scaled; the variant of the skin data's level is taken as it is. Widths given by the
+    // skin are scaled either way.
     SetText("[GLOBALINFO]\nSH_SOURCE=1\nSH_MASK=" + Fixed({72, 16, 104, 32}, 6, 1, 1, 3, 0) +
-            "\nSH_WIDTHL=4\nLO_SOURCE=1\n");
-    auto data = Load(144);
-    const TacOutEffData& shadow = data->oe[1];
-    ASSERT_GE(shadow.Mask, 0);
-    const TsMaskData& m = data->ma[static_cast<size_t>(shadow.Mask)];
-    ASSERT_NE(m.Bmp, nullptr);
-    EXPECT_EQ(m.Bmp->Width(), 48);
-    EXPECT_EQ(m.Bmp->Height(), 48) << "resampled to 144 PPI, a mask half from its alpha below";
-    EXPECT_EQ(m.WL, 9);
-    EXPECT_EQ(shadow.WidthL, 6);
-    EXPECT_EQ(shadow.WidthR, -1);
-    EXPECT_EQ(data->oe[0].Mask, -1) << "no LO_MASK value";
+            "\nSH_MASK*150=" + Fixed({0, 48, 40, 72}, 9, 1, 1, 3, 0) + "\nSH_WIDTHL=4\nLO_SOURCE=1\n");
+    struct Case {
+        int ppi;
+        int width, height; // a mask half from its alpha below the image
+        int wl, widthL;
+    };
+    for (const Case& c : {Case{96, 32, 32, 6, 4}, Case{144, 40, 48, 9, 6}, Case{192, 64, 64, 12, 8}}) {
+        SCOPED_TRACE(c.ppi);
+        auto data = Load(c.ppi);
+        const TacOutEffData& shadow = data->oe[1];
+        ASSERT_GE(shadow.Mask, 0);
+        const TsMaskData& m = data->ma[static_cast<size_t>(shadow.Mask)];
+        ASSERT_NE(m.Bmp, nullptr);
+        EXPECT_EQ(m.Bmp->Width(), c.width);
+        EXPECT_EQ(m.Bmp->Height(), c.height);
+        EXPECT_EQ(m.WL, c.wl);
+        EXPECT_EQ(shadow.WidthL, c.widthL);
+        EXPECT_EQ(shadow.WidthR, -1);
+        EXPECT_TRUE(RegisteredAs(*data, m, L"Outer" + IntToStr(shadow.Mask)));
+        EXPECT_EQ(data->oe[0].Mask, -1) << "no LO_MASK value";
+    }
+}
+
+TEST_F(SkinReadTest, CommonSectionsWithoutASkinFile)
+{
+    manager->SetActive(false); // the list is read here, not by a reload
+    SetText("[A]\nSTATES=2\nCOLOR=$101010\nHOTCOLOR=$202020\nGLOW=5\n");
+    auto data = Load(96);
+    const size_t skinSections = data->gd.size();
+
+    // Masks: sections counted from 1 without GLOBALINFO. Sections: A updated, NEW a copy of A
+    // (the parent's name upper-cased), LONE an empty record.
+    const std::string tile = Fixed({72, 0, 88, 16}, 4, 1, 0, 0, 0);
+    TStringList list;
+    for (const std::string& line : std::initializer_list<std::string>{"[A]", "COLOR = $303030", "BORDERSMASK=-1", "TILE=" + tile, "[GLOBALINFO]",
+                                   "EXBORDER=" + Fixed({0, 48, 80, 88}, 8, 2, 0, 0, 0), "[NEW]", "PARENTCLASS=a",
+                                   "GLOW=7", "TILE=" + tile, "[LONE]", "HOTCOLOR=$404040", "BORDERSMASK=NOIMAGE"})
+        list.Add(UnicodeString(line.begin(), line.end()));
+    manager->SetCommonSections(&list);
+    manager->SkinFile = nullptr;
+    TacSkinData fresh(manager.get(), 96);
+    fresh.LoadAllMasks();
+    ASSERT_EQ(fresh.ma.size(), 2u);
+    EXPECT_EQ(fresh.ma[0].ClassName, L"A");
+    EXPECT_EQ(fresh.ma[0].SkinIndex, 1);
+    EXPECT_EQ(fresh.ma[1].ClassName, L"NEW");
+    EXPECT_EQ(fresh.ma[1].SkinIndex, 2);
+
+    data->LoadAllGeneralData();
+    ASSERT_EQ(data->gd.size(), skinSections + 3) << "A once; NEW, LONE and GLOBALINFO appended";
+    struct Case {
+        const wchar_t* name;
+        TColor color, hot;
+        int states, glow;
+        bool noBorder; // BORDERSMASK shorter than 5 characters
+    };
+    for (const Case& c : {Case{L"A", 0x303030, 0x202020, 2, 5, true}, Case{L"NEW", 0x303030, 0x202020, 2, 7, true},
+                          Case{L"LONE", TsGenState().Color, 0x404040, TsGeneralData().States, 0, false}}) {
+        SCOPED_TRACE(std::wstring(c.name));
+        const TsGeneralData& g = Gd(*data, c.name);
+        EXPECT_EQ(g.Props[0].Color, c.color);
+        EXPECT_EQ(g.Props[1].Color, c.hot);
+        EXPECT_EQ(g.States, c.states);
+        EXPECT_EQ(g.GlowCount, c.glow);
+        EXPECT_EQ(g.BorderIndex == -2, c.noBorder);
+    }
 }
