@@ -76,6 +76,13 @@ std::vector<Shape> Shapes()
          TRect(4, 4, 31, 31)},
         {"string", [](HDC dc) { acgpDrawString(dc, L"Hi", TRect(4, 4, 30, 24), clBlack, taCenter, taVerticalCenter, 0, false); },
          TRect(4, 4, 31, 25)},
+        {"line brush rectangle",
+         [](HDC dc) {
+             Gdiplus::GpBrush* brush = acgpCreateLineBrush(dc, TPoint(6, 0), TPoint(28, 0), 0xFFFF0000, 0xFF0000FF);
+             acgpFillRectangle(dc, brush, 6, 8, 22, 18);
+             if (brush) acgpEntries().GdipDeleteBrush(brush);
+         },
+         TRect(6, 8, 28, 26)},
     };
 }
 
@@ -105,6 +112,7 @@ int created = 0, deleted = 0;
 float radius = -1;
 UINT paramSize = 0;
 int applyWidth = 0, applyHeight = 0;
+bool applyFails = false; // answer NotImplemented, as Wine does
 std::vector<std::uint32_t> pixels;
 
 Gdiplus::GpStatus WINGDIPAPI CreateEffect(const GUID guid, Gdiplus::CGpEffect** out)
@@ -129,6 +137,7 @@ Gdiplus::GpStatus WINGDIPAPI Apply(Gdiplus::GpBitmap**, INT count, Gdiplus::CGpE
     if (count != 1 || !roi) return Gdiplus::InvalidParameter;
     applyWidth = roi->right - roi->left;
     applyHeight = roi->bottom - roi->top;
+    if (applyFails) return Gdiplus::NotImplemented;
     pixels.assign(static_cast<size_t>(applyWidth) * applyHeight, 0xFF204080);
     return acgpEntries().GdipCreateBitmapFromScan0(applyWidth, applyHeight, applyWidth * 4, PixelFormat32bppARGB,
                                                    reinterpret_cast<BYTE*>(pixels.data()), out);
@@ -163,6 +172,17 @@ std::unique_ptr<TBitmap> SharpEdge(int size)
     for (int y = 0; y < size; ++y)
         for (int x = size / 2; x < size; ++x) SetPx(*bmp, x, y, kWhite);
     return bmp;
+}
+
+// How many pixels of the middle row are neither near black nor near white.
+int Softened(TBitmap& bmp)
+{
+    int grey = 0;
+    for (int x = 0; x < bmp.Width(); ++x) {
+        const int g = Grey(Px(bmp, x, bmp.Height() / 2));
+        if (g > 20 && g < 235) ++grey;
+    }
+    return grey;
 }
 
 class SkinGdiplus : public ::testing::Test {
@@ -243,6 +263,33 @@ TEST(SkinGdiplusTable, WithoutTheLibraryNothingIsDrawn)
         int inside = 0;
         EXPECT_EQ(InkOutside(*bmp, TRect(), inside), 0);
     }
+    // The bitmap routines, with a brush and bitmaps that are good: GDI+ started by the test itself
+    // (a token of its own) makes the brush.
+    ULONG_PTR token = 0;
+    const Gdiplus::GdiplusStartupInput input;
+    ASSERT_EQ(Gdiplus::GdiplusStartup(&token, &input, nullptr), Gdiplus::Ok);
+    Gdiplus::GpSolidFill* brush = nullptr;
+    ASSERT_EQ(Gdiplus::DllExports::GdipCreateSolidFill(0xFF000000, &brush), Gdiplus::Ok);
+    auto src = Bmp32(10, 10, 0xFF000000);
+    const struct {
+        const char* name;
+        std::function<void(TBitmap&)> draw;
+    } routines[] = {
+        {"filled rectangle", [&](TBitmap& dst) { acgpFillRectangle(dst.Canvas()->Handle(), brush, 2, 2, 20, 20); }},
+        {"rotated bitmap", [&](TBitmap& dst) { acgpDrawRotatedBitmap(dst.Canvas()->Handle(), src.get(), TRect(4, 4, 14, 14), 90); }},
+        {"stretched rectangle", [&](TBitmap& dst) { acgpStretchRect(&dst, src.get(), TRect(0, 0, 20, 20), TRect(0, 0, 10, 10)); }},
+        {"stretched whole", [&](TBitmap& dst) { acgpStretchRect(&dst, src.get(), 0, 0, 10, 10); }},
+    };
+    for (const auto& routine : routines) {
+        SCOPED_TRACE(routine.name);
+        auto bmp = Bmp32(34, 34, kWhite);
+        routine.draw(*bmp);
+        int inside = 0;
+        EXPECT_EQ(InkOutside(*bmp, TRect(), inside), 0);
+    }
+    Gdiplus::DllExports::GdipDeleteBrush(brush);
+    Gdiplus::GdiplusShutdown(token);
+
     auto canvasBmp = Bmp32(8, 8, kWhite);
     const TSize none = acgpMeasureString(canvasBmp->Canvas()->Handle(), L"Hi", false, 0);
     EXPECT_EQ(none.cx, 0);
@@ -285,7 +332,8 @@ Gdiplus::GpStatus WINGDIPAPI RecordSmoothing(Gdiplus::GpGraphics* g, Gdiplus::Sm
 
 TEST(SkinGdiplusShapes, ShapesAskForTheSmoothingMode)
 {
-    // Wine's GDI+ fills and strokes without anti-aliasing whatever the mode, so the request is
+    // Wine's GDI+ keeps the mode it is given but fills and strokes with hard edges in every mode
+    // (on a DC and on its own bitmaps alike: only the two colours come out), so the request is
     // what can be checked here: every shape asks for the process-wide mode.
     SourceGuard guard;
     acgpLibrarySource().GetProc = [](HMODULE module, const char* name) {
@@ -326,6 +374,41 @@ TEST_F(SkinGdiplus, RoundRectangleAndAlphaFill)
     const Word half = Px(*bmp, 1, 1);
     EXPECT_NEAR(ByteG(half), (128 * 128 + 255 * 127) / 255, 3);
     EXPECT_NEAR(ByteR(half), 127, 3);
+}
+
+TEST_F(SkinGdiplus, LineBrushRunsFromTheFirstColourAtTheFirstPoint)
+{
+    // Red (GDI+ colour, as given) at p1 and blue at p2, whichever way the line runs; a brush of
+    // one colour at half alpha blends; only the rectangle changes.
+    const struct {
+        TPoint p1, p2;
+        std::uint32_t color1, color2;
+    } cases[] = {
+        {{5, 14}, {22, 14}, 0xFFFF0000, 0xFF0000FF},
+        {{22, 14}, {5, 14}, 0xFFFF0000, 0xFF0000FF},
+        {{14, 22}, {14, 5}, 0xFFFF0000, 0xFF0000FF},
+        {{5, 14}, {22, 14}, 0x8000FF00, 0x8000FF00},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.p1.X) + "," + std::to_string(c.p1.Y));
+        auto bmp = Bmp32(28, 28, kWhite);
+        HDC dc = bmp->Canvas()->Handle();
+        Gdiplus::GpBrush* brush = acgpCreateLineBrush(dc, c.p1, c.p2, c.color1, c.color2);
+        ASSERT_TRUE(brush);
+        acgpFillRectangle(dc, brush, 4, 4, 20, 20);
+        acgpEntries().GdipDeleteBrush(brush);
+        int inside = 0;
+        EXPECT_EQ(InkOutside(*bmp, TRect(4, 4, 24, 24), inside), 0);
+        EXPECT_EQ(inside, 20 * 20);
+        const Word at1 = Px(*bmp, c.p1.X, c.p1.Y), at2 = Px(*bmp, c.p2.X, c.p2.Y);
+        if (c.color1 == c.color2) {
+            EXPECT_TRUE(Near(at1, Argb(0, 127, 255, 127), 3)) << std::hex << at1;
+            EXPECT_TRUE(Near(Px(*bmp, 4, 23), at1, 0)) << std::hex << Px(*bmp, 4, 23);
+        } else {
+            EXPECT_TRUE(Near(at1, 0xFF0000, 30)) << std::hex << at1;
+            EXPECT_TRUE(Near(at2, 0x0000FF, 30)) << std::hex << at2;
+        }
+    }
 }
 
 TEST_F(SkinGdiplus, RotatedBitmapTurnsAboutTheCentre)
@@ -490,15 +573,20 @@ TEST(SkinGdiplusBlur, RadiusAndSizeChooseTheWay)
         int size;
         float effectRadius;
         int blurredSize;
+        bool applyFails = false;
     } cases[] = {
         {17, 200, 20, 200}, {10, 200, 10, 200}, {25, 50, 25, 50}, {20, 10, 20, 10},
         {17, 50, 17, 212},  {3, 50, 3, 50},     {8, 60, 8, 120},
+        // Applying the effect fails: the quick blur softens the bitmap itself or its enlargement.
+        {17, 200, 20, 200, true}, {8, 60, 8, 120, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.radius);
         SCOPED_TRACE(c.size);
+        SCOPED_TRACE(c.applyFails);
         fake::created = fake::deleted = 0;
-        auto bmp = Bmp32(c.size, c.size, 0xFF000000);
+        fake::applyFails = c.applyFails;
+        auto bmp = SharpEdge(c.size);
         acgpBlur(bmp.get(), c.radius);
         EXPECT_EQ(fake::radius, c.effectRadius);
         EXPECT_EQ(fake::paramSize, 8u);
@@ -506,11 +594,18 @@ TEST(SkinGdiplusBlur, RadiusAndSizeChooseTheWay)
         EXPECT_EQ(fake::applyHeight, c.blurredSize);
         EXPECT_EQ(fake::created, 1);
         EXPECT_EQ(fake::deleted, 1);
-        // The effect's picture reaches the bitmap (scaled back when it was enlarged).
         EXPECT_EQ(bmp->Width(), c.size);
         EXPECT_EQ(bmp->PixelFormat(), pf32bit);
-        EXPECT_TRUE(Near(Px(*bmp, c.size / 2, c.size / 2), 0x204080, 2));
+        if (c.applyFails) {
+            EXPECT_GE(Softened(*bmp), 1);
+            EXPECT_LT(Grey(Px(*bmp, 2, c.size / 2)), 20);
+            EXPECT_GT(Grey(Px(*bmp, c.size - 3, c.size / 2)), 235);
+        } else {
+            // The effect's picture reaches the bitmap (scaled back when it was enlarged).
+            EXPECT_TRUE(Near(Px(*bmp, c.size / 2, c.size / 2), 0x204080, 2));
+        }
     }
+    fake::applyFails = false;
     fake::created = 0;
     auto bmp = Bmp32(20, 20, 0xFF000000);
     acgpBlur(bmp.get(), 0);
@@ -523,17 +618,9 @@ TEST_F(SkinGdiplus, QuickBlurStandsInWhereGdiplusCannotBlur)
 {
     // Wine refuses the blur effect; the quick blur softens the edge instead. The same happens
     // when the effect functions are not exported.
-    const auto softened = [](TBitmap& bmp) {
-        int grey = 0;
-        for (int x = 0; x < bmp.Width(); ++x) {
-            const int g = Grey(Px(bmp, x, bmp.Height() / 2));
-            if (g > 20 && g < 235) ++grey;
-        }
-        return grey;
-    };
     auto edge = SharpEdge(40);
     acgpBlur(edge.get(), 5);
-    EXPECT_GE(softened(*edge), 1);
+    EXPECT_GE(Softened(*edge), 1);
     EXPECT_LT(Grey(Px(*edge, 2, 20)), 20);
     EXPECT_GT(Grey(Px(*edge, 37, 20)), 235);
 
@@ -547,7 +634,7 @@ TEST_F(SkinGdiplus, QuickBlurStandsInWhereGdiplusCannotBlur)
         EXPECT_FALSE(acgpEntries().GdipCreateEffect);
         auto big = SharpEdge(200);
         acgpBlur(big.get(), 30);
-        EXPECT_GE(softened(*big), 1);
+        EXPECT_GE(Softened(*big), 1);
     }
     acGPUtilsInitialization();
 }

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -262,6 +263,72 @@ TEST_F(SkinGradient, TextureMixesByWeightInRowsAndColumns)
                 EXPECT_EQ(Px(*columns, x, y), MixPx(Px(*texture, x % 1, textureRow), gradientAt(x, 9), weight, 255))
                     << x << "," << y;
             }
+    }
+}
+
+TEST_F(SkinGradient, TexturedGradientStaysInsideRAndItsTexture)
+{
+    // Weight 0 leaves the gradient itself, so a painted row is one gradient colour at alpha 200.
+    auto texture = Bmp32(2, 4, 0xFF808080);
+    auto oneRow = Bmp32(2, 1, 0xFF808080);
+    const TsColor c1 = Col(0, 90, 180), c2 = Col(90, 0, 0), c3 = Col(250, 250, 250);
+    const TsGradArray rows{Point(0, 0, c1, 0), Point(1, 100, c2, 0)};
+    const TsGradArray columns{Point(0, 0, c1, 1), Point(1, 100, c2, 0)};
+    const auto colour = [](TsColor c) { return Argb(200, c.R, c.G, c.B); };
+    struct Row {
+        int y;
+        Word word; // every pixel of the row inside R
+    };
+    const struct {
+        const char* name;
+        TsGradArray arr;
+        TRect r;
+        TBitmap* texture;
+        TRect textureRect;
+        bool painted;
+        std::vector<Row> expected;
+    } cases[] = {
+        {"rows inside a bigger bitmap", rows, TRect(1, 2, 6, 9), texture.get(), TRect(), true,
+         {{2, colour(c1)}, {8, colour(c2)}}},
+        {"a middle point at 100 percent reaches R's bottom, which is not written",
+         TsGradArray{Point(0, 0, c1, 0), Point(1, 100, c2, 0), Point(2, 100, c3, 0)}, TRect(1, 2, 6, 9),
+         texture.get(), TRect(), true, {{2, colour(c1)}, {8, colour(Col(77, 13, 26))}}},
+        {"a last segment of one row takes its first colour",
+         TsGradArray{Point(0, 0, c1, 0), Point(1, 90, c2, 0), Point(2, 100, c3, 0)}, TRect(0, 0, 8, 10),
+         texture.get(), TRect(), true, {{0, colour(c1)}, {9, colour(c2)}}},
+        {"R of one row: the first colour", rows, TRect(1, 3, 6, 4), texture.get(), TRect(), true, {{3, colour(c1)}}},
+        {"R past the bitmap is cut", rows, TRect(-3, -2, 20, 20), texture.get(), TRect(), true, {}},
+        {"columns with the band copy inside a bigger bitmap", columns, TRect(1, 2, 6, 11), texture.get(), TRect(),
+         true, {}},
+        {"columns past the bitmap are cut", columns, TRect(-3, -2, 20, 20), texture.get(), TRect(), true, {}},
+        {"a texture period of one row: the first row copied down", columns, TRect(1, 2, 6, 11), texture.get(),
+         TRect(0, 1, 2, 2), true, {}},
+        {"a texture of one row has a period of 0", rows, TRect(1, 2, 6, 9), oneRow.get(), TRect(), false, {}},
+        {"columns, a period of 0", columns, TRect(1, 2, 6, 9), oneRow.get(), TRect(), false, {}},
+        {"a texture rectangle left of the texture", rows, TRect(1, 2, 6, 9), texture.get(), TRect(-1, 0, 1, 3),
+         false, {}},
+        {"a texture rectangle above the texture", columns, TRect(1, 2, 6, 9), texture.get(), TRect(0, -1, 1, 3),
+         false, {}},
+        {"no texture", rows, TRect(1, 2, 6, 9), nullptr, TRect(), false, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto bmp = Bmp32(8, 12, kSentinel);
+        PaintGradTxt(bmp.get(), c.r, c.arr, c.texture, c.textureRect, 0, 200);
+        const TRect inside = c.painted ? TRect(std::max<LONG>(c.r.Left, 0), std::max<LONG>(c.r.Top, 0),
+                                               std::min<LONG>(c.r.Right, 8), std::min<LONG>(c.r.Bottom, 12))
+                                       : TRect();
+        ExpectOutsideUntouched(*bmp, inside);
+        // Columns: every row the same as R's first one; rows: one colour each.
+        int odd = 0;
+        for (int y = inside.Top; y < inside.Bottom; ++y)
+            for (int x = inside.Left; x < inside.Right; ++x) {
+                const Word like = c.arr[0].Mode == 1 ? Px(*bmp, x, inside.Top) : Px(*bmp, inside.Left, y);
+                if (Px(*bmp, x, y) != like || ByteA(Px(*bmp, x, y)) != 200) ++odd;
+            }
+        EXPECT_EQ(odd, 0);
+        for (const Row& row : c.expected)
+            for (int x = inside.Left; x < inside.Right; ++x) EXPECT_EQ(Px(*bmp, x, row.y), row.word) << x << "," << row.y;
     }
 }
 
