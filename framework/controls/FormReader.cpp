@@ -690,6 +690,14 @@ void TReader::ApplyFinal(TPersistent* instance, const UnicodeString& name, const
             info->SetBin(instance, bytes);
             break;
         }
+        case pkFloat: {
+            if (!info->SetFloat) Error(context, L"Property " + name + L" is read-only", line);
+            double v = 0;
+            if (value.kind == Value::Integer) v = static_cast<double>(value.integer);
+            else if (value.kind != Value::Float || !TryPropTextToFloat(value.text, v)) invalid();
+            info->SetFloat(instance, v);
+            break;
+        }
         case pkEvent:
             if (value.kind != Value::Ident) invalid();
             if (!methods_ || !methods_->Find(value.text))

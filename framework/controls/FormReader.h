@@ -12,9 +12,10 @@
 //     end
 //   end
 //
-// Values: integers (decimal or $hex, may be negative), strings in single quotes ('' for a
-// quote) joined with #nnn character codes and +, identifiers (True/False, enumeration names,
-// colour and integer constants, component names), sets [a, b], string lists ( ... ) for a
+// Values: integers (decimal or $hex, may be negative), decimals with '.' and an optional
+// exponent (15.5, -1.5E20; a floating-point property takes an integer too), strings in single
+// quotes ('' for a quote) joined with #nnn character codes and +, identifiers (True/False,
+// enumeration names, colour and integer constants, component names), sets [a, b], string lists ( ... ) for a
 // TStrings property ("Lines.Strings" or the property itself), collections < item ... end >,
 // binary values {hex digits, blanks and line breaks between them} for binary properties.
 //

@@ -6,6 +6,7 @@
 #include "StringList.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 #include <vector>
 
@@ -173,6 +174,13 @@ void TWriter::WriteProperty(TPersistent* instance, const TPropInfo& info, const 
         }
         Line(indent, name + L" = {");
         for (size_t i = 0; i < rows.size(); ++i) Line(indent + 1, i + 1 == rows.size() ? rows[i] + L"}" : rows[i]);
+        return;
+    }
+    case pkFloat: {
+        if (!info.GetFloat || !info.SetFloat) return;
+        // NAN and INF have no number form the reader takes: such a value keeps its default.
+        const double v = info.GetFloat(instance);
+        if (std::isfinite(v)) Line(indent, name + L" = " + FloatToPropText(v));
         return;
     }
     case pkEvent: return; // handlers are bound by the form's code, not stored

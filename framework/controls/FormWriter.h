@@ -23,7 +23,9 @@
 // handlers are left out. Nested persistent objects are written as "Object.Property" lines,
 // string lists and collections when they hold anything, references to the root and to the
 // components it owns by name. Strings keep printable ASCII in quotes and every other
-// character as #n, so the text is plain ASCII; binary values are hex rows of 32 bytes.
+// character as #n, so the text is plain ASCII; binary values are hex rows of 32 bytes;
+// floating-point values use '.' whatever the locale (FloatToPropText), and a value without
+// digits (NAN, INF) is left out.
 // The components the root owns follow its properties, each control inside its parent's
 // block, the others inside the root's, in the owner's order.
 #include "Components.h"

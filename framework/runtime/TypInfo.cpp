@@ -5,8 +5,12 @@
 #include "SysUtils.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
 #include <deque>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -260,6 +264,7 @@ bool IsStoredProp(TObject* instance, const TPropInfo& info)
     if (info.OrdDefault && info.GetOrd) return info.GetOrd(p) != *info.OrdDefault;
     if (info.StrDefault && info.GetStr) return info.GetStr(p) != *info.StrDefault;
     if (info.BinDefault && info.GetBin) return info.GetBin(p) != *info.BinDefault;
+    if (info.FloatDefault && info.GetFloat) return info.GetFloat(p) != *info.FloatDefault;
     return true;
 }
 
@@ -273,6 +278,7 @@ UnicodeString GetPropValue(TObject* instance, const UnicodeString& propName)
     const TPropInfo& info = RequireProp(instance, propName);
     TPersistent* p = AsPersistent(instance);
     if (info.Kind == pkString && info.GetStr) return info.GetStr(p);
+    if (info.Kind == pkFloat && info.GetFloat) return FloatToPropText(info.GetFloat(p));
     if (!IsOrdinal(info.Kind) || !info.GetOrd)
         throw EPropertyError(L"Property '" + info.Name + L"' has no text value");
     const int64_t v = info.GetOrd(p);
@@ -293,6 +299,14 @@ void SetPropValue(TObject* instance, const UnicodeString& propName, const Unicod
     if (info.Kind == pkString) {
         if (!info.SetStr) throw EPropertyError(L"Property '" + info.Name + L"' is read-only");
         info.SetStr(p, value);
+        return;
+    }
+    if (info.Kind == pkFloat) {
+        if (!info.SetFloat) throw EPropertyError(L"Property '" + info.Name + L"' is read-only");
+        double v = 0;
+        if (!TryPropTextToFloat(value, v))
+            throw EPropertyConvertError(L"Invalid value '" + value + L"' for property '" + info.Name + L"'");
+        info.SetFloat(p, v);
         return;
     }
     if (!IsOrdinal(info.Kind)) throw EPropertyError(L"Property '" + info.Name + L"' has no text value");
@@ -321,6 +335,36 @@ void SetPropValue(TObject* instance, const UnicodeString& propName, const Unicod
     }
     if (!ok) throw EPropertyConvertError(L"Invalid value '" + value + L"' for property '" + info.Name + L"'");
     WriteOrd(p, info, v);
+}
+
+UnicodeString FloatToPropText(double value)
+{
+    if (!std::isfinite(value)) return FloatToStr(value, TFormatSettings::Invariant());
+    std::array<char, 64> buffer{};
+    auto shortest = [&](auto... format) {
+        const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, format...);
+        return std::string(buffer.data(), result.ptr);
+    };
+    std::string text = shortest();
+    const bool negative = text.front() == '-';
+    // A long run of integer digits would not fit the readers' integer numbers.
+    if (text.find_first_of(".e") == std::string::npos && text.size() - (negative ? 1 : 0) > 15)
+        text = shortest(std::chars_format::scientific);
+    const size_t e = text.find('e');
+    std::string out = text.substr(0, e);
+    if (e != std::string::npos) {
+        if (out.find('.') == std::string::npos) out += ".0"; // "1E5" would read as 1 and a name
+        int exponent = 0;
+        const char* first = text.data() + e + 1 + (text[e + 1] == '+' ? 1 : 0);
+        std::from_chars(first, text.data() + text.size(), exponent);
+        out += "E" + std::to_string(exponent);
+    }
+    return UnicodeString(out.begin(), out.end());
+}
+
+bool TryPropTextToFloat(const UnicodeString& text, double& value)
+{
+    return TryStrToFloat(text, value, TFormatSettings::Invariant());
 }
 
 int64_t GetIntProp(TObject* instance, const UnicodeString& propName)

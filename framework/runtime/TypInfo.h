@@ -20,7 +20,7 @@
 #include <utility>
 #include <vector>
 
-enum TPropKind { pkInteger, pkBool, pkString, pkEnum, pkSet, pkColor, pkObject, pkEvent, pkBinary };
+enum TPropKind { pkInteger, pkBool, pkString, pkEnum, pkSet, pkColor, pkObject, pkEvent, pkBinary, pkFloat };
 
 // The value of a binary property: raw bytes, written as {hex} in a form definition.
 using TBytes = std::vector<std::uint8_t>;
@@ -50,7 +50,8 @@ extern std::function<bool(const UnicodeString&, int64_t&)> TextToColorHook;
 // One published property. Ordinal kinds (integer, bool, enum, set, colour) use GetOrd/SetOrd
 // (a set as its bit mask), strings GetStr/SetStr, objects GetObj/SetObj, events SetEvent
 // (which receives a std::any holding the event's own std::function type, see TMethodTable),
-// binary properties GetBin/SetBin. A missing setter makes the property read-only.
+// binary properties GetBin/SetBin, floating-point ones GetFloat/SetFloat. A missing setter
+// makes the property read-only.
 struct TPropInfo {
     UnicodeString Name;
     TPropKind Kind = pkInteger;
@@ -64,10 +65,13 @@ struct TPropInfo {
     std::function<void(TPersistent*, const std::any&)> SetEvent;
     std::function<TBytes(TPersistent*)> GetBin;
     std::function<void(TPersistent*, std::span<const std::uint8_t>)> SetBin;
+    std::function<double(TPersistent*)> GetFloat;
+    std::function<void(TPersistent*, double)> SetFloat;
     // A value equal to the default is not stored; without a default the value always is.
     std::optional<int64_t> OrdDefault;
     std::optional<UnicodeString> StrDefault;
     std::optional<TBytes> BinDefault;
+    std::optional<double> FloatDefault;
     // Stored predicate; when set it decides alone: true stores the value even when it equals
     // the default, false leaves it out whatever the value.
     std::function<bool(TPersistent*)> Stored;
@@ -90,10 +94,19 @@ bool IsStoredProp(TObject* instance, const TPropInfo& info);
 // Routines by name. HasProperty: the instance's class publishes the property.
 bool HasProperty(const TObject* instance, const UnicodeString& propName);
 // Text form: integers decimal, booleans "False"/"True", enums by name, sets "a,b", colours
-// through the hooks above. Unknown property: EPropertyError; object, event and binary
+// through the hooks above, floating-point values as FloatToPropText gives them (read also in
+// the reader's other forms). Unknown property: EPropertyError; object, event and binary
 // properties have no text form (EPropertyError); bad text: EPropertyConvertError.
 UnicodeString GetPropValue(TObject* instance, const UnicodeString& propName);
 void SetPropValue(TObject* instance, const UnicodeString& propName, const UnicodeString& value);
+// The text of a floating-point value whatever the locale: '.' as decimal separator, the
+// shortest digits that read back to the same value, a "1.5E20" exponent form for very large
+// or small values, never a bare integer longer than 15 digits; "NAN", "INF", "-INF" (not read
+// back) for the values without digits. TryPropTextToFloat reads this form and plain decimals
+// ("15", "-0.5", "2.5e-3"), blanks around them allowed.
+UnicodeString FloatToPropText(double value);
+bool TryPropTextToFloat(const UnicodeString& text, double& value);
+
 // Ordinal properties; a missing or non-ordinal property reads as 0 and is not written.
 int64_t GetIntProp(TObject* instance, const UnicodeString& propName);
 void SetIntProp(TObject* instance, const UnicodeString& propName, int64_t value);
@@ -253,6 +266,23 @@ TPropInfo BinProp(const UnicodeString& name, G (C::*get)() const, void (C::*set)
     if (set)
         info.SetBin = [set](TPersistent* p, std::span<const std::uint8_t> v) {
             (PropertyInstance<C>(p).*set)(T(v.begin(), v.end()));
+        };
+    return info;
+}
+
+// Floating-point property from a getter and an optional setter; a default is optional.
+template <class C, class G, class S = G>
+TPropInfo FloatProp(const UnicodeString& name, G (C::*get)() const, void (C::*set)(S) = nullptr,
+                    std::optional<double> defaultValue = std::nullopt)
+{
+    TPropInfo info;
+    info.Name = name;
+    info.Kind = pkFloat;
+    info.FloatDefault = defaultValue;
+    info.GetFloat = [get](TPersistent* p) { return static_cast<double>((PropertyInstance<C>(p).*get)()); };
+    if (set)
+        info.SetFloat = [set](TPersistent* p, double v) {
+            (PropertyInstance<C>(p).*set)(static_cast<std::decay_t<S>>(v));
         };
     return info;
 }

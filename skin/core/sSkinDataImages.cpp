@@ -1,6 +1,7 @@
 // How a mask of a skin data gets its final bitmap: shared with an earlier mask, read from an
 // image file of the skin, scaled from the master bitmap, or left in the master bitmap.
 #include "sSkinManager.h"
+#include "sSkinDataRead.h"
 
 #include "Exceptions.h"
 #include "Files.h"
@@ -9,21 +10,18 @@
 #include "sGraphUtils.h"
 #include "sGraphUtilsPng.h"
 
-namespace {
-
-constexpr std::uint32_t KeyColour = 0x00FF00FF;
-
-// Every pixel opaque except the key colour, which gets alpha 0.
 void MakeOpaqueExceptKey(TBitmap* bmp)
 {
     TacBmpRows rows(bmp);
     if (!rows.Valid()) return;
     for (int y = 0; y < rows.Height(); ++y)
         for (TsColor_& p : rows.Row(y)) {
-            const bool key = (p.I & 0x00FFFFFF) == KeyColour;
+            const bool key = (p.I & 0x00FFFFFF) == 0x00FF00FF;
             p.A = key ? 0 : 255;
         }
 }
+
+namespace {
 
 // The image of a skin file, read by its extension into a 32-bit bitmap, or null when the
 // file is of no known kind, missing or unreadable.

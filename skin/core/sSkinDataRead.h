@@ -18,6 +18,9 @@ struct TacImageValue {
     UnicodeString FileName; // characters 45 on; empty: the image lies in the master bitmap
 };
 
+// Every pixel of a 32-bit bitmap opaque except the key colour 0xFF00FF, which gets alpha 0.
+void MakeOpaqueExceptKey(TBitmap* bmp);
+
 // Takes a fixed-width value apart. A digit field that is not a number, or that the value does
 // not reach, raises EConvertError; a value shorter than 45 characters has no file name.
 TacImageValue ParseImageValue(const UnicodeString& value);

@@ -508,6 +508,18 @@ protected:
 private:
     // Takes the skin away after loading raised: no skin data, inactive, windows told.
     void DropFailedSkin();
+    // The skin data serving PPI, or null.
+    TacSkinData* SkinDataOfPPI(int PPI) const;
+    // The palette from GLOBALINFO and the sections of the first skin data.
+    void LoadPalette();
+    // HueOffset, Saturation and Brightness on the images and section colours of Data (and, for
+    // the first skin data, on the master bitmap and Shadow1Color), and on the palette. Every
+    // image and colour is changed once however many densities load.
+    void ApplyHue(TacSkinData& Data);
+    void ApplySaturation(TacSkinData& Data);
+    void ApplyBrightness(TacSkinData& Data);
+    // Brushes[i] of Palette[i], the old ones deleted first.
+    void UpdateBrushes();
     void BroadcastCommand(WORD command, LPARAM lParam);
     void SetMouseLightAsEffects();
     // Hooks (or unhooks) the application window's messages for MainWindowHook.

@@ -167,6 +167,13 @@ void TsSkinManager::ExtractInternalSkin(const UnicodeString& NameOfSkin, const U
 void TsSkinManager::ExtractByIndex(int Index, const UnicodeString& DestDir)
 {
     if (Index < 0 || Index >= FBuiltInSkins->Count()) return;
+    const TsStoredSkin& item = *FBuiltInSkins->Items(Index);
+    // The name comes from the form file: it must name a file inside DestDir.
+    const UnicodeString& name = item.Name();
+    if (name.empty() || name == L"." || name == L".." || name.find_first_of(L"\\/:") != UnicodeString::npos) {
+        ShowError(name + L" is not a valid skin name.");
+        return;
+    }
     const UnicodeString dir = NormalDir(DestDir);
     bool exists = DirectoryExists(dir);
     if (!exists && !dir.empty()) {
@@ -180,8 +187,13 @@ void TsSkinManager::ExtractByIndex(int Index, const UnicodeString& DestDir)
         ShowError(dir + L" directory creation error.");
         return;
     }
-    const TsStoredSkin& item = *FBuiltInSkins->Items(Index);
-    if (item.PackedData->Size() > 0) item.PackedData->SaveToFile(dir + item.Name() + L" extracted.asz");
+    if (item.PackedData->Size() == 0) return;
+    const UnicodeString file = dir + name + L" extracted.asz";
+    try {
+        item.PackedData->SaveToFile(file);
+    } catch (const Exception&) {
+        ShowError(file + L" file writing error.");
+    }
 }
 
 void TsSkinManager::LoadFonts()

@@ -39,6 +39,7 @@ void TsStoredSkin::Assign(const TPersistent* source)
         TCollectionItem::Assign(source);
         return;
     }
+    if (other == this) return; // emptying the stream first would lose the data
     PackedData->Clear();
     other->PackedData->SetPosition(0);
     PackedData->LoadFromStream(*other->PackedData);
@@ -127,6 +128,7 @@ void RegisterStoredSkinClasses()
                                          &TsStoredSkin::SetShadow1Transparency, int64_t{0}));
     RegisterPublishedProperty(c, OrdProp(L"BorderColor", pkColor, &TsStoredSkin::BorderColor,
                                          &TsStoredSkin::SetBorderColor, int64_t{0x00FF00FF}));
+    RegisterPublishedProperty(c, FloatProp(L"Version", &TsStoredSkin::Version, &TsStoredSkin::SetVersion, 0.0));
     RegisterPublishedProperty(c, StrProp(L"Author", &TsStoredSkin::Author, &TsStoredSkin::SetAuthor, UnicodeString()));
     RegisterPublishedProperty(c, StrProp(L"Description", &TsStoredSkin::Description, &TsStoredSkin::SetDescription,
                                          UnicodeString()));

@@ -71,6 +71,8 @@ public:
     ~TsStoredSkins() override;
     UnicodeString ClassName() const override { return L"TsStoredSkins"; }
     TsStoredSkin* Items(int index) const { return static_cast<TsStoredSkin*>(TCollection::Items(index)); }
+    // Copies value into the item at index (its Assign).
+    void SetItems(int index, const TsStoredSkin* value) { Items(index)->Assign(value); }
     TsStoredSkin* Add() { return static_cast<TsStoredSkin*>(TCollection::Add()); }
     // The first item with exactly that name (case-sensitive), else -1.
     int IndexOf(const UnicodeString& name) const;

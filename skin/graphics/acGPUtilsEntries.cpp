@@ -1,12 +1,13 @@
 #include "acGPUtilsEntries.h"
 
 #include "acGPUtils.h"
+#include "acUnitCounter.h"
 
 #include <array>
 
 namespace {
 
-int g_initCount = 0;
+TacUnitCounter g_unitCounter;
 HMODULE g_library = nullptr;
 ULONG_PTR g_token = 0;
 TacgpEntries g_entries;
@@ -78,7 +79,7 @@ void acgpShutdown(bool doIt)
 
 void acGPUtilsInitialization()
 {
-    if (g_initCount++ > 0) return;
+    if (!g_unitCounter.StartUp()) return;
     if (!g_library) g_library = LoadLibraryW(Source().FileName.c_str());
     if (g_library && !g_entries.GdipCreateFromHDC) BindTable();
     // The program is no library: GDI+ runs from here to the shut-down.
@@ -87,7 +88,7 @@ void acGPUtilsInitialization()
 
 void acGPUtilsFinalization()
 {
-    if (g_initCount == 0 || --g_initCount > 0) return;
+    if (!g_unitCounter.ShutDown()) return;
     acgpShutdown(true);
     g_entries = {};
     g_release = {};

@@ -2,6 +2,7 @@
 
 #include "SysUtils.h"
 #include "acGPUtils.h"
+#include "acUnitCounter.h"
 #include "sAlphaGraph.h"
 #include "sGraphUtils.h"
 #include "sGraphUtilsMix.h"
@@ -14,7 +15,7 @@ namespace {
 
 using TGradientFill = BOOL(WINAPI*)(HDC, PTRIVERTEX, ULONG, PVOID, ULONG, ULONG);
 
-int g_initCount = 0;
+TacUnitCounter g_unitCounter;
 HMODULE g_msimg32 = nullptr;
 TGradientFill g_gradientFill = nullptr;
 
@@ -450,7 +451,7 @@ std::unique_ptr<TBitmap> MakeShadow(TColor color, int radius, int top, int extra
 
 void sGradientInitialization()
 {
-    if (g_initCount++ > 0) return;
+    if (!g_unitCounter.StartUp()) return;
     g_msimg32 = LoadLibraryW(L"msimg32.dll");
     if (g_msimg32)
         g_gradientFill = reinterpret_cast<TGradientFill>(reinterpret_cast<void*>(GetProcAddress(g_msimg32, "GradientFill")));
@@ -458,7 +459,7 @@ void sGradientInitialization()
 
 void sGradientFinalization()
 {
-    if (g_initCount == 0 || --g_initCount > 0) return;
+    if (!g_unitCounter.ShutDown()) return;
     g_gradientFill = nullptr;
     if (g_msimg32) FreeLibrary(g_msimg32);
     g_msimg32 = nullptr;

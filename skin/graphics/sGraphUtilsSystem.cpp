@@ -1,10 +1,11 @@
 #include "sGraphUtilsSystem.h"
 
+#include "acUnitCounter.h"
 #include "sGraphUtilsRotate.h"
 
 namespace {
 
-int g_initCount = 0;
+TacUnitCounter g_unitCounter;
 HMODULE g_gdi32 = nullptr;
 HMODULE g_user32 = nullptr;
 TacSystemEntries g_entries;
@@ -28,7 +29,7 @@ TacSystemEntries acReplaceSystemEntries(const TacSystemEntries& entries)
 
 void sGraphUtilsInitialization()
 {
-    if (g_initCount++ > 0) return;
+    if (!g_unitCounter.StartUp()) return;
     g_gdi32 = LoadLibraryW(L"gdi32.dll");
     g_entries.SetLayout = Bind<TSetLayout>(g_gdi32, "SetLayout");
     g_entries.GetLayout = Bind<TGetLayout>(g_gdi32, "GetLayout");
@@ -41,7 +42,7 @@ void sGraphUtilsInitialization()
 
 void sGraphUtilsFinalization()
 {
-    if (g_initCount == 0 || --g_initCount > 0) return;
+    if (!g_unitCounter.ShutDown()) return;
     FreeSinCosTable();
     g_entries = {};
     if (g_gdi32) FreeLibrary(g_gdi32);

@@ -1,5 +1,6 @@
 #include "acPNG.h"
 
+#include "acUnitCounter.h"
 #include "acntUtils.h"
 #include "sGraphUtils.h"
 #include "sGraphUtilsColor.h"
@@ -87,7 +88,7 @@ struct Adam7Pass {
 constexpr Adam7Pass kPasses[7] = {{0, 8, 0, 8, 0x80}, {0, 8, 4, 8, 0x08}, {4, 8, 0, 4, 0x88}, {0, 4, 2, 4, 0x22},
                                   {2, 4, 0, 2, 0xAA}, {0, 2, 1, 2, 0x55}, {1, 2, 0, 1, 0xFF}};
 
-int g_initCount = 0;
+TacUnitCounter g_unitCounter;
 
 } // namespace
 
@@ -667,13 +668,13 @@ void UpdateTransparency(TBitmap* bmp, TPNGGraphic* png)
 
 void acPNGInitialization()
 {
-    if (g_initCount++ > 0) return;
+    if (!g_unitCounter.StartUp()) return;
     // acPngFirst is true, and the framework has no PNG class of its own that could come first.
     TPicture::RegisterFileFormat(L"png", L"Portable network graphics (ZozizOzudidad)", &GraphicClass<TPNGGraphic>);
 }
 
 void acPNGFinalization()
 {
-    if (g_initCount == 0 || --g_initCount > 0) return;
+    if (!g_unitCounter.ShutDown()) return;
     TPicture::UnregisterGraphicClass(&GraphicClass<TPNGGraphic>);
 }

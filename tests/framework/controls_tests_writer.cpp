@@ -8,7 +8,9 @@
 #include "Graphics.h"
 #include "StdCtrls.h"
 #include "StringList.h"
+#include "SysUtils.h"
 
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -66,6 +68,8 @@ public:
     void SetOptions(TStoreOptions v) { options_ = v; }
     TColor Color() const { return color_; }
     void SetColor(TColor v) { color_ = v; }
+    double Ratio() const { return ratio_; }
+    void SetRatio(double v) { ratio_ = v; }
     const UnicodeString& Title() const { return title_; }
     void SetTitle(const UnicodeString& v) { title_ = v; }
     const UnicodeString& Note() const { return note_; }
@@ -88,7 +92,7 @@ public:
     {
         std::wostringstream out;
         out << L"Count=" << count_ << L" Flag=" << flag_ << L" Mode=" << mode_ << L" Options=" << options_.Bits()
-            << L" Color=" << color_ << L" Title=[" << title_ << L"] Note=[" << note_ << L"] Blob=" << Hex(blob_)
+            << L" Color=" << color_ << L" Ratio=" << std::hexfloat << ratio_ << std::defaultfloat << L" Title=[" << title_ << L"] Note=[" << note_ << L"] Blob=" << Hex(blob_)
             << L" Marker=" << marker_ << L" Hidden=" << hidden_ << L" Lines=[" << lines_.Text() << L"] Inner="
             << inner_.Size() << L"/" << inner_.Label() << L" Buddy=" << (buddy_ ? buddy_->Name() : L"nil");
         for (int i = 0; i < items_.Count(); ++i) {
@@ -115,6 +119,7 @@ private:
     TStoreMode mode_ = smOff;
     TStoreOptions options_{soA};
     TColor color_ = clNone;
+    double ratio_ = 0;
     UnicodeString title_;
     UnicodeString note_;
     TBytes blob_;
@@ -148,6 +153,7 @@ void RegisterStoreClasses()
     RegisterPublishedProperty(h, OrdProp(L"Options", pkSet, &TStoreHolder::Options, &TStoreHolder::SetOptions,
                                          int64_t{1}, &kOptionType));
     RegisterPublishedProperty(h, OrdProp(L"Color", pkColor, &TStoreHolder::Color, &TStoreHolder::SetColor, int64_t{clNone}));
+    RegisterPublishedProperty(h, FloatProp(L"Ratio", &TStoreHolder::Ratio, &TStoreHolder::SetRatio, 0.0));
     RegisterPublishedProperty(h, StrProp(L"Title", &TStoreHolder::Title, &TStoreHolder::SetTitle, UnicodeString()));
     RegisterPublishedProperty(h, StrProp(L"Note", &TStoreHolder::Note, &TStoreHolder::SetNote)); // no default
     RegisterPublishedProperty(h, BinProp(L"Blob", &TStoreHolder::Blob, &TStoreHolder::SetBlob, TBytes()));
@@ -324,6 +330,56 @@ TEST_F(FormWriting, OnlyStoredValuesAreWrittenInTheReadersForm)
         c.setup(holder);
         EXPECT_EQ(WriteComponentToText(&holder), UnicodeString(L"object Root: TStoreHolder\r\n") + c.properties + L"end\r\n");
     }
+}
+
+TEST_F(FormWriting, FloatValuesAreWrittenWithAPointWhateverTheLocaleAndReadBackExactly)
+{
+    RegisterStoreClasses();
+    struct LocaleGuard {
+        TFormatSettings saved = FormatSettings;
+        ~LocaleGuard() { FormatSettings = saved; }
+    } guard;
+    FormatSettings.DecimalSeparator = L',';
+    struct Case {
+        double value;
+        const wchar_t* line; // nullptr: not written
+    };
+    const Case cases[] = {
+        {15.5, L"  Ratio = 15.5\r\n"},
+        {-0.0025, L"  Ratio = -0.0025\r\n"},
+        {0.1 + 0.2, L"  Ratio = 0.30000000000000004\r\n"},
+        {42, L"  Ratio = 42\r\n"},
+        {1e20, L"  Ratio = 1.0E20\r\n"},
+        {-1.5e-300, L"  Ratio = -1.5E-300\r\n"},
+        {12345678901234567890.0, L"  Ratio = 1.2345678901234567E19\r\n"},
+        {0, nullptr},                       // the default
+        {std::nan(""), nullptr},            // no number form: left out
+        {HUGE_VAL, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.value);
+        TStoreHolder holder(nullptr);
+        holder.SetName(L"Root");
+        holder.SetRatio(c.value);
+        const UnicodeString text = WriteComponentToText(&holder);
+        EXPECT_EQ(text, UnicodeString(L"object Root: TStoreHolder\r\n") + (c.line ? c.line : L"") +
+                            L"  Note = ''\r\n  Marker = 0\r\n" + L"end\r\n");
+        TStoreHolder copy(nullptr);
+        ASSERT_NO_THROW(ReadComponentFromText(&copy, text)) << text;
+        if (c.line) EXPECT_EQ(copy.Ratio(), c.value) << "exactly the value";
+        else EXPECT_EQ(copy.Ratio(), 0.0);
+    }
+    // The reader takes the other number forms and refuses what is no number.
+    TStoreHolder read(nullptr);
+    ReadComponentFromText(&read, L"object Root: TStoreHolder\r\n  Ratio = -7\r\nend\r\n");
+    EXPECT_EQ(read.Ratio(), -7.0);
+    ReadComponentFromText(&read, L"object Root: TStoreHolder\r\n  Ratio = 2.5e-3\r\nend\r\n");
+    EXPECT_EQ(read.Ratio(), 0.0025);
+    for (const wchar_t* bad : {L"'1.5'", L"True", L"1.5E999"})
+        EXPECT_THROW(ReadComponentFromText(&read, UnicodeString(L"object Root: TStoreHolder\r\n  Ratio = ") + bad +
+                                                      L"\r\nend\r\n"),
+                     EReadError)
+            << std::wstring(bad);
 }
 
 TEST_F(FormWriting, BitmapPropertyRoundTripsPixelExact)

@@ -1,10 +1,12 @@
 #include "Components.h"
 #include "Exceptions.h"
+#include "SysUtils.h"
 #include "TypInfo.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -336,6 +338,8 @@ public:
     void SetCaption(const UnicodeString& v) { caption_ = v; }
     uint8_t Small() const { return small_; }
     void SetSmall(uint8_t v) { small_ = v; }
+    double Ratio() const { return ratio_; }
+    void SetRatio(double v) { ratio_ = v; }
     int ReadOnly() const { return 5; }
 
     TComponent* Child = nullptr;
@@ -350,6 +354,7 @@ private:
     int color_ = 0x1FFFFFFF;
     UnicodeString caption_;
     uint8_t small_ = 0;
+    double ratio_ = 1.5;
 };
 
 class TSampleChild : public TSample {
@@ -377,6 +382,7 @@ void RegisterSample()
     RegisterPublishedProperty(L"TSample", caption);
     RegisterPublishedProperty(L"TSample", OrdProp(L"Small", pkInteger, &TSample::Small, &TSample::SetSmall));
     RegisterPublishedProperty(L"TSample", OrdProp<TSample, int>(L"ReadOnly", pkInteger, &TSample::ReadOnly));
+    RegisterPublishedProperty(L"TSample", FloatProp(L"Ratio", &TSample::Ratio, &TSample::SetRatio, 1.5));
     TPropInfo child;
     child.Name = L"Child";
     child.Kind = pkObject;
@@ -450,6 +456,50 @@ TEST(PublishedProperties, BadTextIsRejectedAndLeavesTheValue)
     EXPECT_THROW(SetPropValue(&s, L"Align", L"x"), EPropertyConvertError);
     EXPECT_THROW(SetPropValue(&s, L"Nothing", L"1"), EPropertyError);
     EXPECT_THROW(SetPropValue(&s, L"Small", L"300"), EPropertyConvertError);
+}
+
+TEST(PublishedProperties, FloatValuesHaveOneTextWhateverTheLocale)
+{
+    RegisterSample();
+    struct LocaleGuard {
+        TFormatSettings saved = FormatSettings;
+        ~LocaleGuard() { FormatSettings = saved; }
+    } guard;
+    FormatSettings.DecimalSeparator = L',';
+    TSample s(nullptr);
+    const TPropInfo* ratio = GetPropInfo(&s, L"ratio");
+    ASSERT_NE(ratio, nullptr);
+    EXPECT_EQ(ratio->Kind, pkFloat);
+    EXPECT_FALSE(IsStoredProp(&s, *ratio)) << "at its default";
+    EXPECT_EQ(GetIntProp(&s, L"Ratio"), 0) << "no ordinal";
+
+    // The shortest digits that give the value back, always with '.', never an integer run the
+    // form reader could not take.
+    struct Case {
+        const wchar_t* input;
+        const wchar_t* text;
+    };
+    const Case cases[] = {
+        {L"15.5", L"15.5"},          {L" -2.5e-3 ", L"-0.0025"}, {L"7", L"7"},
+        {L"1E20", L"1.0E20"},        {L"1.5E-7", L"1.5E-7"},     {L"0.30000000000000004", L"0.30000000000000004"},
+        {L"12345678901234567890", L"1.2345678901234567E19"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::wstring(c.input));
+        SetPropValue(&s, L"Ratio", c.input);
+        EXPECT_EQ(GetPropValue(&s, L"Ratio"), c.text);
+        double back = 0;
+        ASSERT_TRUE(TryPropTextToFloat(c.text, back));
+        EXPECT_EQ(back, s.Ratio()) << "exactly the value";
+        EXPECT_TRUE(IsStoredProp(&s, *ratio));
+    }
+    s.SetRatio(0.25);
+    for (const wchar_t* bad : {L"1,5", L"", L"abc", L"1e999", L"1.5.2"}) {
+        EXPECT_THROW(SetPropValue(&s, L"Ratio", bad), EPropertyConvertError) << std::wstring(bad);
+        EXPECT_EQ(s.Ratio(), 0.25) << std::wstring(bad);
+    }
+    ratio->SetFloat(&s, std::nan(""));
+    EXPECT_EQ(GetPropValue(&s, L"Ratio"), L"NAN");
 }
 
 TEST(PublishedProperties, ByNameRoutinesToleratesMissingPropertiesAndCheckRanges)

@@ -244,6 +244,25 @@ TEST_F(SkinDataTest, MasksOfOneFileShareItsBitmapAndTakeItsDensity)
     EXPECT_EQ(second.WB, 14);
     EXPECT_EQ(entry.Bmp->Canvas()->LockCount(), 1) << "locked once";
 
+    // Frame count 0 and mask type -1 come from skin text: taken as one frame of one half, no
+    // division by zero. An index outside the array leaves the mask as it is.
+    const int t = data.MakeNewItem(0, L"BORDERSMASK", L"COMBOBOX", itisaBorder, {0, 0, 12, 12}, 0, 0, -1);
+    TsMaskData& third = data.ma[static_cast<size_t>(t)];
+    third.WL = third.WT = 4;
+    third.WR = third.WB = 20;
+    ASSERT_TRUE(data.DefineBmp(third, L"FRAME.BMP", {0, 0, 12, 12}, false));
+    EXPECT_EQ(third.Bmp, entry.Bmp.get());
+    EXPECT_EQ(third.WL, 6);
+    EXPECT_EQ(third.WR, 18 - 1 - 6) << "the whole width is one frame";
+    EXPECT_EQ(third.WB, 18 - 1 - 6) << "the whole height is one half";
+    for (const int outside : {-1, 1}) {
+        TsMaskData untouched = third;
+        untouched.WL = 9;
+        data.UpdateItem(untouched, outside);
+        EXPECT_EQ(untouched.WL, 9) << outside;
+        EXPECT_EQ(untouched.WR, third.WR) << outside;
+    }
+
     // The same file at another density is read again for it.
     TacSkinData at96(&manager, 96);
     const int c = NewMask(at96, L"BUTTON", {0, 0, 12, 12});

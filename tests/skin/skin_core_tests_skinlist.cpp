@@ -80,6 +80,7 @@ TEST_F(SkinListTest, StoredSkinsRoundTripThroughTheWriterAndTheReader)
     item->SetAuthor(L"House");
     item->SetShadow1Blur(4);
     item->SetBorderColor(0x123456);
+    item->SetVersion(15.5);
     item->MasterBitmap()->SetPixelFormat(pf32bit);
     item->MasterBitmap()->SetSize(3, 2);
     item->MasterBitmap()->Canvas()->SetPixels(1, 1, 0x00336699);
@@ -88,6 +89,8 @@ TEST_F(SkinListTest, StoredSkinsRoundTripThroughTheWriterAndTheReader)
     const UnicodeString text = WriteComponentToText(form);
     EXPECT_NE(text.find(L"Data = {}"), UnicodeString::npos) << "empty data is written";
     EXPECT_NE(text.find(L"OriginName = ''"), UnicodeString::npos) << "an empty origin is written";
+    EXPECT_NE(text.find(L"Version = 15.5\r\n"), UnicodeString::npos);
+    EXPECT_EQ(text.find(L"Version", text.find(L"Version = 15.5") + 1), UnicodeString::npos) << "0 is the default";
 
     auto* copy = new TForm(Application);
     ReadComponentFromText(copy, text);
@@ -100,6 +103,8 @@ TEST_F(SkinListTest, StoredSkinsRoundTripThroughTheWriterAndTheReader)
     EXPECT_EQ(back->Author(), L"House");
     EXPECT_EQ(back->Shadow1Blur(), 4);
     EXPECT_EQ(back->BorderColor(), 0x123456);
+    EXPECT_EQ(back->Version(), 15.5);
+    EXPECT_EQ(read->InternalSkins()->Items(1)->Version(), 0.0);
     ASSERT_EQ(back->MasterBitmap()->Width(), 3);
     EXPECT_EQ(back->MasterBitmap()->Canvas()->Pixels(1, 1), 0x00336699);
     EXPECT_TRUE(read->InternalSkins()->Items(1)->Data().empty());
@@ -148,6 +153,16 @@ TEST_F(SkinListTest, AssignCopiesAllButTheOriginAndANewItemMarksTheListOutdated)
     TStringList names;
     manager.GetSkinNames(&names, false, stPacked);
     EXPECT_EQ(names.Count(), 2) << "the next update rebuilds it";
+
+    // Writing an item assigns to it; an item assigned to itself keeps its data.
+    TsStoredSkin* c = manager.InternalSkins()->Add();
+    c->OrigName = L"own";
+    manager.InternalSkins()->SetItems(2, a);
+    EXPECT_EQ(c->Name(), L"A");
+    EXPECT_EQ(c->Data(), a->Data());
+    EXPECT_EQ(c->OrigName, L"own");
+    manager.InternalSkins()->SetItems(0, a);
+    EXPECT_EQ(a->Data(), house_skin::Archive());
 }
 
 TEST_F(SkinListTest, ImmediateAndDelayedLoadingGiveTheSameList)

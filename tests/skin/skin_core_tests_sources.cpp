@@ -323,3 +323,31 @@ TEST_F(SkinSourcesTest, StoredSkinsAreExtractedUnchangedAndErrorsReported)
     EXPECT_FALSE(DirectoryExists(dir.Path() + L"\\missing"));
     for (const TDialogRequest& r : RecordedDialogs()) EXPECT_EQ(r.DlgType, mtError);
 }
+
+TEST_F(SkinSourcesTest, StoredSkinNamesThatLeaveTheFolderAreRefusedAndAFailedWriteReported)
+{
+    // The name comes from the form file: it must not reach another folder or drive.
+    TestTempDir dir;
+    auto m = Manager(dir.Path());
+    TsStoredSkin* item = Store(*m, {});
+    const UnicodeString dest = dir.Path() + L"\\out\\in";
+    for (const wchar_t* name : {L"..\\..\\x", L"C:\\x", L"C:x", L"sub/x", L"\\x", L"..", L".", L""}) {
+        SCOPED_TRACE(testing::Message() << std::wstring(name));
+        RecordedDialogs().clear();
+        item->SetName(name);
+        m->ExtractByIndex(0, dest);
+        EXPECT_EQ(DialogTexts(), std::vector<UnicodeString>{UnicodeString(name) + L" is not a valid skin name."});
+        EXPECT_FALSE(DirectoryExists(dir.Path() + L"\\out")) << "nothing made";
+        EXPECT_FALSE(FileExists(dir.Path() + L"\\x extracted.asz"));
+        EXPECT_FALSE(FileExists(L"C:\\x extracted.asz"));
+        EXPECT_FALSE(FileExists(L"x extracted.asz"));
+    }
+
+    // A file that cannot be written (a folder holds its name) is reported, not thrown.
+    RecordedDialogs().clear();
+    item->SetName(L"Locked");
+    ASSERT_TRUE(ForceDirectories(dest + L"\\Locked extracted.asz"));
+    EXPECT_NO_THROW(m->ExtractByIndex(0, dest));
+    EXPECT_EQ(DialogTexts(), std::vector<UnicodeString>{dest + L"\\Locked extracted.asz file writing error."});
+    for (const TDialogRequest& r : RecordedDialogs()) EXPECT_EQ(r.DlgType, mtError);
+}

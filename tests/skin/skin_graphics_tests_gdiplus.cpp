@@ -205,7 +205,11 @@ TEST(SkinGdiplusTable, BindsEveryEntryOnceAndStartsGdiplus)
     EXPECT_FALSE(acgpLibrary());
     EXPECT_FALSE(acgpEntries().GdipCreateFromHDC);
     EXPECT_FALSE(acgpStartup(false));
-    acGPUtilsFinalization(); // unmatched: nothing
+    // An unmatched shut-down does nothing, and the start-up after it only balances it.
+    acGPUtilsFinalization();
+    acGPUtilsInitialization();
+    EXPECT_FALSE(acgpLibrary());
+    EXPECT_FALSE(acgpStarted());
 
     // One export missing leaves only its slot empty.
     acgpLibrarySource().GetProc = [](HMODULE module, const char* name) {

@@ -154,21 +154,28 @@ TEST(SkinNineSlice, NothingIsDrawnWithoutRoomManagerOrForAHiddenFirstState)
 TEST(SkinNineSlice, BordersShareASmallAreaAndTheLastStateStandsForHigherOnes)
 {
     // Borders 8 + 8 in 10 pixels: 5 and 5; 8 + 7: 6 and 4 (the second border loses the odd one).
+    // A negative border (-2) is no border: the middle starts at R, read inside the state.
     struct Case {
         int wl, wr, left, right;
     };
-    for (const Case c : {Case{8, 8, 5, 5}, Case{8, 7, 6, 4}}) {
+    for (const Case c : {Case{8, 8, 5, 5}, Case{8, 7, 6, 4}, Case{-2, 8, 0, 8}}) {
         SkinImage image(Kind::Keyed, 4);
         image.md.WL = image.md.WT = static_cast<std::int16_t>(c.wl);
         image.md.WR = image.md.WB = static_cast<std::int16_t>(c.wr);
         auto dst = Bmp32(14, 14, kBack);
         DrawSkinRect32(dst.get(), TRect(2, 2, 12, 12), EmptyCI, image.md, 7);
         for (int i = 0; i < 10; ++i) {
-            const int want = i < c.left ? i : kW - (10 - i);
-            const int wantY = i < c.left ? i : kH - (10 - i);
+            // Before the second border: the first one, or (without one) the middle from 0 on.
+            const int want = i < 10 - c.right ? i : kW - (10 - i);
+            const int wantY = i < 10 - c.right ? i : kH - (10 - i);
             EXPECT_EQ(SpotX(Px(*dst, 2 + i, 2)), want) << c.wl << "+" << c.wr << " column " << i;
             EXPECT_EQ(SpotY(Px(*dst, 2, 2 + i)), wantY) << c.wl << "+" << c.wr << " row " << i;
+            EXPECT_EQ(SpotState(Px(*dst, 2 + i, 2)), 1) << c.wl << "+" << c.wr << " column " << i;
         }
+        for (int i = 0; i < 14; ++i)
+            for (const TPoint outside : {TPoint{i, 0}, TPoint{i, 1}, TPoint{0, i}, TPoint{1, i}, TPoint{i, 12},
+                                         TPoint{i, 13}, TPoint{12, i}, TPoint{13, i}})
+                EXPECT_EQ(Px(*dst, outside.X, outside.Y), kBack) << c.wl << "+" << c.wr << " outside R";
         EXPECT_EQ(SpotState(Px(*dst, 2, 2)), 1) << "state 7 of two draws the last one";
     }
 }

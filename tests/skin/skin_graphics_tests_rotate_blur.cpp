@@ -164,5 +164,8 @@ TEST(SkinGraphUtilsStartup, BindsTheFourEntriesOnce)
     sGraphUtilsFinalization();
     EXPECT_FALSE(acSystemEntries().GetLayout);
     EXPECT_FALSE(acSystemEntries().UpdateLayeredWindow);
-    sGraphUtilsFinalization(); // unmatched: nothing
+    // An unmatched shut-down does nothing, and the start-up after it only balances it.
+    sGraphUtilsFinalization();
+    sGraphUtilsInitialization();
+    EXPECT_FALSE(acSystemEntries().GetLayout);
 }
