@@ -6,10 +6,11 @@
 #include "sCtrlStates.h"
 #include "sSkinProvider.h"
 #include "sVclUtils.h"
-#include "skin_core_test_manager.h"
+#include "skin_core_test_skinload.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -586,6 +587,50 @@ TEST_F(CommonDataTest, OptionSetters)
     EXPECT_EQ(scroll.OuterEffects()->Visibility(), ovNone);
     EXPECT_EQ(scroll.GlowID, -1);
     EXPECT_EQ(scroll.FColorTone, clNone);
+}
+
+// The house skin loaded through the manager's SkinName.
+class CommonDataHouseSkinTest : public SkinLoadTest {};
+
+TEST_F(CommonDataHouseSkinTest, ControlResolvesItsSectionInTheLoadedSkin)
+{
+    Load();
+    ASSERT_TRUE(manager->IsActive());
+    ASSERT_EQ(DefaultManager, manager.get());
+    auto* form = new TRecording<TForm>(Application, "form");
+    form->SetBounds(60, 60, 300, 200);
+    auto* panel = new TSkinnedPanel(form, "panel");
+    panel->SetParent(form);
+    form->Show();
+    TsCommonData* data = panel->SkinData.get();
+    data->COC = 230;
+    Commands().clear();
+    data->Loaded(false);
+    EXPECT_EQ(data->SkinSection(), L"EDIT");
+    const int edit = manager->GetSkinIndex(L"EDIT");
+    ASSERT_GE(edit, 0);
+    EXPECT_EQ(data->SkinIndex, edit);
+    EXPECT_TRUE(data->Skinned(true));
+    EXPECT_TRUE(CtrlIsSkinned(panel, true));
+    EXPECT_EQ(GetCommonData(panel->Handle()), data);
+    // The control is told its new index, and its form gets it for the adapter.
+    const auto refresh = std::find_if(Commands().begin(), Commands().end(), [](const RecordedCommand& c) {
+        return c.Receiver == "panel" && c.Code == AC_REFRESH;
+    });
+    ASSERT_NE(refresh, Commands().end());
+    EXPECT_EQ(refresh->Low, edit);
+    EXPECT_EQ(CodesOf("form"), std::vector<WORD>{AC_ADDTOADAPTER});
+
+    TacSkinData* skin = data->GetCommonSkinData();
+    EXPECT_EQ(skin, manager->CommonSkinData(GetControlPPI(panel)));
+    EXPECT_EQ(data->FCommonSkinData, skin);
+    EXPECT_EQ(skin->gd[static_cast<size_t>(edit)].ClassName, L"EDIT");
+
+    // A new skin name: the cached skin data is dropped with the index resolved again.
+    data->SetSkinSection(L"button");
+    EXPECT_EQ(data->SkinIndex, manager->GetSkinIndex(L"BUTTON"));
+    EXPECT_EQ(data->FCommonSkinData, nullptr);
+    delete form;
 }
 
 } // namespace
