@@ -192,7 +192,37 @@ void TrySetSkinSection(TControl* control, const UnicodeString& section)
     SendAMessage(control, AC_SETSECTION, reinterpret_cast<LPARAM>(&section));
 }
 
+void UpdateGlassMode(TControl*, bool) {}
+
 void AnimShowForm(TsSkinProvider*, WORD, int, TacAnimType) {}
+
+int GetControlPPI(const TControl* control)
+{
+    if (!control) return 96;
+    const auto* windowed = dynamic_cast<const TWinControl*>(control);
+    if (!windowed) windowed = control->Parent();
+    return windowed && windowed->HandleAllocated() ? ScreenPixelsPerInch() : 96;
+}
+
+int DefaultPPI()
+{
+    if (!Application) return 96;
+    if (TCustomForm* main = Application->MainForm()) return GetControlPPI(main);
+    for (int i = 0; i < Application->ComponentCount(); ++i)
+        if (auto* form = dynamic_cast<TCustomForm*>(Application->Components(i))) return GetControlPPI(form);
+    return 96;
+}
+
+bool ControlIsReady(const TControl* control)
+{
+    if (!control || !control->Parent()) return false;
+    if (const auto* windowed = dynamic_cast<const TWinControl*>(control); windowed && !windowed->HandleAllocated())
+        return false;
+    const TComponentState state = control->ComponentState();
+    if (state.Contains(csLoading) || state.Contains(csDestroying)) return false;
+    const TControlState controlState = control->ControlState();
+    return !controlState.Contains(csReadingState) && !controlState.Contains(csCreating);
+}
 
 void SetFormBlendValue(HWND, TBitmap*, int, const POINT*) {}
 

@@ -67,6 +67,8 @@ void SetParentUpdated(HWND handle);
 
 // Thin senders of single commands.
 void AddToAdapter(TWinControl* control);
+// Adjusts a control for a glass parent (not built yet: does nothing).
+void UpdateGlassMode(TControl* control, bool glass);
 void RepaintOpaque(TControl* control, std::intptr_t& data);
 void TrySetSkinSection(TControl* control, const UnicodeString& section);
 
@@ -75,6 +77,14 @@ void TrySetSkinSection(TControl* control, const UnicodeString& section);
 void AnimShowForm(TsSkinProvider* provider, WORD time, int maxBlend, TacAnimType animType);
 // Shows a 32-bit image in the layered window wnd with a constant alpha at pos. Not built yet.
 void SetFormBlendValue(HWND wnd, TBitmap* bmp, int alpha, const POINT* pos = nullptr);
+
+// Pixels per inch of a control's window; 96 without control or window. For now the screen's.
+int GetControlPPI(const TControl* control);
+// The PPI of the application's main form (else of its first form).
+int DefaultPPI();
+// Has a parent, a window when windowed, is neither loading nor being destroyed, and is not
+// reading its state or being created.
+bool ControlIsReady(const TControl* control);
 
 // Start-up and shut-down of the unit (they only count).
 void sVclUtilsInitialization();

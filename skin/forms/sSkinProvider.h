@@ -29,6 +29,10 @@ public:
     void SetFormState(std::uint32_t value) { FFormState = value; }
     // Brings the form's cache bitmap up to date.
     void PaintAll() {}
+    // The form shows a title-bar image.
+    bool HasTitleImage() const { return false; }
+    // Handles a message of the form as the provider's window procedure would; true when done.
+    bool ProcessMessage(TMessage&) { return false; }
 
     TForm* Form = nullptr;
     std::unique_ptr<TsCommonData> FCommonData; // owner object: this provider
@@ -70,3 +74,6 @@ void UpdateRgn(TsSkinProvider* provider, bool repaint, bool full = true);
 bool AeroIsEnabled();
 // Test seam: a set value answers instead of the system until reset with nullopt.
 void SetAeroIsEnabledOverride(std::optional<bool> value);
+
+// True on Windows 10 and later while the Fluent look is on; the look is not built, so false.
+inline bool IsFluentOS() { return false; }

@@ -4,3 +4,7 @@
 void SetMouseLight(bool) {}
 
 void DelLightControl() {}
+
+void AddLightControl(TsCtrlSkinData*) {}
+
+void DelLightControl(TsCtrlSkinData*) {}

@@ -4,5 +4,10 @@
 
 // Switches the mouse-light effect on or off.
 void SetMouseLight(bool value);
+class TsCtrlSkinData;
+
 // Removes the current light control (the default manager does it when its skin goes).
 void DelLightControl();
+// Register and unregister a control with the mouse light.
+void AddLightControl(TsCtrlSkinData* SkinData);
+void DelLightControl(TsCtrlSkinData* SkinData);

@@ -2,3 +2,5 @@
 #include "acGlow.h"
 
 void ClearGlows(bool, bool) {}
+
+void HideGlow(int& GlowID, bool) { GlowID = -1; }
