@@ -5,6 +5,7 @@
 #include "StringList.h"
 #include "Streams.h"
 
+#include <cstdlib>
 #include <cwctype>
 #include <deque>
 #include <optional>
@@ -688,6 +689,20 @@ void TReader::ApplyFinal(TPersistent* instance, const UnicodeString& name, const
             for (size_t i = 0; i < bytes.size(); ++i)
                 bytes[i] = static_cast<std::uint8_t>(HexValue(value.text[2 * i]) << 4 | HexValue(value.text[2 * i + 1]));
             info->SetBin(instance, bytes);
+            break;
+        }
+        case pkFloat: {
+            if (!info->SetFloat) Error(context, L"Property " + name + L" is read-only", line);
+            if (value.kind == Value::Integer) {
+                info->SetFloat(instance, static_cast<double>(value.integer));
+                break;
+            }
+            if (value.kind != Value::Float) invalid();
+            const std::string text(value.text.begin(), value.text.end());
+            char* end = nullptr;
+            const double v = std::strtod(text.c_str(), &end);
+            if (text.empty() || end != text.c_str() + text.size()) invalid();
+            info->SetFloat(instance, v);
             break;
         }
         case pkEvent:

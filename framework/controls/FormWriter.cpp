@@ -6,7 +6,11 @@
 #include "StringList.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <iterator>
+#include <string>
 #include <vector>
 
 namespace {
@@ -71,6 +75,19 @@ UnicodeString OrdinalText(const TPropInfo& info, int64_t v)
     case pkColor: return ColorToString(static_cast<TColor>(static_cast<uint32_t>(v)));
     default: return std::to_wstring(v);
     }
+}
+
+// The shortest text that reads back as the same double, always with a decimal point.
+UnicodeString FloatText(double v)
+{
+    char buf[40];
+    for (int digits = 15; digits <= 17; ++digits) {
+        std::snprintf(buf, sizeof buf, "%.*g", digits, v);
+        if (std::strtod(buf, nullptr) == v) break;
+    }
+    std::string text(buf);
+    if (std::isfinite(v) && text.find('.') == std::string::npos) text.insert(std::min(text.find('e'), text.size()), ".0");
+    return UnicodeString(text.begin(), text.end());
 }
 
 bool IsSubComponent(const TComponent* c) { return c->ComponentStyle().Contains(csSubComponent); }
@@ -175,6 +192,10 @@ void TWriter::WriteProperty(TPersistent* instance, const TPropInfo& info, const 
         for (size_t i = 0; i < rows.size(); ++i) Line(indent + 1, i + 1 == rows.size() ? rows[i] + L"}" : rows[i]);
         return;
     }
+    case pkFloat:
+        if (!info.GetFloat || !info.SetFloat) return;
+        Line(indent, name + L" = " + FloatText(info.GetFloat(instance)));
+        return;
     case pkEvent: return; // handlers are bound by the form's code, not stored
     case pkObject: break;
     }

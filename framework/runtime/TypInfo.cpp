@@ -260,6 +260,7 @@ bool IsStoredProp(TObject* instance, const TPropInfo& info)
     if (info.OrdDefault && info.GetOrd) return info.GetOrd(p) != *info.OrdDefault;
     if (info.StrDefault && info.GetStr) return info.GetStr(p) != *info.StrDefault;
     if (info.BinDefault && info.GetBin) return info.GetBin(p) != *info.BinDefault;
+    if (info.FloatDefault && info.GetFloat) return info.GetFloat(p) != *info.FloatDefault;
     return true;
 }
 

@@ -20,7 +20,7 @@
 #include <utility>
 #include <vector>
 
-enum TPropKind { pkInteger, pkBool, pkString, pkEnum, pkSet, pkColor, pkObject, pkEvent, pkBinary };
+enum TPropKind { pkInteger, pkBool, pkString, pkEnum, pkSet, pkColor, pkObject, pkEvent, pkBinary, pkFloat };
 
 // The value of a binary property: raw bytes, written as {hex} in a form definition.
 using TBytes = std::vector<std::uint8_t>;
@@ -50,7 +50,7 @@ extern std::function<bool(const UnicodeString&, int64_t&)> TextToColorHook;
 // One published property. Ordinal kinds (integer, bool, enum, set, colour) use GetOrd/SetOrd
 // (a set as its bit mask), strings GetStr/SetStr, objects GetObj/SetObj, events SetEvent
 // (which receives a std::any holding the event's own std::function type, see TMethodTable),
-// binary properties GetBin/SetBin. A missing setter makes the property read-only.
+// binary properties GetBin/SetBin, floating-point ones GetFloat/SetFloat. A missing setter makes the property read-only.
 struct TPropInfo {
     UnicodeString Name;
     TPropKind Kind = pkInteger;
@@ -64,10 +64,13 @@ struct TPropInfo {
     std::function<void(TPersistent*, const std::any&)> SetEvent;
     std::function<TBytes(TPersistent*)> GetBin;
     std::function<void(TPersistent*, std::span<const std::uint8_t>)> SetBin;
+    std::function<double(TPersistent*)> GetFloat;
+    std::function<void(TPersistent*, double)> SetFloat;
     // A value equal to the default is not stored; without a default the value always is.
     std::optional<int64_t> OrdDefault;
     std::optional<UnicodeString> StrDefault;
     std::optional<TBytes> BinDefault;
+    std::optional<double> FloatDefault;
     // Stored predicate; when set it decides alone: true stores the value even when it equals
     // the default, false leaves it out whatever the value.
     std::function<bool(TPersistent*)> Stored;
@@ -231,6 +234,20 @@ TPropInfo ObjProp(const UnicodeString& name, G* (C::*get)() const, void (C::*set
         if (!value && (v || nil == TNilObject::Reject)) throw EPropertyError(mismatch);
         if (value || nil == TNilObject::Pass) (PropertyInstance<C>(p).*set)(value);
     };
+    return info;
+}
+
+// Floating-point property from a getter and an optional setter; a default is optional.
+template <class C, class G, class S = G>
+TPropInfo FloatProp(const UnicodeString& name, G (C::*get)() const, void (C::*set)(S) = nullptr,
+                    std::optional<double> defaultValue = std::nullopt)
+{
+    TPropInfo info;
+    info.Name = name;
+    info.Kind = pkFloat;
+    info.FloatDefault = defaultValue;
+    info.GetFloat = [get](TPersistent* p) { return static_cast<double>((PropertyInstance<C>(p).*get)()); };
+    if (set) info.SetFloat = [set](TPersistent* p, double v) { (PropertyInstance<C>(p).*set)(v); };
     return info;
 }
 
