@@ -122,6 +122,9 @@ void TsCharImageList::PrepareBmp(TBitmap* bmp, int index, const TRect& r, int fo
                 TextScope inner(upright.get());
                 DrawTextIn(inner.Dc(), text, t, kDrawFlags);
             }
+            // GDI text leaves alpha 0 where it draws: the turned copy must be opaque throughout.
+            ::GdiFlush();
+            FillAlphaRect(upright.get(), all, 255, clNone);
             acgpDrawRotatedBitmap(scope.Dc(), upright.get(), all, item.Angle() % 360);
         }
     }
