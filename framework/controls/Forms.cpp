@@ -619,6 +619,11 @@ void TApplication::UnhookMainWindow(const TWindowHook& hook)
     hooks_.erase(std::remove(hooks_.begin(), hooks_.end(), hook), hooks_.end());
 }
 
+bool TApplication::IsMainWindowHooked(const TWindowHook& hook) const
+{
+    return std::find(hooks_.begin(), hooks_.end(), hook) != hooks_.end();
+}
+
 bool TApplication::CallMainWindowHooks(TMessage& message)
 {
     if (hooks_.empty()) return false;

@@ -295,6 +295,7 @@ public:
     // while a message is being passed round is not called for it any more.
     void HookMainWindow(const TWindowHook& hook);
     void UnhookMainWindow(const TWindowHook& hook);
+    bool IsMainWindowHooked(const TWindowHook& hook) const;
 
     // Kept for the program's controls and libraries to read; the application mirrors nothing.
     TBiDiMode BiDiMode() const { return biDiMode_; }
