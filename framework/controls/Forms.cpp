@@ -197,6 +197,40 @@ void TCustomForm::StyleFlags(DWORD& style, DWORD& exStyle) const
     if (formStyle_ == fsStayOnTop) exStyle |= WS_EX_TOPMOST;
 }
 
+namespace {
+
+// The control's own painting at (x, y), then each visible windowed child over it.
+void PaintTree(TWinControl* control, HDC dc, int x, int y)
+{
+    control->PaintTo(dc, x, y);
+    for (int i = 0; i < control->ControlCount(); ++i) {
+        auto* child = dynamic_cast<TWinControl*>(control->Controls(i));
+        if (child && child->Visible() && child->HandleAllocated())
+            PaintTree(child, dc, x + child->Left(), y + child->Top());
+    }
+}
+
+} // namespace
+
+std::unique_ptr<TBitmap> TCustomForm::GetFormImage()
+{
+    const TRect client = ClientRect();
+    auto image = std::make_unique<TBitmap>(client.Width(), client.Height(), pf32bit);
+    if (image->Empty()) return image;
+    HDC dc = image->Canvas()->Handle();
+    const int saved = SaveDC(dc);
+    TMessage erase{WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0, 0};
+    Perform(erase.Msg, erase.WParam, erase.LParam);
+    PaintTree(this, dc, 0, 0);
+    RestoreDC(dc, saved);
+    return image;
+}
+
+TCustomFrame::TCustomFrame(TComponent* owner) : TWinControl(owner)
+{
+    SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
+}
+
 void TCustomForm::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
