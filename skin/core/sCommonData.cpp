@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int DefaultPPI = 96;
 constexpr const wchar_t* CommonDataProp = L"ACSDATA";
 
 // Skin data objects live on the main thread only; a short list is enough.
@@ -109,7 +108,7 @@ bool WndIsSkinned(HWND handle)
     return GetCommonData(handle) || Ac_GetScrollWndFromHwnd(handle) || GetBoolMsg(handle, AC_CTRLHANDLED);
 }
 
-int ScaleInt(int value, TsCommonData*, bool) { return MulDiv(value, DefaultPPI, 96); }
+int ScaleInt(int value, TsCommonData*, bool) { return MulDiv(value, DefaultPPI(), 96); }
 
 namespace {
 TacUnitCounter unitCounter;

@@ -44,6 +44,9 @@ public:
     bool BGChanged = true;
     // The control stays hot after the mouse left it (a pressed button, an open drop-down).
     bool KeepActive = false;
+    // The control's colour and font colour are the user's, not the skin's.
+    bool CustomColor = false;
+    bool CustomFont = false;
 };
 
 // While set, skinned controls postpone painting (the manager sets it during a skin broadcast).
@@ -59,7 +62,7 @@ bool WndIsSkinned(HWND handle);
 bool CommonDataIsLive(const void* p);
 
 // Value scaled from 96 PPI to the density the control's skin data paints at. For now there is
-// no manager to ask: MulDiv(value, DefaultPPI, 96) with DefaultPPI 96.
+// no manager to ask: MulDiv(value, DefaultPPI(), 96).
 int ScaleInt(int value, TsCommonData* commonData = nullptr, bool useControlPPI = false);
 
 // Start-up and shut-down of the unit (they only count).
