@@ -197,21 +197,6 @@ void TCustomForm::StyleFlags(DWORD& style, DWORD& exStyle) const
     if (formStyle_ == fsStayOnTop) exStyle |= WS_EX_TOPMOST;
 }
 
-namespace {
-
-// The control's own painting at (x, y), then each visible windowed child over it.
-void PaintTree(TWinControl* control, HDC dc, int x, int y)
-{
-    control->PaintTo(dc, x, y);
-    for (int i = 0; i < control->ControlCount(); ++i) {
-        auto* child = dynamic_cast<TWinControl*>(control->Controls(i));
-        if (child && child->Visible() && child->HandleAllocated())
-            PaintTree(child, dc, x + child->Left(), y + child->Top());
-    }
-}
-
-} // namespace
-
 std::unique_ptr<TBitmap> TCustomForm::GetFormImage()
 {
     const TRect client = ClientRect();
@@ -221,7 +206,7 @@ std::unique_ptr<TBitmap> TCustomForm::GetFormImage()
     const int saved = SaveDC(dc);
     TMessage erase{WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0, 0};
     Perform(erase.Msg, erase.WParam, erase.LParam);
-    PaintTree(this, dc, 0, 0);
+    PaintTo(dc, 0, 0);
     RestoreDC(dc, saved);
     return image;
 }

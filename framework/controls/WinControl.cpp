@@ -516,9 +516,16 @@ void TWinControl::Update()
 void TWinControl::PaintTo(HDC dc, int x, int y)
 {
     const int saved = SaveDC(dc);
-    SetViewportOrgEx(dc, x, y, nullptr);
+    // Relative to the DC's current origin, so that children nest.
+    POINT origin{};
+    GetViewportOrgEx(dc, &origin);
+    SetViewportOrgEx(dc, origin.x + x, origin.y + y, nullptr);
     IntersectClipRect(dc, 0, 0, Width(), Height());
     Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    for (TControl* c : controls_) {
+        auto* child = dynamic_cast<TWinControl*>(c);
+        if (child && child->Visible() && child->HandleAllocated()) child->PaintTo(dc, child->Left(), child->Top());
+    }
     RestoreDC(dc, saved);
 }
 

@@ -197,8 +197,8 @@ void StdPaintTo(TBitmap* bmp, TControl* control);
 std::unique_ptr<TBitmap> acGetFormImage(TForm* form);
 // The control's background as its parent gives it, in a 32-bit bitmap sized like the control.
 void PaintParentBG(TControl* control, TBitmap* bmp);
-// Makes the parent double-buffered and marks its unmarked children (csCreating of their
-// state) so that they leave painting to it; Restore takes the marks back.
+// Makes the parent double-buffered and marks its children opaque (csOpaque) where they were
+// not, remembering them; Restore takes those marks back and empties the list.
 void SaveGraphCtrls(TWinControl* parent, std::vector<TControl*>& list);
 void RestoreGraphCtrls(TWinControl* parent, std::vector<TControl*>& list);
 // Prints the window's client area over a fill of color through a buffered paint.
