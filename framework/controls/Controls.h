@@ -418,9 +418,9 @@ public:
     void Repaint() override;
     void Update() override;
 
-    // Paints the client area and the windowless children into dc at (x, y) from its current
-    // origin (the WM_PAINT-with-DC path), then each visible windowed child with a window at its
-    // place, the same way.
+    // Paints the background, the client area and the windowless children into dc at (x, y) from
+    // its current origin (WM_ERASEBKGND and WM_PAINT with the DC), then each visible windowed
+    // child with a window at its place, the same way.
     void PaintTo(HDC dc, int x, int y);
     // Asks the control to paint through an off-screen image (kept for its painters to read).
     bool DoubleBuffered() const { return doubleBuffered_; }

@@ -204,8 +204,6 @@ std::unique_ptr<TBitmap> TCustomForm::GetFormImage()
     if (image->Empty()) return image;
     HDC dc = image->Canvas()->Handle();
     const int saved = SaveDC(dc);
-    TMessage erase{WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0, 0};
-    Perform(erase.Msg, erase.WParam, erase.LParam);
     PaintTo(dc, 0, 0);
     RestoreDC(dc, saved);
     return image;

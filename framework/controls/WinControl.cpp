@@ -521,6 +521,7 @@ void TWinControl::PaintTo(HDC dc, int x, int y)
     GetViewportOrgEx(dc, &origin);
     SetViewportOrgEx(dc, origin.x + x, origin.y + y, nullptr);
     IntersectClipRect(dc, 0, 0, Width(), Height());
+    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(dc));
     Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
     for (TControl* c : controls_) {
         auto* child = dynamic_cast<TWinControl*>(c);
