@@ -18,6 +18,9 @@ class TsSkinProvider;
 
 // True while a form or dialog is shown or hidden by animation.
 extern bool InAnimationProcess;
+// Hides the provider's form with the animation of AnimEffects.FormHide. Until the animated
+// showing and hiding exists it does nothing.
+inline void AnimHideForm(TObject* /*provider*/) {}
 
 // Around window and bitmap calls whose errors the library ignores; they do nothing.
 inline void ResetLastError() {}
