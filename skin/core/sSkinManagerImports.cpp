@@ -75,12 +75,14 @@ bool WriteSlot(void** slot, void* value)
     return true;
 }
 
-// The slot still lies in a mapped image (its module may have been unloaded meanwhile).
-bool SlotMapped(void** slot)
+// The module the slot lies in, or null.
+HMODULE ModuleOf(void** slot)
 {
-    MEMORY_BASIC_INFORMATION info{};
-    return VirtualQuery(slot, &info, sizeof info) == sizeof info && info.State == MEM_COMMIT &&
-           info.Type == MEM_IMAGE;
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCWSTR>(slot), &module))
+        return nullptr;
+    return module;
 }
 
 } // namespace
@@ -94,15 +96,17 @@ void TacImportRedirect::Install(void* original, void* replacement)
     std::vector<void**> found;
     for (HMODULE module : LoadedModules()) CollectSlots(module, original, found);
     for (void** slot : found)
-        if (WriteSlot(slot, replacement)) slots_.push_back(slot);
+        if (WriteSlot(slot, replacement)) slots_.push_back({slot, ModuleOf(slot)});
     installed_ = true;
 }
 
 void TacImportRedirect::Remove()
 {
     if (!installed_) return;
-    for (void** slot : slots_)
-        if (SlotMapped(slot) && *slot == replacement_) WriteSlot(slot, original_);
+    // A module unloaded meanwhile took its slots along: only slots of a module still loaded at
+    // the same place are written.
+    for (const Slot& s : slots_)
+        if (s.module && ModuleOf(s.address) == s.module && *s.address == replacement_) WriteSlot(s.address, original_);
     slots_.clear();
     installed_ = false;
 }

@@ -30,6 +30,10 @@ public:
 private:
     void* original_ = nullptr;
     void* replacement_ = nullptr;
-    std::vector<void**> slots_;
+    struct Slot {
+        void** address;
+        HMODULE module; // the module it lies in
+    };
+    std::vector<Slot> slots_;
     bool installed_ = false;
 };

@@ -177,7 +177,9 @@ TEST_F(ManagerHooksTest, TheOtherRowsOfTheApplicationWindow)
         ac_ChangeThumbPreviews = row.thumbs;
         LRESULT result = -1;
         EXPECT_EQ(Hook(row.msg, row.wParam, row.lParam, &result), row.handled) << row.what;
-        if (row.handled && row.msg != 0xBCB4) EXPECT_EQ(result, 0) << row.what;
+        if (row.handled && row.msg != 0xBCB4) {
+            EXPECT_EQ(result, 0) << row.what;
+        }
     }
 
     manager->SetSkinnedPopups(false);

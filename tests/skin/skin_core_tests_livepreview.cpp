@@ -89,15 +89,17 @@ TEST_F(LivePreviewTest, TheWholeSkinReloadsWhenNoSectionIsNamedOrAColourProperty
     for (const Row& row : {Row{"no section", "", 0}, Row{"hue offset", "BUTTON", 10}}) {
         Load();
         manager->SetHueOffset(row.hue);
-        RecordingForm("form");
+        RecordingForm(row.what);
         Receive(row.section);
         Commands().clear();
         ReceiveData(manager.get(), false);
-        const std::vector<WORD> codes = CodesOf("form");
+        const std::vector<WORD> codes = CodesOf(row.what);
         EXPECT_EQ(std::count(codes.begin(), codes.end(), AC_SETNEWSKIN), 1) << row.what;
         EXPECT_EQ(acEditorSkinFile, nullptr) << row.what;
         EXPECT_FALSE(manager->NoAutoUpdate) << row.what;
-        if (row.hue == 0) EXPECT_EQ(manager->Palette[pcMainColor], kEditedMain) << row.what;
+        if (row.hue == 0) {
+            EXPECT_EQ(manager->Palette[pcMainColor], kEditedMain) << row.what;
+        }
     }
 }
 
