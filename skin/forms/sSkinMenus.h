@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+class TPopupMenu;
 class TsSkinManager;
 
 class TsSkinableMenus : public TPersistent {
@@ -18,9 +19,18 @@ public:
     void InitItems(bool active) { FActive = active; }
     // Repaints every menu.
     void UpdateMenus() {}
+    // Prepares a pop-up menu, before it pops up, to be drawn with the skin (Active) or
+    // without. Menus are not skinned yet: it only remembers the last call.
+    void HookPopupMenu(TPopupMenu* Menu, bool Active)
+    {
+        LastHookedMenu = Menu;
+        LastHookActive = Active;
+    }
 
     TsSkinManager* FOwner;
     bool FActive = false;
+    TPopupMenu* LastHookedMenu = nullptr;
+    bool LastHookActive = false;
 };
 
 // The manager's menu options.

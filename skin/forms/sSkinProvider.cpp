@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+bool ItemsRemoving = false;
+
 namespace {
 
 int aeroState = -1; // -1 not asked yet, else 0 or 1
