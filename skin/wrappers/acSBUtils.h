@@ -176,3 +176,14 @@ int ParkedWndProcCount();
 // window class its own background brush back.
 void acSBUtilsInitialization();
 void acSBUtilsFinalization();
+
+// --- fonts of the painting wrappers
+// A font of the system's non-client metrics: 1 caption, 2 small caption, 3 menu, 4 status,
+// any other kind the message font. On failure the LOGFONT's height is 0.
+void GetNCMetricsFont(int Kind, LOGFONTW& LogFont);
+// The face name the default manager imposes: the skin's font (mode fmFromSkin), its own main
+// font (fmCustom), else none.
+UnicodeString GetSkinFontName();
+// A non-empty imposed name replaces the face name.
+void ApplySkinFontName(LOGFONTW& LogFont);
+void SetSkinFontName(TFont* Font);

@@ -52,16 +52,18 @@ private:
 
 // A recording subclass of a window: every message is logged, then passed to the procedure that
 // was there before. Remove() puts that procedure back only while ours is still the window's.
-class RecordingSubclass {
+// Each N is its own procedure and property, so two recorders can sit on one window.
+template <int N>
+class RecordingSubclassOf {
 public:
-    explicit RecordingSubclass(HWND window) : window_(window)
+    explicit RecordingSubclassOf(HWND window) : window_(window)
     {
         SetPropW(window, kProp, this);
         previous_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
     }
-    ~RecordingSubclass() { Remove(); }
-    RecordingSubclass(const RecordingSubclass&) = delete;
-    RecordingSubclass& operator=(const RecordingSubclass&) = delete;
+    ~RecordingSubclassOf() { Remove(); }
+    RecordingSubclassOf(const RecordingSubclassOf&) = delete;
+    RecordingSubclassOf& operator=(const RecordingSubclassOf&) = delete;
 
     void Remove()
     {
@@ -77,10 +79,10 @@ public:
     MessageLog Log;
 
 private:
-    static constexpr const wchar_t* kProp = L"WrapperTestRecorder";
+    static constexpr const wchar_t* kProp = N == 0 ? L"WrapperTestRecorder0" : L"WrapperTestRecorder1";
     static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM w, LPARAM l)
     {
-        auto* self = static_cast<RecordingSubclass*>(GetPropW(window, kProp));
+        auto* self = static_cast<RecordingSubclassOf*>(GetPropW(window, kProp));
         if (!self) return DefWindowProcW(window, msg, w, l);
         self->Log.Add(msg, w, l);
         const WNDPROC previous = self->previous_;
@@ -94,6 +96,8 @@ private:
     HWND window_;
     WNDPROC previous_ = nullptr;
 };
+using RecordingSubclass = RecordingSubclassOf<0>;
+using LaterSubclass = RecordingSubclassOf<1>;
 
 // A recording WindowProc of a framework control: logs, then calls the WindowProc it replaced.
 class RecordingWindowProc : public TObject {

@@ -265,17 +265,17 @@ TEST_F(WrapperTest, ALaterSubclassStaysAndKeepsWorkingThroughTheParkedProcedure)
         SCOPED_TRACE(KindName(kind));
         Subject s(kind, form);
         TacMainWnd* w = CreateWrapper<TacMainWnd>(s.Handle, nullptr, nullptr, s.Params());
-        std::unique_ptr<RecordingSubclass> laterWindow;
+        std::unique_ptr<LaterSubclass> laterWindow;
         std::unique_ptr<RecordingWindowProc> laterMethod;
         if (s.Edit)
             laterMethod = std::make_unique<RecordingWindowProc>(s.Edit);
         else
-            laterWindow = std::make_unique<RecordingSubclass>(s.Handle);
+            laterWindow = std::make_unique<LaterSubclass>(s.Handle);
 
         UninitializeACWnd(s.Handle, true, false, w);
         EXPECT_EQ(ParkedWndProcCount(), 1);
         if (laterWindow) {
-            EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(s.Handle, GWLP_WNDPROC)), RecordingSubclass::Procedure());
+            EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(s.Handle, GWLP_WNDPROC)), LaterSubclass::Procedure());
         } else {
             EXPECT_TRUE(s.Edit->WindowProc == TWndMethod(laterMethod.get(), &RecordingWindowProc::Handle));
         }
@@ -376,4 +376,44 @@ TEST_F(WrapperTest, MouseMoveMakesTheWindowTheDefaultManagersActiveControl)
     std::unique_ptr<TacMainWnd> w(CreateWrapper<TacMainWnd>(s.Handle, nullptr, manager.get(), s.Params()));
     SendMessageW(s.Handle, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
     EXPECT_EQ(manager->ActiveControl(), s.Handle);
+}
+
+TEST_F(WrapperTest, NonClientFontsAndTheImposedFaceName)
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0));
+    const std::pair<int, const LOGFONTW*> kinds[] = {{1, &metrics.lfCaptionFont}, {2, &metrics.lfSmCaptionFont},
+                                                     {3, &metrics.lfMenuFont},    {4, &metrics.lfStatusFont},
+                                                     {5, &metrics.lfMessageFont}, {0, &metrics.lfMessageFont}};
+    for (const auto& [kind, expected] : kinds) {
+        LOGFONTW font{};
+        GetNCMetricsFont(kind, font);
+        EXPECT_EQ(font.lfHeight, expected->lfHeight) << kind;
+        EXPECT_STREQ(font.lfFaceName, expected->lfFaceName) << kind;
+    }
+
+    // Without a manager, and with the default mode, nothing is imposed.
+    LOGFONTW font = metrics.lfMessageFont;
+    ApplySkinFontName(font);
+    EXPECT_STREQ(font.lfFaceName, metrics.lfMessageFont.lfFaceName);
+    Load();
+    EXPECT_EQ(GetSkinFontName(), L"");
+    manager->SkinCommonInfo.MainFont = L"Skin Face";
+    manager->Fonts()->SetMainFont(L"Own Face");
+    const std::pair<TacFontMode, const wchar_t*> modes[] = {
+        {fmFromSkin, L"Skin Face"}, {fmCustom, L"Own Face"}, {fmDefault, L""}};
+    for (const auto& [mode, name] : modes) {
+        manager->Fonts()->SetMainMode(mode);
+        EXPECT_EQ(GetSkinFontName(), name);
+        font = metrics.lfMessageFont;
+        ApplySkinFontName(font);
+        EXPECT_STREQ(font.lfFaceName, *name ? name : metrics.lfMessageFont.lfFaceName);
+    }
+    // A name longer than the field is cut, the field stays terminated.
+    manager->Fonts()->SetMainMode(fmCustom);
+    manager->Fonts()->SetMainFont(UnicodeString(40, L'x'));
+    ApplySkinFontName(font);
+    EXPECT_EQ(std::wstring(font.lfFaceName), std::wstring(31, L'x'));
+    manager->Fonts()->SetMainMode(fmDefault);
 }
