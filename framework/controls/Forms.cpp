@@ -197,6 +197,23 @@ void TCustomForm::StyleFlags(DWORD& style, DWORD& exStyle) const
     if (formStyle_ == fsStayOnTop) exStyle |= WS_EX_TOPMOST;
 }
 
+std::unique_ptr<TBitmap> TCustomForm::GetFormImage()
+{
+    const TRect client = ClientRect();
+    auto image = std::make_unique<TBitmap>(client.Width(), client.Height(), pf32bit);
+    if (image->Empty()) return image;
+    HDC dc = image->Canvas()->Handle();
+    const int saved = SaveDC(dc);
+    PaintTo(dc, 0, 0);
+    RestoreDC(dc, saved);
+    return image;
+}
+
+TCustomFrame::TCustomFrame(TComponent* owner) : TWinControl(owner)
+{
+    SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
+}
+
 void TCustomForm::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
@@ -619,6 +636,11 @@ void TApplication::UnhookMainWindow(const TWindowHook& hook)
     hooks_.erase(std::remove(hooks_.begin(), hooks_.end(), hook), hooks_.end());
 }
 
+bool TApplication::IsMainWindowHooked(const TWindowHook& hook) const
+{
+    return std::find(hooks_.begin(), hooks_.end(), hook) != hooks_.end();
+}
+
 bool TApplication::CallMainWindowHooks(TMessage& message)
 {
     if (hooks_.empty()) return false;
@@ -661,6 +683,18 @@ void TApplication::FormCreated(TCustomForm* form)
 }
 
 UnicodeString TApplication::ExeName() const { return ParamStr(0); }
+
+void TApplication::Minimize()
+{
+    if (mainForm_ && mainForm_->HandleAllocated() && !IsIconic(mainForm_->Handle()))
+        ShowWindow(mainForm_->Handle(), SW_MINIMIZE);
+}
+
+void TApplication::Restore()
+{
+    if (mainForm_ && mainForm_->HandleAllocated() && IsIconic(mainForm_->Handle()))
+        ShowWindow(mainForm_->Handle(), SW_RESTORE);
+}
 
 void TApplication::Run()
 {

@@ -126,6 +126,8 @@ public:
 
     TRect ClientRect() override;
     TCanvas* Canvas() const { return canvas_.get(); }
+    // A new 32-bit image of the client area with every visible child drawn where it stands.
+    std::unique_ptr<TBitmap> GetFormImage();
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
@@ -209,6 +211,13 @@ public:
     UnicodeString ClassName() const override { return L"TForm"; }
 };
 
+// A windowed container for a group of controls placed on forms like one control.
+class TCustomFrame : public TWinControl {
+public:
+    explicit TCustomFrame(TComponent* owner);
+    UnicodeString ClassName() const override { return L"TCustomFrame"; }
+};
+
 // ---------------------------------------------------------------------------------------------
 
 // Shows a help file; replaceable so that tests record instead of opening a viewer. The default
@@ -288,6 +297,10 @@ public:
 
     HWND Handle() const { return handle_; }
     TCustomForm* MainForm() const { return mainForm_; }
+    // The application window is never shown: minimizing and restoring the application act on
+    // the main form's window (when it is not iconic, or when it is).
+    void Minimize();
+    void Restore();
     UnicodeString ExeName() const;
 
     // Hooks see every message of the application window (Handle) first, in the order they
@@ -295,6 +308,7 @@ public:
     // while a message is being passed round is not called for it any more.
     void HookMainWindow(const TWindowHook& hook);
     void UnhookMainWindow(const TWindowHook& hook);
+    bool IsMainWindowHooked(const TWindowHook& hook) const;
 
     // Kept for the program's controls and libraries to read; the application mirrors nothing.
     TBiDiMode BiDiMode() const { return biDiMode_; }

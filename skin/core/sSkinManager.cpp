@@ -18,6 +18,7 @@
 #include "sGraphUtilsSystem.h"
 #include "sMessages.h"
 #include "sSkinManagerStartup.h"
+#include "sSkinManagerSysColors.h"
 #include "sSkinMenus.h"
 #include "sStoredSkins.h"
 #include "sStyleSimply.h"
@@ -38,9 +39,10 @@ bool Designing(const TComponent* c) { return InState(c, csDesigning); }
 bool LoadingOrReading(const TComponent* c) { return InState(c, csLoading) || InState(c, csReading); }
 
 // The application or its main form reads right to left.
-bool IsRightToLeft(const TApplication* application, const TCustomForm* mainForm)
+bool IsRightToLeft()
 {
-    return (application && application->BiDiMode() != bdLeftToRight) ||
+    const TCustomForm* mainForm = Application ? Application->MainForm() : nullptr;
+    return (Application && Application->BiDiMode() != bdLeftToRight) ||
            (mainForm && mainForm->BiDiMode() != bdLeftToRight);
 }
 
@@ -126,6 +128,9 @@ TsSkinManager::~TsSkinManager()
     ClearSkinArrays();
     if (DefaultManager == this) {
         if (IsNT && !Designing(this)) SetMainWindowHooked(false);
+        // The CBT hook and the colour redirection must not outlive the manager they serve.
+        if (GlobalHookInstalled) UnInstallHook();
+        ReleaseSysColorBrushes();
         DefaultManager = nullptr;
     }
     UpdateThirdNames(this);
@@ -331,8 +336,7 @@ void TsSkinManager::SetSkinName(const UnicodeString& value)
         try {
             ClearSkinData();
             InitCommonData();
-            const TCustomForm* mainForm = Application ? Application->MainForm() : nullptr;
-            if (IsRightToLeft(Application, mainForm)) FlipImages(true);
+            if (IsRightToLeft()) FlipImages(true);
             if (!FActive) SendRemoveSkin();
             else if (!NoAutoUpdate) SendNewSkin(true);
         } catch (...) {
@@ -373,6 +377,7 @@ void TsSkinManager::UpdateCurrentSkin()
         try {
             ClearSkinData();
             InitCommonData();
+            if (IsRightToLeft()) FlipImages(true);
             if (!ManagerState.Contains(msScaleChanging)) SendNewSkin(true);
         } catch (...) {
             DropFailedSkin();
@@ -393,6 +398,8 @@ void TsSkinManager::ClearSkinData()
     SkinCommonInfo.Sections.fill(-1);
     ClearSkinArrays();
     CommonDataLoaded = false;
+    // The mirrored images went with the data; the next load reads them unmirrored.
+    ManagerState.Exclude(msRTLFlipped);
 }
 
 void TsSkinManager::ClearSkinArrays() { SkinDataArray.clear(); }

@@ -1,6 +1,10 @@
 #include "sThirdParty.h"
 
+#include "SysUtils.h"
 #include "acAlphaImageList.h"
+#include "acAlphaImageListChar.h"
+
+#include <cstdlib>
 #include "acUnitCounter.h"
 
 TacCheckDevEx CheckDevEx = nullptr;
@@ -13,17 +17,30 @@ TacUnitCounter unitCounter;
 
 int GetImageCount(TCustomImageList* images) { return images ? images->Count() : 0; }
 
-int GetImageWidth(TCustomImageList* images, int, int ppi)
+int GetImageWidth(TCustomImageList* images, int index, int ppi)
 {
     if (!images) return 0;
+    if (auto* chars = dynamic_cast<TsCharImageList*>(images)) {
+        const int base = index >= 0 && index < chars->Items()->Count() ? chars->Items()->Items(index)->ActualWidth(false)
+                                                                       : chars->SavedWidth;
+        return chars->FAllowScale ? base * ppi / 96 : base;
+    }
     const int base = dynamic_cast<TsAlphaImageList*>(images) ? static_cast<TsAlphaImageList*>(images)->GetDimension(1)
                                                                : images->Width();
     return base * ppi / 96;
 }
 
-int GetImageHeight(TCustomImageList* images, int, int ppi)
+int GetImageHeight(TCustomImageList* images, int index, int ppi)
 {
     if (!images) return 0;
+    if (auto* chars = dynamic_cast<TsCharImageList*>(images)) {
+        int base = chars->SavedHeight;
+        if (index >= 0 && index < chars->Items()->Count()) {
+            const TacCharListItem& item = *chars->Items()->Items(index);
+            base = static_cast<int>(Round((chars->SavedHeight + std::abs(item.OffsetY())) * item.ScalingFactor()));
+        }
+        return base * ppi / 96;
+    }
     const int base = dynamic_cast<TsAlphaImageList*>(images) ? static_cast<TsAlphaImageList*>(images)->GetDimension(0)
                                                                : images->Height();
     return base * ppi / 96;

@@ -16,7 +16,8 @@ extern TacRefreshDevEx RefreshDevEx;
 
 // The list's image count; 0 for nil.
 int GetImageCount(TCustomImageList* images);
-// Size of an image of the list at that PPI: the list's stored size x ppi div 96; 0 for nil.
+// Size of an image of the list at that PPI: the list's stored size (a glyph item's own size in
+// a glyph list) x ppi div 96; 0 for nil.
 int GetImageWidth(TCustomImageList* images, int index, int ppi);
 int GetImageHeight(TCustomImageList* images, int index, int ppi);
 

@@ -1,6 +1,7 @@
 // The base of the library's image lists, the unit's list of them, file-format recognition,
 // the routines that steer any list, loading from resources, and the unit's start-up.
 #include "acAlphaImageList.h"
+#include "acAlphaImageListChar.h"
 
 #include "FormReader.h"
 #include "TypInfo.h"
@@ -10,6 +11,9 @@
 #include "sGraphUtils.h"
 #include "sGraphUtilsPng.h"
 #include "sGraphUtilsText.h"
+#include "sSkinManager.h"
+#include "sSkinManagerOptions.h"
+#include "sThirdParty.h"
 
 #include <algorithm>
 #include <array>
@@ -138,18 +142,46 @@ double GetDefScaling(std::uint8_t charset, const UnicodeString& fontName)
 void SetImagesPPI(TCustomImageList* imgList, int ppi)
 {
     if (auto* alpha = dynamic_cast<TsAlphaImageList*>(imgList)) alpha->PixelsPerInch = ppi;
+    else if (auto* chars = dynamic_cast<TsCharImageList*>(imgList); chars && chars->FAllowScale)
+        chars->PixelsPerInch = ppi;
 }
 
-void SetImagesState(TCustomImageList*, int) {}
+void SetImagesState(TCustomImageList* imgList, int state)
+{
+    if (auto* chars = dynamic_cast<TsCharImageList*>(imgList)) chars->State = state;
+}
 
 void ClearImgListCache(TCustomImageList* list, std::intptr_t data)
 {
     if (auto* ac = dynamic_cast<TacImageList*>(list)) ac->ClearCache(static_cast<int>(data));
 }
 
-void ScaleImageList(TCustomImageList* list, std::intptr_t data) { SetImagesPPI(list, static_cast<int>(data)); }
+void ScaleImageList(TCustomImageList* list, std::intptr_t data)
+{
+    SetImagesPPI(list, static_cast<int>(data));
+    auto* chars = dynamic_cast<TsCharImageList*>(list);
+    if (!chars || !chars->FAllowScale) return;
+    chars->AcBeginUpdate();
+    chars->KillImgList();
+    const int width = GetImageWidth(chars, -1, 96), height = GetImageHeight(chars, -1, 96);
+    chars->SetWidth(width);
+    chars->SetHeight(height);
+    chars->GenerateStdList(clNone);
+    chars->AcEndUpdate(true);
+}
 
-void SetBaseColor(TCustomImageList*, std::intptr_t) {}
+void SetBaseColor(TCustomImageList* list, std::intptr_t data)
+{
+    auto* chars = dynamic_cast<TsCharImageList*>(list);
+    if (!chars) return;
+    chars->AcBeginUpdate();
+    chars->KillImgList();
+    if (DefaultManager) chars->PixelsPerInch = DefaultManager->Options()->PixelsPerInch();
+    chars->GenerateStdList(static_cast<TColor>(data));
+    chars->PixelsPerInch = 96;
+    chars->ForeColor = clNone;
+    chars->AcEndUpdate(true);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Resources
@@ -210,7 +242,34 @@ bool AddImageFromRes(HINSTANCE instance, TsAlphaImageList* list, const UnicodeSt
 // ---------------------------------------------------------------------------------------------
 // Form definitions and start-up
 
+HMODULE acIconFontModule = nullptr;
+
 namespace {
+
+// The icon font registered at start-up, kept until shut-down.
+HANDLE iconFont = nullptr;
+DWORD iconFontCount = 0;
+
+void RegisterIconFont()
+{
+    if (iconFont) return;
+    HMODULE module = acIconFontModule ? acIconFontModule : ::GetModuleHandleW(nullptr);
+    HRSRC info = ::FindResourceW(module, L"awFont", MAKEINTRESOURCEW(10));
+    if (!info) return; // a program without the resource uses installed fonts only
+    HGLOBAL res = ::LoadResource(module, info);
+    const DWORD size = ::SizeofResource(module, info);
+    void* bytes = res ? ::LockResource(res) : nullptr;
+    if (!bytes || size == 0) return;
+    iconFontCount = 0;
+    iconFont = ::AddFontMemResourceEx(bytes, size, nullptr, &iconFontCount);
+}
+
+void UnregisterIconFont()
+{
+    if (iconFont) ::RemoveFontMemResourceEx(iconFont);
+    iconFont = nullptr;
+    iconFontCount = 0;
+}
 
 const TEnumTypeInfo kImageFormat{{L"ifPNG", L"ifICO", L"ifBMP32"}};
 const TEnumTypeInfo kPixelFormat{
@@ -269,14 +328,20 @@ void RegisterAlphaImageListClasses()
 
 } // namespace
 
+HANDLE acIconFontHandle() { return iconFont; }
+DWORD acIconFontCount() { return iconFontCount; }
+
 void acAlphaImageListInitialization()
 {
     if (!unitCounter.StartUp()) return;
+    RegisterIconFont();
     RegisterAlphaImageListClasses();
+    RegisterCharImageListClasses();
 }
 
 void acAlphaImageListFinalization()
 {
     if (!unitCounter.ShutDown()) return;
+    UnregisterIconFont();
     imageLists.reset();
 }

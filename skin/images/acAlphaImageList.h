@@ -230,7 +230,8 @@ void SetBaseColor(TCustomImageList* list, std::intptr_t data);
 // Adds a resource of the module as an item (PNG from RCDATA, BMP) or a native icon (ICO).
 bool AddImageFromRes(HINSTANCE instance, TsAlphaImageList* list, const UnicodeString& resName, TsImageFormat format);
 
-// Start-up and shut-down of the unit: registers the list's published properties and its
-// factory for form definitions; the shut-down forgets the list of image lists.
+// Start-up and shut-down of the unit: registers the icon font of the program's resource
+// "awFont" for the process and the lists' published properties and factories for form
+// definitions; the shut-down removes the font and forgets the list of image lists.
 void acAlphaImageListInitialization();
 void acAlphaImageListFinalization();

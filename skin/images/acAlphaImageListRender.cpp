@@ -2,7 +2,9 @@
 // (with the per-item cache), its native list of icons, its drawing on a canvas, and the free
 // routines that draw an item of any image list into a 32-bit bitmap or onto a DC.
 #include "acAlphaImageList.h"
+#include "acAlphaImageListChar.h"
 
+#include "SysUtils.h"
 #include "Themes.h"
 #include "acntUtils.h"
 #include "sAlphaGraph.h"
@@ -294,7 +296,9 @@ TSize DrawAlphaImgList(TCustomImageList* imgList, TBitmap* destBmp, int left, in
     } reset{imgList};
 
     if (auto* ac = dynamic_cast<TacImageList*>(imgList)) {
-        ac->ForeColor = destBmp->Canvas()->Font()->Color();
+        TFont* font = destBmp->Canvas()->Font();
+        if (auto* chars = dynamic_cast<TsCharImageList*>(ac)) chars->SetCharColor(font->Color(), imageIndex, font->Size() == 0);
+        else ac->ForeColor = font->Color();
         if (state > 0) SetImagesState(imgList, state);
         auto bmp = ac->CreateBitmap32(imageIndex, w, h, 0);
         ac->ForeColor = clNone;
@@ -333,8 +337,16 @@ void DrawAlphaImgListDC(TCustomImageList* imgList, HDC dc, int left, int top, in
     const int w = GetImageWidth(imgList, imageIndex, ppi);
     int h = GetImageHeight(imgList, imageIndex, ppi);
     if (w <= 0 || h <= 0) return;
-    if (reflected) h += h / 2;
+    auto* chars = dynamic_cast<TsCharImageList*>(imgList);
+    const bool glyphItem = chars && imageIndex >= 0 && imageIndex < chars->Items()->Count();
+    if (reflected) {
+        h += glyphItem ? static_cast<int>(Round(chars->Items()->Items(imageIndex)->ScalingFactor() * h)) / 2 : h / 2;
+    }
     auto bmp = CreateBmp32(w, h);
+    if (chars) {
+        bmp->Canvas()->Font()->SetColor(chars->ForeColor);
+        if (glyphItem && chars->Items()->Items(imageIndex)->Color() != clNone) bmp->Canvas()->Font()->SetSize(0);
+    }
     ::BitBlt(bmp->Canvas()->Handle(), 0, 0, w, h, dc, left, top, SRCCOPY);
     DrawAlphaImgList(imgList, bmp.get(), 0, 0, imageIndex, blend, color, state, numGlyphs, reflected, ppi);
     ::BitBlt(dc, left, top, w, h, bmp->Canvas()->Handle(), 0, 0, SRCCOPY);
