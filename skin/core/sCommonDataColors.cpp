@@ -138,6 +138,13 @@ bool ControlIsActive(TsCommonData* CommonData)
     return !sNoHotEdits.Contains(CommonData->COC) || ac_AllowHotEdits;
 }
 
+bool CanShowFocus(TsCommonData* CommonData)
+{
+    TsSkinManager* manager = CommonData ? CommonData->GetSkinManager() : nullptr;
+    if (!manager || !manager->IsActive() || manager->ButtonsOptions()->ShowFocusRect) return true;
+    return !acThemesEnabled();
+}
+
 bool CanClickShift(int SkinIndex, TacSkinData* SkinData)
 {
     if (!SkinData) return true;

@@ -4,6 +4,7 @@
 #include "ComCtrls.h"
 #include "ExtCtrls.h"
 #include "StdCtrls.h"
+#include "Themes.h"
 #include "acThdTimer.h"
 #include "sAlphaGraph.h"
 #include "sCommonData.h"
@@ -16,7 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -41,6 +44,21 @@ public:
         if (message.Msg == SM_ALPHACMD) {
             const WORD code = AlphaCmdCode(message.WParam);
             Codes.push_back({code, LOWORD(message.WParam)});
+            if (code == AC_GETBG && AnswerBG) {
+                InitBGInfo(SkinData.get(), reinterpret_cast<TacBGInfo*>(message.LParam), 0, Handle());
+                return;
+            }
+            if (code == AC_GETBGCOLOR && BGColor != clNone) {
+                message.Result = BGColor;
+                return;
+            }
+            if (code == AC_PREPARECACHE && FillOnPrepare) {
+                SkinData->FCacheBmp = CreateBmp32(Width(), Height());
+                SkinData->FCacheBmp->Canvas()->Brush()->SetColor(PrepareFill);
+                SkinData->FCacheBmp->Canvas()->FillRect(TRect(0, 0, Width(), Height()));
+                SkinData->BGChanged = false;
+                return;
+            }
             if (code == AC_GETFONTINDEX) {
                 auto* info = reinterpret_cast<TacPaintInfo*>(message.LParam);
                 Asked = *info;
@@ -57,6 +75,14 @@ public:
     TacPaintInfo Asked{-1, -1, TRect(), nullptr};
     LRESULT FontAnswer = -1;
     int FontIndexGiven = -1;
+    bool AnswerBG = false;     // answers AC_GETBG through InitBGInfo
+    TColor BGColor = clNone;   // answer to AC_GETBGCOLOR
+    bool FillOnPrepare = false; // AC_PREPARECACHE paints the cache in PrepareFill
+    TColor PrepareFill = 0x00FF00;
+    int Count(WORD code) const
+    {
+        return static_cast<int>(std::count_if(Codes.begin(), Codes.end(), [&](const auto& c) { return c.first == code; }));
+    }
 
 protected:
     void CreateWnd() override
@@ -671,6 +697,234 @@ TEST_F(ColorLookupTest, RepaintImmediateCopiesThePreparedCache)
     const COLORREF pixel = GetPixel(dc, 50, 25);
     ReleaseDC(panel->Handle(), dc);
     EXPECT_EQ(pixel, 0x00FF00u);
+}
+
+} // namespace
+
+namespace {
+
+// State 0 of the section: transparency t, no gradient, image or corner images.
+void MakePlain(TsGeneralData& section, int t = 0)
+{
+    section.Props[0].Transparency = t;
+    section.Props[0].GradientPercent = section.Props[0].ImagePercent = 0;
+    section.ImgTL = section.ImgTR = section.ImgBL = section.ImgBR = -1;
+}
+
+TEST_F(ColorLookupTest, BackgroundOfAnOpaqueSection)
+{
+    Use(L"BUTTON");
+    TsGeneralData& button = Section(L"BUTTON");
+    MakePlain(button);
+    InitCacheBmp(data);
+    TacBGInfo bg;
+    InitBGInfo(data, &bg, 0);
+    EXPECT_EQ(bg.BgType, btFill);
+    EXPECT_EQ(bg.Color, static_cast<TColor>(kButtonColor[0]));
+    const int m = kButtonMargin;
+    EXPECT_EQ(bg.FillRect, TRect(m, m, 100 - m, 50 - m)) << "inside the border mask";
+    EXPECT_EQ(bg.Bmp, data->FCacheBmp.get());
+
+    // With a gradient the cache is handed out once the control could paint it.
+    button.Props[0].GradientPercent = 50;
+    panel->Codes.clear();
+    bg = TacBGInfo{};
+    InitBGInfo(data, &bg, 0);
+    EXPECT_EQ(bg.BgType, btNotReady);
+    EXPECT_TRUE(data->BGChanged);
+    EXPECT_EQ(panel->Count(AC_PREPARECACHE), 1);
+    panel->FillOnPrepare = true;
+    bg = TacBGInfo{};
+    InitBGInfo(data, &bg, 0);
+    EXPECT_EQ(bg.BgType, btCache);
+    EXPECT_EQ(bg.Bmp, data->FCacheBmp.get());
+    EXPECT_EQ(bg.Offset, TPoint(0, 0));
+    // A cache of another size than the control is painted again.
+    panel->Codes.clear();
+    panel->SetBounds(20, 30, 90, 50);
+    bg = TacBGInfo{};
+    InitBGInfo(data, &bg, 0);
+    EXPECT_EQ(bg.BgType, btCache);
+    EXPECT_EQ(panel->Count(AC_PREPARECACHE), 1);
+    EXPECT_EQ(data->FCacheBmp->Width(), 90);
+
+    // Asked to draw: the cache from the record's offset into DrawDC at R.
+    TBitmap out(40, 40, pf32bit);
+    out.Canvas()->Brush()->SetColor(0xFFFFFF);
+    out.Canvas()->FillRect(TRect(0, 0, 40, 40));
+    bg = TacBGInfo{};
+    bg.PleaseDraw = true;
+    bg.DrawDC = out.Canvas()->Handle();
+    bg.R = TRect(10, 10, 30, 30);
+    bg.Offset = TPoint(5, 5);
+    InitBGInfo(data, &bg, 0);
+    SaveBitmapAsPng(out, BuildFolderFile(L"skin_bginfo_draw.png"));
+    EXPECT_EQ(bg.BgType, btCache);
+    EXPECT_EQ(GetPixel(out.Canvas()->Handle(), 20, 20), 0x00FF00u);
+    EXPECT_EQ(GetPixel(out.Canvas()->Handle(), 5, 5), 0xFFFFFFu);
+    EXPECT_EQ(GetPixel(out.Canvas()->Handle(), 30, 30), 0xFFFFFFu);
+
+    // Without a section, or with a colour of its own, the control's colour.
+    panel->BGColor = 0x123456;
+    data->SkinIndex = -1;
+    bg = TacBGInfo{};
+    InitBGInfo(data, &bg, 0);
+    EXPECT_EQ(bg.BgType, btFill);
+    EXPECT_EQ(bg.Color, 0x123456);
+    data->SkinIndex = manager->GetSkinIndex(L"BUTTON");
+    data->FCustomColor = true;
+    bg = TacBGInfo{};
+    InitBGInfo(data, &bg, 0);
+    EXPECT_EQ(bg.BgType, btFill);
+    EXPECT_EQ(bg.Color, 0x123456);
+}
+
+TEST_F(ColorLookupTest, BackgroundOfTransparentSections)
+{
+    // The parent paints a layered section into its cache when asked.
+    parent->AnswerBG = true;
+    parent->FillOnPrepare = true;
+    parent->PrepareFill = 0x0000FF;
+    parent->BGColor = 0x204060;
+    parent->SkinData->Loading = false;
+    parent->SkinData->SetSkinSection(L"GROUPBOX");
+    MakePlain(Section(L"GROUPBOX"));
+    Section(L"GROUPBOX").Props[0].GradientPercent = 50;
+    Use(L"PANEL_LOW");
+    TsGeneralData& low = Section(L"PANEL_LOW");
+    MakePlain(low, 100);
+
+    data->FCacheBmp.reset();
+    TacBGInfo bg;
+    InitBGInfo(data, &bg, 0);
+    EXPECT_EQ(bg.BgType, btCache);
+    EXPECT_EQ(bg.Bmp, parent->SkinData->FCacheBmp.get());
+    EXPECT_EQ(bg.Offset, TPoint(20, 30)) << "moved by the control's position";
+
+    // A window without a control: its parent window's background at the window's place.
+    const HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 40, 50, 30, 20, parent->Handle(),
+                                       nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(child, nullptr);
+    TComponent owner(nullptr);
+    TsCommonData bare(&owner);
+    bare.SkinIndex = data->SkinIndex;
+    bg = TacBGInfo{};
+    InitBGInfo(&bare, &bg, 0, child);
+    EXPECT_EQ(bg.BgType, btCache);
+    EXPECT_EQ(bg.Bmp, parent->SkinData->FCacheBmp.get());
+    EXPECT_EQ(bg.Offset, TPoint(40, 50));
+    bg = TacBGInfo{};
+    InitBGInfo(&bare, &bg, 0);
+    EXPECT_EQ(bg.BgType, btFill);
+    EXPECT_EQ(bg.Color, manager->GetGlobalColor()) << "no parent at all";
+    DestroyWindow(child);
+
+    // With a cache of its own: handed out when painted, else the plain colour (the parent's).
+    FillCache(*data, 100, 50, 0x00FFFF);
+    data->BGChanged = false;
+    bg = TacBGInfo{};
+    InitBGInfo(data, &bg, 0);
+    EXPECT_EQ(bg.BgType, btCache);
+    EXPECT_EQ(bg.Bmp, data->FCacheBmp.get());
+    data->BGChanged = true;
+    bg = TacBGInfo{};
+    InitBGInfo(data, &bg, 0);
+    EXPECT_EQ(bg.BgType, btFill);
+    EXPECT_EQ(bg.Color, 0x204060);
+
+    // Half transparent: without a cache the key colour; an empty cache the control cannot paint
+    // is asked for once and reported as not ready.
+    low.Props[0].Transparency = 50;
+    data->FCacheBmp.reset();
+    bg = TacBGInfo{};
+    InitBGInfo(data, &bg, 0);
+    EXPECT_EQ(bg.BgType, btFill);
+    EXPECT_EQ(bg.Color, 0xFF00FF);
+    data->FCacheBmp = CreateBmp32(0, 0);
+    data->BGChanged = true;
+    data->FUpdating = false;
+    panel->Codes.clear();
+    bg = TacBGInfo{};
+    InitBGInfo(data, &bg, 0);
+    EXPECT_EQ(bg.BgType, btNotReady);
+    EXPECT_TRUE(data->FUpdating);
+    EXPECT_EQ(panel->Count(AC_PREPARECACHE), 1);
+    panel->FillOnPrepare = true;
+    bg = TacBGInfo{};
+    InitBGInfo(data, &bg, 0);
+    EXPECT_EQ(bg.BgType, btCache);
+    EXPECT_EQ(bg.Bmp, data->FCacheBmp.get());
+}
+
+TEST_F(ColorLookupTest, BackgroundColourAndTheParentsCache)
+{
+    Use(L"BUTTON");
+    parent->BGColor = 0x204060;
+    TsGeneralData& button = Section(L"BUTTON");
+    const struct {
+        int t;
+        TColor expected;
+    } cases[] = {{0, kButtonColor[0]}, {100, 0x204060}, {50, BlendColors(kButtonColor[0], 0x204060, 50)}};
+    for (const auto& c : cases) {
+        button.Props[0].Transparency = c.t;
+        EXPECT_EQ(GetBGColor(data, 0), c.expected) << c.t;
+    }
+    button.Props[1].Transparency = 0;
+    EXPECT_EQ(GetBGColor(data, 2), static_cast<TColor>(kButtonColor[1])) << "every state above 0 counts as hot";
+    TComponent owner(nullptr);
+    TsCommonData bare(&owner);
+    bare.SkinIndex = data->SkinIndex;
+    EXPECT_EQ(GetBGColor(&bare, 0), static_cast<TColor>(0xFF00000F)) << "neither control nor window";
+
+    // The parent's background: not ready while it cannot paint its cache, else its cache.
+    parent->AnswerBG = true;
+    parent->SkinData->Loading = false;
+    parent->SkinData->SetSkinSection(L"GROUPBOX");
+    MakePlain(Section(L"GROUPBOX"));
+    Section(L"GROUPBOX").Props[0].GradientPercent = 50;
+    TCacheInfo ci = GetParentCache(data);
+    EXPECT_EQ(ci.FillColor, 0xFF00FF);
+    EXPECT_FALSE(ci.Ready);
+    parent->FillOnPrepare = true;
+    ci = GetParentCache(data);
+    EXPECT_TRUE(ci.Ready);
+    EXPECT_EQ(ci.Bmp, parent->SkinData->FCacheBmp.get());
+    ci = GetParentCacheHwnd(panel->Handle());
+    EXPECT_TRUE(ci.Ready);
+    EXPECT_EQ(ci.Bmp, parent->SkinData->FCacheBmp.get());
+    EXPECT_EQ(GetParentCacheHwnd(nullptr).X, EmptyCI.X);
+
+    // An unskinned control: its own colour, nothing ready.
+    panel->BGColor = 0x00AA00;
+    data->SkinIndex = -1;
+    ci = GetParentCache(data);
+    EXPECT_FALSE(ci.Ready);
+    EXPECT_EQ(ci.X, 0);
+    EXPECT_EQ(ci.FillColor, 0x00AA00);
+}
+
+TEST_F(ColorLookupTest, FocusRectangleOverTheSkin)
+{
+    Use(L"BUTTON");
+    const struct {
+        const char* name;
+        bool active, option, themes, shown;
+    } cases[] = {
+        {"themed skin", true, false, true, false},
+        {"focus option", true, true, true, true},
+        {"themes off", true, false, false, true},
+        {"inactive manager", false, false, true, true},
+    };
+    for (const auto& c : cases) {
+        manager->SkinCommonInfo.Active = c.active;
+        manager->ButtonsOptions()->ShowFocusRect = c.option;
+        TStyleServices::OverrideEnabled(c.themes);
+        EXPECT_EQ(CanShowFocus(data), c.shown) << c.name;
+    }
+    TStyleServices::OverrideEnabled(std::nullopt);
+    manager->SkinCommonInfo.Active = true;
+    manager->ButtonsOptions()->ShowFocusRect = false;
+    EXPECT_TRUE(CanShowFocus(nullptr));
 }
 
 } // namespace
