@@ -703,14 +703,6 @@ TsScrollWndData::~TsScrollWndData()
     FHorzScrollData.reset();
 }
 
-// ---------------------------------------------------------------------------------------------
-// Colour writing and animation stop: their lookups come with the background and colour
-// routines of skinned controls.
-
-void ApplySkinColors(TsCommonData*, bool) {}
-void UpdateControlColors(TsCommonData*, bool) {}
-void StopTimer(TsCommonData*) {}
-
 namespace {
 TacUnitCounter unitCounter;
 }
