@@ -1,5 +1,6 @@
 // Skin masks: the corner hit test, the frame size, and rescaling an image from the density it
 // was drawn at to another, with its key colour, its two halves and its border widths.
+#include "BuildFolder.h"
 #include "skin_graphics_test_pixels.h"
 
 #include "../framework/graphics_png.h"
@@ -22,12 +23,6 @@ constexpr Word kBlack = Argb(255, 0, 0, 0);
 
 static_assert(sizeof(TsMaskData::WL) == 2 && sizeof(TsMaskData::ImageCount) == 2 && sizeof(TsMaskData::Cfg) == 4);
 
-UnicodeString BuildFile(const wchar_t* name)
-{
-    wchar_t dir[MAX_PATH] = {};
-    const DWORD n = GetEnvironmentVariableW(L"MARLINDO_BUILD", dir, MAX_PATH);
-    return (n ? UnicodeString(dir) + L"\\" : UnicodeString()) + name;
-}
 
 // Every byte within 2 of the expected word's (resampling a plain area may lose a little).
 bool Near(Word p, Word expected)
@@ -404,8 +399,8 @@ TEST(SkinMasks, ScaledTwoHalfMaskPictureForALook)
     EXPECT_EQ(own->Height(), 48);
     EXPECT_EQ(Px(*own, 0, 0), kKey);
     EXPECT_TRUE(Near(Px(*own, 0, 24), 0x00FFFFFF));
-    EXPECT_TRUE(SaveBitmapAsPng(*Magnified(*master, 6), BuildFile(L"skin_mask_before.png")));
-    EXPECT_TRUE(SaveBitmapAsPng(*Magnified(*own, 4), BuildFile(L"skin_mask_scaled.png")));
+    EXPECT_TRUE(SaveBitmapAsPng(*Magnified(*master, 6), BuildFolderFile(L"skin_mask_before.png")));
+    EXPECT_TRUE(SaveBitmapAsPng(*Magnified(*own, 4), BuildFolderFile(L"skin_mask_scaled.png")));
 }
 
 TEST(SkinMasks, MainLibraryColourComesFromTheManagersPalette)

@@ -1,5 +1,6 @@
 // Window shadows of a skin data: the window shadow images, the form-shadow templates taken from
 // them or from the extended border's image, the shadow margins, and the brightness limits.
+#include "BuildFolder.h"
 #include "skin_graphics_test_pixels.h"
 
 #include "../framework/graphics_png.h"
@@ -12,12 +13,6 @@
 
 namespace {
 
-UnicodeString BuildFile(const wchar_t* name)
-{
-    wchar_t dir[MAX_PATH] = {};
-    const DWORD n = GetEnvironmentVariableW(L"MARLINDO_BUILD", dir, MAX_PATH);
-    return (n ? UnicodeString(dir) + L"\\" : UnicodeString()) + name;
-}
 
 bool SamePixels(TBitmap* a, TBitmap* b)
 {
@@ -203,8 +198,8 @@ TEST_F(SkinShadows, WindowShadowsAreMadeOnceAndKeptUntilReset)
     EXPECT_EQ(data.GetPassiveShadow(), passive);
 
     data.CheckShadows();
-    SaveBitmapAsPng(*data.ShdaTemplate, BuildFile(L"skin_shadow_active.png"), true);
-    SaveBitmapAsPng(*data.ShdiTemplate, BuildFile(L"skin_shadow_passive.png"), true);
+    SaveBitmapAsPng(*data.ShdaTemplate, BuildFolderFile(L"skin_shadow_active.png"), true);
+    SaveBitmapAsPng(*data.ShdiTemplate, BuildFolderFile(L"skin_shadow_passive.png"), true);
 
     data.Reset();
     EXPECT_FALSE(data.rsta || data.rsti || data.ShdaTemplate || data.ShdiTemplate);

@@ -2,6 +2,7 @@
 // the information keys, the version checks, a load that fails half-way (also as the reload of a
 // rescale), the painters' first look-ups into a loaded skin, and the mirrored title buttons of
 // every load and reload in a right-to-left application.
+#include "BuildFolder.h"
 #include "skin_core_test_skinload.h"
 
 #include "../framework/graphics_png.h"
@@ -15,12 +16,6 @@ namespace hs = house_skin;
 
 namespace {
 
-UnicodeString BuildFile(const wchar_t* name)
-{
-    wchar_t dir[MAX_PATH] = {};
-    const DWORD n = GetEnvironmentVariableW(L"MARLINDO_BUILD", dir, MAX_PATH);
-    return (n ? UnicodeString(dir) + L"\\" : UnicodeString()) + name;
-}
 
 // What a load gives, for comparing loads.
 struct Loaded {
@@ -111,7 +106,7 @@ TEST_F(SkinLoadTest, TheHouseSkinLoadsTheSameFromItsFolderArchiveAndStoredFormIn
         for (int x = 0; x < hs::kMasterSize; ++x) wrong += Pixel(master, x, y) != HouseMaster(x, y);
     EXPECT_EQ(wrong, 0);
     EXPECT_EQ(Pixel(master, hs::kKeyPixel.x, hs::kKeyPixel.y) >> 24, 0u);
-    EXPECT_TRUE(SaveBitmapAsPng(master, BuildFile(L"skin_load_master.png"), true));
+    EXPECT_TRUE(SaveBitmapAsPng(master, BuildFolderFile(L"skin_load_master.png"), true));
 }
 
 TEST_F(SkinLoadTest, ABitmapMasterIsMadeOpaqueExceptTheKeyColour)

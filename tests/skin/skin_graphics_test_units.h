@@ -1,6 +1,7 @@
 #pragma once
 // Start-up and shut-down of the GDI+ and gradient units around a test (the program runs them once
 // at its start), and the path of a file in the build folder.
+#include "BuildFolder.h"
 #include "Strings.h"
 #include "acGPUtils.h"
 #include "sGradient.h"
@@ -22,9 +23,3 @@ struct GradientUnits {
     GradientUnits& operator=(const GradientUnits&) = delete;
 };
 
-inline UnicodeString BuildFolderFile(const wchar_t* name)
-{
-    wchar_t dir[MAX_PATH] = {};
-    const DWORD n = GetEnvironmentVariableW(L"MARLINDO_BUILD", dir, MAX_PATH);
-    return (n ? UnicodeString(dir) + L"\\" : UnicodeString()) + name;
-}

@@ -1,5 +1,6 @@
 // Copies with key colours, masks and the parent's background; the general glyph copy with its
 // grey, blend and reflection; alpha strips and masks; the faded rectangle.
+#include "BuildFolder.h"
 #include "skin_graphics_test_pixels.h"
 
 #include "../framework/graphics_png.h"
@@ -13,12 +14,6 @@ const Word kA = Argb(30, 200, 100, 50);
 const Word kB = Argb(220, 10, 20, 30);
 const Word kD = Argb(50, 1, 2, 3);
 
-UnicodeString BuildFile(const wchar_t* name)
-{
-    wchar_t dir[MAX_PATH] = {};
-    const DWORD n = GetEnvironmentVariableW(L"MARLINDO_BUILD", dir, MAX_PATH);
-    return (n ? UnicodeString(dir) + L"\\" : UnicodeString()) + name;
-}
 
 } // namespace
 
@@ -285,7 +280,7 @@ TEST(SkinCopies, FadeBmpPictureForALook)
     colour.C = 0x0000C0FF;
     FadeBmp(bmp.get(), {10, 10, 150, 90}, 30, colour, 12, 24);
     EXPECT_EQ(Px(*bmp, 5, 5), Argb(255, 30, 90, 200));
-    EXPECT_TRUE(SaveBitmapAsPng(*bmp, BuildFile(L"skin_fadebmp.png")));
+    EXPECT_TRUE(SaveBitmapAsPng(*bmp, BuildFolderFile(L"skin_fadebmp.png")));
 }
 
 TEST(SkinCopies, CacheAndSourceRectanglesPastTheirBitmapsStayInside)

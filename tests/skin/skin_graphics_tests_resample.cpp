@@ -1,5 +1,6 @@
 // Resampling with the seven filters against hand-computed contributor tables, and the texture
 // fill modes.
+#include "BuildFolder.h"
 #include "skin_graphics_test_pixels.h"
 
 #include "../framework/graphics_png.h"
@@ -14,12 +15,6 @@
 
 namespace {
 
-UnicodeString BuildFile(const wchar_t* name)
-{
-    wchar_t dir[MAX_PATH] = {};
-    const DWORD n = GetEnvironmentVariableW(L"MARLINDO_BUILD", dir, MAX_PATH);
-    return (n ? UnicodeString(dir) + L"\\" : UnicodeString()) + name;
-}
 
 struct Tap {
     int pixel;
@@ -234,7 +229,7 @@ TEST(SkinTiling, FillModesPaintTheirAreaAndReturnTheRest)
     auto big = CreateBmp32(cw * 15 * 8, ch * 8);
     StretchBlt(big->Canvas()->Handle(), 0, 0, big->Width(), big->Height(), canvas->Canvas()->Handle(), 0, 0, cw * 15,
                ch, SRCCOPY);
-    EXPECT_TRUE(SaveBitmapAsPng(*big, BuildFile(L"skin_fill_modes.png")));
+    EXPECT_TRUE(SaveBitmapAsPng(*big, BuildFolderFile(L"skin_fill_modes.png")));
 }
 
 TEST(SkinTiling, WithoutASourceNothingIsPainted)

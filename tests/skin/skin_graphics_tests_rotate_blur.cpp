@@ -1,5 +1,6 @@
 // Quarter turns and rotated blits, the sine/cosine table, the box kernel of the mask blur and
 // the binding of the system entries at start-up.
+#include "BuildFolder.h"
 #include "skin_graphics_test_pixels.h"
 
 #include "../framework/graphics_png.h"
@@ -14,12 +15,6 @@
 
 namespace {
 
-UnicodeString BuildFile(const wchar_t* name)
-{
-    wchar_t dir[MAX_PATH] = {};
-    const DWORD n = GetEnvironmentVariableW(L"MARLINDO_BUILD", dir, MAX_PATH);
-    return (n ? UnicodeString(dir) + L"\\" : UnicodeString()) + name;
-}
 
 } // namespace
 
@@ -104,7 +99,7 @@ TEST(SkinRotation, BitBltRotatedPlacesTheCornerByAngle)
     auto big = CreateBmp32(strip->Width() * 10, strip->Height() * 10);
     StretchBlt(big->Canvas()->Handle(), 0, 0, big->Width(), big->Height(), strip->Canvas()->Handle(), 0, 0,
                strip->Width(), strip->Height(), SRCCOPY);
-    EXPECT_TRUE(SaveBitmapAsPng(*big, BuildFile(L"skin_rotations.png")));
+    EXPECT_TRUE(SaveBitmapAsPng(*big, BuildFolderFile(L"skin_rotations.png")));
 }
 
 TEST(SkinBlur, KernelIsABoxOfEqualWeights)

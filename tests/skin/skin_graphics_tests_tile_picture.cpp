@@ -1,5 +1,6 @@
 // Tiling a JPEG picture over an area: whole pictures from the area's corner, cut at its edges by
 // a clip region that the caller's device context no longer has afterwards.
+#include "BuildFolder.h"
 #include "skin_graphics_test_pixels.h"
 
 #include "../framework/graphics_jpeg.h"
@@ -11,12 +12,6 @@
 
 namespace {
 
-UnicodeString BuildFile(const wchar_t* name)
-{
-    wchar_t dir[MAX_PATH] = {};
-    const DWORD n = GetEnvironmentVariableW(L"MARLINDO_BUILD", dir, MAX_PATH);
-    return (n ? UnicodeString(dir) + L"\\" : UnicodeString()) + name;
-}
 
 const Word kGrey = Argb(255, 0x80, 0x80, 0x80);
 
@@ -55,7 +50,7 @@ TEST(SkinTiling, PictureOverloadTilesAJpegCutToTheArea)
     HDC dc = canvas->Canvas()->Handle();
     TileBitmap(canvas->Canvas(), area, jpeg.get());
     GdiFlush();
-    EXPECT_TRUE(SaveBitmapAsPng(*canvas, BuildFile(L"skin_tile_jpeg.png")));
+    EXPECT_TRUE(SaveBitmapAsPng(*canvas, BuildFolderFile(L"skin_tile_jpeg.png")));
 
     int checked = 0;
     for (int y = 0; y < canvas->Height(); ++y)
