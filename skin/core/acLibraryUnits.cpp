@@ -1,6 +1,7 @@
 #include "acLibraryUnits.h"
 
 #include "acAlphaImageList.h"
+#include "acFontStore.h"
 #include "acGPUtils.h"
 #include "acPNG.h"
 #include "acUnitCounter.h"
@@ -71,6 +72,7 @@ const std::array kUnits = std::to_array<TacLibraryUnit>({
     // Skin images, fonts and effects: sGlyphUtils builds its glyph list from their icon font.
     {L"acPNG", &acPNGInitialization, &acPNGFinalization},
     {L"acAlphaImageList", &acAlphaImageListInitialization, &acAlphaImageListFinalization},
+    {L"acFontStore", &acFontStoreInitialization, &acFontStoreFinalization},
     {L"sVclUtils", &sVclUtilsInitialization, &sVclUtilsFinalization},
     CountingUnit<sGlyphUtilsCounter>(L"sGlyphUtils"),
 });

@@ -300,7 +300,9 @@ using TacSkinChangingEvent = std::function<void(TObject* Sender, const UnicodeSt
 
 class TsStoredSkins;
 class TacSkinListController;
+namespace acFontStore {
 class TacEmbeddedFonts;
+}
 class TsSkinableMenus;
 class TacMenuSupport;
 class TGraphicControl;
@@ -490,7 +492,7 @@ public:
     int SysFontScale = 0;      // scale level of the system PPI
     std::array<HBRUSH, 6> Brushes{};
     std::vector<std::unique_ptr<TStringList>> ThirdLists; // 23 case-sensitive lists
-    std::unique_ptr<TacEmbeddedFonts> EmbeddedFonts;
+    std::unique_ptr<acFontStore::TacEmbeddedFonts> EmbeddedFonts;
     std::unique_ptr<TacSkinListController> SkinListController;
     std::unique_ptr<TBitmap> MasterBitmap; // holds every image without a bitmap of its own
     // The skin's colours (0x00BBGGRR; the button colours carry 0xFF in the top byte).
