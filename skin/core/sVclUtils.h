@@ -33,6 +33,9 @@ class TsSkinProvider;
 extern bool InAnimationProcess;
 // True while PaintControls runs; a nested call does nothing.
 extern bool acGraphPainting;
+// Hides the provider's form with the animation of AnimEffects.FormHide. Until the animated
+// showing and hiding exists it does nothing.
+inline void AnimHideForm(TObject* /*provider*/) {}
 
 // Around window and bitmap calls whose errors the library ignores; they do nothing.
 inline void ResetLastError() {}

@@ -7,3 +7,8 @@ HHOOK HookCallback = nullptr;
 void AddSupportedForm(HWND, CREATESTRUCTW*) {}
 
 void ClearMnuArray() {}
+
+LRESULT CALLBACK SkinHookCBT(int code, WPARAM wParam, LPARAM lParam)
+{
+    return CallNextHookEx(HookCallback, code, wParam, lParam);
+}
