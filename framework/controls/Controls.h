@@ -261,6 +261,10 @@ public:
     // Fires OnClick (buttons override it to do their work first).
     virtual void Click();
 
+    // Asked before a control sizes itself to its content: it may change the proposed size;
+    // false keeps the current one. The default takes the proposal unchanged.
+    virtual bool CanAutoSize(int& NewWidth, int& NewHeight);
+
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
     TNotifyEvent OnResize;

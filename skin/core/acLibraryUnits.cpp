@@ -2,6 +2,7 @@
 
 #include "acAlphaImageList.h"
 #include "acFontStore.h"
+#include "acImage.h"
 #include "acGPUtils.h"
 #include "acPNG.h"
 #include "acUnitCounter.h"
@@ -73,6 +74,7 @@ const std::array kUnits = std::to_array<TacLibraryUnit>({
     {L"acPNG", &acPNGInitialization, &acPNGFinalization},
     {L"acAlphaImageList", &acAlphaImageListInitialization, &acAlphaImageListFinalization},
     {L"acFontStore", &acFontStoreInitialization, &acFontStoreFinalization},
+    {L"acImage", &acImageInitialization, &acImageFinalization},
     {L"sVclUtils", &sVclUtilsInitialization, &sVclUtilsFinalization},
     CountingUnit<sGlyphUtilsCounter>(L"sGlyphUtils"),
 });
