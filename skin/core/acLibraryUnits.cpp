@@ -5,6 +5,7 @@
 #include "acImage.h"
 #include "acGPUtils.h"
 #include "acPNG.h"
+#include "acSBUtils.h"
 #include "acUnitCounter.h"
 #include "acntTypes.h"
 #include "acntUtils.h"
@@ -76,6 +77,7 @@ const std::array kUnits = std::to_array<TacLibraryUnit>({
     {L"acFontStore", &acFontStoreInitialization, &acFontStoreFinalization},
     {L"acImage", &acImageInitialization, &acImageFinalization},
     {L"sVclUtils", &sVclUtilsInitialization, &sVclUtilsFinalization},
+    {L"acSBUtils", &acSBUtilsInitialization, &acSBUtilsFinalization},
     CountingUnit<sGlyphUtilsCounter>(L"sGlyphUtils"),
 });
 

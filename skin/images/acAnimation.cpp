@@ -8,3 +8,7 @@ void DelLightControl() {}
 void AddLightControl(TsCtrlSkinData*) {}
 
 void DelLightControl(TsCtrlSkinData*) {}
+
+void DoChangePaint(TsCommonData*, int, TacAnimProc, bool, bool, bool) {}
+
+bool UpdateGlowing_CB(TObject*, int) { return true; }
