@@ -616,6 +616,8 @@ TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner), canvas_(s
 
 TGraphicControl::~TGraphicControl() = default;
 
+bool TControl::CanAutoSize(int&, int&) { return true; }
+
 void TGraphicControl::Dispatch(TMessage& message)
 {
     if (message.Msg == WM_PAINT) {

@@ -266,6 +266,10 @@ public:
     // Fires OnClick (buttons override it to do their work first).
     virtual void Click();
 
+    // Asked before a control sizes itself to its content: it may change the proposed size;
+    // false keeps the current one. The default takes the proposal unchanged.
+    virtual bool CanAutoSize(int& NewWidth, int& NewHeight);
+
     // The control's context menu, or null; forgotten when the menu is destroyed.
     TPopupMenu* PopupMenu() const { return popupMenu_; }
     void SetPopupMenu(TPopupMenu* value);

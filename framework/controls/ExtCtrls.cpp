@@ -275,8 +275,24 @@ void TImage::PictureChanged()
         }
         picture_->OnChange = std::move(saved);
     }
-    if (autoSize_ && graphic && !graphic->Empty()) SetBounds(Left(), Top(), graphic->Width(), graphic->Height());
+    AdjustSize();
     Invalidate();
+}
+
+bool TImage::CanAutoSize(int& NewWidth, int& NewHeight)
+{
+    TGraphic* graphic = picture_->Graphic();
+    if (!graphic || graphic->Empty()) return true;
+    if (Align() == alNone || Align() == alLeft || Align() == alRight) NewWidth = graphic->Width();
+    if (Align() == alNone || Align() == alTop || Align() == alBottom) NewHeight = graphic->Height();
+    return true;
+}
+
+void TImage::AdjustSize()
+{
+    if (!autoSize_) return;
+    int w = Width(), h = Height();
+    if (CanAutoSize(w, h) && (w != Width() || h != Height())) SetBounds(Left(), Top(), w, h);
 }
 
 TRect TImage::DestRect()

@@ -102,8 +102,14 @@ public:
     // Where the picture is drawn, in client coordinates.
     TRect DestRect();
 
+    // The picture's width unless aligned to the top or bottom, its height unless aligned to
+    // the left or right; an empty picture changes nothing.
+    bool CanAutoSize(int& NewWidth, int& NewHeight) override;
+
 protected:
     void Paint() override;
+    // With AutoSize: takes the size CanAutoSize gives.
+    void AdjustSize();
 
 private:
     void PictureChanged();

@@ -1,6 +1,8 @@
 #include "acLibraryUnits.h"
 
 #include "acAlphaImageList.h"
+#include "acFontStore.h"
+#include "acImage.h"
 #include "acGPUtils.h"
 #include "acPNG.h"
 #include "acSBUtils.h"
@@ -72,6 +74,8 @@ const std::array kUnits = std::to_array<TacLibraryUnit>({
     // Skin images, fonts and effects: sGlyphUtils builds its glyph list from their icon font.
     {L"acPNG", &acPNGInitialization, &acPNGFinalization},
     {L"acAlphaImageList", &acAlphaImageListInitialization, &acAlphaImageListFinalization},
+    {L"acFontStore", &acFontStoreInitialization, &acFontStoreFinalization},
+    {L"acImage", &acImageInitialization, &acImageFinalization},
     {L"sVclUtils", &sVclUtilsInitialization, &sVclUtilsFinalization},
     {L"acSBUtils", &acSBUtilsInitialization, &acSBUtilsFinalization},
     CountingUnit<sGlyphUtilsCounter>(L"sGlyphUtils"),

@@ -68,7 +68,7 @@ void TacSkinConvertor::Clear()
 TsSkinManager::TsSkinManager(TComponent* owner) : TComponent(owner)
 {
     ClearSkinData();
-    EmbeddedFonts = std::make_unique<TacEmbeddedFonts>(nullptr);
+    EmbeddedFonts = std::make_unique<acFontStore::TacEmbeddedFonts>(nullptr);
     FEffects = std::make_unique<TacSkinEffects>(this);
     FFonts = std::make_unique<TacFonts>(this);
     FThirdParty = std::make_unique<TsThirdPartyList>();

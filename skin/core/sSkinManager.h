@@ -301,7 +301,9 @@ using TacSkinChangingEvent = std::function<void(TObject* Sender, const UnicodeSt
 
 class TsStoredSkins;
 class TacSkinListController;
+namespace acFontStore {
 class TacEmbeddedFonts;
+}
 class TsSkinableMenus;
 class TacMenuSupport;
 class TGraphicControl;
@@ -496,7 +498,7 @@ public:
     std::array<HBRUSH, 6> Brushes{};
     TacSkinEditorData PreviewBuffer; // the last record of the skin editor (default manager)
     std::vector<std::unique_ptr<TStringList>> ThirdLists; // 23 case-sensitive lists
-    std::unique_ptr<TacEmbeddedFonts> EmbeddedFonts;
+    std::unique_ptr<acFontStore::TacEmbeddedFonts> EmbeddedFonts;
     std::unique_ptr<TacSkinListController> SkinListController;
     std::unique_ptr<TBitmap> MasterBitmap; // holds every image without a bitmap of its own
     // The skin's colours (0x00BBGGRR; the button colours carry 0xFF in the top byte).

@@ -205,7 +205,7 @@ void TsSkinManager::LoadFonts()
         for (int i = 0; i < count; ++i) {
             UnicodeString file = SkinFile->ReadString(L"GLOBALINFO", L"FontFile" + IntToStr(i), UnicodeString());
             const UnicodeString name = SkinFile->ReadString(L"GLOBALINFO", L"FontName" + IntToStr(i), UnicodeString());
-            TacEmbeddedFont* font = EmbeddedFonts->Add();
+            acFontStore::TacEmbeddedFont* font = EmbeddedFonts->Add();
             // A name without a drive lies in the skin's folder, as the skin's images do.
             if (!file.empty() && file.find(L':') == UnicodeString::npos) file = SkinCommonInfo.SkinPath + file;
             if (file.empty() || !FileExists(file)) continue;
@@ -222,7 +222,7 @@ void TsSkinManager::LoadFonts()
     }
     for (const TacFileItem& entry : sc->Files) {
         if (entry.FileType != ftFont || !entry.Stream) continue;
-        TacEmbeddedFont* font = EmbeddedFonts->Add();
+        acFontStore::TacEmbeddedFont* font = EmbeddedFonts->Add();
         entry.Stream->SetPosition(0);
         font->FontData->LoadFromStream(*entry.Stream);
         entry.Stream->SetPosition(0);

@@ -3,6 +3,7 @@
 #include "SysUtils.h"
 #include "acAlphaImageList.h"
 #include "acAlphaImageListChar.h"
+#include "acAlphaImageListVirtual.h"
 
 #include <cstdlib>
 #include "acUnitCounter.h"
@@ -25,6 +26,13 @@ int GetImageWidth(TCustomImageList* images, int index, int ppi)
                                                                        : chars->SavedWidth;
         return chars->FAllowScale ? base * ppi / 96 : base;
     }
+    if (auto* view = dynamic_cast<TsVirtualImageList*>(images)) {
+        int base = view->FWidth;
+        if (auto* chars = dynamic_cast<TsCharImageList*>(view->FAlphaImageList);
+            chars && index >= 0 && index < chars->Items()->Count())
+            base = static_cast<int>(Round(base * chars->Items()->Items(index)->ScalingFactor()));
+        return base * ppi / 96;
+    }
     const int base = dynamic_cast<TsAlphaImageList*>(images) ? static_cast<TsAlphaImageList*>(images)->GetDimension(1)
                                                                : images->Width();
     return base * ppi / 96;
@@ -38,6 +46,15 @@ int GetImageHeight(TCustomImageList* images, int index, int ppi)
         if (index >= 0 && index < chars->Items()->Count()) {
             const TacCharListItem& item = *chars->Items()->Items(index);
             base = static_cast<int>(Round((chars->SavedHeight + std::abs(item.OffsetY())) * item.ScalingFactor()));
+        }
+        return base * ppi / 96;
+    }
+    if (auto* view = dynamic_cast<TsVirtualImageList*>(images)) {
+        int base = view->FHeight;
+        if (auto* chars = dynamic_cast<TsCharImageList*>(view->FAlphaImageList);
+            chars && index >= 0 && index < chars->Items()->Count()) {
+            const TacCharListItem& item = *chars->Items()->Items(index);
+            base = static_cast<int>(Round((base + std::abs(item.OffsetY())) * item.ScalingFactor()));
         }
         return base * ppi / 96;
     }

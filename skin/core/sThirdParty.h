@@ -17,7 +17,7 @@ extern TacRefreshDevEx RefreshDevEx;
 // The list's image count; 0 for nil.
 int GetImageCount(TCustomImageList* images);
 // Size of an image of the list at that PPI: the list's stored size (a glyph item's own size in
-// a glyph list) x ppi div 96; 0 for nil.
+// a glyph list, a view's size scaled by the glyph item it shows) x ppi div 96; 0 for nil.
 int GetImageWidth(TCustomImageList* images, int index, int ppi);
 int GetImageHeight(TCustomImageList* images, int index, int ppi);
 

@@ -2,6 +2,7 @@
 // the routines that steer any list, loading from resources, and the unit's start-up.
 #include "acAlphaImageList.h"
 #include "acAlphaImageListChar.h"
+#include "acAlphaImageListVirtual.h"
 
 #include "FormReader.h"
 #include "TypInfo.h"
@@ -144,16 +145,19 @@ void SetImagesPPI(TCustomImageList* imgList, int ppi)
     if (auto* alpha = dynamic_cast<TsAlphaImageList*>(imgList)) alpha->PixelsPerInch = ppi;
     else if (auto* chars = dynamic_cast<TsCharImageList*>(imgList); chars && chars->FAllowScale)
         chars->PixelsPerInch = ppi;
+    else if (auto* view = dynamic_cast<TsVirtualImageList*>(imgList)) view->PixelsPerInch = ppi;
 }
 
 void SetImagesState(TCustomImageList* imgList, int state)
 {
     if (auto* chars = dynamic_cast<TsCharImageList*>(imgList)) chars->State = state;
+    else if (auto* view = dynamic_cast<TsVirtualImageList*>(imgList)) view->State = state;
 }
 
 void ClearImgListCache(TCustomImageList* list, std::intptr_t data)
 {
     if (auto* ac = dynamic_cast<TacImageList*>(list)) ac->ClearCache(static_cast<int>(data));
+    else if (auto* view = dynamic_cast<TsVirtualImageList*>(list)) view->ClearItems(static_cast<int>(data));
 }
 
 void ScaleImageList(TCustomImageList* list, std::intptr_t data)
@@ -337,6 +341,7 @@ void acAlphaImageListInitialization()
     RegisterIconFont();
     RegisterAlphaImageListClasses();
     RegisterCharImageListClasses();
+    RegisterVirtualImageListClasses();
 }
 
 void acAlphaImageListFinalization()

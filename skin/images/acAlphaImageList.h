@@ -227,6 +227,9 @@ void ClearImgListCache(TCustomImageList* list, std::intptr_t data);
 void ScaleImageList(TCustomImageList* list, std::intptr_t data);
 // Gives a glyph image list its base colour (data: the colour).
 void SetBaseColor(TCustomImageList* list, std::intptr_t data);
+// Appends (index < 0) or replaces an image of a native list with an icon of a 32-bit bitmap of
+// the list's size, made as the library's lists make their native images.
+void AddBitmapIcon(HIMAGELIST list, TBitmap* bitmap, int index);
 // Adds a resource of the module as an item (PNG from RCDATA, BMP) or a native icon (ICO).
 bool AddImageFromRes(HINSTANCE instance, TsAlphaImageList* list, const UnicodeString& resName, TsImageFormat format);
 

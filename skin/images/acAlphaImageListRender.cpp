@@ -3,6 +3,7 @@
 // routines that draw an item of any image list into a 32-bit bitmap or onto a DC.
 #include "acAlphaImageList.h"
 #include "acAlphaImageListChar.h"
+#include "acAlphaImageListVirtual.h"
 
 #include "SysUtils.h"
 #include "Themes.h"
@@ -87,9 +88,15 @@ void TacImageList::AddAsIcon(TBitmap* bitmap, int index)
         else FillRect32(square.get(), TRect(0, 0, s, s), 0, 1);
         src = square.get();
     }
-    HICON icon = IsNT && StyleServices().Enabled() ? MakeCompIcon(src) : MakeIcon32(src);
+    AddBitmapIcon(Handle(), src, index);
+}
+
+void AddBitmapIcon(HIMAGELIST list, TBitmap* bitmap, int index)
+{
+    if (!list || !bitmap) return;
+    HICON icon = IsNT && StyleServices().Enabled() ? MakeCompIcon(bitmap) : MakeIcon32(bitmap);
     if (!icon) return;
-    ::ImageList_ReplaceIcon(Handle(), index >= 0 ? index : -1, icon);
+    ::ImageList_ReplaceIcon(list, index >= 0 ? index : -1, icon);
     ::DestroyIcon(icon);
 }
 
@@ -322,6 +329,62 @@ TSize DrawAlphaImgList(TCustomImageList* imgList, TBitmap* destBmp, int left, in
         return {cell, h};
     }
 
+    if (auto* view = dynamic_cast<TsVirtualImageList*>(imgList)) {
+        TacImageList* source = view->AlphaImageList();
+        if (!source || imageIndex >= view->GetCount()) return {};
+        TFont* font = destBmp->Canvas()->Font();
+        view->SetCharColor(font->Color(), imageIndex, font->Size() == 0);
+        view->State = state;
+        struct ResetView {
+            TsVirtualImageList* view;
+            ~ResetView()
+            {
+                view->State = 0;
+                view->SetForeColor(clNone);
+            }
+        } resetView{view};
+        const int fontHeight = GetImageHeight(view, -1, ppi);
+        TBitmap* bmp = nullptr;
+        std::unique_ptr<TBitmap> temporary;
+        if (view->CanUseCache()) {
+            auto& cache = view->CachedImages;
+            if (static_cast<int>(cache.size()) <= imageIndex) cache.resize(static_cast<std::size_t>(view->GetCount()));
+            auto& slot = cache[static_cast<std::size_t>(imageIndex)];
+            if (slot && (slot->Width() != w || slot->Height() != h ||
+                         slot->Canvas()->Font()->Color() != view->ForeColor()))
+                slot.reset();
+            if (!slot) {
+                slot = source->CreateBitmap32(imageIndex, w, h, fontHeight);
+                if (slot) slot->Canvas()->Font()->SetColor(view->ForeColor());
+            }
+            bmp = slot.get();
+        } else {
+            temporary = CreateBmp32(w, std::max(0, h));
+            temporary->Canvas()->Font()->SetColor(view->ForeColor());
+            SetImagesState(source, state);
+            const bool got = view->GetBitmap32(imageIndex, temporary.get(), fontHeight);
+            SetImagesState(source, 0);
+            if (got) bmp = temporary.get();
+        }
+        // Nothing to draw: the source could not render the item.
+        if (!bmp) return {};
+        if (src.Left < 0) {
+            r.Left += src.Left;
+            src.Left = 0;
+        }
+        if (src.Top < 0) {
+            r.Top += src.Top;
+            src.Top = 0;
+        }
+        src.Right = std::min<LONG>(src.Right, bmp->Width());
+        src.Bottom = std::min<LONG>(src.Bottom, bmp->Height());
+        if (source->IgnoreTransparency)
+            ::BitBlt(destBmp->Canvas()->Handle(), r.Left, r.Top, bmp->Width(), bmp->Height(), bmp->Canvas()->Handle(), 0,
+                     0, SRCCOPY);
+        else CopyBmp32(r, src, destBmp, bmp, EmptyCI, false, color, blend, reflected);
+        return {cell, h};
+    }
+
     auto tmp = CreateBmp32(w, h);
     ::BitBlt(tmp->Canvas()->Handle(), src.Left, src.Top, cell, h, destBmp->Canvas()->Handle(), r.Left, r.Top, SRCCOPY);
     tmp->Canvas()->Font()->SetColor(destBmp->Canvas()->Font()->Color());
@@ -337,14 +400,16 @@ void DrawAlphaImgListDC(TCustomImageList* imgList, HDC dc, int left, int top, in
     const int w = GetImageWidth(imgList, imageIndex, ppi);
     int h = GetImageHeight(imgList, imageIndex, ppi);
     if (w <= 0 || h <= 0) return;
-    auto* chars = dynamic_cast<TsCharImageList*>(imgList);
+    auto* view = dynamic_cast<TsVirtualImageList*>(imgList);
+    // A glyph list, directly or as the source of a view.
+    auto* chars = dynamic_cast<TsCharImageList*>(view ? view->AlphaImageList() : imgList);
     const bool glyphItem = chars && imageIndex >= 0 && imageIndex < chars->Items()->Count();
     if (reflected) {
         h += glyphItem ? static_cast<int>(Round(chars->Items()->Items(imageIndex)->ScalingFactor() * h)) / 2 : h / 2;
     }
     auto bmp = CreateBmp32(w, h);
-    if (chars) {
-        bmp->Canvas()->Font()->SetColor(chars->ForeColor);
+    if (chars || view) {
+        bmp->Canvas()->Font()->SetColor(view ? view->ForeColor() : chars->ForeColor);
         if (glyphItem && chars->Items()->Items(imageIndex)->Color() != clNone) bmp->Canvas()->Font()->SetSize(0);
     }
     ::BitBlt(bmp->Canvas()->Handle(), 0, 0, w, h, dc, left, top, SRCCOPY);

@@ -242,4 +242,34 @@ TEST_F(WidgetsTest, ImagePlacesThePictureAsItsSettingsSay)
     EXPECT_EQ(image.Height(), 20);
 }
 
+TEST_F(WidgetsTest, ImageSizesItselfThroughCanAutoSizeByItsAlignment)
+{
+    struct Case {
+        TAlign align;
+        int width, height;
+    };
+    // A picture of 40 x 20 on a control of 100 x 100: aligned sides keep the control's size.
+    const Case cases[] = {{alNone, 40, 20}, {alLeft, 40, 100}, {alRight, 40, 100}, {alTop, 100, 20},
+                          {alBottom, 100, 20}, {alClient, 100, 100}};
+    for (const Case& c : cases) {
+        TImage image(nullptr);
+        image.SetBounds(0, 0, 100, 100);
+        image.SetAlign(c.align);
+        int w = 100, h = 100;
+        EXPECT_TRUE(image.CanAutoSize(w, h));
+        EXPECT_EQ(w, 100) << "an empty picture proposes nothing";
+        TBitmap picture(40, 20, pf24bit);
+        image.Picture()->SetGraphic(&picture);
+        EXPECT_TRUE(image.CanAutoSize(w, h));
+        EXPECT_EQ(w, c.width) << c.align;
+        EXPECT_EQ(h, c.height) << c.align;
+    }
+    // The base control takes any proposal unchanged.
+    TControl plain(nullptr);
+    int w = 7, h = 9;
+    EXPECT_TRUE(plain.CanAutoSize(w, h));
+    EXPECT_EQ(w, 7);
+    EXPECT_EQ(h, 9);
+}
+
 } // namespace

@@ -261,7 +261,7 @@ TEST_F(SkinSourcesTest, FontsOfAFolderAndAnArchiveAreInstalledAndRemovedWithThei
     ASSERT_TRUE(m->InitSkinFile());
     m->LoadFonts();
     ASSERT_EQ(m->EmbeddedFonts->Count(), 1);
-    TacEmbeddedFont* font = m->EmbeddedFonts->Items(0);
+    acFontStore::TacEmbeddedFont* font = m->EmbeddedFonts->Items(0);
     EXPECT_EQ(font->FileName, dir.Path() + L"\\HouseSkin\\HouseFont.ttf");
     EXPECT_EQ(font->FontName, L"House Sans");
     EXPECT_NE(font->Handle, nullptr);
@@ -280,7 +280,7 @@ TEST_F(SkinSourcesTest, FontsOfAFolderAndAnArchiveAreInstalledAndRemovedWithThei
     EXPECT_EQ(font->FontData->Size(), static_cast<long long>(house_skin::FontBytes().size()));
     EXPECT_TRUE(FamilyPresent(house_skin::kFontFamily));
 
-    font->UnloadFont();
+    font->UnLoadFont();
     EXPECT_EQ(font->Handle, nullptr);
     EXPECT_EQ(font->FontCount(), 0u);
     m->EmbeddedFonts->Clear();
