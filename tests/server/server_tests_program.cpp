@@ -288,6 +288,10 @@ protected:
         if (!arguments.empty()) commandLine += L" " + arguments;
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
+        // The program shows its window on the test's desktop, where the test looks for it.
+        wchar_t desktop[256] = L"";
+        GetUserObjectInformationW(GetThreadDesktop(GetCurrentThreadId()), UOI_NAME, desktop, sizeof(desktop), nullptr);
+        startup.lpDesktop = desktop;
         const std::wstring folder = exe.parent_path().wstring();
         // No handles inherited: the program must not hold the test run's output pipes.
         const BOOL started = CreateProcessW(exe.wstring().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
