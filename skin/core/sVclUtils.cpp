@@ -194,8 +194,6 @@ void TrySetSkinSection(TControl* control, const UnicodeString& section)
 
 void UpdateGlassMode(TControl*, bool) {}
 
-void AnimShowForm(TsSkinProvider*, WORD, int, TacAnimType) {}
-
 int GetControlPPI(const TControl* control)
 {
     if (!control) return 96;
@@ -224,11 +222,12 @@ bool ControlIsReady(const TControl* control)
     return !controlState.Contains(csReadingState) && !controlState.Contains(csCreating);
 }
 
-void SetFormBlendValue(HWND, TBitmap*, int, const POINT*) {}
-
 namespace {
 TacUnitCounter unitCounter;
 }
 
 void sVclUtilsInitialization() { unitCounter.StartUp(); }
-void sVclUtilsFinalization() { unitCounter.ShutDown(); }
+void sVclUtilsFinalization()
+{
+    if (unitCounter.ShutDown()) FreeHideTimer();
+}

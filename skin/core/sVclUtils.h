@@ -72,11 +72,8 @@ void UpdateGlassMode(TControl* control, bool glass);
 void RepaintOpaque(TControl* control, std::intptr_t& data);
 void TrySetSkinSection(TControl* control, const UnicodeString& section);
 
-// Animated showing of a skinned form, Time milliseconds up to MaxBlend. Not animated yet: the
-// form skinning's issues give it its body.
-void AnimShowForm(TsSkinProvider* provider, WORD time, int maxBlend, TacAnimType animType);
-// Shows a 32-bit image in the layered window wnd with a constant alpha at pos. Not built yet.
-void SetFormBlendValue(HWND wnd, TBitmap* bmp, int alpha, const POINT* pos = nullptr);
+// Animated showing and hiding of forms and dialogs, and the layered-window routines.
+#include "sVclUtilsAnim.h"
 
 // Pixels per inch of a control's window; 96 without control or window. For now the screen's.
 int GetControlPPI(const TControl* control);

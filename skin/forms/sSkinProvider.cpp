@@ -1,5 +1,6 @@
 #include "sSkinProvider.h"
 
+#include "acntTypes.h"
 #include "acntUtils.h"
 #include "sCommonData.h"
 
@@ -51,3 +52,12 @@ int SkinTitleHeight(TacBorderForm*) { return 0; }
 std::unique_ptr<TBitmap> GetFormImage(TsSkinProvider*, bool) { return nullptr; }
 
 void UpdateRgn(TsSkinProvider*, bool, bool) {}
+
+std::unique_ptr<TacGlowForm> MakeCoverForm(HWND wnd, TsSkinProvider*, bool)
+{
+    auto cover = std::make_unique<TacGlowForm>(nullptr);
+    RECT r{};
+    if (wnd && GetWindowRect(wnd, &r)) cover->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    cover->HandleNeeded();
+    return cover;
+}

@@ -12,12 +12,16 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
 class TacBorderForm;
 class TacGlowForm;
 class TsCommonData;
+
+// The provider's after-animation event: hiding is true after a hide, false after a show.
+using TacAfterAnimation = std::function<void(bool hiding)>;
 
 class TsSkinProvider : public TComponent {
 public:
@@ -33,6 +37,9 @@ public:
     bool HasTitleImage() const { return false; }
     // Handles a message of the form as the provider's window procedure would; true when done.
     bool ProcessMessage(TMessage&) { return false; }
+
+    std::unique_ptr<TacGlowForm> CoverForm; // prepared cover of the form, or null
+    TacAfterAnimation OnAfterAnimation;
 
     TForm* Form = nullptr;
     std::unique_ptr<TsCommonData> FCommonData; // owner object: this provider
@@ -66,6 +73,10 @@ public:
 int SkinTitleHeight(TacBorderForm* borderForm);
 // A new 32-bit image of the provider's form; null without a cache bitmap. The caller owns it.
 std::unique_ptr<TBitmap> GetFormImage(TsSkinProvider* provider, bool freeCache);
+// A new borderless layered window placed exactly over the window wnd; the animations show
+// their frames under it and free it. Until form skinning fills it the cover stays empty and
+// hidden.
+std::unique_ptr<TacGlowForm> MakeCoverForm(HWND wnd, TsSkinProvider* provider, bool fromScreen);
 // Rebuilds the form's window region from the skin's border masks.
 void UpdateRgn(TsSkinProvider* provider, bool repaint, bool full = true);
 

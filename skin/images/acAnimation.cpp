@@ -1,4 +1,4 @@
-// Control animations: the mouse light has no timer yet.
+// Control animations: the mouse light has no timer yet and controls show without animation.
 #include "acAnimation.h"
 
 void SetMouseLight(bool) {}
@@ -8,3 +8,7 @@ void DelLightControl() {}
 void AddLightControl(TsCtrlSkinData*) {}
 
 void DelLightControl(TsCtrlSkinData*) {}
+
+void AnimShowControl(TWinControl*, WORD, int, TacAnimTypeCtrl, TacIterationProc) {}
+
+void PrepareForAnimation(TWinControl*, TacAnimTypeCtrl) {}

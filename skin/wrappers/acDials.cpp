@@ -1,5 +1,7 @@
 #include "acDials.h"
 
+#include "sCommonData.h"
+
 std::vector<TacMainWnd*> acSupportedList;
 HHOOK HookCallback = nullptr;
 
@@ -7,3 +9,7 @@ HHOOK HookCallback = nullptr;
 void AddSupportedForm(HWND, CREATESTRUCTW*) {}
 
 void ClearMnuArray() {}
+
+TacDialogWnd::TacDialogWnd() : SkinData(std::make_unique<TsCommonData>(this)) {}
+
+TacDialogWnd::~TacDialogWnd() = default;
