@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Starts or stops a private MariaDB server for the tests.
 #   db-server.sh start <dir>   prints "export ..." lines describing how to reach it
+#   db-server.sh start <dir> own   the same on a port of its own, never 3306 (for a server a test
+#                                  stops and resumes: 3306 or an ephemeral port could be taken
+#                                  by another server or a client connection while it is down)
 #   db-server.sh stop <dir>
 #   db-server.sh resume <dir>  starts a stopped server again on its data and port
 # It listens on 127.0.0.1, on the driver's default port 3306 when that is free (the program's
@@ -28,12 +31,30 @@ start)
   mariadb-install-db --no-defaults --datadir="$dir/data" "${runas[@]}" \
     --auth-root-authentication-method=normal --skip-test-db >"$dir/install.log" 2>&1
   free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
+  # A free port below the system's ephemeral range, which outgoing connections never take.
+  own_port() {
+    python3 -c '
+import random, socket
+low = int(open("/proc/sys/net/ipv4/ip_local_port_range").read().split()[0])
+for port in random.sample(range(20000, min(low, 32768)), 200):
+    s = socket.socket()
+    try:
+        s.bind(("127.0.0.1", port)); print(port); break
+    except OSError:
+        pass
+    finally:
+        s.close()'
+  }
   port=3306
-  (exec 3<>/dev/tcp/127.0.0.1/$port) 2>/dev/null && port=$(free_port)
+  if [ "${3:-}" = own ]; then
+    port=$(own_port)
+  else
+    (exec 3<>/dev/tcp/127.0.0.1/$port) 2>/dev/null && port=$(free_port)
+  fi
   # Another server may take 3306 between the look and the start: then a free port.
   if ! serve "$port"; then
-    [ "$port" = 3306 ] || exit 1
-    port=$(free_port)
+    [ "$port" = 3306 ] || [ "${3:-}" = own ] || exit 1
+    port=$( [ "${3:-}" = own ] && own_port || free_port)
     serve "$port"
   fi
   echo "$port" >"$dir/port"

@@ -312,6 +312,18 @@ void TControl::ScaleFont(int M, int D)
     parentFont_ = parentFont;
 }
 
+UINT TControl::DrawTextBiDiModeFlags(UINT flags) const
+{
+    if (UseRightToLeftAlignment() && (flags & DT_CENTER) == 0) {
+        if (flags & DT_RIGHT)
+            flags &= ~static_cast<UINT>(DT_RIGHT);
+        else
+            flags |= DT_RIGHT;
+    }
+    if (UseRightToLeftReading()) flags |= DT_RTLREADING;
+    return flags;
+}
+
 void TControl::SetBiDiMode(TBiDiMode value)
 {
     if (biDiMode_ == value) return;

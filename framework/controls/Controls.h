@@ -53,6 +53,11 @@ class TCustomForm;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 
+// Sides of the parent whose distance a control without alignment keeps when the parent's client
+// area changes size. Both sides of a direction: the control stretches; neither: it keeps its
+// place relative to the centre.
+enum TAnchorKind { akLeft, akTop, akRight, akBottom };
+
 // Reading order of a control's texts. The layer keeps and announces it; it mirrors nothing.
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 
@@ -79,6 +84,7 @@ enum TControlStyleFlag {
     csParentBackground,
 };
 using TControlStyle = TSet<TControlStyleFlag>;
+using TAnchors = TSet<TAnchorKind>;
 
 enum TControlStateFlag {
     csLButtonDown,
@@ -242,6 +248,15 @@ public:
     // A change is announced to the control with CM_BIDIMODECHANGED.
     TBiDiMode BiDiMode() const { return biDiMode_; }
     void SetBiDiMode(TBiDiMode value);
+    // Text of this control reads right to left (any mode but bdLeftToRight).
+    bool UseRightToLeftReading() const { return biDiMode_ != bdLeftToRight; }
+    // Text and alignment are mirrored (bdRightToLeft only).
+    bool UseRightToLeftAlignment() const { return biDiMode_ == bdRightToLeft; }
+    // DrawText flags for this control's reading order: DT_LEFT and DT_RIGHT swapped when its
+    // alignment is mirrored, DT_RTLREADING added when its text reads right to left.
+    UINT DrawTextBiDiModeFlags(UINT flags) const;
+    TAnchors Anchors() const { return anchors_; }
+    void SetAnchors(TAnchors value) { anchors_ = value; }
 
     // Marks the control for repainting; Repaint also paints it now; Update paints what is due.
     virtual void Invalidate();
@@ -333,6 +348,7 @@ private:
     TControlState controlState_;
     bool mouseInControl_ = false;
     TBiDiMode biDiMode_ = bdLeftToRight;
+    TAnchors anchors_{akLeft, akTop};
 };
 
 // A control painted by its parent: no window of its own.
@@ -414,8 +430,13 @@ public:
     void Repaint() override;
     void Update() override;
 
-    // Paints the client area and the windowless children into dc (the WM_PAINT-with-DC path).
+    // Paints the background, the client area and the windowless children into dc at (x, y) from
+    // its current origin (WM_ERASEBKGND and WM_PAINT with the DC), then each visible windowed
+    // child with a window at its place, the same way.
     void PaintTo(HDC dc, int x, int y);
+    // Asks the control to paint through an off-screen image (kept for its painters to read).
+    bool DoubleBuffered() const { return doubleBuffered_; }
+    void SetDoubleBuffered(bool value) { doubleBuffered_ = value; }
 
     TKeyEvent OnKeyDown;
     TKeyEvent OnKeyUp;
@@ -503,6 +524,9 @@ private:
     bool ReflectToChild(HWND child, TMessage& message);
     void HandleMouseForChildren(TMessage& message, bool& handled);
     void AlignControl(TControl* control);
+    // Moves the children without alignment by the change of the client size since the last
+    // call, as their anchors ask.
+    void ApplyAnchors();
 
     HWND handle_ = nullptr;
     WNDPROC defWndProc_ = nullptr;
@@ -521,6 +545,8 @@ private:
     TControl* captureChild_ = nullptr; // windowless child that holds the mouse capture
     HBRUSH brush_ = nullptr;
     COLORREF brushColor_ = 0;
+    bool doubleBuffered_ = false;
+    TSize anchorClient_{-1, -1}; // client size the children's anchors last saw
 };
 
 // A control with its own window class, painted through Canvas in Paint().

@@ -197,6 +197,23 @@ void TCustomForm::StyleFlags(DWORD& style, DWORD& exStyle) const
     if (formStyle_ == fsStayOnTop) exStyle |= WS_EX_TOPMOST;
 }
 
+std::unique_ptr<TBitmap> TCustomForm::GetFormImage()
+{
+    const TRect client = ClientRect();
+    auto image = std::make_unique<TBitmap>(client.Width(), client.Height(), pf32bit);
+    if (image->Empty()) return image;
+    HDC dc = image->Canvas()->Handle();
+    const int saved = SaveDC(dc);
+    PaintTo(dc, 0, 0);
+    RestoreDC(dc, saved);
+    return image;
+}
+
+TCustomFrame::TCustomFrame(TComponent* owner) : TWinControl(owner)
+{
+    SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
+}
+
 void TCustomForm::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
@@ -617,6 +634,11 @@ void TApplication::HookMainWindow(const TWindowHook& hook)
 void TApplication::UnhookMainWindow(const TWindowHook& hook)
 {
     hooks_.erase(std::remove(hooks_.begin(), hooks_.end(), hook), hooks_.end());
+}
+
+bool TApplication::IsMainWindowHooked(const TWindowHook& hook) const
+{
+    return std::find(hooks_.begin(), hooks_.end(), hook) != hooks_.end();
 }
 
 bool TApplication::CallMainWindowHooks(TMessage& message)

@@ -126,6 +126,8 @@ public:
 
     TRect ClientRect() override;
     TCanvas* Canvas() const { return canvas_.get(); }
+    // A new 32-bit image of the client area with every visible child drawn where it stands.
+    std::unique_ptr<TBitmap> GetFormImage();
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
@@ -207,6 +209,13 @@ class TForm : public TCustomForm {
 public:
     explicit TForm(TComponent* owner) : TCustomForm(owner) {}
     UnicodeString ClassName() const override { return L"TForm"; }
+};
+
+// A windowed container for a group of controls placed on forms like one control.
+class TCustomFrame : public TWinControl {
+public:
+    explicit TCustomFrame(TComponent* owner);
+    UnicodeString ClassName() const override { return L"TCustomFrame"; }
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -295,6 +304,7 @@ public:
     // while a message is being passed round is not called for it any more.
     void HookMainWindow(const TWindowHook& hook);
     void UnhookMainWindow(const TWindowHook& hook);
+    bool IsMainWindowHooked(const TWindowHook& hook) const;
 
     // Kept for the program's controls and libraries to read; the application mirrors nothing.
     TBiDiMode BiDiMode() const { return biDiMode_; }

@@ -420,7 +420,40 @@ void TWinControl::SetBounds(int left, int top, int width, int height)
     width_ = width;
     height_ = height;
     RequestAlign();
-    if (resized) Realign();
+    if (resized) {
+        ApplyAnchors();
+        Realign();
+    }
+}
+
+void TWinControl::ApplyAnchors()
+{
+    const TRect client = ClientRect();
+    const TSize now{client.Width(), client.Height()};
+    const TSize before = anchorClient_;
+    anchorClient_ = now;
+    if (before.cx < 0 || ComponentState().Contains(csLoading)) return;
+    const int dx = now.cx - before.cx;
+    const int dy = now.cy - before.cy;
+    if (dx == 0 && dy == 0) return;
+    // One axis: the near side kept alone moves nothing, both sides stretch, the far side alone
+    // moves, neither keeps the distance to the centre.
+    auto shift = [](bool nearSide, bool farSide, int delta, int& pos, int& size) {
+        if (nearSide && farSide)
+            size = std::max(0, size + delta);
+        else if (farSide)
+            pos += delta;
+        else if (!nearSide)
+            pos += delta / 2;
+    };
+    for (TControl* c : controls_) {
+        if (c->Align() != alNone) continue;
+        const TAnchors a = c->Anchors();
+        int left = c->Left(), top = c->Top(), width = c->Width(), height = c->Height();
+        shift(a.Contains(akLeft), a.Contains(akRight), dx, left, width);
+        shift(a.Contains(akTop), a.Contains(akBottom), dy, top, height);
+        c->SetBounds(left, top, width, height);
+    }
 }
 
 void TWinControl::ChangeScale(int M, int D)
@@ -483,9 +516,17 @@ void TWinControl::Update()
 void TWinControl::PaintTo(HDC dc, int x, int y)
 {
     const int saved = SaveDC(dc);
-    SetViewportOrgEx(dc, x, y, nullptr);
+    // Relative to the DC's current origin, so that children nest.
+    POINT origin{};
+    GetViewportOrgEx(dc, &origin);
+    SetViewportOrgEx(dc, origin.x + x, origin.y + y, nullptr);
     IntersectClipRect(dc, 0, 0, Width(), Height());
+    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(dc));
     Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    for (TControl* c : controls_) {
+        auto* child = dynamic_cast<TWinControl*>(c);
+        if (child && child->Visible() && child->HandleAllocated()) child->PaintTo(dc, child->Left(), child->Top());
+    }
     RestoreDC(dc, saved);
 }
 
@@ -940,6 +981,7 @@ void TWinControl::WMSize(TMessage& message)
 {
     UpdateBounds();
     DefaultHandler(message);
+    ApplyAnchors();
     Realign();
     if (!ComponentState().Contains(csLoading)) Resize();
 }

@@ -38,9 +38,10 @@ bool Designing(const TComponent* c) { return InState(c, csDesigning); }
 bool LoadingOrReading(const TComponent* c) { return InState(c, csLoading) || InState(c, csReading); }
 
 // The application or its main form reads right to left.
-bool IsRightToLeft(const TApplication* application, const TCustomForm* mainForm)
+bool IsRightToLeft()
 {
-    return (application && application->BiDiMode() != bdLeftToRight) ||
+    const TCustomForm* mainForm = Application ? Application->MainForm() : nullptr;
+    return (Application && Application->BiDiMode() != bdLeftToRight) ||
            (mainForm && mainForm->BiDiMode() != bdLeftToRight);
 }
 
@@ -331,8 +332,7 @@ void TsSkinManager::SetSkinName(const UnicodeString& value)
         try {
             ClearSkinData();
             InitCommonData();
-            const TCustomForm* mainForm = Application ? Application->MainForm() : nullptr;
-            if (IsRightToLeft(Application, mainForm)) FlipImages(true);
+            if (IsRightToLeft()) FlipImages(true);
             if (!FActive) SendRemoveSkin();
             else if (!NoAutoUpdate) SendNewSkin(true);
         } catch (...) {
@@ -373,6 +373,7 @@ void TsSkinManager::UpdateCurrentSkin()
         try {
             ClearSkinData();
             InitCommonData();
+            if (IsRightToLeft()) FlipImages(true);
             if (!ManagerState.Contains(msScaleChanging)) SendNewSkin(true);
         } catch (...) {
             DropFailedSkin();
@@ -393,6 +394,8 @@ void TsSkinManager::ClearSkinData()
     SkinCommonInfo.Sections.fill(-1);
     ClearSkinArrays();
     CommonDataLoaded = false;
+    // The mirrored images went with the data; the next load reads them unmirrored.
+    ManagerState.Exclude(msRTLFlipped);
 }
 
 void TsSkinManager::ClearSkinArrays() { SkinDataArray.clear(); }

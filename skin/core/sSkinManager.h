@@ -429,6 +429,8 @@ public:
     }
     // The skin is really in use.
     bool IsActive() const { return SkinCommonInfo.Active; }
+    // acColorToRGB maps the skin's colours even while the skin is not in use.
+    bool MapsColorsWhenInactive() const { return FMapColorsWhenInactive; }
     UnicodeString GetRandomSkin();
 
     // --- hot tracking
@@ -526,6 +528,7 @@ private:
     void SetMainWindowHooked(bool on);
 
     bool FActive = true;
+    bool FMapColorsWhenInactive = false;
     bool FSkinnedPopups = true;
     bool FExtendedBorders = false;
     std::unique_ptr<TStringList> FCommonSections;

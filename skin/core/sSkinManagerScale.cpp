@@ -176,7 +176,8 @@ void SetPPIAnimated(int PPI)
 {
     TsSkinManager* manager = DefaultManager;
     if (!manager) return;
-    manager->ManagerState.Include(msAnimScaling);
+    // Only for the change made here: when none follows, hot tracking must not stay off.
+    TacManagerStateScope animating(*manager, msAnimScaling);
     if (PPI != manager->Options()->PixelsPerInch()) {
         const bool vcl = manager->Options()->ScaleMode() == smVCL;
         const LPARAM flag = MAKELPARAM(vcl ? 1 : 0, PPI);

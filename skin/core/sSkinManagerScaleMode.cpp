@@ -124,7 +124,7 @@ void TacOptions::SetNewScaleMode(TacScaleMode OldMode, TacScaleMode NewMode, int
         newPercent = MulDiv(100, NewPPI, 96);
     }
     const bool down = newPercent < oldPercent;
-    m.ManagerState.Include(msScaleChanging);
+    TacManagerStateScope changing(m, msScaleChanging);
     if (m.OnScaleModeChange && !Designing(&m)) {
         TScaleChangeData data;
         data.OldScaleMode = static_cast<std::uint8_t>(OldMode);
@@ -133,12 +133,7 @@ void TacOptions::SetNewScaleMode(TacScaleMode OldMode, TacScaleMode NewMode, int
         data.NewScalePercent = newPercent;
         data.OldPPI = OldPPI;
         data.NewPPI = NewPPI;
-        try {
-            m.OnScaleModeChange(&m, data);
-        } catch (...) {
-            m.ManagerState.Exclude(msScaleChanging);
-            throw;
-        }
+        m.OnScaleModeChange(&m, data);
     }
     if (NewMode != smVCL) FPixelsPerInch = static_cast<TacPixelsPerInch>(NewPPI);
     if (Loading(&m) || Designing(&m)) {
@@ -147,7 +142,6 @@ void TacOptions::SetNewScaleMode(TacScaleMode OldMode, TacScaleMode NewMode, int
             TFont* font = Screen->MessageFont();
             font->SetSize(MulDiv(font->Size(), newPercent, oldPercent));
         }
-        m.ManagerState.Exclude(msScaleChanging);
     } else {
         DoScaleChanged(NewMode, down);
     }
@@ -166,6 +160,15 @@ void TacOptions::DoScaleChanged(TacScaleMode NewMode, bool Down)
     } done{m};
     const bool began = !m.NoAutoUpdate;
     if (began) m.BeginUpdate();
+    // A reload that raises (a broken skin) must not leave automatic updates off for good: no
+    // skin set afterwards would reach the windows.
+    struct EndOnUnwind {
+        TsSkinManager* m;
+        ~EndOnUnwind()
+        {
+            if (m) m->NoAutoUpdate = false;
+        }
+    } endOnUnwind{began ? &m : nullptr};
     const std::intptr_t down = Down ? kDown : 0;
     IterateForms(&m, ScaleStep, down);
     std::intptr_t after = down | kAfter;
@@ -174,6 +177,9 @@ void TacOptions::DoScaleChanged(TacScaleMode NewMode, bool Down)
     m.UpdateCurrentSkin();
     m.UpdateAllScale();
     IterateForms(&m, ScaleStep, after);
-    if (began) m.EndUpdate(true, false);
+    if (began) {
+        endOnUnwind.m = nullptr;
+        m.EndUpdate(true, false);
+    }
     if (m.OnScaleChanged) m.OnScaleChanged(&m);
 }

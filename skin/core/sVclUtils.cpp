@@ -7,6 +7,7 @@
 #include "sMessages.h"
 #include "sSkinManager.h"
 #include "sThirdParty.h"
+#include "Themes.h"
 
 bool InAnimationProcess = false;
 
@@ -24,17 +25,6 @@ LRESULT CallStored(const TsCommonData& data, TMessage& message)
 }
 
 } // namespace
-
-TColor GetControlColor(const TControl* control) { return control ? ColorToRGB(control->Color()) : 0xFF00FF; }
-
-TColor acColorToRGB(TColor color, TObject* manager)
-{
-    if (color >= 0) return color;
-    auto* skinManager = dynamic_cast<TsSkinManager*>(manager);
-    if (!skinManager) skinManager = DefaultManager;
-    if (skinManager && static_cast<std::uint32_t>(color) == 0xF1000001u) return skinManager->Palette[pcMainColor];
-    return color & 0x00FFFFFF;
-}
 
 LRESULT SendAMessage(HWND handle, WORD cmd, LPARAM lParam)
 {
@@ -194,40 +184,61 @@ void TrySetSkinSection(TControl* control, const UnicodeString& section)
 
 void UpdateGlassMode(TControl*, bool) {}
 
-int GetControlPPI(const TControl* control)
-{
-    if (!control) return 96;
-    const auto* windowed = dynamic_cast<const TWinControl*>(control);
-    if (!windowed) windowed = control->Parent();
-    return windowed && windowed->HandleAllocated() ? ScreenPixelsPerInch() : 96;
-}
+HMODULE uxthemeLib = nullptr;
+TSetWindowTheme ac_SetWindowTheme = nullptr;
+TBeginBufferedPaint acBeginBufferedPaint = nullptr;
+TEndBufferedPaint acEndBufferedPaint = nullptr;
+TBufferedPaintSetAlpha acBufferedPaintSetAlpha = nullptr;
+TStyleServices* acThemeServices = nullptr;
 
-int DefaultPPI()
+bool acThemesEnabled()
 {
-    if (!Application) return 96;
-    if (TCustomForm* main = Application->MainForm()) return GetControlPPI(main);
-    for (int i = 0; i < Application->ComponentCount(); ++i)
-        if (auto* form = dynamic_cast<TCustomForm*>(Application->Components(i))) return GetControlPPI(form);
-    return 96;
-}
-
-bool ControlIsReady(const TControl* control)
-{
-    if (!control || !control->Parent()) return false;
-    if (const auto* windowed = dynamic_cast<const TWinControl*>(control); windowed && !windowed->HandleAllocated())
-        return false;
-    const TComponentState state = control->ComponentState();
-    if (state.Contains(csLoading) || state.Contains(csDestroying)) return false;
-    const TControlState controlState = control->ControlState();
-    return !controlState.Contains(csReadingState) && !controlState.Contains(csCreating);
+    acThemeServices = &StyleServices();
+    return acThemeServices->Enabled();
 }
 
 namespace {
+
 TacUnitCounter unitCounter;
+
+template <class T>
+void Bind(T& entry, const char* name)
+{
+    entry = uxthemeLib ? reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(uxthemeLib, name))) : nullptr;
 }
 
-void sVclUtilsInitialization() { unitCounter.StartUp(); }
+void BindUxTheme()
+{
+    acThemeServices = &StyleServices();
+    uxthemeLib = LoadLibraryW(L"UXTHEME");
+    // Handles below 33 are error codes of the old loader, never a module.
+    if (reinterpret_cast<std::uintptr_t>(uxthemeLib) < 33) uxthemeLib = nullptr;
+    Bind(ac_SetWindowTheme, "SetWindowTheme");
+    Bind(acBeginBufferedPaint, "BeginBufferedPaint");
+    Bind(acEndBufferedPaint, "EndBufferedPaint");
+    Bind(acBufferedPaintSetAlpha, "BufferedPaintSetAlpha");
+}
+
+void FreeUxTheme()
+{
+    ac_SetWindowTheme = nullptr;
+    acBeginBufferedPaint = nullptr;
+    acEndBufferedPaint = nullptr;
+    acBufferedPaintSetAlpha = nullptr;
+    if (uxthemeLib) FreeLibrary(uxthemeLib);
+    uxthemeLib = nullptr;
+}
+
+} // namespace
+
+void sVclUtilsInitialization()
+{
+    if (unitCounter.StartUp()) BindUxTheme();
+}
+
 void sVclUtilsFinalization()
 {
-    if (unitCounter.ShutDown()) FreeHideTimer();
+    if (!unitCounter.ShutDown()) return;
+    FreeHideTimer();
+    FreeUxTheme();
 }

@@ -1,36 +1,211 @@
 #pragma once
-// Control and window utilities of the skin library, and the routines that send its command
-// message: straight through the window procedure a skinned control keeps where one exists,
-// else through the window system.
+// Control and window utilities of the skin library: where the mouse is and what lies under it,
+// screen bounds, work areas and pixels per inch, control colours under the skin, walking and
+// mirroring control trees, plain text and alignment helpers, the shared output window and the
+// uxtheme entries bound at start-up; the images of controls with their children; and the
+// routines that send the library's command message: straight through the window procedure a
+// skinned control keeps where one exists, else through the window system.
 #include "Colors.h"
+#include "Controls.h"
 #include "Messages.h"
+#include "StdCtrls.h"
 #include "sConst.h"
 
+#include <uxtheme.h>
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
 
 class TBitmap;
-class TControl;
-class TGraphicControl;
-class TWinControl;
+class TCanvas;
+class TCustomForm;
+class TCustomFrame;
+class TForm;
+class THintWindow;
+class TStyleServices;
+class TsCommonData;
 class TsSkinProvider;
 
 // True while a form or dialog is shown or hidden by animation.
 extern bool InAnimationProcess;
+// True while PaintControls runs; a nested call does nothing.
+extern bool acGraphPainting;
 
 // Around window and bitmap calls whose errors the library ignores; they do nothing.
 inline void ResetLastError() {}
 inline void CheckLastError() {}
 
-// The colour a control shows as RGB; 0xFF00FF for nil. For now the control's own Color (a
-// skinned control's answer comes with the command message).
-TColor GetControlColor(const TControl* control);
-// A library colour as RGB: a non-negative colour as it is; 0xF1000001 (the skin's main colour)
-// from the palette of manager, or of the default manager; any other negative colour, or the
-// main colour without a manager, its low 24 bits. The skin's colour tables come with the
-// skinned controls.
+// ---------------------------------------------------------------------------------------------
+// uxtheme entries bound at start-up (null when missing; every user tests them)
+
+using TSetWindowTheme = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+using TBeginBufferedPaint = HPAINTBUFFER(WINAPI*)(HDC, const RECT*, BP_BUFFERFORMAT, BP_PAINTPARAMS*, HDC*);
+using TEndBufferedPaint = HRESULT(WINAPI*)(HPAINTBUFFER, BOOL);
+using TBufferedPaintSetAlpha = HRESULT(WINAPI*)(HPAINTBUFFER, const RECT*, BYTE);
+
+extern HMODULE uxthemeLib; // null when "UXTHEME" did not load (or gave a handle below 33)
+extern TSetWindowTheme ac_SetWindowTheme;
+extern TBeginBufferedPaint acBeginBufferedPaint;
+extern TEndBufferedPaint acEndBufferedPaint;
+// The system header owns the plain names, hence the prefix. uxtheme has no opaque-making entry
+// of its own: alpha 255 through BufferedPaintSetAlpha.
+extern TBufferedPaintSetAlpha acBufferedPaintSetAlpha;
+extern TStyleServices* acThemeServices;
+// Whether the style services report themes on; refreshes acThemeServices.
+bool acThemesEnabled();
+
+// DrawText alignment flag by TAlignment, and the alignment mirrored for right-to-left.
+inline constexpr std::array<UINT, 3> AlignToInt{DT_LEFT, DT_RIGHT, DT_CENTER};
+inline constexpr std::array<TAlignment, 3> BidiAlign{taRightJustify, taLeftJustify, taCenter};
+
+// ---------------------------------------------------------------------------------------------
+// The shared output window
+
+// An invisible auxiliary pop-up window named "acOW<tick count>", coloured 0xFF00FF, that never
+// erases or paints its frame. Without a parent it is owned by the application's window and
+// topmost when its owner control's window is.
+class TOutputWindow : public TCustomControl {
+public:
+    explicit TOutputWindow(TComponent* owner);
+    UnicodeString ClassName() const override { return L"TOutputWindow"; }
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void Dispatch(TMessage& message) override;
+};
+extern TOutputWindow* ow;
+
+// ---------------------------------------------------------------------------------------------
+// Mouse and hit tests
+
+// Without control the cursor position ((0, 0) when unreadable); else relative to the control's
+// screen bounds.
+TPoint acMousePos(TControl* control = nullptr);
+void acMousePos(TControl* control, TPoint& p);
+// The cursor relative to the window rectangle.
+TPoint acMouseInWnd(HWND wnd);
+// The point (X, Y) of the screen relative to the window rectangle.
+TPoint acMouseInWnd(HWND wnd, int x, int y);
+bool acMouseInControl(TControl* control);
+bool acMouseInControlDC(HWND wnd);
+// The manager's hot windowless control, else the deepest of our controls under the cursor.
+TControl* CtrlUnderMouse();
+// The control of the window under the screen point, walking up to a window of ours.
+TWinControl* FindVCLWindow(const TPoint& p);
+bool ContainsWnd(HWND child, HWND parent);
+// A visible, non-layered, non-transparent window above the control's form covers part of it.
+bool CtrlIsOverlapped(TControl* control);
+bool CtrlDCIsVisible(TControl* control);
+
+// ---------------------------------------------------------------------------------------------
+// Geometry and pixels per inch
+
+TRect GetCtrlScreenBounds(TControl* control);
+// The client rectangle in window coordinates.
+TRect acClientRect(HWND wnd);
+// The client origin in window coordinates.
+TPoint GetClientPos(HWND wnd);
+// The work area of the form's monitor.
+TRect acWorkRect(TForm* form);
+// The work area that contains the point, else the last monitor's.
+TRect acWorkRect(const TPoint& p);
+HWND GetRootParent(HWND wnd);
+HWND GetParentFormHandle(HWND wnd);
+// The first owner (the component itself included) of that kind, or null.
+TCustomForm* GetOwnerForm(TComponent* component);
+TCustomFrame* GetOwnerFrame(TComponent* component);
+inline HWND TopWndAfter() { return HWND_TOPMOST; }
+// Heights (alTop, alBottom) or widths (alLeft, alRight) of the parent's visible children with
+// that alignment; windowed ones only with includeWindowed.
+int GetAlignShift(TWinControl* parent, TAlign align, bool includeWindowed = false);
+// Text of the control runs left to right. Normalize: a system without right-to-left support
+// reads everything left to right.
+bool LeftToRight(TControl* control, bool normalize = true);
+int GetWndPPI(HWND wnd);
+// 96 without control or window.
+int GetControlPPI(TControl* control);
+// The PPI of the application's main form, or of its first form.
+int DefaultPPI();
+void EnableNCDpiScaling(HWND wnd);
+
+// ---------------------------------------------------------------------------------------------
+// Colours and fonts
+
+// A library colour as RGB: non-negative as it is; the skin's pseudo-colours and the system
+// colours from the palette of manager (or of the default manager) while it is active; without
+// an active manager a system colour through ColorToRGB and a pseudo-colour its own default
+// (its low 24 bits).
 TColor acColorToRGB(TColor color, TObject* manager = nullptr);
+// The colour a control shows as RGB; 0xFF00FF for nil. A skinned control answers with its
+// background colour (AC_GETBGCOLOR), any other gives its Color.
+TColor GetControlColor(TControl* control);
+TColor GetControlColor(HWND wnd);
+// The font colour the parent's skin gives the control; 0 without an active manager.
+TColor GetControlFontColor(TControl* control, TObject* manager = nullptr);
+// clNone as an argument keeps that colour.
+void ChangeControlColors(TControl* control, TColor fontColor, TColor color);
+// The font differs from the parent's font (colour only with checkColor).
+bool IsCustomFont(TControl* control, TFont* font, bool checkColor = true);
+
+// ---------------------------------------------------------------------------------------------
+// Control tree
+
+using TacIterProc = std::function<void(TControl* control, int data)>;
+// Data in: the value for this child; out: the start value for its children. True stops.
+using TacIterFun = std::function<bool(TControl* control, int& data)>;
+void IterateControls(TWinControl* parent, int data, const TacIterProc& proc);
+bool IterateControls(TWinControl* parent, int data, const TacIterFun& fun);
+void EnableCtrl(TControl* control, bool value);
+void SetControlsEnabled(TWinControl* parent, bool value, bool recursive = true);
+bool ControlIsReady(TControl* control);
+void RepaintsControls(TWinControl* parent);
+// Mirrors a layout for right-to-left reading.
+void ReflectControls(TWinControl* parent, bool recursive);
+
+// ---------------------------------------------------------------------------------------------
+// Text and input
+
+// Removes every "<...>" tag; an unclosed "<" at the end stays.
+UnicodeString GetPlainText(const UnicodeString& text);
+UnicodeString GetWndText(HWND wnd);
+UnicodeString GetWndClassName(HWND wnd);
+UINT GetStringFlags(TControl* control, TAlignment alignment);
+TAlignment AlignmentFromInt(UINT value);
+TVerticalAlignment VertAlignmentFromInt(UINT value);
+bool AllEditSelected(TCustomEdit* edit);
+TShiftState GetShiftState();
+// A hint window with the text at a screen point, inside the point's work area; the caller owns
+// it and frees it with acHideHintWnd.
+std::unique_ptr<THintWindow> acShowHintWnd(const UnicodeString& text, const TPoint& p);
+void acHideHintWnd(std::unique_ptr<THintWindow>& wnd);
+
+// ---------------------------------------------------------------------------------------------
+// Control images and child painting
+
+// Paints control with its skin at (dstX, dstY) of bmp; with checkOverlapped later siblings
+// that overlap it are painted over it.
+void SkinPaintTo(TBitmap* bmp, TControl* control, int dstX = 0, int dstY = 0, TComponent* skinProvider = nullptr,
+                 bool checkOverlapped = false);
+void PaintChildCtrls(TWinControl* parent, TBitmap* bmp);
+// The ordinary painting of a control and its children; the bitmap's alpha becomes 255.
+void StdPaintTo(TBitmap* bmp, TWinControl* control);
+void StdPaintTo(TBitmap* bmp, TControl* control);
+// A new 32-bit image of the form's client area.
+std::unique_ptr<TBitmap> acGetFormImage(TForm* form);
+// The control's background as its parent gives it, in a 32-bit bitmap sized like the control.
+void PaintParentBG(TControl* control, TBitmap* bmp);
+// Makes the parent double-buffered and marks its children opaque (csOpaque) where they were
+// not, remembering them; Restore takes those marks back and empties the list.
+void SaveGraphCtrls(TWinControl* parent, std::vector<TControl*>& list);
+void RestoreGraphCtrls(TWinControl* parent, std::vector<TControl*>& list);
+// Prints the window's client area over a fill of color through a buffered paint.
+void BufferedPrintClient(HWND wnd, const TRect& r, TColor color);
+void DoBufferedOut(TCanvas* canvas, TBitmap* bmp, const TRect& r);
+// Paints the parent's windowless children into dc, over the parent's background.
+void PaintControls(HDC dc, TWinControl* parent, bool check, const TPoint& offset, bool reserved = false);
 
 // The receiver's answer to a command (code in the high word of WParam, low word 0).
 LRESULT SendAMessage(HWND handle, WORD cmd, LPARAM lParam = 0);
@@ -74,14 +249,6 @@ void TrySetSkinSection(TControl* control, const UnicodeString& section);
 
 // Animated showing and hiding of forms and dialogs, and the layered-window routines.
 #include "sVclUtilsAnim.h"
-
-// Pixels per inch of a control's window; 96 without control or window. For now the screen's.
-int GetControlPPI(const TControl* control);
-// The PPI of the application's main form (else of its first form).
-int DefaultPPI();
-// Has a parent, a window when windowed, is neither loading nor being destroyed, and is not
-// reading its state or being created.
-bool ControlIsReady(const TControl* control);
 
 // Start-up and shut-down of the unit (they only count).
 void sVclUtilsInitialization();

@@ -11,6 +11,7 @@
 #include "acntTypes.h"
 #include "acntUtils.h"
 #include "sCommonData.h"
+#include "sAlphaGraph.h"
 #include "sGraphUtils.h"
 #include "sMessages.h"
 #include "sSkinManager.h"
@@ -193,8 +194,8 @@ struct ShowTarget {
     TCustomForm* Form = nullptr;        // null for a dialog
 };
 
-// A 32-bit copy of the window's cache with what lies outside the window region cleared to
-// transparent black.
+// A 32-bit image of the window: its cache, with a form painted over it as it is now (opaque
+// without a border form), and what lies outside the window region cleared to transparent black.
 std::unique_ptr<TBitmap> WindowImage(const ShowTarget& target)
 {
     TBitmap* cache = target.SkinData ? target.SkinData->FCacheBmp.get() : nullptr;
@@ -205,6 +206,10 @@ std::unique_ptr<TBitmap> WindowImage(const ShowTarget& target)
     auto image = CreateBmp32(w, h);
     if (cache && !cache->Empty())
         BitBlt(image->Canvas()->Handle(), 0, 0, w, h, cache->Canvas()->Handle(), 0, 0, SRCCOPY);
+    if (target.Form) {
+        SkinPaintTo(image.get(), target.Form, 0, 0, target.Provider);
+        if (!target.BorderForm) FillAlphaRect(image.get(), TRect(0, 0, w, h), 255, clNone);
+    }
     ClearOutsideRegion(target.Wnd, *image);
     return image;
 }

@@ -105,7 +105,9 @@ TEST_F(MainWindowHooks, SeeMessagesInHookOrderUntilOneHandlesIt)
     EXPECT_EQ(log, (std::vector<std::wstring>{L"A1", L"B1", L"C1", L"A2", L"B2", L"A3", L"B3", L"C3"}));
 
     log.clear();
+    EXPECT_TRUE(Application->IsMainWindowHooked(TWindowHook(&r, &HookRecorder::B)));
     Application->UnhookMainWindow(TWindowHook(&r, &HookRecorder::B));
+    EXPECT_FALSE(Application->IsMainWindowHooked(TWindowHook(&r, &HookRecorder::B)));
     EXPECT_EQ(SendMessageW(window, WM_APP + 2, 0, 0), 0) << "no longer handled";
     r.unhookFromA = TWindowHook(&r, &HookRecorder::C); // a hook unhooking the next one
     SendMessageW(window, WM_APP + 4, 0, 0);

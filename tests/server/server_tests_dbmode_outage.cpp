@@ -45,7 +45,7 @@ protected:
         const std::string build = EnvUtf8(L"MARLINDO_BUILD");
         ASSERT_FALSE(build.empty()) << "MARLINDO_BUILD is not set: run the tests through tools/test.sh";
         dir_ = build + "/run/outage-db-" + std::to_string(GetCurrentProcessId());
-        ASSERT_EQ(Shell("start " + dir_ + " >" + dir_ + ".env"), 0) << "cannot start a MariaDB in " << dir_;
+        ASSERT_EQ(Shell("start " + dir_ + " own >" + dir_ + ".env"), 0) << "cannot start a MariaDB in " << dir_;
         started_ = true;
         std::istringstream env(ReadFile(linux_shell::WindowsView(dir_ + ".env")));
         for (std::string word; env >> word;)
@@ -121,6 +121,17 @@ TEST_F(DbOutageTest, TheDatabaseStoppedDuringTrafficLosesNoTelegramAndWorkResume
     std::atomic<int> next{0}, served{0}, failed{0};
     std::atomic<bool> traffic{true};
     std::vector<std::thread> gateways;
+    // A failed assertion returns early: the gateways still end and are joined.
+    struct StopTraffic {
+        std::atomic<bool>& traffic;
+        std::vector<std::thread>& gateways;
+        ~StopTraffic()
+        {
+            traffic = false;
+            for (auto& t : gateways)
+                if (t.joinable()) t.join();
+        }
+    } stopTraffic{traffic, gateways};
     for (int g = 0; g < 4; ++g) {
         gateways.emplace_back([&] {
             while (traffic.load()) {

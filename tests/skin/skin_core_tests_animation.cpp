@@ -177,6 +177,7 @@ protected:
     {
         form = new TProviderForm(Application);
         form->SetBounds(80, 90, 320, 160);
+        form->SetColor(static_cast<TColor>(0xC08020)); // kFormColour as a colour
         child = new TProbePanel(form);
         child->SetParent(form);
         child->SetBounds(10, 10, 60, 30);
@@ -449,6 +450,10 @@ TEST_F(SkinAnimation, ShowPlaysStepsPlusOneFramesThenGivesTheWindowBack)
     EXPECT_EQ(Px(first, 5, 2), 0u);
     EXPECT_EQ(Px(first, 160, 80), kFormColour);
     EXPECT_EQ(Px(*g_frames.back().Image, 1, 1), kFormColour);
+    // The form is painted over its cache as it is now, its child included, and opaque.
+    const Word onChild = Px(*g_frames.back().Image, 30, 20);
+    EXPECT_NE(onChild, kFormColour);
+    EXPECT_EQ(ByteA(onChild), 255);
     SaveBitmapAsPng(first, BuildFile(L"skin_animation_show_first.png"), true);
 
     EXPECT_FALSE(InAnimationProcess);

@@ -48,6 +48,9 @@ TEST_F(SkinManagerTest, TheFirstManagerIsDefaultUntilItIsDestroyed)
     TsSkinManager second(nullptr);
     EXPECT_EQ(DefaultManager, first.get());
     EXPECT_FALSE(second.IsDefault());
+    const TWindowHook firstsHook(first.get(), &TsSkinManager::MainWindowHook);
+    EXPECT_TRUE(Application->IsMainWindowHooked(firstsHook)) << "the default manager sees the main window";
+    EXPECT_FALSE(Application->IsMainWindowHooked(TWindowHook(&second, &TsSkinManager::MainWindowHook)));
     first->SetIsDefault(false);
     EXPECT_EQ(DefaultManager, first.get()) << "no other takes its place by itself";
 
@@ -59,6 +62,7 @@ TEST_F(SkinManagerTest, TheFirstManagerIsDefaultUntilItIsDestroyed)
     first->SetIsDefault(true);
     first.reset();
     EXPECT_EQ(DefaultManager, nullptr);
+    EXPECT_FALSE(Application->IsMainWindowHooked(firstsHook)) << "no message reaches a freed manager";
 }
 
 TEST_F(SkinManagerTest, SkinNameLosesThePackedExtensionAndWithoutASourceTheSkinIsRemoved)

@@ -40,12 +40,23 @@ TEST_F(SkinManagerTest, OptionObjectsStartWithTheirDefaults)
         {"AllowOuterEffects", m.Effects()->GetBoolean(0), 1},
         {"DiscoloredGlyphs", m.Effects()->GetBoolean(1), 0},
         {"FormShow.Mode", m.AnimEffects()->FormShow()->Mode, atAero},
+        {"FormHide.Active", m.AnimEffects()->FormHide()->Active, 1},
+        {"FormHide.Time", m.AnimEffects()->FormHide()->Time, 0},
+        {"FormHide.Mode", m.AnimEffects()->FormHide()->Mode, atAero},
+        {"DialogShow.Active", m.AnimEffects()->DialogShow()->Active, 1},
+        {"DialogShow.Time", m.AnimEffects()->DialogShow()->Time, 0},
+        {"DialogShow.Mode", m.AnimEffects()->DialogShow()->Mode, atAero},
+        {"DialogHide.Active", m.AnimEffects()->DialogHide()->Active, 1},
+        {"DialogHide.Time", m.AnimEffects()->DialogHide()->Time, 0},
+        {"DialogHide.Mode", m.AnimEffects()->DialogHide()->Mode, atAero},
         {"Minimizing.Time", m.AnimEffects()->Minimizing()->Time, 80},
         {"SkinChanging.Time", m.AnimEffects()->SkinChanging()->Time, 100},
         {"SkinChanging.Mode", m.AnimEffects()->SkinChanging()->Mode, atFading},
         {"BlendOnMoving.Active", m.AnimEffects()->BlendOnMoving()->Active, 0},
         {"BlendOnMoving.Time", m.AnimEffects()->BlendOnMoving()->Time, 1000},
         {"BlendOnMoving.BlendValue", m.AnimEffects()->BlendOnMoving()->BlendValue, 170},
+        {"PageChange.Active", m.AnimEffects()->PageChange()->Active, 1},
+        {"PageChange.Time", m.AnimEffects()->PageChange()->Time, 0},
         {"PageChange.Mode", m.AnimEffects()->PageChange()->Mode, atcFade},
         {"Buttons.LightingMode", m.AnimEffects()->Buttons()->LightingMode(), lmActiveControl},
         {"Buttons.ClickEffect", m.AnimEffects()->Buttons()->ClickEffect, ceCircle},
@@ -54,11 +65,14 @@ TEST_F(SkinManagerTest, OptionObjectsStartWithTheirDefaults)
         {"ShowFocusRect", m.ButtonsOptions()->ShowFocusRect, 0},
         {"ShiftContentOnClick", m.ButtonsOptions()->ShiftContentOnClick, 1},
         {"AllowRTLSysButtons", m.ButtonsOptions()->AllowRTLSysButtons, 1},
+        {"OldGlyphsMode", m.ButtonsOptions()->OldGlyphsMode(), 1},
         {"TransparentAlways", m.LabelsOptions()->TransparentAlways, 1},
         {"MainMode", m.Fonts()->MainMode(), fmDefault},
     };
     for (const auto& row : table) EXPECT_EQ(row.actual, row.expected) << row.name;
     EXPECT_EQ(m.ButtonsOptions()->ModalButtonsColoring, TacModalButtonsColoring{bcGlyph});
+    EXPECT_EQ(m.AnimEffects()->Buttons()->Events,
+              (TacBtnEvents{beMouseEnter, beMouseLeave, beMouseDown, beMouseUp}));
     EXPECT_TRUE(m.Fonts()->MainFont().empty());
 }
 
@@ -222,17 +236,32 @@ TEST_F(SkinManagerTest, AScaleModeReadFromADefinitionOnlyStoresAndResizesTheMess
     TFont* font = Screen->MessageFont();
     font->SetSize(12);
     const int percent = aScalePercents[static_cast<size_t>(PPIToIndex(acSystemPPI()))];
+    // A skinned form that a rescale would grow to twice its size.
+    TForm* skinned = RecordingForm("skinned");
+    HookedComponents.push_back(skinned);
+    const int clientWidth = skinned->ClientWidth();
+    int scaleChanged = 0;
+    TMethodTable methods;
+    methods.Add(L"ScaleChanged", TNotifyEvent([&](TObject*) { ++scaleChanged; }));
     auto* form = new TForm(Application);
-    ReadComponentFromText(form, L"object Form1: TForm\n"
-                                L"  object sSkinManager1: TsSkinManager\n"
-                                L"    Options.ScaleMode = sm200\n"
-                                L"  end\n"
-                                L"end\n");
+    ReadComponentFromText(form,
+                          L"object Form1: TForm\n"
+                          L"  object sSkinManager1: TsSkinManager\n"
+                          L"    OnScaleChanged = ScaleChanged\n"
+                          L"    Options.ScaleMode = sm200\n"
+                          L"  end\n"
+                          L"end\n",
+                          &methods);
     auto* m = dynamic_cast<TsSkinManager*>(form->FindComponent(L"sSkinManager1"));
     ASSERT_NE(m, nullptr);
+    ASSERT_TRUE(m->OnScaleChanged) << "the handler was bound before the mode was read";
     EXPECT_EQ(m->Options()->ScaleMode(), sm200);
     EXPECT_EQ(m->Options()->PixelsPerInch(), 192);
     EXPECT_EQ(font->Size(), MulDiv(12, 200, percent));
     EXPECT_FALSE(m->ManagerState.Contains(msScaleChanging));
+    EXPECT_EQ(scaleChanged, 0) << "nothing was rescaled";
+    EXPECT_EQ(skinned->ClientWidth(), clientWidth);
+    EXPECT_EQ(Count(CodesOf("skinned"), AC_SETPPI), 0);
+    HookedComponents.clear();
     font->SetSize(12);
 }

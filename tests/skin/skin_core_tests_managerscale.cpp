@@ -251,3 +251,31 @@ TEST_F(SkinManagerTest, UpdateScaleScalesTheClientAreaUnlessTheFormFollowsAnothe
     EXPECT_TRUE(form->setTo.empty());
     form->provider = nullptr;
 }
+
+TEST_F(SkinManagerTest, AnAnimatedPPIChangeMarksOnlyTheChangeItCauses)
+{
+    TsSkinManager manager(nullptr);
+    manager.AfterConstruction();
+    TacOptions& options = *manager.Options();
+    std::vector<bool> animatedChanges;
+    manager.OnScaleModeChange = [&](TObject*, const TScaleChangeData&) {
+        animatedChanges.push_back(manager.ManagerState.Contains(msAnimScaling));
+    };
+    struct Case {
+        TacScaleMode mode;
+        int ppi, target;
+        bool changes;
+    };
+    for (const Case& c : {Case{smCustomPPI, 120, 120, false}, Case{smCustomPPI, 120, 144, true},
+                          Case{smVCL, 96, 144, true}}) {
+        SCOPED_TRACE(testing::Message() << int(c.mode) << " " << c.ppi << " -> " << c.target);
+        options.SetScaleMode(c.mode);
+        options.SetPixelsPerInch(static_cast<TacPixelsPerInch>(c.ppi));
+        animatedChanges.clear();
+        SetPPIAnimated(c.target);
+        EXPECT_EQ(animatedChanges, c.changes ? std::vector<bool>{true} : std::vector<bool>{});
+        EXPECT_FALSE(manager.ManagerState.Contains(msAnimScaling)) << "hot tracking is not kept off";
+        EXPECT_EQ(options.ScaleMode(), smCustomPPI);
+        EXPECT_EQ(options.PixelsPerInch(), c.target);
+    }
+}

@@ -84,6 +84,7 @@ public:
     explicit DefaultManagerScope(TColor mainColor) : manager_(nullptr)
     {
         manager_.Palette[pcMainColor] = mainColor;
+        manager_.SkinCommonInfo.Active = true; // only a skin in use lends its colours
         DefaultManager = &manager_;
     }
     ~DefaultManagerScope() { DefaultManager = nullptr; }
@@ -414,6 +415,8 @@ TEST(SkinMasks, MainLibraryColourComesFromTheManagersPalette)
     EXPECT_EQ(acColorToRGB(main), 0x000001) << "no manager: the colour's own default";
     TsSkinManager given(nullptr); // the first manager becomes the default one
     given.Palette[pcMainColor] = 0x00123456;
+    EXPECT_EQ(acColorToRGB(main, &given), 0x000001) << "a manager without a skin in use lends nothing";
+    given.SkinCommonInfo.Active = true;
     EXPECT_EQ(acColorToRGB(main, &given), 0x00123456);
     DefaultManagerScope scope(0x00654321);
     EXPECT_EQ(acColorToRGB(main), 0x00654321);

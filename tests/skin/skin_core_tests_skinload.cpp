@@ -1,12 +1,15 @@
 // Loading a whole skin through SkinName: the three sources giving one skin, the master image and
-// the information keys, the version checks, a load that fails half-way, and the painters' first
-// look-ups into a loaded skin.
+// the information keys, the version checks, a load that fails half-way (also as the reload of a
+// rescale), the painters' first look-ups into a loaded skin, and the mirrored title buttons of
+// every load and reload in a right-to-left application.
 #include "skin_core_test_skinload.h"
 
 #include "../framework/graphics_png.h"
 #include "Dialogs.h"
 #include "Exceptions.h"
 #include "SysUtils.h"
+
+#include <algorithm>
 
 namespace hs = house_skin;
 
@@ -209,4 +212,56 @@ TEST_F(SkinLoadTest, AButtonFindsItsSectionBorderAndColoursAsTheSkinDescribesThe
     EXPECT_EQ(manager->Palette[pcBtnColor1Active], static_cast<TColor>(0xFF000000u | hs::kButtonColor[1]));
     EXPECT_EQ(manager->Palette[pcBtnFontPressed], static_cast<TColor>(hs::kButtonText[2]));
     EXPECT_EQ(manager->GetGlobalColor(), static_cast<TColor>(hs::kMainColor));
+}
+
+TEST_F(SkinLoadTest, AScaleChangeWhoseReloadFailsLeavesTheNextSkinReachingTheWindows)
+{
+    RecordingForm("form");
+    Load();
+    ASSERT_TRUE(manager->IsActive());
+    hs::Options broken;
+    broken.malformedDigitField = true;
+    ASSERT_TRUE(hs::WriteFolder(manager->SkinDirectory(), broken));
+    EXPECT_THROW(manager->Options()->SetScaleMode(sm150), EConvertError);
+    EXPECT_FALSE(manager->IsActive());
+    EXPECT_FALSE(manager->NoAutoUpdate) << "the update begun for the rescale is ended";
+    EXPECT_TRUE(manager->ManagerState.Empty());
+
+    ASSERT_TRUE(hs::WriteFolder(manager->SkinDirectory()));
+    Commands().clear();
+    manager->SetActive(true);
+    EXPECT_TRUE(manager->IsActive());
+    const std::vector<WORD> codes = CodesOf("form");
+    EXPECT_NE(std::find(codes.begin(), codes.end(), AC_SETNEWSKIN), codes.end()) << "the good skin is announced";
+}
+
+TEST_F(SkinLoadTest, InARightToLeftApplicationEveryLoadAndReloadMirrorsTheTitleButtons)
+{
+    // The first frame of each title button carries a mark at its left; mirrored it is at its right.
+    auto mirrored = [this](bool expected) {
+        TacSkinData& data = Data();
+        for (int i = 1; i <= 4; ++i) {
+            const int index = data.TitleGlyphs[static_cast<size_t>(i)];
+            ASSERT_TRUE(index >= 0 && index < static_cast<int>(data.ma.size())) << i;
+            const TsMaskData& mask = data.ma[static_cast<size_t>(index)];
+            TBitmap& bmp = mask.Bmp ? *mask.Bmp : *manager->MasterBitmap;
+            auto ink = [&](int x) { return (Pixel(bmp, mask.R.Left + x, mask.R.Top + 2) & 0xFFFFFF) != 0xFF00FF; };
+            EXPECT_EQ(ink(1), !expected) << "title button " << i;
+            EXPECT_EQ(ink(hs::kTitleFrameWidth - 2), expected) << "title button " << i;
+        }
+        EXPECT_EQ(manager->ManagerState.Contains(msRTLFlipped), expected);
+    };
+    struct LeftToRightAgain {
+        ~LeftToRightAgain() { Application->SetBiDiMode(bdLeftToRight); }
+    } restore;
+    Load();
+    mirrored(false);
+
+    Application->SetBiDiMode(bdRightToLeft);
+    for (int load = 0; load < 2; ++load) {
+        manager->SetSkinName(L"HouseSkin");
+        mirrored(true);
+    }
+    manager->SetInteger(0, 20); // Brightness: reloaded in place
+    mirrored(true);
 }
