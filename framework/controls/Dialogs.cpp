@@ -127,6 +127,8 @@ TModalResult ModalResultOf(TMsgDlgBtn button)
     return mrNone;
 }
 
+bool UseLatestCommonDialogs = true;
+
 TDialogHook SetDialogHook(TDialogHook hook)
 {
     TDialogHook previous = DialogHook();

@@ -62,6 +62,11 @@ struct TDialogRequest {
     TFileDialogData* FileDialog = nullptr; // dkOpenFile
 };
 
+// Whether the common dialogs may use the system's newest style; a skin library clears it while it
+// skins the classic ones. The file dialog here always uses the classic one, so nothing reads it
+// yet.
+extern bool UseLatestCommonDialogs;
+
 // Returns the modal result (mrOk ..., the IDOK ... values for message boxes).
 using TDialogHook = TModalResult (*)(const TDialogRequest& request);
 

@@ -684,6 +684,18 @@ void TApplication::FormCreated(TCustomForm* form)
 
 UnicodeString TApplication::ExeName() const { return ParamStr(0); }
 
+void TApplication::Minimize()
+{
+    if (mainForm_ && mainForm_->HandleAllocated() && !IsIconic(mainForm_->Handle()))
+        ShowWindow(mainForm_->Handle(), SW_MINIMIZE);
+}
+
+void TApplication::Restore()
+{
+    if (mainForm_ && mainForm_->HandleAllocated() && IsIconic(mainForm_->Handle()))
+        ShowWindow(mainForm_->Handle(), SW_RESTORE);
+}
+
 void TApplication::Run()
 {
     if (!mainForm_) return;

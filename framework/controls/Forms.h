@@ -297,6 +297,10 @@ public:
 
     HWND Handle() const { return handle_; }
     TCustomForm* MainForm() const { return mainForm_; }
+    // The application window is never shown: minimizing and restoring the application act on
+    // the main form's window (when it is not iconic, or when it is).
+    void Minimize();
+    void Restore();
     UnicodeString ExeName() const;
 
     // Hooks see every message of the application window (Handle) first, in the order they

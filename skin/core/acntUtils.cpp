@@ -230,8 +230,17 @@ bool IsWOW64Proc()
 
 bool IsIDERunning() { return !acIsDebuggerPresent || acIsDebuggerPresent(); }
 
+namespace {
+
+TacAnimationAccess animationAccess;
+
+} // namespace
+
+void SetAnimationAccess(TacAnimationAccess access) { animationAccess = std::move(access); }
+
 bool acGetAnimation()
 {
+    if (animationAccess.Get) return animationAccess.Get();
     ANIMATIONINFO info{sizeof(ANIMATIONINFO), 0};
     SystemParametersInfoW(SPI_GETANIMATION, sizeof(info), &info, 0);
     return info.iMinAnimate != 0;
@@ -239,6 +248,10 @@ bool acGetAnimation()
 
 void acSetAnimation(bool value)
 {
+    if (animationAccess.Set) {
+        animationAccess.Set(value);
+        return;
+    }
     ANIMATIONINFO info{sizeof(ANIMATIONINFO), value ? 1 : 0};
     SystemParametersInfoW(SPI_SETANIMATION, sizeof(info), &info, 0);
 }

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -60,8 +61,17 @@ bool IsNTFamily();
 bool IsWOW64Proc();
 // True also when IsDebuggerPresent is not bound.
 bool IsIDERunning();
+// The system's minimize and restore animation switch. Setting it changes it for the session only
+// (the user's profile keeps its value).
 bool acGetAnimation();
 void acSetAnimation(bool value);
+// Test seam: while set, the two calls above read and write through these instead of the system
+// (so no test changes the machine's setting); empty functions restore the system.
+struct TacAnimationAccess {
+    std::function<bool()> Get;
+    std::function<void(bool)> Set;
+};
+void SetAnimationAccess(TacAnimationAccess access);
 // Min(-11, the caption font height of the non-client metrics for ppi); 0 when unreadable.
 int GetCaptionFontSize(int ppi);
 // A new caption font for ppi (the caller deletes it); null on failure.

@@ -18,6 +18,7 @@
 #include "sGraphUtilsSystem.h"
 #include "sMessages.h"
 #include "sSkinManagerStartup.h"
+#include "sSkinManagerSysColors.h"
 #include "sSkinMenus.h"
 #include "sStoredSkins.h"
 #include "sStyleSimply.h"
@@ -127,6 +128,9 @@ TsSkinManager::~TsSkinManager()
     ClearSkinArrays();
     if (DefaultManager == this) {
         if (IsNT && !Designing(this)) SetMainWindowHooked(false);
+        // The CBT hook and the colour redirection must not outlive the manager they serve.
+        if (GlobalHookInstalled) UnInstallHook();
+        ReleaseSysColorBrushes();
         DefaultManager = nullptr;
     }
     UpdateThirdNames(this);

@@ -12,6 +12,7 @@
 #include "acntTypes.h"
 #include "sConst.h"
 #include "sMaskData.h"
+#include "sSkinManagerLivePreview.h"
 #include "sSkinManagerOptions.h"
 
 #include <array>
@@ -491,6 +492,7 @@ public:
     bool SkinIsPacked = false; // the current skin came from a packed source
     int SysFontScale = 0;      // scale level of the system PPI
     std::array<HBRUSH, 6> Brushes{};
+    TacSkinEditorData PreviewBuffer; // the last record of the skin editor (default manager)
     std::vector<std::unique_ptr<TStringList>> ThirdLists; // 23 case-sensitive lists
     std::unique_ptr<TacEmbeddedFonts> EmbeddedFonts;
     std::unique_ptr<TacSkinListController> SkinListController;
@@ -526,6 +528,10 @@ private:
     void SetMouseLightAsEffects();
     // Hooks (or unhooks) the application window's messages for MainWindowHook.
     void SetMainWindowHooked(bool on);
+    // The application window's minimize and restore commands; true when the manager minimized
+    // or restored the main form itself.
+    bool MinimizeMainForm();
+    bool RestoreMainForm();
 
     bool FActive = true;
     bool FMapColorsWhenInactive = false;
@@ -602,8 +608,13 @@ int acSystemPPI();
 // taking its default; all of them with Force), and writes them back.
 void LoadThirdNames(TsSkinManager* Manager, bool Force);
 void UpdateThirdNames(TsSkinManager* Manager);
-// Chooses between the latest and the skinned common dialogs (the default manager only).
+// Chooses between the latest and the skinned common dialogs (the default manager only):
+// UseLatestCommonDialogs is false exactly while the manager is active and skins the standard
+// dialogs, unless the library allows the latest dialogs anyway.
 void UpdateCommonDlgs(TsSkinManager* Manager);
+// The skin's colour for a system colour (Manager null: the default manager); ColorToRGB without
+// a manager or with an inactive one.
+TColor SysColorToSkin(TColor Color, TsSkinManager* Manager = nullptr);
 
 // Registers the manager's published properties and its form-reader factory (once).
 void RegisterSkinManagerClasses();

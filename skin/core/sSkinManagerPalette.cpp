@@ -4,6 +4,7 @@
 
 #include "SysUtils.h"
 #include "sGraphUtils.h"
+#include "sSkinManagerSysColors.h"
 
 namespace {
 
@@ -147,6 +148,7 @@ void TsSkinManager::InitSkinParams(int PPI)
 
 void TsSkinManager::UpdateBrushes()
 {
+    if (GetIsDefault()) ReleaseSysColorBrushes();
     for (size_t i = 0; i < Brushes.size(); ++i) {
         if (Brushes[i]) DeleteObject(Brushes[i]);
         Brushes[i] = CreateSolidBrush(static_cast<COLORREF>(Palette[i]));

@@ -2,10 +2,14 @@
 // Skinned menus: the object the skin manager owns to paint menus with the skin, and the
 // manager's menu options. Menus are not skinned yet; the members the manager calls do nothing.
 #include "Components.h"
+#include "Graphics.h"
 
 #include <windows.h>
 
 class TsSkinManager;
+class TMenuItem;
+// What the menus keep for one shown menu (defined by the menu skinning).
+struct TacMenuInfo;
 
 class TsSkinableMenus : public TPersistent {
 public:
@@ -18,6 +22,11 @@ public:
     void InitItems(bool active) { FActive = active; }
     // Repaints every menu.
     void UpdateMenus() {}
+    // The record the menus keep for a shown menu window, or null when they know no such window
+    // (they know none yet).
+    TacMenuInfo* GetMenuInfo(TMenuItem*, TCanvas*, HWND) { return nullptr; }
+    // Draws the skinned border of a menu window.
+    void DrawWndBorder(HWND, TBitmap*) {}
 
     TsSkinManager* FOwner;
     bool FActive = false;

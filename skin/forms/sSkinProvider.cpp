@@ -6,12 +6,16 @@
 
 #include <windows.h>
 
+#include <utility>
+
 namespace {
 
 int aeroState = -1; // -1 not asked yet, else 0 or 1
 std::optional<bool> aeroOverride;
 
 using TDwmIsCompositionEnabled = HRESULT(WINAPI*)(BOOL*);
+
+TacDwmEntries dwmEntries;
 
 } // namespace
 
@@ -52,6 +56,26 @@ int SkinTitleHeight(TacBorderForm*) { return 0; }
 std::unique_ptr<TBitmap> GetFormImage(TsSkinProvider*, bool) { return nullptr; }
 
 void UpdateRgn(TsSkinProvider*, bool, bool) {}
+
+bool StartMinimizing(TsSkinProvider*) { return false; }
+
+bool StartRestoring(TsSkinProvider*) { return false; }
+
+void SetThumbIcon(HWND, TsSkinProvider*, int, int) {}
+
+void SetPreviewBmp(HWND, TsSkinProvider*) {}
+
+HRESULT DwmSetWindowAttribute(HWND wnd, DWORD attribute, const void* data, DWORD size)
+{
+    return dwmEntries.SetWindowAttribute ? dwmEntries.SetWindowAttribute(wnd, attribute, data, size) : E_NOTIMPL;
+}
+
+void DwmInvalidateIconicBitmaps(HWND wnd)
+{
+    if (dwmEntries.InvalidateIconicBitmaps) dwmEntries.InvalidateIconicBitmaps(wnd);
+}
+
+TacDwmEntries acReplaceDwmEntries(const TacDwmEntries& entries) { return std::exchange(dwmEntries, entries); }
 
 std::unique_ptr<TacGlowForm> MakeCoverForm(HWND wnd, TsSkinProvider*, bool)
 {

@@ -37,6 +37,10 @@ public:
     bool HasTitleImage() const { return false; }
     // Handles a message of the form as the provider's window procedure would; true when done.
     bool ProcessMessage(TMessage&) { return false; }
+    // Shows the skinned system menu of the form at a screen position.
+    void DropSysMenu(int, int) {}
+    // Frees the extended-border window (it is made again when needed).
+    void ReleaseBorderForm() {}
 
     std::unique_ptr<TacGlowForm> CoverForm; // prepared cover of the form, or null
     TacAfterAnimation OnAfterAnimation;
@@ -48,6 +52,9 @@ public:
     bool Freezing = false;                     // the form is held still around a skin change
     std::unique_ptr<TBitmap> FormImage;        // stored image of the form
     bool OwnLayeredFrame = false;              // the form draws its own layered frame
+    bool SkinFormed = false;                   // the provider skins its form
+    bool InAnimation = false;                  // an animation of the form runs
+    bool Minimized = false;                    // the form is in its minimized-animation state
 };
 
 // The layered extended-border (shadow) window around a skinned form or dialog.
@@ -79,6 +86,24 @@ std::unique_ptr<TBitmap> GetFormImage(TsSkinProvider* provider, bool freeCache);
 std::unique_ptr<TacGlowForm> MakeCoverForm(HWND wnd, TsSkinProvider* provider, bool fromScreen);
 // Rebuilds the form's window region from the skin's border masks.
 void UpdateRgn(TsSkinProvider* provider, bool repaint, bool full = true);
+
+// The task-bar animations of the provider's form; false when none was started.
+bool StartMinimizing(TsSkinProvider* provider);
+bool StartRestoring(TsSkinProvider* provider);
+// Answer the task bar's iconic-thumbnail and live-preview requests with an image of the form.
+void SetThumbIcon(HWND wnd, TsSkinProvider* provider, int width, int height);
+void SetPreviewBmp(HWND wnd, TsSkinProvider* provider);
+
+// The desktop window manager's calls of the same names, through replaceable entries. Until form
+// skinning binds them the first answers E_NOTIMPL and the second does nothing.
+HRESULT DwmSetWindowAttribute(HWND wnd, DWORD attribute, const void* data, DWORD size);
+void DwmInvalidateIconicBitmaps(HWND wnd);
+struct TacDwmEntries {
+    HRESULT (*SetWindowAttribute)(HWND, DWORD, const void*, DWORD) = nullptr;
+    HRESULT (*InvalidateIconicBitmaps)(HWND) = nullptr;
+};
+// Puts other entries in place (tests record the calls); returns those that were in place.
+TacDwmEntries acReplaceDwmEntries(const TacDwmEntries& entries);
 
 // True when desktop composition is on. Asked once (on Windows Vista and later, through the
 // desktop window manager bound on first use), then cached.

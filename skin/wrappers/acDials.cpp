@@ -10,6 +10,11 @@ void AddSupportedForm(HWND, CREATESTRUCTW*) {}
 
 void ClearMnuArray() {}
 
+LRESULT CALLBACK SkinHookCBT(int code, WPARAM wParam, LPARAM lParam)
+{
+    return CallNextHookEx(HookCallback, code, wParam, lParam);
+}
+
 TacDialogWnd::TacDialogWnd() : SkinData(std::make_unique<TsCommonData>(this)) {}
 
 TacDialogWnd::~TacDialogWnd() = default;

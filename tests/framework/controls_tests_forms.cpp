@@ -54,6 +54,25 @@ TEST_F(Forms, ClosingTheMainFormEndsTheApplicationLoop)
     EXPECT_TRUE(Application->Terminated());
 }
 
+TEST_F(Forms, MinimizeAndRestoreOfTheApplicationActOnTheMainForm)
+{
+    Application->Minimize(); // no main form yet: nothing
+    Application->Restore();
+    TForm* main = nullptr;
+    Application->CreateForm(main);
+    main->Show();
+    HWND wnd = main->Handle();
+    Application->Restore();
+    EXPECT_FALSE(IsIconic(wnd)) << "restoring a window that is not iconic changes nothing";
+    Application->Minimize();
+    EXPECT_TRUE(IsIconic(wnd));
+    Application->Minimize();
+    EXPECT_TRUE(IsIconic(wnd));
+    Application->Restore();
+    EXPECT_FALSE(IsIconic(wnd));
+    EXPECT_TRUE(IsWindowVisible(wnd));
+}
+
 TEST_F(Forms, CaFreeReleasesTheFormAfterTheQueuedMessages)
 {
     TForm* form = NewForm();

@@ -1,0 +1,39 @@
+#pragma once
+// Redirection of one system function inside this process through the import tables of the
+// loaded modules: every import slot that holds the function's address is given the
+// replacement's, and the slots are put back on removal. A 64-bit process cannot patch the
+// function's own code with a relative jump (the replacement may lie beyond its reach), and
+// patching code races other threads; an import slot is one pointer, written at once. Calls
+// through GetProcAddress and modules loaded after the redirection are not reached.
+#include <windows.h>
+
+#include <cstddef>
+#include <vector>
+
+class TacImportRedirect {
+public:
+    TacImportRedirect() = default;
+    ~TacImportRedirect() { Remove(); }
+    TacImportRedirect(const TacImportRedirect&) = delete;
+    TacImportRedirect& operator=(const TacImportRedirect&) = delete;
+
+    // Redirects every import slot of every loaded module that holds original. Nothing happens
+    // when the redirection is already installed or a function is null.
+    void Install(void* original, void* replacement);
+    // Puts the original back into every slot that still holds the replacement.
+    void Remove();
+    bool Installed() const { return installed_; }
+    // The function the replacement calls: the real one (null before the first install).
+    void* Original() const { return original_; }
+    std::size_t SlotCount() const { return slots_.size(); }
+
+private:
+    void* original_ = nullptr;
+    void* replacement_ = nullptr;
+    struct Slot {
+        void** address;
+        HMODULE module; // the module it lies in
+    };
+    std::vector<Slot> slots_;
+    bool installed_ = false;
+};
