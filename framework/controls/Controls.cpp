@@ -4,6 +4,7 @@
 #include "FormReader.h"
 #include "Forms.h"
 #include "ImageList.h"
+#include "Menus.h"
 #include "TypInfo.h"
 
 #include <algorithm>
@@ -473,6 +474,20 @@ void TControl::MouseMove(TShiftState shift, int x, int y)
 void TControl::RequestAlign()
 {
     if (parent_) parent_->AlignControl(this);
+}
+
+void TControl::SetPopupMenu(TPopupMenu* value)
+{
+    if (value == popupMenu_) return;
+    if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
+    popupMenu_ = value;
+    if (value) value->FreeNotification(this);
+}
+
+void TControl::Notification(TComponent* component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component == popupMenu_) popupMenu_ = nullptr;
 }
 
 void TControl::Loaded()

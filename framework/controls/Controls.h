@@ -50,6 +50,11 @@ FW_DECLARE_EXCEPTION(EInvalidOperation, Exception);
 
 class TWinControl;
 class TCustomForm;
+class TPopupMenu;
+
+// Bevels drawn around a control: each edge's cut, and how the edges of a bevelled control look.
+enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
+enum TBevelKind { bkNone, bkTile, bkSoft, bkFlat };
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 
@@ -272,6 +277,10 @@ public:
     // Fires OnClick (buttons override it to do their work first).
     virtual void Click();
 
+    // The control's context menu, or null; forgotten when the menu is destroyed.
+    TPopupMenu* PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(TPopupMenu* value);
+
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
     TNotifyEvent OnResize;
@@ -284,6 +293,7 @@ public:
     void Loaded() override;
 
 protected:
+    void Notification(TComponent* component, TOperation operation) override;
     virtual UnicodeString GetText();
     virtual void Resize();
     virtual void DblClick();
@@ -349,6 +359,7 @@ private:
     bool mouseInControl_ = false;
     TBiDiMode biDiMode_ = bdLeftToRight;
     TAnchors anchors_{akLeft, akTop};
+    TPopupMenu* popupMenu_ = nullptr;
 };
 
 // A control painted by its parent: no window of its own.
@@ -578,6 +589,15 @@ TCustomForm* GetParentForm(const TControl* control);
 // message-only unless topLevel is set.
 HWND AllocateHWnd(std::function<bool(TMessage&)> method, bool topLevel = false);
 void DeallocateHWnd(HWND window);
+
+// A window procedure bound to an object's message method, for subclassing a window the layer
+// does not own (SetWindowLongPtrW(GWLP_WNDPROC)). Called as a WNDPROC it hands the method a
+// record {msg, wParam, lParam, 0} and returns the record's result; an exception of the method is
+// reported (HandleCallbackException) and answered 0, it never unwinds into the window system.
+// The instance lives until FreeObjectInstance, whoever still calls it; a method may free its
+// own instance while it runs. Null gives null; freeing null does nothing.
+WNDPROC MakeObjectInstance(TWndMethod method);
+void FreeObjectInstance(WNDPROC instance);
 
 // Reports an exception caught at the edge of a window procedure or timer (through the
 // application's OnException or its exception box). Call only inside a catch block.

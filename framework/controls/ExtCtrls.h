@@ -6,7 +6,6 @@
 
 #include <memory>
 
-enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 
 // A container with a raised or lowered frame and an optional caption in the middle.
 class TCustomPanel : public TCustomControl {

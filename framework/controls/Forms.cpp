@@ -1,5 +1,6 @@
 #include "Forms.h"
 
+#include "Buttons.h"
 #include "ComCtrls.h"
 #include "Dialogs.h"
 #include "ExtCtrls.h"
@@ -916,6 +917,7 @@ void InitControls()
     RegisterStdCtrlsClasses();
     RegisterStdCtrlsWidgetClasses();
     RegisterExtCtrlsClasses();
+    RegisterButtonsClasses();
     RegisterComCtrlsClasses();
     RegisterGridsClasses();
     RegisterWinXCtrlsClasses();

@@ -37,6 +37,8 @@ inline constexpr TModalResult mrYesToAll = mrNoToAll + 1;
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = TSet<TBorderIcon>;
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+// A control's border: only bsNone and bsSingle are used.
+using TBorderStyle = TFormBorderStyle;
 enum TPosition {
     poDesigned,
     poDefault,

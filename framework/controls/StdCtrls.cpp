@@ -90,6 +90,8 @@ void RegisterStdCtrlsClasses()
 
 #include "Themes.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 namespace {
@@ -301,7 +303,7 @@ void TCustomEdit::CreateParams(TCreateParams& params)
     if (readOnly_) params.Style |= ES_READONLY;
     if (numbersOnly_) params.Style |= ES_NUMBER;
     if (passwordChar_ != 0 && !multiLine_) params.Style |= ES_PASSWORD;
-    params.ExStyle |= WS_EX_CLIENTEDGE;
+    if (borderStyle_ == bsSingle) params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
 void TCustomEdit::CreateWnd()
@@ -312,6 +314,7 @@ void TCustomEdit::CreateWnd()
     SendMessageW(window, EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
     if (passwordChar_ != 0 && !multiLine_) SendMessageW(window, EM_SETPASSWORDCHAR, passwordChar_, 0);
     SendMessageW(window, EM_SETMODIFY, modified_, 0);
+    if (!textHint_.empty()) SendMessageW(window, EM_SETCUEBANNER, 0, reinterpret_cast<LPARAM>(textHint_.c_str()));
 }
 
 void TCustomEdit::DestroyWnd()
@@ -340,6 +343,53 @@ void TCustomEdit::SetAlignment(TAlignment value)
     if (value == alignment_) return;
     alignment_ = value;
     RecreateWnd();
+}
+
+void TCustomEdit::SetBorderStyle(TBorderStyle value)
+{
+    value = value == bsNone ? bsNone : bsSingle;
+    if (value == borderStyle_) return;
+    borderStyle_ = value;
+    RecreateWnd();
+}
+
+void TCustomEdit::SetBevelKind(TBevelKind value)
+{
+    if (value == bevelKind_) return;
+    bevelKind_ = value;
+    Invalidate();
+}
+
+void TCustomEdit::SetBevelInner(TBevelCut value)
+{
+    if (value == bevelInner_) return;
+    bevelInner_ = value;
+    Invalidate();
+}
+
+void TCustomEdit::SetBevelOuter(TBevelCut value)
+{
+    if (value == bevelOuter_) return;
+    bevelOuter_ = value;
+    Invalidate();
+}
+
+void TCustomEdit::SetBevelWidth(int value)
+{
+    value = std::max(1, value);
+    if (value == bevelWidth_) return;
+    bevelWidth_ = value;
+    Invalidate();
+}
+
+void TCustomEdit::SetTextHint(const UnicodeString& value)
+{
+    if (value == textHint_) return;
+    textHint_ = value;
+    if (HandleAllocated()) {
+        SendMessageW(Handle(), EM_SETCUEBANNER, 0, reinterpret_cast<LPARAM>(textHint_.c_str()));
+        Invalidate();
+    }
 }
 
 void TCustomEdit::SetPasswordChar(wchar_t value)
@@ -982,6 +1032,9 @@ void RegisterStdCtrlsWidgetClasses()
     static const TEnumTypeInfo layoutInfo{{L"tlTop", L"tlCenter", L"tlBottom"}, 0};
     static const TEnumTypeInfo scrollInfo{{L"ssNone", L"ssHorizontal", L"ssVertical", L"ssBoth"}, 0};
     static const TEnumTypeInfo charCaseInfo{{L"ecNormal", L"ecUpperCase", L"ecLowerCase"}, 0};
+    static const TEnumTypeInfo borderStyleInfo{{L"bsNone", L"bsSingle"}, 0};
+    static const TEnumTypeInfo bevelKindInfo{{L"bkNone", L"bkTile", L"bkSoft", L"bkFlat"}, 0};
+    static const TEnumTypeInfo bevelCutInfo{{L"bvNone", L"bvLowered", L"bvRaised", L"bvSpace"}, 0};
     static const TEnumTypeInfo checkStateInfo{{L"cbUnchecked", L"cbChecked", L"cbGrayed"}, 0};
 
     const UnicodeString l = L"TCustomLabel";
@@ -1024,6 +1077,17 @@ void RegisterStdCtrlsWidgetClasses()
     RegisterPublishedProperty(e, OrdProp(L"NumbersOnly", pkBool, &TCustomEdit::NumbersOnly, &TCustomEdit::SetNumbersOnly, int64_t{0}));
     RegisterPublishedProperty(e, OrdProp(L"CharCase", pkEnum, &TCustomEdit::CharCase, &TCustomEdit::SetCharCase,
                                          int64_t{ecNormal}, &charCaseInfo));
+    RegisterPublishedProperty(e, OrdProp(L"BorderStyle", pkEnum, &TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle,
+                                         int64_t{bsSingle}, &borderStyleInfo));
+    RegisterPublishedProperty(e, OrdProp(L"BevelKind", pkEnum, &TCustomEdit::BevelKind, &TCustomEdit::SetBevelKind,
+                                         int64_t{bkNone}, &bevelKindInfo));
+    RegisterPublishedProperty(e, OrdProp(L"BevelInner", pkEnum, &TCustomEdit::BevelInner, &TCustomEdit::SetBevelInner,
+                                         int64_t{bvRaised}, &bevelCutInfo));
+    RegisterPublishedProperty(e, OrdProp(L"BevelOuter", pkEnum, &TCustomEdit::BevelOuter, &TCustomEdit::SetBevelOuter,
+                                         int64_t{bvLowered}, &bevelCutInfo));
+    RegisterPublishedProperty(e, OrdProp(L"BevelWidth", pkInteger, &TCustomEdit::BevelWidth, &TCustomEdit::SetBevelWidth,
+                                         int64_t{1}));
+    RegisterPublishedProperty(e, StrProp(L"TextHint", &TCustomEdit::TextHint, &TCustomEdit::SetTextHint));
     RegisterPublishedProperty(e, EventProp(L"OnChange", &TCustomEdit::OnChange));
     RegisterPublishedClass(L"TEdit", e);
     RegisterComponentClass<TEdit>(L"TEdit");

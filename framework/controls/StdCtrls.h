@@ -147,6 +147,21 @@ public:
     void SetCharCase(TEditCharCase value);
     bool Modified() const;
     void SetModified(bool value);
+    // bsSingle gives the sunken client edge (WS_EX_CLIENTEDGE), bsNone no border.
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle value);
+    // Bevels are kept for whoever paints the control's frame; the window draws none itself.
+    TBevelKind BevelKind() const { return bevelKind_; }
+    void SetBevelKind(TBevelKind value);
+    TBevelCut BevelInner() const { return bevelInner_; }
+    void SetBevelInner(TBevelCut value);
+    TBevelCut BevelOuter() const { return bevelOuter_; }
+    void SetBevelOuter(TBevelCut value);
+    int BevelWidth() const { return bevelWidth_; }
+    void SetBevelWidth(int value);
+    // Grey text shown while the edit is empty (EM_SETCUEBANNER).
+    const UnicodeString& TextHint() const { return textHint_; }
+    void SetTextHint(const UnicodeString& value);
 
     int SelStart();
     void SetSelStart(int value);
@@ -176,6 +191,12 @@ private:
     TEditCharCase charCase_ = ecNormal;
     bool modified_ = false;
     bool multiLine_ = false;
+    TBorderStyle borderStyle_ = bsSingle;
+    TBevelKind bevelKind_ = bkNone;
+    TBevelCut bevelInner_ = bvRaised;
+    TBevelCut bevelOuter_ = bvLowered;
+    int bevelWidth_ = 1;
+    UnicodeString textHint_;
 };
 
 class TEdit : public TCustomEdit {

@@ -3,6 +3,7 @@
 #include "acAlphaImageList.h"
 #include "acGPUtils.h"
 #include "acPNG.h"
+#include "acSBUtils.h"
 #include "acUnitCounter.h"
 #include "acntTypes.h"
 #include "acntUtils.h"
@@ -72,6 +73,7 @@ const std::array kUnits = std::to_array<TacLibraryUnit>({
     {L"acPNG", &acPNGInitialization, &acPNGFinalization},
     {L"acAlphaImageList", &acAlphaImageListInitialization, &acAlphaImageListFinalization},
     {L"sVclUtils", &sVclUtilsInitialization, &sVclUtilsFinalization},
+    {L"acSBUtils", &acSBUtilsInitialization, &acSBUtilsFinalization},
     CountingUnit<sGlyphUtilsCounter>(L"sGlyphUtils"),
 });
 

@@ -228,7 +228,7 @@ bool CtrlIsSkinned(TControl* control, bool checkSkinned)
     const HWND handle = windowed->Handle();
     TsCommonData* data = GetCommonData(handle);
     if (!data) {
-        if (TacScrollWnd* wrapper = Ac_GetScrollWndFromHwnd(handle); wrapper && CommonDataIsLive(wrapper->SkinData))
+        if (TacMainWnd* wrapper = Ac_GetScrollWndFromHwnd(handle); wrapper && CommonDataIsLive(wrapper->SkinData))
             data = wrapper->SkinData;
     }
     if (data) return checkSkinned ? data->Skinned(false) : true;
@@ -702,14 +702,6 @@ TsScrollWndData::~TsScrollWndData()
     FVertScrollData.reset();
     FHorzScrollData.reset();
 }
-
-// ---------------------------------------------------------------------------------------------
-// Colour writing and animation stop: their lookups come with the background and colour
-// routines of skinned controls.
-
-void ApplySkinColors(TsCommonData*, bool) {}
-void UpdateControlColors(TsCommonData*, bool) {}
-void StopTimer(TsCommonData*) {}
 
 namespace {
 TacUnitCounter unitCounter;

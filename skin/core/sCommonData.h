@@ -178,6 +178,12 @@ public:
     int Saturation() const { return FSaturation; }
     TColor ColorTone() const { return FColorTone; }
 
+    // Whether the mouse light is on this control: with CheckCurrent, as it is now; else whether
+    // it should be (the mouse above, the default manager's lighting of the active control).
+    bool DoLighting(bool CheckCurrent = false) const;
+    // Without Check drops the light; with Check only a light that is no longer wanted.
+    void DestroyNeedlessLight(bool Check);
+
     std::unique_ptr<TBitmap> HotCache;  // the lit state
     std::unique_ptr<TBitmap> LightMask; // the light spot
     TacAnimUpdateEvent OnUpdateLight;
@@ -230,11 +236,95 @@ void InitBGType(TsCommonData* commonData);
 // With reset FUpdating is cleared first; true (and FUpdating set) while painting waits.
 bool InUpdating(TsCommonData* commonData, bool reset = false);
 
-// --- colour writing and animation stop of skinned controls (their lookups are still to come:
-// these do nothing yet)
+// ---------------------------------------------------------------------------------------------
+// Background, colour and font look-ups of skinned controls
+
+class TWinControl;
+
+// Answers a background request (AC_GETBG) about the control in State: its cache, a plain fill,
+// or what its parent shows beneath a transparent section.
+void InitBGInfo(TsCommonData* CommonData, TacBGInfo* BGInfo, int State, HWND Handle = nullptr);
+// The plain background colour of the control in State.
+TColor GetBGColor(TsCommonData* CommonData, int State, HWND Handle = nullptr);
+// What lies under the control: its parent's background (FillColor 0xFF00FF and not Ready when
+// the parent cannot give it yet).
+TCacheInfo GetParentCache(TsCommonData* CommonData);
+// The same through the parent window of Handle; EmptyCI without one.
+TCacheInfo GetParentCacheHwnd(HWND Handle);
+
+// --- the cache bitmap
+// Makes the cache (32-bit) and gives it the control's size.
+void InitCacheBmp(TsCommonData* CommonData);
+// Copies the (prepared) cache of a visible windowed control straight onto its window.
+void RepaintImmediate(TsCommonData* CommonData);
+// Tells the parent that its cache is stale (AC_INVALIDATECACHE) and, when visible, to prepare it.
+void InvalidateParentCache(TsCommonData* CommonData);
+// Copies the cache from SrcPos into DstRect of DC, leaving out the visible child controls that
+// paint themselves (their bounds moved by OffsetX, OffsetY).
+void CopyWinControlCache(TWinControl* Control, TsCommonData* CommonData, const TRect& SrcPos, int OffsetY,
+                         int OffsetX, bool UpdateCorners, HDC DC, const TRect& DstRect);
+// The same for a plain window and its visible child windows; of a group box only its frame is
+// left out.
+void CopyHwndCache(HWND Handle, TsCommonData* CommonData, const TRect& SrcPos, int OffsetY, int OffsetX,
+                   bool UpdateCorners, HDC DC, const TRect& DstRect);
+
+// --- colours written into the control
+// The control's colour and font colour from its section (edits), and its window-class brush.
 void ApplySkinColors(TsCommonData* commonData, bool repaint);
+// Colour and font colour of the section's state (hot when ControlIsActive).
 void UpdateControlColors(TsCommonData* commonData, bool repaint);
+
+// --- font colours
+// The section whose font colours the control's text takes in State: its own, one its parent
+// names (AC_GETFONTINDEX), or -1 for the parent's font.
+int GetFontIndex(TControl* Control, int SkinIndex, TsSkinManager* Manager, int State = 0);
+// Passes a font-index request on to Control (the record's rectangle moved by its position) or
+// to a window; the receiver's answer.
+LRESULT GetFontIndex(TControl* Control, TacPaintInfo* pInfo);
+LRESULT GetFontIndex(HWND Handle, TacPaintInfo* pInfo);
+// The colour of the control's text in State.
+TColor GetFontColor(TControl* Control, int SkinIndex, TsSkinManager* Manager, int State = 0,
+                    TsCommonData* CommonData = nullptr);
+TColor GetFontColor(HWND Handle, int SkinIndex, TsSkinManager* Manager, int State = 0);
+// Whether the text over the section in State is drawn with the parent's font colour.
+bool NeedParentFont(TsSkinManager* Manager, int SkinIndex, int State, TControl* Control);
+bool NeedParentFont(TsCommonData* CommonData, int State);
+// The colour of a text hint: the font colour blended 148/255 toward the background.
+TColor TextHintColor(TsCommonData* CommonData, int State = 0, bool UseAlpha = false);
+// Draws a text hint into the cache bitmap (Flags: DrawText flags; bit 30 through GDI+).
+void TextHintOut(TsCommonData* CommonData, const TRect& R, const UnicodeString& Text, int State, UINT Flags);
+
+// --- state and mask routines
+// The control is drawn hot: focused, or under the mouse where hot tracking allows it.
+bool ControlIsActive(TsCommonData* CommonData);
+// Whether a focus rectangle is drawn over the skin.
+bool CanShowFocus(TsCommonData* CommonData);
+// Whether pressed content is shifted.
+bool CanClickShift(int SkinIndex, TacSkinData* SkinData);
+// The widest border of the section's border mask; 0 without one or for a mask drawn whole.
+int SkinBorderMaxWidth(TsCommonData* CommonData);
+// The rectangle of Size without the transparent corner pixels of the section's border mask; the
+// caller owns the region (null for an invalid section).
+HRGN GetRgnFromSkin(int SkinIndex, TSize Size, TacSkinData* SkinData);
+// The bitmap's rectangle without the key pixels in its corners (the border widths of the
+// section's border mask).
+HRGN GetTransCornersRgn(int SkinIndex, TBitmap* Bitmap, TacSkinData* SkinData);
+// Tints a painted image by the control's tone (a button: by Color when UseGiven), hue and
+// saturation, then restores its transparent corners.
+void UpdateBmpColors(TBitmap* Bitmap, TsCommonData* CommonData, bool UseGiven = false, TColor Color = clNone);
+
+// --- effects
+// The colour of the mouse light over the control in State; -1 for none.
+TColor GetLightColor(TsCommonData* CommonData, int State);
+// Shows, repaints or hides the glow around the control as it is hot or not.
+void ShowGlowingIfNeeded(TsCommonData* CommonData, bool Clicked = false, HWND Handle = nullptr, int Alpha = 255,
+                         bool DoAnimation = true);
+// Stops the control's state animation and drops its images.
 void StopTimer(TsCommonData* commonData);
+void StopTimer(TacThreadedTimer* Timer);
+// Runs the last step of an animation at once.
+void FinishTimer(TacThreadedTimer* Timer);
+bool TimerIsActive(TsCommonData* CommonData);
 
 // Start-up and shut-down of the unit (they only count).
 void sCommonDataInitialization();

@@ -355,6 +355,8 @@ public:
     void SetInternalSkins(const TsStoredSkins* value);
     TacLabelsSupport* LabelsOptions() const { return FLabelsSupport.get(); }
     TacMenuSupport* MenuSupport() const { return FMenuSupport.get(); }
+    // The object that paints menus with the skin.
+    TsSkinableMenus* SkinableMenus() const { return FSkinableMenus.get(); }
     TacOptions* Options() const { return FOptions.get(); }
     TacFonts* Fonts() const { return FFonts.get(); }
     TacScrollBarsSupport* ScrollsOptions() const { return FScrollsOptions.get(); }

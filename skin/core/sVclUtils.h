@@ -149,6 +149,10 @@ TColor GetControlFontColor(TControl* control, TObject* manager = nullptr);
 void ChangeControlColors(TControl* control, TColor fontColor, TColor color);
 // The font differs from the parent's font (colour only with checkColor).
 bool IsCustomFont(TControl* control, TFont* font, bool checkColor = true);
+// How the control's text is drawn over its background: 0 plainly, 1 made opaque after drawing,
+// 2 with alpha (the alpha-channel opaque mode, or a section that shows its parent's font).
+// A negative SkinIndex means the control's own section.
+int GetTransMode(TsCommonData* CommonData, int SkinIndex = -1, int State = 0);
 
 // ---------------------------------------------------------------------------------------------
 // Control tree

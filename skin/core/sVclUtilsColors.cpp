@@ -184,3 +184,14 @@ bool IsCustomFont(TControl* control, TFont* font, bool checkColor)
     if (font->Name() != pf->Name() || font->Height() != pf->Height() || font->Style() != pf->Style()) return true;
     return checkColor && font->Color() != pf->Color();
 }
+
+int GetTransMode(TsCommonData* CommonData, int SkinIndex, int State)
+{
+    if (!CommonData || CommonData->TranspMode == 0 || !CommonData->FOwnerControl) return 0;
+    const int index = SkinIndex < 0 ? CommonData->SkinIndex : SkinIndex;
+    TsSkinManager* manager = CommonData->GetSkinManager();
+    if (!manager || !manager->IsValidSkinIndex(index)) return 0;
+    if (CommonData->FOpaqueMode == omAlphaChannel) return 2;
+    if (CommonData->TranspMode == 1) return 1;
+    return NeedParentFont(manager, index, State, CommonData->FOwnerControl) ? 2 : 1;
+}

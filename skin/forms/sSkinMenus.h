@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+class TPopupMenu;
 class TsSkinManager;
 class TMenuItem;
 // What the menus keep for one shown menu (defined by the menu skinning).
@@ -27,9 +28,18 @@ public:
     TacMenuInfo* GetMenuInfo(TMenuItem*, TCanvas*, HWND) { return nullptr; }
     // Draws the skinned border of a menu window.
     void DrawWndBorder(HWND, TBitmap*) {}
+    // Prepares a pop-up menu, before it pops up, to be drawn with the skin (Active) or
+    // without. Menus are not skinned yet: it only remembers the last call.
+    void HookPopupMenu(TPopupMenu* Menu, bool Active)
+    {
+        LastHookedMenu = Menu;
+        LastHookActive = Active;
+    }
 
     TsSkinManager* FOwner;
     bool FActive = false;
+    TPopupMenu* LastHookedMenu = nullptr;
+    bool LastHookActive = false;
 };
 
 // The manager's menu options.

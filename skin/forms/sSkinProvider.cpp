@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <utility>
+bool ItemsRemoving = false;
 
 namespace {
 

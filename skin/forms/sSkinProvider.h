@@ -18,7 +18,12 @@
 
 class TacBorderForm;
 class TacGlowForm;
+class TacCtrlAdapter;
 class TsCommonData;
+
+// True while a skin provider removes its adapter's items; a wrapper then keeps its window
+// procedure until its adapter's form is removing the skin.
+extern bool ItemsRemoving;
 
 // The provider's after-animation event: hiding is true after a hide, false after a show.
 using TacAfterAnimation = std::function<void(bool hiding)>;
@@ -55,6 +60,20 @@ public:
     bool SkinFormed = false;                   // the provider skins its form
     bool InAnimation = false;                  // an animation of the form runs
     bool Minimized = false;                    // the form is in its minimized-animation state
+    TacCtrlAdapter* Adapter = nullptr;         // the adapter that wraps the form's children
+};
+
+// The child-control adapter of a form's provider: wraps the form's framework children. So far
+// only the object a wrapper names as its maker; form skinning gives it its items.
+class TacCtrlAdapter : public TObject {
+public:
+    explicit TacCtrlAdapter(TsSkinProvider* provider) : Provider(provider) {}
+    UnicodeString ClassName() const override { return L"TacCtrlAdapter"; }
+
+    // Forwards a message to every item with a live wrapper (no items yet).
+    void WndProc(TMessage&) {}
+
+    TsSkinProvider* Provider;
 };
 
 // The layered extended-border (shadow) window around a skinned form or dialog.

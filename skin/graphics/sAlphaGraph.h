@@ -127,6 +127,23 @@ void StretchBltMask(int dstX, int dstY, int dstW, int dstH, int srcX, int srcY, 
 // channel weighed by the mask's own channel; key pixels take ci's fill colour or cache pixel.
 void CopyMasterRect(TRect dstRect, TRect srcRect, TBitmap* dst, const TCacheInfo& ci, const TsMaskData& maskData);
 
+// ---------------------------------------------------------------------------------------------
+// Corners and text of a control's cached image
+
+class TsCommonData;
+
+enum TsCorner : std::uint8_t { scLeftTop, scLeftBottom, scRightTop, scRightBottom };
+using TsCorners = TSet<TsCorner>;
+inline constexpr TsCorners AllCorners{scLeftTop, scLeftBottom, scRightTop, scRightBottom};
+
+// Restores the chosen transparent corners of the control's cache bitmap from what lies behind
+// the control. Not built yet: leaves the cache as it is.
+void UpdateCorners(TsCommonData* SkinData, int State, TsCorners Corners);
+// Writes Text in Color into the 32-bit bitmap inside R with the DrawText flags (AlphaMode:
+// keeping the alpha channel). For now the text is drawn plainly with DrawTextW.
+void WriteColor(TBitmap* Bmp, const UnicodeString& Text, bool AlphaMode, TRect R, UINT Flags, TColor Color,
+                bool Narrow = false);
+
 // Start-up and shut-down of the unit (they only count).
 void sAlphaGraphInitialization();
 void sAlphaGraphFinalization();

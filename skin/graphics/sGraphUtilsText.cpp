@@ -81,3 +81,11 @@ bool FontsEqual(const TFont* font1, const TFont* font2)
     return font1->Style() == font2->Style() && font1->Size() == font2->Size() &&
            font1->PixelsPerInch() == font2->PixelsPerInch() && font1->Name() == font2->Name();
 }
+
+int acDrawText(HDC dc, const UnicodeString& text, TRect& r, UINT flags, TBitmap*)
+{
+    RECT rect = r;
+    const int result = DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, flags);
+    r = rect;
+    return result;
+}

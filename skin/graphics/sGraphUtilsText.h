@@ -1,5 +1,5 @@
 #pragma once
-// Measuring fonts and strings.
+// Measuring fonts and strings, and the library's low-level text call.
 #include "Graphics.h"
 #include "Strings.h"
 #include "Types.h"
@@ -12,3 +12,9 @@ bool FontSizeIsNear(const TFont* font, const UnicodeString& text, const UnicodeS
 void GetStringSize(HFONT font, const UnicodeString& text, UINT flags, TSize& size, bool addSpace = false,
                    int maxWidth = 0, bool multiLine = false);
 bool FontsEqual(const TFont* font1, const TFont* font2);
+
+class TBitmap;
+
+// Draws text on dc inside r with DrawText flags (DT_CALCRECT measures into r); DrawTextW's result.
+// For now always the plain DrawTextW; bmp (may be null) is the 32-bit target behind dc.
+int acDrawText(HDC dc, const UnicodeString& text, TRect& r, UINT flags, TBitmap* bmp = nullptr);

@@ -9,6 +9,10 @@ void AddLightControl(TsCtrlSkinData*) {}
 
 void DelLightControl(TsCtrlSkinData*) {}
 
+void DoChangePaint(TsCommonData*, int, TacAnimProc, bool, bool, bool) {}
+
+bool UpdateGlowing_CB(TObject*, int) { return true; }
+
 void AnimShowControl(TWinControl*, WORD, int, TacAnimTypeCtrl, TacIterationProc) {}
 
 void PrepareForAnimation(TWinControl*, TacAnimTypeCtrl) {}

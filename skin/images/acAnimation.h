@@ -1,7 +1,8 @@
 #pragma once
 // Control animations of the skin library. So far only the switch of the process-wide mouse
-// light, which has no light timer yet and so does nothing, and the show animation of controls,
-// which shows nothing yet.
+// light, which has no light timer yet and so does nothing, the state-change animation, which
+// does not run yet, and the show animation of controls, which shows nothing yet.
+#include "acntTypes.h"
 #include "sConst.h"
 
 #include <windows.h>
@@ -26,3 +27,12 @@ void DelLightControl();
 // Register and unregister a control with the mouse light.
 void AddLightControl(TsCtrlSkinData* SkinData);
 void DelLightControl(TsCtrlSkinData* SkinData);
+
+class TsCommonData;
+
+// Runs the animated change of a control's painted state to State on its animation timer,
+// calling Callback(CommonData, step) for each step. Not animated yet: does nothing.
+void DoChangePaint(TsCommonData* CommonData, int State, TacAnimProc Callback, bool Fast = false, bool Init = true,
+                   bool Reserved = false);
+// The step routine of a glow animation; true when the animation is done.
+bool UpdateGlowing_CB(TObject* Data, int Iteration);

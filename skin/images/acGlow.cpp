@@ -4,3 +4,7 @@
 void ClearGlows(bool, bool) {}
 
 void HideGlow(int& GlowID, bool) { GlowID = -1; }
+
+int ShowGlow(const TRect&, const UnicodeString&, const UnicodeString&, int, int, HWND, TsCommonData*) { return -1; }
+
+void RepaintGlow(int) {}

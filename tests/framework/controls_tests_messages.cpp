@@ -307,3 +307,74 @@ TEST_F(MessageChain, AForeignSubclassOnTopOfTheWindowStillReachesTheControl)
     EXPECT_EQ(edit->Text(), L"direct");
     SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(outerPrevious));
 }
+
+namespace {
+// A message method with a log, for window procedures bound to an object.
+class InstanceTarget : public TObject {
+public:
+    void Handle(TMessage& message)
+    {
+        log.push_back(message);
+        if (message.Msg == WM_USER + 1) throw Exception(L"raised inside a window procedure");
+        if (message.Msg == WM_USER + 2 && instance) {
+            FreeObjectInstance(instance); // freed from inside its own call
+            instance = nullptr;
+        }
+        message.Result = static_cast<LRESULT>(message.LParam) + 1;
+    }
+    std::vector<TMessage> log;
+    WNDPROC instance = nullptr;
+};
+} // namespace
+
+TEST_F(MessageChain, ObjectInstanceIsAWindowProcedureOfItsObjectsMethod)
+{
+    InstanceTarget a;
+    InstanceTarget b;
+    WNDPROC pa = MakeObjectInstance(TWndMethod(&a, &InstanceTarget::Handle));
+    WNDPROC pb = MakeObjectInstance(TWndMethod(&b, &InstanceTarget::Handle));
+    ASSERT_NE(pa, nullptr);
+    ASSERT_NE(pa, pb);
+    EXPECT_EQ(MakeObjectInstance(TWndMethod()), nullptr);
+
+    // Called directly and through the window system with full-width parameters.
+    const LPARAM wide = static_cast<LPARAM>(0x0000123456789ABCll);
+    EXPECT_EQ(CallWindowProcW(pa, nullptr, WM_USER, 7, wide), wide + 1);
+    HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    const auto old = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pb)));
+    EXPECT_EQ(SendMessageW(window, WM_USER + 3, WPARAM{0xFEDCBA9876543210ull}, 41), 42);
+    ASSERT_FALSE(b.log.empty());
+    EXPECT_EQ(b.log.back().WParam, WPARAM{0xFEDCBA9876543210ull});
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+    DestroyWindow(window);
+    ASSERT_EQ(a.log.size(), 1u);
+    EXPECT_EQ(a.log[0].WParam, 7u);
+
+    // An exception of the method is answered 0 and does not leave the window procedure.
+    EXPECT_EQ(CallWindowProcW(pa, nullptr, WM_USER + 1, 0, 5), 0);
+    EXPECT_EQ(a.log.size(), 2u);
+
+    // A method may free its own instance while it runs; the slot is then reused.
+    b.instance = pb;
+    EXPECT_EQ(CallWindowProcW(pb, nullptr, WM_USER + 2, 0, 1), 2);
+    EXPECT_EQ(b.instance, nullptr);
+    WNDPROC again = MakeObjectInstance(TWndMethod(&b, &InstanceTarget::Handle));
+    EXPECT_EQ(again, pb);
+    FreeObjectInstance(again);
+    FreeObjectInstance(pa);
+    FreeObjectInstance(nullptr);
+}
+
+TEST_F(MessageChain, ManyObjectInstancesStayDistinct)
+{
+    std::vector<std::unique_ptr<InstanceTarget>> targets;
+    std::vector<WNDPROC> procs;
+    for (int i = 0; i < 300; ++i) { // several pages of instances
+        targets.push_back(std::make_unique<InstanceTarget>());
+        procs.push_back(MakeObjectInstance(TWndMethod(targets.back().get(), &InstanceTarget::Handle)));
+    }
+    for (int i = 0; i < 300; ++i) EXPECT_EQ(CallWindowProcW(procs[static_cast<size_t>(i)], nullptr, WM_USER, 0, i), i + 1);
+    for (int i = 0; i < 300; ++i) ASSERT_EQ(targets[static_cast<size_t>(i)]->log.size(), 1u) << i;
+    for (WNDPROC p : procs) FreeObjectInstance(p);
+}

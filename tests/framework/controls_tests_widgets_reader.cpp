@@ -2,7 +2,9 @@
 // references and events.
 #include "controls_tests_widgets_support.h"
 
+#include "Buttons.h"
 #include "FormReader.h"
+#include "Menus.h"
 
 namespace {
 
@@ -341,3 +343,55 @@ TEST_F(ReaderWidgetsTest, MainWindowDefinitionBuildsEveryWidget)
 }
 
 } // namespace
+
+TEST_F(ReaderWidgetsTest, SpeedButtonAndEditBordersFromADefinition)
+{
+    auto* form = new TForm(Application);
+    ReadComponentFromText(form, LR"(object Form2: TForm
+  object SpeedButton1: TSpeedButton
+    Left = 4
+    Top = 6
+    Width = 30
+  end
+  object Edit1: TEdit
+    BorderStyle = bsNone
+    BevelKind = bkSoft
+    BevelInner = bvSpace
+    BevelOuter = bvNone
+    BevelWidth = 3
+    TextHint = 'Search'
+  end
+end
+)");
+    auto* button = dynamic_cast<TSpeedButton*>(form->FindComponent(L"SpeedButton1"));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->ClassName(), L"TSpeedButton");
+    EXPECT_EQ(button->Parent(), form);
+    EXPECT_EQ(button->BoundsRect(), Bounds(4, 6, 30, 22));
+    auto* edit = dynamic_cast<TEdit*>(form->FindComponent(L"Edit1"));
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->BorderStyle(), bsNone);
+    EXPECT_EQ(edit->BevelKind(), bkSoft);
+    EXPECT_EQ(edit->BevelInner(), bvSpace);
+    EXPECT_EQ(edit->BevelOuter(), bvNone);
+    EXPECT_EQ(edit->BevelWidth(), 3);
+    EXPECT_EQ(edit->TextHint(), L"Search");
+    EXPECT_EQ(GetPropValue(edit, L"BevelKind"), L"bkSoft");
+}
+
+TEST_F(ReaderWidgetsTest, ControlForgetsItsPopupMenuWhenTheMenuGoes)
+{
+    auto* form = new TForm(Application);
+    auto* edit = new TEdit(form);
+    auto* menu = new TPopupMenu(form);
+    EXPECT_EQ(edit->PopupMenu(), nullptr);
+    edit->SetPopupMenu(menu);
+    EXPECT_EQ(edit->PopupMenu(), menu);
+    delete menu;
+    EXPECT_EQ(edit->PopupMenu(), nullptr);
+    // A control that goes first leaves the menu no dangling notification.
+    auto* second = new TPopupMenu(form);
+    edit->SetPopupMenu(second);
+    delete edit;
+    delete second;
+}

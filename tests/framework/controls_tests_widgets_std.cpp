@@ -452,3 +452,34 @@ TEST_F(WidgetsTest, LabelSizesItselfToItsTextAndPaintsIt)
 }
 
 } // namespace
+
+TEST_F(WidgetsTest, EditBorderBevelsAndTextHint)
+{
+    TForm* form = ShownForm();
+    auto* edit = On<TEdit>(form);
+    EXPECT_EQ(edit->BorderStyle(), bsSingle);
+    EXPECT_NE(GetWindowLongPtrW(edit->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
+    edit->SetText(L"kept");
+    edit->SetBorderStyle(bsNone);
+    EXPECT_EQ(GetWindowLongPtrW(edit->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
+    EXPECT_EQ(WindowText(edit->Handle()), L"kept");
+
+    edit->SetBevelKind(bkFlat);
+    edit->SetBevelInner(bvNone);
+    edit->SetBevelOuter(bvRaised);
+    edit->SetBevelWidth(0); // at least 1
+    EXPECT_EQ(edit->BevelKind(), bkFlat);
+    EXPECT_EQ(edit->BevelInner(), bvNone);
+    EXPECT_EQ(edit->BevelOuter(), bvRaised);
+    EXPECT_EQ(edit->BevelWidth(), 1);
+
+    // The hint reaches the window now and after recreation.
+    edit->SetTextHint(L"Port number");
+    wchar_t banner[32] = {};
+    ASSERT_TRUE(SendMessageW(edit->Handle(), EM_GETCUEBANNER, reinterpret_cast<WPARAM>(banner), 32));
+    EXPECT_STREQ(banner, L"Port number");
+    edit->SetBorderStyle(bsSingle);
+    banner[0] = 0;
+    ASSERT_TRUE(SendMessageW(edit->Handle(), EM_GETCUEBANNER, reinterpret_cast<WPARAM>(banner), 32));
+    EXPECT_STREQ(banner, L"Port number");
+}

@@ -1,8 +1,10 @@
 // Window utilities: mouse and hit tests, geometry, colours under the skin, control trees, text.
 #include "skin_core_test_vclutils.h"
 
+#include "ExtCtrls.h"
 #include "sCommonData.h"
 #include "sGraphUtils.h"
+#include "skin_core_test_skinload.h"
 
 namespace {
 
@@ -366,6 +368,53 @@ TEST_F(VclUtilsTest, OutputWindowAndHintWindow)
     acHideHintWnd(hint);
     EXPECT_FALSE(hint);
     EXPECT_FALSE(IsWindow(wnd));
+}
+
+// How text is drawn over a control's section, with the house skin loaded.
+class TransModeTest : public SkinLoadTest {};
+
+TEST_F(TransModeTest, TextModeByOpaqueModeStoredModeAndParentFont)
+{
+    Load();
+    ASSERT_TRUE(manager && manager->IsActive());
+    TForm* form = NewForm(200, 100);
+    auto* panel = new TPanel(form);
+    panel->SetParent(form);
+    TsCommonData data(panel);
+    data.Loading = false;
+    data.SetSkinSection(L"BUTTON");
+    const int button = data.SkinIndex;
+    const int low = manager->GetSkinIndex(L"PANEL_LOW");
+    ASSERT_GE(button, 0);
+    ASSERT_GE(low, 0);
+    manager->gd()[static_cast<size_t>(button)].Props[0].Transparency = 0;
+    manager->gd()[static_cast<size_t>(low)].Props[0].Transparency = 100; // no border mask: the parent's font
+
+    const struct {
+        const char* name;
+        BYTE stored;
+        TacOpaqueMode opaque;
+        int index;
+        int mode;
+    } cases[] = {
+        {"nothing stored", 0, omAlphaChannel, -1, 0},
+        {"alpha channel", 1, omAlphaChannel, -1, 2},
+        {"stored opaque", 1, omAuto, low, 1},
+        {"own opaque section", 2, omAuto, -1, 1},
+        {"section with the parent's font", 2, omAuto, low, 2},
+        {"unknown section", 2, omAuto, manager->LengthOfGD() + 2, 0},
+    };
+    for (const auto& c : cases) {
+        data.TranspMode = c.stored;
+        data.FOpaqueMode = c.opaque;
+        EXPECT_EQ(GetTransMode(&data, c.index, 0), c.mode) << c.name;
+    }
+    TComponent owner(nullptr);
+    TsCommonData bare(&owner);
+    bare.TranspMode = 2;
+    bare.SkinIndex = low;
+    EXPECT_EQ(GetTransMode(&bare, -1, 0), 0) << "no owner control";
+    EXPECT_EQ(GetTransMode(nullptr, low, 0), 0);
 }
 
 } // namespace

@@ -1,0 +1,420 @@
+// The window wrapper base: taking over and giving back any window's procedure, the messages it
+// answers itself, the command answers while a skin is active, and what it restores.
+#include "skin_core_test_skinload.h"
+#include "skin_wrappers_test_support.h"
+
+#include "Menus.h"
+#include "acSBUtils.h"
+#include "sVclUtils.h"
+#include "acSBUtilsBrushes.h"
+#include "sCommonData.h"
+#include "sSkinMenus.h"
+
+#include <memory>
+
+namespace {
+
+enum class Kind { TestClass, SystemEdit, FrameworkEdit };
+const char* KindName(Kind k)
+{
+    switch (k) {
+    case Kind::TestClass: return "test class";
+    case Kind::SystemEdit: return "system edit";
+    default: return "framework edit";
+    }
+}
+constexpr Kind kKinds[] = {Kind::TestClass, Kind::SystemEdit, Kind::FrameworkEdit};
+
+// A window of one kind, with a recorder installed before any wrapper: a subclass of a foreign
+// window, a WindowProc of a framework control. Foreign windows sit in a recording parent.
+class Subject {
+public:
+    Subject(Kind kind, TForm* form) : kind_(kind)
+    {
+        if (kind == Kind::FrameworkEdit) {
+            Edit = new TEdit(form);
+            Edit->SetParent(form);
+            Edit->SetBounds(10, 10, 160, 24);
+            Edit->SetText(L"framework");
+            Handle = Edit->Handle();
+            method_ = std::make_unique<RecordingWindowProc>(Edit);
+            return;
+        }
+        Parent = std::make_unique<RecordingWindow>(nullptr, RECT{40, 40, 360, 240});
+        if (kind == Kind::TestClass) {
+            own_ = std::make_unique<RecordingWindow>(Parent->Handle(), RECT{10, 10, 170, 50});
+            Handle = own_->Handle();
+        } else {
+            Handle = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"system", WS_CHILD | WS_VISIBLE, 10, 10, 160, 24,
+                                     Parent->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+        }
+        subclass_ = std::make_unique<RecordingSubclass>(Handle);
+    }
+
+    MessageLog& Log() { return method_ ? method_->Log : subclass_->Log; }
+    TacSkinParams Params() const
+    {
+        TacSkinParams p;
+        p.Control = Edit;
+        return p;
+    }
+    // True while the window (or control) has the procedure it had before wrapping.
+    bool HasOriginalProcedure() const
+    {
+        if (method_) return Edit->WindowProc == TWndMethod(method_.get(), &RecordingWindowProc::Handle);
+        return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(Handle, GWLP_WNDPROC)) == RecordingSubclass::Procedure();
+    }
+    // Destroys the window (a framework control makes a new one).
+    void DestroyTheWindow()
+    {
+        if (Edit)
+            Edit->RecreateWnd();
+        else
+            DestroyWindow(Handle);
+    }
+    Kind kind() const { return kind_; }
+
+    HWND Handle = nullptr;
+    TEdit* Edit = nullptr;
+    std::unique_ptr<RecordingWindow> Parent;
+
+private:
+    Kind kind_;
+    std::unique_ptr<RecordingWindow> own_;
+    std::unique_ptr<RecordingSubclass> subclass_;
+    std::unique_ptr<RecordingWindowProc> method_;
+};
+
+// A wrapper that counts its restorings.
+class CountingWnd : public TacMainWnd {
+public:
+    void RestoreStdParams() override
+    {
+        ++Restored;
+        TacMainWnd::RestoreStdParams();
+    }
+    int Restored = 0;
+};
+
+class WrapperTest : public SkinLoadTest {
+protected:
+    void SetUp() override
+    {
+        SkinLoadTest::SetUp();
+        acSBUtilsInitialization();
+        form = NewForm(420, 260);
+        form->Show();
+    }
+    void TearDown() override
+    {
+        acSBUtilsFinalization();
+        SkinLoadTest::TearDown();
+    }
+    TForm* form = nullptr;
+};
+
+LRESULT Command(HWND wnd, WORD code, LPARAM lParam = 0, WORD low = 0)
+{
+    return SendMessageW(wnd, SM_ALPHACMD, MakeAlphaCmd(code, low), lParam);
+}
+
+} // namespace
+
+TEST_F(WrapperTest, WithoutAnActiveSkinEveryMessageReachesThePreviousProcedureOnce)
+{
+    for (Kind kind : kKinds) {
+        SCOPED_TRACE(KindName(kind));
+        Subject s(kind, form);
+        std::unique_ptr<TacMainWnd> w(CreateWrapper<TacMainWnd>(s.Handle, nullptr, nullptr, s.Params()));
+        EXPECT_FALSE(s.HasOriginalProcedure());
+        if (kind != Kind::FrameworkEdit) {
+            EXPECT_EQ(w->NewWndProcInstance(), reinterpret_cast<WNDPROC>(GetWindowLongPtrW(s.Handle, GWLP_WNDPROC)));
+        }
+        EXPECT_EQ(w->Caption, kind == Kind::TestClass ? L"recorded" : kind == Kind::SystemEdit ? L"system" : L"framework");
+        s.Log().Clear();
+
+        SendMessageW(s.Handle, WM_USER + 7, 1, 2);
+        SendMessageW(s.Handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"renamed"));
+        SendMessageW(s.Handle, WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+        Command(s.Handle, AC_CTRLHANDLED);
+        EXPECT_EQ(s.Log().Count(WM_USER + 7), 1);
+        EXPECT_EQ(s.Log().Count(WM_SETTEXT), 1);
+        EXPECT_EQ(w->Caption, L"renamed");
+        EXPECT_EQ(s.Log().Count(WM_UPDATEUISTATE), 0);
+        EXPECT_EQ(s.Log().Count(SM_ALPHACMD), 1) << "no skin: even the command goes on";
+
+        // WM_PRINT is answered as WM_PAINT with the same parameters.
+        auto bitmap = std::make_unique<TBitmap>(40, 20, pf32bit);
+        const auto dc = reinterpret_cast<WPARAM>(bitmap->Canvas()->Handle());
+        SendMessageW(s.Handle, WM_PRINT, dc, PRF_CLIENT);
+        EXPECT_EQ(s.Log().Count(WM_PRINT), 0);
+        const RecordedMessage* paint = s.Log().Last(WM_PAINT);
+        ASSERT_NE(paint, nullptr);
+        EXPECT_EQ(paint->WParam, dc);
+        EXPECT_EQ(paint->LParam, PRF_CLIENT);
+    }
+}
+
+TEST_F(WrapperTest, CommandsAreAnsweredWhileTheSkinIsActive)
+{
+    Load();
+    ASSERT_TRUE(manager->IsActive());
+    const auto mgr = reinterpret_cast<LPARAM>(manager.get());
+    for (Kind kind : kKinds) {
+        SCOPED_TRACE(KindName(kind));
+        Subject s(kind, form);
+        std::unique_ptr<TacMainWnd> w(CreateWrapper<TacMainWnd>(s.Handle, nullptr, manager.get(), s.Params()));
+        s.Log().Clear();
+
+        struct Case {
+            WORD Code;
+            LPARAM LParam;
+            LRESULT Answer;
+            int PassedOn;
+        };
+        const Case cases[] = {
+            {AC_CTRLHANDLED, 0, 1, 0},
+            {AC_GETSCROLLWND, 0, reinterpret_cast<LRESULT>(w.get()), 0},
+            {AC_GETCOMMONDATA, 0, reinterpret_cast<LRESULT>(w->SkinData), 0},
+            {AC_GETAPPLICATION, 0, reinterpret_cast<LRESULT>(Application), 0},
+            {AC_SETNEWSKIN, mgr, 0, 1},
+            {AC_PREPARECACHE, 0, 0, 1},
+        };
+        for (const Case& c : cases) {
+            s.Log().Clear();
+            EXPECT_EQ(Command(s.Handle, c.Code, c.LParam), c.Answer) << c.Code;
+            EXPECT_EQ(s.Log().Count(SM_ALPHACMD), c.PassedOn) << c.Code;
+        }
+        // Any other message still reaches the window once.
+        s.Log().Clear();
+        SendMessageW(s.Handle, WM_USER + 8, 0, 0);
+        EXPECT_EQ(s.Log().Count(WM_USER + 8), 1);
+
+        // The owner control is opaque while wrapped.
+        if (s.Edit) {
+            EXPECT_TRUE(s.Edit->ControlStyle().Contains(csOpaque));
+            w.reset();
+            EXPECT_FALSE(s.Edit->ControlStyle().Contains(csOpaque));
+        }
+    }
+}
+
+TEST_F(WrapperTest, UnwrappingGivesTheOriginalProcedureBack)
+{
+    enum class Way { Destructor, Uninitialize, Destroy };
+    for (Kind kind : kKinds)
+        for (Way way : {Way::Destructor, Way::Uninitialize, Way::Destroy}) {
+            SCOPED_TRACE(testing::Message() << KindName(kind) << " way " << static_cast<int>(way));
+            Subject s(kind, form);
+            TacMainWnd* w = CreateWrapper<CountingWnd>(s.Handle, nullptr, nullptr, s.Params());
+            auto* counting = static_cast<CountingWnd*>(w);
+            if (s.Edit) {
+                EXPECT_TRUE(s.Edit->ControlStyle().Contains(csOpaque));
+            }
+            switch (way) {
+            case Way::Destructor:
+                delete w;
+                break;
+            case Way::Uninitialize:
+                UninitializeACWnd(s.Handle, true, false, w);
+                EXPECT_EQ(w, nullptr);
+                break;
+            case Way::Destroy: {
+                s.DestroyTheWindow();
+                EXPECT_TRUE(counting->Destroyed);
+                EXPECT_EQ(counting->Restored, 1);
+                // A second destroy message does not restore again.
+                if (kind != Kind::SystemEdit) {
+                    counting->ProcessMessage(WM_NCDESTROY, 0, 0);
+                    EXPECT_EQ(counting->Restored, 1);
+                }
+                delete w;
+                break;
+            }
+            }
+            EXPECT_EQ(ParkedWndProcCount(), 0);
+            if (way != Way::Destroy || kind == Kind::FrameworkEdit) {
+                EXPECT_TRUE(s.HasOriginalProcedure());
+            }
+            if (s.Edit) {
+                s.Log().Clear();
+                s.Edit->SetText(L"after");
+                EXPECT_EQ(s.Edit->Text(), L"after");
+                EXPECT_GE(s.Log().Count(WM_SETTEXT), 1);
+            }
+        }
+}
+
+TEST_F(WrapperTest, WindowProcedureDestroyMessageAnswersOneAndUnwraps)
+{
+    Subject s(Kind::TestClass, form);
+    TacMainWnd* w = CreateWrapper<TacMainWnd>(s.Handle, nullptr, nullptr, s.Params());
+    const HWND handle = s.Handle;
+    s.Log().Clear();
+    // Sent through the window procedure of a window that lives on: the previous procedure
+    // answers 0, so the wrapper gives the window back and answers 1.
+    EXPECT_EQ(SendMessageW(handle, WM_DESTROY, 0, 0), 1);
+    EXPECT_EQ(s.Log().Count(WM_DESTROY), 1);
+    EXPECT_TRUE(w->Destroyed);
+    EXPECT_TRUE(s.HasOriginalProcedure());
+    delete w;
+}
+
+TEST_F(WrapperTest, ALaterSubclassStaysAndKeepsWorkingThroughTheParkedProcedure)
+{
+    for (Kind kind : kKinds) {
+        SCOPED_TRACE(KindName(kind));
+        Subject s(kind, form);
+        TacMainWnd* w = CreateWrapper<TacMainWnd>(s.Handle, nullptr, nullptr, s.Params());
+        std::unique_ptr<LaterSubclass> laterWindow;
+        std::unique_ptr<RecordingWindowProc> laterMethod;
+        if (s.Edit)
+            laterMethod = std::make_unique<RecordingWindowProc>(s.Edit);
+        else
+            laterWindow = std::make_unique<LaterSubclass>(s.Handle);
+
+        UninitializeACWnd(s.Handle, true, false, w);
+        EXPECT_EQ(ParkedWndProcCount(), 1);
+        if (laterWindow) {
+            EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(s.Handle, GWLP_WNDPROC)), LaterSubclass::Procedure());
+        } else {
+            EXPECT_TRUE(s.Edit->WindowProc == TWndMethod(laterMethod.get(), &RecordingWindowProc::Handle));
+        }
+
+        // Messages still reach both recorders, through the parked procedure.
+        s.Log().Clear();
+        SendMessageW(s.Handle, WM_USER + 9, 0, 0);
+        EXPECT_EQ(s.Log().Count(WM_USER + 9), 1);
+        EXPECT_EQ((laterWindow ? laterWindow->Log : laterMethod->Log).Count(WM_USER + 9), 1);
+        SendMessageW(s.Handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"still works"));
+        EXPECT_EQ(GetWndText(s.Handle), L"still works");
+
+        if (laterWindow) {
+            // The window's end frees the parked procedure.
+            DestroyWindow(s.Handle);
+            EXPECT_EQ(ParkedWndProcCount(), 0);
+        } else {
+            acSBUtilsFinalization(); // the unit's shut-down frees what stays parked
+            acSBUtilsInitialization();
+            EXPECT_EQ(ParkedWndProcCount(), 0);
+            laterMethod.reset();
+        }
+    }
+}
+
+TEST_F(WrapperTest, GivenSkinDataIsNeverFreedAnOwnOneIs)
+{
+    Subject s(Kind::TestClass, form);
+    auto given = std::make_unique<TsCommonData>(nullptr);
+    {
+        std::unique_ptr<TacMainWnd> w(CreateWrapper<TacMainWnd>(s.Handle, given.get(), nullptr, s.Params()));
+        EXPECT_EQ(w->SkinData, given.get());
+        EXPECT_FALSE(w->OwnSkinData);
+        EXPECT_EQ(given->FSWHandle, s.Handle);
+    }
+    EXPECT_TRUE(CommonDataIsLive(given.get()));
+
+    TsCommonData* own = nullptr;
+    {
+        std::unique_ptr<TacMainWnd> w(CreateWrapper<TacMainWnd>(s.Handle, nullptr, nullptr, s.Params()));
+        own = w->SkinData;
+        EXPECT_TRUE(w->OwnSkinData);
+        EXPECT_TRUE(CommonDataIsLive(own));
+        EXPECT_EQ(GetCommonData(s.Handle), own) << "published on the window by AfterCreation";
+    }
+    EXPECT_FALSE(CommonDataIsLive(own));
+}
+
+TEST_F(WrapperTest, SkinRemovalGivesEveryTouchedClassItsOwnBrushBack)
+{
+    Load();
+    const auto mgr = reinterpret_cast<LPARAM>(manager.get());
+    for (Kind kind : {Kind::TestClass, Kind::SystemEdit}) {
+        SCOPED_TRACE(KindName(kind));
+        Subject s(kind, form);
+        const LONG_PTR original = GetClassLongPtrW(s.Handle, GCLP_HBRBACKGROUND);
+        std::unique_ptr<TacMainWnd> w(CreateWrapper<TacMainWnd>(s.Handle, nullptr, manager.get(), s.Params()));
+        w->SetSkinParams();
+        w->SetSkinParams(); // once more: still one brush of ours
+        const auto skinned = reinterpret_cast<HBRUSH>(GetClassLongPtrW(s.Handle, GCLP_HBRBACKGROUND));
+        EXPECT_NE(reinterpret_cast<LONG_PTR>(skinned), original);
+        for (HBRUSH b : manager->Brushes) EXPECT_NE(skinned, b) << "never the manager's own brush";
+        LOGBRUSH lb{};
+        ASSERT_EQ(GetObjectW(skinned, sizeof(lb), &lb), static_cast<int>(sizeof(lb)));
+        EXPECT_EQ(lb.lbColor, static_cast<COLORREF>(manager->Palette[0]) & 0xFFFFFF);
+        EXPECT_EQ(ChangedClassBrushCount(), 1);
+
+        Command(s.Handle, AC_REMOVESKIN, mgr);
+        EXPECT_EQ(GetClassLongPtrW(s.Handle, GCLP_HBRBACKGROUND), original);
+        EXPECT_EQ(GetObjectType(skinned), 0u) << "our brush is deleted";
+        EXPECT_EQ(ChangedClassBrushCount(), 0);
+    }
+}
+
+TEST_F(WrapperTest, ContextMenuOfTheOwnerControlIsHookedWithTheManagersState)
+{
+    Load();
+    auto* panel = new TPanel(form);
+    panel->SetParent(form);
+    panel->SetBounds(10, 10, 100, 60);
+    auto* menu = new TPopupMenu(form);
+    panel->SetPopupMenu(menu);
+    TacSkinParams params;
+    params.Control = panel;
+    std::unique_ptr<TacMainWnd> w(CreateWrapper<TacMainWnd>(panel->Handle(), nullptr, manager.get(), params));
+    ModalCloser closer; // whatever menu the window system would show is closed
+    const TPoint centre = panel->ClientToScreen(TPoint(50, 30));
+    SendMessageW(panel->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(panel->Handle()), MAKELPARAM(centre.X, centre.Y));
+    EXPECT_EQ(manager->SkinableMenus()->LastHookedMenu, menu);
+    EXPECT_EQ(manager->SkinableMenus()->LastHookActive, manager->Active());
+}
+
+TEST_F(WrapperTest, MouseMoveMakesTheWindowTheDefaultManagersActiveControl)
+{
+    Load();
+    ASSERT_EQ(DefaultManager, manager.get());
+    Subject s(Kind::TestClass, form);
+    std::unique_ptr<TacMainWnd> w(CreateWrapper<TacMainWnd>(s.Handle, nullptr, manager.get(), s.Params()));
+    SendMessageW(s.Handle, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+    EXPECT_EQ(manager->ActiveControl(), s.Handle);
+}
+
+TEST_F(WrapperTest, NonClientFontsAndTheImposedFaceName)
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0));
+    const std::pair<int, const LOGFONTW*> kinds[] = {{1, &metrics.lfCaptionFont}, {2, &metrics.lfSmCaptionFont},
+                                                     {3, &metrics.lfMenuFont},    {4, &metrics.lfStatusFont},
+                                                     {5, &metrics.lfMessageFont}, {0, &metrics.lfMessageFont}};
+    for (const auto& [kind, expected] : kinds) {
+        LOGFONTW font{};
+        GetNCMetricsFont(kind, font);
+        EXPECT_EQ(font.lfHeight, expected->lfHeight) << kind;
+        EXPECT_STREQ(font.lfFaceName, expected->lfFaceName) << kind;
+    }
+
+    // Without a manager, and with the default mode, nothing is imposed.
+    LOGFONTW font = metrics.lfMessageFont;
+    ApplySkinFontName(font);
+    EXPECT_STREQ(font.lfFaceName, metrics.lfMessageFont.lfFaceName);
+    Load();
+    EXPECT_EQ(GetSkinFontName(), L"");
+    manager->SkinCommonInfo.MainFont = L"Skin Face";
+    manager->Fonts()->SetMainFont(L"Own Face");
+    const std::pair<TacFontMode, const wchar_t*> modes[] = {
+        {fmFromSkin, L"Skin Face"}, {fmCustom, L"Own Face"}, {fmDefault, L""}};
+    for (const auto& [mode, name] : modes) {
+        manager->Fonts()->SetMainMode(mode);
+        EXPECT_EQ(GetSkinFontName(), name);
+        font = metrics.lfMessageFont;
+        ApplySkinFontName(font);
+        EXPECT_STREQ(font.lfFaceName, *name ? name : metrics.lfMessageFont.lfFaceName);
+    }
+    // A name longer than the field is cut, the field stays terminated.
+    manager->Fonts()->SetMainMode(fmCustom);
+    manager->Fonts()->SetMainFont(UnicodeString(40, L'x'));
+    ApplySkinFontName(font);
+    EXPECT_EQ(std::wstring(font.lfFaceName), std::wstring(31, L'x'));
+    manager->Fonts()->SetMainMode(fmDefault);
+}
