@@ -184,10 +184,6 @@ void TrySetSkinSection(TControl* control, const UnicodeString& section)
 
 void UpdateGlassMode(TControl*, bool) {}
 
-void AnimShowForm(TsSkinProvider*, WORD, int, TacAnimType) {}
-
-void SetFormBlendValue(HWND, TBitmap*, int, const POINT*) {}
-
 HMODULE uxthemeLib = nullptr;
 TSetWindowTheme ac_SetWindowTheme = nullptr;
 TBeginBufferedPaint acBeginBufferedPaint = nullptr;
@@ -242,5 +238,7 @@ void sVclUtilsInitialization()
 
 void sVclUtilsFinalization()
 {
-    if (unitCounter.ShutDown()) FreeUxTheme();
+    if (!unitCounter.ShutDown()) return;
+    FreeHideTimer();
+    FreeUxTheme();
 }

@@ -33,9 +33,6 @@ class TsSkinProvider;
 extern bool InAnimationProcess;
 // True while PaintControls runs; a nested call does nothing.
 extern bool acGraphPainting;
-// Hides the provider's form with the animation of AnimEffects.FormHide. Until the animated
-// showing and hiding exists it does nothing.
-inline void AnimHideForm(TObject* /*provider*/) {}
 
 // Around window and bitmap calls whose errors the library ignores; they do nothing.
 inline void ResetLastError() {}
@@ -254,11 +251,8 @@ void UpdateGlassMode(TControl* control, bool glass);
 void RepaintOpaque(TControl* control, std::intptr_t& data);
 void TrySetSkinSection(TControl* control, const UnicodeString& section);
 
-// Animated showing of a skinned form, Time milliseconds up to MaxBlend. Not animated yet: the
-// form skinning's issues give it its body.
-void AnimShowForm(TsSkinProvider* provider, WORD time, int maxBlend, TacAnimType animType);
-// Shows a 32-bit image in the layered window wnd with a constant alpha at pos. Not built yet.
-void SetFormBlendValue(HWND wnd, TBitmap* bmp, int alpha, const POINT* pos = nullptr);
+// Animated showing and hiding of forms and dialogs, and the layered-window routines.
+#include "sVclUtilsAnim.h"
 
 // Start-up and shut-down of the unit (they only count).
 void sVclUtilsInitialization();

@@ -1,5 +1,6 @@
 #include "sSkinProvider.h"
 
+#include "acntTypes.h"
 #include "acntUtils.h"
 #include "sCommonData.h"
 
@@ -76,3 +77,12 @@ void DwmInvalidateIconicBitmaps(HWND wnd)
 }
 
 TacDwmEntries acReplaceDwmEntries(const TacDwmEntries& entries) { return std::exchange(dwmEntries, entries); }
+
+std::unique_ptr<TacGlowForm> MakeCoverForm(HWND wnd, TsSkinProvider*, bool)
+{
+    auto cover = std::make_unique<TacGlowForm>(nullptr);
+    RECT r{};
+    if (wnd && GetWindowRect(wnd, &r)) cover->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    cover->HandleNeeded();
+    return cover;
+}

@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -23,6 +24,9 @@ class TsCommonData;
 // True while a skin provider removes its adapter's items; a wrapper then keeps its window
 // procedure until its adapter's form is removing the skin.
 extern bool ItemsRemoving;
+
+// The provider's after-animation event: hiding is true after a hide, false after a show.
+using TacAfterAnimation = std::function<void(bool hiding)>;
 
 class TsSkinProvider : public TComponent {
 public:
@@ -42,6 +46,9 @@ public:
     void DropSysMenu(int, int) {}
     // Frees the extended-border window (it is made again when needed).
     void ReleaseBorderForm() {}
+
+    std::unique_ptr<TacGlowForm> CoverForm; // prepared cover of the form, or null
+    TacAfterAnimation OnAfterAnimation;
 
     TForm* Form = nullptr;
     std::unique_ptr<TsCommonData> FCommonData; // owner object: this provider
@@ -92,6 +99,10 @@ public:
 int SkinTitleHeight(TacBorderForm* borderForm);
 // A new 32-bit image of the provider's form; null without a cache bitmap. The caller owns it.
 std::unique_ptr<TBitmap> GetFormImage(TsSkinProvider* provider, bool freeCache);
+// A new borderless layered window placed exactly over the window wnd; the animations show
+// their frames under it and free it. Until form skinning fills it the cover stays empty and
+// hidden.
+std::unique_ptr<TacGlowForm> MakeCoverForm(HWND wnd, TsSkinProvider* provider, bool fromScreen);
 // Rebuilds the form's window region from the skin's border masks.
 void UpdateRgn(TsSkinProvider* provider, bool repaint, bool full = true);
 

@@ -1,5 +1,7 @@
 #include "acDials.h"
 
+#include "sCommonData.h"
+
 std::vector<TacMainWnd*> acSupportedList;
 HHOOK HookCallback = nullptr;
 
@@ -12,3 +14,7 @@ LRESULT CALLBACK SkinHookCBT(int code, WPARAM wParam, LPARAM lParam)
 {
     return CallNextHookEx(HookCallback, code, wParam, lParam);
 }
+
+TacDialogWnd::TacDialogWnd() : SkinData(std::make_unique<TsCommonData>(this)) {}
+
+TacDialogWnd::~TacDialogWnd() = default;

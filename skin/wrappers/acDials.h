@@ -3,7 +3,25 @@
 // it stays empty until the dialog wrappers exist.
 #include "acSBUtils.h"
 
+#include <memory>
 #include <vector>
+
+class TacBorderForm;
+class TsCommonData;
+
+// The wrapper of a skinned system dialog. So far what the show and hide animations use; the
+// dialog wrappers give it its painting.
+class TacDialogWnd : public TacMainWnd {
+public:
+    TacDialogWnd();
+    ~TacDialogWnd() override;
+    UnicodeString ClassName() const override { return L"TacDialogWnd"; }
+    // Paints the whole skinned dialog image into the skin data's cache bitmap.
+    virtual void PaintAll() {}
+
+    TacBorderForm* BorderForm = nullptr;       // extended-border window, or null
+    std::unique_ptr<TsCommonData> SkinData;    // holds the cache bitmap (FCacheBmp)
+};
 
 // Wrappers of the supported dialog and form windows.
 extern std::vector<TacMainWnd*> acSupportedList;
