@@ -47,4 +47,6 @@ db_env=$("$root/tools/db-server.sh" start "$run/db")  # a failed start ends the 
 eval "$db_env"
 
 cd "$build"
+# Each test executable gets a display of its own (tools/wine-run).
+export MARLINDO_PRIVATE_DISPLAY=1
 ctest --output-on-failure -j "$(nproc)" "$@"
