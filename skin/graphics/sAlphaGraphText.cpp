@@ -32,9 +32,11 @@ void MergeText(TBitmap* Bmp, TRect R, TColor Color, bool AlphaMode, const DrawCa
     canvas->FillRect(all);
     canvas->Brush()->SetStyle(bsClear);
     HDC dc = canvas->Handle();
+    const HGDIOBJ oldFont = SelectObject(dc, canvas->Font()->Handle());
     SetTextColor(dc, 0);
     SetBkMode(dc, TRANSPARENT);
     draw(dc, all);
+    SelectObject(dc, oldFont);
     GdiFlush();
     TacBmpRows w(work.get());
     if (!w.Valid()) return;
