@@ -69,12 +69,15 @@ void UpdateCorners(TsCommonData* SkinData, int State, TsCorners Corners)
     else if (HWND parent = own ? GetParent(own) : nullptr) GetBGInfo(bg, parent);
     else return;
 
+    // The cache may be held device-dependent; its corners are restored in its 32-bit pixels.
+    if (SkinData->FCacheBmp->PixelFormat() != pf32bit) SkinData->FCacheBmp->SetPixelFormat(pf32bit);
     TCornerJob job;
     job.cache = TacBmpRows(SkinData->FCacheBmp.get());
     job.source = TacBmpRows(ImageBitmap(mask));
     if (!job.cache.Valid() || !job.source.Valid()) return;
     job.ownAlpha = mask.MaskType == 0 && (mask.DrawMode & 0x10) != 0;
-    job.colourWord = SwapRedBlue(bg.Color);
+    const TColor colour = ColorToRGB(bg.Color);
+    job.colourWord = SwapRedBlue(colour);
     job.parent = TacBmpRows(bg.Bmp);
     const bool plain = mask.MaskType == 0 && !job.ownAlpha;
     // A plain image falls back to the colour when the parent has no bitmap; the others then
@@ -93,7 +96,7 @@ void UpdateCorners(TsCommonData* SkinData, int State, TsCorners Corners)
             pos = TPoint(tl.x, tl.y);
         }
         job.offset = TPoint(bg.Offset.X + pos.X, bg.Offset.Y + pos.Y);
-    } else if (plain && bg.Color == sFuchsia) {
+    } else if (plain && colour == sFuchsia) {
         return;
     }
 

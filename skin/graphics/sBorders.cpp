@@ -166,6 +166,8 @@ TRect PaintBorderFast(HDC DC, const TRect& R, int BorderWidth, TsCommonData* Ski
     InitCacheBmp(SkinData);
     TBitmap* cache = SkinData->FCacheBmp.get();
     if (!cache) return R;
+    // The cache may be held device-dependent; the painters below work on its 32-bit pixels.
+    if (cache->PixelFormat() != pf32bit) cache->SetPixelFormat(pf32bit);
     const TPoint pos = control ? TPoint(control->Left(), control->Top()) : TPoint();
     if (mask->MaskType == 1 && bg.BgType == btCache && bg.Bmp) {
         const int band = std::max({mask->WL, mask->WT, mask->WR, mask->WB});
