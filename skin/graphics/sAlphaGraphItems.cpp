@@ -26,7 +26,8 @@ TsGeneralData* SectionOf(TacSkinData* skinData, int skinIndex)
 
 const TsMaskData* ImageOf(TacSkinData* skinData, int index)
 {
-    return IsValidIndex(index, static_cast<int>(skinData->ma.size())) ? &skinData->ma[static_cast<size_t>(index)] : nullptr;
+    return IsValidIndex(index, static_cast<int>(skinData->ma.size())) ? &skinData->ma[static_cast<size_t>(index)]
+                                                                      : nullptr;
 }
 
 // The first frame of a texture image (its picture half).

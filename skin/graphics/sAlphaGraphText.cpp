@@ -53,7 +53,9 @@ void MergeText(TBitmap* Bmp, TRect R, TColor Color, bool AlphaMode, const DrawCa
             if (rgb == 0x00FFFFFFu) continue;
             TsColor_& dp = d.At(dx, dy);
             if (!AlphaMode) {
-                const auto cover = [](int c, int kc, int wc) { return static_cast<std::uint8_t>(((c - kc) * wc + kc * 256) >> 8); };
+                const auto cover = [](int c, int kc, int wc) {
+                    return static_cast<std::uint8_t>(((c - kc) * wc + kc * 256) >> 8);
+                };
                 dp.R = cover(dp.R, k.R, wp.R);
                 dp.G = cover(dp.G, k.G, wp.G);
                 dp.B = cover(dp.B, k.B, wp.B);
@@ -61,7 +63,9 @@ void MergeText(TBitmap* Bmp, TRect R, TColor Color, bool AlphaMode, const DrawCa
             } else if (rgb == 0) {
                 dp.A = std::max<std::uint8_t>(dp.A, 254);
                 const int a = dp.A;
-                const auto full = [a](int c, int kc) { return static_cast<std::uint8_t>((((c - kc) + kc * 256) * a) >> 16); };
+                const auto full = [a](int c, int kc) {
+                    return static_cast<std::uint8_t>((((c - kc) + kc * 256) * a) >> 16);
+                };
                 dp.R = full(dp.R, k.R);
                 dp.G = full(dp.G, k.G);
                 dp.B = full(dp.B, k.B);
@@ -116,7 +120,8 @@ void WriteText32(TBitmap* Bmp, const UnicodeString& Text, bool AlphaMode, TRect 
         WriteColor(Bmp, Text, AlphaMode, R, Flags, Bmp->Canvas()->Font()->Color());
         return;
     }
-    const TsFontColor fc = data->gd[static_cast<size_t>(SkinIndex)].Props[static_cast<size_t>(std::clamp(State, 0, 2))].FontColor;
+    const TsFontColor fc =
+        data->gd[static_cast<size_t>(SkinIndex)].Props[static_cast<size_t>(std::clamp(State, 0, 2))].FontColor;
     if (AlphaMode) {
         const struct {
             TColor color;
@@ -124,8 +129,9 @@ void WriteText32(TBitmap* Bmp, const UnicodeString& Text, bool AlphaMode, TRect 
         } contour[] = {{fc.Left, -1, 0}, {fc.Top, 0, -1}, {fc.Right, 1, 0}, {fc.Bottom, 0, 1}};
         for (const auto& side : contour)
             if (side.color != static_cast<TColor>(-1))
-                WriteColor(Bmp, Text, true, TRect(R.Left + side.dx, R.Top + side.dy, R.Right + side.dx, R.Bottom + side.dy),
-                           Flags, side.color);
+                WriteColor(Bmp, Text, true,
+                           TRect(R.Left + side.dx, R.Top + side.dy, R.Right + side.dx, R.Bottom + side.dy), Flags,
+                           side.color);
     }
     WriteColor(Bmp, Text, AlphaMode, R, Flags, fc.Color);
 }

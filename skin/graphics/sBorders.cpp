@@ -29,7 +29,10 @@ void CutRun(HRGN rgn, int left, int right, int y, int mode)
     DeleteObject(run);
 }
 
-std::uint8_t BlendByte(int src, int dst, int mask) { return static_cast<std::uint8_t>((src * 256 + (dst - src) * mask) / 256); }
+std::uint8_t BlendByte(int src, int dst, int mask)
+{
+    return static_cast<std::uint8_t>((src * 256 + (dst - src) * mask) / 256);
+}
 
 } // namespace
 
@@ -146,7 +149,8 @@ TRect PaintBorderFast(HDC DC, const TRect& R, int BorderWidth, TsCommonData* Ski
     if (control && control->Parent()) GetBGInfo(bg, control->Parent());
 
     const TsMaskData* mask = nullptr;
-    if (TacSkinData* data = SkinData->GetCommonSkinData(); data && IsValidIndex(SkinData->SkinIndex, static_cast<int>(data->gd.size()))) {
+    if (TacSkinData* data = SkinData->GetCommonSkinData();
+        data && IsValidIndex(SkinData->SkinIndex, static_cast<int>(data->gd.size()))) {
         const int border = data->gd[static_cast<size_t>(SkinData->SkinIndex)].BorderIndex;
         if (IsValidIndex(border, static_cast<int>(data->ma.size()))) mask = &data->ma[static_cast<size_t>(border)];
     }

@@ -25,7 +25,8 @@ std::vector<TRect> RegionRects(HRGN rgn)
     if (size == 0 || GetRegionData(rgn, size, data) != size) return {};
     const auto* rects = reinterpret_cast<const RECT*>(data->Buffer);
     std::vector<TRect> out;
-    for (DWORD i = 0; i < data->rdh.nCount; ++i) out.emplace_back(rects[i].left, rects[i].top, rects[i].right, rects[i].bottom);
+    for (DWORD i = 0; i < data->rdh.nCount; ++i)
+        out.emplace_back(rects[i].left, rects[i].top, rects[i].right, rects[i].bottom);
     return out;
 }
 
@@ -103,7 +104,8 @@ TEST(SkinBorders, CopyMaskBlendsAMaskedImageOnceWithOrWithoutKeyOnly)
         auto bmp = Bmp32(4, 2, d);
         Region empty(0, 0, 0, 0);
         CopyMask(0, 0, 2, 0, 0, 0, 2, 0, bmp.get(), empty.h, md, keyOnly);
-        EXPECT_EQ(Px(*bmp, 0, 0), (picture[0] & 0x00FFFFFF) | (d & 0xFF000000)) << "mask 0 shows the picture, alpha kept";
+        EXPECT_EQ(Px(*bmp, 0, 0), (picture[0] & 0x00FFFFFF) | (d & 0xFF000000))
+            << "mask 0 shows the picture, alpha kept";
         EXPECT_EQ(Px(*bmp, 1, 0), keyOnly ? d : blend(kKey, 90));
         EXPECT_EQ(Px(*bmp, 2, 0), blend(picture[2], 200)) << "blended once";
         EXPECT_EQ(RegionRects(empty.h), std::vector<TRect>{TRect(1, 0, 2, 1)});
@@ -113,7 +115,8 @@ TEST(SkinBorders, CopyMaskBlendsAMaskedImageOnceWithOrWithoutKeyOnly)
 TEST(SkinBorders, PaintRgnBorderFitsBordersTilesSidesAndTakesKeyCornersOut)
 {
     // Two states of 30 x 20, borders 10, 4, 10, 4; state 1 has a key pixel at its top-left.
-    auto image = DrawImage(30, 20, 2, [](int s, int x, int y) { return s == 1 && x == 0 && y == 0 ? kKey : Where(s, x, y); });
+    auto image =
+        DrawImage(30, 20, 2, [](int s, int x, int y) { return s == 1 && x == 0 && y == 0 ? kKey : Where(s, x, y); });
     TsMaskData md = ImageRecord(nullptr, image.get(), TRect(0, 0, 60, 20), 2, false, 0, 10, 4, 10, 4);
 
     // 15 pixels wide: the left border keeps 8 columns, the right one 7.

@@ -171,7 +171,8 @@ TEST_F(ControlCacheTest, TheCacheCopyRestoresCornersOnRequest)
     TBitmap out(kW, kH, pf32bit);
     for (const bool corners : {false, true}) {
         data->FCacheBmp = Bmp32(kW, kH, kFace);
-        CopyWinControlCache(child, data, TRect(0, 0, kW, kH), 0, 0, corners, out.Canvas()->Handle(), TRect(0, 0, kW, kH));
+        CopyWinControlCache(child, data, TRect(0, 0, kW, kH), 0, 0, corners, out.Canvas()->Handle(),
+                            TRect(0, 0, kW, kH));
         const Word corner = corners ? Behind(0, 0) : kFace;
         EXPECT_EQ(ScanPixel(out, 0, 0), static_cast<TColor>(SwapRedBlue(static_cast<std::int32_t>(corner & 0xFFFFFF))));
         EXPECT_EQ(ScanPixel(out, kW - 1, kH - 1) == ScanPixel(out, kW / 2, kH / 2), !corners);

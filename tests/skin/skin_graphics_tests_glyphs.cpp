@@ -64,7 +64,8 @@ Word Blended(Kind kind, int mode, Word d, Word s, Word m)
         Word out = d;
         if (s != kKey && ByteR(m) < 255) {
             const int k = fade(ByteR(m)); // grey mask: every channel the same
-            out = Argb(ByteA(d), MixOf(ByteR(d), ByteR(s), k), MixOf(ByteG(d), ByteG(s), k), MixOf(ByteB(d), ByteB(s), k));
+            out = Argb(ByteA(d), MixOf(ByteR(d), ByteR(s), k), MixOf(ByteG(d), ByteG(s), k),
+                       MixOf(ByteB(d), ByteB(s), k));
         }
         const int a = ByteA(d) + (((255 - ByteA(d)) * (255 - ByteR(m))) >> 8);
         return (out & 0x00FFFFFF) | static_cast<Word>(a) << 24;

@@ -97,7 +97,8 @@ TEST(SkinItems, TransparencyAndTheColourArgument)
     PaintItemBG32(0, 0, kR, bmp.get(), skin.data, 0x123456);
     for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 12; ++x)
-            EXPECT_EQ(Px(*bmp, x, y), kR.Contains(TPoint(x, y)) ? Argb(255, 0x56, 0x34, 0x12) : kUnder) << x << "," << y;
+            EXPECT_EQ(Px(*bmp, x, y), kR.Contains(TPoint(x, y)) ? Argb(255, 0x56, 0x34, 0x12) : kUnder)
+                << x << "," << y;
     // An unknown section paints nothing.
     auto untouched = Bmp32(12, 9, kUnder);
     PaintItemBG32(1, 0, kR, untouched.get(), skin.data, 0x123456);
@@ -128,7 +129,8 @@ TEST(SkinItems, ColourStepByTheLayersShare)
         PaintItemBG32(0, 0, kR, bmp.get(), skin.data, sFuchsia);
         for (int y = 0; y < 9; ++y)
             for (int x = 0; x < 12; ++x)
-                EXPECT_EQ(Px(*bmp, x, y), kR.Contains(TPoint(x, y)) ? c.inside : c.under) << c.what << " " << x << "," << y;
+                EXPECT_EQ(Px(*bmp, x, y), kR.Contains(TPoint(x, y)) ? c.inside : c.under)
+                    << c.what << " " << x << "," << y;
     }
 
     // 0 < p < 100: the colour mixed into the texture at weight p * 255 / 100, only inside R.
