@@ -4,6 +4,7 @@
 #include "../framework/graphics_png.h"
 #include "BuildFolder.h"
 #include "ExtCtrls.h"
+#include "acGPUtils.h"
 #include "sAlphaGraph.h"
 #include "sBorders.h"
 #include "sCommonData.h"
@@ -222,4 +223,29 @@ TEST_F(ControlCacheTest, PaintBorderFastDrawsIntoTheCacheAndTheBandOntoTheDC)
     EXPECT_EQ(inner, TRect(3, 3, kW - 3, kH - 3));
     EXPECT_EQ(ScanPixel(out, 2, 10), bgColor);
     EXPECT_EQ(ScanPixel(out, 3, 10), static_cast<TColor>(0xFFFFFF));
+}
+
+TEST_F(ControlCacheTest, TextHintsWithoutGdiplusAreWrittenKeepingTheCacheAlpha)
+{
+    ASSERT_FALSE(acgpStartup(false)) << "GDI+ is not loaded in this fixture";
+    Use(L"EDIT");
+    constexpr Word kClear = Argb(0, 0x40, 0x50, 0x60);
+    const TRect r(4, 6, 56, 26);
+    data->FCacheBmp = Bmp32(kW, kH, kClear);
+    TextHintOut(data, r, L"Hint", 0, DT_SINGLELINE | DT_LEFT | (1u << 30));
+    auto want = Bmp32(kW, kH, kClear);
+    want->Canvas()->Font()->Assign(child->Font());
+    WriteColor(want.get(), L"Hint", true, r, DT_SINGLELINE | DT_LEFT, TextHintColor(data, 0, true));
+    int ink = 0;
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            const Word p = Px(*data->FCacheBmp, x, y);
+            ASSERT_EQ(p, Px(*want, x, y)) << x << "," << y;
+            if (p != kClear) {
+                ++ink;
+                EXPECT_TRUE(r.Contains(TPoint(x, y)));
+                EXPECT_GT(ByteA(p), 0) << "alpha raised under the text";
+            }
+        }
+    EXPECT_GT(ink, 10);
 }
