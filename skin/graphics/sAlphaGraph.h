@@ -3,7 +3,9 @@
 // bytes B, G, R, A; a colour (TColor) has red in byte 0, so a colour becomes a pixel by
 // exchanging bytes 0 and 2. Work bitmaps hold straight alpha; UpdateAlpha premultiplies right
 // before a bitmap goes to a layered window. 0x00FF00FF is the key colour, 0x00FFFFFF
-// (transparent white) counts as fully transparent.
+// (transparent white) counts as fully transparent. On them stand the nine-slice painters of skin
+// images, skin glyphs, sections painted with their alpha for layered output, the restoring of a
+// control cache's transparent corners, and text written into 32-bit bitmaps.
 #include "Controls.h"
 #include "Graphics.h"
 #include "Types.h"

@@ -249,3 +249,40 @@ TEST_F(ControlCacheTest, TextHintsWithoutGdiplusAreWrittenKeepingTheCacheAlpha)
         }
     EXPECT_GT(ink, 10);
 }
+
+TEST_F(ControlCacheTest, TheHouseCheckGlyphDrawnFromTheMasterBitmap)
+{
+    TacSkinData& skin = Data();
+    ASSERT_TRUE(IsValidIndex(skin.CheckBox[1], static_cast<int>(skin.ma.size())));
+    const TsMaskData& check = skin.ma[static_cast<size_t>(skin.CheckBox[1])];
+    ASSERT_EQ(check.Bmp, nullptr) << "the check glyph lies in the master bitmap";
+    const int f = house_skin::kCheckFrame;
+    auto bg = Bmp32(f + 6, f + 4, Argb(255, 0xE0, 0xE8, 0xF0));
+    auto sheet = Bmp32(2 * (f + 6), f + 4, 0);
+    for (const int mode : {1, 0}) {
+        auto bmp = Bmp32(f + 6, f + 4, Argb(255, 0xE0, 0xE8, 0xF0));
+        DrawSkinGlyph(bmp.get(), TPoint(3, 2), 9, mode, check, MakeCacheInfo(bg.get(), 0, 0));
+        int wrong = 0;
+        for (int y = 0; y < f; ++y)
+            for (int x = 0; x < f; ++x) {
+                const Word ink = house_skin::kCheckInk[1];
+                const Word back = Px(*bg, 3 + x, 2 + y);
+                // Faded: the piece laid at 127 over what lies there.
+                const auto faded = [&](int i, int b) { return (i * 128 + b * 127) >> 8; };
+                const Word want = !house_skin::IsTickPixel(x, y) ? back
+                                  : mode == 1 ? ink
+                                              : Argb(0, faded(ByteR(ink), ByteR(back)), faded(ByteG(ink), ByteG(back)),
+                                                     faded(ByteB(ink), ByteB(back)));
+                const Word got = Px(*bmp, 3 + x, 2 + y);
+                if ((mode == 1 ? got != want : (got & 0xFFFFFF) != (want & 0xFFFFFF)) && ++wrong < 4)
+                    ADD_FAILURE() << "mode " << mode << " at " << x << "," << y << ": " << std::hex << got
+                                  << " instead of " << want;
+            }
+        EXPECT_EQ(wrong, 0) << "mode " << mode;
+        GdiFlush();
+        BitBlt(sheet->Canvas()->Handle(), (mode == 1 ? 0 : f + 6), 0, f + 6, f + 4, bmp->Canvas()->Handle(), 0, 0,
+               SRCCOPY);
+    }
+    GdiFlush();
+    SaveBitmapAsPng(*sheet, BuildFolderFile(L"skin_glyph_house_check.png"));
+}
