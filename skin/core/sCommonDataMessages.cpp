@@ -136,10 +136,10 @@ bool RefreshNeeded(TsCommonData* CommonData, const TMessage& Message)
         return false;
     };
     const BYTE coc = CommonData->COC;
+    if (coc == 13 && any({ssComboBtn})) return true;
     if (sEditCtrls.Contains(coc) || coc == 10 || coc == 14)
         return any({ssScrollBar1H, ssScrollBar1V, ssScrollBar2H, ssScrollBar2V, ssScrollBtnLeft, ssScrollBtnTop,
                     ssScrollBtnRight, ssScrollBtnBottom, ssScrollSliderH, ssScrollSliderV});
-    if (coc == 13) return any({ssComboBtn});
     if (coc == 34 || coc == 165) return any({ssTrackBar, ssSlider_On, ssSlider_Off, ssThumb_On, ssThumb_Off});
     TacSkinData* data = CommonData->GetCommonSkinData();
     if (!data) return false;

@@ -124,18 +124,23 @@ void TsCommonData::PaintOuter(TacBGInfo* BGInfo, int Value)
     }
     if (FOuterEffects->Visibility() == ovFocused) opacity = std::min(255, opacity * 2);
     const TRect limits(outer.WL, outer.WT, outer.WR, outer.WB);
+    // The key pixels of the mask show what lies beneath: the bitmap itself.
+    TCacheInfo beneath;
+    beneath.Bmp = BGInfo->Bmp;
+    beneath.Ready = true;
 
     if ((Value & 0x100) && FOuterCache && r.Width() > 0 && r.Height() > 0) {
         // Composed apart over a copy of what lies beneath, then laid back in one copy.
         FOuterCache->SetSize(r.Width(), r.Height());
         BitBlt(FOuterCache->Canvas()->Handle(), 0, 0, r.Width(), r.Height(), BGInfo->Bmp->Canvas()->Handle(), r.Left,
                r.Top, SRCCOPY);
-        DrawSkinRect32Ex(FOuterCache.get(), TRect(0, 0, r.Width(), r.Height()), EmptyCI, outer, 0, limits, opacity);
+        beneath.Bmp = FOuterCache.get();
+        DrawSkinRect32Ex(FOuterCache.get(), TRect(0, 0, r.Width(), r.Height()), beneath, outer, 0, limits, opacity);
         BitBlt(BGInfo->Bmp->Canvas()->Handle(), r.Left, r.Top, r.Width(), r.Height(), FOuterCache->Canvas()->Handle(),
                0, 0, SRCCOPY);
         return;
     }
-    DrawSkinRect32Ex(BGInfo->Bmp, r, EmptyCI, outer, 0, limits, opacity);
+    DrawSkinRect32Ex(BGInfo->Bmp, r, beneath, outer, 0, limits, opacity);
 }
 
 void TsCommonData::PaintOuterEffects(TWinControl* Parent, const TPoint& Offset)
