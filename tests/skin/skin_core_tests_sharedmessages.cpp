@@ -359,8 +359,15 @@ TEST_F(SharedMessagesTest, MouseEnterAndLeaveFollowTheRealMouse)
     ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(edit->Handle()) != 0; }));
     RECT r{};
     GetWindowRect(edit->Handle(), &r);
-    SetCursorPos(r.left + 20, r.top + 10);
+    const POINT inside{r.left + 20, r.top + 10};
+    SetCursorPos(inside.x, inside.y);
+    // Other test programs share the display: the form stays above their windows.
+    SetWindowPos(form->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // The real mouse reaches the windows first; then the test starts from nothing hot.
+    ASSERT_TRUE(PumpUntil([&] { return WindowFromPoint(inside) == edit->Handle(); }));
+    data->FMouseAbove = false;
     manager->SetActiveControl(nullptr);
+    ASSERT_EQ(manager->ActiveControl(), nullptr);
     ac_AllowHotEdits = true; // edits take hot colours from the mouse only with it
     edit->Perform(CM_MOUSEENTER, 0, 0);
     ac_AllowHotEdits = false;
