@@ -7,6 +7,10 @@ void DelLightControl() {}
 
 void AddLightControl(TsCtrlSkinData*) {}
 
+void DoUpdateLight(TsCtrlSkinData*, bool) {}
+
+void RestartAttention(TsCommonData*) {}
+
 void DelLightControl(TsCtrlSkinData*) {}
 
 void DoChangePaint(TsCommonData*, int, TacAnimProc, bool, bool, bool) {}

@@ -24,6 +24,12 @@ class TsCtrlSkinData;
 
 // Removes the current light control (the default manager does it when its skin goes).
 void DelLightControl();
+// Recomputes and repaints the light spot of a lit control from its light distances (no light
+// timer yet: does nothing).
+void DoUpdateLight(TsCtrlSkinData* SkinData, bool Force = false);
+// Restarts the attention (pulse) animation of a control; it has none yet.
+class TsCommonData;
+void RestartAttention(TsCommonData* CommonData);
 // Register and unregister a control with the mouse light.
 void AddLightControl(TsCtrlSkinData* SkinData);
 void DelLightControl(TsCtrlSkinData* SkinData);
