@@ -157,15 +157,6 @@ inline constexpr TCursor crSizeAll = -22;
 // The system cursor of a built-in id (null for crDefault, crNone and unknown ids).
 HCURSOR CursorHandle(TCursor cursor);
 
-// Limits of a control's size in pixels; 0 is no limit. The layer keeps them for the code that
-// reads them; sizing does not apply them.
-struct TSizeConstraints {
-    int MinWidth = 0;
-    int MaxWidth = 0;
-    int MinHeight = 0;
-    int MaxHeight = 0;
-};
-
 // ---------------------------------------------------------------------------------------------
 
 class TControl;
@@ -256,8 +247,6 @@ public:
     // when its font is its own (ParentFont off, or no parent to follow), the font height. A
     // windowed control scales its children with it. M or D not above 0 changes nothing.
     virtual void ChangeScale(int M, int D);
-    TSizeConstraints& Constraints() { return constraints_; }
-    const TSizeConstraints& Constraints() const { return constraints_; }
 
     // --- look
     bool Visible() const { return visible_; }
@@ -391,7 +380,6 @@ private:
     int width_ = 0;
     int height_ = 0;
     TAlign align_ = alNone;
-    TSizeConstraints constraints_;
     bool visible_ = true;
     bool enabled_ = true;
     std::unique_ptr<TFont> font_;
