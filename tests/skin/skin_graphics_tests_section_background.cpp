@@ -116,13 +116,6 @@ int CheckR(TBitmap& bmp, TBitmap& before, const TRect& r, const Expect& want, co
     return wrong;
 }
 
-std::unique_ptr<TBitmap> Copy(TBitmap& bmp)
-{
-    auto copy = CreateBmp32(bmp.Width(), bmp.Height());
-    CopyBmp(copy.get(), &bmp);
-    return copy;
-}
-
 TCacheInfo FillCI(TColor fill, TBitmap* bmp = nullptr)
 {
     TCacheInfo ci;
@@ -164,7 +157,7 @@ TEST(SectionBackground, TransparencyAgainstTheParent)
     for (Case& c : cases) {
         skin.Layers(c.image, 0, c.transparency);
         auto bmp = Numbered(12, 9);
-        auto before = Copy(*bmp);
+        auto before = Copy32(*bmp);
         if (c.ciIsItem) {
             c.ci = ReadyCache(bmp.get(), 0, 0);
             c.want = [&](int x, int y) { return Px(*before, kR.Left + x, kR.Top + y); };
@@ -180,7 +173,7 @@ TEST(SectionBackground, HalfFinishedParentGivesItsFinishedStrips)
     skin.Layers(0, 0, 100);
     auto parent = Numbered(40, 30, 0xFF406000);
     auto bmp = Numbered(24, 20);
-    auto before = Copy(*bmp);
+    auto before = Copy32(*bmp);
     const TRect r(1, 1, 21, 17);   // 20 x 16
     TCacheInfo ci = FillCI(kFill, parent.get());
     ci.X = 2, ci.Y = 3;
@@ -207,7 +200,7 @@ TEST(SectionBackground, StatesAreLimitedBySectionAndToTwo)
     for (const Case& c : cases) {
         skin.Section().States = c.states;
         auto bmp = Bmp32(12, 9, 0);
-        auto before = Copy(*bmp);
+        auto before = Copy32(*bmp);
         PaintItemBG(0, EmptyCI, c.state, kR, kP, bmp.get(), skin.data);
         const Word want = PxOf(colours[static_cast<size_t>(c.used)]);
         EXPECT_EQ(CheckR(*bmp, *before, kR, [want](int, int) { return want; }, "state"), 0)
@@ -241,7 +234,7 @@ TEST(SectionBackground, TextureGradientAndColourShares)
         skin.Layers(c.image, c.gradient, c.custom == sFuchsia ? 0 : 40);
         skin.S().GradientArray = c.g;
         auto bmp = Bmp32(12, 9, 0xFF000000);
-        auto before = Copy(*bmp);
+        auto before = Copy32(*bmp);
         PaintItemBG(0, FillCI(kFill), 0, kR, kP, bmp.get(), skin.data, -1, -1, c.custom);
         EXPECT_EQ(CheckR(*bmp, *before, kR, c.want, c.what), 0) << c.what;
     }
@@ -290,10 +283,10 @@ TEST(SectionBackground, FastVariantDiffers)
         skin.S().TextureIndex = c.texture;
         skin.S().GradientArray = c.g;
         auto bmp = Bmp32(12, 9, 0xFF000000);
-        auto before = Copy(*bmp);
+        auto before = Copy32(*bmp);
         PaintItemBG(0, EmptyCI, 0, kR, kP, bmp.get(), skin.data);
         EXPECT_EQ(CheckR(*bmp, *before, kR, c.regular, c.what), 0) << c.what << " (regular)";
-        auto fast = Copy(*before);
+        auto fast = Copy32(*before);
         PaintItemBGFast(0, -1, -1, EmptyCI, 0, kR, kP, fast.get(), skin.data);
         EXPECT_EQ(CheckR(*fast, *before, kR, c.fast, c.what), 0) << c.what << " (fast)";
     }
@@ -317,14 +310,14 @@ TEST(SectionItem, CornersUnderTheBorderAndTheGivenMask)
         };
     };
     auto bmp = Bmp32(12, 9, 0xFF000000);
-    auto before = Copy(*bmp);
+    auto before = Copy32(*bmp);
     PaintItem(0, EmptyCI, true, 0, kR, kP, bmp.get(), skin.data);
     EXPECT_EQ(CheckR(*bmp, *before, kR, want(kRingPx), "section's border"), 0);
     PaintItem(0, EmptyCI, true, 0, kR, kP, bmp.get(), skin.data, skin.data->ma[kBorder2]);
     EXPECT_EQ(CheckR(*bmp, *before, kR, want(kRing2Px), "given border"), 0);
 
     // The fast item: no corners, the border given by index.
-    auto fast = Copy(*before);
+    auto fast = Copy32(*before);
     PaintItemFast(0, kBorder2, -1, -1, EmptyCI, true, 0, kR, kP, fast.get(), skin.data);
     EXPECT_EQ(CheckR(*fast, *before, kR,
                      [](int x, int y) {
@@ -344,7 +337,7 @@ TEST(SectionItem, DeviceContextPainterUsesAWorkBitmapAndRestoresTheDC)
     PaintItem(0, EmptyCI, true, 0, TRect(0, 0, WidthOf(kR), HeightOf(kR)), kP, alone.get(), skin.data);
 
     auto target = Numbered(12, 9);
-    auto before = Copy(*target);
+    auto before = Copy32(*target);
     HDC dc = target->Canvas()->Handle();
     POINT originBefore{}, originAfter{};
     SetViewportOrgEx(dc, 0, 0, &originBefore);
@@ -379,7 +372,7 @@ TEST(SectionItem, NothingPaintedWithoutWhatItNeeds)
     };
     for (const Case& c : cases) {
         auto bmp = Numbered(12, 9);
-        auto before = Copy(*bmp);
+        auto before = Copy32(*bmp);
         TBitmap* target = c.nilBitmap ? nullptr : bmp.get();
         PaintItem(c.index, EmptyCI, true, 0, c.r, kP, target, skin.data);
         PaintItemFast(c.index, kBorder, -1, -1, EmptyCI, true, 0, c.r, kP, target, skin.data);
@@ -389,7 +382,7 @@ TEST(SectionItem, NothingPaintedWithoutWhatItNeeds)
     }
     // Skin data without a manager.
     auto bmp = Numbered(12, 9);
-    auto before = Copy(*bmp);
+    auto before = Copy32(*bmp);
     TacSkinData orphan(nullptr, 96);
     orphan.gd.resize(1);
     PaintItem(0, EmptyCI, true, 0, kR, kP, bmp.get(), &orphan);
