@@ -187,6 +187,14 @@ TEST(SectionBackground, HalfFinishedParentGivesItsFinishedStrips)
         return strip ? Px(*parent, ci.X + pP.X + x, ci.Y + pP.Y + y) : kFillPx;
     };
     EXPECT_EQ(CheckR(*bmp, *before, r, want, "strips"), 0);
+
+    // A finished left part wider than the item: the whole item from the parent, nothing beside it.
+    ci.FillRect = TRect(35, 0, 0, 0);
+    bmp = Numbered(24, 20);
+    PaintItemBG(0, ci, 0, r, pP, bmp.get(), skin.data);
+    EXPECT_EQ(CheckR(*bmp, *before, r, [&](int x, int y) { return Px(*parent, ci.X + pP.X + x, ci.Y + pP.Y + y); },
+                     "left part only"),
+              0);
 }
 
 TEST(SectionBackground, StatesAreLimitedBySectionAndToTwo)
