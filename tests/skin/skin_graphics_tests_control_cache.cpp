@@ -9,6 +9,7 @@
 #include "sBorders.h"
 #include "sCommonData.h"
 #include "skin_core_test_skinload.h"
+#include "skin_graphics_test_controls.h"
 #include "skin_graphics_test_pixels.h"
 
 #include <gtest/gtest.h>
@@ -17,35 +18,6 @@
 #include <string>
 
 namespace {
-
-// A parent that answers background requests with its cache at an offset, or with a colour.
-class TBgPanel : public TPanel {
-public:
-    explicit TBgPanel(TComponent* owner) : TPanel(owner) {}
-    void WndProc(TMessage& message) override
-    {
-        if (message.Msg == SM_ALPHACMD && AlphaCmdCode(message.WParam) == AC_GETBG) {
-            auto* bg = reinterpret_cast<TacBGInfo*>(message.LParam);
-            bg->BgType = FromCache ? btCache : btFill;
-            bg->Bmp = FromCache ? Cache.get() : nullptr;
-            bg->Offset = TPoint(3, 2);
-            bg->Color = Colour;
-            return;
-        }
-        TPanel::WndProc(message);
-    }
-    std::unique_ptr<TBitmap> Cache;
-    bool FromCache = true;
-    TColor Colour = 0x0000FF;
-};
-
-// A skinned child panel.
-class TSkinnedPanel : public TPanel {
-public:
-    explicit TSkinnedPanel(TComponent* owner) : TPanel(owner) { SkinData = std::make_unique<TsCtrlSkinData>(this); }
-    ~TSkinnedPanel() override { SkinData.reset(); }
-    std::unique_ptr<TsCtrlSkinData> SkinData;
-};
 
 constexpr Word kFace = Argb(255, 0x11, 0x22, 0x33);
 constexpr int kW = 60, kH = 30, kLeft = 20, kTop = 30;
