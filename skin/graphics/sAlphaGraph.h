@@ -144,6 +144,12 @@ void UpdateCorners(TsCommonData* SkinData, int State, TsCorners Corners);
 void WriteColor(TBitmap* Bmp, const UnicodeString& Text, bool AlphaMode, TRect R, UINT Flags, TColor Color,
                 bool Narrow = false);
 
+// Draws frame State (clamped to the image's frames) of a skin glyph at Pt over the background
+// in CI. For now the frame's pixels are copied where they are neither the key colour nor fully
+// transparent.
+void DrawSkinGlyph(TBitmap* Bmp, TPoint Pt, int State, int AddedTransparency, const TsMaskData& MaskData,
+                   const TCacheInfo& CI);
+
 // Start-up and shut-down of the unit (they only count).
 void sAlphaGraphInitialization();
 void sAlphaGraphFinalization();
