@@ -275,6 +275,8 @@ bool IsScrollBarActive(TacScrollBar* sb)
         if ((sb->fScrollFlags & ESB_DISABLE_BOTH) == ESB_DISABLE_BOTH) return false;
         if ((sb->fScrollFlags & kSbRangeNeeded) && !IsScrollInfoActive(sb->ScrollInfo)) return false;
         if (info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) return false;
+        // Wine reports a bar with both arrows disabled only on the arrows.
+        if ((info.rgstate[1] & STATE_SYSTEM_UNAVAILABLE) && (info.rgstate[5] & STATE_SYSTEM_UNAVAILABLE)) return false;
         return true;
     }
     const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
