@@ -286,3 +286,62 @@ TEST_F(ScrollBarTest, MinimumThumbSizeThroughTheWindowsWrapper)
     EXPECT_EQ(s.Bar(SB_HORZ)->nMinThumbSize, 20);
     SetScrollWndProp(s.Handle, nullptr);
 }
+
+TEST_F(ScrollBarTest, NonClientSizeReservesRoomForTheShownBarsOnly)
+{
+    LoadScrollSkin();
+    struct Case {
+        const char* Name;
+        DWORD Style, ExStyle;
+        RECT Bounds;
+        bool Horz, Vert, Left;
+    };
+    const Case cases[] = {
+        {"both bars with a border", WS_HSCROLL | WS_VSCROLL | WS_BORDER, 0, {0, 0, 200, 140}, true, true, false},
+        {"left scroll bar", WS_VSCROLL | WS_BORDER, WS_EX_LEFTSCROLLBAR, {0, 0, 200, 140}, false, true, true},
+        {"no scroll styles", WS_BORDER, 0, {0, 0, 200, 140}, false, false, false},
+        {"too low for the horizontal bar", WS_HSCROLL | WS_VSCROLL, 0, {0, 0, 200, 8}, false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        ScrollSubject s(manager.get(), c.Style, c.ExStyle, c.Bounds);
+        s.sw.UpdateLeftScroll();
+        SetWindowPos(s.Handle, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+        const int edge = (c.Style & WS_BORDER) ? 1 : 0;
+        EXPECT_EQ(s.sw.cxLeftEdge, edge);
+        EXPECT_EQ(s.sw.cyTopEdge, edge);
+        EXPECT_EQ(s.sw.cxRightEdge, edge);
+        EXPECT_EQ(s.sw.cyBottomEdge, edge);
+        EXPECT_EQ(s.Bar(SB_HORZ)->fScrollVisible, c.Horz);
+        EXPECT_EQ(s.Bar(SB_VERT)->fScrollVisible, c.Vert);
+        EXPECT_EQ(s.Bar(SB_VERT)->fScrollFlags, (c.Style & WS_VSCROLL) ? kSbStyleShown : 0);
+        EXPECT_EQ(GetWindowLongPtrW(s.Handle, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL),
+                  static_cast<LONG_PTR>(c.Style & (WS_HSCROLL | WS_VSCROLL)))
+            << "the style comes back";
+        EXPECT_FALSE(s.sw.bPreventStyleChange);
+        RECT client{};
+        GetClientRect(s.Handle, &client);
+        const int w = c.Bounds.right - c.Bounds.left, h = c.Bounds.bottom - c.Bounds.top;
+        const int thickH = c.Horz ? GetScrollMetric(s.Bar(SB_HORZ), true) : 0;
+        const int thickV = c.Vert ? GetScrollMetric(s.Bar(SB_VERT), true) : 0;
+        EXPECT_EQ(client.right, w - 2 * edge - thickV);
+        EXPECT_EQ(client.bottom, h - 2 * edge - thickH);
+        POINT origin{0, 0};
+        ClientToScreen(s.Handle, &origin);
+        RECT wr{};
+        GetWindowRect(s.Handle, &wr);
+        EXPECT_EQ(origin.x - wr.left, edge + (c.Left ? thickV : 0));
+
+        // The system hears of the bars through the hit test.
+        if (c.Vert) {
+            const TRect v = s.ScreenRect(SB_VERT);
+            s.SetInfo(SB_VERT, 0, 99, 10, 0);
+            const LPARAM mid = ScrollSubject::At(v.Left + 2, v.Top + v.Height() / 2);
+            EXPECT_EQ(SendMessageW(s.Handle, WM_NCHITTEST, 0, mid), HTVSCROLL);
+            s.SetInfo(SB_VERT, 0, 0, 0, 0);
+            Ac_GetScrollBarInfo = &GetScrollBarInfo;
+            EXPECT_EQ(SendMessageW(s.Handle, WM_NCHITTEST, 0, mid), HTNOWHERE) << "an inactive bar";
+            Ac_GetScrollBarInfo = nullptr;
+        }
+    }
+}
