@@ -57,19 +57,12 @@ bool SingleLineEdit(TControl* control)
     return dynamic_cast<TCustomEdit*>(control) && !dynamic_cast<TCustomMemo*>(control);
 }
 
-// The thumb of the clicked bar at the screen point (keeping the grab offset): painted there at
-// once, and its position sent when it changed.
-void MoveThumb(TacScrollWnd* sw, TacScrollBar* sb, HWND Wnd, POINT pt)
+// The clicked bar painted now with its thumb at P (screen), while the normal painting is held
+// back by the drag.
+void PaintThumbAt(TacScrollBar* sb, HWND Wnd, int P)
 {
-    TacScrollTracking& t = ScrollTracking;
+    const TacScrollTracking& t = ScrollTracking;
     const bool horz = sb->nBarType == SB_HORZ;
-    const int B = GetScrollMetric(sb, false);
-    const int start = horz ? t.TrackRect.Left : t.TrackRect.Top;
-    const int end = horz ? t.TrackRect.Right : t.TrackRect.Bottom;
-    int P = (horz ? pt.x : pt.y) - t.ThumbOffset;
-    P = std::max(start + B, std::min(P, end - B - t.ThumbSize));
-    t.ThumbPos = P;
-
     RECT w{};
     GetWindowRect(Wnd, &w);
     const TRect local(t.TrackRect.Left - w.left, t.TrackRect.Top - w.top, t.TrackRect.Right - w.left,
@@ -82,6 +75,21 @@ void MoveThumb(TacScrollWnd* sw, TacScrollBar* sb, HWND Wnd, POINT pt)
             ReleaseDC(Wnd, dc);
         }
     }
+}
+
+// The thumb of the clicked bar at the screen point (keeping the grab offset): painted there at
+// once, and its position sent when it changed.
+void MoveThumb(TacScrollWnd* sw, TacScrollBar* sb, HWND Wnd, POINT pt)
+{
+    TacScrollTracking& t = ScrollTracking;
+    const bool horz = sb->nBarType == SB_HORZ;
+    const int B = GetScrollMetric(sb, false);
+    const int start = horz ? t.TrackRect.Left : t.TrackRect.Top;
+    const int end = horz ? t.TrackRect.Right : t.TrackRect.Bottom;
+    int P = (horz ? pt.x : pt.y) - t.ThumbOffset;
+    P = std::max(start + B, std::min(P, end - B - t.ThumbSize));
+    t.ThumbPos = P;
+    PaintThumbAt(sb, Wnd, P);
 
     SCROLLINFO& si = sb->ScrollInfo;
     const int trackStart = start + B;
@@ -286,7 +294,7 @@ LRESULT ScrollNCLButtonDown(TacScrollWnd* sw, HWND Wnd, UINT Msg, WPARAM WParam,
             t.ThumbOffset = (sb->nBarType == SB_HORZ ? pt.x : pt.y) - t.ThumbPos;
             nLastSBPos = sb->ScrollInfo.nPos;
             t.PressedPortion = HTSCROLL_THUMBTRACK;
-            MoveThumb(sw, sb, Wnd, pt);
+            PaintThumbAt(sb, Wnd, t.ThumbPos);
         } else {
             t.ClickedPortion = -1;
         }
