@@ -39,8 +39,6 @@ public:
     virtual bool IsDBScrollList() const { return false; }
     // A drop-down list of a foreign list that is not a simple box keeps the capture.
     virtual bool KeepsCaptureOnButtonUp() const { return false; }
-    // An MDI client: its parent's background lies at the client's place in its form.
-    virtual bool IsMDIClientWnd() const { return false; }
     // A menu wrapper never becomes the manager's active control.
     virtual bool IsMenuWnd() const { return false; }
 

@@ -30,18 +30,21 @@ void PaintElement(const TacConstElementData& e, int State, const TRect& R, TBitm
 }
 
 // What lies under the window: the parent's background, as a cache info and as pixels in Bmp
-// (R: the bar in window coordinates).
-TCacheInfo FillParentBackground(TacScrollWnd* sw, HWND Wnd, const TRect& R, TBitmap* Bmp)
+// (R: the bar in window coordinates). A parent's cache info points at the parent's client
+// origin; the window's own place in it is added here (which is also the correction an MDI
+// client needs for its place in the form).
+TCacheInfo FillParentBackground(HWND Wnd, const TRect& R, TBitmap* Bmp)
 {
     TacBGInfo bg;
     const HWND parent = GetParent(Wnd);
     if (parent) {
         GetBGInfo(bg, parent, false);
-        if (sw->IsMDIClientWnd()) {
-            const TPoint pos = GetClientPos(Wnd);
-            bg.Offset.X += pos.X;
-            bg.Offset.Y += pos.Y;
-        }
+        RECT w{};
+        GetWindowRect(Wnd, &w);
+        POINT place{w.left, w.top};
+        ScreenToClient(parent, &place);
+        bg.Offset.X += place.x;
+        bg.Offset.Y += place.y;
     } else {
         bg.BgType = btFill;
         bg.Color = DefaultManager && DefaultManager->IsActive() ? DefaultManager->GetGlobalColor() : clBtnFace;
@@ -138,7 +141,7 @@ std::unique_ptr<TBitmap> ComposeScrollBar(TacScrollBar* sb, HWND Wnd, const TRec
     TacSkinData* data = SkinDataOf(sw);
     if (!data || R.Width() <= 0 || R.Height() <= 0) return nullptr;
     auto bmp = std::make_unique<TBitmap>(R.Width(), R.Height(), pf32bit);
-    const TCacheInfo ci = FillParentBackground(sw, Wnd, R, bmp.get());
+    const TCacheInfo ci = FillParentBackground(Wnd, R, bmp.get());
 
     const bool horz = sb->nBarType == SB_HORZ;
     const int L = horz ? R.Width() : R.Height();
@@ -244,7 +247,7 @@ void DrawCorner(TacScrollWnd* sw, HWND Wnd, HDC DC, const TRect& R)
     TacSkinData* data = SkinDataOf(sw);
     if (!data || R.Width() <= 0 || R.Height() <= 0) return;
     TBitmap bmp(R.Width(), R.Height(), pf32bit);
-    const TCacheInfo ci = FillParentBackground(sw, Wnd, R, &bmp);
+    const TCacheInfo ci = FillParentBackground(Wnd, R, &bmp);
     const int index = data->Scrolls[asLeft].SkinIndex;
     if (ValidSection(data, index) && data->gd[static_cast<size_t>(index)].Props[0].Transparency < 100) {
         TColor color = data->gd[static_cast<size_t>(index)].Props[0].Color;
