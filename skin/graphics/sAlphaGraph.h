@@ -183,12 +183,6 @@ void WriteText32(TBitmap* Bmp, const UnicodeString& Text, bool AlphaMode, TRect 
 // A frame of four opaque bands of the given widths inside R.
 void FillDCBorder32(TBitmap* Bmp, const TRect& R, int wl, int wt, int wr, int wb, TColor Color);
 
-// Draws frame State (clamped to the image's frames) of a skin glyph at Pt over the background
-// in CI. For now the frame's pixels are copied where they are neither the key colour nor fully
-// transparent.
-void DrawSkinGlyph(TBitmap* Bmp, TPoint Pt, int State, int AddedTransparency, const TsMaskData& MaskData,
-                   const TCacheInfo& CI);
-
 // Start-up and shut-down of the unit (they only count).
 void sAlphaGraphInitialization();
 void sAlphaGraphFinalization();

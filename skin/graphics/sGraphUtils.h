@@ -122,12 +122,6 @@ void FadeBmp(TBitmap* bmp, const TRect& r, int transparency, TsColor color, int 
 // ---------------------------------------------------------------------------------------------
 // Section items and arrows
 
-// Paints a skin section (its SkinIndex in the manager's common skin data) for State into R of
-// ItemBmp over the parent's background CI at Pt, with the border mask and textures given by the
-// caller. For now only the section's plain colour for the state (clamped to its states) is
-// filled; a fully transparent section leaves the bitmap as it is.
-void PaintItemFast(int SkinIndex, int MaskIndex, int BGIndex, int BGHotIndex, const TCacheInfo& CI, bool UpdateCorners,
-                   int State, const TRect& R, const TPoint& Pt, TBitmap* ItemBmp, TsSkinManager* SkinManager);
 // An arrow pointing to Side, centred in R of a 32-bit bitmap, in Color (BackColor clNone: no
 // outline), in the arrow style at PPI. For now every style is a solid triangle.
 void DrawArrow(TBitmap* Bmp, TColor Color, TColor BackColor, const TRect& R, TacSide Side, int Thickness, int AddX,

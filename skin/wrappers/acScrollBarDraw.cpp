@@ -9,6 +9,7 @@
 #include "sDefaults.h"
 #include "sGraphUtils.h"
 #include "sGraphUtilsBackground.h"
+#include "sGraphUtilsPaintItem.h"
 #include "sMessages.h"
 #include "sSkinManager.h"
 #include "sSkinManagerOptions.h"
