@@ -9,6 +9,7 @@
 #include "acAlphaImageListVirtual.h"
 #include "acImage.h"
 #include "house_skin.h"
+#include "sAlphaGraph.h"
 #include "sCommonData.h"
 #include "sCtrlStates.h"
 #include "sGraphUtils.h"
@@ -194,6 +195,45 @@ TEST_F(SkinImageControl, CacheShowsTheParentsBackgroundUnderTheComposedImage)
     image->SkinData()->BGChanged = true;
     out = Painted();
     EXPECT_EQ(Px(*out, 2, 2), Argb(255, 1, 2, 3));
+}
+
+TEST_F(SkinImageControl, PicturesBecomeImagesOverTheBackgroundBeneathThem)
+{
+    // The control spans both colours of the parent: its x 20 lies on the parent's x 30.
+    image->SetImages(nullptr);
+    image->SetBounds(10, 10, 40, 16);
+
+    // A 24-bit picture is opaque; with Transparent its bottom-left colour is the key.
+    constexpr COLORREF kKey = RGB(255, 0, 255);
+    TBitmap keyed(8, 8, pf24bit);
+    keyed.Canvas()->Brush()->SetColor(static_cast<TColor>(0x00A000));
+    keyed.Canvas()->FillRect(TRect(0, 0, 8, 8));
+    ::SetPixel(keyed.Canvas()->Handle(), 0, 7, kKey);
+    ::SetPixel(keyed.Canvas()->Handle(), 5, 2, kKey);
+    image->Picture()->SetGraphic(&keyed);
+    auto out = Painted();
+    EXPECT_EQ(Px(*out, 5, 2), MixPx(Argb(255, 255, 0, 255), kLeftBG, 255, 255));
+    image->SetTransparent(true);
+    out = Painted(L"skin_image_keyed.png");
+    EXPECT_EQ(Px(*out, 5, 2), kLeftBG);
+    EXPECT_EQ(Px(*out, 0, 7), kLeftBG);
+    EXPECT_EQ(Px(*out, 1, 7), MixPx(Argb(255, 0, 0xA0, 0), kLeftBG, 255, 255));
+    image->SetTransparent(false);
+
+    // An icon (not a bitmap) is drawn over the background at the place it is shown: centred,
+    // its transparent right half lies over the parent's second colour.
+    auto bmp = Bmp32(16, 16);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) SetPx(*bmp, x, y, x < 8 ? kRed : 0);
+    TIcon icon;
+    icon.SetHandle(MakeIcon32(bmp.get()));
+    image->Picture()->SetGraphic(&icon);
+    image->SetCenter(true);
+    out = Painted(L"skin_image_icon_centred.png");
+    EXPECT_EQ(Px(*out, 12 + 2, 8), kRedOver);
+    EXPECT_EQ(Px(*out, 12 + 6, 8), kRedOver);
+    EXPECT_EQ(Px(*out, 12 + 10, 8), kRightBG) << "the background beneath, not the control's left edge";
+    EXPECT_EQ(Px(*out, 4, 8), kLeftBG);
 }
 
 TEST_F(SkinImageControl, EmptyFollowsTheListItemAndThePicture)
