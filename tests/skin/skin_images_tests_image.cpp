@@ -236,6 +236,25 @@ TEST_F(SkinImageControl, PicturesBecomeImagesOverTheBackgroundBeneathThem)
     EXPECT_EQ(Px(*out, 4, 8), kLeftBG);
 }
 
+TEST_F(SkinImageControl, ASectionOfItsOwnIsPaintedUnderTheImageEvenWhenEmpty)
+{
+    constexpr Word kHint = Argb(255, 0xFF, 0xFF, 0xE0); // the section's colour 0xE0FFFF
+    image->SkinData()->SetSkinSection(L"HINT");
+    ASSERT_GE(image->SkinData()->SkinIndex, 0);
+    auto out = Painted(L"skin_image_section.png");
+    EXPECT_EQ(Px(*out, 2, 8), MixPx(kRed, kHint, 255, 255));
+    EXPECT_EQ(Px(*out, 25, 8), kHint);
+
+    // Nothing to show: the section alone, where an unskinned empty image paints nothing.
+    image->SetImages(nullptr);
+    ASSERT_TRUE(image->Empty());
+    out = Painted();
+    EXPECT_EQ(Px(*out, 2, 8), kHint);
+    image->SkinData()->SetSkinSection(UnicodeString());
+    out = Painted();
+    EXPECT_EQ(Px(*out, 2, 8), Argb(255, 1, 2, 3));
+}
+
 TEST_F(SkinImageControl, EmptyFollowsTheListItemAndThePicture)
 {
     EXPECT_FALSE(image->Empty());
@@ -359,4 +378,19 @@ TEST_F(SkinImageControl, CommandsAndMessages)
     image->Perform(CM_VISIBLECHANGED, 0, 0);
     EXPECT_EQ(image->SkinData()->CtrlSkinState & ACS_CACHEREADY, 0u);
     EXPECT_TRUE(image->SkinData()->BGChanged);
+
+    // A size or place change asks for a new background.
+    for (UINT msg : {UINT(WM_SIZE), UINT(WM_WINDOWPOSCHANGED)}) {
+        Painted();
+        ASSERT_FALSE(image->SkinData()->BGChanged);
+        image->Perform(msg, 0, 0);
+        EXPECT_TRUE(image->SkinData()->BGChanged) << msg;
+    }
+    EXPECT_EQ(image->Perform(WM_ERASEBKGND, 0, 0), 0);
+
+    // Without a manager the section index has nobody to come from.
+    manager.reset();
+    DefaultManager = nullptr;
+    EXPECT_EQ(command(AC_GETSKININDEX), 0);
+    EXPECT_EQ(command(AC_GETDEFSECTION), 3);
 }
