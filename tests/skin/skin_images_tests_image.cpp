@@ -323,6 +323,30 @@ TEST_F(SkinImageControl, NaturalAndStretchedSizes)
     image->SetBoolean(0, true);
     out = Painted();
     EXPECT_EQ(Px(*out, 8 + 2, 0), kRedOver) << "(20 - 16 - 8) div 2 = -2";
+    image->SetBoolean(0, false);
+    image->SetCenter(false);
+
+    // Stretched to the control: the item's halves widen with it.
+    image->SetBounds(10, 10, 40, 16);
+    image->SetStretch(true);
+    image->SetProportional(false);
+    out = Painted(L"skin_image_stretched.png");
+    EXPECT_EQ(Px(*out, 4, 8), kRedOver);
+    EXPECT_EQ(Px(*out, 14, 8), kRedOver);
+    EXPECT_EQ(Px(*out, 36, 8), MixPx(0xFF0000FF, kRightBG, 128, 255));
+
+    // Through a view: its own size, and with Stretch its source item's original size.
+    TsVirtualImageList view(nullptr);
+    view.SetInteger(0, 32);
+    view.SetInteger(1, 32);
+    view.SetAlphaImageList(list.get());
+    image->SetImages(&view);
+    EXPECT_EQ(image->NaturalSize(), (TSize{16, 16}));
+    image->SetStretch(false);
+    EXPECT_EQ(image->NaturalSize(), (TSize{32, 32}));
+    out = Painted(L"skin_image_view.png");
+    EXPECT_EQ(Px(*out, 12, 8), kRedOver) << "the view's rendering at 32 x 32";
+    EXPECT_EQ(Px(*out, 36, 8), kRightBG);
 }
 
 TEST_F(SkinImageControl, AutoSizeTakesTheItemsSizeByAlignment)
