@@ -147,3 +147,17 @@ TEST_F(SkinFontStore, FontsOfAFormDefinitionAreInstalledWhenLoadedAndRemovedWith
     EXPECT_EQ(acFontStoreList()->size(), 1u);
     EXPECT_EQ(acFontStoreList()->front(), &other);
 }
+
+TEST_F(SkinFontStore, TheLastShutDownOfTheUnitForgetsItsStores)
+{
+    acFontStoreInitialization(); // a second user of the unit
+    {
+        TsFontStore store(nullptr);
+        ASSERT_NE(acFontStoreList(), nullptr);
+    }
+    acFontStoreFinalization();
+    EXPECT_NE(acFontStoreList(), nullptr) << "one user is left";
+    acFontStoreFinalization();
+    EXPECT_EQ(acFontStoreList(), nullptr);
+    acFontStoreInitialization(); // the fixture's own shut-down follows
+}

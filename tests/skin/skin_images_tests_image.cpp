@@ -190,11 +190,22 @@ TEST_F(SkinImageControl, CacheShowsTheParentsBackgroundUnderTheComposedImage)
     EXPECT_EQ(Px(*out, 2, 2), MixPx(Argb(255, 0, 0xA0, 0), kLeftBG, 255, 255));
     EXPECT_EQ(Px(*out, 12, 2), kLeftBG);
 
+    // With the manager's standard image transparency the DC's own pixels lie under the image.
+    image->SetImageIndex(0);
+    manager->Options()->SetBool(5, true);
+    out = Painted();
+    constexpr Word kDC = Argb(255, 1, 2, 3);
+    EXPECT_EQ(Px(*out, 2, 8), MixPx(kRed, kDC, 255, 255));
+    EXPECT_EQ(Px(*out, 12, 8), MixPx(0xFF0000FF, kDC, 128, 255));
+    EXPECT_EQ(Px(*out, 25, 8), kDC);
+    manager->Options()->SetBool(5, false);
+
     // A parent not ready: nothing is drawn and a repaint is due.
     panel->notReady = true;
     image->SkinData()->BGChanged = true;
     out = Painted();
     EXPECT_EQ(Px(*out, 2, 2), Argb(255, 1, 2, 3));
+    EXPECT_TRUE(image->SkinData()->FUpdating);
 }
 
 TEST_F(SkinImageControl, PicturesBecomeImagesOverTheBackgroundBeneathThem)
