@@ -158,6 +158,15 @@ TEST_F(SkinVirtualImageList, ViewOfAnAlphaListRendersAtItsOwnSizeAndFollowsTheSo
     }
     EXPECT_EQ(view->CreateBitmap32(2), nullptr);
 
+    // On a DC, a reflection of half the image's height beneath it.
+    constexpr Word kWhite = Argb(255, 255, 255, 255);
+    auto dc = Bmp32(40, 60, kWhite);
+    DrawAlphaImgListDC(view.get(), dc->Canvas()->Handle(), 4, 4, 0, 0, clNone, 0, 1, true, 96);
+    SaveBitmapAsPng(*dc, L"skin_virtual_dc_reflected.png", true);
+    EXPECT_EQ(Px(*dc, 8, 20), kRed);
+    EXPECT_NE(Px(*dc, 8, 4 + 32 + 1), kWhite);
+    EXPECT_EQ(Px(*dc, 8, 4 + 48 + 2), kWhite);
+
     // The source's changes reach the view through the change link.
     ASSERT_TRUE(AddPng(*source, GreenPng()));
     EXPECT_EQ(view->Count(), 3);
@@ -165,6 +174,13 @@ TEST_F(SkinVirtualImageList, ViewOfAnAlphaListRendersAtItsOwnSizeAndFollowsTheSo
     source->Delete(0);
     EXPECT_EQ(view->Count(), 2);
     EXPECT_EQ(NativeCount(*view), 2);
+    // Locked, the view waits with its native list until the update ends.
+    view->AcBeginUpdate();
+    ASSERT_TRUE(AddPng(*source, HalfPng()));
+    EXPECT_EQ(NativeCount(*view), 2);
+    view->AcEndUpdate(true);
+    EXPECT_EQ(NativeCount(*view), 3);
+    source->Delete(2);
     auto bmp = CreateBmp32(32, 32);
     ASSERT_TRUE(view->GetBitmap32(0, bmp.get()));
     EXPECT_EQ(Px(*bmp, 4, 16), kQuarterGreen) << "no rendering of the deleted item is reused";
@@ -239,6 +255,9 @@ TEST_F(SkinVirtualImageList, WithoutSourceNothingIsShownAndTheSourcesEndIsHeard)
     ASSERT_TRUE(plain->GetBitmap32(0, bmp.get()));
     EXPECT_TRUE(plain->CachedImages.empty()) << "rendered straight by the source";
     EXPECT_EQ(Px(*bmp, 4, 16), kRed);
+    plain->SetStdHandleUsed(true);
+    EXPECT_EQ(NativeCount(*plain), 2);
+    EXPECT_EQ(NativeSize(*plain), (TSize{24, 24}));
 }
 
 TEST_F(SkinVirtualImageList, ViewOfAGlyphListDrawsInTheCanvasColourAndRendersAgainWhenStale)
