@@ -155,6 +155,8 @@ bool FinishFade(TObject* Data, TsCommonData* data, TacThreadedTimer& timer, int 
         return FadeStep(Data, output);
     }
     const int state = timer.State;
+    // A fade to hot may be done in its first step; its glow must not stay invisible.
+    if (state == 1 && data->GlowID >= 0) SetGlowAlpha(data->GlowID, static_cast<BYTE>(alpha));
     if (state == 0) StopTimer(data);
     if (state != 1) HideGlow(data->GlowID, false);
     auto* lit = dynamic_cast<TsCtrlSkinData*>(data);
