@@ -23,7 +23,8 @@ std::vector<std::unique_ptr<TacLayeredEffect>>& Effects()
     return table;
 }
 
-bool ApplicationTerminating() { return Application && Application->Terminated(); }
+// Without an application object (the library shut down after it) nothing is left to run later.
+bool ApplicationTerminating() { return !Application || Application->Terminated(); }
 
 TComponent* TimerOwner(TsCommonData* data)
 {

@@ -17,7 +17,8 @@
 
 namespace {
 
-bool ApplicationTerminating() { return Application && Application->Terminated(); }
+// Without an application object (the library shut down after it) nothing is left to run later.
+bool ApplicationTerminating() { return !Application || Application->Terminated(); }
 
 // Sets every pixel of r (clipped to the bitmap) to transparent black.
 void ClearRect(TBitmap& bmp, TRect r)

@@ -302,6 +302,18 @@ TEST_F(FadeTest, GraphicControlRepaintsThroughCommands)
     EXPECT_EQ(graphic->Codes, expected);
     ASSERT_NE(graphic->SkinData->AnimTimer, nullptr);
     EXPECT_EQ(graphic->SkinData->AnimTimer->BmpOut->Width(), 30);
+
+    // Back to normal, the last planned step still bright: the routine goes on by itself until
+    // the fade is out and the timer stopped.
+    graphic->Codes.clear();
+    DoChangePaint(graphic->SkinData.get(), 0, &UpdateGraphic_CB, true, false, false);
+    TacThreadedTimer* t = graphic->SkinData->AnimTimer;
+    ASSERT_TRUE(t->Enabled());
+    t->Iteration = t->Iterations - 1;
+    for (int guard = 0; guard < 60 && t->Enabled(); ++guard) t->TimerTick(nullptr);
+    EXPECT_FALSE(t->Enabled());
+    EXPECT_EQ(t->State, -1);
+    EXPECT_GT(std::count(graphic->Codes.begin(), graphic->Codes.end(), AC_INVALIDATE), 3);
 }
 
 TEST_F(FadeTest, GlowOnlyStepsMoveTheGlowAlpha)
