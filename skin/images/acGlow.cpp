@@ -113,8 +113,10 @@ void FreeGlow(int& GlowID, bool StopAnimation)
 
 void HideGlow(int& GlowID, bool doAnimation)
 {
-    auto* glow = dynamic_cast<TacGlowEffect*>(GetEffect(GlowID));
-    if (!GetEffect(GlowID)) return;
+    TacLayeredEffect* effect = GetEffect(GlowID);
+    if (!effect) return;
+    // Click circles are never faded here.
+    auto* glow = dynamic_cast<TacGlowEffect*>(effect);
     TsCommonData* data = glow && CommonDataIsLive(glow->FSkinData) ? glow->FSkinData : nullptr;
     TsSkinManager* manager = data ? data->GetSkinManager() : nullptr;
     if (doAnimation && data && manager && manager->Effects()->AllowAnimation() && !ApplicationTerminating() &&
