@@ -1,4 +1,5 @@
-// Control animations: the mouse light has no timer yet and controls show without animation.
+// Control animations: the mouse light has no timer yet (so no light is ever near), no skinned
+// speed button exists yet, and controls show without animation.
 #include "acAnimation.h"
 
 void SetMouseLight(bool) {}
@@ -13,9 +14,12 @@ void RestartAttention(TsCommonData*) {}
 
 void DelLightControl(TsCtrlSkinData*) {}
 
-void DoChangePaint(TsCommonData*, int, TacAnimProc, bool, bool, bool) {}
+bool LightingIsNear(TsCtrlSkinData*) { return false; }
 
-bool UpdateGlowing_CB(TObject*, int) { return true; }
+bool MouseLightTimerRuns() { return false; }
+
+// No skinned speed button exists yet.
+bool IsSkinnedSpeedButton(const TControl*) { return false; }
 
 void AnimShowControl(TWinControl*, WORD, int, TacAnimTypeCtrl, TacIterationProc) {}
 
