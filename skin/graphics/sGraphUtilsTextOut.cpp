@@ -76,7 +76,15 @@ HDC acCanvasTextDC(TCanvas* canvas)
 {
     // Measuring makes the canvas select its font and set the text colour.
     canvas->TextExtent(UnicodeString());
-    return canvas->Handle();
+    HDC dc = canvas->Handle();
+    // Text cells are filled as the canvas brush says: a clear brush leaves them transparent.
+    if (canvas->Brush()->Style() == bsClear) {
+        SetBkMode(dc, TRANSPARENT);
+    } else {
+        SetBkMode(dc, OPAQUE);
+        SetBkColor(dc, ColorToGdi(canvas->Brush()->Color()));
+    }
+    return dc;
 }
 
 int acTextWidth(TCanvas* canvas, const UnicodeString& text) { return canvas->TextExtent(text).cx; }

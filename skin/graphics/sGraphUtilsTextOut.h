@@ -16,7 +16,8 @@ bool acGetTextExtentW(HDC dc, const UnicodeString& text, TSize& size, HFONT font
 bool acExtTextOut(HDC dc, int x, int y, UINT options, const RECT* rect, const wchar_t* str, UINT count,
                   const INT* dx);
 
-// The canvas's DC with the canvas font selected and its colour set as the text colour.
+// The canvas's DC with the canvas font selected, its colour set as the text colour, and the
+// text background opaque in the brush colour or, for a clear brush, transparent.
 HDC acCanvasTextDC(TCanvas* canvas);
 
 int acTextWidth(TCanvas* canvas, const UnicodeString& text);
