@@ -81,26 +81,44 @@ TColor ColorOf(const TsCommonData& data, TColor c)
     return ColorToRGB(c);
 }
 
-// Restores the DC's state saved at construction.
-class SavedDC {
+// Keeps the clip region and background mode of a canvas's DC and puts them back when it goes,
+// with the text colour of the canvas font (what the canvas takes to be set while its font is
+// selected). The selected objects are left alone: they belong to the canvas's own bookkeeping.
+class SavedTextState {
 public:
-    explicit SavedDC(HDC dc) : dc_(dc), id_(SaveDC(dc)) {}
-    ~SavedDC()
+    explicit SavedTextState(TCanvas* canvas) : canvas_(canvas), dc_(canvas->Handle()) { Save(); }
+    ~SavedTextState()
     {
-        if (id_) RestoreDC(dc_, id_);
+        Restore();
+        DeleteObject(clip_);
     }
-    SavedDC(const SavedDC&) = delete;
-    SavedDC& operator=(const SavedDC&) = delete;
-    // Restores and saves again.
+    SavedTextState(const SavedTextState&) = delete;
+    SavedTextState& operator=(const SavedTextState&) = delete;
+    // Restores and keeps the state again.
     void Renew()
     {
-        if (id_) RestoreDC(dc_, id_);
-        id_ = SaveDC(dc_);
+        Restore();
+        Save();
     }
 
 private:
+    void Save()
+    {
+        bkMode_ = GetBkMode(dc_);
+        hasClip_ = clip_ && GetClipRgn(dc_, clip_) == 1;
+    }
+    void Restore()
+    {
+        SelectClipRgn(dc_, hasClip_ ? clip_ : nullptr);
+        SetBkMode(dc_, bkMode_);
+        SetTextColor(dc_, ColorToGdi(canvas_->Font()->Color()));
+    }
+
+    TCanvas* canvas_;
     HDC dc_;
-    int id_;
+    HRGN clip_ = CreateRectRgn(0, 0, 0, 0);
+    bool hasClip_ = false;
+    int bkMode_ = OPAQUE;
 };
 
 } // namespace
@@ -136,7 +154,7 @@ void WriteTextEx(TCanvas* canvas, const UnicodeString& text, bool enabled, TRect
     if (hot && skinned && skinData->SkinIndex == manager->SkinCommonInfo.Sections[ssWebBtn])
         canvas->Font()->SetStyle(canvas->Font()->Style() << fsUnderline);
     canvas->Brush()->SetStyle(bsClear);
-    SavedDC saved(canvas->Handle());
+    SavedTextState saved(canvas);
     if (!skinned || skinData->CustomFont()) {
         DrawPlain(canvas, text, enabled, r, flags);
         return;

@@ -458,7 +458,24 @@ TEST(SkinTextOut, ControlTextGlowGoesIntoTheCacheFirst)
     EXPECT_EQ(outside, 0);
     EXPECT_GT(raised, 40);
     EXPECT_GT(yellowish, 20);
+    EXPECT_GT(CountInk(*t.data->FCacheBmp, 0x00C000, r).inside, 5) << "the text over its glow";
     SaveEnlargedPng(*t.data->FCacheBmp, L"skin_text_glow_control.png", 4);
+    // The canvas is left as it was: no clip, its own font and colour still in place for its text.
+    HRGN clip = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetClipRgn(canvas->Handle(), clip), 0);
+    DeleteObject(clip);
+    auto later = Paper(90, 36, clear), fresh = Paper(90, 36, clear);
+    later->Canvas()->Font()->SetColor(static_cast<TColor>(0x8000FF));
+    fresh->Canvas()->Font()->SetColor(static_cast<TColor>(0x8000FF));
+    later->Canvas()->TextExtent(L"x"); // the canvas font selected before
+    WriteTextEx(later->Canvas(), L"Glow", true, rr, kFlags, t.data, false, nullptr, true);
+    later->Canvas()->Brush()->SetColor(clWhite);
+    later->Canvas()->FillRect(TRect(0, 0, 90, 36));
+    fresh->Canvas()->Brush()->SetColor(clWhite);
+    fresh->Canvas()->FillRect(TRect(0, 0, 90, 36));
+    later->Canvas()->TextOut(2, 2, L"Later");
+    fresh->Canvas()->TextOut(2, 2, L"Later");
+    EXPECT_EQ(Differences(*later, *fresh), 0);
 
     // Without DrawGlow nothing but the text.
     t.data->FCacheBmp = Paper(90, 36, clear);
