@@ -173,9 +173,21 @@ bool TStyleServices::Enabled() const
 
 TThemedElementDetails TStyleServices::GetElementDetails(TThemedButton element) const
 {
-    // BP_PUSHBUTTON and the PBS_ states: normal 1, hot 2, pressed 3, disabled 4, defaulted 5.
-    static constexpr int states[] = {1, 2, 3, 5, 4};
-    return {L"BUTTON", 1, states[element]};
+    // BP_PUSHBUTTON (1) with the PBS_ states: normal 1, hot 2, pressed 3, disabled 4, defaulted 5;
+    // BP_CHECKBOX (3) with the CBS_ states: unchecked 1 and 4, checked 5 and 8, mixed 9 and 12.
+    struct Element {
+        int part, state;
+    };
+    static constexpr Element elements[] = {{1, 1}, {1, 2}, {1, 3}, {1, 5}, {1, 4}, {3, 1},
+                                           {3, 4}, {3, 5}, {3, 8}, {3, 9}, {3, 12}};
+    const Element e = elements[element];
+    return {L"BUTTON", e.part, e.state};
+}
+
+TThemedElementDetails TStyleServices::GetElementDetails(TThemedWindow element) const
+{
+    // WP_CLOSEBUTTON (18) with the CBS_ states normal 1, hot 2, pushed 3, disabled 4.
+    return {L"WINDOW", 18, static_cast<int>(element) + 1};
 }
 
 bool TStyleServices::DrawElement(HDC dc, const TThemedElementDetails& details, const TRect& r) const

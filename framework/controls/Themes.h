@@ -29,7 +29,13 @@ COLORREF StyledColorToGdi(TColor color);
 
 // Themed drawing of standard elements through uxtheme, bound at run time (a system without it,
 // or with themes off, draws classic).
-enum TThemedButton { tbPushButtonNormal, tbPushButtonHot, tbPushButtonPressed, tbPushButtonDefaulted, tbPushButtonDisabled };
+enum TThemedButton {
+    tbPushButtonNormal, tbPushButtonHot, tbPushButtonPressed, tbPushButtonDefaulted, tbPushButtonDisabled,
+    tbCheckBoxUncheckedNormal, tbCheckBoxUncheckedDisabled, tbCheckBoxCheckedNormal, tbCheckBoxCheckedDisabled,
+    tbCheckBoxMixedNormal, tbCheckBoxMixedDisabled
+};
+// The close button of a window caption.
+enum TThemedWindow { twCloseButtonNormal, twCloseButtonHot, twCloseButtonPushed, twCloseButtonDisabled };
 
 struct TThemedElementDetails {
     const wchar_t* ClassList = L"";
@@ -42,6 +48,7 @@ public:
     // Themes are on for the system and this application.
     bool Enabled() const;
     TThemedElementDetails GetElementDetails(TThemedButton element) const;
+    TThemedElementDetails GetElementDetails(TThemedWindow element) const;
     // False when nothing could be drawn.
     bool DrawElement(HDC dc, const TThemedElementDetails& details, const TRect& r) const;
     // The part of bounds that holds the element's content; bounds itself when unknown.

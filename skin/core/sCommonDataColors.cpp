@@ -11,6 +11,7 @@
 #include "sGraphUtils.h"
 #include "sGraphUtilsColor.h"
 #include "sGraphUtilsText.h"
+#include "sGraphUtilsTextOut.h"
 #include "sMessages.h"
 #include "sSkinManager.h"
 #include "sSkinManagerOptions.h"
@@ -302,10 +303,10 @@ void TextHintOut(TsCommonData* CommonData, const TRect& R, const UnicodeString& 
                                           : (Flags & DT_BOTTOM) != 0 ? taAlignBottom
                                                                      : taAlignTop;
         if (acgpStartup(false))
-            acgpDrawString(canvas->Handle(), Text, r, color, alignment, layout, 0, true);
+            acgpDrawString(acCanvasTextDC(canvas), Text, r, color, alignment, layout, 0, true);
         else
             WriteColor(CommonData->FCacheBmp.get(), Text, true, r, Flags & ~gdiPlusText, color);
     } else {
-        acDrawText(canvas->Handle(), Text, r, Flags);
+        acDrawText(acCanvasTextDC(canvas), Text, r, Flags);
     }
 }

@@ -1,6 +1,7 @@
 #include "sGraphUtilsSystem.h"
 
 #include "acUnitCounter.h"
+#include "sGraphUtilsCheck.h"
 #include "sGraphUtilsRotate.h"
 
 namespace {
@@ -38,6 +39,7 @@ void sGraphUtilsInitialization()
         g_entries.UpdateLayeredWindow = Bind<TUpdateLayeredWindow>(g_user32, "UpdateLayeredWindow");
     if (!g_entries.SetLayeredWindowAttributes)
         g_entries.SetLayeredWindowAttributes = Bind<TSetLayeredWindowAttributes>(g_user32, "SetLayeredWindowAttributes");
+    LoadDefaultCheckBoxSize();
 }
 
 void sGraphUtilsFinalization()

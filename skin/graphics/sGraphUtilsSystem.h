@@ -20,7 +20,7 @@ const TacSystemEntries& acSystemEntries();
 // their own); returns the entries that were in place. The shut-down empties them all.
 TacSystemEntries acReplaceSystemEntries(const TacSystemEntries& entries);
 
-// Loads gdi32 and user32 and binds the entries on the first call; the last matching
-// finalisation frees the sine/cosine table and both libraries.
+// Loads gdi32 and user32, binds the entries and reads the default check-box size on the first
+// call; the last matching finalisation frees the sine/cosine table and both libraries.
 void sGraphUtilsInitialization();
 void sGraphUtilsFinalization();

@@ -1,5 +1,9 @@
 #include "sGraphUtilsText.h"
 
+#include "acGPUtils.h"
+#include "sAlphaGraph.h"
+#include "sVclUtils.h"
+
 #include <algorithm>
 
 namespace {
@@ -82,10 +86,26 @@ bool FontsEqual(const TFont* font1, const TFont* font2)
            font1->PixelsPerInch() == font2->PixelsPerInch() && font1->Name() == font2->Name();
 }
 
-int acDrawText(HDC dc, const UnicodeString& text, TRect& r, UINT flags, TBitmap*)
+int acDrawText(HDC dc, const UnicodeString& text, TRect& r, UINT flags, TBitmap* bmp)
 {
-    RECT rect = r;
-    const int result = DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, flags);
-    r = rect;
-    return result;
+    if ((flags & acDrawTextGdiPlus) == 0) {
+        RECT rect = r;
+        const int count = static_cast<int>(std::min<size_t>(acDrawTextMaxChars, text.size()));
+        const int result = DrawTextW(dc, text.c_str(), count, &rect, flags);
+        r = rect;
+        return result;
+    }
+    if ((flags & DT_CALCRECT) != 0) {
+        const TSize size = acgpMeasureString(dc, text, (flags & DT_WORDBREAK) != 0, r.Width());
+        r.Right = r.Left + size.cx;
+        r.Bottom = r.Top + size.cy;
+        return 1;
+    }
+    // acgpDrawString takes a TColor and exchanges red and blue itself.
+    const auto color = static_cast<TColor>(GetTextColor(dc));
+    if (acgpStartup(false))
+        acgpDrawString(dc, text, r, color, AlignmentFromInt(flags), VertAlignmentFromInt(flags), 0, true);
+    else if (bmp)
+        WriteColor(bmp, text, true, r, flags & ~acDrawTextGdiPlus, color);
+    return 1;
 }

@@ -15,6 +15,15 @@ bool FontsEqual(const TFont* font1, const TFont* font2);
 
 class TBitmap;
 
-// Draws text on dc inside r with DrawText flags (DT_CALCRECT measures into r); DrawTextW's result.
-// For now always the plain DrawTextW; bmp (may be null) is the 32-bit target behind dc.
+// The library's text flag beside the DrawText flags: the text goes through GDI+, which keeps the
+// alpha of 32-bit bitmaps correct.
+inline constexpr UINT acDrawTextGdiPlus = 0x40000000;
+// The most characters the GDI path draws of one text.
+inline constexpr int acDrawTextMaxChars = 5460;
+
+// Draws text on dc inside r with DrawText flags (DT_CALCRECT measures into r). Without
+// acDrawTextGdiPlus: DrawTextW of the first acDrawTextMaxChars characters and its result. With
+// it: 1; DT_CALCRECT gives r the GDI+ size, otherwise the text is drawn by GDI+ in the DC's text
+// colour, or, without GDI+, written into bmp (the 32-bit target behind dc; may be null) by the
+// alpha-keeping colour writer.
 int acDrawText(HDC dc, const UnicodeString& text, TRect& r, UINT flags, TBitmap* bmp = nullptr);

@@ -13,6 +13,7 @@
 #include "sGraphUtils.h"
 #include "sGraphUtilsColor.h"
 #include "sGraphUtilsFill.h"
+#include "sGraphUtilsGlyphEx.h"
 #include "sGraphUtilsPng.h"
 #include "sGraphUtilsStretch.h"
 #include "sSkinManager.h"
@@ -24,24 +25,8 @@
 #include <versionhelpers.h>
 
 #include <algorithm>
-#include <vector>
 
 namespace {
-
-// An icon whose colour bitmap carries the alpha and whose monochrome mask is empty: comctl32
-// and DrawIconEx then take the per-pixel alpha as it is.
-HICON MakeCompIcon(TBitmap* bmp)
-{
-    if (!bmp || bmp->Empty()) return nullptr;
-    bmp->SetPixelFormat(pf32bit);
-    const int stride = (bmp->Width() + 15) / 16 * 2;
-    const std::vector<std::uint8_t> zeros(static_cast<std::size_t>(stride) * bmp->Height(), 0);
-    HBITMAP mask = ::CreateBitmap(bmp->Width(), bmp->Height(), 1, 1, zeros.data());
-    ICONINFO info{TRUE, 0, 0, mask, bmp->Handle()};
-    HICON icon = ::CreateIconIndirect(&info);
-    ::DeleteObject(mask);
-    return icon;
-}
 
 bool PreVista() { return !::IsWindowsVistaOrGreater(); }
 
@@ -94,6 +79,7 @@ void TacImageList::AddAsIcon(TBitmap* bitmap, int index)
 void AddBitmapIcon(HIMAGELIST list, TBitmap* bitmap, int index)
 {
     if (!list || !bitmap) return;
+    bitmap->SetPixelFormat(pf32bit); // the icon's colour part carries the alpha
     HICON icon = IsNT && StyleServices().Enabled() ? MakeCompIcon(bitmap) : MakeIcon32(bitmap);
     if (!icon) return;
     ::ImageList_ReplaceIcon(list, index >= 0 ? index : -1, icon);

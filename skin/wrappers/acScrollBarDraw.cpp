@@ -9,6 +9,7 @@
 #include "sDefaults.h"
 #include "sGraphUtils.h"
 #include "sGraphUtilsBackground.h"
+#include "sGraphUtilsArrows.h"
 #include "sGraphUtilsPaintItem.h"
 #include "sMessages.h"
 #include "sSkinManager.h"
@@ -118,7 +119,14 @@ void ac_DrawScrollBtn(const TRect& R, int State, TBitmap* Bmp, TacSkinData* Skin
         const int shift = State > 1 && section && SkinData->gd[static_cast<size_t>(e.SkinIndex)].ShiftOnClick ? 1 : 0;
         const TacArrowsStyle style =
             SkinData->FOwner ? SkinData->FOwner->Options()->ActualArrowStyle() : TacArrowsStyle::arsSolid1;
-        DrawArrow(&item, color, clNone, inR, Side, 0, shift, shift, style, SkinData->PPI > 0 ? SkinData->PPI : 96);
+        const int ppi = SkinData->PPI > 0 ? SkinData->PPI : 96;
+        TRect arrowR = inR;
+        arrowR.Offset(shift, shift);
+        // Vertical buttons take the small colour arrow, horizontal ones the skin's arrow style.
+        if (Side == asTop || Side == asBottom)
+            DrawColorArrow(&item, color, arrowR, Side, ppi);
+        else
+            DrawArrow(&item, color, clNone, arrowR, Side, 0, 0, 0, style, ppi);
     }
     BitBlt(Bmp->Canvas()->Handle(), R.Left, R.Top, R.Width(), R.Height(), item.Canvas()->Handle(), inR.Left, inR.Top,
            SRCCOPY);

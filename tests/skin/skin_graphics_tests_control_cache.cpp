@@ -222,6 +222,32 @@ TEST_F(ControlCacheTest, TextHintsWithoutGdiplusAreWrittenKeepingTheCacheAlpha)
     EXPECT_GT(ink, 10);
 }
 
+// Without bit 30 the hint goes through the plain text call, in the hint colour and the control's font.
+TEST_F(ControlCacheTest, TextHintsOnTheGdiPathTakeTheHintColourAndFont)
+{
+    Use(L"EDIT");
+    const TRect r(4, 6, 56, 26);
+    data->FCacheBmp = Bmp32(kW, kH, kFace);
+    TextHintOut(data, r, L"Hint", 0, DT_SINGLELINE | DT_LEFT | DT_NOPREFIX);
+    auto want = Bmp32(kW, kH, kFace);
+    TCanvas* canvas = want->Canvas();
+    canvas->Font()->Assign(child->Font());
+    canvas->Font()->SetColor(TextHintColor(data, 0, true));
+    canvas->Brush()->SetStyle(bsClear);
+    TRect rr = r;
+    canvas->TextRect(rr, L"Hint", TTextFormat() << tfSingleLine << tfLeft << tfNoPrefix);
+    GdiFlush();
+    int wrong = 0, ink = 0;
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            const Word p = Px(*data->FCacheBmp, x, y) & 0xFFFFFF;
+            wrong += p != (Px(*want, x, y) & 0xFFFFFF);
+            ink += p != (kFace & 0xFFFFFF);
+        }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_GT(ink, 10);
+}
+
 TEST_F(ControlCacheTest, TheHouseCheckGlyphDrawnFromTheMasterBitmap)
 {
     TacSkinData& skin = Data();
