@@ -1,4 +1,4 @@
-// Control animations: the mouse light has no timer yet and controls show without animation.
+// Control animations: the mouse light has no timer yet.
 #include "acAnimation.h"
 
 void SetMouseLight(bool) {}
@@ -12,7 +12,3 @@ void DelLightControl(TsCtrlSkinData*) {}
 void DoChangePaint(TsCommonData*, int, TacAnimProc, bool, bool, bool) {}
 
 bool UpdateGlowing_CB(TObject*, int) { return true; }
-
-void AnimShowControl(TWinControl*, WORD, int, TacAnimTypeCtrl, TacIterationProc) {}
-
-void PrepareForAnimation(TWinControl*, TacAnimTypeCtrl) {}

@@ -1,22 +1,14 @@
 #pragma once
 // Control animations of the skin library. So far only the switch of the process-wide mouse
-// light, which has no light timer yet and so does nothing, the state-change animation, which
-// does not run yet, and the show animation of controls, which shows nothing yet.
+// light, which has no light timer yet and so does nothing, and the state-change animation, which
+// does not run yet.
 #include "acntTypes.h"
 #include "sConst.h"
 
 #include <windows.h>
 
-class TWinControl;
-struct TacIterationData;
-// Called for every step of a control's show animation.
-using TacIterationProc = void (*)(TacIterationData& data);
-
-// Plays the show animation of a control over time milliseconds up to the alpha maxBlend.
-void AnimShowControl(TWinControl* control, WORD time, int maxBlend, TacAnimTypeCtrl animType,
-                     TacIterationProc callback);
-// Prepares a control for its show animation.
-void PrepareForAnimation(TWinControl* control, TacAnimTypeCtrl animType);
+// The show animation of controls and forms.
+#include "acAnimationShow.h"
 
 // Switches the mouse-light effect on or off.
 void SetMouseLight(bool value);
