@@ -16,29 +16,20 @@
 #include <cstdint>
 #include <vector>
 
-namespace {
-
 // ---------------------------------------------------------------------------------------------
 // The animation's state
 
 // Owns the output window while it lives; the window's owner control may free it first.
-class TOutputWindowHolder : public TComponent {
+class TacShowState::TOutputHolder : public TComponent {
 public:
-    TOutputWindowHolder() : TComponent(nullptr) {}
-    ~TOutputWindowHolder() override
+    TOutputHolder() : TComponent(nullptr) {}
+    ~TOutputHolder() override
     {
         // The window's destruction tells Notification, which forgets it.
         if (Window) delete Window;
     }
-    TOutputWindowHolder(const TOutputWindowHolder&) = delete;
-    TOutputWindowHolder& operator=(const TOutputWindowHolder&) = delete;
-
-    void Take(TOutputWindow* window)
-    {
-        Window = window;
-        ow = window;
-        window->FreeNotification(this);
-    }
+    TOutputHolder(const TOutputHolder&) = delete;
+    TOutputHolder& operator=(const TOutputHolder&) = delete;
 
     TOutputWindow* Window = nullptr;
 
@@ -52,13 +43,20 @@ protected:
     }
 };
 
-// Everything kept from PrepareForAnimation to the end of AnimShowControl.
-struct TacShowState {
-    std::unique_ptr<TBitmap> Before;     // the screen under the control
-    std::unique_ptr<TBitmap> Background; // the bare background; alpha 255 where it differs from Before
-    std::vector<TRect> ChildRects;       // atcBlur: the children of the container, clipped to it
-    TOutputWindowHolder Output;
-};
+TacShowState::TacShowState() : output_(std::make_unique<TOutputHolder>()) {}
+
+TacShowState::~TacShowState() = default;
+
+TOutputWindow* TacShowState::OutputWindow() const { return output_->Window; }
+
+void TacShowState::TakeOutputWindow(TOutputWindow* window)
+{
+    output_->Window = window;
+    ow = window;
+    window->FreeNotification(output_.get());
+}
+
+namespace {
 
 std::unique_ptr<TacShowState> g_show;
 
@@ -220,12 +218,12 @@ void ShowThroughOutputWindow(TWinControl* control, WORD time, TacAnimTypeCtrl an
                              const TacIterationProc& callback, TacShowProvider* provider,
                              std::unique_ptr<TacShowState>& state)
 {
-    if (!state || !state->Output.Window) {
+    if (!state || !state->OutputWindow()) {
         PrepareForAnimation(control, atcFade);
         state = std::move(g_show);
     }
-    if (!state || !state->Output.Window || !state->Before) return;
-    TOutputWindow* out = state->Output.Window;
+    if (!state || !state->OutputWindow() || !state->Before) return;
+    TOutputWindow* out = state->OutputWindow();
     HWND outWnd = out->Handle();
     HWND wnd = control->Handle();
     if (out->Parent()) {
@@ -454,6 +452,8 @@ void ShowLayeredForm(TCustomForm* form, TacShowProvider& provider, WORD time, in
 
 } // namespace
 
+const TacShowState* acShowState() { return g_show.get(); }
+
 TacShowProvider* GetShowProvider(HWND form)
 {
     if (!form) return nullptr;
@@ -504,10 +504,10 @@ void PrepareForAnimation(TWinControl* control, TacAnimTypeCtrl animType)
     PaintParentBG(control, state.Background.get());
     MarkDifferences(state.Background.get(), state.Before.get());
 
-    if (!state.Output.Window) {
+    if (!state.OutputWindow()) {
         // Its owner is the control: without a parent it stays on top with a topmost control.
         auto* out = new TOutputWindow(control);
-        state.Output.Take(out);
+        state.TakeOutputWindow(out);
         if (TWinControl* parent = control->Parent()) {
             out->SetParent(parent);
             out->BringToFront();

@@ -14,9 +14,11 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class TBitmap;
 class TacGlowForm;
+class TOutputWindow;
 class TWinControl;
 
 // Handed to the caller's iteration routine once per frame.
@@ -71,6 +73,29 @@ public:
     virtual bool SysBlurActive() = 0;
 };
 
+// What PrepareForAnimation keeps for AnimShowControl: one object, freed when the animation ends.
+class TacShowState {
+public:
+    TacShowState();
+    ~TacShowState();
+    TacShowState(const TacShowState&) = delete;
+    TacShowState& operator=(const TacShowState&) = delete;
+
+    // The output window laid over the control (also the library's ow), or null.
+    TOutputWindow* OutputWindow() const;
+    void TakeOutputWindow(TOutputWindow* window);
+
+    std::unique_ptr<TBitmap> Before;     // the screen under the control
+    std::unique_ptr<TBitmap> Background; // its bare background; alpha 255 where it differs from Before
+    std::vector<TRect> ChildRects;       // atcBlur: the container's visible children, clipped to it
+
+private:
+    class TOutputHolder;
+    std::unique_ptr<TOutputHolder> output_;
+};
+// The prepared animation, or null.
+const TacShowState* acShowState();
+
 // The form's show provider: its answer to library command 4 when that offers the form
 // animation, else null.
 TacShowProvider* GetShowProvider(HWND form);
@@ -81,7 +106,7 @@ void PrepareForAnimation(TWinControl* control, TacAnimTypeCtrl animType);
 // Plays the show animation of the control over time milliseconds; a form ends at the constant
 // alpha maxBlend. Nothing for an invisible control or one on a minimised form.
 void AnimShowControl(TWinControl* control, WORD time, int maxBlend, TacAnimTypeCtrl animType,
-                     const TacIterationProc& callback = nullptr);
+                     const TacIterationProc& callback);
 
 // Milliseconds a frame lasts at least: forms, and the output-window path.
 inline constexpr int acFormFrameTime = 12;
