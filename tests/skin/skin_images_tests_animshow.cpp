@@ -5,6 +5,7 @@
 #include "../framework/controls_tests_widgets_support.h"
 #include "../framework/runtime_test_tempdir.h"
 #include "../support/BuildFolder.h"
+#include "Exceptions.h"
 #include "Files.h"
 #include "acAnimationShow.h"
 #include "acntTypes.h"
@@ -211,9 +212,40 @@ TEST_F(SkinAnimShow, InvisibleOrMinimisedControlsAreLeftAlone)
     panel->SetVisible(false);
     check("invisible");
     panel->SetVisible(true);
+
+    // A control prepared and then hidden: its output window goes with the animation that
+    // does not run.
+    PrepareForAnimation(panel, atcFade);
+    ASSERT_NE(ow, nullptr);
+    const HWND outWnd = ow->Handle();
+    panel->SetVisible(false);
+    AnimShowControl(panel, 96, 255, atcFade, nullptr);
+    EXPECT_EQ(ow, nullptr);
+    EXPECT_FALSE(IsWindow(outWnd));
+    EXPECT_EQ(acShowState(), nullptr);
+    panel->SetVisible(true);
+
     ShowWindow(form->Handle(), SW_MINIMIZE);
     ASSERT_TRUE(IsIconic(form->Handle()));
     check("minimised");
+}
+
+TEST_F(SkinAnimShow, AnExceptionFromTheRoutineFreesTheAnimation)
+{
+    PrepareForAnimation(panel, atcBlur);
+    ASSERT_NE(ow, nullptr);
+    const HWND outWnd = ow->Handle();
+    int calls = 0;
+    EXPECT_THROW(AnimShowControl(panel, 96, 255, atcBlur,
+                                 [&](TacIterationData&) {
+                                     if (++calls == 2) throw Exception(L"stop");
+                                 }),
+                 Exception);
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(ow, nullptr);
+    EXPECT_FALSE(IsWindow(outWnd));
+    EXPECT_EQ(acShowState(), nullptr);
+    EXPECT_FALSE(InAnimationProcess);
 }
 
 TEST_F(SkinAnimShow, PreparingTakesTheScreenAndMarksWhereTheBackgroundDiffers)
@@ -275,6 +307,23 @@ TEST_F(SkinAnimShow, PreparingTakesTheScreenAndMarksWhereTheBackgroundDiffers)
 
     AnimShowControl(panel, 0, 255, atcBlur);
     EXPECT_EQ(acShowState(), nullptr);
+
+    // The difference mask has no width limit: a panel far wider than the screen, whose part
+    // beyond the screen's edge reads back black.
+    panel->SetBounds(0, 0, 10050, 8);
+    container->SetVisible(false);
+    panel->SetColor(static_cast<TColor>(kOld));
+    CaptureWindow(form->Handle());
+    PrepareForAnimation(panel, atcFade);
+    state = acShowState();
+    ASSERT_NE(state, nullptr);
+    ASSERT_EQ(state->Background->Width(), 10050);
+    for (const int x : {10, 10020, 10049}) {
+        const Word b = Px(*state->Background, x, 4);
+        EXPECT_EQ(ByteA(b), (b & 0xFFFFFF) != (Px(*state->Before, x, 4) & 0xFFFFFF) ? 255 : 0) << x;
+        EXPECT_EQ(ByteA(b), 255) << x;
+    }
+    AnimShowControl(panel, 0, 255, atcFade);
 }
 
 TEST_F(SkinAnimShow, ShortTimeShowsTheNewPictureAtOnceAboveTheControl)
