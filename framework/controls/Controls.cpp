@@ -160,7 +160,8 @@ void DeallocateHWnd(HWND window)
 // TControl
 
 TControl::TControl(TComponent* owner)
-    : TComponent(owner), WindowProc(this, &TControl::WndProc), font_(std::make_unique<TFont>())
+    : TComponent(owner), WindowProc(this, &TControl::WndProc), font_(std::make_unique<TFont>()),
+      constraints_(std::make_unique<TSizeConstraints>(this)), margins_(std::make_unique<TMargins>())
 {
     font_->OnChange = [this](TObject* sender) { FontChanged(sender); };
 }
@@ -243,8 +244,24 @@ void TControl::SetParent(TWinControl* parent)
     if (parent) parent->InsertControl(this);
 }
 
+void TSizeConstraints::Constrain(int& width, int& height) const
+{
+    if (maxWidth_ > 0 && width > maxWidth_) width = maxWidth_;
+    if (minWidth_ > 0 && width < minWidth_) width = minWidth_;
+    if (maxHeight_ > 0 && height > maxHeight_) height = maxHeight_;
+    if (minHeight_ > 0 && height < minHeight_) height = minHeight_;
+}
+
+void TSizeConstraints::Set(int& field, int value)
+{
+    if (field == value) return;
+    field = value < 0 ? 0 : value;
+    if (control_) control_->SetBounds(control_->Left(), control_->Top(), control_->Width(), control_->Height());
+}
+
 void TControl::SetBounds(int left, int top, int width, int height)
 {
+    constraints_->Constrain(width, height);
     if (left == left_ && top == top_ && width == width_ && height == height_) return;
     const bool resized = width != width_ || height != height_;
     InvalidateControl();

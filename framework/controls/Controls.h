@@ -157,16 +157,49 @@ inline constexpr TCursor crSizeAll = -22;
 // The system cursor of a built-in id (null for crDefault, crNone and unknown ids).
 HCURSOR CursorHandle(TCursor cursor);
 
-// Limits of a control's size in pixels; 0 is no limit. The layer keeps them for the code that
-// reads them; sizing does not apply them.
-struct TSizeConstraints {
-    int MinWidth = 0;
-    int MaxWidth = 0;
-    int MinHeight = 0;
-    int MaxHeight = 0;
+// ---------------------------------------------------------------------------------------------
+
+class TControl;
+
+// Smallest and largest size a control may take; 0 leaves a side free. A change re-applies the
+// limits to the control's current bounds.
+class TSizeConstraints : public TPersistent {
+public:
+    explicit TSizeConstraints(TControl* control) : control_(control) {}
+    UnicodeString ClassName() const override { return L"TSizeConstraints"; }
+    int MinWidth() const { return minWidth_; }
+    int MinHeight() const { return minHeight_; }
+    int MaxWidth() const { return maxWidth_; }
+    int MaxHeight() const { return maxHeight_; }
+    void SetMinWidth(int value) { Set(minWidth_, value); }
+    void SetMinHeight(int value) { Set(minHeight_, value); }
+    void SetMaxWidth(int value) { Set(maxWidth_, value); }
+    void SetMaxHeight(int value) { Set(maxHeight_, value); }
+    // Width and height held inside the limits.
+    void Constrain(int& width, int& height) const;
+
+private:
+    void Set(int& field, int value);
+    TControl* control_;
+    int minWidth_ = 0, minHeight_ = 0, maxWidth_ = 0, maxHeight_ = 0;
 };
 
-// ---------------------------------------------------------------------------------------------
+// Space a control wants kept around it (stored only; aligning does not use it).
+class TMargins : public TPersistent {
+public:
+    UnicodeString ClassName() const override { return L"TMargins"; }
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Right() const { return right_; }
+    int Bottom() const { return bottom_; }
+    void SetLeft(int value) { left_ = value; }
+    void SetTop(int value) { top_ = value; }
+    void SetRight(int value) { right_ = value; }
+    void SetBottom(int value) { bottom_ = value; }
+
+private:
+    int left_ = 3, top_ = 3, right_ = 3, bottom_ = 3;
+};
 
 class TControl : public TComponent {
 public:
@@ -214,8 +247,6 @@ public:
     // when its font is its own (ParentFont off, or no parent to follow), the font height. A
     // windowed control scales its children with it. M or D not above 0 changes nothing.
     virtual void ChangeScale(int M, int D);
-    TSizeConstraints& Constraints() { return constraints_; }
-    const TSizeConstraints& Constraints() const { return constraints_; }
 
     // --- look
     bool Visible() const { return visible_; }
@@ -262,6 +293,9 @@ public:
     UINT DrawTextBiDiModeFlags(UINT flags) const;
     TAnchors Anchors() const { return anchors_; }
     void SetAnchors(TAnchors value) { anchors_ = value; }
+    // Size limits SetBounds keeps to.
+    TSizeConstraints* Constraints() const { return constraints_.get(); }
+    TMargins* Margins() const { return margins_.get(); }
 
     // Marks the control for repainting; Repaint also paints it now; Update paints what is due.
     virtual void Invalidate();
@@ -346,7 +380,6 @@ private:
     int width_ = 0;
     int height_ = 0;
     TAlign align_ = alNone;
-    TSizeConstraints constraints_;
     bool visible_ = true;
     bool enabled_ = true;
     std::unique_ptr<TFont> font_;
@@ -364,6 +397,8 @@ private:
     TBiDiMode biDiMode_ = bdLeftToRight;
     TAnchors anchors_{akLeft, akTop};
     TPopupMenu* popupMenu_ = nullptr;
+    std::unique_ptr<TSizeConstraints> constraints_;
+    std::unique_ptr<TMargins> margins_;
 };
 
 // A control painted by its parent: no window of its own.

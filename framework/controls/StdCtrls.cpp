@@ -189,6 +189,19 @@ void TCustomLabel::SetShowAccelChar(bool value)
     Invalidate();
 }
 
+void TCustomLabel::SetFocusControl(TWinControl* value)
+{
+    if (value == focusControl_) return;
+    focusControl_ = value;
+    if (value) value->FreeNotification(this);
+}
+
+void TCustomLabel::Notification(TComponent* component, TOperation operation)
+{
+    TGraphicControl::Notification(component, operation);
+    if (operation == opRemove && component == focusControl_) focusControl_ = nullptr;
+}
+
 TTextFormat TCustomLabel::BaseFormat() const
 {
     TTextFormat format{tfExpandTabs};

@@ -93,10 +93,14 @@ public:
     // '&' marks the next character as the accelerator (underlined) unless this is off.
     bool ShowAccelChar() const { return showAccelChar_; }
     void SetShowAccelChar(bool value);
+    // The control the label's accelerator focuses; forgotten when that control is destroyed.
+    TWinControl* FocusControl() const { return focusControl_; }
+    void SetFocusControl(TWinControl* value);
 
     void Loaded() override;
 
 protected:
+    void Notification(TComponent* component, TOperation operation) override;
     void Paint() override;
     // Draws (or with tfCalcRect measures) the caption in rect.
     virtual void DoDrawText(TRect& rect, TTextFormat format);
@@ -114,6 +118,7 @@ private:
     bool wordWrap_ = false;
     bool transparent_ = false;
     bool showAccelChar_ = true;
+    TWinControl* focusControl_ = nullptr;
 };
 
 class TLabel : public TCustomLabel {

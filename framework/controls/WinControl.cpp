@@ -406,6 +406,7 @@ TPoint TWinControl::ClientOrigin()
 
 void TWinControl::SetBounds(int left, int top, int width, int height)
 {
+    if (Constraints()) Constraints()->Constrain(width, height);
     if (left == left_ && top == top_ && width == width_ && height == height_) return;
     if (handle_ && !IsIconic(handle_)) {
         // The window reports back through WM_SIZE/WM_MOVE (which fire OnResize once).

@@ -2,6 +2,7 @@
 
 #include "acAlphaImageList.h"
 #include "acFontStore.h"
+#include "acGlow.h"
 #include "acImage.h"
 #include "acGPUtils.h"
 #include "acPNG.h"
@@ -76,6 +77,7 @@ const std::array kUnits = std::to_array<TacLibraryUnit>({
     {L"acAlphaImageList", &acAlphaImageListInitialization, &acAlphaImageListFinalization},
     {L"acFontStore", &acFontStoreInitialization, &acFontStoreFinalization},
     {L"acImage", &acImageInitialization, &acImageFinalization},
+    {L"acGlow", &acGlowInitialization, &acGlowFinalization},
     {L"sVclUtils", &sVclUtilsInitialization, &sVclUtilsFinalization},
     {L"acSBUtils", &acSBUtilsInitialization, &acSBUtilsFinalization},
     CountingUnit<sGlyphUtilsCounter>(L"sGlyphUtils"),

@@ -33,6 +33,12 @@ public:
     explicit TacOuterEffects(TsCommonData* owner) : FOwner(owner) {}
     UnicodeString ClassName() const override { return L"TacOuterEffects"; }
     TacOuterVisibility Visibility() const { return FVisibility; }
+    // Stores a changed value and, unless the owner is loading, repaints the effect.
+    void SetVisibility(TacOuterVisibility Value);
+    // The parent repaints (its cache holds the effect) and so does the owner.
+    void Invalidate();
+    // The effect shows now: always, or while focused (a hovered effect never counts).
+    bool IsShown() const;
 
     TsCommonData* FOwner;
     TacOuterVisibility FVisibility = ovNone;
@@ -46,6 +52,11 @@ public:
     UnicodeString ClassName() const override { return L"TacScrollData"; }
     int ScrollWidth() const { return FScrollWidth; }
     int ButtonsSize() const { return FButtonsSize; }
+    // 0 ScrollWidth (the frame is recomputed), 1 ButtonsSize (the frame is repainted).
+    void SetSize(int Index, int Value);
+    void SetScrollWidth(int Value) { SetSize(0, Value); }
+    void SetButtonsSize(int Value) { SetSize(1, Value); }
+    void Invalidate() {}
 
     int FScrollWidth = -1;
     int FButtonsSize = -1;
@@ -53,6 +64,7 @@ public:
 };
 
 class TacCommonDataLink;
+class TWinControl;
 
 class TsCommonData : public TPersistent {
 public:
@@ -115,6 +127,13 @@ public:
     bool GetUpdating();
     void Invalidate(bool Full = false);
     bool RepaintIfMoved();
+
+    // --- outer effects
+    // Paints the control's outer shadow or glow into the background record's bitmap (command
+    // AC_PAINTOUTER; Value bit 0x100: compose in FOuterCache first).
+    void PaintOuter(TacBGInfo* BGInfo, int Value);
+    // Asks every ready, visible child of Parent to paint its outer effect into this cache.
+    void PaintOuterEffects(TWinControl* Parent, const TPoint& Offset);
 
     // --- fields
     TacSkinData* FCommonSkinData = nullptr; // cached; null: looked up again
@@ -202,6 +221,12 @@ public:
     TacScrollData* VertScrollData() const { return FVertScrollData.get(); }
 
     std::unique_ptr<TacScrollData> FHorzScrollData, FVertScrollData;
+};
+
+// The record AC_GETSKININDEXREC fills: the receiver's skin index goes into its second field.
+struct TacSkinIndexRec {
+    int Reserved = 0;
+    int SkinIndex = -1;
 };
 
 // While set, skinned controls postpone painting (the manager sets it during a skin broadcast).
@@ -325,6 +350,102 @@ void StopTimer(TacThreadedTimer* Timer);
 // Runs the last step of an animation at once.
 void FinishTimer(TacThreadedTimer* Timer);
 bool TimerIsActive(TsCommonData* CommonData);
+
+// ---------------------------------------------------------------------------------------------
+// Shared message handling of skinned controls (true: handled, the caller passes it on no more)
+
+// The standard window and control messages; 0xA100 goes to CommonMessage.
+bool CommonWndProc(TMessage& Message, TsCommonData* CommonData);
+// The library's command message; the caller returns Message.Result to the sender.
+bool CommonMessage(TMessage& Message, TsCommonData* CommonData);
+// A refresh command (LParam the manager, low word a section index or 0) concerns the control.
+bool RefreshNeeded(TsCommonData* CommonData, const TMessage& Message);
+// A size change in progress changes the background of the children (it varies that way).
+bool FullRepaintOnly(TsCommonData* CommonData);
+// Data becomes the control's answer to AC_SETTRANSPMODE with LParam Data.
+void ChangeTranspMode(TControl* Control, int& Data);
+// The mouse is over the owner's window (client area, visible part) and not over another window
+// of ours that is not inside it.
+bool acMouseInControl(TsCommonData* CommonData);
+// The control may have outer effects: a provider or a windowed owner, and the manager allows it.
+bool HaveOuterEffects(TsCommonData* CommonData);
+
+// ---------------------------------------------------------------------------------------------
+// The caption label bound to a control
+
+class TsEditLabel;
+class TFont;
+
+// A caption label placed beside an edit-like control and moved, scaled, enabled and shown
+// with it.
+class TsBoundLabel : public TPersistent {
+public:
+    // owner: the bound control (or another object); commonData: its skin data, may be null.
+    TsBoundLabel(TObject* AOwner, TsCommonData* ACommonData);
+    ~TsBoundLabel() override;
+    TsBoundLabel(const TsBoundLabel&) = delete;
+    TsBoundLabel& operator=(const TsBoundLabel&) = delete;
+    UnicodeString ClassName() const override { return L"TsBoundLabel"; }
+
+    // --- published
+    bool UseHTML() const { return FUseHTML; }
+    bool Active() const { return FActive; }
+    bool EnabledAlways() const { return FEnabledAlways; }
+    // 0 UseHTML, 1 Active, 3 EnabledAlways.
+    void SetBoolean(int Index, bool Value);
+    bool UseSkinColor() const { return FUseSkin; }
+    void SetUseSkin(bool Value);
+    bool AllowClick() const { return FAllowClick; }
+    void SetAllowClick(bool Value) { FAllowClick = Value; }
+    int Indent() const { return FIndent; }
+    int MaxWidth() const { return FMaxWidth; }
+    int Offset() const { return FOffset; }
+    // 0 Indent, 1 MaxWidth, 2 Offset.
+    void SetInteger(int Index, int Value);
+    const UnicodeString& Caption() const { return FText; }
+    void SetText(const UnicodeString& Value);
+    TFont* Font() const { return FFont.get(); }
+    void SetFont(const TFont* Value);
+    TsCaptionLayout Layout() const { return FLayout; }
+    void SetLayout(TsCaptionLayout Value);
+    bool ParentFont() const { return FParentFont; }
+    void SetParentFont(bool Value);
+
+    // --- operations
+    void FontChanged(TObject* Sender);
+    // The font is stored: not the parent's, and unlike a default font.
+    bool DoStoreFont() const;
+    void UpdateFontOnce(bool Init);
+    void UpdateAlignment();
+    void UpdateVisibility();
+    void UpdateScale(int PPI);
+    void AlignLabel();
+    // The label's text measured in its width; empty without label.
+    TRect GetTextRect() const;
+    void DoClick(TObject* Sender);
+    // The bound control passes its messages here.
+    void HandleOwnerMsg(const TMessage& Message, TControl* Control);
+    TsEditLabel* TheLabel() const { return FTheLabel.get(); }
+
+    int FOffset = 0, FIndent = 0, FMaxWidth = 0;
+    int CurrentPPI = 96;
+    bool FUseHTML = false, FUseSkin = true, FParentFont = true, FAllowClick = false, FFontUpdating = false,
+         FEnabledAlways = false;
+    std::unique_ptr<TFont> FFont;
+    UnicodeString FText;
+    TsCaptionLayout FLayout = sclLeft;
+    bool FActive = false;
+    std::unique_ptr<TsEditLabel> FTheLabel;
+    TControl* FOwnerControl = nullptr;
+    TsCommonData* FCommonData = nullptr;
+    bool PreventVisible = false;
+
+private:
+    void Realign() { if (FActive) AlignLabel(); }
+};
+
+// Switches a shown bound label off and repaints where it was.
+void HideBoundLabel(TsBoundLabel* BoundLabel);
 
 // Start-up and shut-down of the unit (they only count).
 void sCommonDataInitialization();

@@ -106,7 +106,7 @@ void ShowGlowingIfNeeded(TsCommonData* CommonData, bool Clicked, HWND Handle, in
     RECT r{};
     GetWindowRect(wnd, &r);
     CommonData->GlowID = ShowGlow(r, section->ClassName, L"GLOW", section->GlowMargin, Alpha, wnd, CommonData);
-    if (CommonData->GlowID >= 0 && animate) DoChangePaint(CommonData, 1, UpdateGlowing_CB, false, true, false);
+    if (CommonData->GlowID >= 0 && animate) DoChangePaint(CommonData, 1, UpdateGlowing_CB, true, false, false);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,12 +1,16 @@
 #pragma once
-// Bounds-checked access to a control's section and the border mask of a section, shared by the
-// look-up routines of the skin data.
+// Bounds-checked access to a control's section and the border mask of a section, and the frame
+// recompute flags, shared by the routines of the skin data.
 #include "sCommonData.h"
 #include "sSkinManager.h"
 
 #include <algorithm>
 
 namespace sCommonDataSection {
+
+// SetWindowPos flags that recompute a window's frame without moving or sizing it (0x737).
+inline constexpr UINT FrameChangedFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED |
+                                          SWP_NOCOPYBITS | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING;
 
 // The section Index of SkinData, or null.
 inline const TsGeneralData* SectionOf(const TacSkinData* SkinData, int Index)

@@ -51,6 +51,7 @@ inline constexpr WORD AC_FORCEOPAQUE = 44;
 inline constexpr WORD AC_BEGINSCROLL = 51;
 inline constexpr WORD AC_ENDSCROLL = 52;
 inline constexpr WORD AC_SCROLLOPTIONS = 53;
+inline constexpr WORD AC_GETGLOWCOLOR = 54;    // LParam = address of a TColor; 0: no colour
 inline constexpr WORD AC_OBJLINK = 55;          // low word 1 = link, 0 = unlink; LParam = the object
 inline constexpr WORD AC_GETAPPLICATION = 60;
 inline constexpr WORD AC_GETCLIENTOFFSET = 61;

@@ -605,8 +605,8 @@ void UpdateLayerVisibility(TsCommonData* skinData, HWND wnd)
     if (!GetWindowRect(wnd, &r)) return;
     const int w = r.right - r.left, h = r.bottom - r.top;
     if (form) {
-        const TSizeConstraints& c = form->Constraints();
-        if ((c.MinHeight == h && c.MaxHeight == h) || (c.MinWidth == w && c.MaxWidth == w)) return;
+        const TSizeConstraints& c = *form->Constraints();
+        if ((c.MinHeight() == h && c.MaxHeight() == h) || (c.MinWidth() == w && c.MaxWidth() == w)) return;
         form->DisableAlign();
     }
     const bool updating = skinData->FUpdating;

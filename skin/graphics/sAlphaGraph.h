@@ -3,7 +3,9 @@
 // bytes B, G, R, A; a colour (TColor) has red in byte 0, so a colour becomes a pixel by
 // exchanging bytes 0 and 2. Work bitmaps hold straight alpha; UpdateAlpha premultiplies right
 // before a bitmap goes to a layered window. 0x00FF00FF is the key colour, 0x00FFFFFF
-// (transparent white) counts as fully transparent.
+// (transparent white) counts as fully transparent. On them stand the nine-slice painters of skin
+// images, skin glyphs, sections painted with their alpha for layered output, the restoring of a
+// control cache's transparent corners, and text written into 32-bit bitmaps.
 #include "Controls.h"
 #include "Graphics.h"
 #include "Types.h"
@@ -128,21 +130,58 @@ void StretchBltMask(int dstX, int dstY, int dstW, int dstH, int srcX, int srcY, 
 void CopyMasterRect(TRect dstRect, TRect srcRect, TBitmap* dst, const TCacheInfo& ci, const TsMaskData& maskData);
 
 // ---------------------------------------------------------------------------------------------
-// Corners and text of a control's cached image
+// Glyphs, 32-bit items, corners and text of a control's cached image
 
 class TsCommonData;
+class TacSkinData;
+
+// One state of a glyph image (at most its last) with its top-left corner at P; rows and columns
+// left of or above the bitmap are left out. Mode 1 draws normally, any other value faded. An
+// image with its own bitmap is composed from it; one in the master bitmap needs its manager:
+// key-colour pictures take ci's background (Mode 1) or are blended at 127, pictures with alpha
+// are painted at 255 or 127, masked ones go through their mask.
+void DrawSkinGlyph(TBitmap* Bmp, TPoint P, int State, int Mode, const TsMaskData& MaskData, const TCacheInfo& CI);
+// Composes SrcRect of SrcBmp (inclusive rectangles) into DstRect of the 32-bit DstBmp: through
+// the mask below the picture (MaskType not 0), by the picture's own alpha (DrawMode bit 4), or as
+// a keyed copy. Faded modes weigh the picture less. Cut to both bitmaps.
+void BlendGlyphByMask(TRect DstRect, TRect SrcRect, TBitmap* DstBmp, TBitmap* SrcBmp, int Mode,
+                      const TsMaskData& MaskData);
+// Paints Color through an 8-bit grey mask (255 keeps the pixel, 0 takes the colour) at P; the
+// mask is clipped to the bitmap. R is not used.
+void BlendColorByMask(TBitmap* Bmp, TBitmap* Mask, TPoint P, const TRect& R, TsColor Color);
 
 enum TsCorner : std::uint8_t { scLeftTop, scLeftBottom, scRightTop, scRightBottom };
 using TsCorners = TSet<TsCorner>;
 inline constexpr TsCorners AllCorners{scLeftTop, scLeftBottom, scRightTop, scRightBottom};
 
 // Restores the chosen transparent corners of the control's cache bitmap from what lies behind
-// the control. Not built yet: leaves the cache as it is.
+// the control (the parent's cache, else its background colour), for the section's border mask
+// in State. Nothing without an active manager or a border mask that marks transparent corners.
 void UpdateCorners(TsCommonData* SkinData, int State, TsCorners Corners);
-// Writes Text in Color into the 32-bit bitmap inside R with the DrawText flags (AlphaMode:
-// keeping the alpha channel). For now the text is drawn plainly with DrawTextW.
+
+// Paints the section (background layers and border image) into R of a 32-bit bitmap with the
+// alpha kept; premultiplies when the bitmap is exactly R. The Boolean and P have no effect.
+void PaintItem32(int SkinIndex, bool Unused, int State, const TRect& R, const TPoint& P, TBitmap* ItemBmp,
+                 TacSkinData* SkinData);
+// The section's background layers in State: texture, gradient and colour by their percentages
+// and the transparency; a Color other than 0xFF00FF fills R with it instead.
+void PaintItemBG32(int SkinIndex, int State, const TRect& R, TBitmap* ItemBmp, TacSkinData* SkinData, TColor Color);
+
+// Writes Text in Color into the 32-bit bitmap inside R with the DrawText flags and the bitmap's
+// font. AlphaMode false treats the bitmap as opaque; true raises the alpha where the text lies.
+// Narrow draws the text as an 8-bit string.
 void WriteColor(TBitmap* Bmp, const UnicodeString& Text, bool AlphaMode, TRect R, UINT Flags, TColor Color,
                 bool Narrow = false);
+// The same, drawn with DrawTextW.
+void WriteColorW(TBitmap* Bmp, const UnicodeString& Text, bool AlphaMode, TRect R, UINT Flags, TColor Color);
+// A caption in the font colours of the section's State (the manager's, else the default one);
+// in AlphaMode the contour colours that are set are drawn first, shifted left, up, right and
+// down. Without a manager or a known section: the canvas font's colour. The last Boolean has no
+// effect.
+void WriteText32(TBitmap* Bmp, const UnicodeString& Text, bool AlphaMode, TRect R, UINT Flags, int SkinIndex,
+                 int State, TsSkinManager* SkinManager, bool Unused = false);
+// A frame of four opaque bands of the given widths inside R.
+void FillDCBorder32(TBitmap* Bmp, const TRect& R, int wl, int wt, int wr, int wb, TColor Color);
 
 // Start-up and shut-down of the unit (they only count).
 void sAlphaGraphInitialization();

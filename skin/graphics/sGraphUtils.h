@@ -8,12 +8,15 @@
 #include "Controls.h"
 #include "Graphics.h"
 #include "Types.h"
+#include "acntTypes.h"
 #include "sConst.h"
 #include "sMaskData.h"
 
 #include <cstdint>
 #include <memory>
 #include <span>
+
+class TsSkinManager;
 
 // ---------------------------------------------------------------------------------------------
 // Rows
@@ -115,3 +118,11 @@ void CopyBmp32(TRect r1, TRect r2, TBitmap* dst, TBitmap* src, const TCacheInfo&
                TColor grayedColor, int blend, bool reflected);
 // Fades R toward color behind a soft rounded border.
 void FadeBmp(TBitmap* bmp, const TRect& r, int transparency, TsColor color, int blur, int radius);
+
+// ---------------------------------------------------------------------------------------------
+// Section items and arrows
+
+// An arrow pointing to Side, centred in R of a 32-bit bitmap, in Color (BackColor clNone: no
+// outline), in the arrow style at PPI. For now every style is a solid triangle.
+void DrawArrow(TBitmap* Bmp, TColor Color, TColor BackColor, const TRect& R, TacSide Side, int Thickness, int AddX,
+               int AddY, TacArrowsStyle Style, int PPI);

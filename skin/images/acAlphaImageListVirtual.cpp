@@ -146,6 +146,9 @@ bool TsVirtualImageList::GetBitmap32(int index, TBitmap* bmp, int fontHeight)
         if (index >= GetCount()) return false;
         if (static_cast<int>(CachedImages.size()) <= index) CachedImages.resize(static_cast<std::size_t>(index) + 1);
         auto& slot = CachedImages[static_cast<std::size_t>(index)];
+        // Drawing at another density caches other sizes in the same slots: only a rendering at
+        // the list's size is this one.
+        if (slot && (slot->Width() != FWidth || slot->Height() != FHeight)) slot.reset();
         if (!slot) {
             auto fresh = CreateBmp32(FWidth, FHeight);
             fresh->Canvas()->Font()->SetColor(FForeColor);
@@ -234,6 +237,9 @@ void TsVirtualImageList::SetInteger(int index, int value)
     int& field = index == 0 ? FHeight : FWidth;
     if (field == value) return;
     field = value;
+    // Renderings at the old size would be copied out at that size (GetBitmap32 sizes its target
+    // like the cached bitmap); the native list's rebuild does not run when locked or unused.
+    ClearItems(-1);
     KillImgList();
     SetSize(FWidth, FHeight);
     if (AcChanging) return;

@@ -1,4 +1,5 @@
-// Control animations: the mouse light has no timer yet.
+// Control animations: the mouse light has no timer yet (so no light is ever near) and no skinned
+// speed button exists yet.
 #include "acAnimation.h"
 
 void SetMouseLight(bool) {}
@@ -7,8 +8,15 @@ void DelLightControl() {}
 
 void AddLightControl(TsCtrlSkinData*) {}
 
+void DoUpdateLight(TsCtrlSkinData*, bool) {}
+
+void RestartAttention(TsCommonData*) {}
+
 void DelLightControl(TsCtrlSkinData*) {}
 
-void DoChangePaint(TsCommonData*, int, TacAnimProc, bool, bool, bool) {}
+bool LightingIsNear(TsCtrlSkinData*) { return false; }
 
-bool UpdateGlowing_CB(TObject*, int) { return true; }
+bool MouseLightTimerRuns() { return false; }
+
+// No skinned speed button exists yet.
+bool IsSkinnedSpeedButton(const TControl*) { return false; }

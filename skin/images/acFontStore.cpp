@@ -112,11 +112,12 @@ void TsFontStore::GetFontNames(TStrings* list) const
 
 void TsFontStore::Assign(const TPersistent* source)
 {
+    // Clearing first would lose the entries being copied.
+    if (source == this) return;
     FFonts->BeginUpdate();
     FFonts->Clear();
     if (const auto* store = dynamic_cast<const TsFontStore*>(source)) {
-        if (store != this)
-            for (int i = 0; i < store->FFonts->Count(); ++i) FFonts->Add()->Assign(store->FFonts->Items(i));
+        for (int i = 0; i < store->FFonts->Count(); ++i) FFonts->Add()->Assign(store->FFonts->Items(i));
     } else if (source) {
         FFonts->EndUpdate();
         TComponent::Assign(source);

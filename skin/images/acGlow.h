@@ -1,24 +1,105 @@
 #pragma once
-// Glow windows around skinned controls. None is ever shown yet, so clearing and hiding find
-// nothing and showing gives no identifier.
+// Effect windows around skinned controls: every effect (a glow halo painted from a skin mask,
+// or a click circle) is a click-through layered window of its own just above the control's
+// form, kept in one process-wide table and addressed by its index, the glow ID (-1: none).
+// A freed slot stays empty until the table is cleared, so a stale ID never reaches a new effect.
+#include "Messages.h"
+#include "Objects.h"
 #include "Strings.h"
 #include "Types.h"
 
 #include <windows.h>
 
-class TsCommonData;
+#include <memory>
 
-// Hides and frees every glow window (freeWindows: the windows first; skipCircles: keep the
-// click circles).
+class TBitmap;
+class TacGlowForm;
+class TsCommonData;
+class TsSkinManager;
+
+// The part all effects share: the layered window (made on first paint, with a window procedure
+// that lets the mouse through) and the picture it shows.
+class TacLayeredEffect : public TObject {
+public:
+    TacLayeredEffect();
+    UnicodeString ClassName() const override { return L"TacLayeredEffect"; }
+    // Marks it Destroyed, restores the window's procedure and frees the window (released for
+    // later when neither the manager nor the application is going away), then the picture.
+    ~TacLayeredEffect() override;
+    TacLayeredEffect(const TacLayeredEffect&) = delete;
+    TacLayeredEffect& operator=(const TacLayeredEffect&) = delete;
+
+    virtual void Repaint() = 0;
+    // Makes the window when missing and hands its procedure to this effect.
+    virtual void Create();
+    // Click circles are not faded by HideGlow.
+    virtual bool IsCircle() const { return false; }
+    // Restores the window's procedure and frees the window (see the destructor).
+    void FreeWindow();
+
+    TsCommonData* FSkinData = nullptr;
+    std::unique_ptr<TBitmap> AlphaBmp;
+    int State = 0;
+    HWND FWndHandle = nullptr; // the control's window
+    TacGlowForm* Wnd = nullptr; // owned
+    bool Destroyed = false;
+    TWndMethod OldWndProc;
+    TsSkinManager* SkinManager = nullptr;
+
+protected:
+    void NewWndProc(TMessage& message);
+    // Puts the window back to its own procedure (before it is freed).
+    void RestoreWndProc();
+};
+
+class TacGlowEffect : public TacLayeredEffect {
+public:
+    UnicodeString ClassName() const override { return L"TacGlowEffect"; }
+    // Paints the glow around the control and shows it at FAlpha.
+    void Repaint() override;
+    // The first showing: notes the rectangle, alpha and window and paints.
+    void Show(const TRect& R, int Alpha, HWND WndHandle);
+
+    BYTE FAlpha = 0;
+    int Margin = 0;
+    int MaskIndex = -1; // negative: none (the hover outer effect only)
+    TRect FRealRect;    // screen rectangle of the control
+};
+
+// Set while an effect window is being destroyed: ClearGlows does nothing meanwhile.
+extern bool bGlowingDestroying;
+
+// The effect at ID, or null for an invalid ID or an empty slot.
+TacLayeredEffect* GetEffect(int ID);
+// Slots of the table (filled and empty).
+int EffectCount();
+// Puts an effect into a new slot; its ID.
+int AddEffect(std::unique_ptr<TacLayeredEffect> effect);
+
+// Hides and frees every effect and sets the owners' GlowID to -1 (freeWindows: the windows
+// first; skipCircles: click circles stay and so does the table).
 void ClearGlows(bool freeWindows = false, bool skipCircles = false);
-// Hides and releases the glow window GlowID (nothing for -1) and sets GlowID to -1;
-// doAnimation fades it out first.
+// Hides and frees the effect GlowID and sets GlowID to -1; nothing for an invalid ID or an empty
+// slot. doAnimation fades a glow out first (the entry stays until the fade ends).
 void HideGlow(int& GlowID, bool doAnimation);
 
-// Shows a layered glow window drawn from the mask MaskName of section SectionName around the
-// screen rectangle R of the control's window Wnd, Margin pixels out, at Alpha; the glow's
-// identifier, or -1 when none is shown.
+// HideGlow without fading: frees the effect GlowID, sets GlowID to -1 and, with StopAnimation,
+// stops the control's animation timer (a fade that hides the glow on its way keeps running).
+void FreeGlow(int& GlowID, bool StopAnimation);
+
+// Shows a glow drawn from the mask MaskName + "0" of section SectionName (the control's own
+// section when empty) around the screen rectangle R of the control's window Wnd, pulled in by
+// Margin, at Alpha. A section without glow mask gets a glow only through a hover outer effect.
+// The new ID, or -1 (no layered windows, no skin data, the mouse captured, nothing to show).
 int ShowGlow(const TRect& R, const UnicodeString& SectionName, const UnicodeString& MaskName, int Margin, int Alpha,
              HWND Wnd, TsCommonData* CommonData);
-// Repaints the glow window GlowID (after a focus change); nothing for -1.
+// The same with the mask index given; -1 also when MaskIndex or Reserved is negative.
+int ShowGlow(const TRect& R, int& MaskIndex, int Reserved, int Margin, int Alpha, HWND Wnd, TsCommonData* CommonData);
+// Repaints the glow GlowID (after a focus change); nothing for -1.
 void RepaintGlow(int GlowID);
+// The constant alpha of the glow GlowID.
+void SetGlowAlpha(int GlowID, BYTE Alpha);
+
+// Start-up (nothing) and shut-down of the unit: every effect is freed.
+void acGlowInitialization();
+void acGlowFinalization();

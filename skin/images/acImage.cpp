@@ -195,7 +195,13 @@ bool TsCustomImage::CanAutoSize(int& NewWidth, int& NewHeight)
 // ---------------------------------------------------------------------------------------------
 // The cache
 
-std::unique_ptr<TBitmap> TsCustomImage::ImageBitmap(TSize natural, TBitmap* cache)
+TPoint TsCustomImage::ImageOffset(int width, int height)
+{
+    if (!Center() || (Stretch() && !Proportional())) return {0, 0};
+    return {(Width() - width) / 2, (Height() - height - (FUseFullSize ? height / 2 : 0)) / 2};
+}
+
+std::unique_ptr<TBitmap> TsCustomImage::ImageBitmap(TSize natural, TBitmap* cache, TPoint at)
 {
     if (natural.cx <= 0 || natural.cy <= 0) return nullptr;
     if (ListItemShown()) {
@@ -216,7 +222,7 @@ std::unique_ptr<TBitmap> TsCustomImage::ImageBitmap(TSize natural, TBitmap* cach
     if (!picture) {
         // Drawn over the background it covers; GDI leaves alpha undefined, so it is made opaque.
         auto bmp = CreateBmp32(natural.cx, natural.cy);
-        ::BitBlt(bmp->Canvas()->Handle(), 0, 0, natural.cx, natural.cy, cache->Canvas()->Handle(), 0, 0, SRCCOPY);
+        ::BitBlt(bmp->Canvas()->Handle(), 0, 0, natural.cx, natural.cy, cache->Canvas()->Handle(), at.X, at.Y, SRCCOPY);
         bmp->Canvas()->Draw(0, 0, graphic);
         FillAlphaRect(bmp.get(), TRect(0, 0, natural.cx, natural.cy), 255, clNone);
         return bmp;
@@ -274,7 +280,9 @@ bool TsCustomImage::PrepareCache(HDC DC)
         PaintItem(FCommonData.get(), MakeCacheInfo(cache), true, 0, TRect(0, 0, w, h), TPoint(0, 0), cache, false, 0, 0);
 
     const TSize natural = NaturalSize();
-    if (auto image = ImageBitmap(natural, cache)) {
+    // A stretched picture takes its background along; unstretched it gets the one it covers.
+    const TPoint at = Stretch() ? TPoint(0, 0) : ImageOffset(natural.cx, natural.cy);
+    if (auto image = ImageBitmap(natural, cache, at)) {
         if (Stretch()) {
             const TSize target = StretchedSize(natural);
             if (target.cx > 0 && target.cy > 0 && (target.cx != image->Width() || target.cy != image->Height())) {
@@ -284,11 +292,8 @@ bool TsCustomImage::PrepareCache(HDC DC)
             }
         }
         const int iw = image->Width(), ih = image->Height();
-        int x = 0, y = 0;
-        if (Center() && (!Stretch() || Proportional())) {
-            x = (w - iw) / 2;
-            y = (h - ih - (FUseFullSize ? ih / 2 : 0)) / 2;
-        }
+        const TPoint place = ImageOffset(iw, ih);
+        const int x = place.X, y = place.Y;
         CopyBmp32(TRect(x, y, x + iw, y + ih), TRect(0, 0, iw, ih), cache, image.get(), EmptyCI, false,
                   FGrayed ? static_cast<TColor>(0xFFFFFF) : clNone, FBlend, FReflected);
     }

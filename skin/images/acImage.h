@@ -70,9 +70,11 @@ private:
     void ImageListChange(TObject* sender);
     // ImageIndex names an item of Images.
     bool ListItemShown();
-    // The image at its natural size as a 32-bit bitmap (the cache under it for pictures that
-    // are not bitmaps); null when there is nothing.
-    std::unique_ptr<TBitmap> ImageBitmap(TSize natural, TBitmap* cache);
+    // The image at its natural size as a 32-bit bitmap; a picture that is not a bitmap is drawn
+    // over the cache's pixels at "at", where it will be shown. Null when there is nothing.
+    std::unique_ptr<TBitmap> ImageBitmap(TSize natural, TBitmap* cache, TPoint at);
+    // Where an image of that size is placed in the control.
+    TPoint ImageOffset(int width, int height);
 };
 
 class TsImage : public TsCustomImage {

@@ -135,11 +135,7 @@ TacMainWnd* WrapperFactory(HWND AHandle, TsCommonData* ASkinData, TsSkinManager*
     return CreateWrapper<W>(AHandle, ASkinData, ASkinManager, SkinParams, Repaint);
 }
 
-// The scrolling window wrapper; its scroll bars come with the scroll-bar units.
-class TacScrollWnd : public TacMainWnd {
-public:
-    UnicodeString ClassName() const override { return L"TacScrollWnd"; }
-};
+// The scrolling window wrapper TacScrollWnd is declared with its scroll bars (acScrollBar.h).
 
 // The wrapper published on a window ("ACSBSC"), or null.
 TacMainWnd* Ac_GetScrollWndFromHwnd(HWND Wnd);

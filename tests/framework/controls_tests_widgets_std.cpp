@@ -483,3 +483,44 @@ TEST_F(WidgetsTest, EditBorderBevelsAndTextHint)
     ASSERT_TRUE(SendMessageW(edit->Handle(), EM_GETCUEBANNER, reinterpret_cast<WPARAM>(banner), 32));
     EXPECT_STREQ(banner, L"Port number");
 }
+
+namespace {
+
+TEST_F(WidgetsTest, SizeConstraintsHoldControlsInsideTheirLimits)
+{
+    TForm* form = ShownForm();
+    auto* label = On<TLabel>(form);
+    label->SetAutoSize(false);
+    auto* edit = On<TEdit>(form);
+    for (TControl* c : {static_cast<TControl*>(label), static_cast<TControl*>(edit)}) {
+        c->SetBounds(10, 10, 200, 40);
+        c->Constraints()->SetMaxWidth(120);
+        EXPECT_EQ(c->Width(), 120) << "a new limit applies at once";
+        c->SetBounds(10, 10, 300, 40);
+        EXPECT_EQ(c->Width(), 120);
+        c->Constraints()->SetMinHeight(30);
+        c->SetHeight(5);
+        EXPECT_EQ(c->Height(), 30);
+        c->Constraints()->SetMaxWidth(0);
+        c->SetWidth(300);
+        EXPECT_EQ(c->Width(), 300) << "0 leaves the side free";
+    }
+    RECT r{};
+    GetWindowRect(edit->Handle(), &r);
+    EXPECT_EQ(r.bottom - r.top, 30) << "the window took the held size";
+    EXPECT_EQ(edit->Margins()->Left(), 3);
+}
+
+TEST_F(WidgetsTest, LabelForgetsItsFocusControlWhenItGoes)
+{
+    TForm* form = ShownForm();
+    auto* label = On<TLabel>(form);
+    auto* edit = new TEdit(nullptr);
+    edit->SetParent(form);
+    label->SetFocusControl(edit);
+    EXPECT_EQ(label->FocusControl(), edit);
+    delete edit;
+    EXPECT_EQ(label->FocusControl(), nullptr);
+}
+
+} // namespace

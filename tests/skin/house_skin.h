@@ -170,6 +170,17 @@ inline constexpr std::array<std::uint32_t, 3> kButtonLight = {0xFFFFFF, 0x80FFFF
 inline constexpr std::uint32_t kSpeedButtonHot = 0xD0FFD0; // SPEEDBUTTON's one override
 inline constexpr std::uint32_t kKeyColor = 0xFF00FF;
 
+// Scroll-bar sections (Options::withScrollBars), colours by state (normal, hot, pressed): the
+// track halves before and after the thumb of each bar, the four arrow buttons (arrows in their
+// font colours) and both thumbs. The grip image is frame 0 of the check glyph.
+inline constexpr std::array<std::uint32_t, 3> kScrollBar1H = {0xC08080, 0xC0A0A0, 0x804040};
+inline constexpr std::array<std::uint32_t, 3> kScrollBar2H = {0x80C080, 0xA0C0A0, 0x408040};
+inline constexpr std::array<std::uint32_t, 3> kScrollBar1V = {0x8080C0, 0xA0A0C0, 0x404080};
+inline constexpr std::array<std::uint32_t, 3> kScrollBar2V = {0x80C0C0, 0xA0C0C0, 0x408080};
+inline constexpr std::array<std::uint32_t, 3> kScrollBtn = {0xD0D0D0, 0xF0E0D0, 0x909090};
+inline constexpr std::array<std::uint32_t, 3> kScrollBtnArrow = {0x101010, 0x0000C0, 0xFFFFFF};
+inline constexpr std::array<std::uint32_t, 3> kScrollSlider = {0x606060, 0xA06060, 0x303030};
+
 // ---------------------------------------------------------------------------------------------
 // Options of the one generator
 
@@ -194,6 +205,7 @@ struct Options {
     bool masterBmp = false;         // MASTERBITMAP=Master.bmp (24 bits) instead of Master.png
     bool selectionTextKey = false;  // SELECTION's text colour is 0xFF00FF
     bool withEditAndHint = true;
+    bool withScrollBars = false;    // flat scroll-bar sections and the grip image
     bool malformedDigitField = false; // a letter in a digit field of BICONCLOSEGLOW0
     std::optional<int> biKeepHue;   // BIKEEPHUE (absent by default)
     // Archive

@@ -135,12 +135,41 @@ void GlobalInfo(Ini& ini, const Options& o)
     ini.Key("BOXUNCHECKED*150", "!EditFrame150.png 2 0 4");
     ini.Key("PATTERN", Tilde(kTile, 0));
     ini.Key("HOTPATTERN", "Master.bmp");
+    if (o.withScrollBars) ini.Key("GRIPIMAGE", At({kCheck.left, kCheck.top, kCheck.left + kCheckFrame, kCheck.bottom}, 1, 0));
 }
 
 void States(Ini& ini, int states, bool useState2 = false)
 {
     ini.Key("STATES", states);
     if (useState2) ini.Key("USESTATE2", 1);
+}
+
+// One flat colour per state (and font colour, when given).
+void FlatSection(Ini& ini, const std::string& name, const std::array<std::uint32_t, 3>& colors,
+                 const std::array<std::uint32_t, 3>* fontColors = nullptr)
+{
+    ini.Section(name);
+    States(ini, 3, true);
+    ini.Key("COLOR", colors[0]);
+    ini.Key("HOTCOLOR", colors[1]);
+    ini.Key("COLOR2", colors[2]);
+    if (fontColors) {
+        ini.Key("FONTCOLOR", (*fontColors)[0]);
+        ini.Key("HOTFONTCOLOR", (*fontColors)[1]);
+        ini.Key("FONTCOLOR2", (*fontColors)[2]);
+    }
+}
+
+void ScrollSections(Ini& ini)
+{
+    FlatSection(ini, "SCROLLSLIDERH", kScrollSlider);
+    FlatSection(ini, "SCROLLSLIDERV", kScrollSlider);
+    FlatSection(ini, "SCROLLBAR1H", kScrollBar1H);
+    FlatSection(ini, "SCROLLBAR2H", kScrollBar2H);
+    FlatSection(ini, "SCROLLBAR1V", kScrollBar1V);
+    FlatSection(ini, "SCROLLBAR2V", kScrollBar2V);
+    for (const char* side : {"SCROLLBTNLEFT", "SCROLLBTNTOP", "SCROLLBTNRIGHT", "SCROLLBTNBOTTOM"})
+        FlatSection(ini, side, kScrollBtn, &kScrollBtnArrow);
 }
 
 } // namespace
@@ -283,10 +312,14 @@ std::string OptionsText(const Options& o)
     ini.Key("HOTCOLOR", 0xF8F4F0u);
     ini.Key("COLOR2", 0xFFFFFFu);
 
-    ini.Section("SCROLLSLIDERH");
-    States(ini, 3, true);
-    ini.Key("BORDERSMASK", buttonBorder);
-    ini.Key("COLOR", 0xC0C0C0u);
+    if (o.withScrollBars) {
+        ScrollSections(ini);
+    } else {
+        ini.Section("SCROLLSLIDERH");
+        States(ini, 3, true);
+        ini.Key("BORDERSMASK", buttonBorder);
+        ini.Key("COLOR", 0xC0C0C0u);
+    }
 
     ini.Section("SELFREF");
     ini.Key("PARENTCLASS", "SELFREF");

@@ -399,7 +399,8 @@ TEST_F(SkinAnimation, UpdateLayerVisibilityResizesByOnePixelAndBack)
 
     // Constraints that fix the height to the current value: nothing happens.
     heights.clear();
-    form->Constraints().MinHeight = form->Constraints().MaxHeight = 160;
+    form->Constraints()->SetMinHeight(160);
+    form->Constraints()->SetMaxHeight(160);
     UpdateLayerVisibility(provider.FCommonData.get(), wnd);
     EXPECT_TRUE(heights.empty());
 }

@@ -46,6 +46,14 @@ inline std::unique_ptr<TBitmap> Bmp32(int width, int height, Word fill = 0)
     return bmp;
 }
 
+// A 32-bit copy of the bitmap's pixels.
+inline std::unique_ptr<TBitmap> Copy32(TBitmap& bmp)
+{
+    auto copy = CreateBmp32(bmp.Width(), bmp.Height());
+    CopyBmp(copy.get(), &bmp);
+    return copy;
+}
+
 // A bitmap whose pixels are all different: word = base + 16 * y + x (x, y below 16).
 inline std::unique_ptr<TBitmap> Numbered(int width, int height, Word base = 0x80102000)
 {

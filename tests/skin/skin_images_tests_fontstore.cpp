@@ -133,6 +133,10 @@ TEST_F(SkinFontStore, FontsOfAFormDefinitionAreInstalledWhenLoadedAndRemovedWith
     EXPECT_EQ(other.Fonts()->Items(1)->Handle, nullptr) << "installed only when loaded";
     EXPECT_EQ(other.Fonts()->Items(2)->FontData->Size(), 0);
     EXPECT_EQ(acFontStoreList()->size(), 2u);
+    // A store assigned to itself keeps its fonts.
+    other.Assign(&other);
+    ASSERT_EQ(other.Fonts()->Count(), 3);
+    EXPECT_EQ(other.Fonts()->Items(1)->FontData->Size(), static_cast<long long>(two.size()));
 
     // An entry takes its font away (the path its destruction takes). Wine keeps a removed
     // family enumerable and reports every removal as done, so only the handle shows it.
@@ -142,4 +146,18 @@ TEST_F(SkinFontStore, FontsOfAFormDefinitionAreInstalledWhenLoadedAndRemovedWith
     root.reset();
     EXPECT_EQ(acFontStoreList()->size(), 1u);
     EXPECT_EQ(acFontStoreList()->front(), &other);
+}
+
+TEST_F(SkinFontStore, TheLastShutDownOfTheUnitForgetsItsStores)
+{
+    acFontStoreInitialization(); // a second user of the unit
+    {
+        TsFontStore store(nullptr);
+        ASSERT_NE(acFontStoreList(), nullptr);
+    }
+    acFontStoreFinalization();
+    EXPECT_NE(acFontStoreList(), nullptr) << "one user is left";
+    acFontStoreFinalization();
+    EXPECT_EQ(acFontStoreList(), nullptr);
+    acFontStoreInitialization(); // the fixture's own shut-down follows
 }

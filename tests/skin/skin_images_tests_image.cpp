@@ -9,6 +9,7 @@
 #include "acAlphaImageListVirtual.h"
 #include "acImage.h"
 #include "house_skin.h"
+#include "sAlphaGraph.h"
 #include "sCommonData.h"
 #include "sCtrlStates.h"
 #include "sGraphUtils.h"
@@ -189,11 +190,80 @@ TEST_F(SkinImageControl, CacheShowsTheParentsBackgroundUnderTheComposedImage)
     EXPECT_EQ(Px(*out, 2, 2), MixPx(Argb(255, 0, 0xA0, 0), kLeftBG, 255, 255));
     EXPECT_EQ(Px(*out, 12, 2), kLeftBG);
 
+    // With the manager's standard image transparency the DC's own pixels lie under the image.
+    image->SetImageIndex(0);
+    manager->Options()->SetBool(5, true);
+    out = Painted();
+    constexpr Word kDC = Argb(255, 1, 2, 3);
+    EXPECT_EQ(Px(*out, 2, 8), MixPx(kRed, kDC, 255, 255));
+    EXPECT_EQ(Px(*out, 12, 8), MixPx(0xFF0000FF, kDC, 128, 255));
+    EXPECT_EQ(Px(*out, 25, 8), kDC);
+    manager->Options()->SetBool(5, false);
+
     // A parent not ready: nothing is drawn and a repaint is due.
     panel->notReady = true;
     image->SkinData()->BGChanged = true;
     out = Painted();
     EXPECT_EQ(Px(*out, 2, 2), Argb(255, 1, 2, 3));
+    EXPECT_TRUE(image->SkinData()->FUpdating);
+}
+
+TEST_F(SkinImageControl, PicturesBecomeImagesOverTheBackgroundBeneathThem)
+{
+    // The control spans both colours of the parent: its x 20 lies on the parent's x 30.
+    image->SetImages(nullptr);
+    image->SetBounds(10, 10, 40, 16);
+
+    // A 24-bit picture is opaque; with Transparent its bottom-left colour is the key.
+    constexpr COLORREF kKey = RGB(255, 0, 255);
+    TBitmap keyed(8, 8, pf24bit);
+    keyed.Canvas()->Brush()->SetColor(static_cast<TColor>(0x00A000));
+    keyed.Canvas()->FillRect(TRect(0, 0, 8, 8));
+    ::SetPixel(keyed.Canvas()->Handle(), 0, 7, kKey);
+    ::SetPixel(keyed.Canvas()->Handle(), 5, 2, kKey);
+    image->Picture()->SetGraphic(&keyed);
+    auto out = Painted();
+    EXPECT_EQ(Px(*out, 5, 2), MixPx(Argb(255, 255, 0, 255), kLeftBG, 255, 255));
+    image->SetTransparent(true);
+    out = Painted(L"skin_image_keyed.png");
+    EXPECT_EQ(Px(*out, 5, 2), kLeftBG);
+    EXPECT_EQ(Px(*out, 0, 7), kLeftBG);
+    EXPECT_EQ(Px(*out, 1, 7), MixPx(Argb(255, 0, 0xA0, 0), kLeftBG, 255, 255));
+    image->SetTransparent(false);
+
+    // An icon (not a bitmap) is drawn over the background at the place it is shown: centred,
+    // its transparent right half lies over the parent's second colour.
+    auto bmp = Bmp32(16, 16);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) SetPx(*bmp, x, y, x < 8 ? kRed : 0);
+    TIcon icon;
+    icon.SetHandle(MakeIcon32(bmp.get()));
+    image->Picture()->SetGraphic(&icon);
+    image->SetCenter(true);
+    out = Painted(L"skin_image_icon_centred.png");
+    EXPECT_EQ(Px(*out, 12 + 2, 8), kRedOver);
+    EXPECT_EQ(Px(*out, 12 + 6, 8), kRedOver);
+    EXPECT_EQ(Px(*out, 12 + 10, 8), kRightBG) << "the background beneath, not the control's left edge";
+    EXPECT_EQ(Px(*out, 4, 8), kLeftBG);
+}
+
+TEST_F(SkinImageControl, ASectionOfItsOwnIsPaintedUnderTheImageEvenWhenEmpty)
+{
+    constexpr Word kHint = Argb(255, 0xFF, 0xFF, 0xE0); // the section's colour 0xE0FFFF
+    image->SkinData()->SetSkinSection(L"HINT");
+    ASSERT_GE(image->SkinData()->SkinIndex, 0);
+    auto out = Painted(L"skin_image_section.png");
+    EXPECT_EQ(Px(*out, 2, 8), MixPx(kRed, kHint, 255, 255));
+    EXPECT_EQ(Px(*out, 25, 8), kHint);
+
+    // Nothing to show: the section alone, where an unskinned empty image paints nothing.
+    image->SetImages(nullptr);
+    ASSERT_TRUE(image->Empty());
+    out = Painted();
+    EXPECT_EQ(Px(*out, 2, 8), kHint);
+    image->SkinData()->SetSkinSection(UnicodeString());
+    out = Painted();
+    EXPECT_EQ(Px(*out, 2, 8), Argb(255, 1, 2, 3));
 }
 
 TEST_F(SkinImageControl, EmptyFollowsTheListItemAndThePicture)
@@ -264,6 +334,30 @@ TEST_F(SkinImageControl, NaturalAndStretchedSizes)
     image->SetBoolean(0, true);
     out = Painted();
     EXPECT_EQ(Px(*out, 8 + 2, 0), kRedOver) << "(20 - 16 - 8) div 2 = -2";
+    image->SetBoolean(0, false);
+    image->SetCenter(false);
+
+    // Stretched to the control: the item's halves widen with it.
+    image->SetBounds(10, 10, 40, 16);
+    image->SetStretch(true);
+    image->SetProportional(false);
+    out = Painted(L"skin_image_stretched.png");
+    EXPECT_EQ(Px(*out, 4, 8), kRedOver);
+    EXPECT_EQ(Px(*out, 14, 8), kRedOver);
+    EXPECT_EQ(Px(*out, 36, 8), MixPx(0xFF0000FF, kRightBG, 128, 255));
+
+    // Through a view: its own size, and with Stretch its source item's original size.
+    TsVirtualImageList view(nullptr);
+    view.SetInteger(0, 32);
+    view.SetInteger(1, 32);
+    view.SetAlphaImageList(list.get());
+    image->SetImages(&view);
+    EXPECT_EQ(image->NaturalSize(), (TSize{16, 16}));
+    image->SetStretch(false);
+    EXPECT_EQ(image->NaturalSize(), (TSize{32, 32}));
+    out = Painted(L"skin_image_view.png");
+    EXPECT_EQ(Px(*out, 12, 8), kRedOver) << "the view's rendering at 32 x 32";
+    EXPECT_EQ(Px(*out, 36, 8), kRightBG);
 }
 
 TEST_F(SkinImageControl, AutoSizeTakesTheItemsSizeByAlignment)
@@ -319,4 +413,19 @@ TEST_F(SkinImageControl, CommandsAndMessages)
     image->Perform(CM_VISIBLECHANGED, 0, 0);
     EXPECT_EQ(image->SkinData()->CtrlSkinState & ACS_CACHEREADY, 0u);
     EXPECT_TRUE(image->SkinData()->BGChanged);
+
+    // A size or place change asks for a new background.
+    for (UINT msg : {UINT(WM_SIZE), UINT(WM_WINDOWPOSCHANGED)}) {
+        Painted();
+        ASSERT_FALSE(image->SkinData()->BGChanged);
+        image->Perform(msg, 0, 0);
+        EXPECT_TRUE(image->SkinData()->BGChanged) << msg;
+    }
+    EXPECT_EQ(image->Perform(WM_ERASEBKGND, 0, 0), 0);
+
+    // Without a manager the section index has nobody to come from.
+    manager.reset();
+    DefaultManager = nullptr;
+    EXPECT_EQ(command(AC_GETSKININDEX), 0);
+    EXPECT_EQ(command(AC_GETDEFSECTION), 3);
 }

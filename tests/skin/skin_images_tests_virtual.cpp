@@ -158,6 +158,15 @@ TEST_F(SkinVirtualImageList, ViewOfAnAlphaListRendersAtItsOwnSizeAndFollowsTheSo
     }
     EXPECT_EQ(view->CreateBitmap32(2), nullptr);
 
+    // On a DC, a reflection of half the image's height beneath it.
+    constexpr Word kWhite = Argb(255, 255, 255, 255);
+    auto dc = Bmp32(40, 60, kWhite);
+    DrawAlphaImgListDC(view.get(), dc->Canvas()->Handle(), 4, 4, 0, 0, clNone, 0, 1, true, 96);
+    SaveBitmapAsPng(*dc, L"skin_virtual_dc_reflected.png", true);
+    EXPECT_EQ(Px(*dc, 8, 20), kRed);
+    EXPECT_NE(Px(*dc, 8, 4 + 32 + 1), kWhite);
+    EXPECT_EQ(Px(*dc, 8, 4 + 48 + 2), kWhite);
+
     // The source's changes reach the view through the change link.
     ASSERT_TRUE(AddPng(*source, GreenPng()));
     EXPECT_EQ(view->Count(), 3);
@@ -165,6 +174,13 @@ TEST_F(SkinVirtualImageList, ViewOfAnAlphaListRendersAtItsOwnSizeAndFollowsTheSo
     source->Delete(0);
     EXPECT_EQ(view->Count(), 2);
     EXPECT_EQ(NativeCount(*view), 2);
+    // Locked, the view waits with its native list until the update ends.
+    view->AcBeginUpdate();
+    ASSERT_TRUE(AddPng(*source, HalfPng()));
+    EXPECT_EQ(NativeCount(*view), 2);
+    view->AcEndUpdate(true);
+    EXPECT_EQ(NativeCount(*view), 3);
+    source->Delete(2);
     auto bmp = CreateBmp32(32, 32);
     ASSERT_TRUE(view->GetBitmap32(0, bmp.get()));
     EXPECT_EQ(Px(*bmp, 4, 16), kQuarterGreen) << "no rendering of the deleted item is reused";
@@ -175,6 +191,18 @@ TEST_F(SkinVirtualImageList, ViewOfAnAlphaListRendersAtItsOwnSizeAndFollowsTheSo
     EXPECT_EQ(NativeSize(*view), (TSize{24, 24}));
     EXPECT_EQ(NativeCount(*view), 2);
     EXPECT_DOUBLE_EQ(view->ScaleValue(), 1.5);
+
+    // Drawn at 144 PPI the cache holds a larger rendering: a copy at the list's size is not it.
+    SetImagesPPI(view.get(), 144);
+    auto wide = Bmp32(48, 48, Argb(255, 255, 255, 255));
+    view->Draw(wide->Canvas(), 0, 0, 0);
+    ASSERT_EQ(view->CachedImages.at(0)->Width(), 36);
+    SetImagesPPI(view.get(), 96);
+    auto exact = CreateBmp32(24, 24);
+    ASSERT_TRUE(view->GetBitmap32(0, exact.get()));
+    EXPECT_EQ(exact->Width(), 24);
+    EXPECT_EQ(exact->Height(), 24);
+    EXPECT_EQ(Px(*exact, 12, 12), kQuarterGreen);
 }
 
 TEST_F(SkinVirtualImageList, WithoutSourceNothingIsShownAndTheSourcesEndIsHeard)
@@ -214,11 +242,22 @@ TEST_F(SkinVirtualImageList, WithoutSourceNothingIsShownAndTheSourcesEndIsHeard)
     plain->RenderCacheNow(-1);
     EXPECT_NE(plain->CachedImages.at(0), nullptr);
     EXPECT_NE(plain->CachedImages.at(1), nullptr);
+    // A new size drops the renderings at the old one, also without a native list to rebuild.
+    plain->SetInteger(0, 24);
+    plain->SetInteger(1, 24);
+    auto small = CreateBmp32(24, 24);
+    ASSERT_TRUE(plain->GetBitmap32(1, small.get()));
+    EXPECT_EQ(small->Width(), 24);
+    EXPECT_EQ(small->Height(), 24);
+    EXPECT_EQ(Px(*small, 12, 12), kQuarterGreen);
     plain->SetUseCache(false);
     EXPECT_TRUE(plain->CachedImages.empty());
     ASSERT_TRUE(plain->GetBitmap32(0, bmp.get()));
     EXPECT_TRUE(plain->CachedImages.empty()) << "rendered straight by the source";
     EXPECT_EQ(Px(*bmp, 4, 16), kRed);
+    plain->SetStdHandleUsed(true);
+    EXPECT_EQ(NativeCount(*plain), 2);
+    EXPECT_EQ(NativeSize(*plain), (TSize{24, 24}));
 }
 
 TEST_F(SkinVirtualImageList, ViewOfAGlyphListDrawsInTheCanvasColourAndRendersAgainWhenStale)
@@ -264,6 +303,17 @@ TEST_F(SkinVirtualImageList, ViewOfAGlyphListDrawsInTheCanvasColourAndRendersAga
     EXPECT_EQ(DrawAlphaImgList(view.get(), dest.get(), 8, 8, 0, 0, clNone, 0, 1, false), (TSize{16, 16}));
     ASSERT_FALSE(view->CachedImages.empty());
     EXPECT_NE(view->CachedImages[0], nullptr);
+
+    // An item with a colour of its own keeps it, unless the canvas's font size 0 asks for the
+    // canvas colour.
+    source->Items()->Items(0)->SetColor(0, static_cast<TColor>(0x00FF00));
+    auto own = Canvas(static_cast<TColor>(0x0000FF));
+    DrawAlphaImgList(view.get(), own.get(), 8, 8, 0, 0, clNone, 0, 1, false);
+    EXPECT_EQ(Px(*own, 16, 16), Argb(255, 0, 255, 0));
+    auto asked = Canvas(static_cast<TColor>(0x0000FF));
+    asked->Canvas()->Font()->SetSize(0);
+    DrawAlphaImgList(view.get(), asked.get(), 8, 8, 0, 0, clNone, 0, 1, false);
+    EXPECT_EQ(Px(*asked, 16, 16), kRed);
 }
 
 TEST_F(SkinVirtualImageList, SizesOfAViewFollowTheGlyphItemItShows)
