@@ -1,5 +1,5 @@
-// Control animations: the mouse light has no timer yet (so no light is ever near), no skinned
-// speed button exists yet, and controls show without animation.
+// Control animations: the mouse light has no timer yet (so no light is ever near) and no skinned
+// speed button exists yet.
 #include "acAnimation.h"
 
 void SetMouseLight(bool) {}
@@ -20,7 +20,3 @@ bool MouseLightTimerRuns() { return false; }
 
 // No skinned speed button exists yet.
 bool IsSkinnedSpeedButton(const TControl*) { return false; }
-
-void AnimShowControl(TWinControl*, WORD, int, TacAnimTypeCtrl, TacIterationProc) {}
-
-void PrepareForAnimation(TWinControl*, TacAnimTypeCtrl) {}

@@ -1,7 +1,7 @@
 #pragma once
 // Control animations of the skin library: the state-change fades of controls and their glow,
-// the show animation of controls (which shows nothing yet) and the switch of the process-wide
-// mouse light (which has no light timer yet and so does nothing).
+// the show animation of controls and forms (acAnimationShow.h) and the switch of the
+// process-wide mouse light (which has no light timer yet and so does nothing).
 #include "acntTypes.h"
 #include "Types.h"
 #include "sConst.h"
@@ -9,16 +9,9 @@
 #include <windows.h>
 
 class TControl;
-class TWinControl;
-struct TacIterationData;
-// Called for every step of a control's show animation.
-using TacIterationProc = void (*)(TacIterationData& data);
 
-// Plays the show animation of a control over time milliseconds up to the alpha maxBlend.
-void AnimShowControl(TWinControl* control, WORD time, int maxBlend, TacAnimTypeCtrl animType,
-                     TacIterationProc callback);
-// Prepares a control for its show animation.
-void PrepareForAnimation(TWinControl* control, TacAnimTypeCtrl animType);
+// The show animation of controls and forms.
+#include "acAnimationShow.h"
 
 // Switches the mouse-light effect on or off.
 void SetMouseLight(bool value);
