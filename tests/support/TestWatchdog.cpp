@@ -4,10 +4,11 @@
 
 #include <windows.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <string>
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -19,7 +20,11 @@ class Watchdog : public testing::EmptyTestEventListener {
 public:
     void OnTestStart(const testing::TestInfo& info) override
     {
-        name_ = std::string(info.test_suite_name()) + "." + info.name();
+        // The notice is made here: when it is due, the stuck thread may hold the heap or the
+        // C runtime's stream locks, so the watchdog then only writes and ends the process.
+        std::snprintf(notice_.data(), notice_.size(),
+                      "\n[  HUNG    ] %s.%s ran longer than %lld s; the executable ends here\n",
+                      info.test_suite_name(), info.name(), static_cast<long long>(kTestLimit.count()));
         started_.store(std::chrono::steady_clock::now().time_since_epoch().count());
         running_.store(true);
         if (!thread_.joinable()) thread_ = std::thread([this] { Watch(); });
@@ -40,15 +45,14 @@ private:
             const auto started = std::chrono::steady_clock::time_point(
                 std::chrono::steady_clock::duration(started_.load()));
             if (std::chrono::steady_clock::now() - started < kTestLimit) continue;
-            std::fprintf(stderr, "\n[  HUNG    ] %s ran longer than %lld s; the executable ends here\n",
-                         name_.c_str(), static_cast<long long>(kTestLimit.count()));
-            std::fflush(stderr);
-            std::fflush(stdout);
+            DWORD written = 0;
+            WriteFile(GetStdHandle(STD_ERROR_HANDLE), notice_.data(),
+                      static_cast<DWORD>(std::strlen(notice_.data())), &written, nullptr);
             TerminateProcess(GetCurrentProcess(), 3);
         }
     }
 
-    std::string name_;  // written before running_ is set, read after
+    std::array<char, 512> notice_{};  // written before running_ is set, read after
     std::atomic<std::chrono::steady_clock::rep> started_{0};
     std::atomic<bool> running_{false};
     std::atomic<bool> done_{false};
