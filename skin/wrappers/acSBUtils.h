@@ -74,6 +74,8 @@ public:
     // Gives the window its procedure back: restored while the chain still starts with ours,
     // else the relay is parked. False when nothing was subclassed.
     bool GiveBackWndProc();
+    // The window gets its own font back and the one SelectCtrlFont sent it is deleted.
+    void GiveBackFont();
     // The procedure the window calls now for this wrapper (null without subclassing).
     WNDPROC NewWndProcInstance() const;
 
@@ -106,6 +108,11 @@ protected:
 
 private:
     friend class TacWndRelay;
+    friend void SelectCtrlFont(TacMainWnd* W, bool SetFont);
+    // Visual styles come back with the window (destructor).
+    void GiveBackVisualStyle();
+    HFONT derivedFont_ = nullptr;  // sent to the window by SelectCtrlFont; owned
+    HFONT originalFont_ = nullptr; // the window's font before that; not owned
     TacWndRelay* relay_ = nullptr; // what the window or control calls; owned until parked
     void ReleaseRelay();
 };
@@ -180,3 +187,23 @@ UnicodeString GetSkinFontName();
 // A non-empty imposed name replaces the face name.
 void ApplySkinFontName(LOGFONTW& LogFont);
 void SetSkinFontName(TFont* Font);
+// Creates the non-client font of GetNCMetricsFont with the imposed face name and selects it into
+// the canvas, whose font owns it.
+void SelectNCFont(TCanvas* Canvas, int Kind);
+// Selects the wrapped window's font into the cache bitmap's canvas: the owner control's font,
+// else the window's own (WM_GETFONT) with the imposed face name and the character-set rule, else
+// the message font. With SetFont that derived font is sent to the window; the wrapper keeps the
+// one font it sent and gives the window its own back when it unwraps.
+void SelectCtrlFont(TacMainWnd* W, bool SetFont);
+
+// --- cache painting
+// Paints the window's skinned background and border (and, for a disabled edit, its text and the
+// disabled look) into SkinData's cache when BGChanged is set. DialogMode paints a system dialog's
+// plain look.
+void PrepareCache(TsCommonData* SkinData, HWND Wnd, bool DialogMode);
+// Repaints only the four border strips of the section's border image into the cache; the centre
+// stays as it is.
+void PaintBorderFast(TsCommonData* SkinData, int State, const TacMainWnd& W);
+// Whether the control's section has a distinct hot look (with CheckOptions as the options and
+// the control's class allow).
+bool MayBeHot(TsCommonData* SkinData, bool CheckOptions = true);
