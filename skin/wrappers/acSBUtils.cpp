@@ -108,7 +108,9 @@ void TacMainWnd::Create(HWND AHandle, TsCommonData* ASkinData, TsSkinManager* AS
         InitSkinData();
         if (!SkinParams.SkinSection.empty()) SkinData->SetSkinSection(SkinParams.SkinSection);
         SkinData->FOwnerControl = SkinParams.Control;
-        SkinData->FOwnerObject = SkinParams.Control;
+        // A foreign window's skin data stays owned by the wrapper: skin data without an owner
+        // counts as not skinned and would never be painted.
+        SkinData->FOwnerObject = SkinParams.Control ? static_cast<TObject*>(SkinParams.Control) : this;
         SkinData->SetBoolean(1, !SkinParams.UseSkinFontColor);
         SkinData->SetBoolean(0, !SkinParams.UseSkinColor);
     }

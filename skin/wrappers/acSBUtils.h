@@ -111,6 +111,7 @@ private:
     friend void SelectCtrlFont(TacMainWnd* W, bool SetFont);
     // Visual styles come back with the window (destructor).
     void GiveBackVisualStyle();
+    bool answeringBGColor_ = false; // within the background-colour command
     HFONT derivedFont_ = nullptr;  // sent to the window by SelectCtrlFont; owned
     HFONT originalFont_ = nullptr; // the window's font before that; not owned
     TacWndRelay* relay_ = nullptr; // what the window or control calls; owned until parked

@@ -139,7 +139,13 @@ void TacMainWnd::acWndProc(TMessage& Message)
         return;
     case AC_GETBGCOLOR:
         passOn();
-        if (Message.Result == 0) Message.Result = static_cast<LRESULT>(GetBGColor(SkinData, 0, CtrlHandle));
+        // A window without a resolved section has its own colour, which GetBGColor asks of this
+        // very window: the nested question gets the previous procedure's answer only.
+        if (Message.Result == 0 && !answeringBGColor_) {
+            answeringBGColor_ = true;
+            Message.Result = static_cast<LRESULT>(GetBGColor(SkinData, 0, CtrlHandle));
+            answeringBGColor_ = false;
+        }
         return;
     case AC_PREPARECACHE:
         PrepareCache(SkinData, CtrlHandle, false);

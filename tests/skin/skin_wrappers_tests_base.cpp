@@ -1,124 +1,16 @@
 // The window wrapper base: taking over and giving back any window's procedure, the messages it
 // answers itself, the command answers while a skin is active, and what it restores.
-#include "skin_core_test_skinload.h"
-#include "skin_wrappers_test_support.h"
+#include "skin_wrappers_test_base.h"
 
 #include "Menus.h"
 #include "acSBUtils.h"
 #include "sVclUtils.h"
 #include "acSBUtilsBrushes.h"
 #include "sCommonData.h"
+#include "sCtrlStates.h"
 #include "sSkinMenus.h"
 
 #include <memory>
-
-namespace {
-
-enum class Kind { TestClass, SystemEdit, FrameworkEdit };
-const char* KindName(Kind k)
-{
-    switch (k) {
-    case Kind::TestClass: return "test class";
-    case Kind::SystemEdit: return "system edit";
-    default: return "framework edit";
-    }
-}
-constexpr Kind kKinds[] = {Kind::TestClass, Kind::SystemEdit, Kind::FrameworkEdit};
-
-// A window of one kind, with a recorder installed before any wrapper: a subclass of a foreign
-// window, a WindowProc of a framework control. Foreign windows sit in a recording parent.
-class Subject {
-public:
-    Subject(Kind kind, TForm* form) : kind_(kind)
-    {
-        if (kind == Kind::FrameworkEdit) {
-            Edit = new TEdit(form);
-            Edit->SetParent(form);
-            Edit->SetBounds(10, 10, 160, 24);
-            Edit->SetText(L"framework");
-            Handle = Edit->Handle();
-            method_ = std::make_unique<RecordingWindowProc>(Edit);
-            return;
-        }
-        Parent = std::make_unique<RecordingWindow>(nullptr, RECT{40, 40, 360, 240});
-        if (kind == Kind::TestClass) {
-            own_ = std::make_unique<RecordingWindow>(Parent->Handle(), RECT{10, 10, 170, 50});
-            Handle = own_->Handle();
-        } else {
-            Handle = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"system", WS_CHILD | WS_VISIBLE, 10, 10, 160, 24,
-                                     Parent->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
-        }
-        subclass_ = std::make_unique<RecordingSubclass>(Handle);
-    }
-
-    MessageLog& Log() { return method_ ? method_->Log : subclass_->Log; }
-    TacSkinParams Params() const
-    {
-        TacSkinParams p;
-        p.Control = Edit;
-        return p;
-    }
-    // True while the window (or control) has the procedure it had before wrapping.
-    bool HasOriginalProcedure() const
-    {
-        if (method_) return Edit->WindowProc == TWndMethod(method_.get(), &RecordingWindowProc::Handle);
-        return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(Handle, GWLP_WNDPROC)) == RecordingSubclass::Procedure();
-    }
-    // Destroys the window (a framework control makes a new one).
-    void DestroyTheWindow()
-    {
-        if (Edit)
-            Edit->RecreateWnd();
-        else
-            DestroyWindow(Handle);
-    }
-    Kind kind() const { return kind_; }
-
-    HWND Handle = nullptr;
-    TEdit* Edit = nullptr;
-    std::unique_ptr<RecordingWindow> Parent;
-
-private:
-    Kind kind_;
-    std::unique_ptr<RecordingWindow> own_;
-    std::unique_ptr<RecordingSubclass> subclass_;
-    std::unique_ptr<RecordingWindowProc> method_;
-};
-
-// A wrapper that counts its restorings.
-class CountingWnd : public TacMainWnd {
-public:
-    void RestoreStdParams() override
-    {
-        ++Restored;
-        TacMainWnd::RestoreStdParams();
-    }
-    int Restored = 0;
-};
-
-class WrapperTest : public SkinLoadTest {
-protected:
-    void SetUp() override
-    {
-        SkinLoadTest::SetUp();
-        acSBUtilsInitialization();
-        form = NewForm(420, 260);
-        form->Show();
-    }
-    void TearDown() override
-    {
-        acSBUtilsFinalization();
-        SkinLoadTest::TearDown();
-    }
-    TForm* form = nullptr;
-};
-
-LRESULT Command(HWND wnd, WORD code, LPARAM lParam = 0, WORD low = 0)
-{
-    return SendMessageW(wnd, SM_ALPHACMD, MakeAlphaCmd(code, low), lParam);
-}
-
-} // namespace
 
 TEST_F(WrapperTest, WithoutAnActiveSkinEveryMessageReachesThePreviousProcedureOnce)
 {
@@ -183,7 +75,7 @@ TEST_F(WrapperTest, CommandsAreAnsweredWhileTheSkinIsActive)
         for (const Case& c : cases) {
             s.Log().Clear();
             EXPECT_EQ(Command(s.Handle, c.Code, c.LParam), c.Answer) << c.Code;
-            EXPECT_EQ(s.Log().Count(SM_ALPHACMD), c.PassedOn) << c.Code;
+            EXPECT_EQ(s.Log().Count(SM_ALPHACMD, c.Code), c.PassedOn) << c.Code;
         }
         // Any other message still reaches the window once.
         s.Log().Clear();
@@ -197,6 +89,105 @@ TEST_F(WrapperTest, CommandsAreAnsweredWhileTheSkinIsActive)
             EXPECT_FALSE(s.Edit->ControlStyle().Contains(csOpaque));
         }
     }
+}
+
+TEST_F(WrapperTest, SkinCommandsUpdateTheSkinDataAndAnswerForTheWindow)
+{
+    Load();
+    const auto mgr = reinterpret_cast<LPARAM>(manager.get());
+    for (Kind kind : kKinds) {
+        SCOPED_TRACE(KindName(kind));
+        Subject s(kind, form);
+        TacSkinParams params = s.Params();
+        params.SkinSection = L"EDIT";
+        std::unique_ptr<TacMainWnd> w(CreateWrapper<TacMainWnd>(s.Handle, nullptr, manager.get(), params));
+        TsCommonData* data = w->SkinData;
+        EXPECT_FALSE(data->Loading);
+        ASSERT_NE(data->FCacheBmp, nullptr);
+        // The answer and how often the command reached the previous procedure.
+        using Answer = std::pair<LRESULT, int>;
+        const auto passedOn = [&](WORD code, LPARAM lParam = 0, WORD low = 0) {
+            s.Log().Clear();
+            const LRESULT answer = Command(s.Handle, code, lParam, low);
+            return Answer(answer, s.Log().Count(SM_ALPHACMD, code));
+        };
+
+        // 1: the new skin's indexes, a stale background, and passed on.
+        data->SkinIndex = -1;
+        data->BGChanged = false;
+        EXPECT_EQ(passedOn(AC_SETNEWSKIN, mgr).second, 1);
+        EXPECT_EQ(data->SkinIndex, manager->GetSkinIndex(L"EDIT"));
+        EXPECT_TRUE(data->BGChanged);
+
+        // 3 for this manager: repainted at once (not while an animation runs), not passed on;
+        // for another manager: passed on.
+        for (bool animating : {true, false}) {
+            InAnimationProcess = animating; // the skin change of Load leaves it set: no forms here
+            data->BGChanged = false;
+            data->FUpdating = true;
+            EXPECT_EQ(passedOn(AC_REFRESH, mgr).second, 0);
+            EXPECT_TRUE(data->BGChanged);
+            EXPECT_FALSE(data->FUpdating);
+            EXPECT_EQ(s.Log().Count(WM_PAINT), animating ? 0 : 1);
+        }
+        EXPECT_EQ(passedOn(AC_REFRESH, mgr + 8).second, 1);
+
+        // 6: a waiting window repaints its frame and keeps the command; otherwise passed on.
+        data->FUpdating = true;
+        s.Log().Clear();
+        EXPECT_EQ(passedOn(AC_PARENTUPDATED).second, 0);
+        EXPECT_GE(s.Log().Count(WM_NCPAINT), 1);
+        EXPECT_EQ(passedOn(AC_PARENTUPDATED).second, 1);
+
+        // 10, 15, 21, 34: answered here.
+        EXPECT_EQ(passedOn(AC_ISUPDATING), Answer(0, 0));
+        EXPECT_EQ(passedOn(AC_GETBGCOLOR),
+                  Answer(static_cast<LRESULT>(GetBGColor(data, 0, s.Handle)), 1))
+            << "the previous procedure answers 0, so the skin's colour";
+        const UnicodeString section = L"PANEL";
+        EXPECT_EQ(passedOn(AC_SETSECTION, reinterpret_cast<LPARAM>(&section)),
+                  Answer(1, 0));
+        EXPECT_EQ(data->SkinSection(), L"PANEL");
+        EXPECT_EQ(Command(s.Handle, AC_SETSECTION, 0), 0);
+        // Without a section the colour is the window's own, asked of the window itself: the
+        // nested question goes to the previous procedure only, not round again.
+        const UnicodeString unknown = L"NOSUCHSECTION";
+        Command(s.Handle, AC_SETSECTION, reinterpret_cast<LPARAM>(&unknown));
+        data->SkinIndex = -1;
+        EXPECT_EQ(passedOn(AC_GETBGCOLOR).second, s.Edit ? 1 : 2);
+        Command(s.Handle, AC_SETSECTION, reinterpret_cast<LPARAM>(&section));
+        data->UpdateIndexes(true);
+        TacBGInfo bg;
+        EXPECT_EQ(passedOn(AC_GETBG, reinterpret_cast<LPARAM>(&bg)).second, 0);
+        EXPECT_NE(bg.BgType, btUnknown);
+        EXPECT_EQ(Command(s.Handle, AC_GETBG, 0), 0) << "no record: nothing written";
+
+        // 38: printing on and off, passed on both times.
+        TBitmap print(8, 8, pf32bit);
+        const HDC dc = print.Canvas()->Handle();
+        EXPECT_EQ(passedOn(AC_PRINTING, reinterpret_cast<LPARAM>(dc), 1).second, 1);
+        EXPECT_EQ(data->PrintDC, dc);
+        EXPECT_NE(data->CtrlSkinState & ACS_PRINTING, 0u);
+        EXPECT_EQ(passedOn(AC_PRINTING, 0, 0).second, 1);
+        EXPECT_EQ(data->PrintDC, nullptr);
+        EXPECT_EQ(data->CtrlSkinState & ACS_PRINTING, 0u);
+
+        // 19 is the shared answer with an owner control, else the window's own.
+        EXPECT_EQ(passedOn(AC_CHILDBGCHANGED),
+                  s.Edit ? Answer(1, 0) : Answer(0, 1));
+    }
+}
+
+TEST_F(WrapperTest, DestroyEmptiesTheCache)
+{
+    Load();
+    Subject s(Kind::TestClass, form);
+    TacMainWnd* w = CreateWrapper<TacMainWnd>(s.Handle, nullptr, manager.get(), s.Params());
+    w->SkinData->FCacheBmp->SetSize(30, 20);
+    DestroyWindow(s.Handle);
+    EXPECT_TRUE(w->Destroyed);
+    EXPECT_TRUE(w->SkinData->FCacheBmp->Empty());
+    delete w;
 }
 
 TEST_F(WrapperTest, UnwrappingGivesTheOriginalProcedureBack)
