@@ -48,6 +48,20 @@ public:
         subclass_ = std::make_unique<RecordingSubclass>(Handle);
     }
 
+    // A framework control goes with its recorder, so nothing is left calling a freed one.
+    ~Subject()
+    {
+        if (!Edit) return;
+        method_.reset();
+        delete Edit;
+    }
+    Subject(const Subject&) = delete;
+    Subject& operator=(const Subject&) = delete;
+
+    // The framework control calls its first recorder again (what its owner does when a wrapper's
+    // parked procedure goes at the library's shut-down).
+    void ReinstallRecorder() { Edit->WindowProc = TWndMethod(method_.get(), &RecordingWindowProc::Handle); }
+
     MessageLog& Log() { return method_ ? method_->Log : subclass_->Log; }
     TacSkinParams Params() const
     {

@@ -112,6 +112,13 @@ public:
     {
         control->WindowProc = TWndMethod(this, &RecordingWindowProc::Handle);
     }
+    // Steps out of the chain while the control still calls it.
+    ~RecordingWindowProc() override
+    {
+        if (control_->WindowProc == TWndMethod(this, &RecordingWindowProc::Handle)) control_->WindowProc = previous_;
+    }
+    RecordingWindowProc(const RecordingWindowProc&) = delete;
+    RecordingWindowProc& operator=(const RecordingWindowProc&) = delete;
     void Handle(TMessage& message)
     {
         Log.Add(message.Msg, message.WParam, message.LParam);
