@@ -1,6 +1,7 @@
 // The window wrapper base: taking over and giving back any window's procedure, the messages it
 // answers itself, the command answers while a skin is active, and what it restores.
 #include "skin_wrappers_test_base.h"
+#include "../framework/graphics_test_util.h"
 
 #include "Menus.h"
 #include "acSBUtils.h"
@@ -9,8 +10,11 @@
 #include "sCommonData.h"
 #include "sCtrlStates.h"
 #include "sSkinMenus.h"
+#include "sSkinProvider.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 TEST_F(WrapperTest, WithoutAnActiveSkinEveryMessageReachesThePreviousProcedureOnce)
 {
@@ -409,4 +413,139 @@ TEST_F(WrapperTest, NonClientFontsAndTheImposedFaceName)
     ApplySkinFontName(font);
     EXPECT_EQ(std::wstring(font.lfFaceName), std::wstring(31, L'x'));
     manager->Fonts()->SetMainMode(fmDefault);
+}
+
+namespace {
+
+// What the bound uxtheme entry was asked: "off" for the blank theme, "back" for the window's own.
+std::vector<std::pair<HWND, std::string>> g_themeCalls;
+HRESULT WINAPI RecordTheme(HWND window, LPCWSTR app, LPCWSTR)
+{
+    g_themeCalls.emplace_back(window, app ? "off" : "back");
+    return S_OK;
+}
+
+class KeepStyleWnd : public TacMainWnd {
+public:
+    bool KeepsVisualStyle() const override { return true; }
+};
+
+} // namespace
+
+TEST_F(WrapperTest, VisualStylesGoOffUnlessTheWindowKeepsItsOwnAndComeBackWithIt)
+{
+    Load();
+    const TSetWindowTheme savedEntry = ac_SetWindowTheme;
+    const HMODULE savedLib = uxthemeLib;
+    ac_SetWindowTheme = &RecordTheme;
+    if (!uxthemeLib) uxthemeLib = GetModuleHandleW(L"kernel32"); // what the entry needs loaded
+
+    struct Case {
+        const char* Name;
+        UnicodeString Section;
+        bool DlgMode;
+        int GivenCoc; // -1: own skin data
+        bool Keeps;
+        bool Aero;
+        std::vector<std::string> Expected;
+    };
+    const Case cases[] = {
+        {"plain", L"", false, -1, false, false, {"off", "back"}},
+        {"dialog section", L"DIALOG", false, -1, false, false, {"back"}},
+        {"dialog mode", L"", true, -1, false, false, {"back"}},
+        {"native control", L"", false, 224, false, false, {"back"}},
+        {"keeps its style", L"", false, -1, true, false, {"back"}},
+        {"memo under Aero", L"", false, 10, false, true, {"off"}},
+        {"memo without Aero", L"", false, 10, false, false, {"off", "back"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Subject s(Kind::TestClass, form);
+        auto given = std::make_unique<TsCommonData>(nullptr);
+        given->COC = static_cast<BYTE>(std::max(c.GivenCoc, 0));
+        TacSkinParams params = s.Params();
+        params.SkinSection = c.Section;
+        acDlgMode = c.DlgMode;
+        SetAeroIsEnabledOverride(c.Aero);
+        g_themeCalls.clear();
+        TsCommonData* data = c.GivenCoc >= 0 ? given.get() : nullptr;
+        TacMainWnd* w = c.Keeps ? CreateWrapper<KeepStyleWnd>(s.Handle, data, manager.get(), params)
+                                : CreateWrapper<TacMainWnd>(s.Handle, data, manager.get(), params);
+        acDlgMode = false;
+        delete w;
+        std::vector<std::string> seen;
+        for (const auto& [window, what] : g_themeCalls) {
+            EXPECT_EQ(window, s.Handle);
+            seen.push_back(what);
+        }
+        EXPECT_EQ(seen, c.Expected);
+    }
+    SetAeroIsEnabledOverride(std::nullopt);
+    ac_SetWindowTheme = savedEntry;
+    uxthemeLib = savedLib;
+}
+
+TEST_F(WrapperTest, CtrlFontFollowsTheCharacterSetRuleAndTheWindowGetsItsOwnFontBack)
+{
+    Subject s(Kind::SystemEdit, form);
+    const auto makeFont = [](const wchar_t* face, BYTE charset) {
+        LOGFONTW lf{};
+        lf.lfHeight = -13;
+        lf.lfCharSet = charset;
+        wcscpy_s(lf.lfFaceName, face);
+        return CreateFontIndirectW(&lf);
+    };
+    const auto windowFont = [&] { return reinterpret_cast<HFONT>(SendMessageW(s.Handle, WM_GETFONT, 0, 0)); };
+    struct Case {
+        const wchar_t* Face;
+        BYTE Charset;
+        BYTE Expected;
+    };
+    const Case cases[] = {{L"Arial", ANSI_CHARSET, DEFAULT_CHARSET},
+                          {L"MS Shell Dlg 2", ANSI_CHARSET, ANSI_CHARSET},
+                          {L"Arial", EASTEUROPE_CHARSET, EASTEUROPE_CHARSET}};
+    for (const Case& c : cases) {
+        HFONT own = makeFont(c.Face, c.Charset);
+        SendMessageW(s.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(own), FALSE);
+        std::unique_ptr<TacMainWnd> w(CreateWrapper<TacMainWnd>(s.Handle, nullptr, nullptr, s.Params()));
+        SelectCtrlFont(w.get(), false);
+        TFont* selected = w->SkinData->FCacheBmp->Canvas()->Font();
+        EXPECT_EQ(selected->Charset(), c.Expected) << c.Face << " " << int(c.Charset);
+        EXPECT_EQ(selected->Name(), c.Face);
+        EXPECT_EQ(windowFont(), own) << "without SetFont the window keeps its font";
+        w.reset();
+        DeleteObject(own);
+    }
+
+    // With SetFont: one derived font however often, the window's own back on unwrapping.
+    HFONT own = makeFont(L"Arial", ANSI_CHARSET);
+    SendMessageW(s.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(own), FALSE);
+    TacMainWnd* w = CreateWrapper<TacMainWnd>(s.Handle, nullptr, nullptr, s.Params());
+    SelectCtrlFont(w, true);
+    const HFONT derived = windowFont();
+    EXPECT_NE(derived, own);
+    LOGFONTW lf{};
+    ASSERT_EQ(GetObjectW(derived, sizeof(lf), &lf), static_cast<int>(sizeof(lf)));
+    EXPECT_EQ(lf.lfCharSet, DEFAULT_CHARSET);
+    {
+        GdiSlotDrain drain;
+        ASSERT_TRUE(drain.Drained());
+        for (int i = 0; i < 300; ++i) SelectCtrlFont(w, true);
+        GdiSlotDrain after;
+        ASSERT_TRUE(after.Drained());
+        EXPECT_LT(after.FirstFreshSlot(), drain.NextFreshSlot() + 16) << "fonts pile up";
+    }
+    EXPECT_EQ(windowFont(), derived);
+    UninitializeACWnd(s.Handle, true, false, w);
+    EXPECT_EQ(windowFont(), own);
+    EXPECT_EQ(GetObjectType(derived), 0u) << "the derived font is deleted";
+    DeleteObject(own);
+
+    // A window without a font paints with the message font.
+    Subject plain(Kind::TestClass, form);
+    std::unique_ptr<TacMainWnd> pw(CreateWrapper<TacMainWnd>(plain.Handle, nullptr, nullptr, plain.Params()));
+    SelectCtrlFont(pw.get(), true);
+    LOGFONTW message{};
+    GetNCMetricsFont(5, message);
+    EXPECT_EQ(pw->SkinData->FCacheBmp->Canvas()->Font()->Name(), message.lfFaceName);
 }
