@@ -1,7 +1,8 @@
 #pragma once
 // Window wrappers: the base of every wrapper that skins an existing window (a framework
 // control's or a foreign one) without replacing it, and the unit routines the wrappers share
-// (removal, the "ACSBSC" look-up, frame refresh, fonts, published-property access).
+// (removal, the "ACSBSC" look-up, frame refresh, fonts, cache painting, published-property
+// access).
 //
 // A wrapper takes over the window's procedure (through the owner control's WindowProc, or
 // through an object-bound window procedure for a foreign window), answers the library's command
