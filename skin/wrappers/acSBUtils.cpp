@@ -4,6 +4,7 @@
 
 #include "acSBUtilsRelay.h"
 #include "acSBUtilsBrushes.h"
+#include "acAnimation.h"
 #include "acUnitCounter.h"
 #include "sCommonData.h"
 #include "sMessages.h"
@@ -93,6 +94,11 @@ void TacMainWnd::Create(HWND AHandle, TsCommonData* ASkinData, TsSkinManager* AS
     CtrlHandle = AHandle;
     OldWndProc = TWndMethod();
     OldProc = nullptr;
+    // A dialog's own look, a control kept native (class code 224) and the wrappers that paint
+    // over the system's look keep the visual style.
+    if (uxthemeLib && ac_SetWindowTheme && (!ASkinData || ASkinData->COC != 224) && !KeepsVisualStyle() &&
+        SkinParams.SkinSection != L"DIALOG" && !acDlgMode)
+        ac_SetWindowTheme(AHandle, L" ", L" ");
     SkinManager = ASkinManager;
     Destroyed = false;
     if (ASkinData) {
@@ -100,9 +106,15 @@ void TacMainWnd::Create(HWND AHandle, TsCommonData* ASkinData, TsSkinManager* AS
     } else {
         OwnSkinData = true;
         InitSkinData();
+        if (!SkinParams.SkinSection.empty()) SkinData->SetSkinSection(SkinParams.SkinSection);
         SkinData->FOwnerControl = SkinParams.Control;
-        SkinData->FOwnerObject = SkinParams.Control;
+        // A foreign window's skin data stays owned by the wrapper: skin data without an owner
+        // counts as not skinned and would never be painted.
+        SkinData->FOwnerObject = SkinParams.Control ? static_cast<TObject*>(SkinParams.Control) : this;
+        SkinData->SetBoolean(1, !SkinParams.UseSkinFontColor);
+        SkinData->SetBoolean(0, !SkinParams.UseSkinColor);
     }
+    SkinData->SetBoolean(1, ac_KeepOwnFont || SkinData->CustomFont());
     SkinData->FSWHandle = AHandle;
     Tag = 0;
     DlgMode = acDlgMode;
@@ -125,12 +137,22 @@ void TacMainWnd::Subclass(HWND AHandle, bool) { InitializeACWnd(AHandle); }
 void TacMainWnd::InitSkinData()
 {
     if (SkinData) return;
-    SkinData = new TsCommonData(this);
+    if (IsButtonWnd()) {
+        auto* data = new TsCtrlSkinData(this, true);
+        data->FSWHandle = CtrlHandle;
+        AddLightControl(data);
+        SkinData = data;
+    } else {
+        SkinData = new TsCommonData(this, true);
+    }
+    SkinData->Loading = true;
 }
 
 void TacMainWnd::AfterCreation()
 {
-    if (SkinData) SkinData->InitCommonProp();
+    if (!SkinData) return;
+    SkinData->Loading = false;
+    SkinData->InitCommonProp();
 }
 
 TControl* TacMainWnd::OwnerControl() const { return SkinData ? SkinData->FOwnerControl : nullptr; }
@@ -246,10 +268,26 @@ void TacMainWnd::RestoreStdParams()
     if (CtrlHandle) RestoreClassBrush(CtrlHandle);
 }
 
-bool TacMainWnd::DoPrepareCache() { return true; }
+bool TacMainWnd::DoPrepareCache()
+{
+    PrepareCache(SkinData, nullptr, false); // no window: nothing to paint in the base
+    return true;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Destruction and removal
+
+void TacMainWnd::GiveBackVisualStyle()
+{
+    if (!uxthemeLib || !ac_SetWindowTheme || !CtrlHandle) return;
+    if (auto* provider = SkinData ? dynamic_cast<TsSkinProvider*>(SkinData->FOwnerObject) : nullptr) {
+        TControl* form = provider->Form;
+        if (!form || form->ComponentState().Contains(csDestroying) || !form->Visible()) return;
+    } else if (SkinData && (SkinData->COC == 10 || SkinData->COC == 14) && AeroIsEnabled()) {
+        return;
+    }
+    ac_SetWindowTheme(CtrlHandle, nullptr, nullptr);
+}
 
 TacMainWnd::~TacMainWnd()
 {
@@ -269,6 +307,7 @@ TacMainWnd::~TacMainWnd()
             }
             if (giveBack) GiveBackWndProc();
             TacMainWnd::RestoreStdParams();
+            GiveBackVisualStyle();
             Destroyed = true;
         } else if (Destroyed) {
             TControl* control = OwnerControl();
@@ -278,6 +317,7 @@ TacMainWnd::~TacMainWnd()
     }
     // Whatever is still bound to this object is taken out of the chain or parked.
     ReleaseRelay();
+    GiveBackFont();
     if (OwnSkinData) delete SkinData;
     SkinData = nullptr;
     if (CtrlHandle && Ac_GetScrollWndFromHwnd(CtrlHandle) == this) SetScrollWndProp(CtrlHandle, nullptr);
@@ -294,6 +334,7 @@ void UninitializeACWnd(HWND Wnd, bool Free, bool Repaint, TacMainWnd*& W)
         if (W->OwnSkinData && W->SkinData) W->SkinData->ClearLinks();
         if (subclassed) W->Destroyed = true;
     }
+    W->GiveBackFont();
     if (Free) {
         W->OldProc = nullptr;
         W->OldWndProc = TWndMethod();

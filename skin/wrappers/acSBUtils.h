@@ -1,7 +1,8 @@
 #pragma once
 // Window wrappers: the base of every wrapper that skins an existing window (a framework
 // control's or a foreign one) without replacing it, and the unit routines the wrappers share
-// (removal, the "ACSBSC" look-up, frame refresh, fonts, published-property access).
+// (removal, the "ACSBSC" look-up, frame refresh, fonts, cache painting, published-property
+// access).
 //
 // A wrapper takes over the window's procedure (through the owner control's WindowProc, or
 // through an object-bound window procedure for a foreign window), answers the library's command
@@ -74,6 +75,8 @@ public:
     // Gives the window its procedure back: restored while the chain still starts with ours,
     // else the relay is parked. False when nothing was subclassed.
     bool GiveBackWndProc();
+    // The window gets its own font back and the one SelectCtrlFont sent it is deleted.
+    void GiveBackFont();
     // The procedure the window calls now for this wrapper (null without subclassing).
     WNDPROC NewWndProcInstance() const;
 
@@ -106,6 +109,12 @@ protected:
 
 private:
     friend class TacWndRelay;
+    friend void SelectCtrlFont(TacMainWnd* W, bool SetFont);
+    // Visual styles come back with the window (destructor).
+    void GiveBackVisualStyle();
+    bool answeringBGColor_ = false; // within the background-colour command
+    HFONT derivedFont_ = nullptr;  // sent to the window by SelectCtrlFont; owned
+    HFONT originalFont_ = nullptr; // the window's font before that; not owned
     TacWndRelay* relay_ = nullptr; // what the window or control calls; owned until parked
     void ReleaseRelay();
 };
@@ -180,3 +189,23 @@ UnicodeString GetSkinFontName();
 // A non-empty imposed name replaces the face name.
 void ApplySkinFontName(LOGFONTW& LogFont);
 void SetSkinFontName(TFont* Font);
+// Creates the non-client font of GetNCMetricsFont with the imposed face name and selects it into
+// the canvas, whose font owns it.
+void SelectNCFont(TCanvas* Canvas, int Kind);
+// Selects the wrapped window's font into the cache bitmap's canvas: the owner control's font,
+// else the window's own (WM_GETFONT) with the imposed face name and the character-set rule, else
+// the message font. With SetFont that derived font is sent to the window; the wrapper keeps the
+// one font it sent and gives the window its own back when it unwraps.
+void SelectCtrlFont(TacMainWnd* W, bool SetFont);
+
+// --- cache painting
+// Paints the window's skinned background and border (and, for a disabled edit, its text and the
+// disabled look) into SkinData's cache when BGChanged is set. DialogMode paints a system dialog's
+// plain look.
+void PrepareCache(TsCommonData* SkinData, HWND Wnd, bool DialogMode);
+// Repaints only the four border strips of the section's border image into the cache; the centre
+// stays as it is.
+void PaintBorderFast(TsCommonData* SkinData, int State, const TacMainWnd& W);
+// Whether the control's section has a distinct hot look (with CheckOptions as the options and
+// the control's class allow).
+bool MayBeHot(TsCommonData* SkinData, bool CheckOptions = true);

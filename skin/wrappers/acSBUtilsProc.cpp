@@ -5,7 +5,9 @@
 #include "Buttons.h"
 #include "Forms.h"
 #include "Menus.h"
+#include "acGlow.h"
 #include "sCommonData.h"
+#include "sCtrlStates.h"
 #include "sMessages.h"
 #include "sSkinManager.h"
 #include "sSkinMenus.h"
@@ -45,6 +47,10 @@ void TacMainWnd::acWndProc(TMessage& Message)
         return;
     case WM_DESTROY:
     case WM_NCDESTROY: {
+        if (SkinData) {
+            StopTimer(SkinData);
+            HideGlow(SkinData->GlowID, true);
+        }
         if (auto* winControl = dynamic_cast<TWinControl*>(control))
             for (int i = 0; i < winControl->ControlCount(); ++i)
                 if (auto* button = dynamic_cast<TSpeedButton*>(winControl->Controls(i))) button->Perform(WM_DESTROY, 0, 0);
@@ -64,6 +70,7 @@ void TacMainWnd::acWndProc(TMessage& Message)
         } else {
             Message.Result = SendMessageW(CtrlHandle, Message.Msg, Message.WParam, Message.LParam);
         }
+        if (SkinData && SkinData->FCacheBmp) SkinData->FCacheBmp->SetSize(0, 0);
         return;
     }
     case SM_ALPHACMD:
@@ -85,31 +92,87 @@ void TacMainWnd::acWndProc(TMessage& Message)
     switch (AlphaCmdCode(Message.WParam)) {
     case AC_SETNEWSKIN:
         if (Message.LParam == reinterpret_cast<LPARAM>(SkinManager)) {
+            SkinData->UpdateIndexes(true);
             SkinData->BGChanged = true;
             AlphaBroadCastCheck(control, CtrlHandle, Message);
         }
         passOn();
         return;
+    case AC_REFRESH:
+        if (!RefreshNeeded(SkinData, Message)) break;
+        SkinData->UpdateIndexes(true);
+        SkinData->BGChanged = true;
+        SkinData->FUpdating = false;
+        if (!InAnimationProcess && (control ? control->Visible() : IsWindowVisible(CtrlHandle) != FALSE))
+            SendMessageW(CtrlHandle, WM_PAINT, 0, 0);
+        AlphaBroadCastCheck(control, CtrlHandle, Message);
+        return;
     case AC_PARENTUPDATED:
-        passOn();
+        if (!SkinData->FUpdating) break;
+        if (!InUpdating(SkinData, true)) {
+            SendMessageW(CtrlHandle, WM_NCPAINT, 0, 0);
+            RedrawWindow(CtrlHandle, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+        }
+        if (auto* winControl = dynamic_cast<TWinControl*>(control)) SetParentUpdated(winControl);
         return;
     case AC_CTRLHANDLED:
         Message.Result = 1;
         return;
+    case AC_ISUPDATING:
+        Message.Result = SkinData->GetUpdating() ? 1 : 0;
+        return;
     case AC_GETSCROLLWND:
         Message.Result = reinterpret_cast<LRESULT>(this);
         return;
-    case AC_PREPARECACHE:
+    case AC_SETSECTION:
+        if (Message.LParam) {
+            SkinData->SetSkinSection(*reinterpret_cast<const UnicodeString*>(Message.LParam));
+            Message.Result = 1;
+        } else {
+            Message.Result = 0;
+        }
+        return;
+    case AC_CHILDBGCHANGED:
+        if (!control) break;
+        CommonMessage(Message, SkinData);
+        return;
+    case AC_GETBGCOLOR:
         passOn();
+        // A window without a resolved section has its own colour, which GetBGColor asks of this
+        // very window: the nested question gets the previous procedure's answer only.
+        if (Message.Result == 0 && !answeringBGColor_) {
+            answeringBGColor_ = true;
+            Message.Result = static_cast<LRESULT>(GetBGColor(SkinData, 0, CtrlHandle));
+            answeringBGColor_ = false;
+        }
+        return;
+    case AC_PREPARECACHE:
+        PrepareCache(SkinData, CtrlHandle, false);
+        break;
+    case AC_GETBG:
+        if (InUpdating(SkinData, false)) break;
+        if (SkinData->BGChanged) DoPrepareCache();
+        if (Message.LParam) InitBGInfo(SkinData, reinterpret_cast<TacBGInfo*>(Message.LParam), 0, CtrlHandle);
         return;
     case AC_GETCOMMONDATA:
         Message.Result = reinterpret_cast<LRESULT>(SkinData);
         return;
+    case AC_PRINTING:
+        if (LOWORD(Message.WParam) != 0) {
+            SkinData->CtrlSkinState |= ACS_PRINTING;
+            SkinData->PrintDC = reinterpret_cast<HDC>(Message.LParam);
+        } else {
+            SkinData->CtrlSkinState &= ~ACS_PRINTING;
+            SkinData->PrintDC = nullptr;
+        }
+        break;
     case AC_GETAPPLICATION:
         Message.Result = reinterpret_cast<LRESULT>(Application);
         return;
     default:
-        passOn();
-        return;
+        if (CommonMessage(Message, SkinData)) return;
+        break;
     }
+    passOn();
 }

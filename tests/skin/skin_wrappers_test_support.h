@@ -38,6 +38,12 @@ public:
     {
         return static_cast<int>(std::count_if(list_.begin(), list_.end(), [msg](const auto& m) { return m.Msg == msg; }));
     }
+    // Messages msg whose WParam has the high word high (the library's commands by code).
+    int Count(UINT msg, WORD high) const
+    {
+        return static_cast<int>(std::count_if(list_.begin(), list_.end(),
+                                              [=](const auto& m) { return m.Msg == msg && HIWORD(m.WParam) == high; }));
+    }
     const RecordedMessage* Last(UINT msg) const
     {
         for (auto it = list_.rbegin(); it != list_.rend(); ++it)
@@ -106,6 +112,13 @@ public:
     {
         control->WindowProc = TWndMethod(this, &RecordingWindowProc::Handle);
     }
+    // Steps out of the chain while the control still calls it.
+    ~RecordingWindowProc() override
+    {
+        if (control_->WindowProc == TWndMethod(this, &RecordingWindowProc::Handle)) control_->WindowProc = previous_;
+    }
+    RecordingWindowProc(const RecordingWindowProc&) = delete;
+    RecordingWindowProc& operator=(const RecordingWindowProc&) = delete;
     void Handle(TMessage& message)
     {
         Log.Add(message.Msg, message.WParam, message.LParam);

@@ -1,124 +1,20 @@
 // The window wrapper base: taking over and giving back any window's procedure, the messages it
 // answers itself, the command answers while a skin is active, and what it restores.
-#include "skin_core_test_skinload.h"
-#include "skin_wrappers_test_support.h"
+#include "skin_wrappers_test_base.h"
+#include "../framework/graphics_test_util.h"
 
 #include "Menus.h"
 #include "acSBUtils.h"
 #include "sVclUtils.h"
 #include "acSBUtilsBrushes.h"
 #include "sCommonData.h"
+#include "sCtrlStates.h"
 #include "sSkinMenus.h"
+#include "sSkinProvider.h"
 
 #include <memory>
-
-namespace {
-
-enum class Kind { TestClass, SystemEdit, FrameworkEdit };
-const char* KindName(Kind k)
-{
-    switch (k) {
-    case Kind::TestClass: return "test class";
-    case Kind::SystemEdit: return "system edit";
-    default: return "framework edit";
-    }
-}
-constexpr Kind kKinds[] = {Kind::TestClass, Kind::SystemEdit, Kind::FrameworkEdit};
-
-// A window of one kind, with a recorder installed before any wrapper: a subclass of a foreign
-// window, a WindowProc of a framework control. Foreign windows sit in a recording parent.
-class Subject {
-public:
-    Subject(Kind kind, TForm* form) : kind_(kind)
-    {
-        if (kind == Kind::FrameworkEdit) {
-            Edit = new TEdit(form);
-            Edit->SetParent(form);
-            Edit->SetBounds(10, 10, 160, 24);
-            Edit->SetText(L"framework");
-            Handle = Edit->Handle();
-            method_ = std::make_unique<RecordingWindowProc>(Edit);
-            return;
-        }
-        Parent = std::make_unique<RecordingWindow>(nullptr, RECT{40, 40, 360, 240});
-        if (kind == Kind::TestClass) {
-            own_ = std::make_unique<RecordingWindow>(Parent->Handle(), RECT{10, 10, 170, 50});
-            Handle = own_->Handle();
-        } else {
-            Handle = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"system", WS_CHILD | WS_VISIBLE, 10, 10, 160, 24,
-                                     Parent->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
-        }
-        subclass_ = std::make_unique<RecordingSubclass>(Handle);
-    }
-
-    MessageLog& Log() { return method_ ? method_->Log : subclass_->Log; }
-    TacSkinParams Params() const
-    {
-        TacSkinParams p;
-        p.Control = Edit;
-        return p;
-    }
-    // True while the window (or control) has the procedure it had before wrapping.
-    bool HasOriginalProcedure() const
-    {
-        if (method_) return Edit->WindowProc == TWndMethod(method_.get(), &RecordingWindowProc::Handle);
-        return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(Handle, GWLP_WNDPROC)) == RecordingSubclass::Procedure();
-    }
-    // Destroys the window (a framework control makes a new one).
-    void DestroyTheWindow()
-    {
-        if (Edit)
-            Edit->RecreateWnd();
-        else
-            DestroyWindow(Handle);
-    }
-    Kind kind() const { return kind_; }
-
-    HWND Handle = nullptr;
-    TEdit* Edit = nullptr;
-    std::unique_ptr<RecordingWindow> Parent;
-
-private:
-    Kind kind_;
-    std::unique_ptr<RecordingWindow> own_;
-    std::unique_ptr<RecordingSubclass> subclass_;
-    std::unique_ptr<RecordingWindowProc> method_;
-};
-
-// A wrapper that counts its restorings.
-class CountingWnd : public TacMainWnd {
-public:
-    void RestoreStdParams() override
-    {
-        ++Restored;
-        TacMainWnd::RestoreStdParams();
-    }
-    int Restored = 0;
-};
-
-class WrapperTest : public SkinLoadTest {
-protected:
-    void SetUp() override
-    {
-        SkinLoadTest::SetUp();
-        acSBUtilsInitialization();
-        form = NewForm(420, 260);
-        form->Show();
-    }
-    void TearDown() override
-    {
-        acSBUtilsFinalization();
-        SkinLoadTest::TearDown();
-    }
-    TForm* form = nullptr;
-};
-
-LRESULT Command(HWND wnd, WORD code, LPARAM lParam = 0, WORD low = 0)
-{
-    return SendMessageW(wnd, SM_ALPHACMD, MakeAlphaCmd(code, low), lParam);
-}
-
-} // namespace
+#include <string>
+#include <vector>
 
 TEST_F(WrapperTest, WithoutAnActiveSkinEveryMessageReachesThePreviousProcedureOnce)
 {
@@ -183,7 +79,7 @@ TEST_F(WrapperTest, CommandsAreAnsweredWhileTheSkinIsActive)
         for (const Case& c : cases) {
             s.Log().Clear();
             EXPECT_EQ(Command(s.Handle, c.Code, c.LParam), c.Answer) << c.Code;
-            EXPECT_EQ(s.Log().Count(SM_ALPHACMD), c.PassedOn) << c.Code;
+            EXPECT_EQ(s.Log().Count(SM_ALPHACMD, c.Code), c.PassedOn) << c.Code;
         }
         // Any other message still reaches the window once.
         s.Log().Clear();
@@ -197,6 +93,105 @@ TEST_F(WrapperTest, CommandsAreAnsweredWhileTheSkinIsActive)
             EXPECT_FALSE(s.Edit->ControlStyle().Contains(csOpaque));
         }
     }
+}
+
+TEST_F(WrapperTest, SkinCommandsUpdateTheSkinDataAndAnswerForTheWindow)
+{
+    Load();
+    const auto mgr = reinterpret_cast<LPARAM>(manager.get());
+    for (Kind kind : kKinds) {
+        SCOPED_TRACE(KindName(kind));
+        Subject s(kind, form);
+        TacSkinParams params = s.Params();
+        params.SkinSection = L"EDIT";
+        std::unique_ptr<TacMainWnd> w(CreateWrapper<TacMainWnd>(s.Handle, nullptr, manager.get(), params));
+        TsCommonData* data = w->SkinData;
+        EXPECT_FALSE(data->Loading);
+        ASSERT_NE(data->FCacheBmp, nullptr);
+        // The answer and how often the command reached the previous procedure.
+        using Answer = std::pair<LRESULT, int>;
+        const auto passedOn = [&](WORD code, LPARAM lParam = 0, WORD low = 0) {
+            s.Log().Clear();
+            const LRESULT answer = Command(s.Handle, code, lParam, low);
+            return Answer(answer, s.Log().Count(SM_ALPHACMD, code));
+        };
+
+        // 1: the new skin's indexes, a stale background, and passed on.
+        data->SkinIndex = -1;
+        data->BGChanged = false;
+        EXPECT_EQ(passedOn(AC_SETNEWSKIN, mgr).second, 1);
+        EXPECT_EQ(data->SkinIndex, manager->GetSkinIndex(L"EDIT"));
+        EXPECT_TRUE(data->BGChanged);
+
+        // 3 for this manager: repainted at once (not while an animation runs), not passed on;
+        // for another manager: passed on.
+        for (bool animating : {true, false}) {
+            InAnimationProcess = animating; // the skin change of Load leaves it set: no forms here
+            data->BGChanged = false;
+            data->FUpdating = true;
+            EXPECT_EQ(passedOn(AC_REFRESH, mgr).second, 0);
+            EXPECT_TRUE(data->BGChanged);
+            EXPECT_FALSE(data->FUpdating);
+            EXPECT_EQ(s.Log().Count(WM_PAINT), animating ? 0 : 1);
+        }
+        EXPECT_EQ(passedOn(AC_REFRESH, mgr + 8).second, 1);
+
+        // 6: a waiting window repaints its frame and keeps the command; otherwise passed on.
+        data->FUpdating = true;
+        s.Log().Clear();
+        EXPECT_EQ(passedOn(AC_PARENTUPDATED).second, 0);
+        EXPECT_GE(s.Log().Count(WM_NCPAINT), 1);
+        EXPECT_EQ(passedOn(AC_PARENTUPDATED).second, 1);
+
+        // 10, 15, 21, 34: answered here.
+        EXPECT_EQ(passedOn(AC_ISUPDATING), Answer(0, 0));
+        EXPECT_EQ(passedOn(AC_GETBGCOLOR),
+                  Answer(static_cast<LRESULT>(GetBGColor(data, 0, s.Handle)), 1))
+            << "the previous procedure answers 0, so the skin's colour";
+        const UnicodeString section = L"PANEL";
+        EXPECT_EQ(passedOn(AC_SETSECTION, reinterpret_cast<LPARAM>(&section)),
+                  Answer(1, 0));
+        EXPECT_EQ(data->SkinSection(), L"PANEL");
+        EXPECT_EQ(Command(s.Handle, AC_SETSECTION, 0), 0);
+        // Without a section the colour is the window's own, asked of the window itself: the
+        // nested question goes to the previous procedure only, not round again.
+        const UnicodeString unknown = L"NOSUCHSECTION";
+        Command(s.Handle, AC_SETSECTION, reinterpret_cast<LPARAM>(&unknown));
+        data->SkinIndex = -1;
+        EXPECT_EQ(passedOn(AC_GETBGCOLOR).second, 2);
+        Command(s.Handle, AC_SETSECTION, reinterpret_cast<LPARAM>(&section));
+        data->UpdateIndexes(true);
+        TacBGInfo bg;
+        EXPECT_EQ(passedOn(AC_GETBG, reinterpret_cast<LPARAM>(&bg)).second, 0);
+        EXPECT_NE(bg.BgType, btUnknown);
+        EXPECT_EQ(Command(s.Handle, AC_GETBG, 0), 0) << "no record: nothing written";
+
+        // 38: printing on and off, passed on both times.
+        TBitmap print(8, 8, pf32bit);
+        const HDC dc = print.Canvas()->Handle();
+        EXPECT_EQ(passedOn(AC_PRINTING, reinterpret_cast<LPARAM>(dc), 1).second, 1);
+        EXPECT_EQ(data->PrintDC, dc);
+        EXPECT_NE(data->CtrlSkinState & ACS_PRINTING, 0u);
+        EXPECT_EQ(passedOn(AC_PRINTING, 0, 0).second, 1);
+        EXPECT_EQ(data->PrintDC, nullptr);
+        EXPECT_EQ(data->CtrlSkinState & ACS_PRINTING, 0u);
+
+        // 19 is the shared answer with an owner control, else the window's own.
+        EXPECT_EQ(passedOn(AC_CHILDBGCHANGED),
+                  s.Edit ? Answer(1, 0) : Answer(0, 1));
+    }
+}
+
+TEST_F(WrapperTest, DestroyEmptiesTheCache)
+{
+    Load();
+    Subject s(Kind::TestClass, form);
+    TacMainWnd* w = CreateWrapper<TacMainWnd>(s.Handle, nullptr, manager.get(), s.Params());
+    w->SkinData->FCacheBmp->SetSize(30, 20);
+    DestroyWindow(s.Handle);
+    EXPECT_TRUE(w->Destroyed);
+    EXPECT_TRUE(w->SkinData->FCacheBmp->Empty());
+    delete w;
 }
 
 TEST_F(WrapperTest, UnwrappingGivesTheOriginalProcedureBack)
@@ -294,10 +289,11 @@ TEST_F(WrapperTest, ALaterSubclassStaysAndKeepsWorkingThroughTheParkedProcedure)
             DestroyWindow(s.Handle);
             EXPECT_EQ(ParkedWndProcCount(), 0);
         } else {
+            laterMethod.reset();
+            s.ReinstallRecorder();
             acSBUtilsFinalization(); // the unit's shut-down frees what stays parked
             acSBUtilsInitialization();
             EXPECT_EQ(ParkedWndProcCount(), 0);
-            laterMethod.reset();
         }
     }
 }
@@ -417,4 +413,139 @@ TEST_F(WrapperTest, NonClientFontsAndTheImposedFaceName)
     ApplySkinFontName(font);
     EXPECT_EQ(std::wstring(font.lfFaceName), std::wstring(31, L'x'));
     manager->Fonts()->SetMainMode(fmDefault);
+}
+
+namespace {
+
+// What the bound uxtheme entry was asked: "off" for the blank theme, "back" for the window's own.
+std::vector<std::pair<HWND, std::string>> g_themeCalls;
+HRESULT WINAPI RecordTheme(HWND window, LPCWSTR app, LPCWSTR)
+{
+    g_themeCalls.emplace_back(window, app ? "off" : "back");
+    return S_OK;
+}
+
+class KeepStyleWnd : public TacMainWnd {
+public:
+    bool KeepsVisualStyle() const override { return true; }
+};
+
+} // namespace
+
+TEST_F(WrapperTest, VisualStylesGoOffUnlessTheWindowKeepsItsOwnAndComeBackWithIt)
+{
+    Load();
+    const TSetWindowTheme savedEntry = ac_SetWindowTheme;
+    const HMODULE savedLib = uxthemeLib;
+    ac_SetWindowTheme = &RecordTheme;
+    if (!uxthemeLib) uxthemeLib = GetModuleHandleW(L"kernel32"); // what the entry needs loaded
+
+    struct Case {
+        const char* Name;
+        UnicodeString Section;
+        bool DlgMode;
+        int GivenCoc; // -1: own skin data
+        bool Keeps;
+        bool Aero;
+        std::vector<std::string> Expected;
+    };
+    const Case cases[] = {
+        {"plain", L"", false, -1, false, false, {"off", "back"}},
+        {"dialog section", L"DIALOG", false, -1, false, false, {"back"}},
+        {"dialog mode", L"", true, -1, false, false, {"back"}},
+        {"native control", L"", false, 224, false, false, {"back"}},
+        {"keeps its style", L"", false, -1, true, false, {"back"}},
+        {"memo under Aero", L"", false, 10, false, true, {"off"}},
+        {"memo without Aero", L"", false, 10, false, false, {"off", "back"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Subject s(Kind::TestClass, form);
+        auto given = std::make_unique<TsCommonData>(nullptr);
+        given->COC = static_cast<BYTE>(std::max(c.GivenCoc, 0));
+        TacSkinParams params = s.Params();
+        params.SkinSection = c.Section;
+        acDlgMode = c.DlgMode;
+        SetAeroIsEnabledOverride(c.Aero);
+        g_themeCalls.clear();
+        TsCommonData* data = c.GivenCoc >= 0 ? given.get() : nullptr;
+        TacMainWnd* w = c.Keeps ? CreateWrapper<KeepStyleWnd>(s.Handle, data, manager.get(), params)
+                                : CreateWrapper<TacMainWnd>(s.Handle, data, manager.get(), params);
+        acDlgMode = false;
+        delete w;
+        std::vector<std::string> seen;
+        for (const auto& [window, what] : g_themeCalls) {
+            EXPECT_EQ(window, s.Handle);
+            seen.push_back(what);
+        }
+        EXPECT_EQ(seen, c.Expected);
+    }
+    SetAeroIsEnabledOverride(std::nullopt);
+    ac_SetWindowTheme = savedEntry;
+    uxthemeLib = savedLib;
+}
+
+TEST_F(WrapperTest, CtrlFontFollowsTheCharacterSetRuleAndTheWindowGetsItsOwnFontBack)
+{
+    Subject s(Kind::SystemEdit, form);
+    const auto makeFont = [](const wchar_t* face, BYTE charset) {
+        LOGFONTW lf{};
+        lf.lfHeight = -13;
+        lf.lfCharSet = charset;
+        wcscpy_s(lf.lfFaceName, face);
+        return CreateFontIndirectW(&lf);
+    };
+    const auto windowFont = [&] { return reinterpret_cast<HFONT>(SendMessageW(s.Handle, WM_GETFONT, 0, 0)); };
+    struct Case {
+        const wchar_t* Face;
+        BYTE Charset;
+        BYTE Expected;
+    };
+    const Case cases[] = {{L"Arial", ANSI_CHARSET, DEFAULT_CHARSET},
+                          {L"MS Shell Dlg 2", ANSI_CHARSET, ANSI_CHARSET},
+                          {L"Arial", EASTEUROPE_CHARSET, EASTEUROPE_CHARSET}};
+    for (const Case& c : cases) {
+        HFONT own = makeFont(c.Face, c.Charset);
+        SendMessageW(s.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(own), FALSE);
+        std::unique_ptr<TacMainWnd> w(CreateWrapper<TacMainWnd>(s.Handle, nullptr, nullptr, s.Params()));
+        SelectCtrlFont(w.get(), false);
+        TFont* selected = w->SkinData->FCacheBmp->Canvas()->Font();
+        EXPECT_EQ(selected->Charset(), c.Expected) << c.Face << " " << int(c.Charset);
+        EXPECT_EQ(selected->Name(), c.Face);
+        EXPECT_EQ(windowFont(), own) << "without SetFont the window keeps its font";
+        w.reset();
+        DeleteObject(own);
+    }
+
+    // With SetFont: one derived font however often, the window's own back on unwrapping.
+    HFONT own = makeFont(L"Arial", ANSI_CHARSET);
+    SendMessageW(s.Handle, WM_SETFONT, reinterpret_cast<WPARAM>(own), FALSE);
+    TacMainWnd* w = CreateWrapper<TacMainWnd>(s.Handle, nullptr, nullptr, s.Params());
+    SelectCtrlFont(w, true);
+    const HFONT derived = windowFont();
+    EXPECT_NE(derived, own);
+    LOGFONTW lf{};
+    ASSERT_EQ(GetObjectW(derived, sizeof(lf), &lf), static_cast<int>(sizeof(lf)));
+    EXPECT_EQ(lf.lfCharSet, DEFAULT_CHARSET);
+    {
+        GdiSlotDrain drain;
+        ASSERT_TRUE(drain.Drained());
+        for (int i = 0; i < 300; ++i) SelectCtrlFont(w, true);
+        GdiSlotDrain after;
+        ASSERT_TRUE(after.Drained());
+        EXPECT_LT(after.FirstFreshSlot(), drain.NextFreshSlot() + 16) << "fonts pile up";
+    }
+    EXPECT_EQ(windowFont(), derived);
+    UninitializeACWnd(s.Handle, true, false, w);
+    EXPECT_EQ(windowFont(), own);
+    EXPECT_EQ(GetObjectType(derived), 0u) << "the derived font is deleted";
+    DeleteObject(own);
+
+    // A window without a font paints with the message font.
+    Subject plain(Kind::TestClass, form);
+    std::unique_ptr<TacMainWnd> pw(CreateWrapper<TacMainWnd>(plain.Handle, nullptr, nullptr, plain.Params()));
+    SelectCtrlFont(pw.get(), true);
+    LOGFONTW message{};
+    GetNCMetricsFont(5, message);
+    EXPECT_EQ(pw->SkinData->FCacheBmp->Canvas()->Font()->Name(), message.lfFaceName);
 }
