@@ -79,7 +79,7 @@ const std::array kUnits = std::to_array<TacLibraryUnit>({
     {L"acFontStore", &acFontStoreInitialization, &acFontStoreFinalization},
     {L"acImage", &acImageInitialization, &acImageFinalization},
     {L"acGlow", &acGlowInitialization, &acGlowFinalization},
-    {L"acAnimation", nullptr, &acAnimationFinalization},
+    {L"acAnimation", &acAnimationInitialization, &acAnimationFinalization},
     {L"sVclUtils", &sVclUtilsInitialization, &sVclUtilsFinalization},
     {L"acSBUtils", &acSBUtilsInitialization, &acSBUtilsFinalization},
     CountingUnit<sGlyphUtilsCounter>(L"sGlyphUtils"),

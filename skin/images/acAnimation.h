@@ -199,5 +199,7 @@ void AnimMoveText(const TacMoveTextData& From, const TacMoveTextData& To);
 // Frames the last flight showed.
 extern int acMoveTextFrames;
 
-// Shut-down of the unit: the pulses of controls without skin data are freed.
+// Start-up of the unit (nothing) and its shut-down: the pulses of controls without skin data are
+// freed.
+void acAnimationInitialization();
 void acAnimationFinalization();

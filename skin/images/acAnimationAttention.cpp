@@ -365,6 +365,8 @@ void RestartAttention(TsCommonData* CommonData)
     StartAttention(control, data);
 }
 
+void acAnimationInitialization() {}
+
 void acAnimationFinalization()
 {
     auto& list = UnskinnedPulses();

@@ -11,6 +11,8 @@
 #include "sGraphUtilsStretch.h"
 #include "sVclUtilsAnim.h"
 
+#include <algorithm>
+
 TacClickTimer::TacClickTimer(TComponent* AOwner) : TacThreadedTimer(AOwner, true) {}
 
 TacClickTimer::~TacClickTimer() { AForm.reset(); }
