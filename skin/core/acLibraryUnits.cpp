@@ -2,6 +2,7 @@
 
 #include "acAlphaImageList.h"
 #include "acFontStore.h"
+#include "acAnimation.h"
 #include "acGlow.h"
 #include "acImage.h"
 #include "acGPUtils.h"
@@ -78,6 +79,7 @@ const std::array kUnits = std::to_array<TacLibraryUnit>({
     {L"acFontStore", &acFontStoreInitialization, &acFontStoreFinalization},
     {L"acImage", &acImageInitialization, &acImageFinalization},
     {L"acGlow", &acGlowInitialization, &acGlowFinalization},
+    {L"acAnimation", &acAnimationInitialization, &acAnimationFinalization},
     {L"sVclUtils", &sVclUtilsInitialization, &sVclUtilsFinalization},
     {L"acSBUtils", &acSBUtilsInitialization, &acSBUtilsFinalization},
     CountingUnit<sGlyphUtilsCounter>(L"sGlyphUtils"),

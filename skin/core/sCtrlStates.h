@@ -8,6 +8,7 @@ inline constexpr std::uint32_t ACS_MNUPDATING = 0x400;      // a form's menu cha
 inline constexpr std::uint32_t ACS_LOCKED = 0x800;          // between BeginUpdate and EndUpdate
 inline constexpr std::uint32_t ACS_NOFLOATLABEL = 0x1000;   // an edit shows no floating label on entry
 inline constexpr std::uint32_t ACS_CHANGING = 0x2000;       // the skin's colours are being written into the control
+inline constexpr std::uint32_t ACS_TEXTMOVING = 0x4000;     // an edit's text hint is flying into its bound label
 inline constexpr std::uint32_t ACS_WIDTHCHANGING = 0x8000;  // the width changes (until the next WM_SIZE)
 inline constexpr std::uint32_t ACS_HEIGHTCHANGING = 0x10000; // the height changes (until the next WM_SIZE)
 inline constexpr std::uint32_t ACS_CACHEREADY = 0x20000;   // the cache holds a finished image

@@ -10,8 +10,6 @@ void AddLightControl(TsCtrlSkinData*) {}
 
 void DoUpdateLight(TsCtrlSkinData*, bool) {}
 
-void RestartAttention(TsCommonData*) {}
-
 void DelLightControl(TsCtrlSkinData*) {}
 
 bool LightingIsNear(TsCtrlSkinData*) { return false; }

@@ -1,7 +1,9 @@
 #pragma once
 // Control animations of the skin library: the state-change fades of controls and their glow,
-// the show animation of controls and forms (acAnimationShow.h) and the switch of the
-// process-wide mouse light (which has no light timer yet and so does nothing).
+// the click ghost, the attention pulse and the moving text hint, the show animation of controls
+// and forms (acAnimationShow.h) and the switch of the process-wide mouse light (which has no
+// light timer yet and so does nothing).
+#include "acThdTimer.h"
 #include "acntTypes.h"
 #include "Types.h"
 #include "sConst.h"
@@ -22,9 +24,6 @@ void DelLightControl();
 // Recomputes and repaints the light spot of a lit control from its light distances (no light
 // timer yet: does nothing).
 void DoUpdateLight(TsCtrlSkinData* SkinData, bool Force = false);
-// Restarts the attention (pulse) animation of a control; it has none yet.
-class TsCommonData;
-void RestartAttention(TsCommonData* CommonData);
 // Register and unregister a control with the mouse light.
 void AddLightControl(TsCtrlSkinData* SkinData);
 void DelLightControl(TsCtrlSkinData* SkinData);
@@ -59,6 +58,8 @@ bool UpdateComboAdv_CB(TObject* Data, int Iteration);
 bool UpdateCombo_CBEx(TObject* Data, int Iteration);
 // The glow alone, no picture.
 bool UpdateGlowing_CB(TObject* Data, int Iteration);
+// A graphic control repaints from its work picture (commands 8 and 18); the magnifier follows.
+void RepaintGraphic(TsCommonData* data);
 
 // What the combo step routines read of a combo control (the combo classes implement it).
 class TacAnimatedCombo {
@@ -78,3 +79,120 @@ bool IsSkinnedSpeedButton(const TControl* Control);
 bool LightingIsNear(TsCtrlSkinData* SkinData);
 // The process-wide mouse-light timer is running.
 bool MouseLightTimerRuns();
+
+// --- Click ghost, attention pulse and moving text hint
+class TacGlowForm;
+class TsBoundLabel;
+class TFont;
+
+// cm1: a soft ghost (blurred, growing by 7 pixels a step); cm2: a sharp one (2 pixels a step).
+enum TacClickMode : std::uint8_t { cm1, cm2 };
+
+// The click ghost: the control's picture, without its background, swelling and fading out in a
+// click-through layered window over the control, one step every 12 ms for at most 18 steps.
+class TacClickTimer : public TacThreadedTimer {
+public:
+    explicit TacClickTimer(TComponent* AOwner);
+    ~TacClickTimer() override;
+    UnicodeString ClassName() const override { return L"TacClickTimer"; }
+    // Alpha 255, AnimRect and BmpOut from the screen under the control, its background removed.
+    void PrepareImage() override;
+    // Stops and frees the ghost's window.
+    void DisableTimer() override;
+    // One step: the picture grows, Alpha falls by a sixth, the window shows it.
+    void IterateImage();
+
+    BYTE Alpha = 0;
+    TacClickMode Mode = cm1;
+    std::unique_ptr<TacGlowForm> AForm;
+};
+
+// Starts a click ghost of the control of SkinData (nothing without an owner control, or while it
+// loads or reads its stored state).
+void DoClickAnimation(TsCommonData* SkinData, TacClickMode Mode);
+// The click ghost's step routine (Data: the control's TsCommonData).
+bool ClickAnim_CB(TObject* Data, int Iteration);
+
+// Integer-backed: a stored or passed value outside the three modes is refused.
+enum TacAttentionMode : int { amColor, amVibration, amWavering };
+inline bool AttentionModeValid(TacAttentionMode Mode) { return Mode >= amColor && Mode <= amWavering; }
+
+struct TacAttentionData {
+    TColor Color = clNone;
+    int Interval = 0; // milliseconds
+    TacAttentionMode Mode = amColor;
+};
+
+// The attention pulse of a control: tinting toward a colour and back, shaking, or sending out
+// click ghosts, until StopAttention.
+class TacPulsTimer : public TacThreadedTimer {
+public:
+    explicit TacPulsTimer(TComponent* AOwner);
+    ~TacPulsTimer() override;
+    UnicodeString ClassName() const override { return L"TacPulsTimer"; }
+    // The pictures of the pulse: BmpFrom the control's own, BmpTo the tinted one.
+    void PrepareImage() override;
+    // Stops and frees the layered window.
+    void DisableTimer() override;
+    // Prepares the pictures and switches to the step routine of the mode.
+    void Init();
+
+    int Direct = 1; // the current shake offset, +1 or -1
+    std::unique_ptr<TacGlowForm> AForm;
+    bool Busy = false;
+    bool Shown = false;
+    TsCommonData* SkinData = nullptr;
+    TacAttentionData PaintData;
+    // The private skin state of a control without one (null for a skinned control).
+    std::unique_ptr<TsCommonData> OwnData;
+};
+
+// Starts the pulse of Control (nothing for a mode outside the three, or when the control answers
+// the cache command 23 with non-zero).
+void StartAttention(TControl* Control, const TacAttentionData& Data);
+// Stops the pulse: frees it, marks the background changed and repaints the control.
+void StopAttention(TsCommonData* SkinData);
+void StopAttention(TControl* Control);
+// A running pulse with a picture starts again with the same data.
+void RestartAttention(TsCommonData* CommonData);
+// The pulse of a control without skin data, or null.
+TacPulsTimer* UnskinnedPulse(const TControl* Control);
+// Step routines of the pulse (Data: the control's TsCommonData).
+bool PulsFirst_CB(TObject* Data, int Iteration);
+bool PulsColor_CB(TObject* Data, int Iteration);
+bool PulsShake_CB(TObject* Data, int Iteration);
+bool PulsWavering_CB(TObject* Data, int Iteration);
+
+// A text of the moving text hint: its label (of the target), DrawText flags, the text, the control
+// showing it, its colour and font, and its screen rectangle.
+struct TacMoveTextData {
+    TsBoundLabel* BoundLabel = nullptr;
+    UINT Flags = 0;
+    UnicodeString Text;
+    TControl* Ctrl = nullptr;
+    TColor Color = clNone;
+    TFont* Font = nullptr;
+    TRect R;
+};
+
+// What a skinned label offers the flight: it paints its own text with its skin colour off.
+class TacSelfPaintingLabel {
+public:
+    virtual ~TacSelfPaintingLabel() = default;
+    virtual void SetUseSkinColor(bool Value) = 0;
+    // Paints the label's text into Bmp at R.
+    virtual void PaintText(TBitmap* Bmp, const TRect& R) = 0;
+};
+
+// The edit's text hint flies into its bound label and becomes its caption.
+void MakeLabelTextHint(TsCommonData* SkinData, TsBoundLabel* BoundLabel, const UnicodeString& Text);
+// The flight of From's text to To's place, mixing into To's text; runs in the caller, 12 ms a
+// frame.
+void AnimMoveText(const TacMoveTextData& From, const TacMoveTextData& To);
+// Frames the last flight showed.
+extern int acMoveTextFrames;
+
+// Start-up of the unit (nothing) and its shut-down: the pulses of controls without skin data are
+// freed.
+void acAnimationInitialization();
+void acAnimationFinalization();

@@ -132,16 +132,6 @@ void PutOnScreen(TsCommonData* data, TBitmap& frame, HWND wnd, Output output)
     ReleaseDC(wnd, dc);
 }
 
-// The graphic control repaints from the work picture; the magnifier follows.
-void RepaintGraphic(TsCommonData* data)
-{
-    if (TControl* control = data->FOwnerControl) {
-        control->Perform(SM_ALPHACMD, MakeAlphaCmd(AC_SETUPDATING), 0);
-        control->Perform(SM_ALPHACMD, MakeAlphaCmd(AC_INVALIDATE), 0);
-    }
-    if (auto* magnifier = dynamic_cast<TWinControl*>(acMagnForm); magnifier && magnifier->HandleAllocated())
-        SendAMessage(magnifier->Handle(), AC_REFRESH);
-}
 
 bool FadeStep(TObject* Data, Output output);
 
@@ -214,6 +204,16 @@ bool FadeStep(TObject* Data, Output output)
 }
 
 } // namespace
+
+void RepaintGraphic(TsCommonData* data)
+{
+    if (TControl* control = data->FOwnerControl) {
+        control->Perform(SM_ALPHACMD, MakeAlphaCmd(AC_SETUPDATING), 0);
+        control->Perform(SM_ALPHACMD, MakeAlphaCmd(AC_INVALIDATE), 0);
+    }
+    if (auto* magnifier = dynamic_cast<TWinControl*>(acMagnForm); magnifier && magnifier->HandleAllocated())
+        SendAMessage(magnifier->Handle(), AC_REFRESH);
+}
 
 bool UpdateWindow_CB(TObject* Data, int) { return FadeStep(Data, Output::Window); }
 
