@@ -491,7 +491,8 @@ void TsSkinManager::RepaintForms(bool DoLockForms)
     } else if (!InState(this, csLoading)) {
         if (DoLockForms) LockForms(this);
         AppBroadCastS(message);
-        if (DoLockForms) UnLockForms(this, !NoAutoUpdate);
+        // Unlocked also when the caller locked them itself (a new skin locks before its broadcast).
+        UnLockForms(this, !NoAutoUpdate);
     } else {
         AppBroadCastS(message);
     }

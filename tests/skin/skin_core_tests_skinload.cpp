@@ -9,6 +9,7 @@
 #include "Dialogs.h"
 #include "Exceptions.h"
 #include "SysUtils.h"
+#include "sVclUtils.h"
 
 #include <algorithm>
 
@@ -74,6 +75,7 @@ TEST_F(SkinLoadTest, TheHouseSkinLoadsTheSameFromItsFolderArchiveAndStoredFormIn
             Load({}, source, [&](TsSkinManager& m) { m.OnSkinLoading = [&](TObject*) { ++loading; }; });
             ASSERT_TRUE(manager->IsActive());
             EXPECT_EQ(loading, 1);
+            EXPECT_FALSE(InAnimationProcess) << "the forms locked for the new skin are unlocked again";
             const std::vector<WORD> codes = CodesOf("form");
             EXPECT_NE(std::find(codes.begin(), codes.end(), AC_SETNEWSKIN), codes.end()) << "the window hears of it";
             const TacSkinCommonInfo& info = manager->SkinCommonInfo;
