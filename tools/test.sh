@@ -49,4 +49,11 @@ eval "$db_env"
 cd "$build"
 # Each test executable gets a display of its own (tools/wine-run).
 export MARLINDO_PRIVATE_DISPLAY=1
-ctest --output-on-failure -j "$(nproc)" "$@"
+rc=0
+ctest --output-on-failure -j "$(nproc)" "$@" || rc=$?
+# A fault that Wine reports but that does not end the executable with an error still fails the run.
+if grep -E "Unhandled (page fault|exception|illegal instruction|stack overflow)" Testing/Temporary/LastTest.log; then
+  echo "a test executable faulted (see Testing/Temporary/LastTest.log)" >&2
+  rc=1
+fi
+exit $rc
