@@ -14,6 +14,7 @@
 #include "sGraphUtilsPaintItem.h"
 #include "sGraphUtilsTemplate.h"
 #include "sGraphUtilsText.h"
+#include "sGraphUtilsTextEx.h"
 #include "sSkinManager.h"
 #include "sVclUtils.h"
 
@@ -73,14 +74,9 @@ void PaintDisabledEditText(TsCommonData* data, TCustomEdit* edit, HWND wnd)
     if (!text.empty()) {
         UnicodeString shown = text;
         if (const wchar_t pc = edit->PasswordChar()) shown = UnicodeString(text.size(), pc == L'*' ? L'\u25CF' : pc);
-        // The library's skinned text writer; the section's font colour for the disabled state.
-        TsSkinManager* manager = data->GetSkinManager();
-        canvas->Font()->SetColor(manager ? GetFontColor(edit, data->SkinIndex, manager, 0) : edit->Font()->Color());
-        HDC dc = canvas->Handle();
-        SelectObject(dc, canvas->Font()->Handle());
-        SetTextColor(dc, ColorToRGB(canvas->Font()->Color()));
-        SetBkMode(dc, TRANSPARENT);
-        acDrawText(dc, shown, r, flags, cache);
+        // In the section's font colour; the disabled look is laid over the whole cache after.
+        TRect textR = r;
+        acWriteTextEx(canvas, shown, true, textR, flags, data, false);
     } else if (GetFocus() != wnd && !edit->TextHint().empty()) {
         TextHintOut(data, r, edit->TextHint(), 0, flags);
     }
