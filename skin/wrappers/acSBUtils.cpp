@@ -253,6 +253,15 @@ bool TacMainWnd::DoPrepareCache() { return true; }
 
 TacMainWnd::~TacMainWnd()
 {
+    LeaveWindow();
+    if (OwnSkinData) delete SkinData;
+    SkinData = nullptr;
+    if (CtrlHandle && Ac_GetScrollWndFromHwnd(CtrlHandle) == this) SetScrollWndProp(CtrlHandle, nullptr);
+    SkinManager = nullptr;
+}
+
+void TacMainWnd::LeaveWindow()
+{
     // Virtual slots reached from here are this class's own: a descendant undoes its own
     // settings in its destructor.
     try {
@@ -278,10 +287,6 @@ TacMainWnd::~TacMainWnd()
     }
     // Whatever is still bound to this object is taken out of the chain or parked.
     ReleaseRelay();
-    if (OwnSkinData) delete SkinData;
-    SkinData = nullptr;
-    if (CtrlHandle && Ac_GetScrollWndFromHwnd(CtrlHandle) == this) SetScrollWndProp(CtrlHandle, nullptr);
-    SkinManager = nullptr;
 }
 
 void UninitializeACWnd(HWND Wnd, bool Free, bool Repaint, TacMainWnd*& W)
