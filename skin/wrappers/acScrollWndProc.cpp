@@ -184,10 +184,21 @@ void TacScrollWnd::acWndProc(TMessage& Message)
             }
             return;
         case AC_CHILDBGCHANGED: Message.Result = 1; return; // a child's background always follows it
-        case AC_GETBGCOLOR:
+        case AC_GETBGCOLOR: {
             passOn();
-            if (Message.Result == 0) Message.Result = static_cast<LRESULT>(GetBGColor(SkinData, 0, nullptr));
+            if (Message.Result != 0) return;
+            // Skin data that cannot give a colour of its own asks the window, that is us again.
+            static const TacScrollWnd* answering = nullptr;
+            if (answering == this) {
+                Message.Result = static_cast<LRESULT>(clBtnFace);
+                return;
+            }
+            const TacScrollWnd* outer = answering;
+            answering = this;
+            Message.Result = static_cast<LRESULT>(GetBGColor(SkinData, 0, nullptr));
+            answering = outer;
             return;
+        }
         case AC_PREPARECACHE:
             passOn();
             if (SkinData->BGChanged && !SkinData->FUpdating && Message.Result != -2) {

@@ -1,11 +1,6 @@
-// The scrolling window wrapper on real windows: the room it reserves, the skinned bars it keeps
-// painted while a Wine list box and a multi-line edit scroll, its hit tests and swallowed clicks,
-// the left-hand bar, its command answers, and how it gives the window back.
-#include "skin_wrappers_test_scrollbar.h"
-
-#include "Forms.h"
-#include "StdCtrls.h"
-#include "acScrollWnd.h"
+// The scrolling window wrapper on Wine's own scrolled windows: the room it reserves and the
+// skinned bars it keeps painted while a list box and a multi-line edit scroll.
+#include "skin_wrappers_test_scrollwnd.h"
 
 #include <set>
 #include <string>
@@ -13,98 +8,6 @@
 namespace {
 
 using namespace house_skin;
-
-// A child window of a top-level recording parent, with a recorder installed before any wrapper
-// and the skin data a skinned control would give its wrapper.
-class Wrapped {
-public:
-    Wrapped(TsSkinManager* manager, const wchar_t* cls, DWORD style, DWORD exStyle = WS_EX_CLIENTEDGE,
-            const RECT& bounds = {10, 10, 230, 170}, BYTE coc = 0, const RECT& parentBounds = {40, 40, 440, 340})
-        : manager_(manager), parent_(nullptr, parentBounds)
-    {
-        Handle = CreateWindowExW(exStyle, cls ? cls : RecordingWindow::ClassName(), L"", WS_CHILD | WS_VISIBLE | style,
-                                 bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
-                                 parent_.Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
-        Recorder = std::make_unique<RecordingSubclass>(Handle);
-        Data = std::make_unique<TsScrollWndData>(nullptr, true);
-        Data->SetSkinManager(manager);
-        Data->SetSkinSection(L"EDIT");
-        Data->COC = coc;
-        Data->UpdateIndexes(true);
-    }
-    ~Wrapped()
-    {
-        if (GetCapture() == Handle) ReleaseCapture();
-        for (UINT_PTR id : {kHoverTimerId, kFirstRepeatTimerId, kRepeatTimerId}) KillTimer(Handle, id);
-        UninitializeACScroll(Handle, true, false, sw);
-        Recorder.reset();
-        DestroyWindow(Handle);
-    }
-    Wrapped(const Wrapped&) = delete;
-    Wrapped& operator=(const Wrapped&) = delete;
-
-    void Wrap() { sw = CreateWrapper<TacBaseWnd>(Handle, Data.get(), manager_, TacSkinParams(), true); }
-    TacScrollBar* Bar(int bar) const { return bar == SB_HORZ ? sw->sBarHorz.get() : sw->sBarVert.get(); }
-    TRect ScreenRect(int bar) const
-    {
-        TRect r;
-        GetScrollRect(sw, bar, Handle, r);
-        return r;
-    }
-    TRect Client() const
-    {
-        RECT r{};
-        GetClientRect(Handle, &r);
-        return TRect(r.left, r.top, r.right, r.bottom);
-    }
-    // The client's rectangle on the screen.
-    TRect ClientOnScreen() const
-    {
-        RECT r{};
-        GetClientRect(Handle, &r);
-        MapWindowPoints(Handle, nullptr, reinterpret_cast<POINT*>(&r), 2);
-        return TRect(r.left, r.top, r.right, r.bottom);
-    }
-    LPARAM ClientAt(int x, int y) const
-    {
-        POINT p{x, y};
-        ScreenToClient(Handle, &p);
-        return MAKELPARAM(static_cast<short>(p.x), static_cast<short>(p.y));
-    }
-    LONG_PTR Style() const { return GetWindowLongPtrW(Handle, GWL_STYLE); }
-    LRESULT Command(WORD code, LPARAM lParam = 0, WORD low = 0) const
-    {
-        return SendMessageW(Handle, SM_ALPHACMD, MakeAlphaCmd(code, low), lParam);
-    }
-
-    HWND Handle = nullptr;
-    std::unique_ptr<RecordingSubclass> Recorder;
-    std::unique_ptr<TsScrollWndData> Data;
-    TacScrollWnd* sw = nullptr;
-    RecordingWindow& Parent() { return parent_; }
-
-private:
-    TsSkinManager* manager_;
-    RecordingWindow parent_;
-};
-
-LPARAM At(int x, int y) { return MAKELPARAM(static_cast<short>(x), static_cast<short>(y)); }
-
-class ScrollWndTest : public ScrollBarTest {
-protected:
-    void SetUp() override
-    {
-        ScrollBarTest::SetUp();
-        LoadScrollSkin();
-    }
-    void TearDown() override
-    {
-        SetCursorPos(0, 0);
-        Ac_InitializeFlatSB = nullptr;
-        Ac_UninitializeFlatSB = nullptr;
-        ScrollBarTest::TearDown();
-    }
-};
 
 // Every colour (0xRRGGBB, as PixelOf gives it) the house skin's scroll elements paint with.
 const std::set<std::uint32_t>& ScrollColours()
@@ -148,14 +51,15 @@ TEST_F(ScrollWndTest, ListBoxAndMemoKeepSkinnedBarsWhileTheyScroll)
         const wchar_t* Class;
         DWORD Style;
         bool ListBox;
+        int Thickness; // thinner than the system's bar: the system's would cover the border
     };
     const Case cases[] = {
-        {L"LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL, true},
-        {L"EDIT", ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL, false},
+        {L"LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL, true, 24},
+        {L"EDIT", ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL, false, 12},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.ListBox ? "list box" : "memo");
-        Wrapped w(manager.get(), c.Class, c.Style);
+        Wrapped w(manager.get(), c.Class, c.Style, WS_EX_CLIENTEDGE, RECT{10, 10, 230, 170}, 0, c.Thickness);
         std::wstring text;
         for (int i = 0; i < 100; ++i) {
             const std::wstring line = L"line " + std::to_wstring(i) + L" " + std::wstring(60, L'x');
@@ -173,7 +77,8 @@ TEST_F(ScrollWndTest, ListBoxAndMemoKeepSkinnedBarsWhileTheyScroll)
 
         w.Wrap();
         const int vThick = GetScrollMetric(w.Bar(SB_VERT), true), hThick = GetScrollMetric(w.Bar(SB_HORZ), true);
-        ASSERT_GT(vThick, 0);
+        ASSERT_EQ(vThick, c.Thickness);
+        ASSERT_EQ(hThick, c.Thickness);
         RECT window{};
         GetWindowRect(w.Handle, &window);
         const TRect client = w.Client();
