@@ -303,7 +303,10 @@ TEST_F(ScrollWndTest, RefreshScrollsFollowsTheSkinOfAFrameworkControl)
     const TWndMethod original = list->WindowProc;
     RECT system{};
     GetClientRect(wnd, &system);
-    TsScrollWndData data(list, true);
+    // The skin data a skinned list box owns (linked by hand: the test outlives neither).
+    TsScrollWndData data(nullptr, true);
+    data.FOwnerControl = list;
+    data.FOwnerObject = list;
     data.SetSkinManager(manager.get());
     data.SetSkinSection(L"EDIT");
     data.UpdateIndexes(true);
@@ -348,4 +351,7 @@ TEST_F(ScrollWndTest, RefreshScrollsFollowsTheSkinOfAFrameworkControl)
     RefreshScrolls(&data, sw);
     EXPECT_EQ(sw, nullptr);
     EXPECT_TRUE(FlatCalls().empty());
+    data.RemoveCommonProp();
+    data.FOwnerControl = nullptr;
+    data.FOwnerObject = nullptr;
 }
