@@ -291,6 +291,15 @@ void TacMainWnd::GiveBackVisualStyle()
 
 TacMainWnd::~TacMainWnd()
 {
+    LeaveWindow();
+    if (OwnSkinData) delete SkinData;
+    SkinData = nullptr;
+    if (CtrlHandle && Ac_GetScrollWndFromHwnd(CtrlHandle) == this) SetScrollWndProp(CtrlHandle, nullptr);
+    SkinManager = nullptr;
+}
+
+void TacMainWnd::LeaveWindow()
+{
     // Virtual slots reached from here are this class's own: a descendant undoes its own
     // settings in its destructor.
     try {
@@ -318,10 +327,6 @@ TacMainWnd::~TacMainWnd()
     // Whatever is still bound to this object is taken out of the chain or parked.
     ReleaseRelay();
     GiveBackFont();
-    if (OwnSkinData) delete SkinData;
-    SkinData = nullptr;
-    if (CtrlHandle && Ac_GetScrollWndFromHwnd(CtrlHandle) == this) SetScrollWndProp(CtrlHandle, nullptr);
-    SkinManager = nullptr;
 }
 
 void UninitializeACWnd(HWND Wnd, bool Free, bool Repaint, TacMainWnd*& W)

@@ -106,6 +106,10 @@ public:
 protected:
     // The owner control of SkinData, or null.
     TControl* OwnerControl() const;
+    // The destructor's first half: gives the window back (or parks the relay) and undoes the
+    // base settings. A descendant that must act on the window after it is given back calls it
+    // from its own destructor; a second call does not give back again.
+    void LeaveWindow();
 
 private:
     friend class TacWndRelay;

@@ -6,8 +6,9 @@
 // and turns the mouse into the WM_HSCROLL/WM_VSCROLL messages the window expects, each wrapped
 // in the commands "before scroll" and "after scroll".
 //
-// The scrolling wrapper TacScrollWnd owns the two bars; its window procedure calls the message
-// handlers declared at the end.
+// The scrolling wrapper TacScrollWnd owns the two bars; its window procedure (acScrollWnd*.cpp,
+// with the routines that attach and remove it in acScrollWnd.h) calls the message handlers
+// declared at the end.
 #include "acSBUtils.h"
 #include "sConst.h"
 
@@ -26,6 +27,13 @@ public:
     TacScrollWnd();
     ~TacScrollWnd() override;
     UnicodeString ClassName() const override { return L"TacScrollWnd"; }
+
+    void InitSkinData() override;
+    void acWndProc(TMessage& Message) override;
+    void Subclass(HWND AHandle, bool Repaint) override;
+    // Attaches the bars, publishes the wrapper ("ACSBSC"), takes over the window and, with
+    // Repaint, lets the window compute its frame through the wrapper.
+    void InitializeACScroll(HWND AHandle, bool Repaint);
 
     // Makes the two bars (owned by this wrapper) with the window's scroll info and style bits.
     void CreateBars(HWND AHandle);

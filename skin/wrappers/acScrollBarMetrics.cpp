@@ -23,7 +23,6 @@ void ResetScrollTracking() { ScrollTracking = TacScrollTracking(); }
 // The wrapper's bars
 
 TacScrollWnd::TacScrollWnd() = default;
-TacScrollWnd::~TacScrollWnd() = default;
 
 void TacScrollWnd::CreateBars(HWND AHandle)
 {

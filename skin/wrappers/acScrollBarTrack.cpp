@@ -3,6 +3,7 @@
 // messages they send.
 #include "acScrollBar.h"
 #include "acScrollBarPaint.h"
+#include "acScrollWnd.h"
 
 #include "StdCtrls.h"
 #include "sCommonData.h"
@@ -148,11 +149,7 @@ LRESULT ScrollNCCalcSize(TacScrollWnd* sw, HWND Wnd, WPARAM WParam, LPARAM LPara
     LRESULT result = 0;
     if (!singleLine && bars) {
         // The system reserves no room for its own bars.
-        sw->bPreventStyleChange = true;
-        SetWindowLongPtrW(Wnd, GWL_STYLE, style & ~bars);
-        result = PassOn(sw, Wnd, WM_NCCALCSIZE, WParam, LParam);
-        SetWindowLongPtrW(Wnd, GWL_STYLE, GetWindowLongPtrW(Wnd, GWL_STYLE) | bars);
-        sw->bPreventStyleChange = false;
+        result = PassOnWithoutBars(sw, Wnd, WM_NCCALCSIZE, WParam, LParam);
     } else {
         result = PassOn(sw, Wnd, WM_NCCALCSIZE, WParam, LParam);
     }
@@ -234,6 +231,8 @@ LRESULT ScrollNCMouseMove(TacScrollWnd* sw, HWND Wnd, WPARAM WParam, LPARAM LPar
             t.HoverTimer = SetTimer(Wnd, kHoverTimerId, kHoverInterval, nullptr);
             ac_NCDraw(sw, Wnd, -1, nullptr);
         }
+        // The system's hover handling would paint its own bar here.
+        return PassOnWithoutBars(sw, Wnd, WM_NCMOUSEMOVE, WParam, LParam);
     }
     return PassOn(sw, Wnd, WM_NCMOUSEMOVE, WParam, LParam);
 }

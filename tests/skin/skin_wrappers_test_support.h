@@ -44,6 +44,11 @@ public:
         return static_cast<int>(std::count_if(list_.begin(), list_.end(),
                                               [=](const auto& m) { return m.Msg == msg && HIWORD(m.WParam) == high; }));
     }
+    template <class Pred>
+    int CountIf(Pred pred) const
+    {
+        return static_cast<int>(std::count_if(list_.begin(), list_.end(), pred));
+    }
     const RecordedMessage* Last(UINT msg) const
     {
         for (auto it = list_.rbegin(); it != list_.rend(); ++it)
