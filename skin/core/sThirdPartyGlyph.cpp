@@ -23,6 +23,8 @@ constexpr TColor kKeyColor = 0xFF00FF;
 constexpr std::uint8_t kDisabledListBlend = 127;
 
 bool ManagerOption(int index) { return DefaultManager && DefaultManager->Options()->GetBool(index); }
+// Without a manager glyphs are checked, as the image lists do.
+bool CheckEmptyAlpha() { return !DefaultManager || ManagerOption(0); }
 
 // A 32-bit glyph whose alpha bytes are all 0 carries no transparency at all.
 bool AlphaIsEmpty(TBitmap& bmp)
@@ -103,7 +105,7 @@ void DrawGlyphBitmap(TacDrawGlyphData& d)
 {
     TBitmap* glyph = d.Glyph;
     const bool disabled = !d.Enabled;
-    if (glyph->PixelFormat() == pf32bit && (!(d.Enabled && !ManagerOption(0))) && AlphaIsEmpty(*glyph))
+    if (glyph->PixelFormat() == pf32bit && !(d.Enabled && !CheckEmptyAlpha()) && AlphaIsEmpty(*glyph))
         glyph->SetPixelFormat(pf24bit);
     if (glyph->PixelFormat() != pf32bit) {
         if (d.DstBmp)
