@@ -3,6 +3,7 @@
 // image list or a glyph bitmap, in a state, greyed or blended), the sizes of image-list images
 // as skinned controls draw them, the window classes the skinning leaves alone, and the hooks
 // for an add-on that skins controls of another component suite (nil unless one sets them).
+#include "ComCtrls.h"
 #include "Graphics.h"
 #include "sConst.h"
 
@@ -42,6 +43,9 @@ extern std::unique_ptr<TStringList> ThirdPartySkipForms;
 void acDrawGlyphEx(const TacDrawGlyphData& data);
 // Draws the glyph of a skinned button, bit button or speed button; other controls are ignored.
 void DrawBtnGlyph(TControl* control, TCanvas* canvas, TColor bgColor);
+// Draws a tool button's image into bmp (the button's picture) in the skin's colours.
+void CopyToolBtnGlyph(TToolBar* toolBar, TToolButton* button, TCustomDrawState state, TCustomDrawStage stage,
+                      TBitmap* bmp);
 
 // True for a control whose children the add-on reaches itself (broadcasts stop there).
 using TacCheckDevEx = bool (*)(TControl* control);

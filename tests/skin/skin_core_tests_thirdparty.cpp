@@ -3,6 +3,8 @@
 // form classes the skinning leaves alone.
 #include "skin_graphics_test_pixels.h"
 
+#include "ComCtrls.h"
+#include "Forms.h"
 #include "StringList.h"
 #include "SysUtils.h"
 #include "acAlphaImageList.h"
@@ -318,3 +320,85 @@ TEST_F(ThirdPartyTest, GlyphBitmapFramesAlphaAndBlend)
 }
 
 } // namespace
+
+namespace {
+
+// The bounding box of the pixels that are not the background.
+TRect Inked(TBitmap& bmp)
+{
+    TRect r(bmp.Width(), bmp.Height(), 0, 0);
+    for (int y = 0; y < bmp.Height(); ++y)
+        for (int x = 0; x < bmp.Width(); ++x)
+            if (Px(bmp, x, y) != kBack) {
+                r.Left = std::min<LONG>(r.Left, x);
+                r.Top = std::min<LONG>(r.Top, y);
+                r.Right = std::max<LONG>(r.Right, x + 1);
+                r.Bottom = std::max<LONG>(r.Bottom, y + 1);
+            }
+    return r;
+}
+
+// A one-image 32-bit list of a colour.
+std::unique_ptr<TImageList> OneImage(Word px)
+{
+    auto list = std::make_unique<TImageList>(nullptr, 16, 16);
+    auto img = Solid(16, 16, px);
+    list->Add(img.get(), nullptr);
+    return list;
+}
+
+} // namespace
+
+TEST_F(ThirdPartyTest, ToolButtonGlyphIsPlacedAsTheToolBarLaysItOut)
+{
+    auto* form = new TForm(Application);
+    form->SetBounds(20, 20, 200, 100);
+    auto* bar = new TToolBar(form);
+    bar->SetParent(form);
+    bar->SetBounds(0, 0, 200, 40);
+    auto* button = new TToolButton(form);
+    button->SetParent(bar);
+    button->SetBounds(0, 0, 50, 36);
+    button->SetImageIndex(0);
+    form->Show();
+    auto red = OneImage(kRedPx), green = OneImage(Argb(255, 0, 255, 0)), blue = OneImage(Argb(255, 0, 0, 255));
+    bar->SetImages(red.get());
+    bar->SetHotImages(green.get());
+    bar->SetDisabledImages(blue.get());
+
+    // Image and caption ("Yy" + 3 high) centred together.
+    const int captionTop = (36 - 16 - Bmp32(1, 1)->Canvas()->TextHeight(L"Yy") - 3) / 2;
+    struct Case {
+        const char* name;
+        bool list, captions, dropDown, enabled;
+        TCustomDrawState state;
+        TRect want;
+        Word colour;
+    };
+    const Case cases[] = {
+        {"centred", false, false, false, true, {}, TRect(18, 10, 34, 26), kRedPx},
+        {"list style", true, true, false, true, {}, TRect(5, 10, 21, 26), kRedPx},
+        {"drop-down", false, false, true, true, {}, TRect(10, 10, 26, 26), kRedPx},
+        {"with captions", false, true, false, true, {}, TRect(18, captionTop, 34, captionTop + 16), kRedPx},
+        {"hot", false, false, false, true, TCustomDrawState{cdsHot}, TRect(18, 10, 34, 26), Argb(255, 0, 255, 0)},
+        {"pressed", false, false, false, true, TCustomDrawState{cdsSelected}, TRect(18, 10, 34, 26), kRedPx},
+        // The disabled list, drawn greyed by the list itself: blue greys darker than red.
+        {"disabled", false, false, false, false, {}, TRect(18, 10, 34, 26), 0},
+    };
+    for (const Case& c : cases) {
+        bar->SetList(c.list);
+        bar->SetShowCaptions(c.captions);
+        button->SetStyle(c.dropDown ? tbsDropDown : tbsButton);
+        button->SetEnabled(c.enabled);
+        auto bmp = Bmp32(50, 36, kBack);
+        CopyToolBtnGlyph(bar, button, c.state, cdPrePaint, bmp.get());
+        EXPECT_EQ(Inked(*bmp), c.want) << c.name;
+        const Word px = Px(*bmp, c.want.Left + 8, c.want.Top + 8);
+        if (c.colour) EXPECT_EQ(px & 0xFFFFFF, c.colour & 0xFFFFFF) << c.name;
+        else {
+            EXPECT_TRUE(ByteR(px) == ByteG(px) && ByteG(px) == ByteB(px)) << c.name << std::hex << px;
+            EXPECT_LT(ByteR(px), 0x40) << c.name;
+        }
+    }
+    delete form;
+}
