@@ -1,5 +1,5 @@
 #pragma once
-// Common controls: status bar, page control with tab sheets, month calendar. Each is the
+// Common controls: status bar, page control with tab sheets, month calendar, tool bar. Each is the
 // comctl32 window of its kind; the layer keeps their state while no window exists.
 #include "Controls.h"
 #include "DateUtils.h"
@@ -246,6 +246,61 @@ private:
     TDateTime date_ = 0;
     TCalDayOfWeek firstDayOfWeek_ = dowLocaleDefault;
     COLORREF appliedColors_ = CLR_INVALID; // the colours the window was last given
+};
+
+// ---------------------------------------------------------------------------------------------
+// Tool bar: the comctl32 tool bar window with its image lists and buttons. Buttons are
+// controls laid out by whoever owns the tool bar; the window draws nothing of them yet.
+
+enum TCustomDrawStateItem { cdsSelected, cdsGrayed, cdsDisabled, cdsChecked, cdsFocused, cdsDefault, cdsHot,
+                            cdsMarked, cdsIndeterminate };
+using TCustomDrawState = TSet<TCustomDrawStateItem>;
+enum TCustomDrawStage { cdPrePaint, cdPostPaint, cdPreErase, cdPostErase };
+enum TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider, tbsTextButton };
+
+class TToolBar;
+
+class TToolButton : public TGraphicControl {
+public:
+    explicit TToolButton(TComponent* owner) : TGraphicControl(owner) {}
+    UnicodeString ClassName() const override { return L"TToolButton"; }
+
+    TToolButtonStyle Style() const { return style_; }
+    void SetStyle(TToolButtonStyle value) { style_ = value; }
+    int ImageIndex() const { return imageIndex_; }
+    void SetImageIndex(int value) { imageIndex_ = value; }
+
+private:
+    TToolButtonStyle style_ = tbsButton;
+    int imageIndex_ = -1;
+};
+
+class TToolBar : public TWinControl {
+public:
+    explicit TToolBar(TComponent* owner) : TWinControl(owner) {}
+    UnicodeString ClassName() const override { return L"TToolBar"; }
+
+    TCustomImageList* Images() const { return images_; }
+    void SetImages(TCustomImageList* value) { images_ = value; }
+    TCustomImageList* HotImages() const { return hotImages_; }
+    void SetHotImages(TCustomImageList* value) { hotImages_ = value; }
+    TCustomImageList* DisabledImages() const { return disabledImages_; }
+    void SetDisabledImages(TCustomImageList* value) { disabledImages_ = value; }
+    // Captions right of the images instead of below them.
+    bool List() const { return list_; }
+    void SetList(bool value) { list_ = value; }
+    bool ShowCaptions() const { return showCaptions_; }
+    void SetShowCaptions(bool value) { showCaptions_ = value; }
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+
+private:
+    TCustomImageList* images_ = nullptr;
+    TCustomImageList* hotImages_ = nullptr;
+    TCustomImageList* disabledImages_ = nullptr;
+    bool list_ = false;
+    bool showCaptions_ = false;
 };
 
 // Registers the published properties and reader factories of the classes in this file.

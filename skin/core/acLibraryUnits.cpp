@@ -15,6 +15,7 @@
 #include "sCommonData.h"
 #include "sConstCaptions.h"
 #include "sDefaults.h"
+#include "sGlyphUtils.h"
 #include "sGradient.h"
 #include "sGraphUtilsSystem.h"
 #include "sSkinManagerStartup.h"
@@ -46,7 +47,6 @@ TacUnitCounter sMessagesCounter;
 TacUnitCounter sBordersCounter;
 TacUnitCounter acThdTimerCounter;
 TacUnitCounter sMaskDataCounter;
-TacUnitCounter sGlyphUtilsCounter;
 
 template <TacUnitCounter& counter>
 constexpr TacLibraryUnit CountingUnit(const wchar_t* name)
@@ -82,7 +82,7 @@ const std::array kUnits = std::to_array<TacLibraryUnit>({
     {L"acAnimation", &acAnimationInitialization, &acAnimationFinalization},
     {L"sVclUtils", &sVclUtilsInitialization, &sVclUtilsFinalization},
     {L"acSBUtils", &acSBUtilsInitialization, &acSBUtilsFinalization},
-    CountingUnit<sGlyphUtilsCounter>(L"sGlyphUtils"),
+    {L"sGlyphUtils", &sGlyphUtilsInitialization, &sGlyphUtilsFinalization},
 });
 
 } // namespace

@@ -5,12 +5,15 @@
 #include "acAlphaImageListChar.h"
 #include "acAlphaImageListVirtual.h"
 
-#include <cstdlib>
+#include "StringList.h"
 #include "acUnitCounter.h"
+
+#include <cstdlib>
 
 TacCheckDevEx CheckDevEx = nullptr;
 TacInitDevEx InitDevEx = nullptr;
 TacRefreshDevEx RefreshDevEx = nullptr;
+std::unique_ptr<TStringList> ThirdPartySkipForms;
 
 namespace {
 TacUnitCounter unitCounter;
@@ -63,5 +66,21 @@ int GetImageHeight(TCustomImageList* images, int index, int ppi)
     return base * ppi / 96;
 }
 
-void sThirdPartyInitialization() { unitCounter.StartUp(); }
-void sThirdPartyFinalization() { unitCounter.ShutDown(); }
+// No skinned button classes exist yet; their units make themselves known here when they come.
+void DrawBtnGlyph(TControl*, TCanvas*, TColor) {}
+
+void sThirdPartyInitialization()
+{
+    if (!unitCounter.StartUp()) return;
+    ThirdPartySkipForms = std::make_unique<TStringList>();
+    ThirdPartySkipForms->SetSorted(true);
+    for (const wchar_t* name : {L"TApplication", L"TfcPopup", L"TfcxSliceFieldsPopup", L"TfcxMeasurePopup",
+                                L"TfcxFilterPopup", L"TAdvSmoothMessageDialogForm", L"TSynBaseCompletionProposalForm",
+                                L"TPopupListboxFormEh"})
+        ThirdPartySkipForms->Add(name);
+}
+
+void sThirdPartyFinalization()
+{
+    if (unitCounter.ShutDown()) ThirdPartySkipForms.reset();
+}
