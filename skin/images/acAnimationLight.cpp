@@ -221,7 +221,10 @@ bool HandleLighting(TsCtrlSkinData* SkinData, int State, const TCacheInfo* Cache
     if (w <= 0 || h <= 0) return false;
     TBitmap* dst = Bmp ? Bmp : SkinData->FCacheBmp.get();
     if (!dst) return false;
-    PrepareLightMask(SkinData->LightMask, std::max(w, h), 0, GetLightColor(SkinData, State));
+    const TColor color = GetLightColor(SkinData, State);
+    if (color == static_cast<TColor>(-1)) return false;
+    // The top byte scales the spot's strength: full strength.
+    PrepareLightMask(SkinData->LightMask, std::max(w, h), 0, static_cast<TColor>((color & 0xFFFFFF) | 0xFF000000u));
     TBitmap* mask = SkinData->LightMask.get();
     if (!mask) return false;
     const int cx = w / 2 - SkinData->LightDistanceX, cy = h / 2 - SkinData->LightDistanceY;
