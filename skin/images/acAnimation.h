@@ -63,6 +63,15 @@ void DoUpdateLight(TsCtrlSkinData* SkinData, bool Force = false);
 bool HandleLighting(TsCtrlSkinData* SkinData, int State, const TCacheInfo* CacheInfo = nullptr,
                     TBitmap* Bmp = nullptr);
 
+// Kinds of a state-change timer (its ThreadType): a plain fade, an effect (a click circle) or
+// the press light.
+inline constexpr int ttFade = 0, ttEffect = 1, ttPressLight = 2;
+// The press light (step routine; Data: the button's TsCommonData, its timer's State the button's
+// state). Held down (State 2) a spot grows from the press point; released it widens over the
+// whole button and fades, ending in a cm1 click ghost for the circle-and-wave click effect. The
+// spot's radius is kept in the timer's Value, its centre in AnimRect's top left.
+bool UpdateFillLight(TObject* Data, int Iteration);
+
 class TsCommonData;
 class TsSkinManager;
 
