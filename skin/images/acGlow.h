@@ -4,6 +4,7 @@
 // form, kept in one process-wide table and addressed by its index, the glow ID (-1: none).
 // A freed slot stays empty until the table is cleared, so a stale ID never reaches a new effect.
 #include "Colors.h"
+#include "sConst.h"
 #include "Messages.h"
 #include "Objects.h"
 #include "Strings.h"
@@ -15,6 +16,7 @@
 #include <memory>
 
 class TBitmap;
+class TControl;
 class TacGlowForm;
 class TsCommonData;
 class TsSkinManager;
@@ -107,6 +109,9 @@ struct TacCircleEffectData {
 inline constexpr int iMinCircleRadius = 17, iMaxCircleRadius = 23;
 int MinCircleRadius(TsCommonData* SkinData);
 int MaxCircleRadius(TsCommonData* SkinData);
+// Whether a click on Control shows circles: it exists, is not being designed and is enabled,
+// it animates on clicks and its manager's click effect is not the wave alone.
+bool CircleClickMode(TControl* Control, TsCommonData* SkinData, TacAnimatEvents Events);
 // Starts (Animated, with animation allowed and no skin change) or retargets the circle on the
 // control's state-change timer, running its first step at once; else shows it at AlphaStart
 // without a timer.

@@ -32,6 +32,14 @@ void Load(TacCircleEffect& circle, const TacCircleEffectData& data)
 
 } // namespace
 
+bool CircleClickMode(TControl* Control, TsCommonData* SkinData, TacAnimatEvents Events)
+{
+    if (!Control || Control->ComponentState().Contains(csDesigning) || !Control->Enabled()) return false;
+    TsSkinManager* m = SkinData ? SkinData->GetSkinManager() : nullptr;
+    return EventEnabled(aeClick, Events, m) && m && m->AnimEffects() &&
+           m->AnimEffects()->Buttons()->ClickEffect != ceWaveOut;
+}
+
 void StartLEAnimation(const TacCircleEffectData& Data, bool Animated)
 {
     TsCommonData* sd = Data.SkinData;

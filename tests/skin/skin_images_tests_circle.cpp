@@ -223,3 +223,27 @@ TEST_F(CircleStepTest, LeavingTheControlHidesOrJumpsToTheEnd)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CircleStepTest, ClickModeNeedsAnEnabledControlClicksAndACircleEffect)
+{
+    struct Case {
+        bool Enabled;
+        bool Clicks;
+        TacClickEffect Effect;
+        bool Circles;
+    };
+    for (const Case c : {Case{true, true, ceCircle, true}, Case{true, true, ceCircleAndWave, true},
+                         Case{true, true, ceWaveOut, false}, Case{false, true, ceCircle, false},
+                         Case{true, false, ceCircle, false}}) {
+        owner->SetEnabled(c.Enabled);
+        manager->AnimEffects()->Buttons()->ClickEffect = c.Effect;
+        const TacAnimatEvents events = c.Clicks ? TacAnimatEvents{aeClick} : TacAnimatEvents{};
+        EXPECT_EQ(CircleClickMode(owner, cd, events), c.Circles) << c.Enabled << c.Clicks << int(c.Effect);
+    }
+    manager->AnimEffects()->Buttons()->ClickEffect = ceCircle;
+    EXPECT_FALSE(CircleClickMode(nullptr, cd, TacAnimatEvents{aeClick}));
+}
+
+} // namespace
