@@ -81,6 +81,18 @@ extern TOutputWindow* ow;
 // ---------------------------------------------------------------------------------------------
 // Mouse and hit tests
 
+// Where the library reads the pointer and the mouse buttons (tests put entries of their own in
+// place, so they place the pointer without moving the real one).
+struct TacPointerEntries {
+    BOOL(WINAPI* GetCursorPos)(LPPOINT) = &::GetCursorPos;
+    SHORT(WINAPI* GetAsyncKeyState)(int) = &::GetAsyncKeyState;
+};
+const TacPointerEntries& acPointerEntries();
+// Puts other entries in place; returns the ones that were in place.
+TacPointerEntries acReplacePointerEntries(const TacPointerEntries& entries);
+// The left mouse button is held now.
+bool acLeftButtonDown();
+
 // Without control the cursor position ((0, 0) when unreadable); else relative to the control's
 // screen bounds.
 TPoint acMousePos(TControl* control = nullptr);

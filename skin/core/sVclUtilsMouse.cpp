@@ -9,10 +9,16 @@
 
 namespace {
 
+TacPointerEntries& PointerEntries()
+{
+    static TacPointerEntries entries;
+    return entries;
+}
+
 TPoint CursorPos()
 {
     POINT p{};
-    if (!GetCursorPos(&p)) return TPoint(0, 0);
+    if (!PointerEntries().GetCursorPos || !PointerEntries().GetCursorPos(&p)) return TPoint(0, 0);
     return TPoint(p.x, p.y);
 }
 
@@ -46,6 +52,21 @@ int ClipBoxOf(HWND wnd, TRect& box)
 }
 
 } // namespace
+
+const TacPointerEntries& acPointerEntries() { return PointerEntries(); }
+
+TacPointerEntries acReplacePointerEntries(const TacPointerEntries& entries)
+{
+    const TacPointerEntries previous = PointerEntries();
+    PointerEntries() = entries;
+    return previous;
+}
+
+bool acLeftButtonDown()
+{
+    const auto query = PointerEntries().GetAsyncKeyState;
+    return query && (query(VK_LBUTTON) & 0x8000) != 0;
+}
 
 TPoint acMousePos(TControl* control)
 {

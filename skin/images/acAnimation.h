@@ -1,8 +1,7 @@
 #pragma once
 // Control animations of the skin library: the state-change fades of controls and their glow,
 // the click ghost, the attention pulse and the moving text hint, the show animation of controls
-// and forms (acAnimationShow.h) and the switch of the process-wide mouse light (which has no
-// light timer yet and so does nothing).
+// and forms (acAnimationShow.h) and the mouse light.
 #include "acThdTimer.h"
 #include "acntTypes.h"
 #include "Types.h"
@@ -10,23 +9,68 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <vector>
+
 class TControl;
 
 // The show animation of controls and forms.
 #include "acAnimationShow.h"
 
-// Switches the mouse-light effect on or off.
-void SetMouseLight(bool value);
 class TsCtrlSkinData;
+class TTimer;
+class TBitmap;
 
-// Removes the current light control (the default manager does it when its skin goes).
-void DelLightControl();
-// Recomputes and repaints the light spot of a lit control from its light distances (no light
-// timer yet: does nothing).
-void DoUpdateLight(TsCtrlSkinData* SkinData, bool Force = false);
-// Register and unregister a control with the mouse light.
+// --- Mouse light
+// With the mouse light on, one 12 ms timer tells every registered control (command 39) to
+// re-check; each asks DoUpdateLight whether the pointer is near and paints the spot into its
+// picture with HandleLighting. Main thread only.
+struct TacMouseLightData {
+    TacMouseLightData();
+    ~TacMouseLightData();
+    TacMouseLightData(const TacMouseLightData&) = delete;
+    TacMouseLightData& operator=(const TacMouseLightData&) = delete;
+    // One broadcast of command 39 (none while one runs).
+    void OnTimer(TObject* Sender);
+
+    std::unique_ptr<TBitmap> MaskBmp; // black round shadow of radius MouseLightSize / 2
+    std::unique_ptr<TTimer> LightTimer;
+    bool InOnTimer = false;
+    // Handle fields of bare-window skin states (a re-created handle is seen); a skin state
+    // unregisters in its destruction, so no address outlives it.
+    std::vector<HWND*> LightHandles;
+    std::vector<TControl*> LightControls;
+    int MouseLightSize = 64;
+};
+// The process's light data (null outside the unit's start-up and shut-down).
+TacMouseLightData* MouseLightData();
+// Frees it (the unit's shut-down).
+void FreeMouseLightData();
+
+// Switches the mouse light on or off: the timer runs only with a default manager that is not
+// being designed; switching off broadcasts once at once so lit controls go dark.
+void SetMouseLight(bool value);
+// Registers the owner control (a bare window: its handle field) once.
 void AddLightControl(TsCtrlSkinData* SkinData);
+// Unregisters it; null empties the control list.
 void DelLightControl(TsCtrlSkinData* SkinData);
+void DelLightControl();
+// Whether the control is lit now (flips FDoLighting); repaints on a flip, or when the pointer
+// moved over a lit control, unless its state-change timer runs. Force has no effect here.
+void DoUpdateLight(TsCtrlSkinData* SkinData, bool Force = false);
+// Paints the light spot of a lit control under the pointer into Bmp, or into its cache (over
+// the parent's cached background when CacheInfo is given); false when nothing was painted.
+bool HandleLighting(TsCtrlSkinData* SkinData, int State, const TCacheInfo* CacheInfo = nullptr,
+                    TBitmap* Bmp = nullptr);
+
+// Kinds of a state-change timer (its ThreadType): a plain fade, an effect (a click circle) or
+// the press light.
+inline constexpr int ttFade = 0, ttEffect = 1, ttPressLight = 2;
+// The press light (step routine; Data: the button's TsCommonData, its timer's State the button's
+// state). Held down (State 2) a spot grows from the press point; released it widens over the
+// whole button and fades, ending in a cm1 click ghost for the circle-and-wave click effect. The
+// spot's radius is kept in the timer's Value, its centre in AnimRect's top left.
+bool UpdateFillLight(TObject* Data, int Iteration);
 
 class TsCommonData;
 class TsSkinManager;
@@ -192,7 +236,7 @@ void AnimMoveText(const TacMoveTextData& From, const TacMoveTextData& To);
 // Frames the last flight showed.
 extern int acMoveTextFrames;
 
-// Start-up of the unit (nothing) and its shut-down: the pulses of controls without skin data are
-// freed.
+// Start-up of the unit (the mouse-light data) and its shut-down: the light data and the pulses
+// of controls without skin data are freed.
 void acAnimationInitialization();
 void acAnimationFinalization();

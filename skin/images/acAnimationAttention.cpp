@@ -365,10 +365,9 @@ void RestartAttention(TsCommonData* CommonData)
     StartAttention(control, data);
 }
 
-void acAnimationInitialization() {}
-
 void acAnimationFinalization()
 {
+    FreeMouseLightData();
     auto& list = UnskinnedPulses();
     std::vector<TacPulsTimer*> pulses;
     pulses.swap(list);

@@ -1,8 +1,10 @@
 #pragma once
 // Effect windows around skinned controls: every effect (a glow halo painted from a skin mask,
-// or a click circle) is a click-through layered window of its own just above the control's
+// or a click circle, acGlowCircle*.cpp) is a click-through layered window of its own just above the control's
 // form, kept in one process-wide table and addressed by its index, the glow ID (-1: none).
 // A freed slot stays empty until the table is cleared, so a stale ID never reaches a new effect.
+#include "Colors.h"
+#include "sConst.h"
 #include "Messages.h"
 #include "Objects.h"
 #include "Strings.h"
@@ -10,9 +12,11 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 
 class TBitmap;
+class TControl;
 class TacGlowForm;
 class TsCommonData;
 class TsSkinManager;
@@ -65,6 +69,59 @@ public:
     int MaskIndex = -1; // negative: none (the hover outer effect only)
     TRect FRealRect;    // screen rectangle of the control
 };
+
+// --- Click circles
+// A soft round spot in a light colour under a hovered or pressed control, grown, shrunk and
+// faded by the control's state-change timer. State: 1 hover, 2 pressed.
+enum TacSizeChanging : std::uint8_t { scIncrease, scDecrease, scNotChanged };
+
+class TacCircleEffect : public TacLayeredEffect {
+public:
+    UnicodeString ClassName() const override { return L"TacCircleEffect"; }
+    bool IsCircle() const override { return true; }
+    // Shows the circle of the rounded RealRadius in Color (nothing for a radius of 1 or less),
+    // centred on Center, right behind the window that precedes the control's form.
+    void Show();
+    void Repaint() override { Show(); }
+
+    BYTE AlphaFinish = 255;
+    int RadiusStart = 0, RadiusFinish = 0;
+    TColor Color = 0; // the top byte holds an alpha
+    TPoint Center;    // screen point
+    double RealAlpha = 0, RealRadius = 0;
+    std::unique_ptr<TBitmap> BackBmp;
+    TacSizeChanging SizeChanging = scIncrease;
+};
+
+// What creates or retargets a circle.
+struct TacCircleEffectData {
+    TacSizeChanging SizeChanging = scIncrease;
+    TsCommonData* SkinData = nullptr;
+    bool (*AnimProc)(TObject*, int) = nullptr;
+    int RadiusFinish = 0, RadiusStart = 0;
+    TPoint Center;
+    int State = 1;
+    TColor Color = 0;
+    BYTE AlphaFinish = 255, AlphaStart = 255;
+};
+
+// The circle radii at 96 PPI, and scaled to the control's density.
+inline constexpr int iMinCircleRadius = 17, iMaxCircleRadius = 23;
+int MinCircleRadius(TsCommonData* SkinData);
+int MaxCircleRadius(TsCommonData* SkinData);
+// Whether a click on Control shows circles: it exists, is not being designed and is enabled,
+// it animates on clicks and its manager's click effect is not the wave alone.
+bool CircleClickMode(TControl* Control, TsCommonData* SkinData, TacAnimatEvents Events);
+// Starts (Animated, with animation allowed and no skin change) or retargets the circle on the
+// control's state-change timer, running its first step at once; else shows it at AlphaStart
+// without a timer.
+void StartLEAnimation(const TacCircleEffectData& Data, bool Animated);
+// The circle's step routine (Data: the control's TsCommonData): grows, shrinks or fades it by
+// its SizeChanging; true while it goes on. Without a circle it ends.
+bool UpdateCircle(TObject* Data, int Iteration);
+// A new circle in the effect table, loaded from Data and shown; its ID, or -1 without layered
+// windows or without a skin state.
+int CreateCircleEffect(const TacCircleEffectData& Data);
 
 // Set while an effect window is being destroyed: ClearGlows does nothing meanwhile.
 extern bool bGlowingDestroying;

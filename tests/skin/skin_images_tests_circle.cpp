@@ -1,0 +1,249 @@
+// Click circles: what the circle window shows and where, and how hiding and clearing treat it.
+#include "../framework/graphics_png.h"
+#include "../support/BuildFolder.h"
+#include "sVclUtils.h"
+#include "skin_images_test_effects.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+POINT gPointer{};
+bool gHeld = false;
+BOOL WINAPI FakeCursorPos(LPPOINT p)
+{
+    *p = gPointer;
+    return TRUE;
+}
+SHORT WINAPI FakeKeyState(int key) { return key == VK_LBUTTON && gHeld ? SHORT(0x8000) : SHORT(0); }
+
+// A control that tells its screen rectangle (command 89), as circle owners do.
+class TCircleControl : public TFadeControl {
+public:
+    using TFadeControl::TFadeControl;
+    void WndProc(TMessage& message) override
+    {
+        if (message.Msg == SM_ALPHACMD && AlphaCmdCode(message.WParam) == AC_GLOWCIRCLE) {
+            RECT r{};
+            GetWindowRect(Handle(), &r);
+            *reinterpret_cast<TRect*>(message.LParam) = TRect(r);
+            message.Result = 1;
+            return;
+        }
+        TFadeControl::WndProc(message);
+    }
+};
+
+class CircleTest : public EffectsTest {
+protected:
+    TacCircleEffectData Data(int radius, BYTE alphaStart = 255)
+    {
+        TacCircleEffectData d;
+        d.SkinData = data;
+        d.RadiusStart = radius;
+        d.RadiusFinish = MaxCircleRadius(data);
+        d.Center = TPoint(300, 200);
+        d.Color = static_cast<TColor>(0x66FFFFFFu);
+        d.AlphaStart = alphaStart;
+        return d;
+    }
+    TacCircleEffect* Circle(int id) { return dynamic_cast<TacCircleEffect*>(GetEffect(id)); }
+};
+
+class CircleStepTest : public CircleTest {
+protected:
+    void SetUp() override
+    {
+        CircleTest::SetUp();
+        if (HasFatalFailure()) return;
+        TacPointerEntries entries = acPointerEntries();
+        entries.GetCursorPos = &FakeCursorPos;
+        entries.GetAsyncKeyState = &FakeKeyState;
+        previous_ = acReplacePointerEntries(entries);
+        owner = new TCircleControl(form);
+        owner->SetParent(form);
+        owner->SetBounds(80, 20, 40, 24);
+        owner->SkinData->SetSkinSection(L"BUTTON");
+        owner->HandleNeeded();
+        cd = owner->SkinData.get();
+        gHeld = false;
+        RECT r{};
+        GetWindowRect(owner->Handle(), &r);
+        centre = TPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        gPointer = POINT{centre.X, centre.Y};
+    }
+    void TearDown() override
+    {
+        acReplacePointerEntries(previous_);
+        CircleTest::TearDown();
+    }
+    TacCircleEffectData Track(TacSizeChanging change, int start, int finish)
+    {
+        TacCircleEffectData d;
+        d.SkinData = cd;
+        d.SizeChanging = change;
+        d.AnimProc = &UpdateCircle;
+        d.RadiusStart = start;
+        d.RadiusFinish = finish;
+        d.Center = centre;
+        d.Color = static_cast<TColor>(0x66FFFFFFu);
+        return d;
+    }
+    // Steps the circle until it ends (at most 100 steps); the steps taken.
+    int Run()
+    {
+        int steps = 0;
+        while (steps < 100 && UpdateCircle(cd, steps)) ++steps;
+        return steps;
+    }
+
+    TCircleControl* owner = nullptr;
+    TsCtrlSkinData* cd = nullptr;
+    TPoint centre;
+
+private:
+    TacPointerEntries previous_;
+};
+
+TEST_F(CircleTest, WindowIsLayeredClickThroughAndCentred)
+{
+    EXPECT_EQ(MinCircleRadius(data), 17);
+    EXPECT_EQ(MaxCircleRadius(data), 23);
+    // Radius 1 or less (or a start at alpha 0, which starts from nothing) shows nothing.
+    for (const auto& [radius, alpha] : {std::pair{1, 255}, std::pair{0, 255}, std::pair{20, 0}}) {
+        LayeredCalls().clear();
+        int id = CreateCircleEffect(Data(radius, BYTE(alpha)));
+        ASSERT_GE(id, 0);
+        EXPECT_EQ(Circle(id)->Wnd, nullptr);
+        EXPECT_TRUE(LayeredCalls().empty());
+        HideGlow(id, true);
+    }
+    int id = CreateCircleEffect(Data(20));
+    ASSERT_GE(id, 0);
+    TacCircleEffect* circle = Circle(id);
+    ASSERT_TRUE(circle && circle->Wnd);
+    HWND wnd = circle->Wnd->Handle();
+    const LONG_PTR ex = GetWindowLongPtrW(wnd, GWL_EXSTYLE);
+    EXPECT_TRUE(ex & WS_EX_LAYERED);
+    EXPECT_TRUE(ex & WS_EX_TRANSPARENT);
+    ASSERT_FALSE(LayeredCalls().empty());
+    const LayeredCall& call = LayeredCalls().back();
+    EXPECT_EQ(call.Size.cx, 41);
+    EXPECT_EQ(call.Pos.x, 300 - 20);
+    EXPECT_EQ(call.Pos.y, 200 - 20);
+    EXPECT_EQ(call.Alpha, 255);
+    ASSERT_TRUE(call.Image);
+    SaveBitmapAsPng(*call.Image, BuildFolderFile(L"click_circle.png"), true);
+    EXPECT_GT(Px(*call.Image, 20, 20) >> 24, 0u);
+    EXPECT_EQ(Px(*call.Image, 0, 0) >> 24, 0u);
+
+    // Clearing with SkipCircles keeps it; HideGlow frees it at once, never fading.
+    ClearGlows(false, true);
+    EXPECT_EQ(Circle(id), circle);
+    HideGlow(id, true);
+    EXPECT_EQ(id, -1);
+    EXPECT_EQ(GetEffect(EffectCount() - 1), nullptr);
+}
+
+TEST_F(CircleTest, NothingWithoutSkinState)
+{
+    TacCircleEffectData d = Data(20);
+    d.SkinData = nullptr;
+    EXPECT_EQ(CreateCircleEffect(d), -1);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CircleStepTest, TrackBarCircleGrowsToMinAndShrinksFromMaxToMin)
+{
+    cd->COC = 165;
+    const int minR = MinCircleRadius(cd), maxR = MaxCircleRadius(cd);
+    struct Case {
+        TacSizeChanging Change;
+        int Start;
+    };
+    for (const Case c : {Case{scIncrease, 0}, Case{scDecrease, maxR}}) {
+        StartLEAnimation(Track(c.Change, c.Start, minR), true);
+        TacCircleEffect* circle = Circle(cd->GlowID);
+        ASSERT_TRUE(circle);
+        ASSERT_TRUE(cd->AnimTimer);
+        EXPECT_EQ(cd->AnimTimer->Interval(), 12u);
+        EXPECT_EQ(cd->AnimTimer->ThreadType, ttEffect);
+        EXPECT_LT(Run(), 100) << c.Change;
+        EXPECT_DOUBLE_EQ(circle->RealRadius, minR);
+        EXPECT_FALSE(cd->AnimTimer->Enabled());
+    }
+}
+
+TEST_F(CircleStepTest, IntervalsByClassAndState)
+{
+    struct Case {
+        BYTE Coc;
+        int State;
+        unsigned Interval;
+    };
+    for (const Case c : {Case{34, 1, 12}, Case{34, 2, 36}, Case{165, 2, 36}, Case{93, 1, 24}, Case{8, 2, 24}}) {
+        cd->COC = c.Coc;
+        TacCircleEffectData d = Track(scIncrease, 0, 20);
+        d.State = c.State;
+        StartLEAnimation(d, true);
+        ASSERT_TRUE(cd->AnimTimer);
+        EXPECT_EQ(cd->AnimTimer->Interval(), c.Interval) << int(c.Coc) << "/" << c.State;
+    }
+}
+
+TEST_F(CircleStepTest, WithoutAnimationTheCircleShowsAtAlphaStartWithoutTimer)
+{
+    TacCircleEffectData d = Track(scIncrease, 20, 23);
+    d.AlphaStart = 90;
+    StartLEAnimation(d, false);
+    ASSERT_TRUE(Circle(cd->GlowID));
+    EXPECT_DOUBLE_EQ(Circle(cd->GlowID)->RealAlpha, 90);
+    EXPECT_EQ(cd->AnimTimer, nullptr);
+}
+
+TEST_F(CircleStepTest, LeavingTheControlHidesOrJumpsToTheEnd)
+{
+    StartLEAnimation(Track(scIncrease, 2, 23), true);
+    ASSERT_TRUE(Circle(cd->GlowID));
+    // Button held outside: the end values at once.
+    gPointer = POINT{centre.X + 200, centre.Y};
+    gHeld = true;
+    cd->AnimTimer->SetEnabled(true);
+    EXPECT_FALSE(UpdateCircle(cd, 1));
+    ASSERT_TRUE(Circle(cd->GlowID));
+    EXPECT_DOUBLE_EQ(Circle(cd->GlowID)->RealRadius, 23);
+    // Button up outside: hidden.
+    gHeld = false;
+    cd->AnimTimer->SetEnabled(true);
+    EXPECT_FALSE(UpdateCircle(cd, 2));
+    EXPECT_EQ(cd->GlowID, -1);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CircleStepTest, ClickModeNeedsAnEnabledControlClicksAndACircleEffect)
+{
+    struct Case {
+        bool Enabled;
+        bool Clicks;
+        TacClickEffect Effect;
+        bool Circles;
+    };
+    for (const Case c : {Case{true, true, ceCircle, true}, Case{true, true, ceCircleAndWave, true},
+                         Case{true, true, ceWaveOut, false}, Case{false, true, ceCircle, false},
+                         Case{true, false, ceCircle, false}}) {
+        owner->SetEnabled(c.Enabled);
+        manager->AnimEffects()->Buttons()->ClickEffect = c.Effect;
+        const TacAnimatEvents events = c.Clicks ? TacAnimatEvents{aeClick} : TacAnimatEvents{};
+        EXPECT_EQ(CircleClickMode(owner, cd, events), c.Circles) << c.Enabled << c.Clicks << int(c.Effect);
+    }
+    manager->AnimEffects()->Buttons()->ClickEffect = ceCircle;
+    EXPECT_FALSE(CircleClickMode(nullptr, cd, TacAnimatEvents{aeClick}));
+}
+
+} // namespace
