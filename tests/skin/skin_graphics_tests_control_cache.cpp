@@ -9,7 +9,7 @@
 #include "sBorders.h"
 #include "sCommonData.h"
 #include "skin_core_test_skinload.h"
-#include "skin_graphics_test_controls.h"
+#include "skin_graphics_test_parent_child.h"
 #include "skin_graphics_test_pixels.h"
 
 #include <gtest/gtest.h>
@@ -23,32 +23,12 @@ constexpr Word kFace = Argb(255, 0x11, 0x22, 0x33);
 constexpr int kW = 60, kH = 30, kLeft = 20, kTop = 30;
 Word ParentPx(int x, int y) { return Argb(255, x % 256, y, 0x77); }
 
-class ControlCacheTest : public SkinLoadTest {
+class ControlCacheTest : public ParentChildSkinTest {
 protected:
     void SetUp() override
     {
         SkinLoadTest::SetUp();
-        Load();
-        ASSERT_TRUE(manager && manager->IsActive());
-        form = new TForm(Application);
-        form->SetBounds(60, 60, 300, 200);
-        parent = new TBgPanel(form);
-        parent->SetParent(form);
-        parent->SetBounds(0, 0, 280, 160);
-        parent->Cache = CreateBmp32(280, 160);
-        for (int y = 0; y < 160; ++y)
-            for (int x = 0; x < 280; ++x) SetPx(*parent->Cache, x, y, ParentPx(x, y));
-        child = new TSkinnedPanel(form);
-        child->SetParent(parent);
-        child->SetBounds(kLeft, kTop, kW, kH);
-        form->Show();
-        data = child->SkinData.get();
-        data->Loading = false;
-    }
-    void TearDown() override
-    {
-        delete form;
-        SkinLoadTest::TearDown();
+        MakeParentAndChild(&ParentPx, TRect(kLeft, kTop, kLeft + kW, kTop + kH));
     }
     void Use(const wchar_t* section)
     {
@@ -69,10 +49,6 @@ protected:
         return ParentPx(3 + kLeft + x, 2 + kTop + y);
     }
 
-    TForm* form = nullptr;
-    TBgPanel* parent = nullptr;
-    TSkinnedPanel* child = nullptr;
-    TsCtrlSkinData* data = nullptr;
 };
 
 // Inside the s x s square of the named corner of a kW x kH cache.

@@ -10,7 +10,7 @@
 #include "sGraphUtilsColor.h"
 #include "sGraphUtilsPaintItem.h"
 #include "skin_core_test_skinload.h"
-#include "skin_graphics_test_controls.h"
+#include "skin_graphics_test_parent_child.h"
 #include "skin_graphics_test_png.h"
 #include "skin_graphics_test_skin_image.h"
 
@@ -31,32 +31,12 @@ constexpr Word Rgb(Word w) { return w & 0xFFFFFF; }
 Word PxOf(TColor c) { return 0xFF000000u | static_cast<Word>(SwapRedBlue(static_cast<std::int32_t>(c)) & 0xFFFFFF); }
 constexpr TColor kPanelLow = 0xD8D4D0;
 
-class SectionPaintTest : public SkinLoadTest {
+class SectionPaintTest : public ParentChildSkinTest {
 protected:
     void SetUp() override
     {
         SkinLoadTest::SetUp();
-        Load();
-        ASSERT_TRUE(manager && manager->IsActive());
-        form = new TForm(Application);
-        form->SetBounds(60, 60, 300, 200);
-        parent = new TBgPanel(form);
-        parent->SetParent(form);
-        parent->SetBounds(0, 0, 280, 160);
-        parent->Cache = CreateBmp32(280, 160);
-        for (int y = 0; y < 160; ++y)
-            for (int x = 0; x < 280; ++x) SetPx(*parent->Cache, x, y, ParentPx(x, y));
-        child = new TSkinnedPanel(form);
-        child->SetParent(parent);
-        child->SetBounds(kLeft, kTop, kW, kH);
-        form->Show();
-        data = child->SkinData.get();
-        data->Loading = false;
-    }
-    void TearDown() override
-    {
-        delete form;
-        SkinLoadTest::TearDown();
+        MakeParentAndChild(&ParentPx, TRect(kLeft, kTop, kLeft + kW, kTop + kH));
     }
     // The child's section and a fresh cache, held device-dependent as painting finds it.
     void Use(const wchar_t* section, Word fill = 0xFF000000)
@@ -81,10 +61,6 @@ protected:
     void Paint(int state, const TRect& r = kAll) { PaintItem(data, Ready(), false, state, r, kAt, &Cache(), true); }
 
     GradientUnits units;
-    TForm* form = nullptr;
-    TBgPanel* parent = nullptr;
-    TSkinnedPanel* child = nullptr;
-    TsCtrlSkinData* data = nullptr;
 };
 
 // PANEL_LOW over the parent: every channel (((parent - own) * 127) + own * 256) shr 8.
