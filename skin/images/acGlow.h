@@ -4,6 +4,7 @@
 // form, kept in one process-wide table and addressed by its index, the glow ID (-1: none).
 // A freed slot stays empty until the table is cleared, so a stale ID never reaches a new effect.
 #include "Colors.h"
+#include "acntTypes.h"
 #include "sConst.h"
 #include "Messages.h"
 #include "Objects.h"
@@ -78,11 +79,14 @@ enum TacSizeChanging : std::uint8_t { scIncrease, scDecrease, scNotChanged };
 class TacCircleEffect : public TacLayeredEffect {
 public:
     UnicodeString ClassName() const override { return L"TacCircleEffect"; }
+    // Also hides a track bar's tool tip.
+    ~TacCircleEffect() override;
     bool IsCircle() const override { return true; }
     // Shows the circle of the rounded RealRadius in Color (nothing for a radius of 1 or less),
     // centred on Center, right behind the window that precedes the control's form.
     void Show();
-    void Repaint() override { Show(); }
+    // Follows the control's rectangle (command 89) and shows again.
+    void Repaint() override;
 
     BYTE AlphaFinish = 255;
     int RadiusStart = 0, RadiusFinish = 0;
@@ -105,6 +109,20 @@ struct TacCircleEffectData {
     BYTE AlphaFinish = 255, AlphaStart = 255;
 };
 
+// What the owners of circles add to them: a track bar shows its value tool tip around the
+// circle, a slider paints its thumb over a picture of its size holding the circle.
+class TacCircleTrackBar {
+public:
+    virtual ~TacCircleTrackBar() = default;
+    virtual void ShowToolTip(const TacToolTipData& Data) = 0;
+    virtual void HideToolTip() = 0;
+};
+class TacCircleSlider {
+public:
+    virtual ~TacCircleSlider() = default;
+    virtual void PaintThumb(TBitmap* Bmp) = 0;
+};
+
 // The circle radii at 96 PPI, and scaled to the control's density.
 inline constexpr int iMinCircleRadius = 17, iMaxCircleRadius = 23;
 int MinCircleRadius(TsCommonData* SkinData);
@@ -112,12 +130,16 @@ int MaxCircleRadius(TsCommonData* SkinData);
 // Whether a click on Control shows circles: it exists, is not being designed and is enabled,
 // it animates on clicks and its manager's click effect is not the wave alone.
 bool CircleClickMode(TControl* Control, TsCommonData* SkinData, TacAnimatEvents Events);
+// Shows, retargets or hides the control's circle for where the mouse is: hover (state 1) or
+// pressed (state 2, a circle exists and the left button is held on the control). Nothing
+// without glowing, a valid skin index, or with mouse hover switched off. The byte is unused.
+void ShowCircleIfNeeded(TsCommonData* SkinData, BYTE Unused, bool Animated);
 // Starts (Animated, with animation allowed and no skin change) or retargets the circle on the
 // control's state-change timer, running its first step at once; else shows it at AlphaStart
 // without a timer.
 void StartLEAnimation(const TacCircleEffectData& Data, bool Animated);
 // The circle's step routine (Data: the control's TsCommonData): grows, shrinks or fades it by
-// its SizeChanging; true while it goes on. Without a circle it ends.
+// its SizeChanging; true while it goes on. Without a circle it asks ShowCircleIfNeeded first.
 bool UpdateCircle(TObject* Data, int Iteration);
 // A new circle in the effect table, loaded from Data and shown; its ID, or -1 without layered
 // windows or without a skin state.

@@ -7,7 +7,9 @@
 #include "sGradient.h"
 #include "sGraphUtils.h"
 #include "sGraphUtilsLayered.h"
+#include "sMessages.h"
 #include "sSkinManager.h"
+#include "sVclUtils.h"
 
 #include <algorithm>
 #include <cmath>
@@ -65,6 +67,42 @@ void TacCircleEffect::Show()
     UpdateLayeredWnd(self, AlphaBmp.get(), &size, &blend, &origin);
     SetWindowPos(self, insertAfter, origin.X, origin.Y, 0, 0,
                  SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_SHOWWINDOW | SWP_NOOWNERZORDER);
+
+    // What the owner adds: a track bar's tool tip around the circle, a slider's thumb over it.
+    TControl* owner = FSkinData->FOwnerControl;
+    const int minR = MinCircleRadius(FSkinData), maxR = MaxCircleRadius(FSkinData);
+    if (auto* bar = dynamic_cast<TacCircleTrackBar*>(owner); bar && FSkinData->COC == 165) {
+        TacToolTipData tip;
+        tip.Alpha = static_cast<BYTE>(std::clamp(RoundEven(RealAlpha), 0, 255));
+        tip.SrcPoint = Center;
+        tip.Distance = (State == 1 ? std::min(radius, minR) + (maxR - minR) : maxR) + 1 - maxR / 5;
+        bar->ShowToolTip(tip);
+    }
+    if (auto* slider = dynamic_cast<TacCircleSlider*>(owner); slider && FSkinData->COC == 34 && owner) {
+        // The circle under the thumb, on a picture of the control's size.
+        auto picture = CreateBmp32(owner->Width(), owner->Height());
+        RECT wr{};
+        if (control) GetWindowRect(control, &wr);
+        const TPoint at(origin.X - wr.left, origin.Y - wr.top);
+        PaintBmpRect32(picture.get(), AlphaBmp.get(), TRect(0, 0, AlphaBmp->Width() - 1, AlphaBmp->Height() - 1), at, 255);
+        slider->PaintThumb(picture.get());
+    }
+}
+
+TacCircleEffect::~TacCircleEffect()
+{
+    if (!CommonDataIsLive(FSkinData) || FSkinData->COC != 165) return;
+    if (auto* bar = dynamic_cast<TacCircleTrackBar*>(FSkinData->FOwnerControl)) bar->HideToolTip();
+}
+
+void TacCircleEffect::Repaint()
+{
+    if (Destroyed || !CommonDataIsLive(FSkinData)) return;
+    TRect r;
+    const HWND wnd = FSkinData->OwnerHandle();
+    if (wnd && SendAMessage(wnd, AC_GLOWCIRCLE, reinterpret_cast<LPARAM>(&r)) != 0)
+        Center = TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    Show();
 }
 
 int CreateCircleEffect(const TacCircleEffectData& Data)

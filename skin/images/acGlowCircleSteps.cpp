@@ -1,5 +1,6 @@
 // Click circles on the control's state-change timer: starting the animation and its steps.
 #include "acGlow.h"
+#include "acGlowCircleColors.h"
 
 #include "Controls.h"
 #include "acAnimation.h"
@@ -48,14 +49,26 @@ void StartLEAnimation(const TacCircleEffectData& Data, bool Animated)
     const bool animate = Animated && sd->Skinned() && m && !m->ManagerState.Contains(msSkinChanging) &&
                          m->Effects() && m->Effects()->AllowAnimation();
     if (!animate) {
+        // The new circle takes the old one's place (and the picture under it): a replaced effect
+        // left in the table would stay on screen.
+        std::unique_ptr<TBitmap> back;
+        if (TacCircleEffect* old = CircleOf(sd)) back = std::move(old->BackBmp);
+        HideGlow(sd->GlowID, false);
         sd->GlowID = CreateCircleEffect(Data);
-        if (TacCircleEffect* circle = CircleOf(sd)) circle->RealAlpha = Data.AlphaStart;
+        if (TacCircleEffect* circle = CircleOf(sd)) {
+            circle->RealAlpha = Data.AlphaStart;
+            if (back) {
+                circle->BackBmp = std::move(back);
+                circle->Show();
+            }
+        }
         return;
     }
     TacCircleEffect* circle = CircleOf(sd);
     if (circle) {
         Load(*circle, Data);
     } else {
+        HideGlow(sd->GlowID, false); // a glow in the circle's place
         sd->GlowID = CreateCircleEffect(Data);
         circle = CircleOf(sd);
     }
@@ -86,6 +99,7 @@ bool UpdateCircle(TObject* Data, int)
 {
     auto* sd = dynamic_cast<TsCommonData*>(Data);
     if (!sd || !ThreadedTimerIsLive(sd->AnimTimer) || sd->AnimTimer->Destroyed) return false;
+    if (!CircleOf(sd)) ShowCircleIfNeeded(sd, 0, true);
     TacCircleEffect* circle = CircleOf(sd);
     if (!circle) return false;
     HWND wnd = sd->OwnerHandle();
@@ -138,6 +152,8 @@ bool UpdateCircle(TObject* Data, int)
     if (ends) {
         radius = finish;
         StopTimer(sd);
+        if (small && circle->State == 1 && !held)
+            circle->Color = CircleAlphaColor(CircleLightColor(sd, 1, CircleColorSource::CheckBox), 17);
     }
     circle->Show();
     return !ends;

@@ -167,6 +167,8 @@ inline constexpr std::uint32_t kMenuHotText = 0x000040;
 inline constexpr std::array<std::uint32_t, 3> kButtonColor = {0xE0D8D0, 0xFFF0E8, 0xC0B0A0};
 inline constexpr std::array<std::uint32_t, 3> kButtonText = {0x000000, 0x800000, 0x400000};
 inline constexpr std::array<std::uint32_t, 3> kButtonLight = {0xFFFFFF, 0x80FFFF, 0x4080FF};
+// The track bar's light colours carry an alpha; the pressed one is unset (-1).
+inline constexpr std::array<int, 3> kTrackBarLight = {0x30FFFFFF, 0x5000C0FF, -1};
 inline constexpr std::uint32_t kSpeedButtonHot = 0xD0FFD0; // SPEEDBUTTON's one override
 inline constexpr std::uint32_t kKeyColor = 0xFF00FF;
 

@@ -291,7 +291,10 @@ std::string OptionsText(const Options& o)
     ini.Key("LIGHT1", 0x80FFFFu);
 
     ini.Section("TRACKBAR");
-    States(ini, 2);
+    States(ini, 3, true);
+    ini.Key("LIGHT0", kTrackBarLight[0]);
+    ini.Key("LIGHT1", kTrackBarLight[1]);
+    ini.Key("LIGHT2", kTrackBarLight[2]);
     ini.Key("SLIDERMASK", At(kCheck, 2, 0));
     ini.Key("COLOR", kMainColor);
     ini.Key("HOTCOLOR", 0xF0ECE8u);

@@ -247,3 +247,198 @@ TEST_F(CircleStepTest, ClickModeNeedsAnEnabledControlClicksAndACircleEffect)
 }
 
 } // namespace
+
+namespace {
+
+// A control that owns circles the way track bars and sliders do, recording what they are given.
+class TCircleOwner : public TCircleControl, public TacCircleTrackBar, public TacCircleSlider {
+public:
+    using TCircleControl::TCircleControl;
+    void ShowToolTip(const TacToolTipData& Data) override { Tips.push_back(Data); }
+    void HideToolTip() override { ++Hidden; }
+    void PaintThumb(TBitmap* Bmp) override
+    {
+        Thumbs.push_back(CreateBmp32(Bmp->Width(), Bmp->Height()));
+        BitBlt(Thumbs.back()->Canvas()->Handle(), 0, 0, Bmp->Width(), Bmp->Height(), Bmp->Canvas()->Handle(), 0, 0,
+               SRCCOPY);
+    }
+    std::vector<TacToolTipData> Tips;
+    int Hidden = 0;
+    std::vector<std::unique_ptr<TBitmap>> Thumbs;
+};
+
+class ShowCircleTest : public CircleStepTest {
+protected:
+    void SetUp() override
+    {
+        CircleStepTest::SetUp();
+        if (HasFatalFailure()) return;
+        cd->SetSkinSection(L"TRACKBAR");
+        ASSERT_GE(cd->SkinIndex, 0);
+        cd->FMouseAbove = true;
+    }
+    int LiveCircles()
+    {
+        int n = 0;
+        for (int i = 0; i < EffectCount(); ++i) n += dynamic_cast<TacCircleEffect*>(GetEffect(i)) != nullptr;
+        return n;
+    }
+    static TColor Text(BYTE alpha)
+    {
+        return static_cast<TColor>((static_cast<Word>(ColorToRGB(clBtnText)) & 0xFFFFFFu) | (Word(alpha) << 24));
+    }
+};
+
+TEST_F(ShowCircleTest, StateAndClassChooseRadiiGrowthAndColour)
+{
+    const int minR = MinCircleRadius(cd), maxR = MaxCircleRadius(cd);
+    ASSERT_EQ(owner->Width(), 40);
+    const TColor hover = house_skin::kTrackBarLight[1], pressed = house_skin::kTrackBarLight[2];
+    struct Step {
+        int Finish, Start;
+        TacSizeChanging Change;
+        TColor Color;
+        bool Back;
+    };
+    struct Case {
+        BYTE Coc;
+        Step Hover, Pressed, Again; // no circle, button up; the button held; up again over the pressed circle
+    };
+    // The second hover starts from the pressed circle's radius, set to 15 before it, and keeps
+    // the picture the pressed one lay on (as a retargeted circle does).
+    const Case cases[] = {
+        {165, {minR, 0, scIncrease, hover, false}, {maxR, minR, scIncrease, Text(34), false},
+         {minR, maxR, scDecrease, hover, false}},
+        {34, {24, 0, scIncrease, hover, false}, {36, 24, scIncrease, Text(34), false},
+         {24, 36, scNotChanged, hover, false}},
+        {8, {maxR * 4 / 5, 0, scIncrease, hover, false}, {maxR * 4 / 5, 0, scIncrease, pressed, true},
+         {maxR * 4 / 5, 15, scIncrease, Text(102), true}},
+        {93, {maxR, 10, scIncrease, hover, false}, {maxR, 0, scIncrease, Text(102), true},
+         {maxR, 15, scIncrease, Text(102), true}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.Coc));
+        cd->COC = c.Coc;
+        int step = 0;
+        for (const Step& s : {c.Hover, c.Pressed, c.Again}) {
+            SCOPED_TRACE(step);
+            gHeld = step == 1;
+            if (step == 2) Circle(cd->GlowID)->RealRadius = 15;
+            ShowCircleIfNeeded(cd, 0, false);
+            TacCircleEffect* circle = Circle(cd->GlowID);
+            ASSERT_TRUE(circle);
+            EXPECT_EQ(circle->State, step == 1 ? 2 : 1);
+            EXPECT_EQ(circle->RadiusFinish, s.Finish);
+            EXPECT_EQ(circle->RadiusStart, s.Start);
+            EXPECT_EQ(circle->SizeChanging, s.Change);
+            EXPECT_EQ(circle->Color, s.Color);
+            EXPECT_EQ(circle->AlphaFinish, 255);
+            EXPECT_DOUBLE_EQ(circle->RealAlpha, 255);
+            EXPECT_EQ(circle->BackBmp != nullptr, s.Back);
+            EXPECT_EQ(circle->Center, centre);
+            // A replaced circle leaves no window behind.
+            EXPECT_EQ(LiveCircles(), 1);
+            ++step;
+        }
+        // Already in the wanted state: left alone.
+        const int id = cd->GlowID;
+        ShowCircleIfNeeded(cd, 0, false);
+        EXPECT_EQ(cd->GlowID, id);
+        HideGlow(cd->GlowID, false);
+    }
+}
+
+TEST_F(ShowCircleTest, OptionsShowNothingAndThePointerHides)
+{
+    enum Kind { Shown, NoMouseHover, NoGlowing, PointerOutside, NoMouseAbove };
+    // What happens to a circle shown before when the next showing would replace it.
+    struct Case {
+        Kind What;
+        bool Replaced, Hidden;
+    };
+    for (const Case c : {Case{Shown, true, false}, Case{NoMouseHover, false, false}, Case{NoGlowing, false, false},
+                         Case{PointerOutside, false, true}, Case{NoMouseAbove, false, true}}) {
+        SCOPED_TRACE(int(c.What));
+        ShowCircleIfNeeded(cd, 0, false);
+        ASSERT_TRUE(Circle(cd->GlowID));
+        Circle(cd->GlowID)->State = 2;
+        const int before = cd->GlowID;
+        switch (c.What) {
+        case Shown: break;
+        case NoMouseHover: manager->Options()->SetBool(1, true); break;
+        case NoGlowing: manager->Effects()->SetAllowGlowing(false); break;
+        case PointerOutside: gPointer.x += 100; break;
+        case NoMouseAbove: cd->FMouseAbove = false; break;
+        }
+        ShowCircleIfNeeded(cd, 0, false);
+        EXPECT_EQ(cd->GlowID < 0, c.Hidden);
+        EXPECT_EQ(cd->GlowID >= 0 && cd->GlowID != before, c.Replaced);
+        manager->Options()->SetBool(1, false);
+        manager->Effects()->SetAllowGlowing(true);
+        gPointer = POINT{centre.X, centre.Y};
+        cd->FMouseAbove = true;
+        HideGlow(cd->GlowID, false);
+    }
+}
+
+TEST_F(ShowCircleTest, StepWithoutCircleShowsOneAndSmallTogglesEndInTheCheckBoxColour)
+{
+    cd->COC = 32;
+    // The first step finds no circle and asks for one, which then grows to its end.
+    cd->AnimTimer = new TacThreadedTimer(owner, false);
+    EXPECT_TRUE(UpdateCircle(cd, 0));
+    TacCircleEffect* circle = Circle(cd->GlowID);
+    ASSERT_TRUE(circle);
+    EXPECT_EQ(circle->State, 1);
+    EXPECT_LT(Run(), 100);
+    EXPECT_DOUBLE_EQ(circle->RealRadius, circle->RadiusFinish);
+    EXPECT_EQ(circle->Color, static_cast<TColor>(0x80FFFF));
+}
+
+TEST_F(ShowCircleTest, TrackBarToolTipAndSliderThumbFollowTheCircle)
+{
+    auto* bar = new TCircleOwner(form);
+    bar->SetParent(form);
+    bar->SetBounds(20, 60, 40, 24);
+    bar->SkinData->SetSkinSection(L"TRACKBAR");
+    bar->HandleNeeded();
+    TsCtrlSkinData* sd = bar->SkinData.get();
+    sd->FMouseAbove = true;
+    RECT r{};
+    GetWindowRect(bar->Handle(), &r);
+    gPointer = POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    const int minR = MinCircleRadius(sd), maxR = MaxCircleRadius(sd);
+
+    sd->COC = 165;
+    ShowCircleIfNeeded(sd, 0, false);
+    ASSERT_TRUE(Circle(sd->GlowID));
+    Circle(sd->GlowID)->RealRadius = minR - 3;
+    Circle(sd->GlowID)->Show();
+    ASSERT_FALSE(bar->Tips.empty());
+    EXPECT_EQ(bar->Tips.back().SrcPoint, TPoint(gPointer.x, gPointer.y));
+    EXPECT_EQ(bar->Tips.back().Distance, minR - 3 + (maxR - minR) + 1 - maxR / 5);
+    gHeld = true;
+    ShowCircleIfNeeded(sd, 0, false);
+    EXPECT_EQ(bar->Tips.back().Distance, maxR + 1 - maxR / 5);
+    EXPECT_TRUE(bar->Thumbs.empty());
+    HideGlow(sd->GlowID, false);
+    EXPECT_GE(bar->Hidden, 1);
+
+    gHeld = false;
+    sd->COC = 34;
+    bar->Tips.clear();
+    ShowCircleIfNeeded(sd, 0, false);
+    ASSERT_TRUE(Circle(sd->GlowID));
+    Circle(sd->GlowID)->RealRadius = 12;
+    Circle(sd->GlowID)->Show();
+    EXPECT_TRUE(bar->Tips.empty());
+    ASSERT_FALSE(bar->Thumbs.empty());
+    TBitmap& thumb = *bar->Thumbs.back();
+    EXPECT_EQ(thumb.Width(), 40);
+    EXPECT_EQ(thumb.Height(), 24);
+    SaveBitmapAsPng(thumb, BuildFolderFile(L"slider_circle_under_thumb.png"), true);
+    EXPECT_GT(Px(thumb, 20, 12) >> 24, 0u) << "the circle lies under the thumb's place";
+    HideGlow(sd->GlowID, false);
+}
+
+} // namespace
