@@ -341,6 +341,7 @@ void TsCustomImage::WndProc(TMessage& message)
                 message.Result = 3;
                 return;
             default:
+                if (CommonMessage(message, FCommonData.get())) return;
                 break;
             }
         } else {

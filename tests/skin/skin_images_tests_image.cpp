@@ -398,6 +398,9 @@ TEST_F(SkinImageControl, CommandsAndMessages)
     EXPECT_EQ(command(AC_GETSKININDEX), manager->SkinCommonInfo.Sections[ssTransparent] + 1);
     EXPECT_EQ(command(AC_CANANIMATE), 1);
     EXPECT_EQ(command(AC_GETDEFSECTION), 3);
+    // The other codes get the skinned controls' common answers.
+    EXPECT_EQ(command(AC_GETCOMMONDATA), reinterpret_cast<LRESULT>(image->SkinData()));
+    EXPECT_EQ(command(AC_GETPPI), image->SkinData()->CurrentPPI);
     manager->SetActive(false);
     image->SetControlStyle(image->ControlStyle() >> csOpaque);
     EXPECT_EQ(command(AC_CANANIMATE), 0);
