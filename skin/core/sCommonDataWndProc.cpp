@@ -9,6 +9,7 @@
 #include "acAnimation.h"
 #include "acGlow.h"
 #include "acSBUtils.h"
+#include "acScrollBar.h"
 #include "acThdTimer.h"
 #include "sCommonDataSection.h"
 #include "sCtrlStates.h"
@@ -219,6 +220,24 @@ bool FullRepaintOnly(TsCommonData* CommonData)
     return (state & ACS_HEIGHTCHANGING) && (bg & (0x02 | 0x04 | 0x10 | 0x40));
 }
 
+namespace {
+
+// The visible skinned bars of the window's scroll wrapper belong to the control too; they lie
+// outside the client area and its clip box, so the point is tested against their rectangles.
+bool OverSkinnedScrollBar(HWND handle, POINT screen)
+{
+    auto* sw = dynamic_cast<TacScrollWnd*>(Ac_GetScrollWndFromHwnd(handle));
+    if (!sw) return false;
+    for (const auto& [bar, kind] : {std::pair{sw->sBarVert.get(), SB_VERT}, std::pair{sw->sBarHorz.get(), SB_HORZ}}) {
+        TRect r;
+        if (bar && bar->fScrollVisible && GetScrollRect(sw, kind, handle, r) && r.Contains(TPoint(screen.x, screen.y)))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 bool acMouseInControl(TsCommonData* CommonData)
 {
     if (!CommonData) return false;
@@ -235,15 +254,17 @@ bool acMouseInControl(TsCommonData* CommonData)
     POINT p{};
     if (!GetCursorPos(&p)) return false;
     const POINT screen = p;
-    ScreenToClient(handle, &p);
-    RECT client{};
-    GetClientRect(handle, &client);
-    if (!PtInRect(&client, p)) return false;
-    HDC dc = GetDC(handle);
-    RECT clip{};
-    const int kind = dc ? GetClipBox(dc, &clip) : ERROR;
-    if (dc) ReleaseDC(handle, dc);
-    if (kind == ERROR || kind == NULLREGION || !PtInRect(&clip, p)) return false;
+    if (!OverSkinnedScrollBar(handle, screen)) {
+        ScreenToClient(handle, &p);
+        RECT client{};
+        GetClientRect(handle, &client);
+        if (!PtInRect(&client, p)) return false;
+        HDC dc = GetDC(handle);
+        RECT clip{};
+        const int kind = dc ? GetClipBox(dc, &clip) : ERROR;
+        if (dc) ReleaseDC(handle, dc);
+        if (kind == ERROR || kind == NULLREGION || !PtInRect(&clip, p)) return false;
+    }
     HWND under = WindowFromPoint(screen);
     if (!under || under == handle) return true;
     if (!FindVCLWindow(TPoint(screen.x, screen.y))) return true;

@@ -1,5 +1,6 @@
 // The scrolling window wrapper on Wine's own scrolled windows: the room it reserves and the
-// skinned bars it keeps painted while a list box and a multi-line edit scroll.
+// skinned bars it keeps painted while a list box and a multi-line edit scroll; the mouse over a
+// skinned bar counts as over the control.
 #include "skin_wrappers_test_scrollwnd.h"
 
 #include <set>
@@ -142,5 +143,36 @@ TEST_F(ScrollWndTest, ListBoxAndMemoKeepSkinnedBarsWhileTheyScroll)
             SendMessageW(w.Handle, WM_LBUTTONUP, 0, w.ClientAt(s.Left + 5, s.Top + 3));
             EXPECT_EQ(SendMessageW(w.Handle, LB_GETCURSEL, 0, 0), top()) << "the list box still selects";
         }
+    }
+}
+
+TEST_F(ScrollWndTest, TheMouseOverASkinnedBarIsStillInTheControl)
+{
+    Wrapped w(manager.get(), nullptr, WS_HSCROLL | WS_VSCROLL);
+    for (int bar : {SB_VERT, SB_HORZ}) {
+        SCROLLINFO si{sizeof(SCROLLINFO), SIF_ALL, 0, 99, 20, 0, 0};
+        SetScrollInfo(w.Handle, bar, &si, FALSE);
+    }
+    w.Wrap();
+    ASSERT_EQ(w.Data->OwnerHandle(), w.Handle);
+    // The parent stays above other windows of the display while the real pointer moves.
+    SetWindowPos(w.Parent().Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const auto centre = [](const TRect& r) { return POINT{r.Left + r.Width() / 2, r.Top + r.Height() / 2}; };
+    const TRect client = w.ClientOnScreen();
+    struct Case {
+        const char* Where;
+        POINT At;
+        bool In;
+    };
+    const Case cases[] = {
+        {"client", centre(client), true},
+        {"vertical bar", centre(w.ScreenRect(SB_VERT)), true},
+        {"horizontal bar", centre(w.ScreenRect(SB_HORZ)), true},
+        {"outside", POINT{client.Right + 200, client.Bottom + 100}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Where);
+        SetCursorPos(c.At.x, c.At.y);
+        EXPECT_TRUE(PumpUntil([&] { return acMouseInControl(w.Data.get()) == c.In; }));
     }
 }
