@@ -7,6 +7,7 @@
 #include "sGradient.h"
 #include "sGraphUtils.h"
 #include "sGraphUtilsColor.h"
+#include "sGraphUtilsGrey8.h"
 #include "sGraphUtilsMix.h"
 #include "sSkinManager.h"
 #include "sSkinProvider.h"
@@ -241,17 +242,9 @@ HICON MakeIcon32(TBitmap* bmp, bool)
     const int w = bmp->Width();
     const int h = bmp->Height();
     bmp->SetPixelFormat(pf32bit);
-    TBitmap mask(w, h, pf8bit);
     // Grey palette: a mask byte is its own grey level.
-    struct {
-        LOGPALETTE header;
-        PALETTEENTRY more[255];
-    } palette{};
-    palette.header.palVersion = 0x300;
-    palette.header.palNumEntries = 256;
-    PALETTEENTRY* entries = palette.header.palPalEntry;
-    for (int i = 0; i < 256; ++i) entries[i] = {static_cast<BYTE>(i), static_cast<BYTE>(i), static_cast<BYTE>(i), 0};
-    mask.SetPalette(CreatePalette(&palette.header));
+    TBitmap mask;
+    MakeGreyBmp8(mask, w, h);
     TacBmpRows colour(bmp);
     if (!colour.Valid()) return nullptr;
     for (int y = 0; y < h; ++y) {

@@ -501,19 +501,11 @@ void BlendTransRectangle(TBitmap* dst, int x, int y, TBitmap* src, TRect r, std:
     r.Right = std::min<LONG>(r.Right, s.Width() - 1);
     r.Bottom = std::min<LONG>(r.Bottom, s.Height() - 1);
     const int k = 255 - blend;
-    for (int sy = r.Top; sy <= r.Bottom; ++sy) {
-        const int dy = y + sy - r.Top;
-        if (dy < 0 || dy >= d.Height()) continue;
-        for (int sx = r.Left; sx <= r.Right; ++sx) {
-            const int dx = x + sx - r.Left;
-            if (dx < 0 || dx >= d.Width()) continue;
-            const TsColor_ sp = s.At(sx, sy);
-            if (sp.I == transColor) continue;
-            TsColor_& dp = d.At(dx, dy);
-            dp.R = static_cast<std::uint8_t>((sp.R * k + dp.R * blend) >> 8);
-            dp.G = static_cast<std::uint8_t>((sp.G * k + dp.G * blend) >> 8);
-            dp.B = static_cast<std::uint8_t>((sp.B * k + dp.B * blend) >> 8);
-            dp.A = static_cast<std::uint8_t>((sp.A * k + dp.A * blend) >> 8);
-        }
-    }
+    ForEachCopiedPixel(d, s, r, x, y, [&](const TsColor_ sp, TsColor_& dp, int, int) {
+        if (sp.I == transColor) return;
+        dp.R = static_cast<std::uint8_t>((sp.R * k + dp.R * blend) >> 8);
+        dp.G = static_cast<std::uint8_t>((sp.G * k + dp.G * blend) >> 8);
+        dp.B = static_cast<std::uint8_t>((sp.B * k + dp.B * blend) >> 8);
+        dp.A = static_cast<std::uint8_t>((sp.A * k + dp.A * blend) >> 8);
+    });
 }

@@ -113,23 +113,15 @@ void CopyTransRectA(TBitmap* dst, TBitmap* src, int x, int y, TRect r, TColor tr
     if (!d.Valid() || !s.Valid()) return;
     ClipToRows(r, s);
     const std::int32_t key = SwapRedBlue(transColor) & 0x00FFFFFF;
-    for (int sy = r.Top; sy <= r.Bottom; ++sy) {
-        const int dy = y + sy - r.Top;
-        if (dy < 0 || dy >= d.Height()) continue;
-        for (int sx = r.Left; sx <= r.Right; ++sx) {
-            const int dx = x + sx - r.Left;
-            if (dx < 0 || dx >= d.Width()) continue;
-            const TsColor_ sp = s.At(sx, sy);
-            if (sp.I == key) continue;
-            TsColor_& dp = d.At(dx, dy);
-            if (alpha != 0) {
-                MixColor(dp, sp, dp, alpha);
-                dp.A = static_cast<std::uint8_t>(std::max<int>(dp.A, alpha));
-            } else {
-                dp = sp;
-            }
+    ForEachCopiedPixel(d, s, r, x, y, [&](const TsColor_ sp, TsColor_& dp, int, int) {
+        if (sp.I == key) return;
+        if (alpha != 0) {
+            MixColor(dp, sp, dp, alpha);
+            dp.A = static_cast<std::uint8_t>(std::max<int>(dp.A, alpha));
+        } else {
+            dp = sp;
         }
-    }
+    });
 }
 
 void CopyByMask(TRect r1, TRect r2, TBitmap* dst, TBitmap* src, const TCacheInfo& ci, bool updateTrans)

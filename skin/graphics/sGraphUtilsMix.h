@@ -42,6 +42,22 @@ inline void ClipToRows(TRect& r, const TacBmpRows& rows)
     r.Bottom = std::min<LONG>(r.Bottom, rows.Height() - 1);
 }
 
+// Calls f(source pixel, destination pixel, dx, dy) for every pixel of the source rectangle r
+// (inclusive, already cut to the source) whose place from (x, y) on lies inside the destination.
+template <class F>
+void ForEachCopiedPixel(TacBmpRows& d, const TacBmpRows& s, const TRect& r, int x, int y, F f)
+{
+    for (int sy = r.Top; sy <= r.Bottom; ++sy) {
+        const int dy = y + sy - r.Top;
+        if (dy < 0 || dy >= d.Height()) continue;
+        for (int sx = r.Left; sx <= r.Right; ++sx) {
+            const int dx = x + sx - r.Left;
+            if (dx < 0 || dx >= d.Width()) continue;
+            f(s.At(sx, sy), d.At(dx, dy), dx, dy);
+        }
+    }
+}
+
 inline bool Covers(const TacBmpRows& rows, int width, int height)
 {
     return rows.Valid() && rows.Width() >= width && rows.Height() >= height;
