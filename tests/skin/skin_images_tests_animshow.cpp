@@ -9,7 +9,7 @@
 #include "Files.h"
 #include "acAnimationShow.h"
 #include "acntTypes.h"
-#include "house_skin.h"
+#include "skin_test_house_manager.h"
 #include "sConst.h"
 #include "sGraphUtils.h"
 #include "sGraphUtilsBackground.h"
@@ -81,16 +81,8 @@ protected:
         WidgetsTest::SetUp();
         sSkinManagerInitialization();
         sGraphUtilsInitialization();
-        const UnicodeString skins = dir.Path() + L"\\skins";
-        ASSERT_TRUE(ForceDirectories(skins));
-        ASSERT_TRUE(house_skin::WriteFolder(skins));
-        manager = std::make_unique<TsSkinManager>(nullptr);
-        manager->AfterConstruction();
-        manager->SetActive(false);
-        manager->SetSkinDirectory(skins);
-        manager->SetSkinName(L"HouseSkin");
-        manager->SetActive(true);
-        ASSERT_TRUE(manager->IsActive());
+        manager = ActiveHouseSkinManager(dir.Path());
+        ASSERT_TRUE(manager && manager->IsActive());
         InAnimationProcess = false;
 
         form = NewForm(320, 220);

@@ -12,6 +12,7 @@
 #include "sSkinManager.h"
 #include "sThirdParty.h"
 #include "skin_graphics_test_pixels.h"
+#include "skin_test_house_manager.h"
 
 #include <gtest/gtest.h>
 
@@ -30,25 +31,6 @@ constexpr std::uint16_t kTimes = 0xF00D;  // cross
 constexpr TColor kRed = static_cast<TColor>(0x0000FF);
 constexpr TColor kBlue = static_cast<TColor>(0xFF0000);
 constexpr TColor kGreen = static_cast<TColor>(0x00FF00);
-
-int CALLBACK CountFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM counter)
-{
-    ++*reinterpret_cast<int*>(counter);
-    return 1;
-}
-
-// Whether a font family of that name is known to GDI.
-bool FaceKnown(const UnicodeString& name)
-{
-    LOGFONTW lf{};
-    lf.lfCharSet = DEFAULT_CHARSET;
-    wcsncpy(lf.lfFaceName, name.c_str(), LF_FACESIZE - 1);
-    HDC dc = GetDC(nullptr);
-    int count = 0;
-    EnumFontFamiliesExW(dc, &lf, CountFace, reinterpret_cast<LPARAM>(&count), 0);
-    ReleaseDC(nullptr, dc);
-    return count > 0;
-}
 
 // The face a font of that name gets.
 UnicodeString FaceOf(const UnicodeString& name)

@@ -4,6 +4,7 @@
 #include "FormWriter.h"
 #include "StringList.h"
 #include "acFontStore.h"
+#include "skin_test_house_manager.h"
 
 #include <gtest/gtest.h>
 
@@ -29,24 +30,6 @@ UnicodeString Hex(const std::vector<std::uint8_t>& bytes)
         out += digits;
     }
     return out;
-}
-
-int CALLBACK CountFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM counter)
-{
-    ++*reinterpret_cast<int*>(counter);
-    return 1;
-}
-
-bool FaceKnown(const UnicodeString& name)
-{
-    LOGFONTW lf{};
-    lf.lfCharSet = DEFAULT_CHARSET;
-    wcsncpy(lf.lfFaceName, name.c_str(), LF_FACESIZE - 1);
-    HDC dc = GetDC(nullptr);
-    int count = 0;
-    EnumFontFamiliesExW(dc, &lf, CountFace, reinterpret_cast<LPARAM>(&count), 0);
-    ReleaseDC(nullptr, dc);
-    return count > 0;
 }
 
 class SkinFontStore : public ::testing::Test {

@@ -8,7 +8,7 @@
 #include "acAlphaImageList.h"
 #include "acAlphaImageListVirtual.h"
 #include "acImage.h"
-#include "house_skin.h"
+#include "skin_test_house_manager.h"
 #include "sAlphaGraph.h"
 #include "sCommonData.h"
 #include "sCtrlStates.h"
@@ -76,16 +76,8 @@ protected:
         sSkinManagerInitialization();
         acAlphaImageListInitialization();
         acImageInitialization();
-        const UnicodeString skins = dir.Path() + L"\\skins";
-        ASSERT_TRUE(ForceDirectories(skins));
-        ASSERT_TRUE(house_skin::WriteFolder(skins));
-        manager = std::make_unique<TsSkinManager>(nullptr);
-        manager->AfterConstruction();
-        manager->SetActive(false);
-        manager->SetSkinDirectory(skins);
-        manager->SetSkinName(L"HouseSkin");
-        manager->SetActive(true);
-        ASSERT_TRUE(manager->IsActive());
+        manager = ActiveHouseSkinManager(dir.Path());
+        ASSERT_TRUE(manager && manager->IsActive());
 
         form = NewForm(200, 120);
         panel = new TBackgroundPanel(form);
