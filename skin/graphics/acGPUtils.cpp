@@ -13,32 +13,38 @@ std::uint8_t acgpSmoothingMode = Gdiplus::SmoothingModeHighQuality;
 
 namespace {
 
-// The common frame of the shape routines: a session, a smoothed graphics object on dc and a
-// pen or a solid brush; draw runs only when all of them exist.
+// The common frame of the shape routines: a session and a smoothed graphics object on dc; draw
+// runs only when both exist.
 template <class Draw>
-void WithPen(HDC dc, Gdiplus::ARGB color, float width, Draw draw)
+void WithGraphics(HDC dc, Draw draw)
 {
     Session session;
     if (!session) return;
     Graphics g(dc);
     if (!g) return;
     g.Smooth();
-    Pen pen;
-    MakePen(pen, color, width);
-    if (pen) draw(g.Get(), pen.Get());
+    draw(g.Get());
+}
+
+// The same with a pen or a solid brush.
+template <class Draw>
+void WithPen(HDC dc, Gdiplus::ARGB color, float width, Draw draw)
+{
+    WithGraphics(dc, [&](Gdiplus::GpGraphics* g) {
+        Pen pen;
+        MakePen(pen, color, width);
+        if (pen) draw(g, pen.Get());
+    });
 }
 
 template <class Draw>
 void WithBrush(HDC dc, Gdiplus::ARGB color, Draw draw)
 {
-    Session session;
-    if (!session) return;
-    Graphics g(dc);
-    if (!g) return;
-    g.Smooth();
-    Brush brush;
-    MakeSolidBrush(brush, color);
-    if (brush) draw(g.Get(), brush.Get());
+    WithGraphics(dc, [&](Gdiplus::GpGraphics* g) {
+        Brush brush;
+        MakeSolidBrush(brush, color);
+        if (brush) draw(g, brush.Get());
+    });
 }
 
 void MakeLineBrush(Brush& brush, GpPointF p1, GpPointF p2, Gdiplus::ARGB c1, Gdiplus::ARGB c2, Gdiplus::WrapMode wrap)
@@ -52,16 +58,13 @@ void MakeLineBrush(Brush& brush, GpPointF p1, GpPointF p2, Gdiplus::ARGB c1, Gdi
 void FillLinear(HDC dc, GpPointF p1, GpPointF p2, Gdiplus::ARGB c1, Gdiplus::ARGB c2, float x, float y, float width,
                 float height, bool ellipse)
 {
-    Session session;
-    if (!session) return;
-    Graphics g(dc);
-    if (!g) return;
-    g.Smooth();
-    Brush brush;
-    MakeLineBrush(brush, p1, p2, c1, c2, Gdiplus::WrapModeTileFlipXY);
-    if (!brush) return;
-    const auto fill = ellipse ? E().GdipFillEllipse : E().GdipFillRectangle;
-    if (fill) fill(g.Get(), brush.Get(), x, y, width, height);
+    WithGraphics(dc, [&](Gdiplus::GpGraphics* g) {
+        Brush brush;
+        MakeLineBrush(brush, p1, p2, c1, c2, Gdiplus::WrapModeTileFlipXY);
+        if (!brush) return;
+        const auto fill = ellipse ? E().GdipFillEllipse : E().GdipFillRectangle;
+        if (fill) fill(g, brush.Get(), x, y, width, height);
+    });
 }
 
 std::vector<GpPointF> ToGp(std::span<const TacPointF> points)
@@ -106,47 +109,44 @@ void acgpDrawArc(HDC dc, float x, float y, float width, float height, float star
 void acgpRoundRect(HDC dc, int x, int y, int width, int height, int radius, int borderWidth, TColor fillColor,
                    TColor borderColor)
 {
-    Session session;
-    if (!session) return;
-    Graphics g(dc);
-    if (!g) return;
-    g.Smooth();
-    const float X = static_cast<float>(x), Y = static_cast<float>(y);
-    const float W = static_cast<float>(width), H = static_cast<float>(height);
-    const float R = static_cast<float>(std::max(radius, 0)), D = 2 * R;
-    Brush brush;
-    MakeSolidBrush(brush, OpaqueArgb(fillColor));
-    if (brush) {
-        if (R > 0 && E().GdipFillPie) {
-            E().GdipFillPie(g.Get(), brush.Get(), X, Y, D, D, 180, 90);
-            E().GdipFillPie(g.Get(), brush.Get(), X, Y + H - D, D, D, 90, 90);
-            E().GdipFillPie(g.Get(), brush.Get(), X + W - D, Y, D, D, 270, 90);
-            E().GdipFillPie(g.Get(), brush.Get(), X + W - D, Y + H - D, D, D, 0, 90);
-        }
-        if (E().GdipFillRectangle) {
-            if (W - D > 0) E().GdipFillRectangle(g.Get(), brush.Get(), X + R, Y, W - D, H);
-            if (R > 0 && H - D > 0) {
-                E().GdipFillRectangle(g.Get(), brush.Get(), X, Y + R, R, H - D);
-                E().GdipFillRectangle(g.Get(), brush.Get(), X + W - R, Y + R, R, H - D);
+    WithGraphics(dc, [&](Gdiplus::GpGraphics* g) {
+        const float X = static_cast<float>(x), Y = static_cast<float>(y);
+        const float W = static_cast<float>(width), H = static_cast<float>(height);
+        const float R = static_cast<float>(std::max(radius, 0)), D = 2 * R;
+        Brush brush;
+        MakeSolidBrush(brush, OpaqueArgb(fillColor));
+        if (brush) {
+            if (R > 0 && E().GdipFillPie) {
+                E().GdipFillPie(g, brush.Get(), X, Y, D, D, 180, 90);
+                E().GdipFillPie(g, brush.Get(), X, Y + H - D, D, D, 90, 90);
+                E().GdipFillPie(g, brush.Get(), X + W - D, Y, D, D, 270, 90);
+                E().GdipFillPie(g, brush.Get(), X + W - D, Y + H - D, D, D, 0, 90);
+            }
+            if (E().GdipFillRectangle) {
+                if (W - D > 0) E().GdipFillRectangle(g, brush.Get(), X + R, Y, W - D, H);
+                if (R > 0 && H - D > 0) {
+                    E().GdipFillRectangle(g, brush.Get(), X, Y + R, R, H - D);
+                    E().GdipFillRectangle(g, brush.Get(), X + W - R, Y + R, R, H - D);
+                }
             }
         }
-    }
-    if (borderWidth <= 0) return;
-    Pen pen;
-    MakePen(pen, OpaqueArgb(borderColor), static_cast<float>(borderWidth));
-    if (!pen) return;
-    if (R > 0 && E().GdipDrawArc) {
-        E().GdipDrawArc(g.Get(), pen.Get(), X, Y, D, D, 180, 90);
-        E().GdipDrawArc(g.Get(), pen.Get(), X + W - D, Y, D, D, 270, 90);
-        E().GdipDrawArc(g.Get(), pen.Get(), X + W - D, Y + H - D, D, D, 0, 90);
-        E().GdipDrawArc(g.Get(), pen.Get(), X, Y + H - D, D, D, 90, 90);
-    }
-    if (E().GdipDrawLine) {
-        E().GdipDrawLine(g.Get(), pen.Get(), X + R, Y, X + W - R, Y);
-        E().GdipDrawLine(g.Get(), pen.Get(), X + W, Y + R, X + W, Y + H - R);
-        E().GdipDrawLine(g.Get(), pen.Get(), X + R, Y + H, X + W - R, Y + H);
-        E().GdipDrawLine(g.Get(), pen.Get(), X, Y + R, X, Y + H - R);
-    }
+        if (borderWidth <= 0) return;
+        Pen pen;
+        MakePen(pen, OpaqueArgb(borderColor), static_cast<float>(borderWidth));
+        if (!pen) return;
+        if (R > 0 && E().GdipDrawArc) {
+            E().GdipDrawArc(g, pen.Get(), X, Y, D, D, 180, 90);
+            E().GdipDrawArc(g, pen.Get(), X + W - D, Y, D, D, 270, 90);
+            E().GdipDrawArc(g, pen.Get(), X + W - D, Y + H - D, D, D, 0, 90);
+            E().GdipDrawArc(g, pen.Get(), X, Y + H - D, D, D, 90, 90);
+        }
+        if (E().GdipDrawLine) {
+            E().GdipDrawLine(g, pen.Get(), X + R, Y, X + W - R, Y);
+            E().GdipDrawLine(g, pen.Get(), X + W, Y + R, X + W, Y + H - R);
+            E().GdipDrawLine(g, pen.Get(), X + R, Y + H, X + W - R, Y + H);
+            E().GdipDrawLine(g, pen.Get(), X, Y + R, X, Y + H - R);
+        }
+    });
 }
 
 void acgpFillRect(HDC dc, TColor color, const TRect& r, int alpha)
@@ -162,12 +162,10 @@ void acgpFillRect(HDC dc, TColor color, const TRect& r, int alpha)
 
 void acgpFillRectangle(HDC dc, Gdiplus::GpBrush* brush, float x, float y, float width, float height)
 {
-    Session session;
-    if (!session || !brush) return;
-    Graphics g(dc);
-    if (!g) return;
-    g.Smooth();
-    if (E().GdipFillRectangle) E().GdipFillRectangle(g.Get(), brush, x, y, width, height);
+    if (!brush) return;
+    WithGraphics(dc, [&](Gdiplus::GpGraphics* g) {
+        if (E().GdipFillRectangle) E().GdipFillRectangle(g, brush, x, y, width, height);
+    });
 }
 
 Gdiplus::GpBrush* acgpCreateLineBrush(HDC, TPoint p1, TPoint p2, std::uint32_t color1, std::uint32_t color2)
@@ -184,19 +182,16 @@ Gdiplus::GpBrush* acgpCreateLineBrush(HDC, TPoint p1, TPoint p2, std::uint32_t c
 void acgpGradientRing(HDC dc, float x, float y, float width, float height, TColor color1, TColor color2,
                       float penWidth)
 {
-    Session session;
-    if (!session) return;
-    Graphics g(dc);
-    if (!g) return;
-    g.Smooth();
-    Brush brush;
-    MakeLineBrush(brush, GpPointF(x, y - penWidth), GpPointF(x, y + height + penWidth), OpaqueArgb(color1),
-                  OpaqueArgb(color2), Gdiplus::WrapModeTileFlipXY);
-    Pen pen;
-    MakePen(pen, OpaqueArgb(color1), penWidth);
-    if (!brush || !pen || !E().GdipSetPenBrushFill || !E().GdipDrawEllipse) return;
-    if (E().GdipSetPenBrushFill(pen.Get(), brush.Get()) == Gdiplus::Ok)
-        E().GdipDrawEllipse(g.Get(), pen.Get(), x, y, width, height);
+    WithGraphics(dc, [&](Gdiplus::GpGraphics* g) {
+        Brush brush;
+        MakeLineBrush(brush, GpPointF(x, y - penWidth), GpPointF(x, y + height + penWidth), OpaqueArgb(color1),
+                      OpaqueArgb(color2), Gdiplus::WrapModeTileFlipXY);
+        Pen pen;
+        MakePen(pen, OpaqueArgb(color1), penWidth);
+        if (!brush || !pen || !E().GdipSetPenBrushFill || !E().GdipDrawEllipse) return;
+        if (E().GdipSetPenBrushFill(pen.Get(), brush.Get()) == Gdiplus::Ok)
+            E().GdipDrawEllipse(g, pen.Get(), x, y, width, height);
+    });
 }
 
 void acgpGradientEllipse(HDC dc, float x, float y, float width, float height, TColor color1, TColor color2)
@@ -220,30 +215,27 @@ void acgpGradientRectangleV(HDC dc, float x, float y, float width, float height,
 void acgpGradientRectangle(HDC dc, float x, float y, float width, float height, const std::array<TPoint, 4>& points,
                            const std::array<TsColor, 4>& colors, TsColor centerColor)
 {
-    Session session;
-    if (!session) return;
-    Graphics g(dc);
-    if (!g) return;
-    g.Smooth();
-    std::array<GpPointF, 4> path;
-    std::array<Gdiplus::ARGB, 4> surround{};
-    for (size_t i = 0; i < 4; ++i) {
-        path[i] = GpPointF(static_cast<float>(points[i].X), static_cast<float>(points[i].Y));
-        surround[i] = AlphaArgb(colors[i].I);
-    }
-    Brush brush;
-    Gdiplus::GpPathGradient* gradient = nullptr;
-    if (!E().GdipCreatePathGradient ||
-        E().GdipCreatePathGradient(path.data(), 4, Gdiplus::WrapModeClamp, &gradient) != Gdiplus::Ok)
-        return;
-    *brush.Out() = gradient;
-    if (!E().GdipSetPathGradientCenterColor || !E().GdipSetPathGradientSurroundColorsWithCount ||
-        !E().GdipFillRectangle)
-        return;
-    INT count = 4;
-    E().GdipSetPathGradientCenterColor(gradient, AlphaArgb(centerColor.I));
-    E().GdipSetPathGradientSurroundColorsWithCount(gradient, surround.data(), &count);
-    E().GdipFillRectangle(g.Get(), brush.Get(), x, y, width, height);
+    WithGraphics(dc, [&](Gdiplus::GpGraphics* g) {
+        std::array<GpPointF, 4> path;
+        std::array<Gdiplus::ARGB, 4> surround{};
+        for (size_t i = 0; i < 4; ++i) {
+            path[i] = GpPointF(static_cast<float>(points[i].X), static_cast<float>(points[i].Y));
+            surround[i] = AlphaArgb(colors[i].I);
+        }
+        Brush brush;
+        Gdiplus::GpPathGradient* gradient = nullptr;
+        if (!E().GdipCreatePathGradient ||
+            E().GdipCreatePathGradient(path.data(), 4, Gdiplus::WrapModeClamp, &gradient) != Gdiplus::Ok)
+            return;
+        *brush.Out() = gradient;
+        if (!E().GdipSetPathGradientCenterColor || !E().GdipSetPathGradientSurroundColorsWithCount ||
+            !E().GdipFillRectangle)
+            return;
+        INT count = 4;
+        E().GdipSetPathGradientCenterColor(gradient, AlphaArgb(centerColor.I));
+        E().GdipSetPathGradientSurroundColorsWithCount(gradient, surround.data(), &count);
+        E().GdipFillRectangle(g, brush.Get(), x, y, width, height);
+    });
 }
 
 void acgpDrawPolygon(HDC dc, TColor color, std::span<const TacPointF> points, float penWidth)
@@ -285,32 +277,29 @@ void acgpFillPolygon(HDC dc, TColor color, std::span<const TPoint> points)
 void acgpGradientPolygon(HDC dc, TColor color1, TColor color2, TacSide side, std::span<const TPoint> points)
 {
     if (points.empty()) return;
-    Session session;
-    if (!session) return;
-    Graphics g(dc);
-    if (!g) return;
-    g.Smooth();
-    LONG left = points[0].X, top = points[0].Y, right = left, bottom = top;
-    std::vector<GpPointF> gp;
-    gp.reserve(points.size());
-    for (const TPoint& p : points) {
-        left = std::min(left, p.X);
-        right = std::max(right, p.X);
-        top = std::min(top, p.Y);
-        bottom = std::max(bottom, p.Y);
-        gp.emplace_back(static_cast<float>(p.X), static_cast<float>(p.Y));
-    }
-    const auto convert = [](TColor c) -> Gdiplus::ARGB {
-        const auto v = static_cast<std::uint32_t>(c);
-        return (v >> 24) == 0 ? v | 0xFF000000u : static_cast<std::uint32_t>(SwapRedBlue(c));
-    };
-    const GpPointF start(static_cast<float>(left), static_cast<float>(top));
-    const GpPointF end = side == asLeft || side == asTop ? GpPointF(static_cast<float>(left), static_cast<float>(bottom))
-                                                         : GpPointF(static_cast<float>(right), static_cast<float>(top));
-    Brush brush;
-    MakeLineBrush(brush, start, end, convert(color1), convert(color2), Gdiplus::WrapModeTile);
-    if (brush && E().GdipFillPolygon)
-        E().GdipFillPolygon(g.Get(), brush.Get(), gp.data(), static_cast<INT>(gp.size()), Gdiplus::FillModeWinding);
+    WithGraphics(dc, [&](Gdiplus::GpGraphics* g) {
+        LONG left = points[0].X, top = points[0].Y, right = left, bottom = top;
+        std::vector<GpPointF> gp;
+        gp.reserve(points.size());
+        for (const TPoint& p : points) {
+            left = std::min(left, p.X);
+            right = std::max(right, p.X);
+            top = std::min(top, p.Y);
+            bottom = std::max(bottom, p.Y);
+            gp.emplace_back(static_cast<float>(p.X), static_cast<float>(p.Y));
+        }
+        const auto convert = [](TColor c) -> Gdiplus::ARGB {
+            const auto v = static_cast<std::uint32_t>(c);
+            return (v >> 24) == 0 ? v | 0xFF000000u : static_cast<std::uint32_t>(SwapRedBlue(c));
+        };
+        const GpPointF start(static_cast<float>(left), static_cast<float>(top));
+        const GpPointF end = side == asLeft || side == asTop ? GpPointF(static_cast<float>(left), static_cast<float>(bottom))
+                                                             : GpPointF(static_cast<float>(right), static_cast<float>(top));
+        Brush brush;
+        MakeLineBrush(brush, start, end, convert(color1), convert(color2), Gdiplus::WrapModeTile);
+        if (brush && E().GdipFillPolygon)
+            E().GdipFillPolygon(g, brush.Get(), gp.data(), static_cast<INT>(gp.size()), Gdiplus::FillModeWinding);
+    });
 }
 
 void acgpRotatePoints(std::span<TacPointF> points, TacPointF center, int angle)
