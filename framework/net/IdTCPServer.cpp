@@ -504,11 +504,16 @@ void TIdTCPServer::RunConnectionThread(std::shared_ptr<Shared> shared, std::shar
 {
     for (;;) {
         RunConnection(shared, worker, handlers);
+        {
+            // Cleared before the worker is let go: once the listener has forgotten the finished
+            // worker, this reference is its last, and a stop reads the worker through current.
+            std::lock_guard<std::mutex> lock(shared->mutex);
+            self->current = nullptr;
+        }
         worker.reset();
         handlers.reset();
 
         std::unique_lock<std::mutex> lock(shared->mutex);
-        self->current = nullptr;
         if (self->detached || !shared->parking || shared->parked.size() >= kMaxParkedThreads) break;
         self->parked = true;
         shared->parked.push_back(self.get());

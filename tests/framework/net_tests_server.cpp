@@ -116,6 +116,18 @@ void Echo(TIdContext* context)
     io->Write(bytes, static_cast<int>(bytes.size()));
 }
 
+// Echoes exactly n bytes and then closes, the server closing first as the gateway worker does.
+// The read waits however late the client sends: a one-shot handler that gave up after Echo's
+// short wait would close on a client that was merely slow (a loaded machine), not wrong.
+void EchoAndClose(TIdContext* context, int n)
+{
+    TIdIOHandler* io = context->Connection()->IOHandler();
+    TIdBytes bytes;
+    io->ReadBytes(bytes, n);
+    io->Write(bytes, n);
+    context->Connection()->Disconnect();
+}
+
 // What the handlers saw; guarded because they run on connection threads.
 struct Record {
     std::mutex mutex;
@@ -385,10 +397,7 @@ TEST_F(NetServer, StartFailsOnAPortInUseOrOutOfRangeAndLeavesTheServerInactive)
 
 TEST_F(NetServer, BindingsAreReadAtEveryStartAndThePortCanBeTakenAgain)
 {
-    server.OnExecute = [](TIdContext* context) {
-        Echo(context);
-        context->Connection()->Disconnect();  // the server closes first, as the gateway worker does
-    };
+    server.OnExecute = [](TIdContext* context) { EchoAndClose(context, 1); };
     const int first = Start();
     {
         Client client(first);
@@ -527,8 +536,7 @@ TEST_F(NetServer, ConnectionsOneAfterAnotherEachGetTheirEventsAndNoThreadOutlive
             if (std::none_of(threads.begin(), threads.end(), [&](const auto& t) { return t.first == id; }))
                 threads.emplace_back(id, OpenThread(SYNCHRONIZE, FALSE, id));
         }
-        Echo(context);
-        context->Connection()->Disconnect();
+        EchoAndClose(context, 4);
     };
     const int port = Start();
     constexpr int kConnections = 5;
