@@ -21,6 +21,7 @@
 #include "sVclUtils.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -158,6 +159,9 @@ void TsCommonData::Loaded(bool ResetColors)
 
 void TsCommonData::ClearLinks()
 {
+    DropProp();
+    // A method of the owner would outlive it here.
+    WndProc = TWndMethod();
     FOwnerControl = nullptr;
     FOwnerObject = nullptr;
     FSWHandle = nullptr;
@@ -184,11 +188,24 @@ void TsCommonData::InitCommonProp()
     if (!WndProc) {
         if (auto* windowed = dynamic_cast<TWinControl*>(FOwnerControl)) WndProc = windowed->WindowProc;
     }
+    if (propHandle_ != handle) DropProp();
     SetPropW(handle, CommonDataProp, const_cast<TsCommonData*>(this));
+    propHandle_ = handle;
+}
+
+void TsCommonData::DropProp()
+{
+    // The window it was published on, even when the owner no longer names it (the owner is
+    // being destroyed): a property left there would lead a later object at the same address
+    // to messages of this window. Only our own value goes.
+    if (HWND handle = std::exchange(propHandle_, nullptr);
+        handle && IsWindow(handle) && GetPropW(handle, CommonDataProp) == this)
+        RemovePropW(handle, CommonDataProp);
 }
 
 void TsCommonData::RemoveCommonProp()
 {
+    DropProp();
     if (Application && Application->Terminated()) return;
     if (HWND handle = OwnerHandle()) RemovePropW(handle, CommonDataProp);
 }

@@ -106,8 +106,11 @@ public:
     // Publishes this object on the owner's window ("ACSDATA"); the owner calls it again
     // whenever its window is created anew.
     void InitCommonProp();
+    // Takes the property off the window it was published on, also when the owner is already
+    // being destroyed (its window still exists then).
     void RemoveCommonProp();
-    // Owners call it (after RemoveCommonProp) when they go before their skin data.
+    // Owners call it (after RemoveCommonProp) when they go before their skin data: the object
+    // keeps no window, owner or window procedure of theirs.
     void ClearLinks();
 
     // --- skin data and state
@@ -182,6 +185,9 @@ private:
     friend class TacCommonDataLink;
     // Follows the lives of the manager and of a component owner.
     std::unique_ptr<TacCommonDataLink> link_;
+    // The window that carries the property now (null: none).
+    HWND propHandle_ = nullptr;
+    void DropProp();
     void FreeTimer(TacThreadedTimer*& timer);
 };
 

@@ -5,7 +5,9 @@
 
 #include "Forms.h"
 #include "StdCtrls.h"
+#include "sVclUtils.h"
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -303,10 +305,8 @@ TEST_F(ScrollWndTest, RefreshScrollsFollowsTheSkinOfAFrameworkControl)
     const TWndMethod original = list->WindowProc;
     RECT system{};
     GetClientRect(wnd, &system);
-    // The skin data a skinned list box owns (linked by hand: the test outlives neither).
-    TsScrollWndData data(nullptr, true);
-    data.FOwnerControl = list;
-    data.FOwnerObject = list;
+    // The skin data a skinned list box owns.
+    TsScrollWndData data(list, true);
     data.SetSkinManager(manager.get());
     data.SetSkinSection(L"EDIT");
     data.UpdateIndexes(true);
@@ -351,7 +351,60 @@ TEST_F(ScrollWndTest, RefreshScrollsFollowsTheSkinOfAFrameworkControl)
     RefreshScrolls(&data, sw);
     EXPECT_EQ(sw, nullptr);
     EXPECT_TRUE(FlatCalls().empty());
-    data.RemoveCommonProp();
-    data.FOwnerControl = nullptr;
-    data.FOwnerObject = nullptr;
+}
+
+// Skin data a skinned list box owns, made and freed around the control in either order, with or
+// without its scrolling wrapper: nothing it leaves behind may reach a control made afterwards.
+TEST_F(ScrollWndTest, ScrollDataAroundAFrameworkControlLeavesNothingBehind)
+{
+    for (const bool wrapped : {false, true}) {
+        for (const bool dataFirst : {true, false}) {
+            SCOPED_TRACE(std::string(wrapped ? "wrapped, " : "") + (dataFirst ? "data freed first" : "control freed first"));
+            TForm* form = NewForm(420, 300);
+            form->Show();
+            auto* list = new TListBox(form);
+            list->SetParent(form);
+            list->SetBounds(10, 10, 200, 150);
+            for (int i = 0; i < 60; ++i) list->Items()->Add(L"item");
+            const HWND wnd = list->Handle();
+            auto data = std::make_unique<TsScrollWndData>(list, true);
+            data->SetSkinManager(manager.get());
+            data->SetSkinSection(L"EDIT");
+            data->UpdateIndexes(true);
+            ASSERT_TRUE(data->Skinned());
+            EXPECT_EQ(GetCommonData(wnd), data.get());
+            TacScrollWnd* sw = nullptr;
+            if (wrapped) {
+                RefreshScrolls(data.get(), sw);
+                ASSERT_NE(sw, nullptr);
+            }
+            EXPECT_EQ(SendAMessage(list, AC_GETSKININDEX), 0);
+            if (dataFirst) {
+                UninitializeACScroll(wnd, true, false, sw);
+                // As when the owner frees it from its destructor: the control is going, its
+                // window is still there.
+                list->Destroying();
+                data.reset();
+                EXPECT_EQ(GetPropW(wnd, L"ACSDATA"), nullptr) << "no property naming a freed object";
+                delete list;
+            } else {
+                delete list;
+                EXPECT_EQ(data->FOwnerControl, nullptr);
+                EXPECT_EQ(data->FOwnerObject, nullptr);
+                EXPECT_FALSE(data->WndProc) << "no method of the freed control";
+                UninitializeACScroll(nullptr, true, false, sw);
+                data.reset();
+            }
+            auto* edit = new TEdit(form);
+            edit->SetParent(form);
+            edit->SetBounds(10, 10, 120, 24);
+            edit->Show();
+            edit->SetText(L"after");
+            EXPECT_EQ(GetCommonData(edit->Handle()), nullptr);
+            EXPECT_EQ(SendAMessage(edit, AC_GETSKININDEX), 0);
+            RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            Application->ProcessMessages();
+            delete form;
+        }
+    }
 }
