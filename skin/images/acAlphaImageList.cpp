@@ -82,6 +82,86 @@ void TacImageList::WriteData(TStream& stream)
     ::ImageList_Destroy(empty);
 }
 
+void TacImageList::AfterConstruction()
+{
+    if (!Loading()) FLoaded = true;
+}
+
+void TacImageList::AcBeginUpdate() { AcChanging = true; }
+
+void TacImageList::AcEndUpdate(bool regenerate)
+{
+    AcChanging = false;
+    if (!regenerate) return;
+    if (DefaultManager && DefaultManager->ManagerState.Contains(msSkinChanging)) return;
+    RegenerateStdList();
+    Change();
+}
+
+void TacImageList::CreateImgList() { Handle(); }
+
+void TacImageList::KillImgList()
+{
+    FreeHandle();
+    if (!AcChanging) Change();
+}
+
+void TacImageList::SetNewDimensions(HIMAGELIST value)
+{
+    int cx = 0, cy = 0;
+    if (!value || !::ImageList_GetIconSize(value, &cx, &cy)) return;
+    // The native list is made at the saved size: it follows.
+    if (FLoaded) {
+        SavedWidth = cx;
+        SavedHeight = cy;
+    }
+    SetSize(cx, cy);
+}
+
+bool TacImageList::CanScale() const
+{
+    return FAllowScale && FLoaded && DefaultManager && !ComponentState().Contains(csDesigning) && ItemCount() > 0;
+}
+
+void TacImageList::SetNewScale(int scale)
+{
+    if (scale == FSavedScale || !CanScale()) return;
+    const bool wasLocked = AcChanging;
+    AcChanging = true;
+    FSavedScale = scale;
+    if (HandleAllocated()) ::ImageList_Remove(Handle(), -1);
+    KillImgList();
+    RegenerateStdList();
+    AcChanging = wasLocked;
+    if (!wasLocked) TImageList::Change();
+}
+
+void TacImageList::StoreDimension(int index, int value, bool save)
+{
+    if (index == 0) {
+        if (save) SavedHeight = value;
+        SetHeight(value);
+    } else {
+        if (save) SavedWidth = value;
+        SetWidth(value);
+    }
+}
+
+void TacImageList::AssignListSettings(TCustomImageList* source)
+{
+    if (HandleAllocated()) ::ImageList_Remove(Handle(), -1);
+    SetMasked(source->Masked());
+    SetImageType(source->ImageType());
+    SetDrawingStyle(source->DrawingStyle());
+    SetShareImages(source->ShareImages());
+}
+
+TColor TacImageList::NativeBkColor(HIMAGELIST list)
+{
+    const COLORREF bk = ::ImageList_GetBkColor(list);
+    return bk == CLR_NONE ? clNone : bk == CLR_DEFAULT ? clDefault : static_cast<TColor>(bk);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Formats
 

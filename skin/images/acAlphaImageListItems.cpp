@@ -17,18 +17,6 @@
 
 namespace {
 
-// Holds the list's update lock for a scope and releases it however the scope is left.
-class TacChangingScope {
-public:
-    explicit TacChangingScope(bool& flag) : flag_(flag) { flag_ = true; }
-    ~TacChangingScope() { flag_ = false; }
-    TacChangingScope(const TacChangingScope&) = delete;
-    TacChangingScope& operator=(const TacChangingScope&) = delete;
-
-private:
-    bool& flag_;
-};
-
 // Every pixel's alpha is 0.
 bool NoAlpha(TBitmap* bmp)
 {
@@ -119,11 +107,6 @@ TsAlphaImageList::~TsAlphaImageList()
     FItems.reset();
 }
 
-void TsAlphaImageList::AfterConstruction()
-{
-    if (!Loading()) FLoaded = true;
-}
-
 void TsAlphaImageList::Loaded()
 {
     TacImageList::Loaded();
@@ -162,27 +145,10 @@ HIMAGELIST TsAlphaImageList::CreateImageListHandle()
     return list;
 }
 
-void TsAlphaImageList::CreateImgList() { Handle(); }
-
-void TsAlphaImageList::KillImgList()
-{
-    FreeHandle();
-    if (!AcChanging) Change();
-}
-
 // ---------------------------------------------------------------------------------------------
-// Update protocol and notification
+// Counts and notification
 
-void TsAlphaImageList::AcBeginUpdate() { AcChanging = true; }
-
-void TsAlphaImageList::AcEndUpdate(bool regenerate)
-{
-    AcChanging = false;
-    if (!regenerate) return;
-    if (DefaultManager && DefaultManager->ManagerState.Contains(msSkinChanging)) return;
-    GenerateStdList();
-    Change();
-}
+int TsAlphaImageList::ItemCount() const { return FItems ? FItems->Count() : 0; }
 
 int TsAlphaImageList::GetCount() const
 {
@@ -495,48 +461,11 @@ void TsAlphaImageList::LoadFromPngStream(TStream& stream)
 
 void TsAlphaImageList::SetDimension(int index, int value)
 {
-    if (index == 0) {
-        if (FLoaded) SavedHeight = value;
-        SetHeight(value);
-    } else {
-        if (FLoaded) SavedWidth = value;
-        SetWidth(value);
-    }
+    StoreDimension(index, value, FLoaded);
     if (!Loading() && FLoaded && HandleAllocated() && GetCount() <= FItems->Count() && !AcChanging) {
         GenerateStdList();
         Change();
     }
-}
-
-void TsAlphaImageList::SetNewDimensions(HIMAGELIST value)
-{
-    int cx = 0, cy = 0;
-    if (!value || !::ImageList_GetIconSize(value, &cx, &cy)) return;
-    // The native list is made at the saved size: it follows.
-    if (FLoaded) {
-        SavedWidth = cx;
-        SavedHeight = cy;
-    }
-    SetSize(cx, cy);
-}
-
-bool TsAlphaImageList::CanScale() const
-{
-    return FAllowScale && FLoaded && DefaultManager && !ComponentState().Contains(csDesigning) &&
-           FItems->Count() > 0;
-}
-
-void TsAlphaImageList::SetNewScale(int scale)
-{
-    if (scale == FSavedScale || !CanScale()) return;
-    const bool wasLocked = AcChanging;
-    AcChanging = true;
-    FSavedScale = scale;
-    if (HandleAllocated()) ::ImageList_Remove(Handle(), -1);
-    KillImgList();
-    GenerateStdList();
-    AcChanging = wasLocked;
-    if (!wasLocked) TacImageList::Change();
 }
 
 TColor TsAlphaImageList::GetBkColor() const
@@ -558,41 +487,21 @@ void TsAlphaImageList::SetUseCache(bool value)
     if (!value) ClearCache(-1);
 }
 
-void TsAlphaImageList::ClearCache(int index)
-{
-    if (index >= 0 && index < FItems->Count()) {
-        FItems->Items(index)->CacheBmp.reset();
-        return;
-    }
-    for (int i = 0; i < FItems->Count(); ++i) FItems->Items(i)->CacheBmp.reset();
-}
+void TsAlphaImageList::ClearCache(int index) { ClearItemsCache(*FItems, index); }
 
 // ---------------------------------------------------------------------------------------------
 // Copying
 
 void TsAlphaImageList::Assign(const TPersistent* source)
 {
-    if (!source) {
-        KillImgList();
-        return;
-    }
-    auto* src = const_cast<TsAlphaImageList*>(dynamic_cast<const TsAlphaImageList*>(source));
-    if (!src) {
-        TacImageList::Assign(source);
-        return;
-    }
-    if (src == this) return;
+    TsAlphaImageList* src = AssignSource<TsAlphaImageList>(source);
+    if (!src) return;
     AcBeginUpdate();
-    if (HandleAllocated()) ::ImageList_Remove(Handle(), -1);
-    SetMasked(src->Masked());
-    SetImageType(src->ImageType());
-    SetDrawingStyle(src->DrawingStyle());
-    SetShareImages(src->ShareImages());
+    AssignListSettings(src);
     SetNewDimensions(src->Handle());
     KillImgList();
     CreateImgList();
-    const COLORREF bk = ::ImageList_GetBkColor(src->Handle());
-    SetBkColor(bk == CLR_NONE ? clNone : bk == CLR_DEFAULT ? clDefault : static_cast<TColor>(bk));
+    SetBkColor(NativeBkColor(src->Handle()));
     SetBlendColor(src->BlendColor());
     CopyImages(src);
     AcEndUpdate(false);
