@@ -266,6 +266,11 @@ void IterateImageLists(const TacImageListProc& proc, std::intptr_t data);
 void RegisterImageList(TCustomImageList* list);
 void UnregisterImageList(TCustomImageList* list);
 
+// A memory stream's bytes, as the lists' binary properties give them.
+std::span<const std::uint8_t> MemoryStreamBytes(TMemoryStream& stream);
+// Replaces a memory stream's bytes (they may be its own) and rewinds it.
+void SetMemoryStreamBytes(TMemoryStream& stream, std::span<const std::uint8_t> bytes);
+
 // The format a file's first bytes show (".ico" extension needed for 00 00); false if none.
 bool GetImageFormat(const UnicodeString& fileName, TsImageFormat& format);
 // A stream is always taken for a PNG.

@@ -10,7 +10,6 @@
 #include "sThirdParty.h"
 
 #include <cmath>
-#include <vector>
 
 namespace acAlphaImageList {
 
@@ -30,18 +29,9 @@ void TacEmbeddedFont::Assign(const TPersistent* source)
     SetFontDataBytes(src->FontDataBytes());
 }
 
-std::span<const std::uint8_t> TacEmbeddedFont::FontDataBytes() const
-{
-    return {FontData->Memory(), static_cast<std::size_t>(FontData->Size())};
-}
+std::span<const std::uint8_t> TacEmbeddedFont::FontDataBytes() const { return MemoryStreamBytes(*FontData); }
 
-void TacEmbeddedFont::SetFontDataBytes(std::span<const std::uint8_t> bytes)
-{
-    const std::vector<std::uint8_t> copy(bytes.begin(), bytes.end());
-    FontData->Clear();
-    if (!copy.empty()) FontData->WriteBuffer(copy.data(), static_cast<long long>(copy.size()));
-    FontData->SetPosition(0);
-}
+void TacEmbeddedFont::SetFontDataBytes(std::span<const std::uint8_t> bytes) { SetMemoryStreamBytes(*FontData, bytes); }
 
 void TacEmbeddedFont::LoadFont()
 {

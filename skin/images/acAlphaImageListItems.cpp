@@ -9,7 +9,6 @@
 #include "sGraphUtils.h"
 #include "sGraphUtilsColor.h"
 #include "sGraphUtilsPng.h"
-#include "sSkinManager.h"
 
 #include <shellapi.h>
 
@@ -73,18 +72,11 @@ void TsImgListItem::AssignTo(TPersistent* dest) const
     else TCollectionItem::AssignTo(dest);
 }
 
-std::span<const std::uint8_t> TsImgListItem::ImgDataBytes() const
-{
-    return {ImgData->Memory(), static_cast<std::size_t>(ImgData->Size())};
-}
+std::span<const std::uint8_t> TsImgListItem::ImgDataBytes() const { return MemoryStreamBytes(*ImgData); }
 
 void TsImgListItem::SetImgDataBytes(std::span<const std::uint8_t> bytes)
 {
-    // Copy first: the bytes may be this stream's own.
-    const std::vector<std::uint8_t> copy(bytes.begin(), bytes.end());
-    ImgData->Clear();
-    if (!copy.empty()) ImgData->WriteBuffer(copy.data(), static_cast<long long>(copy.size()));
-    ImgData->SetPosition(0);
+    SetMemoryStreamBytes(*ImgData, bytes);
     CacheBmp.reset();
 }
 
