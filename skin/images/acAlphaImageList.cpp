@@ -136,6 +136,29 @@ void TacImageList::SetNewScale(int scale)
     if (!wasLocked) TImageList::Change();
 }
 
+void TacImageList::LoadedSizes(bool killAlways)
+{
+    FLoaded = true;
+    if (SavedWidth == 0 && Width() == 16 && Height() == 16) {
+        TacChangingScope lock(AcChanging);
+        KillImgList();
+        StoreDimension(0, 16, true);
+        StoreDimension(1, 16, true);
+    } else if (killAlways || SavedWidth != 0) {
+        KillImgList();
+    }
+    if (SavedWidth == 0) SavedWidth = Width();
+    if (SavedHeight == 0) SavedHeight = Height();
+}
+
+void TacImageList::LoadedStdList()
+{
+    if (StdListIsGenerated) return;
+    RegenerateStdList();
+    StdListIsGenerated = true;
+    Change();
+}
+
 void TacImageList::StoreDimension(int index, int value, bool save)
 {
     if (index == 0) {
@@ -160,6 +183,16 @@ TColor TacImageList::NativeBkColor(HIMAGELIST list)
 {
     const COLORREF bk = ::ImageList_GetBkColor(list);
     return bk == CLR_NONE ? clNone : bk == CLR_DEFAULT ? clDefault : static_cast<TColor>(bk);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Copies
+
+std::unique_ptr<TBitmap> CopyBitmap(TBitmap* bmp)
+{
+    auto copy = std::make_unique<TBitmap>();
+    copy->Assign(bmp);
+    return copy;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -92,6 +92,11 @@ protected:
         }
         return src == this ? nullptr : src;
     }
+    // After loading: fixes the size the native list is made at and frees the native list made
+    // while loading (killAlways: also when no size was saved and the size is not 16 x 16).
+    void LoadedSizes(bool killAlways);
+    // Makes the native images once after loading.
+    void LoadedStdList();
     // Sets the height (0) or width (1); save also keeps it as the size the native list is made at.
     void StoreDimension(int index, int value, bool save);
     // Copies the native list's settings of another list and empties this one's native images.
@@ -265,6 +270,9 @@ void IterateImageLists(const TacImageListProc& proc, std::intptr_t data);
 // Enters a list in (or removes it from) the unit's list; done by the library's lists.
 void RegisterImageList(TCustomImageList* list);
 void UnregisterImageList(TCustomImageList* list);
+
+// A new bitmap holding a copy of bmp (a cached rendering handed out or taken in).
+std::unique_ptr<TBitmap> CopyBitmap(TBitmap* bmp);
 
 // A memory stream's bytes, as the lists' binary properties give them.
 std::span<const std::uint8_t> MemoryStreamBytes(TMemoryStream& stream);

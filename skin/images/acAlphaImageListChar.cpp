@@ -196,23 +196,9 @@ void TsCharImageList::Loaded()
 {
     TacImageList::Loaded();
     LoadAllFonts();
-    FLoaded = true;
-    if (SavedWidth == 0 && Width() == 16 && Height() == 16) {
-        TacChangingScope lock(AcChanging);
-        KillImgList();
-        SetDimension(0, 16);
-        SetDimension(1, 16);
-    } else {
-        KillImgList();
-    }
-    if (SavedWidth == 0) SavedWidth = Width();
-    if (SavedHeight == 0) SavedHeight = Height();
+    LoadedSizes(true);
     FItems->CheckItems();
-    if (!StdListIsGenerated) {
-        GenerateStdList(clNone);
-        StdListIsGenerated = true;
-        Change();
-    }
+    LoadedStdList();
 }
 
 int TsCharImageList::GetCount() const { return FItems ? FItems->Count() : 0; }

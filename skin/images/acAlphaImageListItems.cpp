@@ -102,22 +102,8 @@ TsAlphaImageList::~TsAlphaImageList()
 void TsAlphaImageList::Loaded()
 {
     TacImageList::Loaded();
-    FLoaded = true;
-    if (SavedWidth == 0 && Width() == 16 && Height() == 16) {
-        TacChangingScope lock(AcChanging);
-        KillImgList();
-        SetDimension(0, 16);
-        SetDimension(1, 16);
-    } else if (SavedWidth != 0) {
-        KillImgList();
-    }
-    if (SavedWidth == 0) SavedWidth = Width();
-    if (SavedHeight == 0) SavedHeight = Height();
-    if (!StdListIsGenerated) {
-        GenerateStdList();
-        StdListIsGenerated = true;
-        Change();
-    }
+    LoadedSizes(false);
+    LoadedStdList();
 }
 
 bool TsAlphaImageList::IsDuplicated() const { return DoubleData || ComponentState().Contains(csDesigning); }
