@@ -10,20 +10,11 @@ Run: tools/make_contour_font.py tests/skin/skin_images_tests_contour.ttf
 """
 import sys
 
-from fontTools.fontBuilder import FontBuilder
 from fontTools.pens.ttGlyphPen import TTGlyphPen
 
+import ttf_build
+
 FAMILY = "Contour Test"
-
-
-def square():
-    pen = TTGlyphPen(None)
-    pen.moveTo((100, 0))
-    pen.lineTo((100, 800))
-    pen.lineTo((900, 800))
-    pen.lineTo((900, 0))
-    pen.closePath()
-    return pen.glyph()
 
 
 def curved():
@@ -42,28 +33,11 @@ def curved():
     return pen.glyph()
 
 
-def empty():
-    return TTGlyphPen(None).glyph()
-
-
 def main():
     if len(sys.argv) != 2:
         sys.exit("usage: make_contour_font.py OUTPUT.ttf")
-    order = [".notdef", "space", "A", "B"]
-    fb = FontBuilder(1000, isTTF=True)
-    fb.setupGlyphOrder(order)
-    fb.setupCharacterMap({0x20: "space", 0x41: "A", 0x42: "B"})
-    fb.setupGlyf({".notdef": empty(), "space": empty(), "A": square(), "B": curved()})
-    fb.setupHorizontalMetrics({name: (1000, 0) for name in order})
-    fb.setupHorizontalHeader(ascent=900, descent=-100)
-    fb.setupNameTable({"familyName": FAMILY, "styleName": "Regular", "uniqueFontIdentifier": FAMILY + " Regular; glyph list tests",
-                       "fullName": FAMILY, "psName": "ContourTest-Regular", "version": "Version 1.0"})
-    fb.setupOS2(sTypoAscender=900, sTypoDescender=-100, usWinAscent=900, usWinDescent=100)
-    fb.setupPost()
-    fb.setupHead(unitsPerEm=1000, created=0x80000000, modified=0x80000000)
-    fb.font["head"].created = fb.font["head"].modified = 3600000000
-    fb.font.recalcTimestamp = False
-    fb.save(sys.argv[1])
+    ttf_build.build(sys.argv[1], FAMILY, "ContourTest-Regular", "glyph list tests",
+                    [(0x41, "A", ttf_build.square()), (0x42, "B", curved())])
 
 
 if __name__ == "__main__":

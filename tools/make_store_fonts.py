@@ -10,57 +10,19 @@ Run: tools/make_store_fonts.py tests/skin/skin_images_tests_store1.ttf tests/ski
 """
 import sys
 
-from fontTools.fontBuilder import FontBuilder
-from fontTools.pens.ttGlyphPen import TTGlyphPen
-
-
-def square():
-    pen = TTGlyphPen(None)
-    pen.moveTo((100, 0))
-    pen.lineTo((100, 800))
-    pen.lineTo((900, 800))
-    pen.lineTo((900, 0))
-    pen.closePath()
-    return pen.glyph()
+import ttf_build
 
 
 def triangle():
-    pen = TTGlyphPen(None)
-    pen.moveTo((100, 0))
-    pen.lineTo((500, 800))
-    pen.lineTo((900, 0))
-    pen.closePath()
-    return pen.glyph()
-
-
-def empty():
-    return TTGlyphPen(None).glyph()
-
-
-def build(path, family, ps_name, glyph):
-    order = [".notdef", "space", "A"]
-    fb = FontBuilder(1000, isTTF=True)
-    fb.setupGlyphOrder(order)
-    fb.setupCharacterMap({0x20: "space", 0x41: "A"})
-    fb.setupGlyf({".notdef": empty(), "space": empty(), "A": glyph})
-    fb.setupHorizontalMetrics({name: (1000, 0) for name in order})
-    fb.setupHorizontalHeader(ascent=900, descent=-100)
-    fb.setupNameTable({"familyName": family, "styleName": "Regular",
-                       "uniqueFontIdentifier": family + " Regular; font store tests",
-                       "fullName": family, "psName": ps_name, "version": "Version 1.0"})
-    fb.setupOS2(sTypoAscender=900, sTypoDescender=-100, usWinAscent=900, usWinDescent=100)
-    fb.setupPost()
-    fb.setupHead(unitsPerEm=1000, created=0x80000000, modified=0x80000000)
-    fb.font["head"].created = fb.font["head"].modified = 3600000000
-    fb.font.recalcTimestamp = False
-    fb.save(path)
+    return ttf_build.polygon([(100, 0), (500, 800), (900, 0)])
 
 
 def main():
     if len(sys.argv) != 3:
         sys.exit("usage: make_store_fonts.py FIRST.ttf SECOND.ttf")
-    build(sys.argv[1], "Store Test One", "StoreTestOne-Regular", square())
-    build(sys.argv[2], "Store Test Two", "StoreTestTwo-Regular", triangle())
+    for path, family, ps_name, glyph in ((sys.argv[1], "Store Test One", "StoreTestOne-Regular", ttf_build.square()),
+                                         (sys.argv[2], "Store Test Two", "StoreTestTwo-Regular", triangle())):
+        ttf_build.build(path, family, ps_name, "font store tests", [(0x41, "A", glyph)])
 
 
 if __name__ == "__main__":

@@ -82,6 +82,136 @@ void TacImageList::WriteData(TStream& stream)
     ::ImageList_Destroy(empty);
 }
 
+void TacImageList::AfterConstruction()
+{
+    if (!Loading()) FLoaded = true;
+}
+
+void TacImageList::AcBeginUpdate() { AcChanging = true; }
+
+void TacImageList::AcEndUpdate(bool regenerate)
+{
+    AcChanging = false;
+    if (!regenerate) return;
+    if (DefaultManager && DefaultManager->ManagerState.Contains(msSkinChanging)) return;
+    RegenerateStdList();
+    Change();
+}
+
+void TacImageList::CreateImgList() { Handle(); }
+
+void TacImageList::KillImgList()
+{
+    FreeHandle();
+    if (!AcChanging) Change();
+}
+
+void TacImageList::SetNewDimensions(HIMAGELIST value)
+{
+    int cx = 0, cy = 0;
+    if (!value || !::ImageList_GetIconSize(value, &cx, &cy)) return;
+    // The native list is made at the saved size: it follows.
+    if (FLoaded) {
+        SavedWidth = cx;
+        SavedHeight = cy;
+    }
+    SetSize(cx, cy);
+}
+
+bool TacImageList::CanScale() const
+{
+    return FAllowScale && FLoaded && DefaultManager && !ComponentState().Contains(csDesigning) && ItemCount() > 0;
+}
+
+void TacImageList::SetNewScale(int scale)
+{
+    if (scale == FSavedScale || !CanScale()) return;
+    const bool wasLocked = AcChanging;
+    AcChanging = true;
+    FSavedScale = scale;
+    if (HandleAllocated()) ::ImageList_Remove(Handle(), -1);
+    KillImgList();
+    RegenerateStdList();
+    AcChanging = wasLocked;
+    if (!wasLocked) TImageList::Change();
+}
+
+void TacImageList::LoadedSizes(bool killAlways)
+{
+    FLoaded = true;
+    if (SavedWidth == 0 && Width() == 16 && Height() == 16) {
+        TacChangingScope lock(AcChanging);
+        KillImgList();
+        StoreDimension(0, 16, true);
+        StoreDimension(1, 16, true);
+    } else if (killAlways || SavedWidth != 0) {
+        KillImgList();
+    }
+    if (SavedWidth == 0) SavedWidth = Width();
+    if (SavedHeight == 0) SavedHeight = Height();
+}
+
+void TacImageList::LoadedStdList()
+{
+    if (StdListIsGenerated) return;
+    RegenerateStdList();
+    StdListIsGenerated = true;
+    Change();
+}
+
+void TacImageList::StoreDimension(int index, int value, bool save)
+{
+    if (index == 0) {
+        if (save) SavedHeight = value;
+        SetHeight(value);
+    } else {
+        if (save) SavedWidth = value;
+        SetWidth(value);
+    }
+}
+
+void TacImageList::AssignListSettings(TCustomImageList* source)
+{
+    if (HandleAllocated()) ::ImageList_Remove(Handle(), -1);
+    SetMasked(source->Masked());
+    SetImageType(source->ImageType());
+    SetDrawingStyle(source->DrawingStyle());
+    SetShareImages(source->ShareImages());
+}
+
+TColor TacImageList::NativeBkColor(HIMAGELIST list)
+{
+    const COLORREF bk = ::ImageList_GetBkColor(list);
+    return bk == CLR_NONE ? clNone : bk == CLR_DEFAULT ? clDefault : static_cast<TColor>(bk);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Copies
+
+std::unique_ptr<TBitmap> CopyBitmap(TBitmap* bmp)
+{
+    auto copy = std::make_unique<TBitmap>();
+    copy->Assign(bmp);
+    return copy;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Stored bytes
+
+std::span<const std::uint8_t> MemoryStreamBytes(TMemoryStream& stream)
+{
+    return {stream.Memory(), static_cast<std::size_t>(stream.Size())};
+}
+
+void SetMemoryStreamBytes(TMemoryStream& stream, std::span<const std::uint8_t> bytes)
+{
+    // Copy first: the bytes may be this stream's own.
+    const std::vector<std::uint8_t> copy(bytes.begin(), bytes.end());
+    stream.Clear();
+    if (!copy.empty()) stream.WriteBuffer(copy.data(), static_cast<long long>(copy.size()));
+    stream.SetPosition(0);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Formats
 

@@ -42,6 +42,91 @@ public:
     // list (nothing while the component itself is being written).
     void ReadData(TStream& stream) override;
     void WriteData(TStream& stream) override;
+
+    // Code that creates a list calls this right after construction.
+    void AfterConstruction();
+    // Changes made between these do not remake the native images one by one; ending with
+    // regenerate remakes them once (not while the default manager changes skins).
+    void AcBeginUpdate();
+    void AcEndUpdate(bool regenerate);
+    void CreateImgList();
+    // Frees the native list (telling the change unless locked).
+    virtual void KillImgList();
+    // Takes the size of a native list; a loaded list makes its native list at that size too.
+    void SetNewDimensions(HIMAGELIST value);
+    bool CanScale() const;
+    // Remakes the native images for a new scale.
+    void SetNewScale(int scale);
+    // 0 height, 1 width.
+    int GetDimension(int index) const { return index == 0 ? Height() : Width(); }
+
+    bool AcChanging = false;
+    bool FAllowScale = true;
+    bool StdListIsGenerated = false;
+    TColor FBkColor = clNone;
+    bool FLoaded = false;
+    int FSavedScale = 0;
+    int SavedHeight = 0;
+    int SavedWidth = 0;
+
+protected:
+    bool Loading() const { return ComponentState().Contains(csLoading); }
+    // The number of stored items (the native list may hold a different count).
+    virtual int ItemCount() const = 0;
+    // Remakes every native image from the items, in the list's own colours.
+    virtual void RegenerateStdList() = 0;
+    // The list of the same class to copy from; null when nothing is left to do: no source frees
+    // the native list, another kind of source is copied as a plain image list, and a list is
+    // not copied onto itself.
+    template <class List>
+    List* AssignSource(const TPersistent* source)
+    {
+        if (!source) {
+            KillImgList();
+            return nullptr;
+        }
+        auto* src = const_cast<List*>(dynamic_cast<const List*>(source));
+        if (!src) {
+            TImageList::Assign(source);
+            return nullptr;
+        }
+        return src == this ? nullptr : src;
+    }
+    // After loading: fixes the size the native list is made at and frees the native list made
+    // while loading (killAlways: also when no size was saved and the size is not 16 x 16).
+    void LoadedSizes(bool killAlways);
+    // Makes the native images once after loading.
+    void LoadedStdList();
+    // Sets the height (0) or width (1); save also keeps it as the size the native list is made at.
+    void StoreDimension(int index, int value, bool save);
+    // Copies the native list's settings of another list and empties this one's native images.
+    void AssignListSettings(TCustomImageList* source);
+    // A native list's background colour as a TColor.
+    static TColor NativeBkColor(HIMAGELIST list);
+
+    // Frees the cached rendering of one item, or of all for an invalid index.
+    template <class Items>
+    static void ClearItemsCache(Items& items, int index)
+    {
+        if (index >= 0 && index < items.Count()) {
+            items.Items(index)->CacheBmp.reset();
+            return;
+        }
+        for (int i = 0; i < items.Count(); ++i) items.Items(i)->CacheBmp.reset();
+    }
+};
+
+// Sets a list's flag for a scope and clears it however the scope is left (not restoring an
+// earlier set value: the lists rely on the flag being clear afterwards).
+class TacChangingScope {
+public:
+    explicit TacChangingScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~TacChangingScope() { flag_ = false; }
+    TacChangingScope(const TacChangingScope&) = delete;
+    TacChangingScope& operator=(const TacChangingScope&) = delete;
+
+private:
+    bool& flag_;
 };
 
 class TsAlphaImageList;
@@ -106,14 +191,10 @@ public:
     explicit TsAlphaImageList(TComponent* owner);
     ~TsAlphaImageList() override;
     UnicodeString ClassName() const override { return L"TsAlphaImageList"; }
-    // Code that creates a list calls this right after construction.
-    void AfterConstruction();
     void Loaded() override;
     void Assign(const TPersistent* source) override;
 
     void CopyImages(TsAlphaImageList* source);
-    void AcBeginUpdate();
-    void AcEndUpdate(bool regenerate);
     int GetCount() const override;
 
     // Stores a copy of the bitmap as a BMP item; the new native index, -1 without an icon.
@@ -139,16 +220,9 @@ public:
     std::unique_ptr<TBitmap> CreateBitmap32(int index, int width, int height, int extra = 0) override;
     void ClearCache(int index) override;
 
-    void SetNewDimensions(HIMAGELIST value);
-    void SetNewScale(int scale);
-    bool CanScale() const;
-    void CreateImgList();
-    void KillImgList();
     bool IsDuplicated() const;
     void ItemsClear();
 
-    // 0 height, 1 width.
-    int GetDimension(int index) const { return index == 0 ? Height() : Width(); }
     void SetDimension(int index, int value);
     TColor GetBkColor() const;
     void SetBkColor(TColor value);
@@ -157,16 +231,8 @@ public:
     bool UseCache() const { return FUseCache; }
     void SetUseCache(bool value);
 
-    bool FLoaded = false;
     bool FUseCache = true;
-    bool AcChanging = false;
-    bool FAllowScale = true;
     bool ItemsUpdating = false;
-    bool StdListIsGenerated = false;
-    TColor FBkColor = clNone;
-    int FSavedScale = 0;
-    int SavedHeight = 0;
-    int SavedWidth = 0;
     bool StdMode = false;
     bool DoubleData = true;
 
@@ -175,6 +241,8 @@ protected:
     HIMAGELIST CreateImageListHandle() override;
     void DoDraw(int index, TCanvas* canvas, int x, int y, UINT style, bool enabled) override;
     void AssignTo(TPersistent* dest) const override;
+    int ItemCount() const override;
+    void RegenerateStdList() override { GenerateStdList(); }
 
 private:
     friend class TsImgListItem;
@@ -184,7 +252,6 @@ private:
     std::unique_ptr<TBitmap> RenderItem(TsImgListItem& item, int width, int height, bool tone);
     // The native image as a 32-bit bitmap of that size (its icon's colour bitmap).
     std::unique_ptr<TBitmap> IconBitmap(int index, int width, int height, bool maskAlpha);
-    bool Loading() const { return ComponentState().Contains(csLoading); }
     int AppendIcon(HICON icon);
 
     std::unique_ptr<TsImgListItems> FItems;
@@ -203,6 +270,14 @@ void IterateImageLists(const TacImageListProc& proc, std::intptr_t data);
 // Enters a list in (or removes it from) the unit's list; done by the library's lists.
 void RegisterImageList(TCustomImageList* list);
 void UnregisterImageList(TCustomImageList* list);
+
+// A new bitmap holding a copy of bmp (a cached rendering handed out or taken in).
+std::unique_ptr<TBitmap> CopyBitmap(TBitmap* bmp);
+
+// A memory stream's bytes, as the lists' binary properties give them.
+std::span<const std::uint8_t> MemoryStreamBytes(TMemoryStream& stream);
+// Replaces a memory stream's bytes (they may be its own) and rewinds it.
+void SetMemoryStreamBytes(TMemoryStream& stream, std::span<const std::uint8_t> bytes);
 
 // The format a file's first bytes show (".ico" extension needed for 00 00); false if none.
 bool GetImageFormat(const UnicodeString& fileName, TsImageFormat& format);

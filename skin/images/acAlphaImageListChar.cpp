@@ -10,7 +10,6 @@
 #include "sThirdParty.h"
 
 #include <cmath>
-#include <vector>
 
 namespace acAlphaImageList {
 
@@ -30,18 +29,9 @@ void TacEmbeddedFont::Assign(const TPersistent* source)
     SetFontDataBytes(src->FontDataBytes());
 }
 
-std::span<const std::uint8_t> TacEmbeddedFont::FontDataBytes() const
-{
-    return {FontData->Memory(), static_cast<std::size_t>(FontData->Size())};
-}
+std::span<const std::uint8_t> TacEmbeddedFont::FontDataBytes() const { return MemoryStreamBytes(*FontData); }
 
-void TacEmbeddedFont::SetFontDataBytes(std::span<const std::uint8_t> bytes)
-{
-    const std::vector<std::uint8_t> copy(bytes.begin(), bytes.end());
-    FontData->Clear();
-    if (!copy.empty()) FontData->WriteBuffer(copy.data(), static_cast<long long>(copy.size()));
-    FontData->SetPosition(0);
-}
+void TacEmbeddedFont::SetFontDataBytes(std::span<const std::uint8_t> bytes) { SetMemoryStreamBytes(*FontData, bytes); }
 
 void TacEmbeddedFont::LoadFont()
 {
@@ -80,17 +70,6 @@ void TacEmbeddedFonts::Assign(const TPersistent* source)
 namespace {
 
 constexpr int kDefaultPPI = 96;
-
-class TacChangingScope {
-public:
-    explicit TacChangingScope(bool& flag) : flag_(flag) { flag_ = true; }
-    ~TacChangingScope() { flag_ = false; }
-    TacChangingScope(const TacChangingScope&) = delete;
-    TacChangingScope& operator=(const TacChangingScope&) = delete;
-
-private:
-    bool& flag_;
-};
 
 } // namespace
 
@@ -213,32 +192,13 @@ TsCharImageList::~TsCharImageList()
     FEmbeddedFonts.reset();
 }
 
-void TsCharImageList::AfterConstruction()
-{
-    if (!Loading()) FLoaded = true;
-}
-
 void TsCharImageList::Loaded()
 {
     TacImageList::Loaded();
     LoadAllFonts();
-    FLoaded = true;
-    if (SavedWidth == 0 && Width() == 16 && Height() == 16) {
-        TacChangingScope lock(AcChanging);
-        KillImgList();
-        SetDimension(0, 16);
-        SetDimension(1, 16);
-    } else {
-        KillImgList();
-    }
-    if (SavedWidth == 0) SavedWidth = Width();
-    if (SavedHeight == 0) SavedHeight = Height();
+    LoadedSizes(true);
     FItems->CheckItems();
-    if (!StdListIsGenerated) {
-        GenerateStdList(clNone);
-        StdListIsGenerated = true;
-        Change();
-    }
+    LoadedStdList();
 }
 
 int TsCharImageList::GetCount() const { return FItems ? FItems->Count() : 0; }
@@ -315,13 +275,10 @@ HIMAGELIST TsCharImageList::CreateImageListHandle()
     return list;
 }
 
-void TsCharImageList::CreateImgList() { Handle(); }
-
 void TsCharImageList::KillImgList()
 {
-    FreeHandle();
     StdListIsGenerated = false;
-    if (!AcChanging) Change();
+    TacImageList::KillImgList();
 }
 
 void TsCharImageList::UpdateStd(int index)
@@ -334,18 +291,7 @@ void TsCharImageList::UpdateStd(int index)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Update protocol and notification
-
-void TsCharImageList::AcBeginUpdate() { AcChanging = true; }
-
-void TsCharImageList::AcEndUpdate(bool regenerate)
-{
-    AcChanging = false;
-    if (!regenerate) return;
-    if (DefaultManager && DefaultManager->ManagerState.Contains(msSkinChanging)) return;
-    GenerateStdList(clNone);
-    Change();
-}
+// Notification
 
 void TsCharImageList::Change()
 {
@@ -362,14 +308,7 @@ void TsCharImageList::Change()
 
 void TsCharImageList::SetDimension(int index, int value)
 {
-    const bool save = FLoaded || ComponentState().Contains(csDesigning);
-    if (index == 0) {
-        if (save) SavedHeight = value;
-        SetHeight(value);
-    } else {
-        if (save) SavedWidth = value;
-        SetWidth(value);
-    }
+    StoreDimension(index, value, FLoaded || ComponentState().Contains(csDesigning));
     if (FLoaded && !Loading() && !AcChanging && GetCount() <= FItems->Count()) {
         GenerateStdList(clNone);
         Change();
@@ -407,36 +346,6 @@ void TsCharImageList::SetBkColor(TColor value)
 void TsCharImageList::SetItems(TacCharListItems* value) { FItems->Assign(value); }
 void TsCharImageList::SetEmbeddedFonts(acAlphaImageList::TacEmbeddedFonts* value) { FEmbeddedFonts->Assign(value); }
 
-void TsCharImageList::SetNewDimensions(HIMAGELIST value)
-{
-    int cx = 0, cy = 0;
-    if (!value || !::ImageList_GetIconSize(value, &cx, &cy)) return;
-    if (FLoaded) {
-        SavedWidth = cx;
-        SavedHeight = cy;
-    }
-    SetSize(cx, cy);
-}
-
-bool TsCharImageList::CanScale() const
-{
-    return FAllowScale && FLoaded && DefaultManager && !ComponentState().Contains(csDesigning) &&
-           FItems->Count() > 0;
-}
-
-void TsCharImageList::SetNewScale(int scale)
-{
-    if (scale == FSavedScale || !CanScale()) return;
-    const bool wasLocked = AcChanging;
-    AcChanging = true;
-    FSavedScale = scale;
-    if (HandleAllocated()) ::ImageList_Remove(Handle(), -1);
-    KillImgList();
-    GenerateStdList(clNone);
-    AcChanging = wasLocked;
-    if (!wasLocked) TacImageList::Change();
-}
-
 bool TsCharImageList::CanUseCache() const { return FBlendingMode == bmAlways || State == 0; }
 
 bool TsCharImageList::ItemIsCached(const TacCharListItem& item, int width, TColor color, int height) const
@@ -457,14 +366,7 @@ void TsCharImageList::SetCharColor(TColor color, int index, bool isDefault)
     ForeColor = ValidIndex(index) && FItems->Items(index)->Color() != clNone ? FItems->Items(index)->Color() : color;
 }
 
-void TsCharImageList::ClearCache(int index)
-{
-    if (ValidIndex(index)) {
-        FItems->Items(index)->CacheBmp.reset();
-        return;
-    }
-    for (int i = 0; i < FItems->Count(); ++i) FItems->Items(i)->CacheBmp.reset();
-}
+void TsCharImageList::ClearCache(int index) { ClearItemsCache(*FItems, index); }
 
 // ---------------------------------------------------------------------------------------------
 // Items and copying
@@ -495,22 +397,10 @@ int TsCharImageList::AddItem(const TacCharItemData& data)
 
 void TsCharImageList::Assign(const TPersistent* source)
 {
-    if (!source) {
-        KillImgList();
-        return;
-    }
-    auto* src = const_cast<TsCharImageList*>(dynamic_cast<const TsCharImageList*>(source));
-    if (!src) {
-        TacImageList::Assign(source);
-        return;
-    }
-    if (src == this) return;
+    TsCharImageList* src = AssignSource<TsCharImageList>(source);
+    if (!src) return;
     AcBeginUpdate();
-    if (HandleAllocated()) ::ImageList_Remove(Handle(), -1);
-    SetMasked(src->Masked());
-    SetImageType(src->ImageType());
-    SetDrawingStyle(src->DrawingStyle());
-    SetShareImages(src->ShareImages());
+    AssignListSettings(src);
     SetSize(src->Width(), src->Height());
     SavedWidth = src->SavedWidth;
     SavedHeight = src->SavedHeight;
@@ -519,10 +409,7 @@ void TsCharImageList::Assign(const TPersistent* source)
     } else {
         CreateImgList();
     }
-    if (src->HandleAllocated()) {
-        const COLORREF bk = ::ImageList_GetBkColor(src->Handle());
-        SetBkColor(bk == CLR_NONE ? clNone : bk == CLR_DEFAULT ? clDefault : static_cast<TColor>(bk));
-    }
+    if (src->HandleAllocated()) SetBkColor(NativeBkColor(src->Handle()));
     FBlendValue = src->FBlendValue;
     SetBlendColor(src->BlendColor());
     FEmbeddedFonts->Assign(src->FEmbeddedFonts.get());

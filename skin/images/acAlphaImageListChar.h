@@ -183,13 +183,9 @@ public:
     explicit TsCharImageList(TComponent* owner);
     ~TsCharImageList() override;
     UnicodeString ClassName() const override { return L"TsCharImageList"; }
-    // Code that creates a list calls this right after construction.
-    void AfterConstruction();
     void Loaded() override;
     void Assign(const TPersistent* source) override;
     void CopyImages(TsCharImageList* source);
-    void AcBeginUpdate();
-    void AcEndUpdate(bool regenerate);
     int GetCount() const override;
     void Clear();
 
@@ -204,17 +200,12 @@ public:
 
     void GenerateStdList(TColor color);
     void UpdateStd(int index);
-    void KillImgList();
-    void CreateImgList();
-    bool CanScale() const;
+    // Also marks the native images as no longer generated.
+    void KillImgList() override;
     bool CanUseCache() const;
     bool ItemIsCached(const TacCharListItem& item, int width, TColor color, int height) const;
     // IsDefault: the colour is for every item; else an item's own colour wins.
     void SetCharColor(TColor color, int index, bool isDefault);
-    void SetNewScale(int scale);
-    void SetNewDimensions(HIMAGELIST value);
-    // 0 height, 1 width.
-    int GetDimension(int index) const { return index == 0 ? Height() : Width(); }
     void SetDimension(int index, int value);
     TColor GetBkColor() const;
     void SetBkColor(TColor value);
@@ -236,26 +227,19 @@ public:
     // True for any index.
     bool GetBitmap32(int index, TBitmap* bmp, int fontHeight = 0) override;
 
-    bool AcChanging = false;
-    bool FAllowScale = true;
-    bool StdListIsGenerated = false;
     TColor ForeColor2 = clNone;
-    TColor FBkColor = clNone;
-    bool FLoaded = false;
     int State = 0;
-    int FSavedScale = 0;
-    int SavedHeight = 0;
-    int SavedWidth = 0;
 
 protected:
     void Change() override;
     HIMAGELIST CreateImageListHandle() override;
     void DoDraw(int index, TCanvas* canvas, int x, int y, UINT style, bool enabled) override;
     void AssignTo(TPersistent* dest) const override;
+    int ItemCount() const override { return GetCount(); }
+    void RegenerateStdList() override { GenerateStdList(clNone); }
 
 private:
     friend class TacCharListItem;
-    bool Loading() const { return ComponentState().Contains(csLoading); }
     bool ValidIndex(int index) const { return index >= 0 && index < FItems->Count(); }
     // The density native images are made for.
     int StdDensity(bool forHandle) const;

@@ -59,13 +59,6 @@ void DrawTextIn(HDC dc, const UnicodeString& text, TRect& r, UINT flags)
     r = rect;
 }
 
-std::unique_ptr<TBitmap> CopyOf(TBitmap* bmp)
-{
-    auto copy = std::make_unique<TBitmap>();
-    copy->Assign(bmp);
-    return copy;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -268,7 +261,7 @@ std::unique_ptr<TBitmap> TsCharImageList::CreateBitmap32Color(int index, int wid
             item.CachedState = State;
             item.CacheBmp = std::move(bmp);
         }
-        return CopyOf(item.CacheBmp.get());
+        return CopyBitmap(item.CacheBmp.get());
     }
     auto bmp = CreateBmp32(width, height);
     PrepareBmp(bmp.get(), index, TRect(0, 0, width, height), fontHeight, offset);

@@ -9,25 +9,12 @@
 #include "sGraphUtils.h"
 #include "sGraphUtilsColor.h"
 #include "sGraphUtilsPng.h"
-#include "sSkinManager.h"
 
 #include <shellapi.h>
 
 #include <algorithm>
 
 namespace {
-
-// Holds the list's update lock for a scope and releases it however the scope is left.
-class TacChangingScope {
-public:
-    explicit TacChangingScope(bool& flag) : flag_(flag) { flag_ = true; }
-    ~TacChangingScope() { flag_ = false; }
-    TacChangingScope(const TacChangingScope&) = delete;
-    TacChangingScope& operator=(const TacChangingScope&) = delete;
-
-private:
-    bool& flag_;
-};
 
 // Every pixel's alpha is 0.
 bool NoAlpha(TBitmap* bmp)
@@ -85,18 +72,11 @@ void TsImgListItem::AssignTo(TPersistent* dest) const
     else TCollectionItem::AssignTo(dest);
 }
 
-std::span<const std::uint8_t> TsImgListItem::ImgDataBytes() const
-{
-    return {ImgData->Memory(), static_cast<std::size_t>(ImgData->Size())};
-}
+std::span<const std::uint8_t> TsImgListItem::ImgDataBytes() const { return MemoryStreamBytes(*ImgData); }
 
 void TsImgListItem::SetImgDataBytes(std::span<const std::uint8_t> bytes)
 {
-    // Copy first: the bytes may be this stream's own.
-    const std::vector<std::uint8_t> copy(bytes.begin(), bytes.end());
-    ImgData->Clear();
-    if (!copy.empty()) ImgData->WriteBuffer(copy.data(), static_cast<long long>(copy.size()));
-    ImgData->SetPosition(0);
+    SetMemoryStreamBytes(*ImgData, bytes);
     CacheBmp.reset();
 }
 
@@ -119,30 +99,11 @@ TsAlphaImageList::~TsAlphaImageList()
     FItems.reset();
 }
 
-void TsAlphaImageList::AfterConstruction()
-{
-    if (!Loading()) FLoaded = true;
-}
-
 void TsAlphaImageList::Loaded()
 {
     TacImageList::Loaded();
-    FLoaded = true;
-    if (SavedWidth == 0 && Width() == 16 && Height() == 16) {
-        TacChangingScope lock(AcChanging);
-        KillImgList();
-        SetDimension(0, 16);
-        SetDimension(1, 16);
-    } else if (SavedWidth != 0) {
-        KillImgList();
-    }
-    if (SavedWidth == 0) SavedWidth = Width();
-    if (SavedHeight == 0) SavedHeight = Height();
-    if (!StdListIsGenerated) {
-        GenerateStdList();
-        StdListIsGenerated = true;
-        Change();
-    }
+    LoadedSizes(false);
+    LoadedStdList();
 }
 
 bool TsAlphaImageList::IsDuplicated() const { return DoubleData || ComponentState().Contains(csDesigning); }
@@ -162,27 +123,10 @@ HIMAGELIST TsAlphaImageList::CreateImageListHandle()
     return list;
 }
 
-void TsAlphaImageList::CreateImgList() { Handle(); }
-
-void TsAlphaImageList::KillImgList()
-{
-    FreeHandle();
-    if (!AcChanging) Change();
-}
-
 // ---------------------------------------------------------------------------------------------
-// Update protocol and notification
+// Counts and notification
 
-void TsAlphaImageList::AcBeginUpdate() { AcChanging = true; }
-
-void TsAlphaImageList::AcEndUpdate(bool regenerate)
-{
-    AcChanging = false;
-    if (!regenerate) return;
-    if (DefaultManager && DefaultManager->ManagerState.Contains(msSkinChanging)) return;
-    GenerateStdList();
-    Change();
-}
+int TsAlphaImageList::ItemCount() const { return FItems ? FItems->Count() : 0; }
 
 int TsAlphaImageList::GetCount() const
 {
@@ -495,48 +439,11 @@ void TsAlphaImageList::LoadFromPngStream(TStream& stream)
 
 void TsAlphaImageList::SetDimension(int index, int value)
 {
-    if (index == 0) {
-        if (FLoaded) SavedHeight = value;
-        SetHeight(value);
-    } else {
-        if (FLoaded) SavedWidth = value;
-        SetWidth(value);
-    }
+    StoreDimension(index, value, FLoaded);
     if (!Loading() && FLoaded && HandleAllocated() && GetCount() <= FItems->Count() && !AcChanging) {
         GenerateStdList();
         Change();
     }
-}
-
-void TsAlphaImageList::SetNewDimensions(HIMAGELIST value)
-{
-    int cx = 0, cy = 0;
-    if (!value || !::ImageList_GetIconSize(value, &cx, &cy)) return;
-    // The native list is made at the saved size: it follows.
-    if (FLoaded) {
-        SavedWidth = cx;
-        SavedHeight = cy;
-    }
-    SetSize(cx, cy);
-}
-
-bool TsAlphaImageList::CanScale() const
-{
-    return FAllowScale && FLoaded && DefaultManager && !ComponentState().Contains(csDesigning) &&
-           FItems->Count() > 0;
-}
-
-void TsAlphaImageList::SetNewScale(int scale)
-{
-    if (scale == FSavedScale || !CanScale()) return;
-    const bool wasLocked = AcChanging;
-    AcChanging = true;
-    FSavedScale = scale;
-    if (HandleAllocated()) ::ImageList_Remove(Handle(), -1);
-    KillImgList();
-    GenerateStdList();
-    AcChanging = wasLocked;
-    if (!wasLocked) TacImageList::Change();
 }
 
 TColor TsAlphaImageList::GetBkColor() const
@@ -558,41 +465,21 @@ void TsAlphaImageList::SetUseCache(bool value)
     if (!value) ClearCache(-1);
 }
 
-void TsAlphaImageList::ClearCache(int index)
-{
-    if (index >= 0 && index < FItems->Count()) {
-        FItems->Items(index)->CacheBmp.reset();
-        return;
-    }
-    for (int i = 0; i < FItems->Count(); ++i) FItems->Items(i)->CacheBmp.reset();
-}
+void TsAlphaImageList::ClearCache(int index) { ClearItemsCache(*FItems, index); }
 
 // ---------------------------------------------------------------------------------------------
 // Copying
 
 void TsAlphaImageList::Assign(const TPersistent* source)
 {
-    if (!source) {
-        KillImgList();
-        return;
-    }
-    auto* src = const_cast<TsAlphaImageList*>(dynamic_cast<const TsAlphaImageList*>(source));
-    if (!src) {
-        TacImageList::Assign(source);
-        return;
-    }
-    if (src == this) return;
+    TsAlphaImageList* src = AssignSource<TsAlphaImageList>(source);
+    if (!src) return;
     AcBeginUpdate();
-    if (HandleAllocated()) ::ImageList_Remove(Handle(), -1);
-    SetMasked(src->Masked());
-    SetImageType(src->ImageType());
-    SetDrawingStyle(src->DrawingStyle());
-    SetShareImages(src->ShareImages());
+    AssignListSettings(src);
     SetNewDimensions(src->Handle());
     KillImgList();
     CreateImgList();
-    const COLORREF bk = ::ImageList_GetBkColor(src->Handle());
-    SetBkColor(bk == CLR_NONE ? clNone : bk == CLR_DEFAULT ? clDefault : static_cast<TColor>(bk));
+    SetBkColor(NativeBkColor(src->Handle()));
     SetBlendColor(src->BlendColor());
     CopyImages(src);
     AcEndUpdate(false);

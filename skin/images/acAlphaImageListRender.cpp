@@ -47,13 +47,6 @@ std::unique_ptr<TBitmap> Sized(std::unique_ptr<TBitmap> src, int width, int heig
     return result;
 }
 
-std::unique_ptr<TBitmap> CopyOf(TBitmap* bmp)
-{
-    auto copy = std::make_unique<TBitmap>();
-    copy->Assign(bmp);
-    return copy;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -170,7 +163,7 @@ std::unique_ptr<TBitmap> TsAlphaImageList::DecodeItem(TsImgListItem& item)
 std::unique_ptr<TBitmap> TsAlphaImageList::RenderItem(TsImgListItem& item, int width, int height, bool tone)
 {
     if (FUseCache && item.CacheBmp) {
-        if (item.CacheBmp->Width() == width && item.CacheBmp->Height() == height) return CopyOf(item.CacheBmp.get());
+        if (item.CacheBmp->Width() == width && item.CacheBmp->Height() == height) return CopyBitmap(item.CacheBmp.get());
         item.CacheBmp.reset();
     }
     auto decoded = DecodeItem(item);
@@ -223,7 +216,7 @@ bool TsAlphaImageList::GetBitmap32(int index, TBitmap* bitmap, int)
         const bool transparent = bitmap->Transparent();
         bitmap->Assign(result.get());
         bitmap->SetTransparent(transparent);
-        if (FUseCache && w == Width() && h == Height()) item.CacheBmp = CopyOf(result.get());
+        if (FUseCache && w == Width() && h == Height()) item.CacheBmp = CopyBitmap(result.get());
         return true;
     }
     auto result = IconBitmap(index, w, h, false);
@@ -239,7 +232,7 @@ std::unique_ptr<TBitmap> TsAlphaImageList::CreateBitmap32(int index, int width, 
         TsImgListItem& item = *FItems->Items(index);
         if (item.ImageFormat() == ifICO) return IconBitmap(index, width, height, false);
         auto result = RenderItem(item, width, height, true);
-        if (result && FUseCache) item.CacheBmp = CopyOf(result.get());
+        if (result && FUseCache) item.CacheBmp = CopyBitmap(result.get());
         return result;
     }
     return IconBitmap(index, width, height, true);
