@@ -213,10 +213,14 @@ void TacMainWnd::ReleaseRelay()
         ours = target->WindowProc == relay->Method();
         if (ours) target->WindowProc = relay->OldWndProc;
     }
-    if (ours)
+    if (ours) {
+        // Skin data that stays (not owned by this wrapper) must not keep a method of the freed relay.
+        if (SkinData && CommonDataIsLive(SkinData) && SkinData->WndProc == relay->Method())
+            SkinData->WndProc = relay->OldWndProc;
         delete relay;
-    else
+    } else {
         TacWndRelay::Park(relay);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -408,3 +408,31 @@ TEST_F(ScrollWndTest, ScrollDataAroundAFrameworkControlLeavesNothingBehind)
         }
     }
 }
+
+TEST_F(ScrollWndTest, AWrapperLeavingWithoutItsManagerLeavesTheDataNoMethodOfItsOwn)
+{
+    // The wrapper gives nothing back without a manager; its relay goes anyway, so skin data it
+    // does not own must not keep the relay's method.
+    TForm* form = NewForm(420, 300);
+    form->Show();
+    auto* list = new TListBox(form);
+    list->SetParent(form);
+    list->SetBounds(10, 10, 200, 150);
+    for (int i = 0; i < 60; ++i) list->Items()->Add(L"item");
+    list->HandleNeeded();
+    const TWndMethod original = list->WindowProc;
+    auto data = std::make_unique<TsScrollWndData>(list, true);
+    data->SetSkinManager(manager.get());
+    data->SetSkinSection(L"EDIT");
+    data->UpdateIndexes(true);
+    TacScrollWnd* sw = nullptr;
+    RefreshScrolls(data.get(), sw);
+    ASSERT_NE(sw, nullptr);
+    ASSERT_FALSE(data->WndProc == original) << "the wrapper's relay stands in the data";
+    sw->SkinManager = nullptr;
+    delete sw;
+    EXPECT_TRUE(list->WindowProc == original);
+    EXPECT_TRUE(data->WndProc == original);
+    data.reset();
+    delete form;
+}
