@@ -6,6 +6,7 @@
 // a 32-bit bitmap or onto a DC and steer every library list at once (skin and scale changes).
 #include "ImageList.h"
 #include "Streams.h"
+#include "acStreamBytes.h"
 
 #include <cstdint>
 #include <functional>
@@ -274,10 +275,6 @@ void UnregisterImageList(TCustomImageList* list);
 // A new bitmap holding a copy of bmp (a cached rendering handed out or taken in).
 std::unique_ptr<TBitmap> CopyBitmap(TBitmap* bmp);
 
-// A memory stream's bytes, as the lists' binary properties give them.
-std::span<const std::uint8_t> MemoryStreamBytes(TMemoryStream& stream);
-// Replaces a memory stream's bytes (they may be its own) and rewinds it.
-void SetMemoryStreamBytes(TMemoryStream& stream, std::span<const std::uint8_t> bytes);
 
 // The format a file's first bytes show (".ico" extension needed for 00 00); false if none.
 bool GetImageFormat(const UnicodeString& fileName, TsImageFormat& format);

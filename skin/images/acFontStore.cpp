@@ -4,6 +4,7 @@
 
 #include "FormReader.h"
 #include "StringList.h"
+#include "acStreamBytes.h"
 #include "acUnitCounter.h"
 
 #include <algorithm>
@@ -36,19 +37,9 @@ void TacEmbeddedFont::Assign(const TPersistent* source)
     if (src->FontData->Size() > 0) SetFontDataBytes(src->FontDataBytes());
 }
 
-std::span<const std::uint8_t> TacEmbeddedFont::FontDataBytes() const
-{
-    return {FontData->Memory(), static_cast<std::size_t>(FontData->Size())};
-}
+std::span<const std::uint8_t> TacEmbeddedFont::FontDataBytes() const { return MemoryStreamBytes(*FontData); }
 
-void TacEmbeddedFont::SetFontDataBytes(std::span<const std::uint8_t> bytes)
-{
-    // The bytes may be this stream's own.
-    const std::vector<std::uint8_t> copy(bytes.begin(), bytes.end());
-    FontData->Clear();
-    if (!copy.empty()) FontData->WriteBuffer(copy.data(), static_cast<long long>(copy.size()));
-    FontData->SetPosition(0);
-}
+void TacEmbeddedFont::SetFontDataBytes(std::span<const std::uint8_t> bytes) { SetMemoryStreamBytes(*FontData, bytes); }
 
 void TacEmbeddedFont::LoadFont()
 {
