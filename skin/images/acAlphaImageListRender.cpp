@@ -30,6 +30,28 @@ namespace {
 
 bool PreVista() { return !::IsWindowsVistaOrGreater(); }
 
+// Puts the state cell src of a rendered item at r of destBmp: a negative cell corner moves the
+// place instead, and the cell is cut to the picture.
+void PutRendered(TBitmap* destBmp, TBitmap* bmp, TRect r, TRect src, bool ignoreTransparency, TColor color, int blend,
+                 bool reflected)
+{
+    if (src.Left < 0) {
+        r.Left += src.Left;
+        src.Left = 0;
+    }
+    if (src.Top < 0) {
+        r.Top += src.Top;
+        src.Top = 0;
+    }
+    src.Right = std::min<LONG>(src.Right, bmp->Width());
+    src.Bottom = std::min<LONG>(src.Bottom, bmp->Height());
+    if (ignoreTransparency)
+        ::BitBlt(destBmp->Canvas()->Handle(), r.Left, r.Top, bmp->Width(), bmp->Height(), bmp->Canvas()->Handle(), 0, 0,
+                 SRCCOPY);
+    else
+        CopyBmp32(r, src, destBmp, bmp, EmptyCI, false, color, blend, reflected);
+}
+
 bool LowColorScreen()
 {
     HDC dc = ::GetDC(nullptr);
@@ -291,20 +313,7 @@ TSize DrawAlphaImgList(TCustomImageList* imgList, TBitmap* destBmp, int left, in
         if (state > 0) SetImagesState(imgList, 0);
         // Nothing to draw: an index beyond the items or bytes that cannot be decoded.
         if (!bmp) return {};
-        if (src.Left < 0) {
-            r.Left += src.Left;
-            src.Left = 0;
-        }
-        if (src.Top < 0) {
-            r.Top += src.Top;
-            src.Top = 0;
-        }
-        src.Right = std::min<LONG>(src.Right, bmp->Width());
-        src.Bottom = std::min<LONG>(src.Bottom, bmp->Height());
-        if (ac->IgnoreTransparency)
-            ::BitBlt(destBmp->Canvas()->Handle(), r.Left, r.Top, bmp->Width(), bmp->Height(), bmp->Canvas()->Handle(), 0,
-                     0, SRCCOPY);
-        else CopyBmp32(r, src, destBmp, bmp.get(), EmptyCI, false, color, blend, reflected);
+        PutRendered(destBmp, bmp.get(), r, src, ac->IgnoreTransparency, color, blend, reflected);
         return {cell, h};
     }
 
@@ -347,20 +356,7 @@ TSize DrawAlphaImgList(TCustomImageList* imgList, TBitmap* destBmp, int left, in
         }
         // Nothing to draw: the source could not render the item.
         if (!bmp) return {};
-        if (src.Left < 0) {
-            r.Left += src.Left;
-            src.Left = 0;
-        }
-        if (src.Top < 0) {
-            r.Top += src.Top;
-            src.Top = 0;
-        }
-        src.Right = std::min<LONG>(src.Right, bmp->Width());
-        src.Bottom = std::min<LONG>(src.Bottom, bmp->Height());
-        if (source->IgnoreTransparency)
-            ::BitBlt(destBmp->Canvas()->Handle(), r.Left, r.Top, bmp->Width(), bmp->Height(), bmp->Canvas()->Handle(), 0,
-                     0, SRCCOPY);
-        else CopyBmp32(r, src, destBmp, bmp, EmptyCI, false, color, blend, reflected);
+        PutRendered(destBmp, bmp, r, src, source->IgnoreTransparency, color, blend, reflected);
         return {cell, h};
     }
 

@@ -47,6 +47,16 @@ HRESULT WINAPI RecordInitializeFlatSB(HWND wnd)
     return FALSE;
 }
 
+// A framework list box on form with more items than it shows.
+TListBox* ListWithBars(TForm* form)
+{
+    auto* list = new TListBox(form);
+    list->SetParent(form);
+    list->SetBounds(10, 10, 200, 150);
+    for (int i = 0; i < 60; ++i) list->Items()->Add(L"item");
+    return list;
+}
+
 } // namespace
 
 TEST_F(ScrollWndTest, HitTestsAnswerForActiveBarsAndTheSizeGrip)
@@ -297,10 +307,7 @@ TEST_F(ScrollWndTest, RefreshScrollsFollowsTheSkinOfAFrameworkControl)
     Ac_InitializeFlatSB = &RecordInitializeFlatSB;
     TForm* form = NewForm(420, 300);
     form->Show();
-    auto* list = new TListBox(form);
-    list->SetParent(form);
-    list->SetBounds(10, 10, 200, 150);
-    for (int i = 0; i < 60; ++i) list->Items()->Add(L"item");
+    TListBox* list = ListWithBars(form);
     const HWND wnd = list->Handle();
     const TWndMethod original = list->WindowProc;
     RECT system{};
@@ -362,10 +369,7 @@ TEST_F(ScrollWndTest, ScrollDataAroundAFrameworkControlLeavesNothingBehind)
             SCOPED_TRACE(std::string(wrapped ? "wrapped, " : "") + (dataFirst ? "data freed first" : "control freed first"));
             TForm* form = NewForm(420, 300);
             form->Show();
-            auto* list = new TListBox(form);
-            list->SetParent(form);
-            list->SetBounds(10, 10, 200, 150);
-            for (int i = 0; i < 60; ++i) list->Items()->Add(L"item");
+            TListBox* list = ListWithBars(form);
             const HWND wnd = list->Handle();
             auto data = std::make_unique<TsScrollWndData>(list, true);
             data->SetSkinManager(manager.get());
@@ -415,10 +419,7 @@ TEST_F(ScrollWndTest, AWrapperLeavingWithoutItsManagerLeavesTheDataNoMethodOfIts
     // does not own must not keep the relay's method.
     TForm* form = NewForm(420, 300);
     form->Show();
-    auto* list = new TListBox(form);
-    list->SetParent(form);
-    list->SetBounds(10, 10, 200, 150);
-    for (int i = 0; i < 60; ++i) list->Items()->Add(L"item");
+    TListBox* list = ListWithBars(form);
     list->HandleNeeded();
     const TWndMethod original = list->WindowProc;
     auto data = std::make_unique<TsScrollWndData>(list, true);
