@@ -100,12 +100,15 @@ void MoveThumb(TacScrollWnd* sw, TacScrollBar* sb, HWND Wnd, POINT pt)
         N = P - trackStart;
     else if (room > 0) // no room: offset 0, never a position outside the range
         N = MulDiv(P - trackStart, si.nMax - si.nMin - static_cast<int>(si.nPage) + 1, room);
-    if (N != nLastSBPos) {
-        si.nTrackPos = si.nMin + N;
+    // The last position is kept in the range's terms (not as an offset from nMin): the drag's
+    // end sends it as the thumb's final position.
+    const int pos = si.nMin + N;
+    if (pos != nLastSBPos) {
+        si.nTrackPos = pos;
         DontRepaintScope scope(sw);
         SendScrollMessage(Wnd, t.ScrollMessage, SB_THUMBTRACK, si.nTrackPos, true);
     }
-    nLastSBPos = N;
+    nLastSBPos = pos;
 }
 
 } // namespace
