@@ -439,7 +439,9 @@ LRESULT ScrollTimer(TacScrollWnd* sw, HWND Wnd, WPARAM WParam, LPARAM LParam)
         POINT pt{};
         GetCursorPos(&pt);
         ScreenToClient(Wnd, &pt);
-        ScrollMouseMove(sw, Wnd, 0, MAKELPARAM(std::max<LONG>(pt.x, 0), std::max<LONG>(pt.y, 0)));
+        // Negative coordinates stay: a left scroll bar lies left of the client area, and the
+        // repeat would stop at once if they were taken as 0.
+        ScrollMouseMove(sw, Wnd, 0, MAKELPARAM(static_cast<short>(pt.x), static_cast<short>(pt.y)));
         if (t.PressedPortion != -1) {
             DontRepaintScope scope(sw);
             SendScrollMessage(Wnd, t.ScrollMessage, t.PressedPortion, 0, !sw->IsListViewWnd());

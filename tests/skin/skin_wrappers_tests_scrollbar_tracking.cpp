@@ -98,6 +98,28 @@ TEST_F(ScrollTrackTest, AnArrowClickScrollsAtOnceThenRepeatsUntilTheButtonGoesUp
     EXPECT_EQ(s.PassedOn.Count(WM_LBUTTONUP), 1);
 }
 
+TEST_F(ScrollTrackTest, TheRepeatKeepsGoingOnALeftScrollBar)
+{
+    // The bar lies left of the client area: the mouse over it has negative client coordinates.
+    ScrollSubject s(manager.get(), WS_VSCROLL, WS_EX_LEFTSCROLLBAR);
+    ASSERT_TRUE(s.sw.fLeftScrollbar);
+    s.SetInfo(SB_VERT, 0, 99, 20, 0);
+    const Along a(s);
+    RECT client{};
+    GetClientRect(s.Handle, &client);
+    MapWindowPoints(s.Handle, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    ASSERT_LT(a.X, client.left);
+    SetCursorPos(a.X, a.SecondButton());
+    SendMessageW(s.Handle, WM_NCLBUTTONDOWN, HTVSCROLL, ScrollSubject::At(a.X, a.SecondButton()));
+    ASSERT_EQ(s.Scrolls.size(), 1u);
+    ScrollTimer(&s.sw, s.Handle, kFirstRepeatTimerId, 0);
+    ScrollTimer(&s.sw, s.Handle, kRepeatTimerId, 0);
+    EXPECT_EQ(ScrollTracking.PressedPortion, SB_LINEDOWN);
+    ASSERT_EQ(s.Scrolls.size(), 2u);
+    EXPECT_EQ(Code(s.Scrolls[1]), SB_LINEDOWN);
+    SendMessageW(s.Handle, WM_LBUTTONUP, 0, s.ClientAt(a.X, a.SecondButton()));
+}
+
 TEST_F(ScrollTrackTest, DraggingTheThumbKeepsTheGrabOffsetAndEndsWithItsPosition)
 {
     // A range starting at 0 and one starting above it: positions are the range's, not offsets.
