@@ -285,6 +285,9 @@ LRESULT ScrollNCLButtonDown(TacScrollWnd* sw, HWND Wnd, UINT Msg, WPARAM WParam,
         t.TrackRect = r;
         CalcThumbSize(sb, r, t.ThumbSize, t.ThumbPos);
         t.ThumbOffset = t.ThumbSize / 2;
+        // Compared with the position now, not with where an earlier drag or jump ended: the
+        // jump is sent whenever it moves the thumb.
+        nLastSBPos = sb->ScrollInfo.nPos;
         MoveThumb(sw, sb, Wnd, pt);
         break;
     case HTSCROLL_THUMBTRACK:

@@ -235,6 +235,15 @@ TEST_F(ScrollTrackTest, ShiftClickInTheTrackJumpsTheThumbThere)
     SendMessageW(s.Handle, WM_LBUTTONUP, 0, s.ClientAt(a.X, y));
     EXPECT_EQ(ScrollTracking.ClickedPortion, -1);
 
+    // Scrolled back in between, the same jump is sent again.
+    const WPARAM jump = s.Scrolls[0].WParam;
+    s.SetInfo(SB_VERT, 0, 99, 20, 0);
+    s.Scrolls.clear();
+    SendMessageW(s.Handle, WM_NCLBUTTONDOWN, HTVSCROLL, ScrollSubject::At(a.X, y));
+    ASSERT_EQ(s.Scrolls.size(), 1u);
+    EXPECT_EQ(s.Scrolls[0].WParam, jump);
+    SendMessageW(s.Handle, WM_LBUTTONUP, 0, s.ClientAt(a.X, y));
+
     // Without Shift the same place pages.
     acGetAsyncKeyState = [](int) -> SHORT { return 0; };
     s.Scrolls.clear();
