@@ -100,12 +100,15 @@ void MoveThumb(TacScrollWnd* sw, TacScrollBar* sb, HWND Wnd, POINT pt)
         N = P - trackStart;
     else if (room > 0) // no room: offset 0, never a position outside the range
         N = MulDiv(P - trackStart, si.nMax - si.nMin - static_cast<int>(si.nPage) + 1, room);
-    if (N != nLastSBPos) {
-        si.nTrackPos = si.nMin + N;
+    // The last position is kept in the range's terms (not as an offset from nMin): the drag's
+    // end sends it as the thumb's final position.
+    const int pos = si.nMin + N;
+    if (pos != nLastSBPos) {
+        si.nTrackPos = pos;
         DontRepaintScope scope(sw);
         SendScrollMessage(Wnd, t.ScrollMessage, SB_THUMBTRACK, si.nTrackPos, true);
     }
-    nLastSBPos = N;
+    nLastSBPos = pos;
 }
 
 } // namespace
@@ -282,6 +285,9 @@ LRESULT ScrollNCLButtonDown(TacScrollWnd* sw, HWND Wnd, UINT Msg, WPARAM WParam,
         t.TrackRect = r;
         CalcThumbSize(sb, r, t.ThumbSize, t.ThumbPos);
         t.ThumbOffset = t.ThumbSize / 2;
+        // Compared with the position now, not with where an earlier drag or jump ended: the
+        // jump is sent whenever it moves the thumb.
+        nLastSBPos = sb->ScrollInfo.nPos;
         MoveThumb(sw, sb, Wnd, pt);
         break;
     case HTSCROLL_THUMBTRACK:
@@ -436,7 +442,9 @@ LRESULT ScrollTimer(TacScrollWnd* sw, HWND Wnd, WPARAM WParam, LPARAM LParam)
         POINT pt{};
         GetCursorPos(&pt);
         ScreenToClient(Wnd, &pt);
-        ScrollMouseMove(sw, Wnd, 0, MAKELPARAM(std::max<LONG>(pt.x, 0), std::max<LONG>(pt.y, 0)));
+        // Negative coordinates stay: a left scroll bar lies left of the client area, and the
+        // repeat would stop at once if they were taken as 0.
+        ScrollMouseMove(sw, Wnd, 0, MAKELPARAM(static_cast<short>(pt.x), static_cast<short>(pt.y)));
         if (t.PressedPortion != -1) {
             DontRepaintScope scope(sw);
             SendScrollMessage(Wnd, t.ScrollMessage, t.PressedPortion, 0, !sw->IsListViewWnd());

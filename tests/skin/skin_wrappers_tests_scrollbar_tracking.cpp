@@ -98,44 +98,72 @@ TEST_F(ScrollTrackTest, AnArrowClickScrollsAtOnceThenRepeatsUntilTheButtonGoesUp
     EXPECT_EQ(s.PassedOn.Count(WM_LBUTTONUP), 1);
 }
 
+TEST_F(ScrollTrackTest, TheRepeatKeepsGoingOnALeftScrollBar)
+{
+    // The bar lies left of the client area: the mouse over it has negative client coordinates.
+    ScrollSubject s(manager.get(), WS_VSCROLL, WS_EX_LEFTSCROLLBAR);
+    ASSERT_TRUE(s.sw.fLeftScrollbar);
+    s.SetInfo(SB_VERT, 0, 99, 20, 0);
+    const Along a(s);
+    RECT client{};
+    GetClientRect(s.Handle, &client);
+    MapWindowPoints(s.Handle, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    ASSERT_LT(a.X, client.left);
+    SetCursorPos(a.X, a.SecondButton());
+    SendMessageW(s.Handle, WM_NCLBUTTONDOWN, HTVSCROLL, ScrollSubject::At(a.X, a.SecondButton()));
+    ASSERT_EQ(s.Scrolls.size(), 1u);
+    ScrollTimer(&s.sw, s.Handle, kFirstRepeatTimerId, 0);
+    ScrollTimer(&s.sw, s.Handle, kRepeatTimerId, 0);
+    EXPECT_EQ(ScrollTracking.PressedPortion, SB_LINEDOWN);
+    ASSERT_EQ(s.Scrolls.size(), 2u);
+    EXPECT_EQ(Code(s.Scrolls[1]), SB_LINEDOWN);
+    SendMessageW(s.Handle, WM_LBUTTONUP, 0, s.ClientAt(a.X, a.SecondButton()));
+}
+
 TEST_F(ScrollTrackTest, DraggingTheThumbKeepsTheGrabOffsetAndEndsWithItsPosition)
 {
-    ScrollSubject s(manager.get(), WS_VSCROLL);
-    s.SetInfo(SB_VERT, 0, 99, 50, 0);
-    const Along a(s);
-    const int grab = a.ThumbTop + 3;
-    SendMessageW(s.Handle, WM_NCLBUTTONDOWN, HTVSCROLL, ScrollSubject::At(a.X, grab));
-    EXPECT_TRUE(s.sw.fThumbTracking);
-    EXPECT_EQ(GetCapture(), s.Handle);
-    EXPECT_TRUE(s.Scrolls.empty()) << "the thumb has not moved";
+    // A range starting at 0 and one starting above it: positions are the range's, not offsets.
+    for (const int min : {0, 10}) {
+        SCOPED_TRACE(min);
+        ResetScrollTracking();
+        nLastSBPos = -1;
+        ScrollSubject s(manager.get(), WS_VSCROLL);
+        s.SetInfo(SB_VERT, min, min + 99, 50, min);
+        const Along a(s);
+        const int grab = a.ThumbTop + 3;
+        SendMessageW(s.Handle, WM_NCLBUTTONDOWN, HTVSCROLL, ScrollSubject::At(a.X, grab));
+        EXPECT_TRUE(s.sw.fThumbTracking);
+        EXPECT_EQ(GetCapture(), s.Handle);
+        EXPECT_TRUE(s.Scrolls.empty()) << "the thumb has not moved";
 
-    SendMessageW(s.Handle, WM_MOUSEMOVE, MK_LBUTTON, s.ClientAt(a.X, grab + 20));
-    EXPECT_EQ(ScrollTracking.ThumbPos, a.ThumbTop + 20);
-    ASSERT_EQ(s.Scrolls.size(), 1u);
-    EXPECT_EQ(Code(s.Scrolls[0]), SB_THUMBTRACK);
-    const int room = a.R.Height() - 2 * a.B - a.ThumbSize;
-    EXPECT_EQ(Pos(s.Scrolls[0]), MulDiv(20, 50, room));
-    EXPECT_EQ(GetScrollPos(s.Handle, SB_VERT), Pos(s.Scrolls[0])) << "the system's position follows";
-    EXPECT_TRUE(s.Scrolls[0].DontRepaint);
+        SendMessageW(s.Handle, WM_MOUSEMOVE, MK_LBUTTON, s.ClientAt(a.X, grab + 20));
+        EXPECT_EQ(ScrollTracking.ThumbPos, a.ThumbTop + 20);
+        ASSERT_EQ(s.Scrolls.size(), 1u);
+        EXPECT_EQ(Code(s.Scrolls[0]), SB_THUMBTRACK);
+        const int room = a.R.Height() - 2 * a.B - a.ThumbSize;
+        EXPECT_EQ(Pos(s.Scrolls[0]), min + MulDiv(20, 50, room));
+        EXPECT_EQ(GetScrollPos(s.Handle, SB_VERT), Pos(s.Scrolls[0])) << "the system's position follows";
+        EXPECT_TRUE(s.Scrolls[0].DontRepaint);
 
-    // The same place again sends nothing; past the end the last position.
-    SendMessageW(s.Handle, WM_MOUSEMOVE, MK_LBUTTON, s.ClientAt(a.X, grab + 20));
-    EXPECT_EQ(s.Scrolls.size(), 1u);
-    SendMessageW(s.Handle, WM_MOUSEMOVE, MK_LBUTTON, s.ClientAt(a.X, a.R.Bottom + 200));
-    ASSERT_EQ(s.Scrolls.size(), 2u);
-    EXPECT_EQ(Pos(s.Scrolls[1]), 50);
-    EXPECT_EQ(ScrollTracking.ThumbPos, a.R.Bottom - a.B - a.ThumbSize);
+        // The same place again sends nothing; past the end the last position.
+        SendMessageW(s.Handle, WM_MOUSEMOVE, MK_LBUTTON, s.ClientAt(a.X, grab + 20));
+        EXPECT_EQ(s.Scrolls.size(), 1u);
+        SendMessageW(s.Handle, WM_MOUSEMOVE, MK_LBUTTON, s.ClientAt(a.X, a.R.Bottom + 200));
+        ASSERT_EQ(s.Scrolls.size(), 2u);
+        EXPECT_EQ(Pos(s.Scrolls[1]), min + 50);
+        EXPECT_EQ(ScrollTracking.ThumbPos, a.R.Bottom - a.B - a.ThumbSize);
 
-    SendMessageW(s.Handle, WM_LBUTTONUP, 0, s.ClientAt(a.X, a.R.Bottom + 200));
-    ASSERT_EQ(s.Scrolls.size(), 4u);
-    EXPECT_EQ(Code(s.Scrolls[2]), SB_THUMBPOSITION);
-    EXPECT_EQ(Pos(s.Scrolls[2]), 50);
-    EXPECT_EQ(Code(s.Scrolls[3]), SB_ENDSCROLL);
-    EXPECT_TRUE(s.Scrolls[2].DontRepaint && s.Scrolls[3].DontRepaint);
-    EXPECT_FALSE(s.sw.fThumbTracking);
-    EXPECT_NE(GetCapture(), s.Handle);
-    // Commands 51 and 52 around every one of them.
-    EXPECT_EQ(s.Log.Count(SM_ALPHACMD), 8);
+        SendMessageW(s.Handle, WM_LBUTTONUP, 0, s.ClientAt(a.X, a.R.Bottom + 200));
+        ASSERT_EQ(s.Scrolls.size(), 4u);
+        EXPECT_EQ(Code(s.Scrolls[2]), SB_THUMBPOSITION);
+        EXPECT_EQ(Pos(s.Scrolls[2]), min + 50);
+        EXPECT_EQ(Code(s.Scrolls[3]), SB_ENDSCROLL);
+        EXPECT_TRUE(s.Scrolls[2].DontRepaint && s.Scrolls[3].DontRepaint);
+        EXPECT_FALSE(s.sw.fThumbTracking);
+        EXPECT_NE(GetCapture(), s.Handle);
+        // Commands 51 and 52 around every one of them.
+        EXPECT_EQ(s.Log.Count(SM_ALPHACMD), 8);
+    }
 }
 
 TEST_F(ScrollTrackTest, AThumbFillingItsTrackNeverSendsAPositionOutsideTheRange)
@@ -206,6 +234,15 @@ TEST_F(ScrollTrackTest, ShiftClickInTheTrackJumpsTheThumbThere)
     EXPECT_EQ(GetScrollPos(s.Handle, SB_VERT), Pos(s.Scrolls[0]));
     SendMessageW(s.Handle, WM_LBUTTONUP, 0, s.ClientAt(a.X, y));
     EXPECT_EQ(ScrollTracking.ClickedPortion, -1);
+
+    // Scrolled back in between, the same jump is sent again.
+    const WPARAM jump = s.Scrolls[0].WParam;
+    s.SetInfo(SB_VERT, 0, 99, 20, 0);
+    s.Scrolls.clear();
+    SendMessageW(s.Handle, WM_NCLBUTTONDOWN, HTVSCROLL, ScrollSubject::At(a.X, y));
+    ASSERT_EQ(s.Scrolls.size(), 1u);
+    EXPECT_EQ(s.Scrolls[0].WParam, jump);
+    SendMessageW(s.Handle, WM_LBUTTONUP, 0, s.ClientAt(a.X, y));
 
     // Without Shift the same place pages.
     acGetAsyncKeyState = [](int) -> SHORT { return 0; };
