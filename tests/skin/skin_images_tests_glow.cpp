@@ -242,4 +242,19 @@ TEST_F(GlowTest, WindowPlaceStylesAndPicture)
     EXPECT_EQ(GetWindow(GlowWnd(topId), GW_HWNDPREV), nullptr);
 }
 
+TEST_F(GlowTest, WithNothingAboveTheFormTheGlowLiesRightAboveIt)
+{
+    // The control's form at the very top of the z-order: no window precedes it.
+    SetWindowPos(form->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (HWND w = GetWindow(form->Handle(), GW_HWNDPREV); w; w = GetWindow(form->Handle(), GW_HWNDPREV))
+        SetWindowPos(w, form->Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ASSERT_EQ(GetWindow(form->Handle(), GW_HWNDPREV), nullptr);
+
+    data->GlowID = Show();
+    ASSERT_GE(data->GlowID, 0);
+    EXPECT_EQ(GetWindow(GlowWnd(data->GlowID), GW_HWNDNEXT), form->Handle()) << "shown";
+    RepaintGlow(data->GlowID);
+    EXPECT_EQ(GetWindow(GlowWnd(data->GlowID), GW_HWNDNEXT), form->Handle()) << "repainted";
+}
+
 } // namespace
