@@ -233,7 +233,10 @@ TEST_F(GlowTest, WindowPlaceStylesAndPicture)
     EXPECT_NE(Px(*cut, 0, 0) | Px(*cut, 1, 1) | Px(*cut, 2, 2), 0u) << "the rest still glows";
 
     // A topmost form's glow goes to the top of the topmost band.
-    HideGlow(data->GlowID, false);
+    int first = id;
+    HideGlow(first, false);
+    EXPECT_EQ(first, -1);
+    EXPECT_EQ(GetEffect(id), nullptr);
     delete above;
     form->SetFormStyle(fsStayOnTop);
     const int topId = Show();
