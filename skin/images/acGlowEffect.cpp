@@ -164,8 +164,9 @@ void TacGlowEffect::Repaint()
     Create();
     const HWND self = Wnd->Handle();
 
-    // Z-order: right behind the window that precedes the control's form (the form itself when
-    // none does); a topmost form's glow goes to the top of the topmost band.
+    // Z-order: right behind the window that precedes the control's form, so the glow lies just
+    // above the form; with none above it the top of the z-order is that place (behind the form
+    // the glow would be hidden by it). A topmost form's glow goes to the top of the topmost band.
     const HWND top = FWndHandle ? GetAncestor(FWndHandle, GA_ROOT) : nullptr;
     HWND insertAfter = HWND_TOP;
     if (top && (GetWindowLongPtrW(top, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0) {
@@ -173,7 +174,7 @@ void TacGlowEffect::Repaint()
     } else if (top) {
         HWND prev = GetWindow(top, GW_HWNDPREV);
         if (prev == self) prev = GetWindow(self, GW_HWNDPREV);
-        insertAfter = prev ? prev : top;
+        if (prev) insertAfter = prev;
     }
 
     // The control's visible rectangle.

@@ -233,13 +233,31 @@ TEST_F(GlowTest, WindowPlaceStylesAndPicture)
     EXPECT_NE(Px(*cut, 0, 0) | Px(*cut, 1, 1) | Px(*cut, 2, 2), 0u) << "the rest still glows";
 
     // A topmost form's glow goes to the top of the topmost band.
-    HideGlow(data->GlowID, false);
+    int first = id;
+    HideGlow(first, false);
+    EXPECT_EQ(first, -1);
+    EXPECT_EQ(GetEffect(id), nullptr);
     delete above;
     form->SetFormStyle(fsStayOnTop);
     const int topId = Show();
     ASSERT_GE(topId, 0);
     EXPECT_TRUE(GetWindowLongPtrW(GlowWnd(topId), GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(GetWindow(GlowWnd(topId), GW_HWNDPREV), nullptr);
+}
+
+TEST_F(GlowTest, WithNothingAboveTheFormTheGlowLiesRightAboveIt)
+{
+    // The control's form at the very top of the z-order: no window precedes it.
+    SetWindowPos(form->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (HWND w = GetWindow(form->Handle(), GW_HWNDPREV); w; w = GetWindow(form->Handle(), GW_HWNDPREV))
+        SetWindowPos(w, form->Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ASSERT_EQ(GetWindow(form->Handle(), GW_HWNDPREV), nullptr);
+
+    data->GlowID = Show();
+    ASSERT_GE(data->GlowID, 0);
+    EXPECT_EQ(GetWindow(GlowWnd(data->GlowID), GW_HWNDNEXT), form->Handle()) << "shown";
+    RepaintGlow(data->GlowID);
+    EXPECT_EQ(GetWindow(GlowWnd(data->GlowID), GW_HWNDNEXT), form->Handle()) << "repainted";
 }
 
 } // namespace
