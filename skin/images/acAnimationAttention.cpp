@@ -6,6 +6,7 @@
 #include "acAnimationClickParts.h"
 #include "sAlphaGraph.h"
 #include "sCommonData.h"
+#include "sCommonDataSection.h"
 #include "sConst.h"
 #include "sGraphUtils.h"
 #include "sGraphUtilsColor.h"
@@ -48,11 +49,17 @@ TsCommonData* SkinDataOf(TControl* control)
     return CommonDataIsLive(data) ? data : nullptr;
 }
 
+// A section fully transparent in its normal state, unless its border mask fills the inside too
+// (draw-mode bits 2 and 4); an unskinned graphic control shows its parent.
 bool IsTransparent(TsCommonData* data)
 {
     TControl* control = data->FOwnerControl;
     if (!data->Skinned() || data->SkinIndex < 0) return control && !dynamic_cast<TWinControl*>(control);
-    return data->IsTransparentSection();
+    const TacSkinData* skin = data->GetCommonSkinData();
+    const TsGeneralData* section = sCommonDataSection::SectionOf(skin, data->SkinIndex);
+    if (!section || section->Props[0].Transparency != 100) return false;
+    const TsMaskData* border = sCommonDataSection::BorderMaskOf(skin, *section);
+    return !(border && (border->DrawMode & 6) == 6);
 }
 
 void Tint(TBitmap* bmp, TColor color)
@@ -163,17 +170,20 @@ void TacPulsTimer::PrepareImage()
         CopyFrom(BmpTo, cache, TRect(0, 0, w, h));
         return;
     }
-    // Only the control's own pixels take the colour, over what its parent shows.
+    // Only the control's own pixels take the colour, over what its parent shows. Own pixels are
+    // those that differ from the background (black ones too), taken opaque.
     BmpTo = acanim::ParentBackground(data, control, w, h);
     auto own = CreateBmp32(w, h);
     BitBlt(own->Canvas()->Handle(), 0, 0, w, h, cache->Canvas()->Handle(), 0, 0, SRCCOPY);
-    DiffBmp32(own.get(), BmpTo.get());
+    GdiFlush();
+    if (!BmpFrom || BmpFrom->Width() != w || BmpFrom->Height() != h) return;
     if (PaintData.Mode == amColor) Tint(own.get(), PaintData.Color);
     for (int y = 0; y < h; ++y) {
+        const auto* c = static_cast<const std::uint32_t*>(BmpFrom->ScanLine(y));
         const auto* s = static_cast<const std::uint32_t*>(own->ScanLine(y));
         auto* d = static_cast<std::uint32_t*>(BmpTo->ScanLine(y));
         for (int x = 0; x < w; ++x)
-            if ((s[x] & 0x00FFFFFFu) != 0) d[x] = s[x] | 0xFF000000u;
+            if (((c[x] ^ d[x]) & 0x00FFFFFFu) != 0) d[x] = s[x] | 0xFF000000u;
     }
 }
 

@@ -29,10 +29,11 @@ void TacClickTimer::PrepareImage()
     AnimRect = acanim::ControlScreenRect(AnimControl);
     BmpOut = acanim::CaptureScreen(AnimRect);
     auto* data = CommonDataIsLive(AnimData) ? static_cast<TsCommonData*>(AnimData) : nullptr;
-    // The ghost is the control's own pixels: what equals its background goes.
+    // The ghost is the control's own pixels, opaque: what equals its background goes. Made opaque
+    // first, so that the control's black pixels stay apart from the cleared ones.
+    FillAlphaRect(BmpOut.get(), TRect(0, 0, AnimRect.Width(), AnimRect.Height()), 255, clNone);
     auto bg = acanim::ParentBackground(data, AnimControl, AnimRect.Width(), AnimRect.Height(), Mode == cm2 ? -2 : 0);
     DiffBmp32(BmpOut.get(), bg.get());
-    acanim::OpaqueNonZero(BmpOut.get());
 }
 
 void TacClickTimer::IterateImage()

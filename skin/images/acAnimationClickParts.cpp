@@ -105,14 +105,4 @@ HWND EffectInsertAfter(HWND controlWnd, HWND self)
     return prev ? prev : HWND_TOP;
 }
 
-void OpaqueNonZero(TBitmap* bmp)
-{
-    if (!bmp) return;
-    for (int y = 0; y < bmp->Height(); ++y) {
-        auto* row = static_cast<std::uint32_t*>(bmp->ScanLine(y));
-        for (int x = 0; x < bmp->Width(); ++x)
-            if ((row[x] & 0x00FFFFFFu) != 0) row[x] |= 0xFF000000u;
-    }
-}
-
 } // namespace acanim

@@ -27,7 +27,5 @@ std::unique_ptr<TBitmap> ParentBackground(TsCommonData* data, TControl* control,
 // Where an effect window goes in z-order: right behind the window that precedes the control's
 // form; the top of the topmost band for a topmost form or none; plain top without a preceding one.
 HWND EffectInsertAfter(HWND controlWnd, HWND self);
-// Gives every pixel that is not transparent black alpha 255.
-void OpaqueNonZero(TBitmap* bmp);
 
 } // namespace acanim

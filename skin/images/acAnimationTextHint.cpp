@@ -148,12 +148,14 @@ void MakeLabelTextHint(TsCommonData* SkinData, TsBoundLabel* BoundLabel, const U
     if (Text.empty() || !BoundLabel || BoundLabel->FActive) return;
     TControl* edit = SkinData && SkinData->FOwnerControl ? SkinData->FOwnerControl : BoundLabel->FOwnerControl;
     auto* windowed = dynamic_cast<TWinControl*>(edit);
+    // The hint is the caption before the label is made active, which would give an empty label
+    // the edit's name.
+    if (BoundLabel->Caption().empty()) BoundLabel->SetText(Text);
     if (windowed && (!windowed->HandleAllocated() || !IsWindowVisible(windowed->Handle()))) {
         BoundLabel->PreventVisible = false;
         BoundLabel->SetBoolean(1, true);
         return;
     }
-    if (BoundLabel->Caption().empty()) BoundLabel->SetText(Text);
 
     TacMoveTextData from;
     from.Text = Text;

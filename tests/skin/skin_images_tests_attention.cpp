@@ -40,8 +40,19 @@ public:
             return;
         }
         TFadeControl::WndProc(message);
+        if (message.Msg == SM_ALPHACMD && AlphaCmdCode(message.WParam) == AC_PREPARECACHE && Background != 0)
+            PaintOwnAndBackground(*SkinData->FCacheBmp, Background);
+    }
+    // The left half shows bg (what lies behind), column 25 is black: the control's own text.
+    static void PaintOwnAndBackground(TBitmap& cache, Word bg)
+    {
+        for (int y = 0; y < cache.Height(); ++y) {
+            for (int x = 0; x < cache.Width() / 2; ++x) SetPx(cache, x, y, bg);
+            SetPx(cache, 25, y, 0xFF000000u);
+        }
     }
     bool Refuse = false;
+    Word Background = 0; // non-zero: the cache is painted with PaintOwnAndBackground
 };
 
 class AttentionTest : public EffectsTest {
@@ -82,6 +93,14 @@ protected:
             return ((static_cast<Word>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c)) == want;
         });
         EXPECT_TRUE(shown) << "the screen shows the control";
+    }
+    // What the form shows behind a control at (1, 1) of it.
+    Word ParentBg(TsCommonData* d, TControl* c)
+    {
+        const TCacheInfo ci = GetParentCache(d);
+        if (ci.Ready && ci.Bmp) return Px(*ci.Bmp, ci.X + c->Left() + 1, ci.Y + c->Top() + 1);
+        const TColor rgb = ColorToRGB(ci.FillColor);
+        return 0xFF000000u | ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
     }
     TacClickTimer* Ghost(TsCommonData* d) { return dynamic_cast<TacClickTimer*>(d->ClickTimer); }
     TacPulsTimer* Pulse(TsCommonData* d) { return dynamic_cast<TacPulsTimer*>(d->PulsTimer); }
@@ -152,19 +171,16 @@ TEST_F(AttentionTest, ClickGhostNeedsAVisibleOwnerAndDropsTheBackground)
     DoClickAnimation(&orphan, cm1);
     EXPECT_EQ(orphan.ClickTimer, nullptr);
 
-    // The left half of the control shows the form's own background: the ghost leaves it out.
-    const TCacheInfo ci = GetParentCache(data);
-    const Word bg = ci.Ready && ci.Bmp ? Px(*ci.Bmp, ci.X + control->Left() + 1, ci.Y + control->Top() + 1)
-                                       : (0xFF000000u | ((ColorToRGB(ci.FillColor) & 0xFF) << 16) |
-                                          (ColorToRGB(ci.FillColor) & 0xFF00) | ((ColorToRGB(ci.FillColor) >> 16) & 0xFF));
-    for (int y = 0; y < control->Height(); ++y)
-        for (int x = 0; x < control->Width() / 2; ++x) SetPx(*data->FCacheBmp, x, y, bg);
+    // The left half of the control shows the form's own background: the ghost leaves it out,
+    // and keeps the control's own black pixels.
+    TSkinnedControl::PaintOwnAndBackground(*data->FCacheBmp, ParentBg(data, control));
     ShowSettled();
     DoClickAnimation(data, cm1);
     TacClickTimer* t = Ghost(data);
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(Px(*t->BmpOut, 3, 10), 0u) << "background pixel removed";
     EXPECT_EQ(Px(*t->BmpOut, 30, 10), kStateColor[0]) << "the control's own pixel, opaque";
+    EXPECT_EQ(Px(*t->BmpOut, 25, 10), 0xFF000000u) << "the control's own black pixel, opaque";
 
     // A hidden control ends its ghost at the first step and shows no window.
     LayeredCalls().clear();
@@ -223,6 +239,48 @@ TEST_F(AttentionTest, ColourPulseSwingsBetweenPictureAndTint)
     StopAttention(skinned);
     EXPECT_EQ(d->PulsTimer, nullptr);
     EXPECT_TRUE(d->BGChanged);
+}
+
+TEST_F(AttentionTest, ColourPulseTintsAllOfAnOpaqueControlButOnlyTheOwnPixelsOfATransparentOne)
+{
+    TsCommonData* d = skinned->SkinData.get();
+    TacSkinData* skin = d->GetCommonSkinData();
+    ASSERT_NE(skin, nullptr);
+    TsGeneralData& section = skin->gd.at(static_cast<size_t>(d->SkinIndex));
+    ASSERT_GE(section.BorderIndex, 0);
+    TsMaskData& border = skin->ma.at(static_cast<size_t>(section.BorderIndex));
+    const std::int32_t transparency = section.Props[0].Transparency;
+    const std::int16_t drawMode = border.DrawMode;
+    const Word bg = ParentBg(d, skinned);
+    skinned->Background = bg;
+    struct Case {
+        const char* name;
+        std::int32_t transparency;
+        std::int16_t drawModeBits;
+        bool transparent;
+    };
+    for (const Case c : {Case{"opaque section", 0, 0, false}, Case{"transparency 100", 100, 0, true},
+                         Case{"transparency 100, border filling", 100, 6, false}}) {
+        SCOPED_TRACE(c.name);
+        section.Props[0].Transparency = c.transparency;
+        border.DrawMode = static_cast<std::int16_t>(drawMode | c.drawModeBits);
+        StartAttention(skinned, TacAttentionData{static_cast<TColor>(0x00FF00), 40, amColor});
+        TacPulsTimer* t = Pulse(d);
+        ASSERT_NE(t, nullptr);
+        ASSERT_TRUE(Tick(t));
+        ASSERT_TRUE(t->BmpTo);
+        const Word behind = Px(*t->BmpTo, 3, 10);
+        if (c.transparent)
+            EXPECT_EQ(Rgb(behind), Rgb(bg)) << "what lies behind stays as it is";
+        else
+            EXPECT_NE(Rgb(behind), Rgb(bg)) << "the whole picture is tinted";
+        EXPECT_EQ(Rgb(Px(*t->BmpTo, 25, 10)), 0u) << "the control's black stays black";
+        const Word own = Px(*t->BmpTo, 35, 10);
+        EXPECT_GT((own >> 8) & 0xFF, (own >> 16) & 0xFF) << "own pixels tinted toward green";
+        StopAttention(skinned);
+    }
+    section.Props[0].Transparency = transparency;
+    border.DrawMode = drawMode;
 }
 
 TEST_F(AttentionTest, VibrationShakesTwentyFiveStepsThenRests)
@@ -361,6 +419,8 @@ TEST_F(TextHintTest, AHiddenEditShowsItsLabelWithoutFlight)
     MakeLabelTextHint(edit->SkinData.get(), edit->Bound.get(), L"Name");
     EXPECT_TRUE(edit->Bound->Active());
     ASSERT_NE(edit->Bound->TheLabel(), nullptr);
+    EXPECT_EQ(edit->Bound->Caption(), L"Name") << "the hint becomes the caption at once";
+    EXPECT_EQ(edit->Bound->TheLabel()->Caption(), L"Name");
     EXPECT_FALSE(edit->Bound->PreventVisible);
     EXPECT_EQ(acMoveTextFrames, -1);
     EXPECT_TRUE(LayeredCalls().empty());
