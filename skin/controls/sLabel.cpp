@@ -3,6 +3,11 @@
 
 #include "sCommonData.h"
 
+TsEditLabel::~TsEditLabel()
+{
+    if (BoundLabel && BoundLabel->FTheLabel.get() == this) static_cast<void>(BoundLabel->FTheLabel.release());
+}
+
 void TsEditLabel::Click()
 {
     TLabel::Click();

@@ -10,6 +10,9 @@ class TsEditLabel : public TLabel {
 public:
     // The bound label owns the label; it is no component's child.
     explicit TsEditLabel(TsBoundLabel* owner) : TLabel(nullptr), BoundLabel(owner) {}
+    // A label freed by its parent window is forgotten by its bound label, which would free it
+    // again.
+    ~TsEditLabel() override;
     UnicodeString ClassName() const override { return L"TsEditLabel"; }
 
     bool UseSkinColor() const { return FUseSkinColor; }

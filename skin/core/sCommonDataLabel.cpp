@@ -106,9 +106,9 @@ void TsBoundLabel::SetText(const UnicodeString& Value)
 
 void TsBoundLabel::SetFont(const TFont* Value)
 {
-    FFontUpdating = true;
+    // The change notification makes the font the label's own (ParentFont off), so it is stored
+    // and a later font of the parent does not replace it.
     FFont->Assign(Value);
-    FFontUpdating = false;
     if (!FTheLabel) return;
     FTheLabel->SetFont(Value);
     if (FOwnerControl) FTheLabel->SetParent(FOwnerControl->Parent());

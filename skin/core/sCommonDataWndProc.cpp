@@ -79,13 +79,19 @@ void RepaintFrame(TWinControl* windowed)
     if (windowed && windowed->HandleAllocated()) TrySendMessage(windowed->Handle(), WM_NCPAINT, 0, 0);
 }
 
+// A section fully transparent in its normal and hot state shows nothing of focus or hover.
+bool ClearInBothStates(const TsGeneralData* section)
+{
+    return section && section->Props[0].Transparency == 100 && section->Props[1].Transparency == 100;
+}
+
 void FocusChanged(TsCommonData& data, bool focused)
 {
     auto* windowed = dynamic_cast<TWinControl*>(data.FOwnerControl);
     if (!windowed || !data.Skinned()) return;
     if (focused && (!windowed->HandleAllocated() || !windowed->Focused() || !windowed->Showing())) return;
     const TsGeneralData* section = SectionOf(data.GetCommonSkinData(), data.SkinIndex);
-    if (!section || (section->Props[0].Transparency == 100 && section->Props[1].Transparency == 100)) return;
+    if (!section || ClearInBothStates(section)) return;
     data.BGChanged = true;
     data.FFocused = focused;
     const bool edit = sEditCtrls.Contains(data.COC);
@@ -118,8 +124,8 @@ void MouseEnter(TsCommonData& data)
     TsSkinManager* manager = data.GetSkinManager();
     auto* windowed = dynamic_cast<TWinControl*>(data.FOwnerControl);
     const TsGeneralData* section = SectionOf(data.GetCommonSkinData(), data.SkinIndex);
-    const bool opaque = section && section->Props[0].Transparency == 0 && section->States <= 1;
-    if (manager && !InState(manager, csDesigning) && !HotTrackingForbidden(manager) && !opaque && windowed) {
+    if (manager && !InState(manager, csDesigning) && !HotTrackingForbidden(manager) && !ClearInBothStates(section) &&
+        windowed) {
         data.FMouseAbove = !sForbidMouse.Contains(data.COC);
         manager->SetActiveControl(data.OwnerHandle());
         if (!ssCanNotBeHot.Contains(data.COC)) ShowGlowingIfNeeded(&data);

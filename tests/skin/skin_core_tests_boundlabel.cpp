@@ -197,6 +197,45 @@ TEST_F(BoundLabelTest, FontIsStoredOnlyWhenItsOwnAndChanged)
     EXPECT_EQ(Label()->Font()->Color(), static_cast<TColor>(0x0000C0));
 }
 
+TEST_F(BoundLabelTest, AFontSetThroughThePropertyIsStoredAndOutlivesTheParentsFont)
+{
+    bound->SetBoolean(1, true);
+    ASSERT_TRUE(bound->ParentFont());
+    TFont big;
+    big.SetSize(20);
+    bound->SetFont(&big);
+    EXPECT_FALSE(bound->ParentFont());
+    EXPECT_TRUE(bound->DoStoreFont());
+    parent->Font()->SetSize(14);
+    EXPECT_EQ(bound->Font()->Size(), 20);
+    EXPECT_EQ(Label()->Font()->Size(), 20);
+}
+
+TEST_F(BoundLabelTest, ALabelFreedWithItsParentIsForgotten)
+{
+    // The label lives on the control's parent, which frees it before the control (and so the
+    // bound label) when it goes.
+    bound->SetBoolean(1, true);
+    ASSERT_NE(Label(), nullptr);
+    delete Label();
+    EXPECT_EQ(Label(), nullptr);
+    bound->SetText(L"Again");
+    bound->SetBoolean(1, false);
+    bound->SetBoolean(1, true);
+    ASSERT_NE(Label(), nullptr);
+    EXPECT_EQ(Label()->Caption(), L"Again");
+
+    const int before = parent->ControlCount();
+    auto* holder = Make<TRoutedPanel>(parent, L"PANEL", TRect(20, 150, 300, 240));
+    auto* inner = Make<TRoutedEdit>(holder, L"EDIT", TRect(120, 20, 240, 44), 2);
+    inner->BoundLabel = std::make_unique<TsBoundLabel>(inner, inner->SkinData.get());
+    inner->BoundLabel->SetBoolean(1, true);
+    ASSERT_EQ(holder->ControlCount(), 2);
+    ASSERT_EQ(holder->Controls(1), inner->BoundLabel->TheLabel());
+    delete holder; // frees the label first, then the edit with its bound label
+    EXPECT_EQ(parent->ControlCount(), before);
+}
+
 TEST_F(BoundLabelTest, UpdateFontOnceScalesTheOwnFontAtTheSameDensity)
 {
     bound->SetBoolean(1, true);

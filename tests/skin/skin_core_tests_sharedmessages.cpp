@@ -385,6 +385,30 @@ TEST_F(SharedMessagesTest, MouseEnterAndLeaveFollowTheRealMouse)
     EXPECT_EQ(edit->Color(), static_cast<TColor>(kEditBG));
 }
 
+TEST_F(SharedMessagesTest, MouseEnterShowsNoHotLookOfASectionClearInBothStates)
+{
+    auto* edit = Make<TRoutedEdit>(parent, L"EDIT", TRect(10, 100, 130, 124), 2);
+    TsCtrlSkinData* data = edit->SkinData.get();
+    TsGeneralData& section = Section(L"EDIT");
+    ASSERT_GT(section.States, 1);
+    struct Case {
+        int normal, hot;
+        TColor color;
+    };
+    // Only a section transparent in both states skips the hot look; the hover is kept either way.
+    for (const Case& c : {Case{100, 100, kEditBG}, Case{100, 0, kEditHotBG}, Case{0, 0, kEditHotBG}}) {
+        section.Props[0].Transparency = c.normal;
+        section.Props[1].Transparency = c.hot;
+        edit->SetColor(kEditBG);
+        data->FMouseAbove = false;
+        ac_AllowHotEdits = true;
+        edit->Perform(CM_MOUSEENTER, 0, 0);
+        ac_AllowHotEdits = false;
+        EXPECT_TRUE(data->FMouseAbove) << c.normal << "/" << c.hot;
+        EXPECT_EQ(edit->Color(), c.color) << c.normal << "/" << c.hot;
+    }
+}
+
 TEST_F(SharedMessagesTest, StandardMessagesOfSkinnedAndUnskinnedOwners)
 {
     TsCtrlSkinData* data = child->SkinData.get();
