@@ -31,8 +31,11 @@ TacImageValue ParseImageValue(const UnicodeString& value);
 bool HasTransparentCorner(const TsMaskData& mask, TBitmap* master);
 
 // A 32-bit bitmap of the shadow's width and twice its height: the upper half painted in the
-// four side colours (each pixel in the colour of the edge it is nearest to), the shadow below.
-std::unique_ptr<TBitmap> MakeTwoHalfOuterImage(TBitmap& shadow, TColor left, TColor top, TColor right, TColor bottom);
+// four side colours, the shadow below. Each side band of the nine-slice borders (wl, wt, wr, wb)
+// takes its side's colour; a corner and the centre take the nearest of their sides. The key
+// colour 0xFF00FF is written with alpha 0, as the painters know it.
+std::unique_ptr<TBitmap> MakeTwoHalfOuterImage(TBitmap& shadow, TColor left, TColor top, TColor right, TColor bottom,
+                                               int wl, int wt, int wr, int wb);
 
 // Reads GLOBALINFO's window metrics that need no image, and the two window outer effects.
 void LoadGlobalInfo(TacSkinData& data, const TMemIniFile& ini);

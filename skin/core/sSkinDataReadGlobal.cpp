@@ -131,7 +131,7 @@ int OuterCalcMask(TacSkinData& data, TacOutEffData& e, const UnicodeString& key)
     if (e.WidthB == -1) e.WidthB = h / 2;
     const int wl = (w + e.OffsetL - e.OffsetR) / 2, wr = (w + e.OffsetR - e.OffsetL) / 2;
     const int wt = (h + e.OffsetT - e.OffsetB) / 2, wb = (h + e.OffsetB - e.OffsetT) / 2;
-    auto image = MakeTwoHalfOuterImage(*shadow, e.ColorL, e.ColorT, e.ColorR, e.ColorB);
+    auto image = MakeTwoHalfOuterImage(*shadow, e.ColorL, e.ColorT, e.ColorR, e.ColorB, wl, wt, wr, wb);
     const int index = data.MakeNewItem(IndexOfGlobalInfo(data), key, GlobalInfo, itisaBorder,
                                        TRect(0, 0, image->Width(), image->Height()), 1, 1, 1);
     TsMaskData& mask = data.ma[static_cast<size_t>(index)];

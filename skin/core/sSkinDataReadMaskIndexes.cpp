@@ -9,32 +9,34 @@
 #include "sGraphUtils.h"
 
 #include <algorithm>
+#include <climits>
 #include <array>
 
-std::unique_ptr<TBitmap> MakeTwoHalfOuterImage(TBitmap& shadow, TColor left, TColor top, TColor right, TColor bottom)
+std::unique_ptr<TBitmap> MakeTwoHalfOuterImage(TBitmap& shadow, TColor left, TColor top, TColor right, TColor bottom,
+                                               int wl, int wt, int wr, int wb)
 {
     const int w = shadow.Width(), h = shadow.Height();
     auto bmp = CreateBmp32(w, h * 2);
-    // The four colours as pixels of this bitmap.
-    FillRect32(bmp.get(), TRect(0, 0, 1, 1), left, 255);
-    FillRect32(bmp.get(), TRect(1, 0, 2, 1), top, 255);
-    FillRect32(bmp.get(), TRect(2, 0, 3, 1), right, 255);
-    FillRect32(bmp.get(), TRect(3, 0, 4, 1), bottom, 255);
     TacBmpRows src(&shadow), dst(bmp.get());
-    if (!src.Valid() || !dst.Valid() || w < 4) {
-        FillRect32(bmp.get(), TRect(0, 0, w, h), left, 255);
-        if (!src.Valid() || !dst.Valid()) return bmp;
-    }
-    std::array<TsColor_, 4> colours{};
-    for (size_t i = 0; i < colours.size() && w >= 4; ++i) colours[i] = dst.At(static_cast<int>(i), 0);
-    if (w >= 4)
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                // Each pixel takes the side it lies nearest to (left first on a tie).
-                const std::array<int, 4> distance{x, y, w - 1 - x, h - 1 - y};
-                const auto nearest = std::ranges::min_element(distance) - distance.begin();
-                dst.At(x, y) = colours[static_cast<size_t>(nearest)];
-            }
+    if (!src.Valid() || !dst.Valid()) return bmp;
+    const auto pixel = [](TColor c) {
+        TsColor_ p;
+        p.I = SwapRedBlue(c) & 0x00FFFFFF;
+        p.A = c == 0xFF00FF ? 0 : 255;
+        return p;
+    };
+    const std::array<TsColor_, 4> colours{pixel(left), pixel(top), pixel(right), pixel(bottom)};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            // A pixel of a side band belongs to that side alone: the bands are tiled or stretched
+            // along the control, and another side's colour in them would draw a line there.
+            const bool inColumns = x >= wl && x < w - wr, inRows = y >= wt && y < h - wb;
+            std::array<int, 4> distance{x, y, w - 1 - x, h - 1 - y};
+            if (inRows && !inColumns) distance[1] = distance[3] = INT_MAX;
+            if (inColumns && !inRows) distance[0] = distance[2] = INT_MAX;
+            const auto nearest = std::ranges::min_element(distance) - distance.begin();
+            dst.At(x, y) = colours[static_cast<size_t>(nearest)];
+        }
     for (int y = 0; y < h; ++y) std::ranges::copy(src.Row(y), dst.Row(y + h).begin());
     return bmp;
 }
@@ -56,7 +58,8 @@ int GenerateOuterMask(TacSkinData& data, int sectionIndex)
     const int wt = (h + o.Top - o.Bottom) / 2, wb = (h + o.Bottom - o.Top) / 2;
     const bool leftOnly = g.OuterMode == 3;
     auto image = MakeTwoHalfOuterImage(*shadow, g.OuterColorL, leftOnly ? KeyColour : g.OuterColorT,
-                                       leftOnly ? KeyColour : g.OuterColorR, leftOnly ? KeyColour : g.OuterColorB);
+                                       leftOnly ? KeyColour : g.OuterColorR, leftOnly ? KeyColour : g.OuterColorB, wl,
+                                       wt, wr, wb);
     const TRect r(0, 0, image->Width(), image->Height());
     const int index = static_cast<int>(data.ma.size());
     const UnicodeString name = L"Outer" + IntToStr(index);

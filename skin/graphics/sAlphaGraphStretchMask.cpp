@@ -74,7 +74,7 @@ void StretchMasked(TMaskRule rule, int dstX, int dstY, int dstW, int dstH, int s
         if (!s.Valid() || !s.Contains(srcX, srcY + maskOffset)) return;
         const TsColor_ sp = s.At(srcX, srcY);
         const int m = s.At(srcX, srcY + maskOffset).R;
-        if (m == 255) return;
+        if (m == 255 || sp.I == KeyPixel) return;
         const TRect area(dstX, dstY, dstX + dstW, dstY + dstH);
         if (m == 0 && rule != TMaskRule::Alpha32Ex) {
             FillRect32(dstBmp, area, SwapRedBlue(sp.I), 255);
@@ -132,6 +132,8 @@ void StretchMasked(TMaskRule rule, int dstX, int dstY, int dstW, int dstH, int s
     for (int y = 0; y < rows; ++y)
         for (int x = 0; x < cols; ++x) {
             const TsColor_ sp = pic.At(x, y);
+            // Key pixels leave the destination as it is, as the unstretched pieces do.
+            if (sp.I == KeyPixel) continue;
             const TsColor_ mp = msk.At(x, y);
             TsColor_& dp = d.At(dstX + x, dstY + y);
             const int m = mp.R;

@@ -533,6 +533,15 @@ TEST_F(SharedMessagesTest, PaintOuterLaysTheSectionsShadowAtItsOpacity)
     EXPECT_GT(darkness(*focused), darkness(*always)) << "doubled opacity";
     // Far away from the control nothing is painted.
     EXPECT_EQ(TacBmpRows(always.get()).At(parent->Width() - 2, parent->Height() - 2).I & 0xFFFFFF, 0xFFFFFF);
+    // The sides without effect stay as they were: nothing in the key colour above, right of or
+    // below the control.
+    for (TBitmap* bmp : {always.get(), focused.get()}) {
+        const TacBmpRows rows(bmp);
+        const int midX = child->Left() + child->Width() / 2;
+        for (const TPoint p : {TPoint(midX, child->Top() - 2), TPoint(child->Left() + child->Width() + 1, y),
+                               TPoint(midX, child->Top() + child->Height() + 1)})
+            EXPECT_EQ(rows.At(p.X, p.Y).I & 0xFFFFFF, 0xFFFFFFu) << p.X << "," << p.Y;
+    }
     data->FFocused = false;
 }
 

@@ -101,13 +101,16 @@ TEST_F(SkinReadTest, GeneratedOuterMasksPerDensity)
         for (const TacBmpData& e : data->BmpArray)
             registered |= e.Bmp.get() == m.Bmp && e.FileName == L"Outer" + std::to_wstring(group.OuterMask);
         EXPECT_TRUE(registered);
-        // Upper half: the left colour on the left and in the centre, the key on the other sides.
+        // Upper half: the left colour on the left and in the centre, the key on the other sides,
+        // the whole bottom band included (it is stretched along the control).
         const int midY = c.height / 2, midX = c.width / 2;
         EXPECT_EQ(PixelAt(*m.Bmp, 0, midY) & 0xFFFFFF, 0x808080u);
-        EXPECT_EQ(PixelAt(*m.Bmp, midX, midY) & 0xFFFFFF, 0x808080u);
-        EXPECT_EQ(PixelAt(*m.Bmp, midX, 0), 0xFFFF00FFu);
-        EXPECT_EQ(PixelAt(*m.Bmp, c.width - 1, midY), 0xFFFF00FFu);
-        EXPECT_EQ(PixelAt(*m.Bmp, midX, c.height - 1), 0xFFFF00FFu);
+        EXPECT_EQ(PixelAt(*m.Bmp, c.wl, c.wt) & 0xFFFFFF, 0x808080u);
+        for (int x = c.wl; x < c.width - c.wr; ++x)
+            EXPECT_EQ(PixelAt(*m.Bmp, x, c.height - c.wb), 0x00FF00FFu) << x;
+        EXPECT_EQ(PixelAt(*m.Bmp, midX, 0), 0x00FF00FFu);
+        EXPECT_EQ(PixelAt(*m.Bmp, c.width - 1, midY), 0x00FF00FFu);
+        EXPECT_EQ(PixelAt(*m.Bmp, midX, c.height - 1), 0x00FF00FFu);
         // Lower half: the shadow as a mask, dark in the middle, white at the rim.
         EXPECT_LT(PixelAt(*m.Bmp, midX, c.height + midY) & 0xFF, 0x80u);
         EXPECT_GE(PixelAt(*m.Bmp, 0, c.height) & 0xFF, 0xF0u);
