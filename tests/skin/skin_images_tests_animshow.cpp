@@ -23,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -32,6 +33,12 @@ namespace {
 constexpr COLORREF kOld = RGB(200, 40, 40);
 constexpr COLORREF kNew = RGB(40, 160, 60);
 constexpr COLORREF kChild = RGB(30, 30, 200);
+
+int ColourDistance(COLORREF a, COLORREF b)
+{
+    return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
+           std::abs(GetBValue(a) - GetBValue(b));
+}
 
 // What the screen showed in the output window at each refresh, and where the window lay.
 struct Shown {
@@ -169,6 +176,17 @@ TEST_F(SkinAnimShow, EveryKindRunsFromTheOldPictureToTheNewContent)
             if (c.Kind == atcRunup) {
                 EXPECT_EQ(seen[i].Centre, kOld) << i;
             }
+        }
+        // Every frame shown comes nearer the new content (a little slack for the blur's faded
+        // children); all but the blur, which starts from the bare background, start nearer the
+        // old picture.
+        for (size_t i = 0; i + 1 < magnifier->Frames.size(); ++i)
+            EXPECT_LE(ColourDistance(magnifier->Frames[i + 1].Centre, kNew),
+                      ColourDistance(magnifier->Frames[i].Centre, kNew) + 4)
+                << i;
+        if (c.Kind != atcBlur) {
+            EXPECT_LT(ColourDistance(magnifier->Frames[0].Centre, kOld),
+                      ColourDistance(magnifier->Frames[0].Centre, kNew));
         }
         // A frame in between is neither picture; the last one shown is the new content.
         const COLORREF between = PixelOf(*magnifier->Second, magnifier->Second->Width() / 2, 10);
