@@ -363,6 +363,23 @@ TEST_F(SkinAnimShow, ShortTimeShowsTheNewPictureAtOnceAboveTheControl)
     EXPECT_EQ(ow, nullptr);
 }
 
+// A content change that resizes the control leaves the picture taken before it unfit to blend
+// with: no frame of the wrong size (black, or mixed from nothing) comes between.
+TEST_F(SkinAnimShow, AControlResizedAfterPreparingShowsItsNewPictureAtOnce)
+{
+    PrepareForAnimation(panel, atcFade);
+    ASSERT_NE(ow, nullptr);
+    panel->SetBounds(20, 20, 160, 100);
+    panel->SetColor(static_cast<TColor>(kNew));
+    int calls = 0;
+    AnimShowControl(panel, 96, 255, atcFade, [&](TacIterationData&) { ++calls; });
+    EXPECT_EQ(calls, 0);
+    ASSERT_EQ(magnifier->Frames.size(), 1u);
+    EXPECT_EQ(magnifier->Frames[0].Centre, kNew);
+    EXPECT_EQ(ow, nullptr);
+    EXPECT_FALSE(InAnimationProcess);
+}
+
 // Near and above one second the blur's rate is about 1.0006: it ends by the frame bound.
 TEST_F(SkinAnimShow, BlurEndsWithinItsFrameBound)
 {
