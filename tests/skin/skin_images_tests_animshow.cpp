@@ -380,6 +380,31 @@ TEST_F(SkinAnimShow, AControlResizedAfterPreparingShowsItsNewPictureAtOnce)
     EXPECT_FALSE(InAnimationProcess);
 }
 
+// A form without a skin provider of the form animation takes the output window too: a window
+// of its own laid over the form's screen rectangle, freed at the end.
+TEST_F(SkinAnimShow, AFormWithoutProviderFadesThroughAWindowOverIt)
+{
+    PrepareForAnimation(form, atcFade);
+    ASSERT_NE(ow, nullptr);
+    const HWND outWnd = ow->Handle();
+    EXPECT_FALSE(GetWindowLongPtrW(outWnd, GWL_STYLE) & WS_CHILD);
+    RECT formRect{}, outRect{};
+    GetWindowRect(form->Handle(), &formRect);
+    GetWindowRect(outWnd, &outRect);
+    EXPECT_TRUE(EqualRect(&formRect, &outRect));
+    EXPECT_TRUE(IsWindowVisible(outWnd));
+    panel->SetColor(static_cast<TColor>(kNew));
+
+    int calls = 0;
+    AnimShowControl(form, 48, 255, atcFade, [&](TacIterationData&) { ++calls; });
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(magnifier->Frames.size(), 3u);
+    EXPECT_EQ(ow, nullptr);
+    EXPECT_FALSE(IsWindow(outWnd));
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    EXPECT_FALSE(InAnimationProcess);
+}
+
 // Near and above one second the blur's rate is about 1.0006: it ends by the frame bound.
 TEST_F(SkinAnimShow, BlurEndsWithinItsFrameBound)
 {
