@@ -236,7 +236,10 @@ void ShowThroughOutputWindow(TWinControl* control, WORD time, TacAnimTypeCtrl an
     auto newBmp = CreateBmp32(w, h);
     SkinPaintTo(newBmp.get(), control);
     auto frame = CreateBmp32(w, h);
-    const int steps = time / acCtrlFrameTime;
+    // A content change that resized the control leaves the picture taken before it unfit to
+    // blend with: the new picture comes at once.
+    const bool fits = state->Before->Width() == w && state->Before->Height() == h;
+    const int steps = fits ? time / acCtrlFrameTime : 0;
     if (provider) {
         // The output window takes the form's shape.
         provider->FillArOR();

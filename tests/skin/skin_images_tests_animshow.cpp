@@ -23,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -32,6 +33,12 @@ namespace {
 constexpr COLORREF kOld = RGB(200, 40, 40);
 constexpr COLORREF kNew = RGB(40, 160, 60);
 constexpr COLORREF kChild = RGB(30, 30, 200);
+
+int ColourDistance(COLORREF a, COLORREF b)
+{
+    return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
+           std::abs(GetBValue(a) - GetBValue(b));
+}
 
 // What the screen showed in the output window at each refresh, and where the window lay.
 struct Shown {
@@ -169,6 +176,17 @@ TEST_F(SkinAnimShow, EveryKindRunsFromTheOldPictureToTheNewContent)
             if (c.Kind == atcRunup) {
                 EXPECT_EQ(seen[i].Centre, kOld) << i;
             }
+        }
+        // Every frame shown comes nearer the new content (a little slack for the blur's faded
+        // children); all but the blur, which starts from the bare background, start nearer the
+        // old picture.
+        for (size_t i = 0; i + 1 < magnifier->Frames.size(); ++i)
+            EXPECT_LE(ColourDistance(magnifier->Frames[i + 1].Centre, kNew),
+                      ColourDistance(magnifier->Frames[i].Centre, kNew) + 4)
+                << i;
+        if (c.Kind != atcBlur) {
+            EXPECT_LT(ColourDistance(magnifier->Frames[0].Centre, kOld),
+                      ColourDistance(magnifier->Frames[0].Centre, kNew));
         }
         // A frame in between is neither picture; the last one shown is the new content.
         const COLORREF between = PixelOf(*magnifier->Second, magnifier->Second->Width() / 2, 10);
@@ -343,6 +361,48 @@ TEST_F(SkinAnimShow, ShortTimeShowsTheNewPictureAtOnceAboveTheControl)
     AnimShowControl(panel, 48, 255, atcFade);
     EXPECT_EQ(magnifier->Frames.size(), 3u);
     EXPECT_EQ(ow, nullptr);
+}
+
+// A content change that resizes the control leaves the picture taken before it unfit to blend
+// with: no frame of the wrong size (black, or mixed from nothing) comes between.
+TEST_F(SkinAnimShow, AControlResizedAfterPreparingShowsItsNewPictureAtOnce)
+{
+    PrepareForAnimation(panel, atcFade);
+    ASSERT_NE(ow, nullptr);
+    panel->SetBounds(20, 20, 160, 100);
+    panel->SetColor(static_cast<TColor>(kNew));
+    int calls = 0;
+    AnimShowControl(panel, 96, 255, atcFade, [&](TacIterationData&) { ++calls; });
+    EXPECT_EQ(calls, 0);
+    ASSERT_EQ(magnifier->Frames.size(), 1u);
+    EXPECT_EQ(magnifier->Frames[0].Centre, kNew);
+    EXPECT_EQ(ow, nullptr);
+    EXPECT_FALSE(InAnimationProcess);
+}
+
+// A form without a skin provider of the form animation takes the output window too: a window
+// of its own laid over the form's screen rectangle, freed at the end.
+TEST_F(SkinAnimShow, AFormWithoutProviderFadesThroughAWindowOverIt)
+{
+    PrepareForAnimation(form, atcFade);
+    ASSERT_NE(ow, nullptr);
+    const HWND outWnd = ow->Handle();
+    EXPECT_FALSE(GetWindowLongPtrW(outWnd, GWL_STYLE) & WS_CHILD);
+    RECT formRect{}, outRect{};
+    GetWindowRect(form->Handle(), &formRect);
+    GetWindowRect(outWnd, &outRect);
+    EXPECT_TRUE(EqualRect(&formRect, &outRect));
+    EXPECT_TRUE(IsWindowVisible(outWnd));
+    panel->SetColor(static_cast<TColor>(kNew));
+
+    int calls = 0;
+    AnimShowControl(form, 48, 255, atcFade, [&](TacIterationData&) { ++calls; });
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(magnifier->Frames.size(), 3u);
+    EXPECT_EQ(ow, nullptr);
+    EXPECT_FALSE(IsWindow(outWnd));
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    EXPECT_FALSE(InAnimationProcess);
 }
 
 // Near and above one second the blur's rate is about 1.0006: it ends by the frame bound.
