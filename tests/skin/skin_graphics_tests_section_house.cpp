@@ -2,13 +2,16 @@
 // its three states, EDIT, PANEL (texture and gradient in one pass), PANEL_LOW (half transparent)
 // and GROUPBOX (corner images), saved as a picture; the control's own painter with its border
 // rule, colour changes and custom colour; the painter that asks the parent; whole bitmaps of
-// foreign windows; and the manager overloads.
+// foreign windows; the manager overloads; and the background answers of windows and controls
+// that do not answer for themselves.
 #include "ExtCtrls.h"
 #include "sAlphaGraph.h"
 #include "sCommonData.h"
 #include "sGradient.h"
 #include "sGraphUtilsColor.h"
+#include "sGraphUtilsBackground.h"
 #include "sGraphUtilsPaintItem.h"
+#include "sVclUtils.h"
 #include "skin_core_test_skinload.h"
 #include "skin_graphics_test_parent_child.h"
 #include "skin_graphics_test_png.h"
@@ -268,4 +271,53 @@ TEST_F(SectionPaintTest, ManagerOverloadsUseTheGivenOrTheDefaultManager)
     PaintItemBG(index, Ready(), 1, kAll, kAt, bmp.get(), static_cast<TComponent*>(nullptr));
     DefaultManager = manager.get();
     EXPECT_EQ(CountWrong(*bmp, kAll, [](int, int) { return 0u; }, "no manager"), 0);
+}
+
+TEST_F(SectionPaintTest, BackgroundOfWindowsThatDoNotAnswer)
+{
+    // A window of no library control: its client position, the active manager's main colour,
+    // else the button face; a window that does not answer gives false.
+    const HWND wnd = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 40, 50, 30, 20, form->Handle(),
+                                     nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(wnd, nullptr);
+    TBitmap* const callerBmp = parent->Cache.get();
+    for (const bool withManager : {true, false}) {
+        if (!withManager) DefaultManager = nullptr;
+        TacBGInfo bg;
+        bg.Bmp = callerBmp;
+        bg.FillRect = TRect(1, 2, 3, 4);
+        EXPECT_FALSE(GetBGInfo(bg, wnd, false));
+        DefaultManager = manager.get();
+        EXPECT_EQ(bg.BgType, btFill);
+        EXPECT_EQ(bg.Color, withManager ? manager->GetGlobalColor() : clBtnFace);
+        EXPECT_EQ(bg.Offset, GetClientPos(wnd));
+        EXPECT_EQ(bg.FillRect, TRect(0, 0, 0, 0));
+        EXPECT_EQ(bg.Bmp, callerBmp) << "the window overload leaves the caller's bitmap";
+    }
+    DestroyWindow(wnd);
+
+    // A control that does not answer: its own colour, the bitmap cleared; as a cache info only
+    // the colour is sure.
+    form->SetColor(0x00336699);
+    TacBGInfo bg;
+    bg.Bmp = callerBmp;
+    bg.Offset = TPoint(5, 6);
+    EXPECT_TRUE(GetBGInfo(bg, form, false));
+    EXPECT_EQ(bg.BgType, btFill);
+    EXPECT_EQ(bg.Bmp, nullptr);
+    EXPECT_EQ(bg.Color, 0x00336699);
+    const TCacheInfo ci = BGInfoToCI(bg);
+    EXPECT_FALSE(ci.Ready);
+    EXPECT_EQ(ci.FillColor, 0x00336699);
+    EXPECT_EQ(TPoint(ci.X, ci.Y), TPoint(5, 6));
+
+    // The parent that answers with its cache: a ready cache info at the answer's offset.
+    bg = TacBGInfo{};
+    ASSERT_TRUE(GetBGInfo(bg, parent, false));
+    ASSERT_EQ(bg.BgType, btCache);
+    const TCacheInfo ready = BGInfoToCI(bg);
+    EXPECT_TRUE(ready.Ready);
+    EXPECT_EQ(ready.Bmp, parent->Cache.get());
+    EXPECT_EQ(ready.FillColor, sFuchsia);
+    EXPECT_EQ(TPoint(ready.X, ready.Y), bg.Offset);
 }
