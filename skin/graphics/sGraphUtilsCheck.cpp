@@ -61,7 +61,8 @@ void acDrawCheck(TRect r, TCheckBoxState state, bool enabled, TBitmap* bmp, cons
                  bool second, int)
 {
     TacSkinData* data = SkinDataOf(skinData);
-    if (!data || !bmp || bmp->Empty()) return;
+    // The state indexes the image sets and the themed elements.
+    if (!data || !bmp || bmp->Empty() || state < cbUnchecked || state > cbGrayed) return;
     const int image = CheckSet(*data, second)[static_cast<size_t>(state)];
     const bool skinned = data->FOwner && IsValidIndex(image, static_cast<int>(data->ma.size()));
     const int w = CheckBoxWidth(skinData, second), h = CheckBoxHeight(skinData, second);

@@ -91,7 +91,8 @@ int acDrawText(HDC dc, const UnicodeString& text, TRect& r, UINT flags, TBitmap*
     if ((flags & acDrawTextGdiPlus) == 0) {
         RECT rect = r;
         const int count = static_cast<int>(std::min<size_t>(acDrawTextMaxChars, text.size()));
-        const int result = DrawTextW(dc, text.c_str(), count, &rect, flags);
+        // The text is the caller's and constant: DrawTextW may not write a shortened copy into it.
+        const int result = DrawTextW(dc, text.c_str(), count, &rect, flags & ~DT_MODIFYSTRING);
         r = rect;
         return result;
     }

@@ -38,7 +38,8 @@ bool LayOutByHand(HDC dc, const UnicodeString& text, TRect& r, UINT flags)
 void Draw(HDC dc, const UnicodeString& text, TRect& r, UINT flags)
 {
     RECT rc = r;
-    DrawTextW(dc, text.c_str(), Length(text), &rc, flags);
+    // The text is the caller's and constant: DrawTextW may not write a shortened copy into it.
+    DrawTextW(dc, text.c_str(), Length(text), &rc, flags & ~DT_MODIFYSTRING);
     r = rc;
 }
 

@@ -132,6 +132,18 @@ TEST(SkinSmallDrawing, ClassicAndThemedCheckBoxesCentredInR)
     SaveEnlargedPng(*sheet, L"skin_check_boxes.png", 3);
 }
 
+TEST(SkinSmallDrawing, CheckBoxStateBeyondTheThreeDrawsNothing)
+{
+    TacSkinData orphan(nullptr, 96);
+    for (const bool themed : {false, true}) {
+        SCOPED_TRACE(themed);
+        Themes themes(themed);
+        auto bmp = Bmp32(36, 26, kWhite);
+        acDrawCheck(TRect(2, 3, 32, 23), static_cast<TCheckBoxState>(3), true, bmp.get(), EmptyCI, &orphan, true);
+        EXPECT_TRUE(InkBox(*bmp, NotWhite).IsEmpty());
+    }
+}
+
 class SkinCheckLoaded : public SkinLoadTest {};
 
 TEST_F(SkinCheckLoaded, SkinnedCheckBoxDrawsTheHouseGlyphNormalAndFaded)

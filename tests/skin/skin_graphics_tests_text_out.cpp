@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -175,6 +176,29 @@ TEST(SkinTextOut, AcDrawTextWithoutGdiplusWritesIntoTheGivenBitmap)
     rr = r;
     acDrawText(acCanvasTextDC(none.get()->Canvas()), L"Alpha", rr, kFlags | acDrawTextGdiPlus);
     EXPECT_EQ(CountInk(*none, 0x405060, TRect(0, 0, 60, 24)).inside, 60 * 24);
+}
+
+TEST(SkinTextOut, TextWritersNeverWriteIntoTheCallersText)
+{
+    // DT_MODIFYSTRING would have DrawText write the shortened text, and up to four characters
+    // more, into the caller's constant string.
+    const UINT flags = kFlags | DT_END_ELLIPSIS | DT_MODIFYSTRING;
+    const std::wstring original = L"A rather long caption";
+    const std::function<void(const UnicodeString&, TRect&)> writers[] = {
+        [&](const UnicodeString& t, TRect& r) { acDrawText(acCanvasTextDC(Paper(60, 20)->Canvas()), t, r, flags); },
+        [&](const UnicodeString& t, TRect& r) { WriteText(Paper(60, 20)->Canvas(), t, true, r, flags | DT_WORDBREAK); },
+        [&](const UnicodeString& t, TRect& r) {
+            auto bmp = Paper(60, 20);
+            WriteTextOnDC(acCanvasTextDC(bmp->Canvas()), t, false, r, flags | DT_WORDBREAK);
+        },
+    };
+    for (size_t i = 0; i < std::size(writers); ++i) {
+        SCOPED_TRACE(i);
+        const UnicodeString text = original;
+        TRect r(0, 0, 40, 16);
+        writers[i](text, r);
+        EXPECT_EQ(text, original);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
