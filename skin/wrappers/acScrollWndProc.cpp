@@ -26,6 +26,55 @@ bool SkinnedNow(TsCommonData* data)
 
 bool IsScrollHit(WPARAM hit) { return hit == HTHSCROLL || hit == HTVSCROLL; }
 
+// Set while the button-up of a bar click releases the capture itself: that capture change is the
+// click's normal end, not a loss.
+bool releasingOwnCapture = false;
+class OwnCaptureRelease {
+public:
+    OwnCaptureRelease() : outer_(releasingOwnCapture) { releasingOwnCapture = true; }
+    ~OwnCaptureRelease() { releasingOwnCapture = outer_; }
+    OwnCaptureRelease(const OwnCaptureRelease&) = delete;
+    OwnCaptureRelease& operator=(const OwnCaptureRelease&) = delete;
+
+private:
+    bool outer_;
+};
+
+// The process-wide click and hover state belongs to one window: when that window loses the
+// capture without a button-up, or goes, the state must go with it, or the mouse of every other
+// wrapped window is taken for the stale click. A window that keeps living learns that its scroll
+// ended, as after a button-up.
+void EndScrollClickOf(TacScrollWnd* sw, bool windowGoing)
+{
+    TacScrollTracking& t = ScrollTracking;
+    if (t.TrackedWindow != sw->CtrlHandle) return;
+    if (windowGoing) {
+        ResetScrollTracking();
+        sw->fThumbTracking = false;
+        return;
+    }
+    if (t.ClickedPortion == HTSCROLL_NONE && !sw->fThumbTracking) return;
+    const HWND wnd = sw->CtrlHandle;
+    KillTimer(wnd, kFirstRepeatTimerId);
+    KillTimer(wnd, kRepeatTimerId);
+    const UINT msg = t.ScrollMessage;
+    const bool scrolled = t.ClickedPortion != HTSCROLL_NONE && t.ClickedPortion != HTSCROLL_THUMBPOS;
+    const bool dragging = sw->fThumbTracking;
+    t.ClickedPortion = t.PressedPortion = t.CurrentBar = -1;
+    t.RepeatTimer = 0;
+    t.ScrollMessage = 0;
+    sw->fThumbTracking = false;
+    if (msg && (scrolled || dragging)) {
+        const bool setPos = !sw->IsListViewWnd();
+        const bool dontRepaint = sw->DontRepaint;
+        sw->DontRepaint = true;
+        if (dragging) SendScrollMessage(wnd, msg, SB_THUMBPOSITION, nLastSBPos, setPos);
+        SendScrollMessage(wnd, msg, SB_ENDSCROLL, dragging ? nLastSBPos : 0, setPos);
+        sw->DontRepaint = dontRepaint;
+    }
+    if (IsWindow(wnd) && sw->sBarHorz && sw->sBarVert) UpdateScrolls(sw, true);
+}
+
 } // namespace
 
 void TacScrollWnd::acWndProc(TMessage& Message)
@@ -40,8 +89,12 @@ void TacScrollWnd::acWndProc(TMessage& Message)
     // 1. Before the skin test.
     switch (Message.Msg) {
     case WM_UPDATEUISTATE: return;
+    case WM_CAPTURECHANGED:
+        if (!releasingOwnCapture && reinterpret_cast<HWND>(Message.LParam) != CtrlHandle) EndScrollClickOf(this, false);
+        break;
     case WM_DESTROY:
     case WM_NCDESTROY:
+        EndScrollClickOf(this, true);
         if (Destroyed) break;
         if (auto* winControl = dynamic_cast<TWinControl*>(control))
             for (int i = 0; i < winControl->ControlCount(); ++i)
@@ -95,7 +148,11 @@ void TacScrollWnd::acWndProc(TMessage& Message)
     // 3. Skinned.
     switch (Message.Msg) {
     case WM_MOUSEMOVE: Message.Result = ScrollMouseMove(this, CtrlHandle, Message.WParam, Message.LParam); return;
-    case WM_LBUTTONUP: Message.Result = ScrollLButtonUp(this, CtrlHandle, Message.WParam, Message.LParam); return;
+    case WM_LBUTTONUP: {
+        const OwnCaptureRelease release;
+        Message.Result = ScrollLButtonUp(this, CtrlHandle, Message.WParam, Message.LParam);
+        return;
+    }
     case WM_NCHITTEST: Message.Result = ScrollNCHitTest(this, CtrlHandle, Message.WParam, Message.LParam); return;
     case WM_NCMOUSEMOVE: Message.Result = ScrollNCMouseMove(this, CtrlHandle, Message.WParam, Message.LParam); return;
     case WM_NCLBUTTONDOWN:
@@ -203,7 +260,8 @@ void TacScrollWnd::acWndProc(TMessage& Message)
             passOn();
             if (SkinData->BGChanged && !SkinData->FUpdating && Message.Result != -2) {
                 InitCtrlData(CtrlHandle, ParentWnd, WndRect, ParentRect, WndSize, WndPos);
-                DoPrepareCache();
+                PrepareCache(SkinData, CtrlHandle, DlgMode);
+                PaintBorderFast(SkinData, 0, *this);
             }
             return;
         case AC_MOUSEENTER:
@@ -258,6 +316,7 @@ void TacBaseWnd::acWndProc(TMessage& Message)
             if (IsWindowVisible(CtrlHandle)) SendMessageW(CtrlHandle, WM_NCPAINT, 0, 0);
             return;
         }
+        if (AlphaCmdCode(Message.WParam) == AC_PREPARECACHE) PrepareCache(SkinData, CtrlHandle, false);
         break;
     case WM_SIZE:
     case WM_EXITSIZEMOVE: SkinData->BGChanged = true; break;

@@ -437,3 +437,80 @@ TEST_F(ScrollWndTest, AWrapperLeavingWithoutItsManagerLeavesTheDataNoMethodOfIts
     data.reset();
     delete form;
 }
+
+TEST_F(ScrollWndTest, PrepareCacheCommandPaintsTheCacheOfTheWindow)
+{
+    for (const bool base : {false, true}) {
+        SCOPED_TRACE(base ? "TacBaseWnd" : "TacScrollWnd");
+        Wrapped w(manager.get(), nullptr, WS_HSCROLL | WS_VSCROLL);
+        if (base)
+            w.Wrap();
+        else
+            w.sw = CreateWrapper<TacScrollWnd>(w.Handle, w.Data.get(), manager.get(), TacSkinParams(), true);
+        ASSERT_NE(w.sw, nullptr);
+        w.Data->BGChanged = true;
+        w.Command(AC_PREPARECACHE);
+        const TRect window = WindowRect(w.Handle);
+        EXPECT_FALSE(w.Data->BGChanged);
+        ASSERT_TRUE(w.Data->FCacheBmp);
+        EXPECT_EQ(w.Data->FCacheBmp->Width(), window.Width());
+        EXPECT_EQ(w.Data->FCacheBmp->Height(), window.Height());
+    }
+}
+
+// A bar click whose window loses the capture without a button-up, or goes, ends there: the
+// window hears the scroll end, and the mouse of another wrapped window is its own again.
+TEST_F(ScrollWndTest, ABarClickEndsWhenItsWindowLosesTheCaptureOrGoes)
+{
+    struct Case {
+        const char* Name;
+        bool Thumb;   // a thumb drag, else an arrow click
+        bool Destroy; // the window goes, else another window takes the capture
+    };
+    const Case cases[] = {
+        {"arrow, capture taken", false, false},
+        {"thumb drag, capture taken", true, false},
+        {"arrow, window destroyed", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Wrapped a(manager.get(), nullptr, WS_HSCROLL | WS_VSCROLL, WS_EX_CLIENTEDGE, RECT{10, 10, 180, 140});
+        Wrapped b(manager.get(), nullptr, WS_HSCROLL | WS_VSCROLL, WS_EX_CLIENTEDGE, RECT{10, 10, 180, 140}, 0, 24,
+                  RECT{460, 40, 700, 240});
+        for (Wrapped* w : {&a, &b}) {
+            SetBar(w->Handle, SB_VERT, 99, 20, 0);
+            SetBar(w->Handle, SB_HORZ, 99, 20, 0);
+            w->Wrap();
+        }
+        const TRect v = a.ScreenRect(SB_VERT);
+        int thumbSize = 0, thumbTop = 0;
+        CalcThumbSize(a.Bar(SB_VERT), v, thumbSize, thumbTop);
+        const int x = v.Left + v.Width() / 2;
+        const int y = c.Thumb ? thumbTop + 2 : v.Bottom - GetScrollMetric(a.Bar(SB_VERT), false) / 2;
+        SetCursorPos(x, y);
+        SendMessageW(a.Handle, WM_NCLBUTTONDOWN, HTVSCROLL, At(x, y));
+        ASSERT_EQ(GetCapture(), a.Handle);
+        ASSERT_EQ(a.sw->fThumbTracking, c.Thumb);
+        if (c.Thumb) SendMessageW(a.Handle, WM_MOUSEMOVE, MK_LBUTTON, a.ClientAt(x, y + 20));
+        a.Recorder->Log.Clear();
+        if (c.Destroy) {
+            DestroyWindow(a.Handle);
+        } else {
+            SetCapture(b.Parent().Handle());
+            ReleaseCapture();
+            const auto ended = [&](WORD code) {
+                return a.Recorder->Log.CountIf([&](const RecordedMessage& m) {
+                    return m.Msg == WM_VSCROLL && LOWORD(m.WParam) == code;
+                });
+            };
+            EXPECT_EQ(ended(SB_ENDSCROLL), 1);
+            EXPECT_EQ(ended(SB_THUMBPOSITION), c.Thumb ? 1 : 0);
+            EXPECT_FALSE(a.sw->fThumbTracking);
+        }
+        EXPECT_EQ(ScrollTracking.ClickedPortion, HTSCROLL_NONE);
+        const TRect client = b.ClientOnScreen();
+        b.Recorder->Log.Clear();
+        SendMessageW(b.Handle, WM_MOUSEMOVE, 0, b.ClientAt(client.Left + 10, client.Top + 10));
+        EXPECT_EQ(b.Recorder->Log.Count(WM_MOUSEMOVE), 1) << "the other window's mouse is not swallowed";
+    }
+}
