@@ -576,6 +576,37 @@ TEST_F(SkinAnimation, HideWithoutTimeShowsNothingAndLeavesTheCoverToTheCaller)
     EXPECT_TRUE(g_frames.empty());
 }
 
+TEST_F(SkinAnimation, HideFreesTheBorderWindowAlsoWhenAPreparedCoverTakesItsPlace)
+{
+    TsSkinProvider& provider = MakeForm();
+    TsSkinManager manager(nullptr);
+    provider.FCommonData->SetSkinManager(&manager);
+    manager.AnimEffects()->FormHide()->Time = 24;
+    TacBorderForm border;
+    provider.BorderForm = &border;
+    // Once animated with the prepared cover, once without time.
+    for (const WORD time : {WORD(24), WORD(0)}) {
+        SCOPED_TRACE(time);
+        manager.AnimEffects()->FormHide()->Time = time;
+        border.AForm = new TacGlowForm(nullptr);
+        border.AForm->HandleNeeded();
+        const HWND borderWnd = border.AForm->Handle();
+        provider.CoverForm = MakeCoverForm(form->Handle(), &provider, false);
+        const HWND prepared = provider.CoverForm->Handle();
+        g_frames.clear();
+        AnimHideForm(&provider);
+        EXPECT_EQ(g_frames.empty(), time == 0);
+        if (!g_frames.empty()) {
+            EXPECT_EQ(g_frames[0].Wnd, prepared);
+        }
+        EXPECT_FALSE(IsWindow(prepared));
+        EXPECT_FALSE(IsWindow(borderWnd));
+        EXPECT_EQ(border.AForm, nullptr);
+    }
+    provider.BorderForm = nullptr;
+    provider.FCommonData->SetSkinManager(nullptr);
+}
+
 TEST_F(SkinAnimation, DialogHideRunsTheSameRoutineTopmostWithoutAnOwner)
 {
     TDialogDouble dialog;
