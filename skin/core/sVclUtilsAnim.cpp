@@ -544,8 +544,8 @@ std::unique_ptr<TCustomForm> TakeCover(std::unique_ptr<TacGlowForm> prepared, Ta
     return MakeCoverForm(wnd, provider, false);
 }
 
-void RunHide(HWND wnd, TsCommonData* skinData, std::unique_ptr<TCustomForm> cover, TCustomForm* owner,
-             const TacFormAnimation* settings, int startAlpha, bool keepLayered)
+void RunHide(HWND wnd, TsCommonData* skinData, std::unique_ptr<TCustomForm> cover, TacBorderForm* borderForm,
+             TCustomForm* owner, const TacFormAnimation* settings, int startAlpha, bool keepLayered)
 {
     std::unique_ptr<TBitmap> image = CacheImage(skinData, wnd);
     const WORD time = settings && settings->Active ? settings->Time : 0;
@@ -555,6 +555,12 @@ void RunHide(HWND wnd, TsCommonData* skinData, std::unique_ptr<TCustomForm> cove
     if (!keepLayered)
         SetWindowLongPtrW(wnd, GWL_EXSTYLE, GetWindowLongPtrW(wnd, GWL_EXSTYLE) & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
     cover.reset();
+    // A border window the cover did not come from would stay on the screen around the hidden
+    // window; the border form makes a new one when the window is shown again.
+    if (borderForm && borderForm->AForm) {
+        delete borderForm->AForm;
+        borderForm->AForm = nullptr;
+    }
     if (acHideTimer) acHideTimer->CoverWindow.reset();
     InAnimationProcess = false;
 }
@@ -578,7 +584,7 @@ void AnimHideForm(TObject* object)
     HWND wnd = form->Handle();
     std::unique_ptr<TCustomForm> cover = TakeCover(std::move(provider->CoverForm), provider->BorderForm, wnd, provider);
     TacAnimEffects* effects = AnimEffectsOf(provider->FCommonData.get());
-    RunHide(wnd, provider->FCommonData.get(), std::move(cover), form, effects ? effects->FormHide() : nullptr,
+    RunHide(wnd, provider->FCommonData.get(), std::move(cover), provider->BorderForm, form, effects ? effects->FormHide() : nullptr,
             startAlpha, form->AlphaBlend());
 }
 
@@ -589,7 +595,7 @@ void AnimHideDlg(TacDialogWnd* dialog)
     InAnimationProcess = true;
     std::unique_ptr<TCustomForm> cover = TakeCover(nullptr, dialog->BorderForm, dialog->CtrlHandle, nullptr);
     TacAnimEffects* effects = AnimEffectsOf(dialog->SkinData.get());
-    RunHide(dialog->CtrlHandle, dialog->SkinData.get(), std::move(cover), nullptr,
+    RunHide(dialog->CtrlHandle, dialog->SkinData.get(), std::move(cover), dialog->BorderForm, nullptr,
             effects ? effects->DialogHide() : nullptr, 255, false);
 }
 

@@ -40,6 +40,8 @@ std::vector<std::string> g_events; // frames, paints, parent updates and events 
 TUpdateLayeredWindow g_system = nullptr;
 HWND g_watched = nullptr;
 std::vector<int> g_heights; // heights of the test form's size changes
+std::vector<bool> g_updatingAtSize; // the provider's waiting flag at each of those changes
+int g_childSizes = 0;       // size changes of the probe child
 TWinControl* g_probeParent = nullptr; // told SetParentUpdated at every frame
 
 BOOL WINAPI RecordUpdate(HWND wnd, HDC screen, POINT* pos, SIZE* size, HDC source, POINT* sourcePoint, COLORREF key,
@@ -108,7 +110,10 @@ public:
         if (message.Msg == WM_PAINT) g_events.push_back("paint");
         if (message.Msg == WM_WINDOWPOSCHANGED) {
             const auto* pos = reinterpret_cast<const WINDOWPOS*>(message.LParam);
-            if (!(pos->flags & SWP_NOSIZE)) g_heights.push_back(pos->cy);
+            if (!(pos->flags & SWP_NOSIZE)) {
+                g_heights.push_back(pos->cy);
+                if (Provider && Provider->FCommonData) g_updatingAtSize.push_back(Provider->FCommonData->FUpdating);
+            }
         }
         TForm::WndProc(message);
     }
@@ -123,6 +128,9 @@ public:
     {
         if (message.Msg == SM_ALPHACMD && AlphaCmdCode(message.WParam) == AC_PARENTUPDATED)
             g_events.push_back("parentupdated");
+        if (message.Msg == WM_WINDOWPOSCHANGED &&
+            !(reinterpret_cast<const WINDOWPOS*>(message.LParam)->flags & SWP_NOSIZE))
+            ++g_childSizes;
         TPanel::WndProc(message);
     }
 };
@@ -390,10 +398,17 @@ TEST_F(SkinAnimation, UpdateLayerVisibilityResizesByOnePixelAndBack)
 {
     TsSkinProvider& provider = MakeForm();
     HWND wnd = form->Handle();
+    // A child filling the form would follow the passing height unless aligning is held.
+    child->SetAlign(alClient);
+    DrainQueue();
+    g_childSizes = 0;
+    g_updatingAtSize.clear();
     std::vector<int>& heights = g_heights;
     heights.clear();
     UpdateLayerVisibility(provider.FCommonData.get(), wnd);
     EXPECT_EQ(heights, (std::vector<int>{159, 160}));
+    EXPECT_EQ(g_updatingAtSize, (std::vector<bool>{true, true}));
+    EXPECT_EQ(g_childSizes, 0);
     EXPECT_FALSE(provider.FCommonData->FUpdating);
     EXPECT_EQ(form->Height(), 160);
 
@@ -574,6 +589,37 @@ TEST_F(SkinAnimation, HideWithoutTimeShowsNothingAndLeavesTheCoverToTheCaller)
     AnimHideWindow(cover, Bmp32(20, 20, kFormColour), 11, form, atAero, 255);
     EXPECT_TRUE(cover);
     EXPECT_TRUE(g_frames.empty());
+}
+
+TEST_F(SkinAnimation, HideFreesTheBorderWindowAlsoWhenAPreparedCoverTakesItsPlace)
+{
+    TsSkinProvider& provider = MakeForm();
+    TsSkinManager manager(nullptr);
+    provider.FCommonData->SetSkinManager(&manager);
+    manager.AnimEffects()->FormHide()->Time = 24;
+    TacBorderForm border;
+    provider.BorderForm = &border;
+    // Once animated with the prepared cover, once without time.
+    for (const WORD time : {WORD(24), WORD(0)}) {
+        SCOPED_TRACE(time);
+        manager.AnimEffects()->FormHide()->Time = time;
+        border.AForm = new TacGlowForm(nullptr);
+        border.AForm->HandleNeeded();
+        const HWND borderWnd = border.AForm->Handle();
+        provider.CoverForm = MakeCoverForm(form->Handle(), &provider, false);
+        const HWND prepared = provider.CoverForm->Handle();
+        g_frames.clear();
+        AnimHideForm(&provider);
+        EXPECT_EQ(g_frames.empty(), time == 0);
+        if (!g_frames.empty()) {
+            EXPECT_EQ(g_frames[0].Wnd, prepared);
+        }
+        EXPECT_FALSE(IsWindow(prepared));
+        EXPECT_FALSE(IsWindow(borderWnd));
+        EXPECT_EQ(border.AForm, nullptr);
+    }
+    provider.BorderForm = nullptr;
+    provider.FCommonData->SetSkinManager(nullptr);
 }
 
 TEST_F(SkinAnimation, DialogHideRunsTheSameRoutineTopmostWithoutAnOwner)
