@@ -108,6 +108,13 @@ TEST_F(CacheTest, DialogModeIsAWindowColouredBoxFramedInTheBorderColour)
     manager->Palette[pcBorder] = static_cast<TColor>(0xFF00FF);
     TBitmap& usual = Paint(*w, L"wrapper_cache_dialog_fuchsia", true);
     EXPECT_EQ(PixelOf(usual, 0, 15), FromRgb(hs::kEditRgb[0]));
+
+    // Without a default manager there is no border colour: a plain window-coloured box.
+    TsSkinManager* const saved = DefaultManager;
+    DefaultManager = nullptr;
+    TBitmap& plain = Paint(*w, L"wrapper_cache_dialog_nomanager", true);
+    DefaultManager = saved;
+    for (POINT p : {POINT{0, 0}, POINT{60, 15}}) EXPECT_EQ(PixelOf(plain, p.x, p.y), GetSysColor(COLOR_WINDOW));
 }
 
 TEST_F(CacheTest, DisabledEditShowsItsTextPasswordDotsAndHint)
