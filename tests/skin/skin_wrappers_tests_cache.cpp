@@ -243,4 +243,21 @@ TEST_F(CacheTest, MayBeHotAsTheSectionOptionsAndClassAllow)
     ac_AllowHotEdits = savedAllow;
     manager->Options()->SetBool(1, false);
     EXPECT_FALSE(MayBeHot(nullptr));
+
+    // A border image of one state looks hot only when the section itself declares more states.
+    data.SkinIndex = editIndex;
+    data.COC = 0;
+    TacSkinData* skin = data.GetCommonSkinData();
+    ASSERT_NE(skin, nullptr);
+    TsGeneralData& section = skin->gd[static_cast<size_t>(editIndex)];
+    TsMaskData& border = skin->ma[static_cast<size_t>(section.BorderIndex)];
+    const auto savedCount = border.ImageCount;
+    const auto savedStates = section.States;
+    border.ImageCount = 1;
+    for (int states : {1, 2, 3}) {
+        section.States = states;
+        EXPECT_EQ(MayBeHot(&data, false), states > 1) << states;
+    }
+    border.ImageCount = savedCount;
+    section.States = savedStates;
 }
