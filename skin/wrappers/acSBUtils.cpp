@@ -308,8 +308,7 @@ void TacMainWnd::LeaveWindow()
     // settings in its destructor.
     try {
         if (SkinData && SkinManager && !Destroyed) {
-            TControl* control = OwnerControl();
-            if (control && !OldCtrlStyle.Empty()) control->SetControlStyle(OldCtrlStyle);
+            GiveBackCtrlStyle();
             bool giveBack = true;
             if (ItemsRemoving && !SkinManager->ManagerState.Contains(msSkinRemoving)) {
                 auto* adapter = dynamic_cast<TacCtrlAdapter*>(Adapter);
@@ -328,9 +327,23 @@ void TacMainWnd::LeaveWindow()
         }
     } catch (...) {
     }
-    // Whatever is still bound to this object is taken out of the chain or parked.
+    // Whatever is still bound to this object is taken out of the chain or parked, and the
+    // control does not stay opaque without its wrapper (also when it had no manager).
     ReleaseRelay();
     GiveBackFont();
+    try {
+        GiveBackCtrlStyle();
+    } catch (...) {
+    }
+}
+
+void TacMainWnd::GiveBackCtrlStyle()
+{
+    if (ctrlStyleGivenBack_) return;
+    TControl* control = OwnerControl();
+    if (!control || OldCtrlStyle.Empty()) return;
+    ctrlStyleGivenBack_ = true;
+    control->SetControlStyle(OldCtrlStyle);
 }
 
 void UninitializeACWnd(HWND Wnd, bool Free, bool Repaint, TacMainWnd*& W)
@@ -338,6 +351,8 @@ void UninitializeACWnd(HWND Wnd, bool Free, bool Repaint, TacMainWnd*& W)
     if (!W) return;
     if (!W->Destroyed) {
         const bool subclassed = W->GiveBackWndProc();
+        // An opaque control left behind would no longer erase its background.
+        if (subclassed) W->GiveBackCtrlStyle();
         W->RestoreStdParams();
         if (Wnd && IsWindowVisible(Wnd)) RefreshFrame(Wnd, Repaint);
         if (W->OwnSkinData && W->SkinData) W->SkinData->ClearLinks();
