@@ -306,6 +306,7 @@ void TacMainWnd::LeaveWindow()
 {
     // Virtual slots reached from here are this class's own: a descendant undoes its own
     // settings in its destructor.
+    const bool wasDestroyed = Destroyed;
     try {
         if (SkinData && SkinManager && !Destroyed) {
             GiveBackCtrlStyle();
@@ -327,14 +328,11 @@ void TacMainWnd::LeaveWindow()
         }
     } catch (...) {
     }
-    // Whatever is still bound to this object is taken out of the chain or parked, and the
-    // control does not stay opaque without its wrapper (also when it had no manager).
+    // Whatever is still bound to this object is taken out of the chain or parked, and a control
+    // still wrapped until now does not stay opaque (also when the wrapper had no manager).
     ReleaseRelay();
     GiveBackFont();
-    try {
-        GiveBackCtrlStyle();
-    } catch (...) {
-    }
+    if (!wasDestroyed) GiveBackCtrlStyle();
 }
 
 void TacMainWnd::GiveBackCtrlStyle()
