@@ -306,10 +306,10 @@ void TacMainWnd::LeaveWindow()
 {
     // Virtual slots reached from here are this class's own: a descendant undoes its own
     // settings in its destructor.
+    const bool wasDestroyed = Destroyed;
     try {
         if (SkinData && SkinManager && !Destroyed) {
-            TControl* control = OwnerControl();
-            if (control && !OldCtrlStyle.Empty()) control->SetControlStyle(OldCtrlStyle);
+            GiveBackCtrlStyle();
             bool giveBack = true;
             if (ItemsRemoving && !SkinManager->ManagerState.Contains(msSkinRemoving)) {
                 auto* adapter = dynamic_cast<TacCtrlAdapter*>(Adapter);
@@ -328,9 +328,20 @@ void TacMainWnd::LeaveWindow()
         }
     } catch (...) {
     }
-    // Whatever is still bound to this object is taken out of the chain or parked.
+    // Whatever is still bound to this object is taken out of the chain or parked, and a control
+    // still wrapped until now does not stay opaque (also when the wrapper had no manager).
     ReleaseRelay();
     GiveBackFont();
+    if (!wasDestroyed) GiveBackCtrlStyle();
+}
+
+void TacMainWnd::GiveBackCtrlStyle()
+{
+    if (ctrlStyleGivenBack_) return;
+    TControl* control = OwnerControl();
+    if (!control || OldCtrlStyle.Empty()) return;
+    ctrlStyleGivenBack_ = true;
+    control->SetControlStyle(OldCtrlStyle);
 }
 
 void UninitializeACWnd(HWND Wnd, bool Free, bool Repaint, TacMainWnd*& W)
@@ -338,6 +349,8 @@ void UninitializeACWnd(HWND Wnd, bool Free, bool Repaint, TacMainWnd*& W)
     if (!W) return;
     if (!W->Destroyed) {
         const bool subclassed = W->GiveBackWndProc();
+        // An opaque control left behind would no longer erase its background.
+        if (subclassed) W->GiveBackCtrlStyle();
         W->RestoreStdParams();
         if (Wnd && IsWindowVisible(Wnd)) RefreshFrame(Wnd, Repaint);
         if (W->OwnSkinData && W->SkinData) W->SkinData->ClearLinks();

@@ -77,6 +77,8 @@ public:
     bool GiveBackWndProc();
     // The window gets its own font back and the one SelectCtrlFont sent it is deleted.
     void GiveBackFont();
+    // The owner control gets back the style it had before the wrapper made it opaque (once).
+    void GiveBackCtrlStyle();
     // The procedure the window calls now for this wrapper (null without subclassing).
     WNDPROC NewWndProcInstance() const;
 
@@ -117,6 +119,7 @@ private:
     // Visual styles come back with the window (destructor).
     void GiveBackVisualStyle();
     bool answeringBGColor_ = false; // within the background-colour command
+    bool ctrlStyleGivenBack_ = false;
     HFONT derivedFont_ = nullptr;  // sent to the window by SelectCtrlFont; owned
     HFONT originalFont_ = nullptr; // the window's font before that; not owned
     TacWndRelay* relay_ = nullptr; // what the window or control calls; owned until parked

@@ -151,10 +151,13 @@ void PrepareCache(TsCommonData* SkinData, HWND Wnd, bool DialogMode)
         }
     } else {
         FillDC(cache->Canvas()->Handle(), cacheRect, ColorToRGB(clWindow));
-        HBRUSH frame = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(def->Palette[pcBorder])) & 0xFFFFFF);
-        const RECT fr{0, 0, cacheRect.Right, cacheRect.Bottom};
-        FrameRect(cache->Canvas()->Handle(), &fr, frame);
-        DeleteObject(frame);
+        // Without a default manager there is no border colour: the box stays unframed.
+        if (def) {
+            HBRUSH frame = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(def->Palette[pcBorder])) & 0xFFFFFF);
+            const RECT fr{0, 0, cacheRect.Right, cacheRect.Bottom};
+            FrameRect(cache->Canvas()->Handle(), &fr, frame);
+            DeleteObject(frame);
+        }
     }
 
     if (!IsWindowEnabled(Wnd)) {

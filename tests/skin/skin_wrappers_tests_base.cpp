@@ -232,6 +232,7 @@ TEST_F(WrapperTest, UnwrappingGivesTheOriginalProcedureBack)
                 EXPECT_TRUE(s.HasOriginalProcedure());
             }
             if (s.Edit) {
+                EXPECT_FALSE(s.Edit->ControlStyle().Contains(csOpaque)) << "the control's own style is back";
                 s.Log().Clear();
                 s.Edit->SetText(L"after");
                 EXPECT_EQ(s.Edit->Text(), L"after");

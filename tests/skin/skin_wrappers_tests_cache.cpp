@@ -108,6 +108,13 @@ TEST_F(CacheTest, DialogModeIsAWindowColouredBoxFramedInTheBorderColour)
     manager->Palette[pcBorder] = static_cast<TColor>(0xFF00FF);
     TBitmap& usual = Paint(*w, L"wrapper_cache_dialog_fuchsia", true);
     EXPECT_EQ(PixelOf(usual, 0, 15), FromRgb(hs::kEditRgb[0]));
+
+    // Without a default manager there is no border colour: a plain window-coloured box.
+    TsSkinManager* const saved = DefaultManager;
+    DefaultManager = nullptr;
+    TBitmap& plain = Paint(*w, L"wrapper_cache_dialog_nomanager", true);
+    DefaultManager = saved;
+    for (POINT p : {POINT{0, 0}, POINT{60, 15}}) EXPECT_EQ(PixelOf(plain, p.x, p.y), GetSysColor(COLOR_WINDOW));
 }
 
 TEST_F(CacheTest, DisabledEditShowsItsTextPasswordDotsAndHint)
@@ -236,4 +243,21 @@ TEST_F(CacheTest, MayBeHotAsTheSectionOptionsAndClassAllow)
     ac_AllowHotEdits = savedAllow;
     manager->Options()->SetBool(1, false);
     EXPECT_FALSE(MayBeHot(nullptr));
+
+    // A border image of one state looks hot only when the section itself declares more states.
+    data.SkinIndex = editIndex;
+    data.COC = 0;
+    TacSkinData* skin = data.GetCommonSkinData();
+    ASSERT_NE(skin, nullptr);
+    TsGeneralData& section = skin->gd[static_cast<size_t>(editIndex)];
+    TsMaskData& border = skin->ma[static_cast<size_t>(section.BorderIndex)];
+    const auto savedCount = border.ImageCount;
+    const auto savedStates = section.States;
+    border.ImageCount = 1;
+    for (int states : {1, 2, 3}) {
+        section.States = states;
+        EXPECT_EQ(MayBeHot(&data, false), states > 1) << states;
+    }
+    border.ImageCount = savedCount;
+    section.States = savedStates;
 }
