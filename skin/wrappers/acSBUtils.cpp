@@ -125,6 +125,7 @@ void TacMainWnd::Create(HWND AHandle, TsCommonData* ASkinData, TsSkinManager* AS
     Subclass(AHandle, Repaint);
     if (TControl* control = OwnerControl()) {
         OldCtrlStyle = control->ControlStyle();
+        ctrlStyleSaved_ = true;
         TControlStyle style = OldCtrlStyle;
         style.Include(csOpaque);
         control->SetControlStyle(style);
@@ -339,7 +340,8 @@ void TacMainWnd::GiveBackCtrlStyle()
 {
     if (ctrlStyleGivenBack_) return;
     TControl* control = OwnerControl();
-    if (!control || OldCtrlStyle.Empty()) return;
+    // Saved or not is a flag of its own: a control's style may well be empty.
+    if (!control || !ctrlStyleSaved_) return;
     ctrlStyleGivenBack_ = true;
     control->SetControlStyle(OldCtrlStyle);
 }

@@ -119,6 +119,7 @@ private:
     // Visual styles come back with the window (destructor).
     void GiveBackVisualStyle();
     bool answeringBGColor_ = false; // within the background-colour command
+    bool ctrlStyleSaved_ = false;
     bool ctrlStyleGivenBack_ = false;
     HFONT derivedFont_ = nullptr;  // sent to the window by SelectCtrlFont; owned
     HFONT originalFont_ = nullptr; // the window's font before that; not owned

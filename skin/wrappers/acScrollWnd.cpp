@@ -65,6 +65,8 @@ void UninitializeACScroll(HWND Wnd, bool Free, bool Repaint, TacScrollWnd*& sw)
         const WNDPROC previous = sw->OldProc;
         sw->GiveBackWndProc();
         sw->OldProc = previous;
+        // An opaque control left behind would no longer erase its background.
+        sw->GiveBackCtrlStyle();
         sw->RestoreStdParams();
         for (auto* bar : {&sw->sBarHorz, &sw->sBarVert}) {
             if (*bar) (*bar)->sw = nullptr;

@@ -319,10 +319,12 @@ TEST_F(ScrollWndTest, RefreshScrollsFollowsTheSkinOfAFrameworkControl)
     data.UpdateIndexes(true);
     ASSERT_TRUE(data.Skinned());
 
+    const bool opaque = list->ControlStyle().Contains(csOpaque);
     TacScrollWnd* sw = nullptr;
     RefreshScrolls(&data, sw);
     ASSERT_NE(sw, nullptr);
     EXPECT_EQ(sw->CtrlHandle, wnd);
+    EXPECT_TRUE(list->ControlStyle().Contains(csOpaque)) << "wrapped, the control paints all of itself";
     EXPECT_FALSE(list->WindowProc == original);
     RECT client{};
     GetClientRect(wnd, &client);
@@ -339,6 +341,7 @@ TEST_F(ScrollWndTest, RefreshScrollsFollowsTheSkinOfAFrameworkControl)
     ASSERT_EQ(FlatCalls().size(), 3u);
     EXPECT_EQ(FlatCalls()[2], std::make_pair('i', wnd));
     EXPECT_TRUE(list->WindowProc == original);
+    EXPECT_EQ(list->ControlStyle().Contains(csOpaque), opaque) << "its own style is back";
     GetClientRect(wnd, &client);
     EXPECT_EQ(client.right, system.right);
 
