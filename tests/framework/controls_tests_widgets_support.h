@@ -32,12 +32,10 @@ protected:
     }
 };
 
-// Paints the window and everything in it now, then copies what the screen shows of it
-// (frame included) into a 32-bit bitmap.
-inline std::unique_ptr<TBitmap> CaptureWindow(HWND window)
+// What the screen shows of the window now (frame included), without asking it to paint, in a
+// 32-bit bitmap.
+inline std::unique_ptr<TBitmap> GrabWindow(HWND window)
 {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    if (Application) Application->ProcessMessages();
     GdiFlush();
     RECT r{};
     GetWindowRect(window, &r);
@@ -47,6 +45,14 @@ inline std::unique_ptr<TBitmap> CaptureWindow(HWND window)
     ReleaseDC(window, source);
     GdiFlush();
     return bitmap;
+}
+
+// Paints the window and everything in it now, then grabs it.
+inline std::unique_ptr<TBitmap> CaptureWindow(HWND window)
+{
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    if (Application) Application->ProcessMessages();
+    return GrabWindow(window);
 }
 
 // The pixel as a GDI colour (0x00BBGGRR).

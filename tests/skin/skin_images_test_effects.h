@@ -2,12 +2,14 @@
 // Shared by the glow and fade tests: the house skin active, a recording layered-window entry
 // (no compositor under Xvfb, so what a glow window shows is read from the image it was handed),
 // and a small windowed test control with skin data whose cache shows one flat colour per state.
+#include "../framework/controls_tests_widgets_support.h"
 #include "acAnimation.h"
 #include "acGlow.h"
 #include "acThdTimer.h"
 #include "sCommonData.h"
 #include "sGraphUtilsSystem.h"
 #include "sMessages.h"
+#include "sVclUtils.h"
 #include "skin_core_test_skinload.h"
 #include "skin_graphics_test_pixels.h"
 
@@ -15,6 +17,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // One UpdateLayeredWindow call (recorded, then passed on to the system): the window, its constant alpha, size, place and a copy of the
@@ -52,6 +55,35 @@ inline BOOL WINAPI RecordLayered(HWND wnd, HDC screen, POINT* pos, SIZE* size, H
     // The system places and sizes the window.
     return UpdateLayeredWindow(wnd, screen, pos, size, source, sourcePoint, key, blend, flags);
 }
+
+// The pointer as the library reads it, placed by the test: its screen position and whether the
+// left button is held. A scope replaces the library's pointer entries while it lives.
+inline POINT gFakePointer{};
+inline bool gFakeButtonHeld = false;
+
+class TFakePointerScope {
+public:
+    TFakePointerScope()
+    {
+        gFakePointer = POINT{};
+        gFakeButtonHeld = false;
+        TacPointerEntries entries = acPointerEntries();
+        entries.GetCursorPos = [](LPPOINT p) -> BOOL {
+            *p = gFakePointer;
+            return TRUE;
+        };
+        entries.GetAsyncKeyState = [](int key) -> SHORT {
+            return key == VK_LBUTTON && gFakeButtonHeld ? SHORT(0x8000) : SHORT(0);
+        };
+        previous_ = acReplacePointerEntries(entries);
+    }
+    ~TFakePointerScope() { acReplacePointerEntries(previous_); }
+    TFakePointerScope(const TFakePointerScope&) = delete;
+    TFakePointerScope& operator=(const TFakePointerScope&) = delete;
+
+private:
+    TacPointerEntries previous_;
+};
 
 // The picture of every state of the test control (opaque flat colours).
 inline constexpr std::array<Word, 3> kStateColor = {Argb(255, 200, 40, 40), Argb(255, 40, 200, 40),
@@ -113,19 +145,6 @@ public:
     TColor GlowColor = clNone;
     bool BtnStyle = true;
 };
-
-// The window as the screen shows it now, without repainting it first.
-inline std::unique_ptr<TBitmap> ScreenOf(HWND wnd)
-{
-    RECT r{};
-    GetWindowRect(wnd, &r);
-    auto bmp = CreateBmp32(r.right - r.left, r.bottom - r.top);
-    HDC dc = GetWindowDC(wnd);
-    BitBlt(bmp->Canvas()->Handle(), 0, 0, r.right - r.left, r.bottom - r.top, dc, 0, 0, SRCCOPY);
-    ReleaseDC(wnd, dc);
-    GdiFlush();
-    return bmp;
-}
 
 inline Word Rgb(Word w) { return w & 0x00FFFFFFu; }
 

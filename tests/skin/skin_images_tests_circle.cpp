@@ -8,14 +8,6 @@
 
 namespace {
 
-POINT gPointer{};
-bool gHeld = false;
-BOOL WINAPI FakeCursorPos(LPPOINT p)
-{
-    *p = gPointer;
-    return TRUE;
-}
-SHORT WINAPI FakeKeyState(int key) { return key == VK_LBUTTON && gHeld ? SHORT(0x8000) : SHORT(0); }
 
 // A control that tells its screen rectangle (command 89), as circle owners do.
 class TCircleControl : public TFadeControl {
@@ -56,25 +48,22 @@ protected:
     {
         CircleTest::SetUp();
         if (HasFatalFailure()) return;
-        TacPointerEntries entries = acPointerEntries();
-        entries.GetCursorPos = &FakeCursorPos;
-        entries.GetAsyncKeyState = &FakeKeyState;
-        previous_ = acReplacePointerEntries(entries);
+        pointer_.emplace();
         owner = new TCircleControl(form);
         owner->SetParent(form);
         owner->SetBounds(80, 20, 40, 24);
         owner->SkinData->SetSkinSection(L"BUTTON");
         owner->HandleNeeded();
         cd = owner->SkinData.get();
-        gHeld = false;
+        gFakeButtonHeld = false;
         RECT r{};
         GetWindowRect(owner->Handle(), &r);
         centre = TPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-        gPointer = POINT{centre.X, centre.Y};
+        gFakePointer = POINT{centre.X, centre.Y};
     }
     void TearDown() override
     {
-        acReplacePointerEntries(previous_);
+        pointer_.reset();
         CircleTest::TearDown();
     }
     TacCircleEffectData Track(TacSizeChanging change, int start, int finish)
@@ -102,7 +91,7 @@ protected:
     TPoint centre;
 
 private:
-    TacPointerEntries previous_;
+    std::optional<TFakePointerScope> pointer_;
 };
 
 TEST_F(CircleTest, WindowIsLayeredClickThroughAndCentred)
@@ -209,14 +198,14 @@ TEST_F(CircleStepTest, LeavingTheControlHidesOrJumpsToTheEnd)
     StartLEAnimation(Track(scIncrease, 2, 23), true);
     ASSERT_TRUE(Circle(cd->GlowID));
     // Button held outside: the end values at once.
-    gPointer = POINT{centre.X + 200, centre.Y};
-    gHeld = true;
+    gFakePointer = POINT{centre.X + 200, centre.Y};
+    gFakeButtonHeld = true;
     cd->AnimTimer->SetEnabled(true);
     EXPECT_FALSE(UpdateCircle(cd, 1));
     ASSERT_TRUE(Circle(cd->GlowID));
     EXPECT_DOUBLE_EQ(Circle(cd->GlowID)->RealRadius, 23);
     // Button up outside: hidden.
-    gHeld = false;
+    gFakeButtonHeld = false;
     cd->AnimTimer->SetEnabled(true);
     EXPECT_FALSE(UpdateCircle(cd, 2));
     EXPECT_EQ(cd->GlowID, -1);
@@ -322,7 +311,7 @@ TEST_F(ShowCircleTest, StateAndClassChooseRadiiGrowthAndColour)
         int step = 0;
         for (const Step& s : {c.Hover, c.Pressed, c.Again}) {
             SCOPED_TRACE(step);
-            gHeld = step == 1;
+            gFakeButtonHeld = step == 1;
             if (step == 2) Circle(cd->GlowID)->RealRadius = 15;
             ShowCircleIfNeeded(cd, 0, false);
             TacCircleEffect* circle = Circle(cd->GlowID);
@@ -367,7 +356,7 @@ TEST_F(ShowCircleTest, OptionsShowNothingAndThePointerHides)
         case Shown: break;
         case NoMouseHover: manager->Options()->SetBool(1, true); break;
         case NoGlowing: manager->Effects()->SetAllowGlowing(false); break;
-        case PointerOutside: gPointer.x += 100; break;
+        case PointerOutside: gFakePointer.x += 100; break;
         case NoMouseAbove: cd->FMouseAbove = false; break;
         }
         ShowCircleIfNeeded(cd, 0, false);
@@ -375,7 +364,7 @@ TEST_F(ShowCircleTest, OptionsShowNothingAndThePointerHides)
         EXPECT_EQ(cd->GlowID >= 0 && cd->GlowID != before, c.Replaced);
         manager->Options()->SetBool(1, false);
         manager->Effects()->SetAllowGlowing(true);
-        gPointer = POINT{centre.X, centre.Y};
+        gFakePointer = POINT{centre.X, centre.Y};
         cd->FMouseAbove = true;
         HideGlow(cd->GlowID, false);
     }
@@ -406,7 +395,7 @@ TEST_F(ShowCircleTest, TrackBarToolTipAndSliderThumbFollowTheCircle)
     sd->FMouseAbove = true;
     RECT r{};
     GetWindowRect(bar->Handle(), &r);
-    gPointer = POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    gFakePointer = POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     const int minR = MinCircleRadius(sd), maxR = MaxCircleRadius(sd);
 
     sd->COC = 165;
@@ -415,16 +404,16 @@ TEST_F(ShowCircleTest, TrackBarToolTipAndSliderThumbFollowTheCircle)
     Circle(sd->GlowID)->RealRadius = minR - 3;
     Circle(sd->GlowID)->Show();
     ASSERT_FALSE(bar->Tips.empty());
-    EXPECT_EQ(bar->Tips.back().SrcPoint, TPoint(gPointer.x, gPointer.y));
+    EXPECT_EQ(bar->Tips.back().SrcPoint, TPoint(gFakePointer.x, gFakePointer.y));
     EXPECT_EQ(bar->Tips.back().Distance, minR - 3 + (maxR - minR) + 1 - maxR / 5);
-    gHeld = true;
+    gFakeButtonHeld = true;
     ShowCircleIfNeeded(sd, 0, false);
     EXPECT_EQ(bar->Tips.back().Distance, maxR + 1 - maxR / 5);
     EXPECT_TRUE(bar->Thumbs.empty());
     HideGlow(sd->GlowID, false);
     EXPECT_GE(bar->Hidden, 1);
 
-    gHeld = false;
+    gFakeButtonHeld = false;
     sd->COC = 34;
     bar->Tips.clear();
     ShowCircleIfNeeded(sd, 0, false);

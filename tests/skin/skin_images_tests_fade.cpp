@@ -43,7 +43,7 @@ protected:
     // The colour the control's window shows at (x, y), without alpha.
     Word OnScreen(int x = 5, int y = 5, TFadeControl* c = nullptr)
     {
-        auto shot = ScreenOf((c ? c : control)->Handle());
+        auto shot = GrabWindow((c ? c : control)->Handle());
         return Rgb(Px(*shot, x, y));
     }
     void Change(int state, bool mouseAbove, TacAnimProc proc = &UpdateWindow_CB, TFadeControl* c = nullptr)
@@ -177,7 +177,7 @@ TEST_F(FadeTest, FramesOfAFadeAndItsReversal)
         EXPECT_EQ(dynamic_cast<TacGlowEffect*>(GetEffect(data->GlowID))->FAlpha, alpha);
     }
     EXPECT_EQ(OnScreen(), Rgb(Px(*t->BmpOut, 5, 5)));
-    auto midway = ScreenOf(control->Handle());
+    auto midway = GrabWindow(control->Handle());
     SaveBitmapAsPng(*midway, BuildFolderFile(L"fade_midway.png"));
 
     // The same change again makes no second fade.

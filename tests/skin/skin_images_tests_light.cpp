@@ -10,12 +10,6 @@
 
 namespace {
 
-POINT gPointer{};
-BOOL WINAPI FakeCursorPos(LPPOINT p)
-{
-    *p = gPointer;
-    return TRUE;
-}
 
 class TLitGraphic : public TGraphicControl {
 public:
@@ -28,9 +22,7 @@ protected:
     {
         EffectsTest::SetUp();
         if (HasFatalFailure()) return;
-        TacPointerEntries entries = acPointerEntries();
-        entries.GetCursorPos = &FakeCursorPos;
-        previous_ = acReplacePointerEntries(entries);
+        pointer_.emplace();
         // The unit's start-up makes the light data.
         ownData_ = !MouseLightData();
         if (ownData_) acAnimationInitialization();
@@ -48,14 +40,14 @@ protected:
             light->LightHandles = saved_.second;
         }
         if (ownData_) FreeMouseLightData();
-        acReplacePointerEntries(previous_);
+        pointer_.reset();
         EffectsTest::TearDown();
     }
     // Puts the pointer at the control's centre moved by (dx, dy).
     void PointAt(HWND wnd, int dx, int dy)
     {
         const TRect r = ScreenRect(wnd);
-        gPointer = POINT{r.Left + r.Width() / 2 + dx, r.Top + r.Height() / 2 + dy};
+        gFakePointer = POINT{r.Left + r.Width() / 2 + dx, r.Top + r.Height() / 2 + dy};
     }
     // Whether the window has an area waiting to be painted.
     static bool Invalid(HWND wnd)
@@ -68,7 +60,7 @@ protected:
     TacMouseLightData* light = nullptr;
 
 private:
-    TacPointerEntries previous_;
+    std::optional<TFakePointerScope> pointer_;
     bool ownData_ = false;
     std::pair<std::vector<TControl*>, std::vector<HWND*>> saved_;
 };
@@ -97,7 +89,7 @@ TEST_F(LightTest, GraphicControlIsMeasuredInItsParentsWindow)
     graphic->SetBounds(30, 40, 40, 20);
     TsCtrlSkinData gdata(graphic);
     const TRect parent = ScreenRect(form->Handle());
-    gPointer = POINT{parent.Left + 30 + 20 + 7, parent.Top + 40 + 10 - 5};
+    gFakePointer = POINT{parent.Left + 30 + 20 + 7, parent.Top + 40 + 10 - 5};
     EXPECT_TRUE(LightingIsNear(&gdata));
     EXPECT_EQ(gdata.LightDistanceX, -7);
     EXPECT_EQ(gdata.LightDistanceY, 5);

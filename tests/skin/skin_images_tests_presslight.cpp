@@ -10,12 +10,6 @@
 
 namespace {
 
-POINT gPointer{};
-BOOL WINAPI FakeCursorPos(LPPOINT p)
-{
-    *p = gPointer;
-    return TRUE;
-}
 
 class PressLightTest : public EffectsTest {
 protected:
@@ -23,9 +17,7 @@ protected:
     {
         EffectsTest::SetUp();
         if (HasFatalFailure()) return;
-        TacPointerEntries entries = acPointerEntries();
-        entries.GetCursorPos = &FakeCursorPos;
-        previous_ = acReplacePointerEntries(entries);
+        pointer_.emplace();
         control->SetBounds(20, 20, 40, 24);
         control->PaintCache();
         timer = new TacThreadedTimer(control, false); // the skin data frees it
@@ -37,20 +29,20 @@ protected:
     void TearDown() override
     {
         if (manager && manager->AnimEffects()) manager->AnimEffects()->Buttons()->ClickEffect = ceCircle;
-        acReplacePointerEntries(previous_);
+        pointer_.reset();
         EffectsTest::TearDown();
     }
     // The pointer at (x, y) of the control.
     void PointIn(int x, int y)
     {
         const TRect r = ScreenRect(control->Handle());
-        gPointer = POINT{r.Left + x, r.Top + y};
+        gFakePointer = POINT{r.Left + x, r.Top + y};
     }
 
     TacThreadedTimer* timer = nullptr;
 
 private:
-    TacPointerEntries previous_;
+    std::optional<TFakePointerScope> pointer_;
 };
 
 // 40 x 24: D = Round(sqrt(40² + 24²)) div 4 = 11, R = 80.

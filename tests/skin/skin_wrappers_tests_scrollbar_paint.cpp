@@ -9,20 +9,6 @@ namespace {
 
 using namespace house_skin;
 
-// What the screen shows of the window now, without asking it to paint.
-std::unique_ptr<TBitmap> Grab(HWND window)
-{
-    GdiFlush();
-    RECT r{};
-    GetWindowRect(window, &r);
-    auto bitmap = std::make_unique<TBitmap>(r.right - r.left, r.bottom - r.top, pf32bit);
-    HDC source = GetWindowDC(window);
-    BitBlt(bitmap->Canvas()->Handle(), 0, 0, r.right - r.left, r.bottom - r.top, source, 0, 0, SRCCOPY);
-    ReleaseDC(window, source);
-    GdiFlush();
-    return bitmap;
-}
-
 // The colour blended towards the background by the library's disabled blend.
 COLORREF Faded(COLORREF c, COLORREF bg)
 {
@@ -98,13 +84,13 @@ TEST_F(ScrollPaintTest, BarsShowTheirSectionsAndTheCornerBox)
 
     // Pressed portions: the second button, then the track after the thumb.
     ac_NCDraw(&s.sw, s.Handle, SB_LINEDOWN, nullptr);
-    shot = Grab(s.Handle);
+    shot = GrabWindow(s.Handle);
     SaveCapture(*shot, L"scrollbars_pressed_button");
     EXPECT_EQ(PixelOf(*shot, l.V.Left + 1, l.V.Bottom - 2), kScrollBtn[2]);
     EXPECT_EQ(PixelOf(*shot, l.X, l.V.Bottom - l.B / 2 - 1), kScrollBtnArrow[2]);
     EXPECT_EQ(PixelOf(*shot, l.V.Left + 1, l.V.Top + 1), kScrollBtn[0]);
     ac_NCDraw(&s.sw, s.Handle, SB_PAGEDOWN, nullptr);
-    shot = Grab(s.Handle);
+    shot = GrabWindow(s.Handle);
     EXPECT_EQ(PixelOf(*shot, l.X, l.AfterThumb()), kScrollBar2V[2]);
     EXPECT_EQ(PixelOf(*shot, l.X, l.BeforeThumb()), kScrollBar1V[0]);
 
@@ -113,18 +99,18 @@ TEST_F(ScrollPaintTest, BarsShowTheirSectionsAndTheCornerBox)
     ScrollTracking.HoverBar = SB_VERT;
     ScrollTracking.HotPortion = SB_THUMBTRACK;
     ac_NCDraw(&s.sw, s.Handle, -1, nullptr);
-    shot = Grab(s.Handle);
+    shot = GrabWindow(s.Handle);
     SaveCapture(*shot, L"scrollbars_hot_thumb");
     EXPECT_EQ(PixelOf(*shot, l.X, l.ThumbCentre()), kScrollSlider[1]);
     ScrollTracking.HotPortion = SB_LINEUP;
     ac_NCDraw(&s.sw, s.Handle, -1, nullptr);
-    shot = Grab(s.Handle);
+    shot = GrabWindow(s.Handle);
     EXPECT_EQ(PixelOf(*shot, l.V.Left + 1, l.V.Top + 1), kScrollBtn[1]);
     EXPECT_EQ(PixelOf(*shot, l.X, l.V.Top + l.B / 2), kScrollBtnArrow[1]);
     EXPECT_EQ(PixelOf(*shot, l.X, l.ThumbCentre()), kScrollSlider[0]);
     ScrollTracking.HoverBar = SB_HORZ;
     ac_NCDraw(&s.sw, s.Handle, -1, nullptr);
-    shot = Grab(s.Handle);
+    shot = GrabWindow(s.Handle);
     EXPECT_EQ(PixelOf(*shot, l.V.Left + 1, l.V.Top + 1), kScrollBtn[0]) << "hot only on the hovered bar";
 }
 
