@@ -52,9 +52,10 @@ public:
 
     // Main thread: LabelLogDatei shows the CSV log a telegram line goes to.
     virtual void ShowTelegramLogPath(const UnicodeString& /*path*/) {}
-    // Main thread: a telegram line could not be appended in three attempts; the window tells the
-    // operator (a message box whose text is the path) and returns when it has been closed.
-    virtual void ReportTelegramLogFailure(const UnicodeString& /*path*/) {}
+    // Main thread: lostLines telegram lines of one frame could not be appended to the CSV log
+    // at path in three attempts each; the window tells the operator (a message box naming the
+    // path and the count) and returns when it has been closed.
+    virtual void ReportTelegramLogFailure(const UnicodeString& /*path*/, int /*lostLines*/) {}
 
     // Main thread: one gateway's row of the status grid.
     virtual void UpdateGatewayStatusRow(const UnicodeString& gatewayId, const UnicodeString& address,

@@ -131,8 +131,8 @@ TTelegramLogSinks TMyClass::TelegramLogSinks()
     return {.ShowPath = [this](const UnicodeString& path) {
                 QueueWindowChange([host = &host_, path] { host->ShowTelegramLogPath(path); });
             },
-            .ReportFailure = [this](const UnicodeString& path) {
-                SynchronizeAfterChanges([&] { host_.ReportTelegramLogFailure(path); });
+            .ReportFailure = [this](const UnicodeString& path, int lostLines) {
+                SynchronizeAfterChanges([&] { host_.ReportTelegramLogFailure(path, lostLines); });
             }};
 }
 
@@ -260,15 +260,16 @@ bool TMyClass::DatabaseOpen() const
     return DbConnection && DbConnection->Connected();
 }
 
-void TMyClass::StoreTelegramInCsvLog(std::span<const uint8_t> record, int recordLength)
+void TMyClass::StoreTelegramInCsvLog(std::optional<TTelegramLogBatch>& csvLog, std::span<const uint8_t> record,
+                                     int recordLength)
 {
     if (!csvFallbackReported_) {
         csvFallbackReported_ = true;
         LogLine(TContactMemo::Time, "DB Error IP=" + PeerAddress + " " + ErrorTimeStamp() + " ID:" +
                                         GatewayIdDotted() + " Telegramme im CSV-Log: " + UnicodeToAnsi(dbError_));
     }
-    const UnicodeString path = MakeTelegramLogPath(GatewayId);
-    AppendTelegramLogLine(path, recordLength, record, TelegramLogSinks());
+    if (!csvLog) csvLog.emplace(MakeTelegramLogPath(GatewayId), TelegramLogSinks());
+    csvLog->Add(recordLength, record);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -402,8 +403,9 @@ void TMyClass::ProcessTelegrams(int32_t recordCount, int recordEnd)
 {
     const AnsiString idText = GatewayIdDotted();
     const int end = std::min(recordEnd, static_cast<int>(PlainBuffer.size()));
-    // File mode: the frame's lines go to the log in one append, made when the walk ends however
-    // it ends. The path (and the month folder) is made at the first telegram, as before.
+    // File mode, and database mode for what the database could not take: the frame's lines go to
+    // the log in one append, made when the walk ends however it ends (so a locked log is
+    // reported once per frame). The path (and the month folder) is made at its first line.
     std::optional<TTelegramLogBatch> csvLog;
     int p = 4;
     for (int32_t i = 0; i < recordCount; ++i) {
@@ -464,7 +466,7 @@ void TMyClass::ProcessTelegrams(int32_t recordCount, int recordEnd)
                               Format(AnsiString("%.4d-%.2d-%.2d %.2d:%.2d:%.2d"), year, month, day, hour, minute,
                                      second),
                               manufacturer, medium, rssi, recordBytes, recordLength);
-            if (!stored) StoreTelegramInCsvLog(recordBytes, recordLength);
+            if (!stored) StoreTelegramInCsvLog(csvLog, recordBytes, recordLength);
         } else {
             if (!csvLog) csvLog.emplace(MakeTelegramLogPath(GatewayId), TelegramLogSinks());
             csvLog->Add(recordLength, recordBytes);

@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -157,8 +158,10 @@ private:
     TTelegramLogSinks TelegramLogSinks();
     AnsiString GatewayIdDotted() const;
     // Database mode: a telegram that could not be inserted goes to the gateway's CSV log of the
-    // day; the contact's first such telegram reports the cause in MemoTime.
-    void StoreTelegramInCsvLog(std::span<const uint8_t> record, int recordLength);
+    // day, in the frame's batch csvLog (made at the first); the contact's first such telegram
+    // reports the cause in MemoTime.
+    void StoreTelegramInCsvLog(std::optional<TTelegramLogBatch>& csvLog, std::span<const uint8_t> record,
+                               int recordLength);
 
     TContactHost& host_;
     TIdContext* context_;

@@ -34,6 +34,8 @@ const wchar_t* const kHelpFileName = L"WM-Bus_Marlindo.chm";
 constexpr DWORD kStopGraceMs = 500;
 // Lines MemoVerLog holds before a new connection flushes it to the connection log.
 constexpr int kConnectionMemoLines = 25;
+// How long a failed automatic start waits before it is tried again.
+constexpr unsigned kAppStartRetryMs = 10000;
 
 constexpr TColor kLampGreen = static_cast<TColor>(0x008000);  // red 0, green 128, blue 0
 constexpr TColor kLampYellow = static_cast<TColor>(0x00FFFF); // red 255, green 255, blue 0
@@ -148,6 +150,12 @@ TFormSRV::TFormSRV(TComponent* owner) : TForm(owner)
     ImageList1->SetName(L"ImageList1");
     ImageList2 = new TImageList(this, 49, 48);
     ImageList2->SetName(L"ImageList2");
+
+    TimerAppStartRetry = new TTimer(this);
+    TimerAppStartRetry->SetName(L"TimerAppStartRetry");
+    TimerAppStartRetry->SetEnabled(false);
+    TimerAppStartRetry->SetInterval(kAppStartRetryMs);
+    TimerAppStartRetry->OnTimer = [this](TObject* sender) { TimerAppStartRetryTimer(sender); };
 
     BindField(L"GroupBox", GroupBox);
     BindField(L"ShapeLED1", ShapeLED1);
@@ -411,21 +419,62 @@ bool TFormSRV::FormHelp(WORD, intptr_t, bool& callHelp)
     return true;
 }
 
-void TFormSRV::FlushConnectionMemo()
+void TFormSRV::SaveAndClearConnectionMemo()
 {
-    AppendConnectionLog(MemoVerLog->Text());
+    if (CheckBoxMitLogFile->Checked()) {
+        try {
+            AppendConnectionLog(MemoVerLog->Text());
+            reportedConnectionLogFailure_.clear();
+        } catch (const Exception& e) {
+            const UnicodeString kind = e.ClassName() + L": " + e.Message();
+            if (kind != reportedConnectionLogFailure_) {
+                // Set first: the box's message loop may run the next connection's flush.
+                reportedConnectionLogFailure_ = kind;
+                if (Application) Application->ShowException(e);
+            }
+            return;
+        }
+    }
     MemoVerLog->Lines()->Clear();
+}
+
+void TFormSRV::SaveConnectionMemoAtClose()
+{
+    try {
+        AppendConnectionLog(MemoVerLog->Text());
+        MemoVerLog->Lines()->Clear();
+    } catch (const Exception& e) {
+        // The lines stay for the close's second query after a stop; one report is enough.
+        if (closeLogFailureReported_) return;
+        closeLogFailureReported_ = true;
+        MemoTime->Lines()->Add(L"Exception:" + e.Message() + FormatDateTime(L"dd.mm hh:nn:ss", Now()));
+        // The 24-hour restart runs unattended: a box there would hold the restart until someone
+        // closes it.
+        if (!restartRequested_ && Application) Application->ShowException(e);
+    }
 }
 
 void TFormSRV::FormCloseQuery(TObject*, bool& canClose)
 {
+    // A close asked for while this one's report box is open waits for this one.
+    if (inCloseQuery_) {
+        canClose = false;
+        return;
+    }
     // A stop is under way: the window closes when it has ended, once.
     if (stopping_) {
         closeRequested_ = true;
         canClose = false;
         return;
     }
-    FlushConnectionMemo();
+    inCloseQuery_ = true;
+    try {
+        SaveConnectionMemoAtClose();
+    } catch (...) {
+        inCloseQuery_ = false;
+        throw;
+    }
+    inCloseQuery_ = false;
     if (ToggleSwitch1->IsOn() && IdTCPServer1->Active()) {
         ToggleSwitch1->SetState(tssOff); // runs the stop
         closeRequested_ = true;
@@ -437,6 +486,7 @@ void TFormSRV::FormCloseQuery(TObject*, bool& canClose)
 
 void TFormSRV::FormClose(TObject*, TCloseAction&)
 {
+    TimerAppStartRetry->SetEnabled(false);
     WriteSettings();
     StopAnalysis();
     statFileList_.reset();
@@ -477,6 +527,8 @@ void TFormSRV::WriteSettings()
 void TFormSRV::ToggleSwitch1Click(TObject*)
 {
     if (revertingSwitch_) return;
+    // The operator's (or the close's) use of the switch ends the retries of the automatic start.
+    if (!automaticSwitchOn_) TimerAppStartRetry->SetEnabled(false);
     if (ToggleSwitch1->IsOn())
         SwitchOn();
     else
@@ -524,7 +576,9 @@ void TFormSRV::SwitchOn()
     SetStatusPanelText(1, L"Server start");
     SetStatusPanelText(2, L"listen on Port: " + PortText());
     MemoLog->Lines()->Clear();
-    MemoVerLog->Lines()->Clear();
+    // The last run's connection lines go to the connection log before they are cleared.
+    if (MemoVerLog->Lines()->Count() > 0)
+        SaveAndClearConnectionMemo();
     RepaintStatusBar();
 
     static const std::array<uint8_t, 3> noGateway{0, 0, 0};
@@ -614,10 +668,7 @@ void TFormSRV::IdTCPServer1Connect(TIdContext*)
     // Queued, not waited for, like the contacts' window changes.
     TThread::Queue(nullptr, [this] {
         if (closing_) return;
-        if (MemoVerLog->Lines()->Count() > kConnectionMemoLines) {
-            if (CheckBoxMitLogFile->Checked()) AppendConnectionLog(MemoVerLog->Text());
-            MemoVerLog->Lines()->Clear();
-        }
+        if (MemoVerLog->Lines()->Count() > kConnectionMemoLines) SaveAndClearConnectionMemo();
         SetStatusPanelText(1, IdTCPServer1->Active() ? L"Server activ" : L"Server inactiv");
         SetStatusPanelText(2, L"listen on Port: " + PortText());
         RepaintStatusBar();
@@ -706,7 +757,32 @@ void TFormSRV::TimerLED1Timer(TObject*)
 void TFormSRV::TimerAppStartTimer(TObject*)
 {
     TimerAppStart->SetEnabled(false);
-    ToggleSwitch1->SetState(tssOn);
+    SwitchOnAutomatically();
+}
+
+void TFormSRV::TimerAppStartRetryTimer(TObject*)
+{
+    TimerAppStartRetry->SetEnabled(false);
+    try {
+        SwitchOnAutomatically();
+    } catch (const std::exception&) {
+        // Reported at the first failure; a database error stays in the labels meanwhile.
+    }
+}
+
+void TFormSRV::SwitchOnAutomatically()
+{
+    // An unattended program may start before its database (a reboot): a failed automatic start
+    // is tried again until it succeeds or the operator uses the switch.
+    automaticSwitchOn_ = true;
+    try {
+        ToggleSwitch1->SetState(tssOn);
+    } catch (...) {
+        automaticSwitchOn_ = false;
+        TimerAppStartRetry->SetEnabled(true);
+        throw;
+    }
+    automaticSwitchOn_ = false;
 }
 
 void TFormSRV::EditMasterKeyKeyPress(TObject*, wchar_t& key)
@@ -781,7 +857,10 @@ void TFormSRV::ConnectionMemoLimitReached()
 
 void TFormSRV::ShowTelegramLogPath(const UnicodeString& path) { LabelLogDatei->SetCaption(path); }
 
-void TFormSRV::ReportTelegramLogFailure(const UnicodeString& path) { ShowMessage(path); }
+void TFormSRV::ReportTelegramLogFailure(const UnicodeString& path, int lostLines)
+{
+    ShowMessage(path + L"\r\nnicht geschriebene Zeilen: " + IntToStr(lostLines));
+}
 
 void TFormSRV::UpdateGatewayStatusRow(const UnicodeString& gatewayId, const UnicodeString& address,
                                       const UnicodeString& lastData, const UnicodeString& status,

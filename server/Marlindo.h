@@ -122,12 +122,13 @@ public:
     TTimer* TimerAnalyseRunTest = nullptr;
     TCTrayIcon* CTrayIcon1 = nullptr;
     TOpenDialog* OpenDialog1 = nullptr;
-    // Made in code: the TCP server, the main database connection, the page tabs' images and
-    // the tray icon's images.
+    // Made in code: the TCP server, the main database connection, the page tabs' images, the
+    // tray icon's images and the timer that tries a failed automatic start again (10 s, off).
     TIdTCPServer* IdTCPServer1 = nullptr;
     TFDConnection* FDConn1 = nullptr;
     TImageList* ImageList1 = nullptr;
     TImageList* ImageList2 = nullptr;
+    TTimer* TimerAppStartRetry = nullptr;
 
     // --- window events
     void FormCreate(TObject* sender);
@@ -147,6 +148,9 @@ public:
     void TimerStartServerStopTimer(TObject* sender);
     void TimerLED1Timer(TObject* sender);
     void TimerAppStartTimer(TObject* sender);
+    // Tries the failed automatic start again; a failure arms it once more, its error staying in
+    // the database labels (the first failure was reported).
+    void TimerAppStartRetryTimer(TObject* sender);
     void EditMasterKeyKeyPress(TObject* sender, wchar_t& key);
     void EditPortChange(TObject* sender);
     void Button1Click(TObject* sender);
@@ -212,7 +216,7 @@ public:
     void AppendMemoLine(TContactMemo memo, const UnicodeString& line) override;
     void ConnectionMemoLimitReached() override;
     void ShowTelegramLogPath(const UnicodeString& path) override;
-    void ReportTelegramLogFailure(const UnicodeString& path) override;
+    void ReportTelegramLogFailure(const UnicodeString& path, int lostLines) override;
     void UpdateGatewayStatusRow(const UnicodeString& gatewayId, const UnicodeString& address,
                                 const UnicodeString& lastData, const UnicodeString& status,
                                 const UnicodeString& firmware) override;
@@ -236,8 +240,15 @@ private:
     void ResetStatusGrid();
     void LoadProgramImages();
     int CountContexts();
-    // Appends MemoVerLog to the connection log file and clears it.
-    void FlushConnectionMemo();
+    // The automatic start's switch-on: a failure arms TimerAppStartRetry and is raised.
+    void SwitchOnAutomatically();
+    // With "schreibe in Log-Datei" ticked, appends MemoVerLog to the connection log; then clears
+    // the memo. A failed append keeps the lines for the next try and is reported once per kind
+    // of failure until an append succeeds again, so a log that stays unwritable brings one box,
+    // not one per connection.
+    void SaveAndClearConnectionMemo();
+    // The close's append of MemoVerLog: a failure is reported once per close and never stops it.
+    void SaveConnectionMemoAtClose();
     void WriteSettings();
     TMemo* MemoOf(TContactMemo memo) const;
     UnicodeString PortText();
@@ -275,6 +286,13 @@ private:
     bool restartRequested_ = false;
     bool stopping_ = false;
     bool revertingSwitch_ = false;
+    // The switch is being set by the automatic start or its retry, not by the operator.
+    bool automaticSwitchOn_ = false;
+    // The connection log failure last reported (class and message); empty after a success.
+    UnicodeString reportedConnectionLogFailure_;
+    bool closeLogFailureReported_ = false;
+    // FormCloseQuery runs (its report box lets timers tick, and with them a second close).
+    bool inCloseQuery_ = false;
     // Set when the window is going away: late connection events leave the windows alone.
     std::atomic<bool> closing_{false};
 

@@ -81,16 +81,22 @@ void ShowLogPath(const UnicodeString& path, const TTelegramLogSinks& sinks)
     }
 }
 
-void AppendOrReport(const UnicodeString& path, const AnsiString& line, const TTelegramLogSinks& sinks)
+bool TryAppend(const UnicodeString& path, const AnsiString& text)
 {
     try {
-        AppendLogFileText(path, line);
+        AppendLogFileText(path, text);
+        return true;
     } catch (...) {
-        try {
-            if (sinks.ReportFailure) sinks.ReportFailure(path);
-        } catch (...) {
-            // The operator could not be told either; the contact goes on.
-        }
+        return false;
+    }
+}
+
+void ReportLostLines(const UnicodeString& path, int lostLines, const TTelegramLogSinks& sinks)
+{
+    try {
+        if (lostLines > 0 && sinks.ReportFailure) sinks.ReportFailure(path, lostLines);
+    } catch (...) {
+        // The operator could not be told either; the contact goes on.
     }
 }
 } // namespace
@@ -106,7 +112,7 @@ void AppendTelegramLogLine(const UnicodeString& path, int recordLength, std::spa
         return;
     }
     ShowLogPath(path, sinks);
-    AppendOrReport(path, line, sinks);
+    if (!TryAppend(path, line)) ReportLostLines(path, 1, sinks);
 }
 
 TTelegramLogBatch::TTelegramLogBatch(UnicodeString path, TTelegramLogSinks sinks)
@@ -140,12 +146,11 @@ void TTelegramLogBatch::Flush()
     ShowLogPath(path_, sinks_);
     AnsiString text;
     for (const AnsiString& line : lines) text += line;
-    try {
-        AppendLogFileText(path_, text);
-        return;
-    } catch (...) {
-        // As a rule the file could not be opened (another program holds it): line by line then,
-        // each with its own attempts and report.
-    }
-    for (const AnsiString& line : lines) AppendOrReport(path_, line, sinks_);
+    if (TryAppend(path_, text)) return;
+    // As a rule the file could not be opened (another program holds it): line by line then,
+    // each with its own attempts, so a lock let go meanwhile loses no further line.
+    int lost = 0;
+    for (const AnsiString& line : lines)
+        if (!TryAppend(path_, line)) ++lost;
+    ReportLostLines(path_, lost, sinks_);
 }

@@ -36,8 +36,9 @@ UnicodeString MakeTelegramLogPath(std::span<const uint8_t, 3> gatewayId);
 struct TTelegramLogSinks {
     // The log about to be written to (LabelLogDatei).
     std::function<void(const UnicodeString& path)> ShowPath{};
-    // A line could not be appended in three attempts: the operator is told, naming the path.
-    std::function<void(const UnicodeString& path)> ReportFailure{};
+    // Lines could not be appended in three attempts: the operator is told once, naming the path
+    // and how many lines were lost.
+    std::function<void(const UnicodeString& path, int lostLines)> ReportFailure{};
 };
 
 // Appends the line of one telegram record to the log at path (three attempts; a line is always
@@ -61,7 +62,8 @@ public:
     // Gathers the line of one record; a record without a valid receive time is dropped.
     void Add(int recordLength, std::span<const uint8_t> record);
     // Shows the path and appends the gathered lines. When the append fails, each line is tried
-    // on its own with the three attempts and the report of AppendTelegramLogLine.
+    // on its own with the three attempts, and the lines still not written are reported once: a
+    // log that another program holds brings one box per frame, not one per telegram.
     void Flush();
 
 private:

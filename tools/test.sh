@@ -17,8 +17,8 @@ pids=()
 cleanup() {
   wineserver -k 2>/dev/null || true
   "$root/tools/db-server.sh" stop "$run/db" || true
-  # A database of the outage test's own that a failed run left behind.
-  for d in "$run"/outage-db-*/; do [ -d "$d" ] && "$root/tools/db-server.sh" stop "${d%/}" || true; done
+  # A database of a test's own that a failed run left behind.
+  for d in "$run"/own-db-*/; do [ -d "$d" ] && "$root/tools/db-server.sh" stop "${d%/}" || true; done
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
 }
 trap cleanup EXIT

@@ -181,6 +181,11 @@ public:
         CheckMainThread();
         ++repaints_;
     }
+    void ReportTelegramLogFailure(const UnicodeString& path, int lostLines) override
+    {
+        CheckMainThread();
+        Failures.push_back({path, lostLines});
+    }
 
     // Test side, main thread.
     contact_test::Lines Lines(TContactMemo memo) { return memos_[memo]; }
@@ -215,6 +220,8 @@ public:
     UnicodeString Folder = L"C:\\setups\\";
     std::atomic<bool> Database{false};
     TFirmwareImage FirmwareFile;
+    // Main thread: each report of lost CSV log lines, the path and the count.
+    std::vector<std::pair<UnicodeString, int>> Failures;
     TIdTCPServer* Server = nullptr;
 
 protected:

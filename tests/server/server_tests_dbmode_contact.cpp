@@ -243,6 +243,26 @@ TEST_F(DbModeContactTest, RefusedInsertLeavesTheTelegramInTheCsvLog)
     EXPECT_EQ(LogRows()[0].at(L"AnzahlProt"), UnicodeString(L"2"));
 }
 
+TEST_F(DbModeContactTest, LockedCsvLogOfTheFallbackIsReportedOncePerFrame)
+{
+    TFDConnection wrong(nullptr);
+    dbtest::Configure(wrong, dbtest::Database(), L"not-the-password");
+    host.Pool.Configure(wrong);
+    const auto csv = CsvLogPath(kGw);
+    std::filesystem::create_directories(csv.parent_path());
+    HANDLE locked =
+        CreateFileW(csv.wstring().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+    std::vector<Bytes> records;
+    for (uint8_t t = 0; t < 6; ++t) records.push_back(sim::Record(TelegramAt(t, 0x40000000u + t)));
+    Exchange(WmbusFrame(records));
+    CloseHandle(locked);
+
+    using Report = std::pair<UnicodeString, int>;
+    EXPECT_EQ(host.Failures, (std::vector<Report>{{csv.wstring(), 6}}));
+    EXPECT_EQ(host.Lines(TContactMemo::Log).size(), 6u);
+}
+
 // ---------------------------------------------------------------------------------------------
 // The setup table around a contact
 

@@ -3,7 +3,7 @@
 // reporting and started again. The server must keep serving, lose no telegram (what cannot be
 // inserted goes to the CSV log with a "DB Error IP=" line) and resume database work by itself.
 #include "server_tests_dbmode_fixture.h"
-#include "server_tests_linux_shell.h"
+#include "server_tests_own_mariadb.h"
 
 #include "TelegramStorage.h"
 
@@ -33,27 +33,14 @@ Bytes Frame(int contact)
                              sim::WmbusPayload(kTelegramsPerFrame, Records(contact)));
 }
 
-std::string EnvUtf8(const wchar_t* name)
-{
-    return UnicodeToUtf8(dbtest::Env(name));
-}
-
 class DbOutageTest : public contact_test::ContactFixture<DbHost> {
 protected:
     void SetUp() override
     {
-        const std::string build = EnvUtf8(L"MARLINDO_BUILD");
-        ASSERT_FALSE(build.empty()) << "MARLINDO_BUILD is not set: run the tests through tools/test.sh";
-        dir_ = build + "/run/outage-db-" + std::to_string(GetCurrentProcessId());
-        ASSERT_EQ(Shell("start " + dir_ + " own >" + dir_ + ".env"), 0) << "cannot start a MariaDB in " << dir_;
-        started_ = true;
-        std::istringstream env(ReadFile(linux_shell::WindowsView(dir_ + ".env")));
-        for (std::string word; env >> word;)
-            if (word.rfind("MYSQL_TCP_PORT=", 0) == 0) port_ = Utf8ToUnicode(word.substr(15));
-        ASSERT_FALSE(port_.empty());
+        ASSERT_TRUE(database_.Start("outage"));
 
         main_.SetLoginPrompt(false);
-        main_.Params()->SetValues(L"Port", port_);
+        main_.Params()->SetValues(L"Port", database_.Port());
         const TDbSettings settings{L"127.0.0.1", L"marlindo_outage", L"root", L"4kq9rwzt"};
         ConfigureDbConnection(main_, settings);
         CreateDbSchema(main_, settings);
@@ -68,18 +55,8 @@ protected:
         ContactFixture::TearDown();
         host.Pool.Clear();
         main_.Close();
-        if (started_) {
-            EXPECT_EQ(Shell("stop " + dir_ + " && rm -rf " + dir_ + " " + dir_ + ".env"), 0);
-        }
         EXPECT_EQ(host.OffMainThreadCalls(), 0) << "window calls off the main thread";
         EXPECT_TRUE(host.Exceptions().empty()) << "a contact ended with an error: " << UnicodeToUtf8(host.Exceptions()[0]);
-    }
-
-    // tools/db-server.sh with arguments, on the Linux side.
-    int Shell(const std::string& arguments)
-    {
-        return linux_shell::Run(std::string(MARLINDO_SOURCE_DIR) + "/tools/db-server.sh " + arguments, dir_ + ".status",
-                                std::chrono::seconds(120), [] { CheckSynchronize(10); });
     }
 
     // The raw telegram texts stored in the gateway's table, and those in its CSV log.
@@ -104,14 +81,9 @@ protected:
         return raw;
     }
 
-    const std::string& Dir() const { return dir_; }
-
+    // Declared first, so it is stopped after the connection below has gone.
+    own_mariadb::Server database_;
     TFDConnection main_{nullptr};
-
-private:
-    std::string dir_;
-    bool started_ = false;
-    UnicodeString port_;
 };
 } // namespace
 
@@ -153,9 +125,9 @@ TEST_F(DbOutageTest, TheDatabaseStoppedDuringTrafficLosesNoTelegramAndWorkResume
         EXPECT_GE(served.load() + failed.load(), count) << "gateways not served in time";
     };
     pumpUntilServed(kPerPhase);
-    ASSERT_EQ(Shell("stop " + Dir()), 0);
+    ASSERT_TRUE(database_.Stop());
     pumpUntilServed(served.load() + kPerPhase);
-    ASSERT_EQ(Shell("resume " + Dir()), 0);
+    ASSERT_TRUE(database_.Resume());
     pumpUntilServed(served.load() + kPerPhase);
     traffic = false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);

@@ -162,7 +162,7 @@ TEST_F(FileModeTest, ConcurrentGatewaysWritingOneDaysFileNeverInterleave)
     EXPECT_TRUE(host.Failures.empty());
 }
 
-TEST_F(FileModeTest, LogThatStaysLockedIsReportedOncePerLineNamingItsPath)
+TEST_F(FileModeTest, LogThatStaysLockedIsReportedOncePerFrameNamingItsPathAndTheLostLines)
 {
     const auto day = CsvPath(Documents(), "6", "5_6_2022_LOG_0A_1B_2C.csv");
     std::filesystem::create_directories(day.parent_path());
@@ -171,10 +171,14 @@ TEST_F(FileModeTest, LogThatStaysLockedIsReportedOncePerLineNamingItsPath)
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
     const sim::Telegram first = TelegramAt(26, 12, 9, 8, 0, 1);
     const sim::Telegram second = TelegramAt(26, 12, 9, 8, 0, 2);
+    std::vector<sim::Telegram> ten;
+    for (uint8_t s = 0; s < 10; ++s) ten.push_back(TelegramAt(26, 12, 9, 8, 1, s));
     Exchange(WmbusFrame({first, second}));
+    Exchange(WmbusFrame(ten));
     CloseHandle(locked);
-    EXPECT_EQ(host.Failures, std::vector<UnicodeString>(2, day.wstring()));
-    EXPECT_EQ(host.Lines(TContactMemo::Log).size(), 2u);
+    using Report = std::pair<UnicodeString, int>;
+    EXPECT_EQ(host.Failures, (std::vector<Report>{{day.wstring(), 2}, {day.wstring(), 10}}));
+    EXPECT_EQ(host.Lines(TContactMemo::Log).size(), 12u);
 
     host.Failures.clear();
     Exchange(WmbusFrame({second}));

@@ -62,17 +62,11 @@ public:
         CheckMainThread();
         ShownPaths.push_back(path);
     }
-    void ReportTelegramLogFailure(const UnicodeString& path) override
-    {
-        CheckMainThread();
-        Failures.push_back(path);
-    }
 
     GridModel Grid;
     bool WriteConnectionLog = false;
     bool FailConnectionLog = false;
     std::vector<UnicodeString> ShownPaths;
-    std::vector<UnicodeString> Failures;
 };
 
 class FileModeTest : public ContactFixture<FileModeHost> {

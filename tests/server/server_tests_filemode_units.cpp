@@ -153,7 +153,10 @@ TEST_F(FileModeUnitTest, OnlyAFinalFailureOfATelegramLineIsReported)
         std::vector<UnicodeString> shown, reported;
         AppendTelegramLogLine(path, static_cast<int>(record.size()), record,
                               {.ShowPath = [&](const UnicodeString& p) { shown.push_back(p); },
-                               .ReportFailure = [&](const UnicodeString& p) { reported.push_back(p); }});
+                               .ReportFailure = [&](const UnicodeString& p, int lost) {
+                                   EXPECT_EQ(lost, 1);
+                                   reported.push_back(p);
+                               }});
 
         EXPECT_EQ(attempts, std::min(failures + 1, 3));
         EXPECT_EQ(shown, std::vector<UnicodeString>{path});
@@ -174,9 +177,35 @@ TEST_F(FileModeUnitTest, OnlyAFinalFailureOfATelegramLineIsReported)
     int calls = 0;
     AppendTelegramLogLine(
         path, static_cast<int>(badTime.size()), badTime,
-        {.ShowPath = [&](const UnicodeString&) { ++calls; }, .ReportFailure = [&](const UnicodeString&) { ++calls; }});
+        {.ShowPath = [&](const UnicodeString&) { ++calls; }, .ReportFailure = [&](const UnicodeString&, int) { ++calls; }});
     EXPECT_EQ(attempts, 0);
     EXPECT_EQ(calls, 0);
+}
+
+TEST_F(FileModeUnitTest, AFramesBatchReportsItsLostLinesOnceAndWritesTheRest)
+{
+    std::vector<sim::Bytes> records;
+    for (uint8_t hour = 1; hour <= 4; ++hour) records.push_back(RecordWithL(0x14, 3, 9, hour));
+    const auto line = [&](std::size_t i) { return TelegramLogLine(records[i], static_cast<int>(records[i].size())); };
+    const UnicodeString path = L"C:\\nowhere\\log.csv";
+    // The whole frame's append fails, and so do the lines of the second and fourth record.
+    std::vector<AnsiString> written;
+    int attempts = 0;
+    SetLogFileWriterForTests([&](const UnicodeString&, const AnsiString& text) {
+        ++attempts;
+        if (text.size() > line(0).size() || text == line(1) || text == line(3)) throw EFOpenError(L"locked");
+        written.push_back(text);
+    });
+    std::vector<std::pair<UnicodeString, int>> reported;
+    {
+        TTelegramLogBatch batch(path, {.ReportFailure = [&](const UnicodeString& p, int lost) {
+                                    reported.push_back({p, lost});
+                                }});
+        for (const sim::Bytes& record : records) batch.Add(static_cast<int>(record.size()), record);
+    }
+    EXPECT_EQ(written, (std::vector<AnsiString>{line(0), line(2)}));
+    EXPECT_EQ(reported, (std::vector<std::pair<UnicodeString, int>>{{path, 2}}));
+    EXPECT_EQ(attempts, 3 + 1 + 3 + 1 + 3);
 }
 
 // ---------------------------------------------------------------------------------------------

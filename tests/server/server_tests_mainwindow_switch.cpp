@@ -228,6 +228,12 @@ TEST_F(SwitchTest, AutomaticStartSwitchesOnAfterTwoSecondsAndAFailureIsReported)
     EXPECT_EQ(Dialogs()[0].Kind, dkException);
     EXPECT_NE(Dialogs()[0].Text.find(L"'0'"), UnicodeString::npos) << Utf8(Dialogs()[0].Text);
     ExpectSwitchedOff(second);
+    EXPECT_TRUE(second.TimerAppStartRetry->Enabled()) << "an automatic start is tried again";
+
+    // The operator's use of the switch ends the retries; the manual switch-on is reported as ever.
+    EXPECT_THROW(second.ToggleSwitch1->SetState(tssOn), Exception);
+    EXPECT_FALSE(second.TimerAppStartRetry->Enabled());
+    ExpectSwitchedOff(second);
 }
 
 TEST_F(SwitchTest, RunTimeCountsDaysAndResetsTheDailyConnectionsWithoutRestart)
