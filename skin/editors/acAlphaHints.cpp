@@ -49,6 +49,15 @@ void AssignObject(TPersistent* p, TPersistent* v, void (C::*set)(const V*))
     (PropertyInstance<C>(p).*set)(value);
 }
 
+// A nested object whose setter copies the given one.
+template <class C, class G, class V>
+TPropInfo Nested(const UnicodeString& name, G* (C::*get)() const, void (C::*set)(const V*))
+{
+    return Sub(
+        name, [get](TPersistent* p) -> TPersistent* { return (PropertyInstance<C>(p).*get)(); },
+        [set](TPersistent* p, TPersistent* v) { AssignObject<V>(p, v, set); });
+}
+
 // The picture of a template image stored as a BMP file (while it has no file bytes); reading
 // takes a PNG file too.
 void RegisterPngData()
@@ -68,8 +77,10 @@ void RegisterPngData()
         TMemoryStream stream;
         SetMemoryStreamBytes(stream, bytes);
         auto& png = PropertyInstance<TPNGGraphic>(p);
-        if (TPNGGraphic::CanLoadFromStream(stream)) png.LoadFromStream(stream);
-        else png.TBitmap::LoadFromStream(stream);
+        if (TPNGGraphic::CanLoadFromStream(stream))
+            png.LoadFromStream(stream);
+        else
+            png.TBitmap::LoadFromStream(stream);
     };
     RegisterPublishedProperty(L"TPNGGraphic", std::move(data));
 }
@@ -86,14 +97,15 @@ void RegisterAlphaHintsClasses()
 
     const UnicodeString modes = L"TacBorderDrawModes";
     RegisterPublishedClass(modes, L"TPersistent");
-    const std::pair<const wchar_t*, int> modeNames[] = {{L"Top", 0}, {L"Left", 1}, {L"Bottom", 2}, {L"Right", 3}, {L"Center", 4}};
+    const std::pair<const wchar_t*, int> modeNames[] = {
+        {L"Top", 0}, {L"Left", 1}, {L"Bottom", 2}, {L"Right", 3}, {L"Center", 4}};
     for (const auto& [name, index] : modeNames)
         RegisterPublishedProperty(
-            modes, Indexed<TacBorderDrawModes>(
-                       name, pkEnum, index, dmStretch,
-                       [](TacBorderDrawModes& m, int i) { return int64_t{m.GetDrawMode(i)}; },
-                       [](TacBorderDrawModes& m, int i, int64_t v) { m.SetDrawMode(i, static_cast<TacBorderDrawMode>(v)); },
-                       &kBorderDrawMode));
+            modes,
+            Indexed<TacBorderDrawModes>(
+                name, pkEnum, index, dmStretch, [](TacBorderDrawModes& m, int i) { return int64_t{m.GetDrawMode(i)}; },
+                [](TacBorderDrawModes& m, int i, int64_t v) { m.SetDrawMode(i, static_cast<TacBorderDrawMode>(v)); },
+                &kBorderDrawMode));
 
     const UnicodeString sizes = L"TacBordersSizes";
     RegisterPublishedClass(sizes, L"TPersistent");
@@ -109,21 +121,11 @@ void RegisterAlphaHintsClasses()
     RegisterPublishedClass(image, L"TPersistent");
     RegisterPublishedProperty(image, OrdProp(L"OffsetHorz", pkInteger, &I::OffsetHorz, &I::SetOffsetHorz, int64_t{0}));
     RegisterPublishedProperty(image, OrdProp(L"OffsetVert", pkInteger, &I::OffsetVert, &I::SetOffsetVert, int64_t{0}));
-    RegisterPublishedProperty(image, Sub(
-                                         L"ShadowSizes", [](TPersistent* p) -> TPersistent* { return PropertyInstance<I>(p).ShadowSizes(); },
-                                         [](TPersistent* p, TPersistent* v) { AssignObject<TacBordersSizes>(p, v, &I::SetShadowSizes); }));
-    RegisterPublishedProperty(image, Sub(
-                                         L"ClientMargins", [](TPersistent* p) -> TPersistent* { return PropertyInstance<I>(p).ClientMargins(); },
-                                         [](TPersistent* p, TPersistent* v) { AssignObject<TacBordersSizes>(p, v, &I::SetClientMargins); }));
-    RegisterPublishedProperty(image, Sub(
-                                         L"BordersWidths", [](TPersistent* p) -> TPersistent* { return PropertyInstance<I>(p).BordersWidths(); },
-                                         [](TPersistent* p, TPersistent* v) { AssignObject<TacBordersSizes>(p, v, &I::SetBordersWidths); }));
-    RegisterPublishedProperty(image, Sub(
-                                         L"BorderDrawModes", [](TPersistent* p) -> TPersistent* { return PropertyInstance<I>(p).BorderDrawModes(); },
-                                         [](TPersistent* p, TPersistent* v) { AssignObject<TacBorderDrawModes>(p, v, &I::SetBorderDrawModes); }));
-    TPropInfo picture = Sub(
-        L"Image", [](TPersistent* p) -> TPersistent* { return PropertyInstance<I>(p).Image(); },
-        [](TPersistent* p, TPersistent* v) { AssignObject<TBitmap>(p, v, &I::SetImage); });
+    RegisterPublishedProperty(image, Nested(L"ShadowSizes", &I::ShadowSizes, &I::SetShadowSizes));
+    RegisterPublishedProperty(image, Nested(L"ClientMargins", &I::ClientMargins, &I::SetClientMargins));
+    RegisterPublishedProperty(image, Nested(L"BordersWidths", &I::BordersWidths, &I::SetBordersWidths));
+    RegisterPublishedProperty(image, Nested(L"BorderDrawModes", &I::BorderDrawModes, &I::SetBorderDrawModes));
+    TPropInfo picture = Nested(L"Image", &I::Image, &I::SetImage);
     // The decoded picture is stored only when there are no file bytes to store instead.
     picture.Stored = [](TPersistent* p) { return PropertyInstance<I>(p).ImageData().Size() == 0; };
     RegisterPublishedProperty(image, std::move(picture));
@@ -138,17 +140,17 @@ void RegisterAlphaHintsClasses()
     const std::pair<const wchar_t*, int> imageNames[] = {
         {L"ImageDefault", 0}, {L"Img_LeftBottom", 1}, {L"Img_RightBottom", 2}, {L"Img_RightTop", 3}};
     for (const auto& [name, index] : imageNames)
-        RegisterPublishedProperty(hint, Sub(
-                                            name, [i = index](TPersistent* p) -> TPersistent* { return PropertyInstance<T>(p).GetImage(i); },
-                                            [i = index](TPersistent* p, TPersistent* v) {
-                                                const auto* value = dynamic_cast<const TacHintImage*>(v);
-                                                if (!value) throw EPropertyError(L"Property value of another class");
-                                                PropertyInstance<T>(p).SetImage(i, value);
-                                            }));
-    RegisterPublishedProperty(hint, Sub(
-                                        L"Font", [](TPersistent* p) -> TPersistent* { return PropertyInstance<T>(p).Font(); },
-                                        [](TPersistent* p, TPersistent* v) { AssignObject<TFont>(p, v, &T::SetFont); }));
-    RegisterPublishedProperty(hint, OrdProp(L"HintAlign", pkEnum, &T::HintAlign, &T::SetHintAlign, int64_t{haHorzCenter}, &kHintAlign));
+        RegisterPublishedProperty(
+            hint, Sub(
+                      name, [i = index](TPersistent* p) -> TPersistent* { return PropertyInstance<T>(p).GetImage(i); },
+                      [i = index](TPersistent* p, TPersistent* v) {
+                          const auto* value = dynamic_cast<const TacHintImage*>(v);
+                          if (!value) throw EPropertyError(L"Property value of another class");
+                          PropertyInstance<T>(p).SetImage(i, value);
+                      }));
+    RegisterPublishedProperty(hint, Nested(L"Font", &T::Font, &T::SetFont));
+    RegisterPublishedProperty(
+        hint, OrdProp(L"HintAlign", pkEnum, &T::HintAlign, &T::SetHintAlign, int64_t{haHorzCenter}, &kHintAlign));
     RegisterPublishedProperty(hint, StrProp(L"Name", &T::Name, &T::SetName, UnicodeString()));
     RegisterPublishedClass(L"TacHintTemplates", L"TPersistent");
 }

@@ -50,8 +50,7 @@ protected:
     TPersistent* GetOwner() const override;
 
 private:
-    TacBorderDrawMode FTop = dmStretch, FLeft = dmStretch, FRight = dmStretch, FCenter = dmStretch,
-                      FBottom = dmStretch;
+    TacBorderDrawMode FTop = dmStretch, FLeft = dmStretch, FRight = dmStretch, FCenter = dmStretch, FBottom = dmStretch;
     TacHintImage* FOwner;
 };
 

@@ -129,8 +129,8 @@ bool TacHintImage::LoadFromStream(TStream& stream)
 
 void acSaveHintTemplate(TacHintTemplates* templates, int index, TStream& stream)
 {
-    TacHintTemplate* t = templates && index >= 0 && index < templates->Count() ? templates->Items(index)
-                                                                               : DefaultHintTemplate.get();
+    TacHintTemplate* t =
+        templates && index >= 0 && index < templates->Count() ? templates->Items(index) : DefaultHintTemplate.get();
     if (!t) return;
     CurrentHintTemplate = t;
     stream.SetSize(0);

@@ -111,13 +111,10 @@ TPersistent* TacBordersSizes::GetOwner() const { return FOwner; }
 // TacHintImage
 
 TacHintImage::TacHintImage(TacHintTemplate* owner)
-    : FShadowSizes(std::make_unique<TacBordersSizes>(this)),
-      FClientMargins(std::make_unique<TacBordersSizes>(this)),
+    : FShadowSizes(std::make_unique<TacBordersSizes>(this)), FClientMargins(std::make_unique<TacBordersSizes>(this)),
       FBordersWidths(std::make_unique<TacBordersSizes>(this)),
-      FBorderDrawModes(std::make_unique<TacBorderDrawModes>(this)),
-      FImage(std::make_unique<TPNGGraphic>()),
-      FOwner(owner),
-      FImageData(std::make_unique<TMemoryStream>())
+      FBorderDrawModes(std::make_unique<TacBorderDrawModes>(this)), FImage(std::make_unique<TPNGGraphic>()),
+      FOwner(owner), FImageData(std::make_unique<TMemoryStream>())
 {
 }
 
@@ -198,10 +195,8 @@ TPersistent* TacHintImage::GetOwner() const { return FOwner; }
 // TacHintTemplate
 
 TacHintTemplate::TacHintTemplate()
-    : FImageDefault(std::make_unique<TacHintImage>(this)),
-      FImageRightTop(std::make_unique<TacHintImage>(this)),
-      FImageLeftBottom(std::make_unique<TacHintImage>(this)),
-      FImageRightBottom(std::make_unique<TacHintImage>(this)),
+    : FImageDefault(std::make_unique<TacHintImage>(this)), FImageRightTop(std::make_unique<TacHintImage>(this)),
+      FImageLeftBottom(std::make_unique<TacHintImage>(this)), FImageRightBottom(std::make_unique<TacHintImage>(this)),
       FFont(std::make_unique<TFont>())
 {
     FFont->SetHeight(-12);
@@ -260,4 +255,6 @@ void TacHintTemplate::AssignTo(TPersistent* dest) const
 // ---------------------------------------------------------------------------------------------
 // TacHintTemplates
 
-TacHintTemplates::TacHintTemplates(TPersistent* owner) : TCollection(TCollection::ItemClass<TacHintTemplate>(), owner) {}
+TacHintTemplates::TacHintTemplates(TPersistent* owner) : TCollection(TCollection::ItemClass<TacHintTemplate>(), owner)
+{
+}

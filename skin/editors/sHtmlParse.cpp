@@ -26,35 +26,28 @@ struct TacEntity {
 // Names match without regard to case, codes exactly; so of a pair such as aacute/Aacute the
 // first row answers both names and the capital is reached only by its code.
 constexpr std::array<TacEntity, 87> kEntities{{
-    {L"ndash", L"#8211", 8211},  {L"mdash", L"#8212", 8212},  {L"nbsp", L"#160", 160},
-    {L"iexcl", L"#161", 161},    {L"iquest", L"#191", 191},   {L"quot", L"#34", 34},
-    {L"ldquo", L"#8220", 8220},  {L"rdquo", L"#8221", 8221},  {L"39", L"39", 39},
-    {L"lsquo", L"#8216", 8216},  {L"rsquo", L"#8217", 8217},  {L"laquo", L"#171", 171},
-    {L"raquo", L"#187", 187},    {L"amp", L"#38", 38},        {L"cent", L"#162", 162},
-    {L"copy", L"#169", 169},     {L"divide", L"#247", 247},   {L"gt", L"#62", 62},
-    {L"lt", L"#60", 60},         {L"micro", L"#181", 181},    {L"middot", L"#183", 183},
-    {L"para", L"#182", 182},     {L"plusmn", L"#177", 177},   {L"euro", L"#8364", 8364},
-    {L"pound", L"#163", 163},    {L"reg", L"#174", 174},      {L"sect", L"#167", 167},
-    {L"trade", L"#153", 0x2122}, {L"yen", L"#165", 165},      {L"szlig", L"#223", 223},
-    {L"yuml", L"#255", 255},     {L"aacute", L"#225", 225},   {L"Aacute", L"#193", 193},
-    {L"agrave", L"#224", 224},   {L"Agrave", L"#192", 192},   {L"acirc", L"#226", 226},
-    {L"Acirc", L"#194", 194},    {L"aring", L"#229", 229},    {L"Aring", L"#197", 197},
-    {L"atilde", L"#227", 227},   {L"Atilde", L"#195", 195},   {L"auml", L"#228", 228},
-    {L"Auml", L"#196", 196},     {L"aelig", L"#230", 230},    {L"AElig", L"#198", 198},
-    {L"ccedil", L"#231", 231},   {L"Ccedil", L"#199", 199},   {L"eacute", L"#233", 233},
-    {L"Eacute", L"#201", 201},   {L"egrave", L"#232", 232},   {L"Egrave", L"#200", 200},
-    {L"ecirc", L"#234", 234},    {L"Ecirc", L"#202", 202},    {L"euml", L"#235", 235},
-    {L"Euml", L"#203", 203},     {L"iacute", L"#237", 237},   {L"Iacute", L"#205", 205},
-    {L"igrave", L"#236", 236},   {L"Igrave", L"#204", 204},   {L"icirc", L"#238", 238},
-    {L"Icirc", L"#206", 206},    {L"iuml", L"#239", 239},     {L"Iuml", L"#207", 207},
-    {L"ntilde", L"#241", 241},   {L"Ntilde", L"#209", 209},   {L"oacute", L"#243", 243},
-    {L"Oacute", L"#211", 211},   {L"ograve", L"#242", 242},   {L"Ograve", L"#210", 210},
-    {L"ocirc", L"#244", 244},    {L"Ocirc", L"#212", 212},    {L"oslash", L"#248", 248},
-    {L"Oslash", L"#216", 216},   {L"otilde", L"#245", 245},   {L"Otilde", L"#213", 213},
-    {L"ouml", L"#246", 246},     {L"Ouml", L"#214", 214},     {L"uacute", L"#250", 250},
-    {L"Uacute", L"#218", 218},   {L"ugrave", L"#249", 249},   {L"Ugrave", L"#217", 217},
-    {L"ucirc", L"#251", 251},    {L"Ucirc", L"#219", 219},    {L"uuml", L"#252", 252},
-    {L"Uuml", L"#220", 220},     {L"#180", L"#180", 180},     {L"#96", L"#96", 96},
+    {L"ndash", L"#8211", 8211}, {L"mdash", L"#8212", 8212}, {L"nbsp", L"#160", 160},    {L"iexcl", L"#161", 161},
+    {L"iquest", L"#191", 191},  {L"quot", L"#34", 34},      {L"ldquo", L"#8220", 8220}, {L"rdquo", L"#8221", 8221},
+    {L"39", L"39", 39},         {L"lsquo", L"#8216", 8216}, {L"rsquo", L"#8217", 8217}, {L"laquo", L"#171", 171},
+    {L"raquo", L"#187", 187},   {L"amp", L"#38", 38},       {L"cent", L"#162", 162},    {L"copy", L"#169", 169},
+    {L"divide", L"#247", 247},  {L"gt", L"#62", 62},        {L"lt", L"#60", 60},        {L"micro", L"#181", 181},
+    {L"middot", L"#183", 183},  {L"para", L"#182", 182},    {L"plusmn", L"#177", 177},  {L"euro", L"#8364", 8364},
+    {L"pound", L"#163", 163},   {L"reg", L"#174", 174},     {L"sect", L"#167", 167},    {L"trade", L"#153", 0x2122},
+    {L"yen", L"#165", 165},     {L"szlig", L"#223", 223},   {L"yuml", L"#255", 255},    {L"aacute", L"#225", 225},
+    {L"Aacute", L"#193", 193},  {L"agrave", L"#224", 224},  {L"Agrave", L"#192", 192},  {L"acirc", L"#226", 226},
+    {L"Acirc", L"#194", 194},   {L"aring", L"#229", 229},   {L"Aring", L"#197", 197},   {L"atilde", L"#227", 227},
+    {L"Atilde", L"#195", 195},  {L"auml", L"#228", 228},    {L"Auml", L"#196", 196},    {L"aelig", L"#230", 230},
+    {L"AElig", L"#198", 198},   {L"ccedil", L"#231", 231},  {L"Ccedil", L"#199", 199},  {L"eacute", L"#233", 233},
+    {L"Eacute", L"#201", 201},  {L"egrave", L"#232", 232},  {L"Egrave", L"#200", 200},  {L"ecirc", L"#234", 234},
+    {L"Ecirc", L"#202", 202},   {L"euml", L"#235", 235},    {L"Euml", L"#203", 203},    {L"iacute", L"#237", 237},
+    {L"Iacute", L"#205", 205},  {L"igrave", L"#236", 236},  {L"Igrave", L"#204", 204},  {L"icirc", L"#238", 238},
+    {L"Icirc", L"#206", 206},   {L"iuml", L"#239", 239},    {L"Iuml", L"#207", 207},    {L"ntilde", L"#241", 241},
+    {L"Ntilde", L"#209", 209},  {L"oacute", L"#243", 243},  {L"Oacute", L"#211", 211},  {L"ograve", L"#242", 242},
+    {L"Ograve", L"#210", 210},  {L"ocirc", L"#244", 244},   {L"Ocirc", L"#212", 212},   {L"oslash", L"#248", 248},
+    {L"Oslash", L"#216", 216},  {L"otilde", L"#245", 245},  {L"Otilde", L"#213", 213},  {L"ouml", L"#246", 246},
+    {L"Ouml", L"#214", 214},    {L"uacute", L"#250", 250},  {L"Uacute", L"#218", 218},  {L"ugrave", L"#249", 249},
+    {L"Ugrave", L"#217", 217},  {L"ucirc", L"#251", 251},   {L"Ucirc", L"#219", 219},   {L"uuml", L"#252", 252},
+    {L"Uuml", L"#220", 220},    {L"#180", L"#180", 180},    {L"#96", L"#96", 96},
 }};
 
 struct TacNamedColor {
@@ -63,10 +56,22 @@ struct TacNamedColor {
 };
 
 constexpr std::array<TacNamedColor, 16> kColors{{
-    {L"AQUA", 0xFFFF00},   {L"BLACK", 0x000000}, {L"BLUE", 0xFF0000},   {L"FUCHSIA", 0xFF00FF},
-    {L"GRAY", 0x808080},   {L"GREEN", 0x008000}, {L"LIME", 0x00FF00},   {L"MAROON", 0x000080},
-    {L"NAVY", 0x800000},   {L"OLIVE", 0x008080}, {L"PURPLE", 0x800080}, {L"RED", 0x0000FF},
-    {L"SILVER", 0xC0C0C0}, {L"TEAL", 0x808000},  {L"WHITE", 0xFFFFFF},  {L"YELLOW", 0x00FFFF},
+    {L"AQUA", 0xFFFF00},
+    {L"BLACK", 0x000000},
+    {L"BLUE", 0xFF0000},
+    {L"FUCHSIA", 0xFF00FF},
+    {L"GRAY", 0x808080},
+    {L"GREEN", 0x008000},
+    {L"LIME", 0x00FF00},
+    {L"MAROON", 0x000080},
+    {L"NAVY", 0x800000},
+    {L"OLIVE", 0x008080},
+    {L"PURPLE", 0x800080},
+    {L"RED", 0x0000FF},
+    {L"SILVER", 0xC0C0C0},
+    {L"TEAL", 0x808000},
+    {L"WHITE", 0xFFFFFF},
+    {L"YELLOW", 0x00FFFF},
 }};
 
 // Every character of text upper-cased on its own, so positions keep their meaning.
@@ -79,7 +84,8 @@ UnicodeString UpperEachUnit(const UnicodeString& text)
 
 bool IsHexWord(const UnicodeString& word)
 {
-    return !word.empty() && word.size() <= 8 && std::all_of(word.begin(), word.end(), [](wchar_t c) { return iswxdigit(c); });
+    return !word.empty() && word.size() <= 8 &&
+           std::all_of(word.begin(), word.end(), [](wchar_t c) { return iswxdigit(c); });
 }
 
 // An rrggbb hexadecimal value as a colour (red and blue exchanged); false when it is none.
@@ -104,7 +110,8 @@ bool ReadColor(const UnicodeString& word, TColor& color)
 // A decimal number without a sign; false when the word is none.
 bool ReadNumber(const UnicodeString& text, int& value)
 {
-    if (text.empty() || text.size() > 6 || !std::all_of(text.begin(), text.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; }))
+    if (text.empty() || text.size() > 6 ||
+        !std::all_of(text.begin(), text.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; }))
         return false;
     value = std::stoi(text);
     return true;
@@ -225,8 +232,10 @@ void TsHtml::Init(TBitmap* Bmp, const UnicodeString& Text, const TRect& aRect, i
     if (Bmp) Bmp->Canvas()->Brush()->SetStyle(bsClear);
     TextFlags = DT_NOCLIP | DT_VCENTER;
     if (TranspMode == 2) TextFlags |= acDrawTextGdiPlus;
-    if (BidiMode == 1) TextFlags |= DT_RTLREADING | DT_RIGHT;
-    else if (BidiMode == 2) TextFlags |= DT_RTLREADING;
+    if (BidiMode == 1)
+        TextFlags |= DT_RTLREADING | DT_RIGHT;
+    else if (BidiMode == 2)
+        TextFlags |= DT_RTLREADING;
 }
 
 TCanvas* TsHtml::Canvas() const { return Bitmap ? Bitmap->Canvas() : nullptr; }
@@ -326,7 +335,8 @@ void TsHtml::Scan(TacLinks& ALinks)
                 LastPos = CurPos;
                 continue;
             }
-            sCurrentTag = UppedText.substr(static_cast<size_t>(CurPos - 1), close - static_cast<size_t>(CurPos - 1) + 1);
+            sCurrentTag =
+                UppedText.substr(static_cast<size_t>(CurPos - 1), close - static_cast<size_t>(CurPos - 1) + 1);
             if (ExecTag()) continue;
             LastPos = CurPos;
             ++CurPos;
@@ -361,8 +371,8 @@ void TsHtml::RowStart()
         rowLeft_ = CurX;
         return;
     }
-    static constexpr std::array<int, 3> kJustify{0, 1, 2};       // left, right, centre
-    static constexpr std::array<int, 3> kJustifyRtl{1, 0, 2};    // right, left, centre
+    static constexpr std::array<int, 3> kJustify{0, 1, 2};    // left, right, centre
+    static constexpr std::array<int, 3> kJustifyRtl{1, 0, 2}; // right, left, centre
     const int justify = (BidiMode == 1 ? kJustifyRtl : kJustify)[std::min<int>(Alignment, 2)];
     const size_t row = std::min<size_t>(static_cast<size_t>(std::max(LineNumber, 0)), aLineSizes.size() - 1);
     const int w = aLineSizes[row].Size.cx;
@@ -565,15 +575,21 @@ bool TsHtml::ExecTag()
         }
         return true;
     }
-    if (ClosesAs(tag, L"B")) removeStyle(fsBold);
-    else if (ClosesAs(tag, L"I")) removeStyle(fsItalic);
-    else if (ClosesAs(tag, L"U")) removeStyle(fsUnderline);
-    else if (ClosesAs(tag, L"FONT")) PopFont();
-    else if (ClosesAs(tag, L"A")) CloseLink();
+    if (ClosesAs(tag, L"B"))
+        removeStyle(fsBold);
+    else if (ClosesAs(tag, L"I"))
+        removeStyle(fsItalic);
+    else if (ClosesAs(tag, L"U"))
+        removeStyle(fsUnderline);
+    else if (ClosesAs(tag, L"FONT"))
+        PopFont();
+    else if (ClosesAs(tag, L"A"))
+        CloseLink();
     else if (ClosesAs(tag, L"P")) {
         NewRow();
         SetRowHeight();
-    } else return false;
+    } else
+        return false;
     consume(length);
     return true;
 }

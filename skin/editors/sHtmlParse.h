@@ -91,12 +91,12 @@ public:
     UINT TextFlags = 0;
 
     // Set by the caller.
-    int TranspMode = 0;          // 2: measured and drawn through GDI+
-    bool AlphaChannel = false;   // text written keeping the bitmap's alpha channel
+    int TranspMode = 0;                   // 2: measured and drawn through GDI+
+    bool AlphaChannel = false;            // text written keeping the bitmap's alpha channel
     TsSkinManager* SkinManager = nullptr; // colours links from its palette when active
-    std::uint8_t Alignment = 0;  // 0 left, 1 right, 2 centre
-    std::uint8_t Layout = 0;     // kept for the caller
-    std::uint8_t BidiMode = 0;   // 0 left to right, 1 right to left, 2 right-to-left reading
+    std::uint8_t Alignment = 0;           // 0 left, 1 right, 2 centre
+    std::uint8_t Layout = 0;              // kept for the caller
+    std::uint8_t BidiMode = 0;            // 0 left to right, 1 right to left, 2 right-to-left reading
     TacHtmlTextDevice* Device = &acHtmlStdDevice();
 
 private:

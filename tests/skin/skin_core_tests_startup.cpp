@@ -5,6 +5,7 @@
 #include "Files.h"
 #include "Graphics.h"
 #include "SysUtils.h"
+#include "acAlphaHints.h"
 #include "acGPUtilsEntries.h"
 #include "acLibraryUnits.h"
 #include "acPNG.h"
@@ -144,6 +145,8 @@ TEST_F(SkinStartup, StartUpBindsFillsAndCreatesAndShutDownReleasesItAll)
     EXPECT_FALSE(acs_MsgDlgOK.empty());
     EXPECT_EQ(acs_Calculator, L"Calculator");
     EXPECT_TRUE(RecordedDialogs().empty()) << "no box without the switch";
+    ASSERT_NE(DefaultHintTemplate, nullptr);
+    EXPECT_EQ(DefaultHintTemplate->ImageDefault()->ImageWidth(), 27) << "decoded from ACHINT";
 
     TForm* form = NewForm();
     IntSkinForm(form);
@@ -166,6 +169,7 @@ TEST_F(SkinStartup, StartUpBindsFillsAndCreatesAndShutDownReleasesItAll)
     EXPECT_TRUE(HookedComponents.empty());
     EXPECT_TRUE(acs_CloseStr.empty());
     EXPECT_TRUE(acs_Calculator.empty());
+    EXPECT_EQ(DefaultHintTemplate, nullptr);
 }
 
 TEST_F(SkinStartup, SecondStartUpDoesNothingAndOnlyTheLastShutDownReleases)

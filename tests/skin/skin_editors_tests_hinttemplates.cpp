@@ -38,8 +38,8 @@ void RegisterHolder()
     if (IsPublishedClass(L"THintTemplatesHolder")) return;
     RegisterPublishedClass(L"THintTemplatesHolder", L"TComponent");
     RegisterPublishedProperty(L"THintTemplatesHolder",
-                              ObjProp(L"Templates", &THintTemplatesHolder::Templates, &THintTemplatesHolder::SetTemplates,
-                                      L"Templates expected", TNilObject::Reject));
+                              ObjProp(L"Templates", &THintTemplatesHolder::Templates,
+                                      &THintTemplatesHolder::SetTemplates, L"Templates expected", TNilObject::Reject));
     RegisterComponentClass<THintTemplatesHolder>(L"THintTemplatesHolder");
 }
 
@@ -51,7 +51,8 @@ Bytes Png(int w, int h, unsigned seed)
     img.height = h;
     img.colourType = 6;
     for (int i = 0; i < w * h; ++i)
-        img.samples.insert(img.samples.end(), {(seed * 40 + static_cast<unsigned>(i)) & 0xFF, seed * 60 & 0xFF, 0x80u, 0xFFu - seed});
+        img.samples.insert(img.samples.end(),
+                           {(seed * 40 + static_cast<unsigned>(i)) & 0xFF, seed * 60 & 0xFF, 0x80u, 0xFFu - seed});
     return png_writer::Write(img);
 }
 
@@ -273,12 +274,14 @@ TEST_F(SkinHintTemplates, BrokenFilesAreRefusedAndAddNothing)
         {"name longer than the stream", Header("AShh", 200)},
         {"negative name length", join(Header("AShh", -1), good)},
         {"negative picture size", join(Header(), Block(1, '1', png, -5))},
-        {"truncated picture", [&] {
+        {"truncated picture",
+         [&] {
              Bytes f = join(Header(), good);
              f.resize(f.size() - 10);
              return f;
          }()},
-        {"truncated corner picture", [&] {
+        {"truncated corner picture",
+         [&] {
              Bytes f = join(join(Header(), good), good);
              f.resize(f.size() - 3);
              return f;

@@ -349,7 +349,8 @@ TEST_F(SkinHtmlDrawing, MarkupIsDrawnInsideTheReturnedRectangle)
             }
         EXPECT_GT(red, 5);
         EXPECT_GT(blue, 5);
-        EXPECT_TRUE(SaveBitmapAsPng(bmp, BuildFolderFile(alpha ? L"skin_editors_html_alpha.png" : L"skin_editors_html.png"), alpha));
+        const wchar_t* capture = alpha ? L"skin_editors_html_alpha.png" : L"skin_editors_html.png";
+        EXPECT_TRUE(SaveBitmapAsPng(bmp, BuildFolderFile(capture), alpha));
     }
 }
 
