@@ -5,6 +5,7 @@
 #include "../framework/graphics_test_util.h"
 #include "../framework/runtime_test_tempdir.h"
 #include "BuildFolder.h"
+#include "acGPUtils.h"
 #include "sConst.h"
 #include "sGraphUtils.h"
 #include "sHtmlParse.h"
@@ -298,8 +299,11 @@ TEST_F(SkinHtmlDrawing, MarkupIsDrawnInsideTheReturnedRectangle)
 {
     const std::wstring text = L"<b>Bold</b> and <i>italic</i>, <font color=red>red</font> &amp; "
                               L"<a href='x'>a link</a><br>second row &copy;";
-    for (bool alpha : {false, true}) {
-        SCOPED_TRACE(alpha ? "alpha channel" : "opaque");
+    acGPUtilsInitialization();
+    // Opaque GDI text, text keeping the alpha channel, and text measured and drawn by GDI+.
+    for (int mode : {0, 1, 2}) {
+        const bool alpha = mode == 1;
+        SCOPED_TRACE(mode);
         TBitmap bmp(240, 60, pf32bit);
         for (int y = 0; y < bmp.Height(); ++y)
             for (int x = 0; x < bmp.Width(); ++x) SetScanPixel(bmp, x, y, 0xFFFFFF, alpha ? 0 : 255);
@@ -309,6 +313,7 @@ TEST_F(SkinHtmlDrawing, MarkupIsDrawnInsideTheReturnedRectangle)
 
         TsHtml html;
         html.AlphaChannel = alpha;
+        html.TranspMode = mode == 2 ? 2 : 0;
         TacLinks links;
         const TRect area(4, 4, 236, 56);
         html.Init(&bmp, text, area);
@@ -349,9 +354,12 @@ TEST_F(SkinHtmlDrawing, MarkupIsDrawnInsideTheReturnedRectangle)
             }
         EXPECT_GT(red, 5);
         EXPECT_GT(blue, 5);
-        const wchar_t* capture = alpha ? L"skin_editors_html_alpha.png" : L"skin_editors_html.png";
+        const wchar_t* captures[] = {L"skin_editors_html.png", L"skin_editors_html_alpha.png",
+                                     L"skin_editors_html_gdiplus.png"};
+        const wchar_t* capture = captures[mode];
         EXPECT_TRUE(SaveBitmapAsPng(bmp, BuildFolderFile(capture), alpha));
     }
+    acGPUtilsFinalization();
 }
 
 } // namespace
