@@ -1,5 +1,6 @@
 #include "acLibraryUnits.h"
 
+#include "acAlphaHints.h"
 #include "acAlphaImageList.h"
 #include "acFontStore.h"
 #include "acAnimation.h"
@@ -83,6 +84,8 @@ const std::array kUnits = std::to_array<TacLibraryUnit>({
     {L"sVclUtils", &sVclUtilsInitialization, &sVclUtilsFinalization},
     {L"acSBUtils", &acSBUtilsInitialization, &acSBUtilsFinalization},
     {L"sGlyphUtils", &sGlyphUtilsInitialization, &sGlyphUtilsFinalization},
+    // Skinned edits and hints: the default hint template decodes its PNG.
+    {L"acAlphaHints", &acAlphaHintsInitialization, &acAlphaHintsFinalization},
 });
 
 } // namespace

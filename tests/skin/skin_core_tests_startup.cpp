@@ -5,6 +5,7 @@
 #include "Files.h"
 #include "Graphics.h"
 #include "SysUtils.h"
+#include "acAlphaHints.h"
 #include "acGPUtilsEntries.h"
 #include "acLibraryUnits.h"
 #include "acPNG.h"
@@ -76,7 +77,7 @@ TEST(SkinStartupTable, UnitsStartInTheLibrarysOrderAndStopBackwards)
         L"sStrings",    L"sConst",       L"sDefaults",   L"sSkinProps",   L"sMessages",   L"acntTypes",
         L"sBorders",    L"acntUtils",    L"sStyleSimply", L"sThirdParty", L"sSkinManager", L"sCommonData",
         L"acThdTimer",  L"sGraphUtils",  L"acGPUtils",   L"sGradient",    L"sAlphaGraph", L"sMaskData",
-        L"acPNG",       L"acAlphaImageList", L"acFontStore", L"acImage", L"acGlow", L"acAnimation", L"sVclUtils",    L"acSBUtils",   L"sGlyphUtils"};
+        L"acPNG",       L"acAlphaImageList", L"acFontStore", L"acImage", L"acGlow", L"acAnimation", L"sVclUtils",    L"acSBUtils",   L"sGlyphUtils", L"acAlphaHints"};
     std::vector<std::wstring> names;
     for (const TacLibraryUnit& unit : acLibraryUnits()) {
         names.push_back(unit.Name);
@@ -144,6 +145,8 @@ TEST_F(SkinStartup, StartUpBindsFillsAndCreatesAndShutDownReleasesItAll)
     EXPECT_FALSE(acs_MsgDlgOK.empty());
     EXPECT_EQ(acs_Calculator, L"Calculator");
     EXPECT_TRUE(RecordedDialogs().empty()) << "no box without the switch";
+    ASSERT_NE(DefaultHintTemplate, nullptr);
+    EXPECT_EQ(DefaultHintTemplate->ImageDefault()->ImageWidth(), 27) << "decoded from ACHINT";
 
     TForm* form = NewForm();
     IntSkinForm(form);
@@ -166,6 +169,7 @@ TEST_F(SkinStartup, StartUpBindsFillsAndCreatesAndShutDownReleasesItAll)
     EXPECT_TRUE(HookedComponents.empty());
     EXPECT_TRUE(acs_CloseStr.empty());
     EXPECT_TRUE(acs_Calculator.empty());
+    EXPECT_EQ(DefaultHintTemplate, nullptr);
 }
 
 TEST_F(SkinStartup, SecondStartUpDoesNothingAndOnlyTheLastShutDownReleases)

@@ -1,8 +1,10 @@
-// Writes the skin library's five PNG glyphs of the old-glyphs mode (resources/glyphs/*.png) with
-// the project's PNG writer: each 32 x 16, a normal and a hot state of 16 x 16 side by side.
+// Writes the skin library's PNG pictures (resources/glyphs/*.png) with the project's PNG writer:
+// the five glyphs of the old-glyphs mode, each 32 x 16, a normal and a hot state of 16 x 16 side
+// by side, and ACHINT, the 27 x 27 bubble of the default hint template.
 // Run once after a design change: tools/wine-run build/tests/skin/skin_glyphs_tool.exe <folder>
 #include "skin_images_png_writer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -49,6 +51,50 @@ png_writer::Bytes Glyph(const Shape& shape)
     return png_writer::Write(img);
 }
 
+// Signed distance of a pixel centre to a rounded rectangle (negative inside).
+double RoundRectDistance(double px, double py, double l, double t, double r, double b, double radius)
+{
+    const double cx = std::clamp(px, l + radius, r - radius);
+    const double cy = std::clamp(py, t + radius, b - radius);
+    return std::hypot(px - cx, py - cy) - radius;
+}
+
+// The default hint picture: a pale bubble with a thin grey frame inside the shadow bands of the
+// template (left 6, top 5, right 7, bottom 8) and a soft shadow falling to the right and down,
+// so that the borders 11/10/14/15 and margins 11/8/16/15 of the template fit it.
+png_writer::Bytes HintBubble()
+{
+    constexpr int size = 27;
+    png_writer::Image img;
+    img.width = size;
+    img.height = size;
+    img.colourType = 6;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const double px = x + 0.5, py = y + 0.5;
+            const double body = RoundRectDistance(px, py, 6, 5, size - 7, size - 8, 4);
+            const double shadow = RoundRectDistance(px, py, 8, 8, size - 4, size - 4, 5);
+            const double shadowA = 90.0 * std::clamp(0.5 - shadow / 4.0, 0.0, 1.0);
+            const double cover = std::clamp(0.5 - body, 0.0, 1.0);  // anti-aliased edge
+            const double frame = std::clamp(1.5 + body, 0.0, 1.0);  // the outer pixel of the body
+            // Body colour: pale cream, its frame grey.
+            const double br = 255 * (1 - frame) + 128 * frame;
+            const double bg = 253 * (1 - frame) + 128 * frame;
+            const double bb = 232 * (1 - frame) + 128 * frame;
+            // Body over shadow (the shadow is black).
+            const double a = cover * 255 + shadowA * (1 - cover);
+            auto channel = [&](double c) { return a > 0 ? static_cast<unsigned>(std::lround(c * cover * 255 / a)) : 0u; };
+            img.samples.insert(img.samples.end(), {channel(br), channel(bg), channel(bb), static_cast<unsigned>(std::lround(a))});
+        }
+    return png_writer::Write(img);
+}
+
+void WriteFile(const std::string& path, const png_writer::Bytes& bytes)
+{
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::printf("written: %s\n", path.c_str());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -59,12 +105,7 @@ int main(int argc, char** argv)
     }
     const std::pair<const char*, const Shape*> glyphs[] = {
         {"SF", &kFolder}, {"SR", &kRefresh}, {"SD", &kDate}, {"SE", &kEllipsis}, {"SC", &kCalc}};
-    for (const auto& [name, shape] : glyphs) {
-        const std::string path = std::string(argv[1]) + "\\" + name + ".png";
-        const png_writer::Bytes bytes = Glyph(*shape);
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                    static_cast<std::streamsize>(bytes.size()));
-        std::printf("written: %s\n", path.c_str());
-    }
+    for (const auto& [name, shape] : glyphs) WriteFile(std::string(argv[1]) + "\\" + name + ".png", Glyph(*shape));
+    WriteFile(std::string(argv[1]) + "\\ACHINT.png", HintBubble());
     return 0;
 }
