@@ -368,6 +368,11 @@ void TMyClass::AnalyseFrame()
                     if (match) {
                         StoreReceivedSetup(GatewayId, SetupRecord, action);
                         ClearSetupRequest(GatewayId, true);
+                    } else if (action == ReplyFetchSetup) {
+                        // The report answers the fetch that outranks the queued send here; asking
+                        // again would loop for ever. The queued setup is this contact's reply.
+                        ClearSetupRequest(GatewayId, false);
+                        action = ReplySendSetup;
                     }
                 }
             } else {
@@ -513,9 +518,14 @@ void TMyClass::BuildReply()
         else
             firmwareFile.CheckFirmwareFile();
         if (!image) {
-            // Missing, empty or too large for 16-bit packet numbers: nothing can be sent.
-            ReplyAction = ReplyNone;
+            // Missing, empty or too large for 16-bit packet numbers: nothing can be sent. What
+            // else waits for the gateway goes out instead of waiting behind the update.
             LogLineDirect(TContactMemo::VerLog, "Kein gueltiges Firmware File im Verzeichnis gefunden!");
+            ReplyAction = PendingActionBesideFirmware();
+            if (ReplyAction == ReplySendSetup || ReplyAction == ReplyFetchSetup)
+                BuildReply();
+            else
+                ReplyAction = ReplyNone;
             break;
         }
         FirmwareImage = std::move(*image);
@@ -535,6 +545,14 @@ void TMyClass::BuildReply()
     default:
         break;
     }
+}
+
+TReplyAction TMyClass::PendingActionBesideFirmware()
+{
+    const bool setupReported = ReceiveBuffer[2] == FrameTypeSetup;
+    if (StorageMode) return ReadSetupFromDbBesideFirmware(GatewayId, SetupRecord, setupReported);
+    // In the file store a send outranks a fetch, and a stored report has cleared the fetch.
+    return ReadSetupRecordBesideFirmware(host_.SetupFolder(), GatewayId, SetupRecord);
 }
 
 void TMyClass::BuildFirmwarePacket()

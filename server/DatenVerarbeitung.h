@@ -72,7 +72,8 @@ public:
     // Walks the telegram records of PlainBuffer that lie before the closing byte at recordEnd.
     void ProcessTelegrams(int32_t recordCount, int recordEnd);
     // Builds the reply for ReplyAction into SendBuffer / SendLength (for a firmware update the
-    // first packet); sets ReplyAction to 0 when nothing can be sent.
+    // first packet). A firmware update without a usable image is logged and gives way to the
+    // store's next pending action; ReplyAction is 0 when nothing can be sent.
     void BuildReply();
     void BuildFirmwarePacket();
     void LogFirmwareNak();
@@ -99,6 +100,12 @@ public:
     bool WriteFrameLog(const AnsiString& ip, const AnsiString& gatewayIdText, const AnsiString& byteCountText,
                        const AnsiString& aesFlag, const AnsiString& dataType, const AnsiString& telegramCountText);
     TReplyAction ReadSetupFromDb(std::span<const uint8_t, 3> gatewayId, GatewaySetupRecord& record);
+    // The action behind a firmware update that cannot be sent: the rows' requests without
+    // SOFTUPDATE (fetch, then send; the record filled for a send). setupReported: this contact
+    // carried the gateway's setup, which answers a fetch: the fetch request is cleared and a
+    // queued setup (filled into record) is the action instead.
+    TReplyAction ReadSetupFromDbBesideFirmware(std::span<const uint8_t, 3> gatewayId, GatewaySetupRecord& record,
+                                               bool setupReported);
     bool CompareSetupWithDb(std::span<const uint8_t, 3> gatewayId, GatewaySetupRecord& stored, TReplyAction& action,
                             const GatewaySetupRecord& reported);
     void StoreReceivedSetup(std::span<const uint8_t, 3> gatewayId, const GatewaySetupRecord& record,
@@ -157,6 +164,9 @@ private:
     // The window side of the CSV logs (path label, the operator's message).
     TTelegramLogSinks TelegramLogSinks();
     AnsiString GatewayIdDotted() const;
+    // The store's pending action when the firmware update cannot be sent, read afresh with the
+    // update passed over; a send fills SetupRecord.
+    TReplyAction PendingActionBesideFirmware();
     // Database mode: a telegram that could not be inserted goes to the gateway's CSV log of the
     // day, in the frame's batch csvLog (made at the first); the contact's first such telegram
     // reports the cause in MemoTime.

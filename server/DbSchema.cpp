@@ -15,6 +15,16 @@ void SetParam(TFDConnection& connection, const wchar_t* name, const UnicodeStrin
     connection.Params()->SetValues(name, value);
 }
 
+void SetSettingParams(TStrings& params, const TDbSettings& settings)
+{
+    params.SetValues(L"DriverID", L"MySQL");
+    params.SetValues(L"Server", settings.Server);
+    params.SetValues(L"Hostname", settings.Server);
+    params.SetValues(L"Database", settings.Database);
+    params.SetValues(L"User_Name", settings.User);
+    params.SetValues(L"Password", settings.Password);
+}
+
 // Opens the connection; a refusal for a missing database is kept from OnError and returned as
 // false, so that the caller can connect without one. Everything else is reported and raised.
 bool OpenUnlessDatabaseMissing(TFDConnection& connection)
@@ -76,12 +86,16 @@ void ApplyDbSettings(TFDConnection& connection, const TDbSettings& settings)
 {
     connection.Close();
     connection.SetDriverName(L"MySQL");
-    SetParam(connection, L"DriverID", L"MySQL");
-    SetParam(connection, L"Server", settings.Server);
-    SetParam(connection, L"Hostname", settings.Server);
-    SetParam(connection, L"Database", settings.Database);
-    SetParam(connection, L"User_Name", settings.User);
-    SetParam(connection, L"Password", settings.Password);
+    SetSettingParams(*connection.Params(), settings);
+}
+
+void EnsureMainConnectionDef(const TStrings& baseParams, const TDbSettings& settings)
+{
+    if (FDManager()->IsConnectionDef(MainConnectionDefName)) return;
+    TStringList params;
+    params.Assign(&baseParams);
+    SetSettingParams(params, settings);
+    FDManager()->AddConnectionDef(MainConnectionDefName, L"MySQL", &params);
 }
 
 void ConfigureDbConnection(TFDConnection& connection, const TDbSettings& settings)

@@ -23,6 +23,11 @@ inline const wchar_t* const MainConnectionDefName = L"MARLINDO2";
 // connections of their own (the statistics thread, the RAW import) beside the main one.
 void ApplyDbSettings(TFDConnection& connection, const TDbSettings& settings);
 
+// Registers MARLINDO2 as switch-on does, from baseParams (the main connection's parameters)
+// with settings applied as above, unless it is registered already: for work that needs the
+// definition whether or not the server has been switched on (the filter push).
+void EnsureMainConnectionDef(const TStrings& baseParams, const TDbSettings& settings);
+
 // Closes the connection, sets the driver and its parameters from settings (each by name: an
 // empty text removes the entry; other entries stay), registers them as MARLINDO2 and opens it.
 // When the database does not exist yet (server error 1049) the connection opens without one,

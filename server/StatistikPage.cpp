@@ -26,6 +26,9 @@ const wchar_t* const kLimitReached = L"Anzahl von 100 Filter-ID's erreicht f\u00
 const wchar_t* const kConfirmFilters =
     L"Die selktierten Endger\u00E4te werden zur Erstellung von Filterlisten f\u00FCr die jeweiligen Gateways "
     L"verwendet und bei der n\u00E4chsten Kontaktaufnahme der Gateways zum Server an diese \u00FCbertragen.\n ";
+const wchar_t* const kAnalysisStillRunning =
+    L"Die Analyse des gew\u00E4hlten Tages l\u00E4uft noch. Filterlisten k\u00F6nnen erst nach ihrem Ende erstellt "
+    L"werden.";
 const wchar_t* const kFiltersChanged =
     L"Die Filterlisten der Gateways wurd erfolgreich ge\u00E4ndert. Bei der n\u00E4chsten Kontaktaufnahme werden "
     L"diese an die Gateways \u00FCbertrag.";
@@ -289,6 +292,12 @@ void TFormSRV::StringGridStatDblClick(TObject*)
 
 void TFormSRV::ButtonMkFilterClick(TObject*)
 {
+    // Until the analysis of the day shown has filled the grid, the marks are those of the day
+    // before: pushing them would send lists nobody chose for this day.
+    if (analyseThread_ || AnalyseRunning()) {
+        ShowMessage(kAnalysisStillRunning);
+        return;
+    }
     if (MessageDlg(kConfirmFilters, mtConfirmation, mbOKCancel, 0) != mrOk) return;
     if (!FormGWsetup) return;
     if (FormGWsetup->PushFilterIdList(deviceStats_, gatewayColumns_, databaseMode_)) ShowMessage(kFiltersChanged);

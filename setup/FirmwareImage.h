@@ -19,8 +19,9 @@ inline constexpr uint64_t MaxFirmwareImageSize = uint64_t{65535} * FirmwarePacke
 class TFirmwareImage {
 public:
     // Creates the folder when missing (raising an error whose message is the folder path when
-    // that fails), then notes the file's path and whether it exists. Any file of that name
-    // counts, an empty one too.
+    // that fails), then notes the file's path and whether it is there to be sent: a file of 1
+    // to MaxFirmwareImageSize bytes. An empty or larger one counts as missing, so nothing offers
+    // or waits for an update that cannot go out.
     bool CheckFirmwareFile();
 
     // Checks the file again and reads it, all under the lock. No value when the file is missing,
@@ -34,6 +35,6 @@ private:
     bool CheckLocked();
 
     mutable std::mutex lock_;
-    UnicodeString firmwarePath_; // empty when the file was missing at the last check
+    UnicodeString firmwarePath_; // empty when no usable file was there at the last check
     bool firmwareValid_ = false;
 };

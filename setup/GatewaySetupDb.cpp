@@ -15,20 +15,6 @@
 
 namespace {
 
-// Byte ranges of the record (first, last) that a gateway keeps of a sent setup.
-struct CompareRange {
-    std::size_t First, Last;
-};
-constexpr CompareRange ComparedRanges[] = {
-    {6, 17},      // FixedIp, GatewayIp, SubnetMask
-    {22, 53},     // ServerName, NUL bytes included
-    {58, 66},     // NtpIp, DnsIp, low byte of ServerPort
-    {76, 1075},   // FilterIds
-    {1076, 1087}, // FilterManufacturers
-    {1088, 1091}, // FilterMedia
-    {1115, 1115}, // NetworkFlags
-};
-
 // An escaped string literal of an 8-bit text.
 UnicodeString Literal(const AnsiString& value)
 {
@@ -157,9 +143,9 @@ struct PendingRequests {
 
 // Reads the gateway's rows. The last row with a request decides the action. fillForSend:
 // the record is filled from every row with a send request (the last one wins); otherwise only
-// from rows whose deciding request is the send.
+// from rows whose deciding request is the send. skipFirmware: SOFTUPDATE is passed over.
 PendingRequests ReadRows(TFDQuery& query, std::span<const uint8_t, 3> gatewayId, GatewaySetupRecord& record,
-                         bool fillForSend)
+                         bool fillForSend, bool skipFirmware = false)
 {
     PendingRequests pending;
     query.SQL()->Clear();
@@ -168,7 +154,7 @@ PendingRequests ReadRows(TFDQuery& query, std::span<const uint8_t, 3> gatewayId,
         std::copy(gatewayId.begin(), gatewayId.end(), record.GatewayId.begin());
         const bool send = FieldIs(query, L"SET_ENABLED", L"Y");
         bool fill = false;
-        if (FieldIs(query, L"SOFTUPDATE", L"Y")) {
+        if (!skipFirmware && FieldIs(query, L"SOFTUPDATE", L"Y")) {
             pending.Action = ReplyFirmwareUpdate;
         } else if (FieldIs(query, L"GET_ENABLED", L"Y")) {
             pending.Action = ReplyFetchSetup;
@@ -369,15 +355,6 @@ UnicodeString ClearFirmwareUpdateStatement(std::span<const uint8_t, 3> gatewayId
     return L"UPDATE `setup_daten` SET SOFTUPDATE='N' WHERE GW_ID=" + GatewayIdLiteral(gatewayId);
 }
 
-bool SetupComparedFieldsEqual(const GatewaySetupRecord& a, const GatewaySetupRecord& b)
-{
-    const auto x = a.Bytes();
-    const auto y = b.Bytes();
-    return std::all_of(std::begin(ComparedRanges), std::end(ComparedRanges), [&](const CompareRange& range) {
-        return std::equal(x.begin() + range.First, x.begin() + range.Last + 1, y.begin() + range.First);
-    });
-}
-
 // ---------------------------------------------------------------------------------------------
 // The contact's side
 
@@ -385,6 +362,18 @@ TReplyAction TMyClass::ReadSetupFromDb(std::span<const uint8_t, 3> gatewayId, Ga
 {
     if (!DatabaseOpen()) return ReplyNone;
     return ReadRows(*SetupQuery, gatewayId, record, false).Action;
+}
+
+TReplyAction TMyClass::ReadSetupFromDbBesideFirmware(std::span<const uint8_t, 3> gatewayId, GatewaySetupRecord& record,
+                                                     bool setupReported)
+{
+    if (!DatabaseOpen()) return ReplyNone;
+    const PendingRequests pending = ReadRows(*SetupQuery, gatewayId, record, setupReported, true);
+    if (pending.Action != ReplyFetchSetup || !setupReported) return pending.Action;
+    // The gateway's report in this contact answers the fetch; a queued setup (the record holds
+    // it) is what is left to send.
+    ClearSetupRequest(gatewayId, false);
+    return pending.SendPending ? ReplySendSetup : ReplyNone;
 }
 
 bool TMyClass::CompareSetupWithDb(std::span<const uint8_t, 3> gatewayId, GatewaySetupRecord& stored,

@@ -45,8 +45,3 @@ UnicodeString SetupInsertStatement(std::span<const uint8_t, 3> gatewayId, const 
 UnicodeString ClearSetupRequestStatement(std::span<const uint8_t, 3> gatewayId, bool send, const AnsiString& now);
 // Clears the firmware update request after a completed transfer.
 UnicodeString ClearFirmwareUpdateStatement(std::span<const uint8_t, 3> gatewayId);
-
-// True when the two setups agree in what a gateway keeps of a sent setup: addresses, server
-// name, NTP and DNS addresses, the port's low byte, the radio-ID, manufacturer and medium
-// filters and the network flags.
-bool SetupComparedFieldsEqual(const GatewaySetupRecord& a, const GatewaySetupRecord& b);

@@ -1,6 +1,5 @@
 #include "GatewaySetupDialogValues.h"
 
-#include "Exceptions.h"
 #include "GatewaySetupRecord.h"
 
 #include <algorithm>
@@ -21,14 +20,18 @@ std::optional<int> DecimalFromText(std::wstring_view text, std::size_t maxDigits
     return value;
 }
 
-bool IsDottedIp(const UnicodeString& text)
+// Exactly four decimal parts of 1 to 3 digits, each 0 to 255. The stores' reader takes more
+// (signs, "$" and "0x" numbers, any size kept to its low byte, fewer parts repeating the last),
+// so a text it reads differently from what the operator meant never gets that far.
+bool IsDottedIp(std::wstring_view text)
 {
-    std::array<uint8_t, 4> address{};
-    try {
-        return ParseDottedIp(UnicodeToAnsi(text), address);
-    } catch (const Exception&) {
-        return false;
+    for (int part = 0; part < 4; ++part) {
+        const std::size_t dot = text.find(L'.');
+        if ((part < 3) == (dot == std::wstring_view::npos)) return false;
+        if (!DecimalFromText(text.substr(0, dot), 3, 255)) return false;
+        text = part < 3 ? text.substr(dot + 1) : std::wstring_view();
     }
+    return true;
 }
 
 bool IsHexText(const UnicodeString& text, std::size_t length)

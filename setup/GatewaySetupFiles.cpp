@@ -11,6 +11,9 @@
 #include "SysUtils.h"
 
 #include <algorithm>
+#include <array>
+
+#include <windows.h>
 
 namespace {
 std::mutex hooksLock;
@@ -20,30 +23,6 @@ TSetupFileStoreTestHooks CurrentHooks()
 {
     std::lock_guard<std::mutex> guard(hooksLock);
     return hooks;
-}
-
-// Byte ranges [first, last] of the record that a reported setup is compared in, in this order.
-struct CompareRange {
-    std::size_t First;
-    std::size_t Last;
-};
-constexpr CompareRange ComparedRanges[] = {
-    {6, 17},      // FixedIp, GatewayIp, SubnetMask
-    {22, 53},     // ServerName
-    {58, 67},     // NtpIp, DnsIp, ServerPort
-    {76, 1075},   // FilterIds
-    {1076, 1087}, // FilterManufacturers
-    {1088, 1091}, // FilterMedia
-    {1115, 1115}, // NetworkFlags
-};
-
-bool RecordsMatch(const GatewaySetupRecord& stored, const GatewaySetupRecord& reported)
-{
-    const auto a = stored.Bytes();
-    const auto b = reported.Bytes();
-    return std::all_of(std::begin(ComparedRanges), std::end(ComparedRanges), [&](const CompareRange& range) {
-        return std::equal(a.begin() + range.First, a.begin() + range.Last + 1, b.begin() + range.First);
-    });
 }
 
 UnicodeString Numbered(const wchar_t* prefix, std::size_t n)
@@ -135,17 +114,20 @@ struct TPending {
 
 // The flags of the gateway's file. The record is filled when a send is pending and either it
 // is the action or forCompare asks for the queued setup behind a firmware update too.
+// skipUpdate: the firmware flag is passed over (a hook's firmware update then stands alone).
 TPending ReadPending(const UnicodeString& folder, std::span<const uint8_t, 3> gatewayId, GatewaySetupRecord& record,
-                     bool forCompare)
+                     bool forCompare, bool skipUpdate = false)
 {
     if (const auto hook = CurrentHooks().ReadSetupRecord) {
-        const TReplyAction action = hook(gatewayId, record);
+        TReplyAction action = hook(gatewayId, record);
+        if (skipUpdate && action == ReplyFirmwareUpdate) action = ReplyNone;
         return {action, action == ReplySendSetup};
     }
     const UnicodeString path = SetupFilePath(folder, gatewayId);
     if (!FileExists(path)) return {};
     const TIniFile ini(path);
-    const bool update = ini.ReadBool(SetupKeys::Update, SetupKeys::Enabled, SetupDefaults::UpdateEnabled);
+    const bool update =
+        !skipUpdate && ini.ReadBool(SetupKeys::Update, SetupKeys::Enabled, SetupDefaults::UpdateEnabled);
     const bool send = ini.ReadBool(SetupKeys::Senden, SetupKeys::Enabled, SetupDefaults::SendEnabled);
     if (update && !forCompare) return {ReplyFirmwareUpdate, send};
     if (send) FillRecord(ini, gatewayId, record);
@@ -155,16 +137,10 @@ TPending ReadPending(const UnicodeString& folder, std::span<const uint8_t, 3> ga
     return {};
 }
 
-void WriteSetup(const UnicodeString& folder, std::span<const uint8_t, 3> gatewayId, const GatewaySetupRecord& record,
-                TReplyAction action, bool sendConfirmed)
+void WriteSetupKeys(TIniFile& ini, std::span<const uint8_t, 3> gatewayId, const GatewaySetupRecord& record,
+                    bool sendConfirmed)
 {
-    if (const auto hook = CurrentHooks().StoreGatewaySetup) {
-        hook(gatewayId, record, action);
-        return;
-    }
     using namespace SetupKeys;
-    ForceDataFolder(folder);
-    TIniFile ini(SetupFilePath(folder, gatewayId));
 
     ini.WriteString(Get, GetTime, DateTimeToStr(Now()));
     // The reported setup answers a fetch as well: nothing is left to ask for.
@@ -214,7 +190,84 @@ void WriteSetup(const UnicodeString& folder, std::span<const uint8_t, 3> gateway
         if (entry != 0) ini.WriteString(WmbusIds, Numbered(IdPrefix, k), AnsiToUnicode(RadioIdToText(entry)));
     }
 }
+
+void WriteSetup(const UnicodeString& folder, std::span<const uint8_t, 3> gatewayId, const GatewaySetupRecord& record,
+                TReplyAction action, bool sendConfirmed)
+{
+    if (const auto hook = CurrentHooks().StoreGatewaySetup) {
+        hook(gatewayId, record, action);
+        return;
+    }
+    ForceDataFolder(folder);
+    ReplaceSetupFile(SetupFilePath(folder, gatewayId),
+                     [&](TIniFile& ini) { WriteSetupKeys(ini, gatewayId, record, sendConfirmed); });
+}
+
+[[noreturn]] void RaiseReplaceError(const UnicodeString& path, DWORD error)
+{
+    throw EIniFileException(L"Unable to write to " + path + L": " + SystemErrorText(error));
+}
+
+// A temporary file that is removed unless it has replaced its target.
+class TTemporarySetupFile {
+public:
+    explicit TTemporarySetupFile(const UnicodeString& target)
+    {
+        std::array<wchar_t, MAX_PATH> name{};
+        if (GetTempFileNameW(ExtractFilePath(target).c_str(), L"GWI", 0, name.data()) == 0)
+            RaiseReplaceError(target, GetLastError());
+        path_ = name.data();
+    }
+    ~TTemporarySetupFile()
+    {
+        if (path_.empty()) return;
+        // A copy of a read-only file is read-only too.
+        ::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(path_.c_str());
+    }
+    TTemporarySetupFile(const TTemporarySetupFile&) = delete;
+    TTemporarySetupFile& operator=(const TTemporarySetupFile&) = delete;
+
+    const UnicodeString& Path() const { return path_; }
+    void Replace(const UnicodeString& target)
+    {
+        if (!MoveFileExW(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            RaiseReplaceError(target, GetLastError());
+        path_.clear();
+    }
+
+private:
+    UnicodeString path_;
+};
 } // namespace
+
+void ReplaceSetupFile(const UnicodeString& path, const std::function<void(TIniFile& ini)>& write)
+{
+    std::lock_guard<std::recursive_mutex> guard(SetupFileStoreLock());
+    // A read-only file is refused as a write into it would be (a rename would not ask).
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        RaiseReplaceError(path, ERROR_ACCESS_DENIED);
+    TTemporarySetupFile copy(path);
+    if (FileExists(path) && !CopyFileW(path.c_str(), copy.Path().c_str(), FALSE)) RaiseReplaceError(path, GetLastError());
+    {
+        TIniFile ini(copy.Path());
+        // The system keeps a cached copy of a profile by name; it is let go however the writing
+        // ends, so that a later file of the same temporary name is read afresh.
+        try {
+            write(ini);
+        } catch (...) {
+            ini.UpdateFile();
+            throw;
+        }
+        ini.UpdateFile();
+    }
+    if (const auto hook = CurrentHooks().BeforeReplace) hook(copy.Path());
+    copy.Replace(path);
+    // A cached copy of the old file could pass for the new one: file times are coarse, and the
+    // new file may carry the same time as the old one had when it was cached.
+    TIniFile(path).UpdateFile();
+}
 
 void SetSetupFileStoreTestHooks(TSetupFileStoreTestHooks newHooks)
 {
@@ -240,13 +293,20 @@ TReplyAction ReadSetupRecord(const UnicodeString& folder, std::span<const uint8_
     return ReadPending(folder, gatewayId, record, false).Action;
 }
 
+TReplyAction ReadSetupRecordBesideFirmware(const UnicodeString& folder, std::span<const uint8_t, 3> gatewayId,
+                                           GatewaySetupRecord& record)
+{
+    std::lock_guard<std::recursive_mutex> guard(SetupFileStoreLock());
+    return ReadPending(folder, gatewayId, record, false, true).Action;
+}
+
 bool SetupMatches(const UnicodeString& folder, std::span<const uint8_t, 3> gatewayId, GatewaySetupRecord& storedRecord,
                   const GatewaySetupRecord& reportedRecord, TReplyAction& action)
 {
     std::lock_guard<std::recursive_mutex> guard(SetupFileStoreLock());
     const TPending pending = ReadPending(folder, gatewayId, storedRecord, true);
     action = pending.Action;
-    return !pending.SendPending || RecordsMatch(storedRecord, reportedRecord);
+    return !pending.SendPending || SetupComparedFieldsEqual(storedRecord, reportedRecord);
 }
 
 void StoreGatewaySetup(const UnicodeString& folder, std::span<const uint8_t, 3> gatewayId,
@@ -263,7 +323,7 @@ bool CompareAndStoreReportedSetup(const UnicodeString& folder, std::span<const u
     std::lock_guard<std::recursive_mutex> guard(SetupFileStoreLock());
     const TPending pending = ReadPending(folder, gatewayId, storedRecord, true);
     action = pending.Action;
-    if (pending.SendPending && !RecordsMatch(storedRecord, reportedRecord)) return false;
+    if (pending.SendPending && !SetupComparedFieldsEqual(storedRecord, reportedRecord)) return false;
     WriteSetup(folder, gatewayId, reportedRecord, action, pending.SendPending);
     return true;
 }
@@ -276,6 +336,6 @@ void ClearFirmwareUpdateFlag(const UnicodeString& folder, std::span<const uint8_
     }
     std::lock_guard<std::recursive_mutex> guard(SetupFileStoreLock());
     ForceDataFolder(folder);
-    TIniFile ini(SetupFilePath(folder, gatewayId));
-    ini.WriteBool(SetupKeys::Update, SetupKeys::Enabled, false);
+    ReplaceSetupFile(SetupFilePath(folder, gatewayId),
+                     [](TIniFile& ini) { ini.WriteBool(SetupKeys::Update, SetupKeys::Enabled, false); });
 }

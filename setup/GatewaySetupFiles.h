@@ -15,6 +15,8 @@
 #include <mutex>
 #include <span>
 
+class TIniFile;
+
 // What a contact answers with.
 using TReplyAction = int8_t;
 inline constexpr TReplyAction ReplyNone = 0;
@@ -36,6 +38,11 @@ UnicodeString SetupFilePath(const UnicodeString& folder, std::span<const uint8_t
 // range error.
 TReplyAction ReadSetupRecord(const UnicodeString& folder, std::span<const uint8_t, 3> gatewayId,
                              GatewaySetupRecord& record);
+
+// The action behind a firmware update that cannot be sent: ReadSetupRecord with the file's
+// update flag passed over (send, then fetch; the record filled for a send).
+TReplyAction ReadSetupRecordBesideFirmware(const UnicodeString& folder, std::span<const uint8_t, 3> gatewayId,
+                                           GatewaySetupRecord& record);
 
 // For a gateway that reported its setup: action = the pending action. Whenever a send is
 // pending (also behind a firmware update), storedRecord is filled with the queued setup and the
@@ -63,13 +70,22 @@ bool CompareAndStoreReportedSetup(const UnicodeString& folder, std::span<const u
 // error with the folder path as its message when that fails) and the file when missing.
 void ClearFirmwareUpdateFlag(const UnicodeString& folder, std::span<const uint8_t, 3> gatewayId);
 
+// Every writer of a setup file goes through this, under the lock: write gets the file's keys
+// in a copy of the file (a temporary file in the same folder, empty when the file is missing),
+// which then replaces the file in one step. A write or replacement that fails raises and
+// leaves the file as it was, so no contact ever reads a setup that is half old and half new.
+// The folder must exist.
+void ReplaceSetupFile(const UnicodeString& path, const std::function<void(TIniFile& ini)>& write);
+
 // Test seam, for tests only: while a hook is set, the matching call goes to it instead of the
 // files (SetupMatches reaches the ReadSetupRecord hook through ReadSetupRecord). Set them
-// before contacts run; an empty set restores the files.
+// before contacts run; an empty set restores the files. BeforeReplace runs in ReplaceSetupFile
+// when the copy is complete, before it replaces the file; what it raises ends the write.
 struct TSetupFileStoreTestHooks {
     std::function<TReplyAction(std::span<const uint8_t, 3> gatewayId, GatewaySetupRecord& record)> ReadSetupRecord{};
     std::function<void(std::span<const uint8_t, 3> gatewayId, const GatewaySetupRecord& record, TReplyAction action)>
         StoreGatewaySetup{};
     std::function<void(std::span<const uint8_t, 3> gatewayId)> ClearFirmwareUpdateFlag{};
+    std::function<void(const UnicodeString& temporaryPath)> BeforeReplace{};
 };
 void SetSetupFileStoreTestHooks(TSetupFileStoreTestHooks hooks);

@@ -96,6 +96,11 @@ bool PushToDatabase(const TDeviceStats& devices, const TGatewayColumns& columns)
     if (work.empty()) return true;
 
     std::vector<UnicodeString> unchanged;
+    // Before the first switch-on nothing has registered the definition yet.
+    if (FormSRV)
+        EnsureMainConnectionDef(*FormSRV->FDConn1->Params(),
+                                TDbSettings{FormSRV->EditDBServer->Text(), FormSRV->EditDBName->Text(),
+                                            FormSRV->EditDBUser->Text(), FormSRV->EditDBPassword->Text()});
     TFDConnection connection(nullptr);
     connection.SetDriverName(L"MySQL");
     connection.SetConnectionDefName(MainConnectionDefName);
@@ -140,7 +145,7 @@ bool PushToDatabase(const TDeviceStats& devices, const TGatewayColumns& columns)
     return false;
 }
 
-// File mode: the gateway's setup file, changed key by key under the file store's lock. A
+// File mode: the gateway's setup file, replaced as a whole under the file store's lock. A
 // missing file is not made here: it would hold nothing but the filter.
 bool PushToFiles(const TDeviceStats& devices, const TGatewayColumns& columns)
 {
@@ -148,6 +153,7 @@ bool PushToFiles(const TDeviceStats& devices, const TGatewayColumns& columns)
     const UnicodeString folder = FormSRV ? FormSRV->SetupFolder() : DataSubfolder(L"W_MBUS_SRV_GWSETUPS");
     bool result = true;
     std::vector<UnicodeString> unchanged;
+    UnicodeString reason; // why the first file that could not be written was left as it was
     for (std::size_t g = 0; g < columns.size(); ++g) {
         if (columns[g].SelectedCount <= 0) continue;
         const std::optional<TGatewayIdBytes> id = GatewayIdBytes(columns[g].GatewayId);
@@ -159,17 +165,22 @@ bool PushToFiles(const TDeviceStats& devices, const TGatewayColumns& columns)
         ForceDataFolder(folder);
         const UnicodeString path = SetupFilePath(folder, *id);
         bool present = false;
-        {
+        try {
             std::lock_guard<std::recursive_mutex> guard(SetupFileStoreLock());
             present = FileExists(path);
             if (present) {
-                TIniFile ini(path);
-                ini.WriteBool(Wmbus, FilterIds, true);
-                ini.WriteBool(Senden, Enabled, true);
-                ini.EraseSection(WmbusIds);
-                for (const TMarkedDevice& m : marked)
-                    ini.WriteString(WmbusIds, IdPrefix + IntToStr(m.Index), FormatUnsigned(m.RadioId));
+                ReplaceSetupFile(path, [&marked](TIniFile& ini) {
+                    ini.WriteBool(Wmbus, FilterIds, true);
+                    ini.WriteBool(Senden, Enabled, true);
+                    ini.EraseSection(WmbusIds);
+                    for (const TMarkedDevice& m : marked)
+                        ini.WriteString(WmbusIds, IdPrefix + IntToStr(m.Index), FormatUnsigned(m.RadioId));
+                });
             }
+        } catch (const Exception& e) {
+            unchanged.push_back(AnsiToUnicode(columns[g].GatewayId));
+            if (reason.empty()) reason = e.Message();
+            continue;
         }
         if (!present) {
             ShowMessage(L"SETUP File " + ExtractFileName(path) + L" ist noch nicht vorhanden!");
@@ -177,7 +188,7 @@ bool PushToFiles(const TDeviceStats& devices, const TGatewayColumns& columns)
         }
     }
     if (!unchanged.empty()) {
-        ReportUnchanged(unchanged, UnicodeString());
+        ReportUnchanged(unchanged, reason);
         result = false;
     }
     return result;

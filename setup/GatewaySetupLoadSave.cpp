@@ -180,6 +180,48 @@ UnicodeString LikeLiteral(const UnicodeString& text)
     return L"'" + escaped + L"'";
 }
 
+// The dialog's keys of a setup file; the two filter sections are written anew.
+void WriteSetupFileKeys(TIniFile& ini, const TSetupDialogTexts& t)
+{
+    using namespace SetupKeys;
+
+    ini.WriteBool(Senden, SetupKeys::Enabled, t.SendEnabled);
+    ini.WriteBool(SetupKeys::Update, SetupKeys::Enabled, t.UpdateEnabled);
+
+    ini.WriteString(Netzwerk, GwId2, t.GatewayId[0]);
+    ini.WriteString(Netzwerk, GwId1, t.GatewayId[1]);
+    ini.WriteString(Netzwerk, GwId0, t.GatewayId[2]);
+    ini.WriteString(Netzwerk, Aort, t.Anbauort);
+    ini.WriteString(Netzwerk, SrvDns, t.ServerName);
+    ini.WriteInteger(Netzwerk, Port, *SetupPortFromText(t.Port));
+    ini.WriteBool(Netzwerk, Dhcp, t.Dhcp);
+    ini.WriteString(Netzwerk, FestIp, t.FixedIp);
+    ini.WriteString(Netzwerk, GwIp, t.GatewayIp);
+    ini.WriteString(Netzwerk, SubIp, t.SubnetMask);
+    ini.WriteString(Netzwerk, DnsIp, t.DnsIp);
+    ini.WriteString(Netzwerk, NtpIp, t.NtpIp);
+    ini.WriteBool(Netzwerk, Sofort, t.Sofort);
+    ini.WriteBool(Netzwerk, ProH, t.ProH);
+    ini.WriteBool(Netzwerk, ProTag, t.ProTag);
+    ini.WriteBool(Netzwerk, ProMonat, t.ProMonat);
+    ini.WriteString(Netzwerk, MasterKey, t.MasterKey);
+
+    ini.EraseSection(Wmbus);
+    ini.WriteBool(Wmbus, ModeT, t.ModeT);
+    ini.WriteBool(Wmbus, ModeS, !t.ModeT);
+    ini.WriteBool(Wmbus, FilterHersteller, t.ManufacturerFilter);
+    for (std::size_t k = 0; k < t.Manufacturers.size(); ++k)
+        ini.WriteString(Wmbus, Numbered(FilterHsPrefix, k), t.Manufacturers[k]);
+    ini.WriteBool(Wmbus, FilterMedium, t.MediumFilter);
+    for (std::size_t k = 0; k < t.Media.size(); ++k)
+        ini.WriteString(Wmbus, Numbered(FilterMcPrefix, k), IntToStr(*SetupMediumFromText(t.Media[k])));
+    ini.WriteBool(Wmbus, FilterIds, t.IdFilter);
+
+    ini.EraseSection(WmbusIds);
+    for (std::size_t i = 0; i < t.Ids.size(); ++i)
+        ini.WriteString(WmbusIds, Numbered(IdPrefix, i), RadioIdFileValue(t.Ids[i]));
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -418,8 +460,6 @@ bool TFormGWsetup::SaveToDb(const TSetupDialogTexts& texts)
 
 bool TFormGWsetup::SaveToFile(const TSetupDialogTexts& t)
 {
-    using namespace SetupKeys;
-
     // Every text is checked before the first key is written: a file stopped halfway would leave
     // the gateway a setup no contact can read.
     if (const auto error = FindInvalidSetupText(t, {.EmptyAddressAllowed = true, .MasterKeyWritten = true})) {
@@ -428,43 +468,15 @@ bool TFormGWsetup::SaveToFile(const TSetupDialogTexts& t)
     }
     const UnicodeString folder = DataSubfolder(SetupSubfolder);
     ForceDataFolder(folder);
-
-    std::lock_guard<std::recursive_mutex> guard(SetupFileStoreLock());
-    TIniFile ini(folder + L"SETUPGW_" + t.GatewayId[0] + L"_" + t.GatewayId[1] + L"_" + t.GatewayId[2] + L".GWINI");
-    ini.WriteBool(Senden, SetupKeys::Enabled, t.SendEnabled);
-    ini.WriteBool(SetupKeys::Update, SetupKeys::Enabled, t.UpdateEnabled);
-
-    ini.WriteString(Netzwerk, GwId2, t.GatewayId[0]);
-    ini.WriteString(Netzwerk, GwId1, t.GatewayId[1]);
-    ini.WriteString(Netzwerk, GwId0, t.GatewayId[2]);
-    ini.WriteString(Netzwerk, Aort, t.Anbauort);
-    ini.WriteString(Netzwerk, SrvDns, t.ServerName);
-    ini.WriteInteger(Netzwerk, Port, *SetupPortFromText(t.Port));
-    ini.WriteBool(Netzwerk, Dhcp, t.Dhcp);
-    ini.WriteString(Netzwerk, FestIp, t.FixedIp);
-    ini.WriteString(Netzwerk, GwIp, t.GatewayIp);
-    ini.WriteString(Netzwerk, SubIp, t.SubnetMask);
-    ini.WriteString(Netzwerk, DnsIp, t.DnsIp);
-    ini.WriteString(Netzwerk, NtpIp, t.NtpIp);
-    ini.WriteBool(Netzwerk, Sofort, t.Sofort);
-    ini.WriteBool(Netzwerk, ProH, t.ProH);
-    ini.WriteBool(Netzwerk, ProTag, t.ProTag);
-    ini.WriteBool(Netzwerk, ProMonat, t.ProMonat);
-    ini.WriteString(Netzwerk, MasterKey, t.MasterKey);
-
-    ini.EraseSection(Wmbus);
-    ini.WriteBool(Wmbus, ModeT, t.ModeT);
-    ini.WriteBool(Wmbus, ModeS, !t.ModeT);
-    ini.WriteBool(Wmbus, FilterHersteller, t.ManufacturerFilter);
-    for (std::size_t k = 0; k < t.Manufacturers.size(); ++k)
-        ini.WriteString(Wmbus, Numbered(FilterHsPrefix, k), t.Manufacturers[k]);
-    ini.WriteBool(Wmbus, FilterMedium, t.MediumFilter);
-    for (std::size_t k = 0; k < t.Media.size(); ++k)
-        ini.WriteString(Wmbus, Numbered(FilterMcPrefix, k), IntToStr(*SetupMediumFromText(t.Media[k])));
-    ini.WriteBool(Wmbus, FilterIds, t.IdFilter);
-
-    ini.EraseSection(WmbusIds);
-    for (std::size_t i = 0; i < t.Ids.size(); ++i)
-        ini.WriteString(WmbusIds, Numbered(IdPrefix, i), RadioIdFileValue(t.Ids[i]));
+    // The whole file replaces the old one in one step: a failure leaves the old setup, and no
+    // contact can send a mixture of both.
+    try {
+        ReplaceSetupFile(folder + L"SETUPGW_" + t.GatewayId[0] + L"_" + t.GatewayId[1] + L"_" + t.GatewayId[2] +
+                             L".GWINI",
+                         [&t](TIniFile& ini) { WriteSetupFileKeys(ini, t); });
+    } catch (const Exception& e) {
+        ShowSaveError(e.Message());
+        return false;
+    }
     return true;
 }

@@ -58,6 +58,32 @@ AnsiString GatewaySetupRecord::FirmwareVersionText() const
     return Format(AnsiString("%u.%u.%u"), FirmwareVersion[0], FirmwareVersion[1], FirmwareVersion[2]);
 }
 
+namespace {
+// Byte ranges of the record (first, last) that a gateway keeps of a sent setup; the high byte
+// of ServerPort (67) is left out.
+struct CompareRange {
+    std::size_t First, Last;
+};
+constexpr CompareRange ComparedRanges[] = {
+    {6, 17},      // FixedIp, GatewayIp, SubnetMask
+    {22, 53},     // ServerName, NUL bytes included
+    {58, 66},     // NtpIp, DnsIp, low byte of ServerPort
+    {76, 1075},   // FilterIds
+    {1076, 1087}, // FilterManufacturers
+    {1088, 1091}, // FilterMedia
+    {1115, 1115}, // NetworkFlags
+};
+} // namespace
+
+bool SetupComparedFieldsEqual(const GatewaySetupRecord& a, const GatewaySetupRecord& b)
+{
+    const auto x = a.Bytes();
+    const auto y = b.Bytes();
+    return std::all_of(std::begin(ComparedRanges), std::end(ComparedRanges), [&](const CompareRange& range) {
+        return std::equal(x.begin() + range.First, x.begin() + range.Last + 1, y.begin() + range.First);
+    });
+}
+
 AnsiString GatewayIdText(std::span<const uint8_t, 3> gatewayId, char separator)
 {
     return Format(AnsiString("%.2X%c%.2X%c%.2X"), gatewayId[0], separator, gatewayId[1], separator, gatewayId[2]);

@@ -142,6 +142,13 @@ AnsiString FormatDottedIp(std::span<const uint8_t, 4> address);
 // and leaves destination unchanged. Returns true otherwise.
 bool ParseDottedIp(const AnsiString& text, std::span<uint8_t, 4> destination);
 
+// True when the two setups agree in what a gateway keeps of a sent setup, the comparison both
+// stores make of a reported setup with the queued one: bytes 6-17 (FixedIp, GatewayIp,
+// SubnetMask), 22-53 (ServerName, NUL bytes included), 58-66 (NtpIp, DnsIp and the low byte of
+// ServerPort only), 76-1075 (FilterIds), 1076-1087 (FilterManufacturers), 1088-1091
+// (FilterMedia) and 1115 (NetworkFlags).
+bool SetupComparedFieldsEqual(const GatewaySetupRecord& a, const GatewaySetupRecord& b);
+
 // A radio-ID entry as "%.8X": a BCD entry gives its eight decimal digits.
 AnsiString RadioIdToText(uint32_t entry);
 // Eight hexadecimal digits ('0'-'9', 'A'-'F', 'a'-'f') read as written by RadioIdToText; a

@@ -341,6 +341,80 @@ TEST_F(DbModeContactTest, ReportedSetupIsComparedStoredAndCleared)
     EXPECT_TRUE(host.DatabaseErrors().empty());
 }
 
+// A fetch outranks a send in this store: the report that answers the fetch must not be answered
+// with another request, or the gateway is asked for ever and the queued setup never goes out.
+TEST_F(DbModeContactTest, ReportThatAnswersAFetchGetsTheQueuedSetupInsteadOfAnotherRequest)
+{
+    const GatewaySetupRecord reported = contact_test::SampleSetup();
+    GatewaySetupRecord queued = reported;
+    queued.SetServerName("queued.example.net");
+    StoreSetupRow(queued, L"SET_ENABLED='Y', GET_ENABLED='Y'");
+    Row waiting = GatewayRow();
+
+    const Bytes reply = Exchange(SetupFrame(reported));
+    ASSERT_EQ(reply.size(), 1123u) << "the queued setup, not a setup request";
+    EXPECT_TRUE(SetupComparedFieldsEqual(SetupReplyRecord(reply), queued));
+    EXPECT_EQ(host.Rows().back().Status, L"SETUP empfangen");
+    Row row = GatewayRow();
+    EXPECT_EQ(row.at(L"GET_ENABLED"), UnicodeString(L"N"));
+    // Apart from the answered fetch the row holds the queued setup and its send request.
+    for (Row* r : {&row, &waiting}) {
+        r->erase(L"GET_ENABLED");
+        r->erase(L"GET_TIME");
+    }
+    EXPECT_EQ(row, waiting);
+
+    // The gateway carries it now: confirmed, nothing left to send.
+    EXPECT_TRUE(Exchange(SetupFrame(queued)).empty());
+    EXPECT_EQ(GatewayRow().at(L"SET_ENABLED"), UnicodeString(L"N"));
+    EXPECT_TRUE(host.DatabaseErrors().empty());
+}
+
+// An update whose image cannot be sent is reported, and the row's next request goes out.
+TEST_F(DbModeContactTest, UnusableFirmwareFileLetsTheNextRequestThrough)
+{
+    WriteFirmwareImage({});
+    EXPECT_FALSE(host.FirmwareFile.CheckFirmwareFile()) << "an empty image";
+    const GatewaySetupRecord reported = contact_test::SampleSetup();
+    GatewaySetupRecord queued = reported;
+    queued.SetServerName("queued.example.net");
+    struct Case {
+        const char* name;
+        const wchar_t* flags;
+        bool setupFrame;
+        std::size_t replySize;
+        const wchar_t* fetchAfter;
+    };
+    const std::vector<Case> cases = {
+        {"telegrams, fetch before send", L"SOFTUPDATE='Y', GET_ENABLED='Y', SET_ENABLED='Y'", false, 19, L"Y"},
+        {"telegrams, send", L"SOFTUPDATE='Y', SET_ENABLED='Y'", false, 1123, L"N"},
+        {"telegrams, the update alone", L"SOFTUPDATE='Y'", false, 0, L"N"},
+        {"differing report answers the fetch", L"SOFTUPDATE='Y', GET_ENABLED='Y', SET_ENABLED='Y'", true, 1123, L"N"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        host.Reset();
+        Exec(main_, L"DELETE FROM setup_daten");
+        StoreSetupRow(queued, c.flags);
+        const Row before = GatewayRow();
+        const Bytes reply =
+            Exchange(c.setupFrame ? SetupFrame(reported) : WmbusFrame({sim::Record(TelegramAt(59))}));
+        const Lines ver = host.Lines(TContactMemo::VerLog);
+        EXPECT_NE(std::find(ver.begin(), ver.end(), L"Kein gueltiges Firmware File im Verzeichnis gefunden!"),
+                  ver.end());
+        EXPECT_EQ(reply.size(), c.replySize);
+        if (c.replySize == 1123) {
+            EXPECT_TRUE(SetupComparedFieldsEqual(SetupReplyRecord(reply), queued));
+        }
+        const Row row = GatewayRow();
+        EXPECT_EQ(row.at(L"SOFTUPDATE"), UnicodeString(L"Y"));
+        EXPECT_EQ(row.at(L"SET_ENABLED"), before.at(L"SET_ENABLED")) << "sent, not yet confirmed";
+        EXPECT_EQ(row.at(L"GET_ENABLED"), UnicodeString(c.fetchAfter));
+        EXPECT_EQ(row.at(L"NW_SRV"), UnicodeString(L"queued.example.net"));
+    }
+    EXPECT_TRUE(host.DatabaseErrors().empty());
+}
+
 TEST_F(DbModeContactTest, CompletedFirmwareTransferClearsTheRequest)
 {
     Bytes image(300);

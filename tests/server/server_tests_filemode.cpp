@@ -296,6 +296,56 @@ TEST_F(FileModeTest, DifferingReportStoresNothingAndGetsTheQueuedSetupOrTheFirmw
     EXPECT_EQ(host.Grid.Rows()[1][5], L"SETUP empfangen");
 }
 
+// An update whose image cannot be sent is reported, and whatever else waits goes out instead of
+// waiting behind it.
+TEST_F(FileModeTest, UnusableFirmwareFileLetsTheNextPendingActionThrough)
+{
+    WriteFirmwareImage({});
+    EXPECT_FALSE(host.FirmwareFile.CheckFirmwareFile()) << "an empty image";
+    GatewaySetupRecord reported = SampleSetup();
+    reported.SetServerName("old.example.net");
+    const std::string update = "[UPDATE]\r\nENABLED=1\r\n";
+    struct Case {
+        const char* name;
+        std::string file;
+        bool setupFrame;
+        uint8_t replyType; // 0: no reply
+    };
+    const std::vector<Case> cases = {
+        {"telegrams, send and fetch behind the update", kQueuedSetup + update + "[GET]\r\nENABLED=1\r\n", false, 0x14},
+        {"telegrams, fetch behind the update", update + "[GET]\r\nENABLED=1\r\n", false, 0x1E},
+        {"telegrams, the update alone", update, false, 0},
+        {"differing report, send behind the update", kQueuedSetup + update, true, 0x14},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        host.Reset();
+        WriteSetupFile(c.file);
+        const std::string before = ReadFile(SetupFile());
+        Bytes first;
+        RunGateway([&](sim::Gateway& gw) {
+            gw.Send(c.setupFrame ? SetupFrame(reported) : WmbusFrame({TelegramAt(26, 12, 9, 8, 0, 1)}));
+            first = ReceiveFrame(gw);
+            EXPECT_TRUE(gw.WaitClosed(kWait));
+        });
+        const Lines ver = host.Lines(TContactMemo::VerLog);
+        EXPECT_NE(std::find(ver.begin(), ver.end(), L"Kein gueltiges Firmware File im Verzeichnis gefunden!"),
+                  ver.end());
+        if (c.replyType == 0) {
+            EXPECT_TRUE(first.empty());
+        } else {
+            ASSERT_GE(first.size(), 3u);
+            EXPECT_EQ(first[2], c.replyType);
+        }
+        if (c.replyType == 0x14) {
+            const auto queued = SetupInReply(first);
+            ASSERT_TRUE(queued);
+            EXPECT_EQ(*queued, QueuedRecord());
+        }
+        EXPECT_EQ(ReadFile(SetupFile()), before) << "the requests stay until they are answered";
+    }
+}
+
 TEST_F(FileModeTest, FirmwareFlagIsClearedOnlyAfterTheLastAck)
 {
     WriteFirmwareImage(Bytes(600, 0x33)); // three packets

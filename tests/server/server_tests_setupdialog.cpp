@@ -185,7 +185,16 @@ TEST_F(SetupDialogTest, TheFirmwareBoxCanBeTickedOnlyWhileTheFirmwareFileExisted
              [&](TFormGWsetup& shown) { whileShown = shown.CheckBoxEnableSoftUpdate->Enabled(); });
     EXPECT_FALSE(whileShown) << "no firmware file";
 
-    WriteBytes(documents_ / L"VELMORA" / L"W_MBUS_SRV_SOFTWARE" / L"NewSoftwareGW.bin", "firmware");
+    // An empty file is no image: an update queued for it could never be sent.
+    const auto image = documents_ / L"VELMORA" / L"W_MBUS_SRV_SOFTWARE" / L"NewSoftwareGW.bin";
+    WriteBytes(image, "");
+    d.CheckFirmwareFile();
+    whileShown = true;
+    RunModal([&] { d.OpenSetupForGateway("0A.1B.2C"); },
+             [&](TFormGWsetup& shown) { whileShown = shown.CheckBoxEnableSoftUpdate->Enabled(); });
+    EXPECT_FALSE(whileShown) << "an empty firmware file";
+
+    WriteBytes(image, "firmware");
     d.CheckFirmwareFile();
     RunModal([&] { d.OpenSetupForGateway("0A.1B.2C"); },
              [&](TFormGWsetup& shown) { whileShown = shown.CheckBoxEnableSoftUpdate->Enabled(); });

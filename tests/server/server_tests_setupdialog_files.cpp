@@ -214,6 +214,85 @@ TEST_F(SetupDialogTest, FileModeSaveNamesTheFirstTextAStoreCouldNotReadAndWrites
     EXPECT_EQ(IniValue(SetupFile(L"0A_1B_2C"), L"NETZWERK", L"MASTERKEY"), L"303132333435363738393A3B3C3D3E3F");
 }
 
+// The stores' reader takes signs, "$" and "0x" numbers, parts of any size (their low byte) and
+// fewer than four parts: the dialog lets through only what reaches the gateway as typed.
+TEST_F(SetupDialogTest, AddressesAreSavedOnlyAsFourDecimalPartsOf0To255)
+{
+    TFormGWsetup& d = CreateWindows();
+    const struct {
+        const wchar_t* Field; // in the message
+        TEdit* TFormGWsetup::*Edit;
+        const wchar_t* Key;
+    } fields[] = {
+        {L"\"sonst mit\"", &TFormGWsetup::EditFestIP, L"FEST_IP"}, {L"\"Gateway\"", &TFormGWsetup::EditGW, L"GW_IP"},
+        {L"\"Subnet Maske\"", &TFormGWsetup::EditSubMsk, L"SUB_IP"}, {L"\"DNS Server\"", &TFormGWsetup::EditDNSSrv, L"DNS_IP"},
+        {L"\"NTP Server\"", &TFormGWsetup::EditNTP, L"NTP_IP"},
+    };
+    const wchar_t* const refused[] = {
+        L"192.168.1.300", L"192.168.1", L"-1", L"$FF", L"0x1.2.3.4", L"1.2.3.4.5", L"+1.2.3.4", L"1.2.3.0004",
+        L"1..2.3", L"1.2.3.", L" 1.2.3.4", L"1.2.3.4 ", L"256.0.0.0", L"1,2,3,4", L"1.2.3.-4",
+    };
+    const wchar_t* const accepted[] = {L"0.0.0.0", L"255.255.255.255", L"192.168.001.010", L"1.2.3.4", L""};
+
+    std::size_t messages = 0;
+    std::size_t n = 0;
+    EXPECT_TRUE(RunModal([&] { d.ShowModal(); }, [&](TFormGWsetup& shown) {
+        for (const wchar_t* text : refused) {
+            const auto& field = fields[n++ % std::size(fields)];
+            SCOPED_TRACE(Utf8(field.Field) + " " + Utf8(text));
+            FillSample(shown);
+            (shown.*field.Edit)->SetText(text);
+            EXPECT_FALSE(SaveClosesDialog(shown)) << "the dialog stays open";
+            ASSERT_EQ(Messages().size(), ++messages);
+            EXPECT_NE(Messages().back().Text.find(field.Field), UnicodeString::npos) << Utf8(Messages().back().Text);
+        }
+    }));
+    EXPECT_FALSE(std::filesystem::exists(SetupFile(L"0A_1B_2C")));
+
+    for (const wchar_t* text : accepted) {
+        const auto& field = fields[n++ % std::size(fields)];
+        SCOPED_TRACE(Utf8(field.Field) + " " + Utf8(text));
+        FillSample(d);
+        (d.*field.Edit)->SetText(text);
+        Click(d.ButtonSAVE);
+        EXPECT_EQ(Messages().size(), messages);
+        EXPECT_EQ(IniValue(SetupFile(L"0A_1B_2C"), L"NETZWERK", field.Key), text);
+    }
+}
+
+// The file is replaced as a whole: a save that fails, even with every key written, leaves the
+// gateway's old setup as it was, and the dialog open with the reason.
+TEST_F(SetupDialogTest, FileModeSaveThatFailsLeavesTheOldFileByteForByte)
+{
+    TFormGWsetup& d = CreateWindows();
+    const auto file = SetupFile(L"0A_1B_2C");
+    WriteBytes(file, "[SENDEN]\r\nENABLED=0\r\n[NETZWERK]\r\nSRV_DNS=old.example.net\r\nPORT=23\r\n"
+                     "[WM-BUS_IDS]\r\nID0=1\r\n");
+    const std::string before = test_support::ReadFile(file);
+    struct Reset {
+        ~Reset() { SetSetupFileStoreTestHooks({}); }
+    } reset;
+    SetSetupFileStoreTestHooks(
+        {.BeforeReplace = [](const UnicodeString&) { throw EIniFileException(L"Unable to write: injected"); }});
+
+    EXPECT_TRUE(RunModal([&] { d.ShowModal(); }, [&](TFormGWsetup& shown) {
+        FillSample(shown);
+        EXPECT_FALSE(SaveClosesDialog(shown)) << "the dialog stays open";
+    }));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].Text, L"Unable to write: injected");
+    EXPECT_EQ(Messages()[0].DlgType, mtError);
+    EXPECT_EQ(test_support::ReadFile(file), before);
+    std::vector<std::filesystem::path> entries;
+    for (const auto& entry : std::filesystem::directory_iterator(SetupFolder())) entries.push_back(entry.path());
+    EXPECT_EQ(entries, std::vector<std::filesystem::path>{file}) << "no temporary file is left";
+
+    SetSetupFileStoreTestHooks({});
+    Click(d.ButtonSAVE);
+    EXPECT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(IniValue(file, L"NETZWERK", L"SRV_DNS"), L"gw.example.net");
+}
+
 TEST_F(SetupDialogTest, LadenLoadsTheChosenSetupFileAndASaveWritesTheFileOfItsGateway)
 {
     TFormGWsetup& d = CreateWindows();

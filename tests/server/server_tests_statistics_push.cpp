@@ -20,6 +20,8 @@ const wchar_t* const kChanged =
     L"Die Filterlisten der Gateways wurd erfolgreich ge\u00E4ndert. Bei der n\u00E4chsten Kontaktaufnahme werden "
     L"diese an die Gateways \u00FCbertrag.";
 const wchar_t* const kUnchanged = L"Die Filterlisten folgender Gateways wurden nicht ge\u00E4ndert: ";
+const wchar_t* const kAnalysisRunning = L"Die Analyse des gew\u00E4hlten Tages l\u00E4uft noch. Filterlisten "
+                                        L"k\u00F6nnen erst nach ihrem Ende erstellt werden.";
 
 // The keys of one section as "KEY=value", in file order.
 std::vector<UnicodeString> Section(const std::filesystem::path& file, const wchar_t* section)
@@ -169,6 +171,17 @@ TEST_F(StatisticsTest, FilePushNamesEveryGatewayItCouldNotChange)
     EXPECT_TRUE(FormGWsetup->PushFilterIdList(devices, {columns[4]}, false));
     EXPECT_TRUE(FormGWsetup->PushFilterIdList({}, {}, false));
     EXPECT_TRUE(Dialogs().empty());
+
+    // A file that cannot be replaced stays as it was, byte for byte; the reason is shown.
+    const std::string before = test_support::ReadFile(file(L"01_02_03"));
+    struct Reset {
+        ~Reset() { SetSetupFileStoreTestHooks({}); }
+    } reset;
+    SetSetupFileStoreTestHooks({.BeforeReplace = [](const UnicodeString&) { throw EIniFileException(L"injected"); }});
+    EXPECT_FALSE(FormGWsetup->PushFilterIdList({Marked(777, {1})}, {columns[0]}, false));
+    ASSERT_EQ(Dialogs().size(), 1u);
+    EXPECT_EQ(Dialogs()[0].Text, kUnchanged + UnicodeString(L"01_02_03\ninjected"));
+    EXPECT_EQ(test_support::ReadFile(file(L"01_02_03")), before);
 }
 
 TEST_F(StatisticsDbTest, FilterListsReachTheGatewaysThroughSetupDaten)
@@ -218,22 +231,63 @@ TEST_F(StatisticsDbTest, FilterListsReachTheGatewaysThroughSetupDaten)
     EXPECT_NE(sent.WmbusFlags & WmbusIdFilter, 0);
 }
 
-TEST_F(StatisticsDbTest, DatabasePushNamesEveryGatewayItCouldNotChange)
+// While the analysis of a newly chosen day runs, the marks are still the previous day's: the
+// button says so and changes nothing.
+TEST_F(StatisticsDbTest, GenFilterWaitsForTheAnalysisOfTheDayShown)
 {
-    // No switch-on yet in this run: the connection definition the push uses does not exist.
-    FDManager()->DeleteConnectionDef(MainConnectionDefName);
     TFormSRV& form = CreateInDatabaseMode(dbtest::Server().password);
-    const TDeviceStats devices = {Marked(12345, {1, 1, 0}), Marked(678, {1, 0, 0}), Marked(0, {0, 0, 1})};
-    const TGatewayColumns columns = {{2, "01.02.03", ""}, {1, "0D.0E.0F", ""}, {1, "0E.0E.0E", ""}};
-    EXPECT_FALSE(FormGWsetup->PushFilterIdList(devices, columns, true));
-    ASSERT_EQ(Dialogs().size(), 1u);
-    EXPECT_EQ(Dialogs()[0].Text.rfind(kUnchanged + UnicodeString(L"01.02.03, 0D.0E.0F, 0E.0E.0E"), 0), 0u)
-        << UnicodeToUtf8(Dialogs()[0].Text);
-
     form.ToggleSwitch1->SetState(tssOn);
     ASSERT_TRUE(form.IdTCPServer1->Active());
     TFDConnection db(nullptr);
     Connect(db);
+    for (const sim::GatewayIdBytes& id : {kGwA, kGwB}) {
+        GatewaySetupRecord record = contact_test::SampleSetup();
+        record.GatewayId = id;
+        dbmode_test::Exec(db, SetupInsertStatement(id, record, "2022-06-01 10:00:00"));
+    }
+    SendTraffic(form, Traffic());
+    OpenStatistics(form, TrafficDay());
+    ASSERT_TRUE(FinishAnalysis(form));
+    MarkTrafficDevices(*form.StringGridStat);
+    const auto rows = [&] { return dbmode_test::Rows(db, L"SELECT * FROM setup_daten ORDER BY GW_ID"); };
+    const auto before = rows();
+
+    form.Calendar1->SetDate(TrafficDay() + 1);
+    ASSERT_NE(form.AnalyseThread(), nullptr);
+    Dialogs().clear();
+    SendMessageW(form.ButtonMkFilter->Handle(), BM_CLICK, 0, 0);
+    ASSERT_EQ(Dialogs().size(), 1u) << "no confirmation is asked for";
+    EXPECT_EQ(Dialogs()[0].Text, kAnalysisRunning);
+    EXPECT_EQ(rows(), before);
+
+    // The new day shown (nothing heard, nothing marked): the button works again.
+    ASSERT_TRUE(FinishAnalysis(form));
+    Dialogs().clear();
+    SendMessageW(form.ButtonMkFilter->Handle(), BM_CLICK, 0, 0);
+    ASSERT_EQ(Dialogs().size(), 2u);
+    EXPECT_EQ(Dialogs()[0].Text, kConfirm);
+    EXPECT_EQ(Dialogs()[1].Text, kChanged);
+    EXPECT_EQ(rows(), before);
+}
+
+TEST_F(StatisticsDbTest, DatabasePushNamesEveryGatewayItCouldNotChange)
+{
+    // No switch-on in this run: the push sets up the connection definition it uses from the
+    // settings itself. Without the database every gateway is named, with the reason.
+    FDManager()->DeleteConnectionDef(MainConnectionDefName);
+    CreateInDatabaseMode(dbtest::Server().password);
+    const TDeviceStats devices = {Marked(12345, {1, 1, 0}), Marked(678, {1, 0, 0}), Marked(0, {0, 0, 1})};
+    const TGatewayColumns columns = {{2, "01.02.03", ""}, {1, "0D.0E.0F", ""}, {1, "0E.0E.0E", ""}};
+    EXPECT_FALSE(FormGWsetup->PushFilterIdList(devices, columns, true));
+    ASSERT_EQ(Dialogs().size(), 1u);
+    EXPECT_EQ(Dialogs()[0].Text.rfind(kUnchanged + UnicodeString(L"01.02.03, 0D.0E.0F, 0E.0E.0E\n"), 0), 0u)
+        << UnicodeToUtf8(Dialogs()[0].Text);
+
+    // The database and its table are there, still without a switch-on.
+    CreateDatabase();
+    TFDConnection db(nullptr);
+    Connect(db);
+    dbmode_test::Exec(db, SetupTableStatement());
     GatewaySetupRecord record = contact_test::SampleSetup();
     record.GatewayId = {0x01, 0x02, 0x03};
     dbmode_test::Exec(db, SetupInsertStatement(record.GatewayId, record, "2022-06-01 10:00:00"));

@@ -296,7 +296,7 @@ TEST_F(SetupFilesTest, ReportedSetupIsComparedInTheRangesAGatewayKeeps)
     const std::vector<std::pair<int, bool>> offsets = {
         {0, false},    {3, false},    {5, false},    {6, true},     {17, true},    {18, false},
         {21, false},   {22, true},    {53, true},    {54, false},   {57, false},   {58, true},
-        {66, true},    {67, true},    {68, false},   {75, false},   {76, true},    {1075, true},
+        {66, true},    {67, false},   {68, false},   {75, false},   {76, true},    {1075, true},
         {1076, true},  {1087, true},  {1088, true},  {1091, true},  {1092, false}, {1093, false},
         {1096, false}, {1111, false}, {1112, false}, {1114, false}, {1115, true},
     };
@@ -382,7 +382,7 @@ TEST_F(SetupFilesTest, ReportedSetupIsStoredOnlyWhenItMatchesTheQueuedOne)
     const std::string before = FileBytes();
 
     GatewaySetupRecord differs = FullSetup();
-    differs.ServerPort = 50000 + 256; // only the high byte
+    differs.ServerPort = 50000 + 1; // the low byte
     GatewaySetupRecord stored{};
     TReplyAction action = -1;
     EXPECT_FALSE(CompareAndStoreReportedSetup(folder_, kGw, stored, differs, action));
@@ -508,6 +508,76 @@ TEST_F(SetupFilesTest, FolderThatCannotBeCreatedRaisesItsPath)
     } catch (const Exception& e) {
         EXPECT_EQ(e.Message(), blocked);
     }
+}
+
+// Every writer replaces the file as a whole: a write that fails on the way, even after every
+// key is in place, leaves the old file byte for byte and no temporary file behind.
+TEST_F(SetupFilesTest, AWriteThatFailsLeavesTheOldFileByteForByte)
+{
+    WriteFile("[SENDEN]\r\nENABLED=1\r\n[UPDATE]\r\nENABLED=1\r\n[NETZWERK]\r\nAORT=Keller\r\nSRV_DNS=old\r\n");
+    const std::string before = FileBytes();
+    const auto folderEntries = [this] {
+        std::vector<std::filesystem::path> entries;
+        for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(folder_)))
+            entries.push_back(entry.path().filename());
+        return entries;
+    };
+    const std::vector<std::filesystem::path> only = {std::filesystem::path(Path()).filename()};
+    struct Reset {
+        ~Reset() { SetSetupFileStoreTestHooks({}); }
+    } reset;
+
+    const struct {
+        const char* name;
+        std::function<void()> write;
+    } writers[] = {
+        {"a reported setup", [&] { StoreGatewaySetup(folder_, kGw, FullSetup(), ReplySendSetup); }},
+        {"the firmware flag", [&] { ClearFirmwareUpdateFlag(folder_, kGw); }},
+    };
+    for (const auto& w : writers) {
+        SCOPED_TRACE(w.name);
+        UnicodeString copy;
+        SetSetupFileStoreTestHooks({.BeforeReplace = [&copy](const UnicodeString& temporary) {
+            copy = temporary;
+            throw EIniFileException(L"injected");
+        }});
+        EXPECT_THROW(w.write(), EIniFileException);
+        EXPECT_FALSE(copy.empty());
+        EXPECT_EQ(FileBytes(), before);
+        EXPECT_EQ(folderEntries(), only);
+    }
+    SetSetupFileStoreTestHooks({});
+
+    // A failure between two keys.
+    EXPECT_THROW(ReplaceSetupFile(Path(),
+                                  [](TIniFile& ini) {
+                                      ini.WriteBool(L"SENDEN", L"ENABLED", false);
+                                      throw EIniFileException(L"injected");
+                                  }),
+                 EIniFileException);
+    EXPECT_EQ(FileBytes(), before);
+    EXPECT_EQ(folderEntries(), only);
+
+    // A file that cannot be replaced.
+    std::filesystem::permissions(std::filesystem::path(Path()), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    ASSERT_NE(GetFileAttributesW(Path().c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_THROW(StoreGatewaySetup(folder_, kGw, FullSetup(), ReplySendSetup), Exception);
+    SetFileAttributesW(Path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(FileBytes(), before);
+    EXPECT_EQ(folderEntries(), only);
+
+    // Nothing in the way: replaced, with the keys no writer touched kept.
+    StoreGatewaySetup(folder_, kGw, FullSetup(), ReplySendSetup);
+    EXPECT_EQ(Value(L"SENDEN", L"ENABLED"), L"0");
+    EXPECT_EQ(Value(L"UPDATE", L"ENABLED"), L"1");
+    EXPECT_EQ(Value(L"NETZWERK", L"AORT"), L"Keller");
+    EXPECT_EQ(Value(L"NETZWERK", L"SRV_DNS"), L"gw.example.net");
+    EXPECT_EQ(folderEntries(), only);
+    GatewaySetupRecord read{};
+    EXPECT_EQ(ReadSetupRecord(folder_, kGw, read), ReplyFirmwareUpdate);
+    ClearFirmwareUpdateFlag(folder_, kGw);
+    EXPECT_EQ(ReadSetupRecord(folder_, kGw, read), ReplyNone) << "every write is read back at once";
 }
 
 // ---------------------------------------------------------------------------------------------
