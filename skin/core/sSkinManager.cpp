@@ -20,6 +20,7 @@
 #include "sSkinManagerStartup.h"
 #include "sSkinManagerSysColors.h"
 #include "sSkinMenus.h"
+#include "sSkinProvider.h"
 #include "sStoredSkins.h"
 #include "sStyleSimply.h"
 #include "sThirdParty.h"
@@ -47,6 +48,31 @@ bool IsRightToLeft()
 }
 
 bool ApplicationTerminating() { return Application && Application->Terminated(); }
+
+// Forms locked for a new skin that RepaintForms did not unlock: a broadcast that raised. They
+// get their redrawing back and are redrawn, or every skinned form would stay frozen.
+struct TacLockedForms {
+    TsSkinManager* Manager = nullptr;
+    TacLockedForms() = default;
+    TacLockedForms(const TacLockedForms&) = delete;
+    TacLockedForms& operator=(const TacLockedForms&) = delete;
+    ~TacLockedForms()
+    {
+        if (!Manager) return;
+        try {
+            UnLockForms(Manager, false);
+            IterateForms(
+                Manager,
+                [](TsSkinProvider* provider, std::intptr_t) {
+                    RedrawWindow(provider->Form->Handle(), nullptr, nullptr,
+                                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+                },
+                0);
+        } catch (...) {
+            // The broadcast's own failure is the one the caller hears about.
+        }
+    }
+};
 
 } // namespace
 
@@ -90,10 +116,7 @@ TsSkinManager::TsSkinManager(TComponent* owner) : TComponent(owner)
     FLabelsSupport = std::make_unique<TacLabelsSupport>();
     FAnimEffects = std::make_unique<TacAnimEffects>(this);
     SkinListController = std::make_unique<TacSkinListController>(this);
-    if (!DefaultManager) {
-        DefaultManager = this;
-        if (IsNT && !Designing(this)) SetMainWindowHooked(true);
-    }
+    if (!DefaultManager) BecomeDefault();
     FActive = true;
     FSkinableMenus = std::make_unique<TsSkinableMenus>(this);
     TimerCheckHot = std::make_unique<TTimer>(nullptr);
@@ -126,10 +149,12 @@ TsSkinManager::~TsSkinManager()
     FFonts.reset();
     MasterBitmap.reset();
     ClearSkinArrays();
+    // What this manager hooked goes with it, whichever manager is the default by now: no
+    // message may reach a freed manager, and the CBT hook and the colour redirection must not
+    // outlive the manager they serve.
+    SetMainWindowHooked(false);
+    if (GlobalHookInstalled) ReleaseCbtHook();
     if (DefaultManager == this) {
-        if (IsNT && !Designing(this)) SetMainWindowHooked(false);
-        // The CBT hook and the colour redirection must not outlive the manager they serve.
-        if (GlobalHookInstalled) UnInstallHook();
         ReleaseSysColorBrushes();
         DefaultManager = nullptr;
     }
@@ -212,10 +237,18 @@ void TsSkinManager::SetExtendedBorders(bool value)
 void TsSkinManager::SetIsDefault(bool value)
 {
     if (!value && DefaultManager) return;
-    DefaultManager = this;
+    BecomeDefault();
     if (value) acCurrentScaleMode = FOptions->ScaleMode();
     if (FActive) SendNewSkin(true);
     else SendRemoveSkin();
+}
+
+void TsSkinManager::BecomeDefault()
+{
+    TsSkinManager* old = DefaultManager;
+    DefaultManager = this;
+    if (old && old != this) old->SetMainWindowHooked(false);
+    if (IsNT && !Designing(this)) SetMainWindowHooked(true);
 }
 
 void TsSkinManager::SetSkinnedPopups(bool value)
@@ -447,7 +480,11 @@ void TsSkinManager::SendNewSkin(bool Repaint)
     {
         TacManagerStateScope broadcasting(*this, msBroadCasting);
         if (GetIsDefault()) ClearGlows(false, false);
-        if (!Designing(this) && Repaint) LockForms(this);
+        TacLockedForms locked;
+        if (!Designing(this) && Repaint) {
+            locked.Manager = this;
+            LockForms(this);
+        }
         FSkinableMenus->ResetCache();
         SkinCommonInfo.Active = false;
         {
@@ -456,12 +493,14 @@ void TsSkinManager::SendNewSkin(bool Repaint)
             BroadcastCommand(AC_SETNEWSKIN, reinterpret_cast<LPARAM>(this));
         }
         SkinCommonInfo.Active = !SkinDataArray.empty() && SkinDataArray[0] && !SkinDataArray[0]->gd.empty();
-        if (GetIsDefault() && !GlobalHookInstalled) InstallHook();
+        // Also when installed: modules loaded since then get their colour calls redirected.
+        if (GetIsDefault()) InstallHook();
         if (InitDevEx) InitDevEx(true);
         if (RefreshDevEx) RefreshDevEx();
         if (FFonts->MainMode() == fmFromSkin)
             ChangeAppFont(SkinCommonInfo.MainFont.empty() ? DefStoredFontName : SkinCommonInfo.MainFont, false);
-        if (Repaint) RepaintForms(false);
+        if (Repaint) RepaintForms(false); // unlocks the forms
+        locked.Manager = nullptr;
     }
     SetMouseLightAsEffects();
 }

@@ -530,8 +530,14 @@ private:
     void UpdateBrushes();
     void BroadcastCommand(WORD command, LPARAM lParam);
     void SetMouseLightAsEffects();
-    // Hooks (or unhooks) the application window's messages for MainWindowHook.
+    // Hooks (or unhooks) the application window's messages for MainWindowHook; the manager
+    // records whether its hook is in, so it never hooks twice and its destruction takes the
+    // hook along whichever manager is the default by then.
     void SetMainWindowHooked(bool on);
+    // This manager becomes the default one: the application window's hook moves to it.
+    void BecomeDefault();
+    // Removes the CBT hook this manager owns, with the wrappers and the colour redirection.
+    void ReleaseCbtHook();
     // The application window's minimize and restore commands; true when the manager minimized
     // or restored the main form itself.
     bool MinimizeMainForm();
@@ -559,6 +565,7 @@ private:
     std::unique_ptr<TsSkinableMenus> FSkinableMenus;
     int FHueOffset = 0, FSaturation = 0, FBrightness = 0;
     bool activatedWhileLoading_ = false;
+    bool mainWindowHooked_ = false;
 };
 
 // Keeps one ManagerState flag set for a scope (also when the scope is left by an exception).

@@ -32,6 +32,9 @@ constexpr UINT kRedrawAll = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALL
 
 bool Designing(const TComponent* c) { return c->ComponentState().Contains(csDesigning); }
 
+// The manager whose InstallHook set the process's CBT hook (HookCallback), or null.
+TsSkinManager* cbtHookOwner = nullptr;
+
 TCustomForm* MainForm() { return Application ? Application->MainForm() : nullptr; }
 
 // The provider that skins the form (command 4), or null.
@@ -66,12 +69,13 @@ void WithoutSystemAnimation(F&& run)
 
 void TsSkinManager::SetMainWindowHooked(bool on)
 {
-    if (!Application) return;
+    if (on == mainWindowHooked_ || !Application) return;
     const TWindowHook hook(this, &TsSkinManager::MainWindowHook);
     if (on)
         Application->HookMainWindow(hook);
     else
         Application->UnhookMainWindow(hook);
+    mainWindowHooked_ = on;
 }
 
 bool TsSkinManager::MainWindowHook(TMessage& Message)
@@ -192,22 +196,40 @@ bool TsSkinManager::RestoreMainForm()
 
 void TsSkinManager::InstallHook()
 {
-    if (Designing(this) || !GetIsDefault() || GlobalHookInstalled) return;
-    GlobalHookInstalled = true;
-    HookCallback = SetWindowsHookExW(WH_CBT, &SkinHookCBT, nullptr, GetCurrentThreadId());
+    if (Designing(this) || !GetIsDefault()) return;
+    if (!GlobalHookInstalled) {
+        GlobalHookInstalled = true;
+        if (cbtHookOwner && cbtHookOwner != this && HookCallback) {
+            // One CBT hook serves the process: a displaced default manager hands its own over,
+            // so no new window passes the hook twice and none is left behind.
+            cbtHookOwner->GlobalHookInstalled = false;
+        } else {
+            HookCallback = SetWindowsHookExW(WH_CBT, &SkinHookCBT, nullptr, GetCurrentThreadId());
+        }
+        cbtHookOwner = this;
+    }
+    // Again at every install: modules loaded since the last one are redirected too (slots
+    // already redirected are skipped).
     if (FOptions->ChangeSysColors()) SetSysColorsRedirected(true);
 }
 
 void TsSkinManager::UnInstallHook()
 {
     if (Designing(this) || !GetIsDefault() || !GlobalHookInstalled) return;
+    ReleaseCbtHook();
+}
+
+void TsSkinManager::ReleaseCbtHook()
+{
+    GlobalHookInstalled = false;
+    if (cbtHookOwner != this) return;
+    cbtHookOwner = nullptr;
     ClearMnuArray();
     if (HookCallback) UnhookWindowsHookEx(HookCallback);
     for (TacMainWnd* wrapper : acSupportedList) delete wrapper;
     acSupportedList.clear();
     // Off whatever ChangeSysColors says now: the option may have changed since the install.
     SetSysColorsRedirected(false);
-    GlobalHookInstalled = false;
     HookCallback = nullptr;
 }
 

@@ -89,10 +89,19 @@ HMODULE ModuleOf(void** slot)
 
 void TacImportRedirect::Install(void* original, void* replacement)
 {
-    if (installed_ || !original || !replacement) return;
+    if (!original || !replacement) return;
+    if (installed_) {
+        if (original != original_ || replacement != replacement_) return;
+        // Slots of modules unloaded meanwhile, or put back by someone else, are forgotten; the
+        // redirected ones hold the replacement and are not found again below.
+        std::erase_if(slots_, [this](const Slot& s) {
+            return !s.module || ModuleOf(s.address) != s.module || *s.address != replacement_;
+        });
+    } else {
+        slots_.clear();
+    }
     original_ = original;
     replacement_ = replacement;
-    slots_.clear();
     std::vector<void**> found;
     for (HMODULE module : LoadedModules()) CollectSlots(module, original, found);
     for (void** slot : found)

@@ -4,7 +4,8 @@
 // replacement's, and the slots are put back on removal. A 64-bit process cannot patch the
 // function's own code with a relative jump (the replacement may lie beyond its reach), and
 // patching code races other threads; an import slot is one pointer, written at once. Calls
-// through GetProcAddress and modules loaded after the redirection are not reached.
+// through GetProcAddress are not reached; modules loaded after the redirection are reached when
+// it is installed again.
 #include <windows.h>
 
 #include <cstddef>
@@ -17,8 +18,10 @@ public:
     TacImportRedirect(const TacImportRedirect&) = delete;
     TacImportRedirect& operator=(const TacImportRedirect&) = delete;
 
-    // Redirects every import slot of every loaded module that holds original. Nothing happens
-    // when the redirection is already installed or a function is null.
+    // Redirects every import slot of every loaded module that holds original. Installed again
+    // (with the same functions), it redirects the slots of modules loaded since; slots already
+    // redirected are skipped. Nothing happens when a function is null, or when other functions
+    // are given while installed.
     void Install(void* original, void* replacement);
     // Puts the original back into every slot that still holds the replacement.
     void Remove();

@@ -22,6 +22,10 @@
 #include "sStyleSimply.h"
 #include "sVclUtils.h"
 
+#include <algorithm>
+#include <array>
+#include <utility>
+
 namespace {
 
 bool Designing(const TComponent* c) { return c->ComponentState().Contains(csDesigning); }
@@ -211,14 +215,15 @@ void TsSkinManager::UpdateScale(TWinControl* Control, int OldPPI, int NewPPI)
     LRESULT answer = 0;
     if (NewPPI == 0) {
         answer = Control->HandleAllocated() ? SendAMessage(Control->Handle(), AC_GETPPI) : 0;
+        // A control answering -1 is not scaled here (a form whose own scaling is off), in every
+        // mode: taken as its PPI it would give negative sizes. No PPI is negative either.
+        if (answer < 0) return;
         current = answer == 0 ? 96 : static_cast<int>(answer);
     }
     int target = NewPPI;
-    if (target == 0) {
-        if (mode == smCustomPPI) target = FOptions->PixelsPerInch();
-        else if (answer == -1) return;
-        else target = aPPIArray[static_cast<size_t>(GetScale())];
-    }
+    if (target == 0)
+        target = mode == smCustomPPI ? static_cast<int>(FOptions->PixelsPerInch())
+                                     : aPPIArray[static_cast<size_t>(GetScale())];
     if (target == current || target == 0) return;
 
     TacManagerStateScope scaling(*this, msFormScaling);
@@ -270,23 +275,34 @@ void MakeOpaqueExceptKey(TBitmap* bmp)
         for (TsColor_& p : rows.Row(y)) p.A = (static_cast<std::uint32_t>(p.I) & 0x00FFFFFF) == KeyColour ? 0 : 255;
 }
 
-int Digits(const UnicodeString& s, size_t pos, size_t count)
+// The digit fields of a mask value (1-based position, width), in the order R.Left, R.Top,
+// R.Right, R.Bottom, WL, WT, WR, WB, ImageCount, MaskType, ImgType, DrawMode.
+constexpr std::array<std::pair<size_t, size_t>, 12> MaskFields{
+    {{2, 4}, {6, 4}, {10, 4}, {14, 4}, {18, 4}, {22, 4}, {26, 4}, {30, 4}, {34, 1}, {35, 1}, {36, 1}, {37, 2}}};
+
+// The fields of a mask value; false when the value is too short or a field is no number. The
+// skin reader does not check these keys, and they are read while painting: nothing raises.
+bool ReadMaskFields(const UnicodeString& s, std::array<int, MaskFields.size()>& values)
 {
-    if (pos - 1 + count > s.size()) throw EConvertError(L"Mask value too short");
-    return StrToInt(s.substr(pos - 1, count));
+    for (size_t i = 0; i < MaskFields.size(); ++i) {
+        const auto [pos, count] = MaskFields[i];
+        if (pos - 1 + count > s.size() || !TryStrToInt(s.substr(pos - 1, count), values[i])) return false;
+    }
+    return true;
 }
 
-// Whether a pixel of the area (left, top, w, h) of bmp is transparent.
+// Whether a pixel of the area (left, top, w, h) of bmp, clipped to the bitmap, is transparent:
+// of alpha 0 (byAlpha), else of the key colour whatever its alpha.
 bool AreaHasTransparent(TBitmap* bmp, int left, int top, int w, int h, bool byAlpha)
 {
     TacBmpRows rows(bmp);
     if (!rows.Valid()) return false;
-    const int right = std::min(left + w, rows.Width() - 1);
-    const int bottom = std::min(top + h, rows.Height() - 1);
+    const int right = std::min(left + w, rows.Width());
+    const int bottom = std::min(top + h, rows.Height());
     for (int y = std::max(top, 0); y < bottom; ++y)
         for (int x = std::max(left, 0); x < right; ++x) {
             const TsColor_& p = rows.At(x, y);
-            if (byAlpha ? p.A == 0 : (static_cast<std::uint32_t>(p.I) == KeyColour)) return true;
+            if (byAlpha ? p.A == 0 : (static_cast<std::uint32_t>(p.I) & 0x00FFFFFF) == KeyColour) return true;
         }
     return false;
 }
@@ -312,16 +328,18 @@ int TsSkinManager::GetScaledMaskData(const UnicodeString& SectionName, const Uni
     if (level < 0) return -1;
 
     const UnicodeString s = ConvertSkinStr(UpperCase(value));
+    std::array<int, MaskFields.size()> f{};
+    if (!ReadMaskFields(s, f)) return -1;
     MaskData = TsMaskData();
-    MaskData.R = TRect(Digits(s, 2, 4), Digits(s, 6, 4), Digits(s, 10, 4), Digits(s, 14, 4));
-    MaskData.WL = static_cast<std::int16_t>(Digits(s, 18, 4));
-    MaskData.WT = static_cast<std::int16_t>(Digits(s, 22, 4));
-    MaskData.WR = static_cast<std::int16_t>(Digits(s, 26, 4));
-    MaskData.WB = static_cast<std::int16_t>(Digits(s, 30, 4));
-    MaskData.ImageCount = static_cast<std::int16_t>(Digits(s, 34, 1));
-    MaskData.MaskType = static_cast<std::int16_t>(Digits(s, 35, 1));
-    MaskData.ImgType = acImgTypes[static_cast<size_t>(std::min(Digits(s, 36, 1), 4))];
-    MaskData.DrawMode = static_cast<std::int16_t>(Digits(s, 37, 2));
+    MaskData.R = TRect(f[0], f[1], f[2], f[3]);
+    MaskData.WL = static_cast<std::int16_t>(f[4]);
+    MaskData.WT = static_cast<std::int16_t>(f[5]);
+    MaskData.WR = static_cast<std::int16_t>(f[6]);
+    MaskData.WB = static_cast<std::int16_t>(f[7]);
+    MaskData.ImageCount = static_cast<std::int16_t>(f[8]);
+    MaskData.MaskType = static_cast<std::int16_t>(f[9]);
+    MaskData.ImgType = acImgTypes[static_cast<size_t>(std::clamp(f[10], 0, 4))];
+    MaskData.DrawMode = static_cast<std::int16_t>(f[11]);
     const UnicodeString fileName = s.size() >= 45 ? s.substr(44) : UnicodeString();
     MaskData.ClassName = SectionName;
     MaskData.PropertyName = PropName;

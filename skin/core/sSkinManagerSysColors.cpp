@@ -164,9 +164,10 @@ void ReleaseSysColorBrushes()
 
 void SetSysColorsRedirected(bool on)
 {
-    if (on == redirected) return;
+    if (!on && !redirected) return;
     if (on) {
-        guiThread = GetCurrentThreadId();
+        // Switched on again, the slots of modules loaded meanwhile are redirected as well.
+        if (!redirected) guiThread = GetCurrentThreadId();
         redirected = true;
         patchGetSysColor.Install(reinterpret_cast<void*>(SystemGetSysColor()),
                                  reinterpret_cast<void*>(&SkinGetSysColor));

@@ -7,8 +7,8 @@
 
 #include <windows.h>
 
-// Switches the redirection on or off (nothing happens when it is already so). Switching off
-// also frees the brushes made for GetSysColorBrush.
+// Switches the redirection on or off. Switching on while it is on redirects the modules loaded
+// since (nothing else changes); switching off also frees the brushes made for GetSysColorBrush.
 void SetSysColorsRedirected(bool on);
 bool SysColorsRedirected();
 

@@ -31,6 +31,24 @@ class TsSkinProvider;
 
 // True while a form or dialog is shown or hidden by animation.
 extern bool InAnimationProcess;
+// InAnimationProcess for one animation: set from construction, cleared once, by Release or at
+// the end of the scope, also when a step raises (else SetParentUpdated would stay silent).
+class TacAnimationScope {
+public:
+    TacAnimationScope() { InAnimationProcess = true; }
+    ~TacAnimationScope() { Release(); }
+    TacAnimationScope(const TacAnimationScope&) = delete;
+    TacAnimationScope& operator=(const TacAnimationScope&) = delete;
+    void Release()
+    {
+        if (!held_) return;
+        held_ = false;
+        InAnimationProcess = false;
+    }
+
+private:
+    bool held_ = true;
+};
 // True while PaintControls runs; a nested call does nothing.
 extern bool acGraphPainting;
 

@@ -236,7 +236,7 @@ void DrawShowFrame(TacAnimType type, const TacAnimFrame& frame, TBitmap& src, TB
 void RunShow(const ShowTarget& target, WORD time, int maxBlend, TacAnimType animType)
 {
     if (!target.SkinData || !target.Wnd || IsIconic(target.Wnd)) return;
-    InAnimationProcess = true;
+    TacAnimationScope animating;
     // The window's image.
     HWND layeredWnd = target.Wnd;
     if (target.BorderForm) {
@@ -301,7 +301,7 @@ void RunShow(const ShowTarget& target, WORD time, int maxBlend, TacAnimType anim
                  SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_SHOWWINDOW);
     if (target.Provider) UpdateRgn(target.Provider, false);
     if (target.BorderForm) target.BorderForm->UpdateExBordersPos(true, static_cast<BYTE>(std::clamp(maxBlend, 0, 255)));
-    InAnimationProcess = false;
+    animating.Release(); // before the children are told, or they would not hear it
     if (target.Form)
         SetParentUpdated(target.Form);
     else
@@ -562,7 +562,6 @@ void RunHide(HWND wnd, TsCommonData* skinData, std::unique_ptr<TCustomForm> cove
         borderForm->AForm = nullptr;
     }
     if (acHideTimer) acHideTimer->CoverWindow.reset();
-    InAnimationProcess = false;
 }
 
 TacAnimEffects* AnimEffectsOf(TsCommonData* skinData)
@@ -578,7 +577,7 @@ void AnimHideForm(TObject* object)
     auto* provider = dynamic_cast<TsSkinProvider*>(object);
     if (!provider || !provider->Form || !provider->Form->HandleAllocated()) return;
     ClearGlows(false, false);
-    InAnimationProcess = true;
+    TacAnimationScope animating;
     TForm* form = provider->Form;
     const int startAlpha = form->AlphaBlend() ? form->AlphaBlendValue() : 255;
     HWND wnd = form->Handle();
@@ -592,7 +591,7 @@ void AnimHideDlg(TacDialogWnd* dialog)
 {
     if (!dialog || !dialog->CtrlHandle) return;
     ClearGlows(false, false);
-    InAnimationProcess = true;
+    TacAnimationScope animating;
     std::unique_ptr<TCustomForm> cover = TakeCover(nullptr, dialog->BorderForm, dialog->CtrlHandle, nullptr);
     TacAnimEffects* effects = AnimEffectsOf(dialog->SkinData.get());
     RunHide(dialog->CtrlHandle, dialog->SkinData.get(), std::move(cover), dialog->BorderForm, nullptr,

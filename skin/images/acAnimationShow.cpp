@@ -60,15 +60,6 @@ namespace {
 
 std::unique_ptr<TacShowState> g_show;
 
-// InAnimationProcess for one animation, cleared on every way out.
-class TAnimationScope {
-public:
-    TAnimationScope() { InAnimationProcess = true; }
-    ~TAnimationScope() { InAnimationProcess = false; }
-    TAnimationScope(const TAnimationScope&) = delete;
-    TAnimationScope& operator=(const TAnimationScope&) = delete;
-};
-
 bool CanAnimate(TWinControl* control)
 {
     if (!control || !control->HandleAllocated() || !IsWindowVisible(control->Handle())) return false;
@@ -530,7 +521,7 @@ void AnimShowControl(TWinControl* control, WORD time, int maxBlend, TacAnimTypeC
     // What PrepareForAnimation kept belongs to this animation and goes with it, whatever happens.
     std::unique_ptr<TacShowState> state = std::move(g_show);
     if (!CanAnimate(control)) return;
-    TAnimationScope scope;
+    TacAnimationScope scope;
     TacShowProvider* provider = nullptr;
     if (auto* form = dynamic_cast<TCustomForm*>(control)) {
         provider = GetShowProvider(form->Handle());

@@ -119,9 +119,16 @@ void HideGlow(int& GlowID, bool doAnimation)
     auto* glow = dynamic_cast<TacGlowEffect*>(effect);
     TsCommonData* data = glow && CommonDataIsLive(glow->FSkinData) ? glow->FSkinData : nullptr;
     TsSkinManager* manager = data ? data->GetSkinManager() : nullptr;
-    if (doAnimation && data && manager && manager->Effects()->AllowAnimation() && !ApplicationTerminating() &&
-        (!data->AnimTimer || data->AnimTimer->ThreadType == 0)) {
-        const bool fresh = !data->AnimTimer;
+    if (doAnimation && data && manager && manager->Effects()->AllowAnimation() && !ApplicationTerminating()) {
+        TacThreadedTimer* own = data->AnimTimer;
+        // The fade needs the control's timer: free, of the effect kind (a click circle's), or
+        // already fading this glow. A running cross-fade of the control's picture (a plain
+        // fade or the press light) keeps it: the glow goes at once and the picture fades on.
+        if (own && own->Enabled() && own->ThreadType != ttEffect && own->AnimProc != &UpdateGlowing_CB) {
+            FreeGlow(GlowID, false);
+            return;
+        }
+        const bool fresh = !own;
         GetNewTimer(data->AnimTimer, TimerOwner(data), 1);
         TacThreadedTimer* timer = data->AnimTimer;
         // A new timer starts from the glow's own alpha, so the fade has something to fade.

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,6 +44,9 @@ std::vector<int> g_heights; // heights of the test form's size changes
 std::vector<bool> g_updatingAtSize; // the provider's waiting flag at each of those changes
 int g_childSizes = 0;       // size changes of the probe child
 TWinControl* g_probeParent = nullptr; // told SetParentUpdated at every frame
+size_t g_raiseAtFrame = 0;            // the frame (1-based) whose update raises; 0: none
+
+struct StepFailed {};
 
 BOOL WINAPI RecordUpdate(HWND wnd, HDC screen, POINT* pos, SIZE* size, HDC source, POINT* sourcePoint, COLORREF key,
                          BLENDFUNCTION* blend, DWORD flags)
@@ -64,6 +68,7 @@ BOOL WINAPI RecordUpdate(HWND wnd, HDC screen, POINT* pos, SIZE* size, HDC sourc
     g_frames.push_back(std::move(frame));
     g_events.push_back("frame");
     if (g_probeParent) SetParentUpdated(g_probeParent);
+    if (g_frames.size() == g_raiseAtFrame) throw StepFailed{};
     return g_system(wnd, screen, pos, size, source, sourcePoint, key, blend, flags);
 }
 
@@ -163,6 +168,7 @@ protected:
         g_events.clear();
         g_watched = nullptr;
         g_probeParent = nullptr;
+        g_raiseAtFrame = 0;
         TacSystemEntries entries = acSystemEntries();
         g_system = entries.UpdateLayeredWindow;
         entries.UpdateLayeredWindow = &RecordUpdate;
@@ -172,6 +178,7 @@ protected:
     void TearDown() override
     {
         g_probeParent = nullptr;
+        g_raiseAtFrame = 0;
         delete form;
         form = nullptr;
         acReplaceSystemEntries(previous_);
@@ -645,4 +652,37 @@ TEST_F(SkinAnimation, DialogHideRunsTheSameRoutineTopmostWithoutAnOwner)
     EXPECT_FALSE(IsWindow(g_frames[0].Wnd));
     EXPECT_FALSE(InAnimationProcess);
     dialog.SkinData->SetSkinManager(nullptr);
+}
+
+TEST_F(SkinAnimation, AStepThatRaisesEndsTheAnimationState)
+{
+    TsSkinProvider& provider = MakeForm();
+    TDialogDouble dialog;
+    TsSkinManager manager(nullptr);
+    provider.FCommonData->SetSkinManager(&manager);
+    dialog.SkinData->SetSkinManager(&manager);
+    manager.AnimEffects()->FormHide()->Time = 48;
+    manager.AnimEffects()->DialogHide()->Time = 48;
+    struct Case {
+        const char* what;
+        std::function<void()> run;
+    };
+    const Case cases[] = {
+        {"showing a form", [&] { AnimShowForm(&provider, 60, 255, atAero); }},
+        {"hiding a form", [&] { AnimHideForm(&provider); }},
+        {"hiding a dialog", [&] { AnimHideDlg(&dialog); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        g_frames.clear();
+        g_raiseAtFrame = 2;
+        EXPECT_THROW(c.run(), StepFailed);
+        ASSERT_EQ(g_frames.size(), 2u);
+        EXPECT_TRUE(g_frames[1].Animating);
+        EXPECT_FALSE(InAnimationProcess) << "children hear of their parent again";
+        g_raiseAtFrame = 0;
+    }
+    provider.FCommonData->SetSkinManager(nullptr);
+    dialog.SkinData->SetSkinManager(nullptr);
+    FreeHideTimer(); // with the cover window the failed hide left
 }

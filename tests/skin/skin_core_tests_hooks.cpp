@@ -240,6 +240,39 @@ TEST_F(ManagerHooksTest, TheCbtHookIsInstalledOnceByTheDefaultManagerAndRemovedW
     EXPECT_EQ(HookCallback, nullptr) << "the default manager takes its hook along";
 }
 
+TEST_F(ManagerHooksTest, ADisplacedDefaultManagerHandsItsHooksOverAndLeavesNoneBehind)
+{
+    Load();
+    ASSERT_TRUE(manager->IsDefault());
+    const TWindowHook firstsHook(manager.get(), &TsSkinManager::MainWindowHook);
+    ASSERT_TRUE(Application->IsMainWindowHooked(firstsHook));
+    const HHOOK cbt = HookCallback;
+    ASSERT_NE(cbt, nullptr);
+
+    // The second manager becomes the default one: its new skin finds the CBT hook installed.
+    auto second = std::make_unique<TsSkinManager>(nullptr);
+    second->SetIsDefault(true);
+    const TWindowHook secondsHook(second.get(), &TsSkinManager::MainWindowHook);
+    EXPECT_TRUE(Application->IsMainWindowHooked(secondsHook)) << "the default manager watches the application";
+    EXPECT_FALSE(Application->IsMainWindowHooked(firstsHook));
+    EXPECT_TRUE(second->GlobalHookInstalled);
+    EXPECT_FALSE(manager->GlobalHookInstalled);
+    EXPECT_EQ(HookCallback, cbt) << "one CBT hook for the process";
+
+    manager.reset();
+    ASSERT_FALSE(Application->IsMainWindowHooked(firstsHook)) << "no message may reach the freed manager";
+    EXPECT_EQ(HookCallback, cbt) << "the hook now serves the second manager";
+    EXPECT_EQ(SendMessageW(Application->Handle(), WM_THEMECHANGED, 0, 0), 0);
+    HWND made = CreateWindowExW(0, L"STATIC", L"x", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_NE(made, nullptr);
+    DestroyWindow(made);
+
+    second.reset();
+    EXPECT_FALSE(Application->IsMainWindowHooked(secondsHook));
+    EXPECT_EQ(HookCallback, nullptr);
+    EXPECT_FALSE(UnhookWindowsHookEx(cbt)) << "no CBT hook is left installed";
+}
+
 TEST_F(ManagerHooksTest, LatestCommonDialogsOnlyWhileTheStandardDialogsAreNotSkinned)
 {
     Load();

@@ -2,12 +2,15 @@
 // broadcasts to every window, look-ups, hot tracking, the application font and form definitions.
 #include "skin_core_test_manager.h"
 
+#include "../support/PumpUntil.h"
 #include "FormReader.h"
 #include "sCommonData.h"
 #include "sGraphUtilsClip.h"
 #include "sSkinManagerOptions.h"
 #include "sSkinMenus.h"
+#include "sSkinProvider.h"
 #include "sThirdParty.h"
+#include "sVclUtils.h"
 
 #include <clocale>
 #include <cstdio>
@@ -40,7 +43,62 @@ public:
     TsCommonData data;
 };
 
+// A windowless control whose handler of the new-skin command raises.
+class TRaisingShape : public TShape {
+public:
+    using TShape::TShape;
+    void WndProc(TMessage& message) override
+    {
+        if (message.Msg == SM_ALPHACMD && AlphaCmdCode(message.WParam) == AC_SETNEWSKIN)
+            throw std::runtime_error("new skin");
+        TShape::WndProc(message);
+    }
+};
+
+// A skinned form: it answers the provider command with its provider.
+class TProvidedForm : public TForm {
+public:
+    explicit TProvidedForm(TComponent* owner) : TForm(owner) {}
+    void WndProc(TMessage& message) override
+    {
+        if (message.Msg == SM_ALPHACMD && AlphaCmdCode(message.WParam) == AC_GETPROVIDER) {
+            message.Result = reinterpret_cast<LRESULT>(provider.get());
+            return;
+        }
+        TForm::WndProc(message);
+    }
+    std::unique_ptr<TsSkinProvider> provider;
+};
+
 } // namespace
+
+TEST_F(SkinManagerTest, ANewSkinBroadcastThatRaisesLeavesNoFormFrozen)
+{
+    TsSkinManager manager(nullptr);
+    ASSERT_TRUE(manager.IsDefault());
+    ASSERT_TRUE(manager.AnimEffects()->SkinChanging()->Active) << "locking marks the animation";
+    auto* form = new TProvidedForm(Application);
+    form->SetBounds(60, 60, 240, 160);
+    form->provider = std::make_unique<TsSkinProvider>(form);
+    form->provider->FCommonData->FSkinManager = &manager;
+    IntSkinForm(form);
+    auto* shape = new TRaisingShape(form);
+    shape->SetParent(form);
+    form->Show();
+    HWND window = form->Handle();
+    ASSERT_TRUE(PumpUntil([window] { return IsWindowVisible(window) != FALSE; }));
+
+    EXPECT_THROW(manager.SendNewSkin(true), std::runtime_error);
+    const TsSkinProvider& provider = *form->provider;
+    EXPECT_FALSE(provider.Freezing);
+    EXPECT_EQ(provider.FFormState & FS_BLENDMOVING, 0u);
+    EXPECT_TRUE(IsWindowVisible(window)) << "the form redraws again";
+    EXPECT_FALSE(InAnimationProcess);
+    EXPECT_FALSE(RestrictDrawing);
+    EXPECT_TRUE(manager.ManagerState.Empty());
+    InAnimationProcess = false;
+    delete form;
+}
 
 TEST_F(SkinManagerTest, TheFirstManagerIsDefaultUntilItIsDestroyed)
 {

@@ -279,3 +279,72 @@ TEST_F(SkinManagerTest, AnAnimatedPPIChangeMarksOnlyTheChangeItCauses)
         EXPECT_EQ(options.PixelsPerInch(), c.target);
     }
 }
+
+TEST_F(SkinManagerTest, AControlAnsweringMinusOneIsNotScaledInAnyMode)
+{
+    TsSkinManager manager(nullptr);
+    auto* form = new TScaledForm(Application);
+    form->SetBounds(40, 40, 300, 200);
+    form->SetClientWidth(200);
+    form->SetClientHeight(100);
+    form->ppi = -1; // a form whose own scaling is off
+    form->Show();
+    for (TacScaleMode mode : {smCustomPPI, sm150}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        manager.Options()->SetPixelsPerInch(144);
+        manager.Options()->SetScaleMode(mode);
+        manager.UpdateScale(form, 96, 0);
+        EXPECT_EQ(form->ClientWidth(), 200);
+        EXPECT_EQ(form->ClientHeight(), 100);
+        EXPECT_TRUE(form->setTo.empty());
+        EXPECT_TRUE(manager.ManagerState.Empty());
+    }
+    delete form;
+}
+
+TEST_F(SkinManagerTest, ScaledMasksNeverRaiseAndBorderCornersAreSeenWhole)
+{
+    TsSkinManager manager(nullptr);
+    // A value the skin reader let through must not raise from a paint.
+    UnicodeString letter = MaskValue(TRect(2, 2, 14, 8), 2, 2, 2, 2, 1, 0, 0, 0);
+    letter[7] = L'X';
+    SetSkinText(manager, {L"[BAD]", L"SHORT=&00020002", L"LETTER=" + letter});
+    manager.MasterBitmap = CreateBmp32(40, 20);
+    for (const wchar_t* key : {L"SHORT", L"LETTER"}) {
+        TsMaskData mask;
+        std::unique_ptr<TBitmap> bmp;
+        int result = 0;
+        EXPECT_NO_THROW(result = manager.GetScaledMaskData(L"BAD", key, 96, mask, bmp)) << key;
+        EXPECT_EQ(result, -1) << key;
+    }
+
+    // A 12 x 6 border of one frame with corners of 2 pixels, cut from an opaque master.
+    struct Case {
+        const char* what;
+        int x, y; // in the master; the mask starts at (2, 2)
+        std::uint32_t pixel;
+        int drawMode;
+        unsigned transparent;
+    };
+    const Case cases[] = {
+        {"the key in the last column and row", 13, 7, 0x00FF00FF, 0, 1},
+        {"an opaque pixel of the key colour", 2, 2, 0xFFFF00FF, 0, 1},
+        {"alpha 0 in the last column, by alpha", 13, 2, 0x00336699, 16, 1},
+        {"the key off the corners", 8, 4, 0x00FF00FF, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        {
+            TacBmpRows rows(manager.MasterBitmap.get());
+            for (int y = 0; y < rows.Height(); ++y)
+                for (TsColor_& p : rows.Row(y)) p.I = static_cast<std::int32_t>(0xFF336699u);
+            rows.At(c.x, c.y).I = static_cast<std::int32_t>(c.pixel);
+        }
+        SetSkinText(manager, {L"[EDGE]", L"MASK=" + MaskValue(TRect(2, 2, 14, 8), 2, 2, 2, 2, 1, 0, 0, c.drawMode)});
+        TsMaskData mask;
+        std::unique_ptr<TBitmap> bmp;
+        ASSERT_EQ(manager.GetScaledMaskData(L"EDGE", L"MASK", 96, mask, bmp), 96);
+        EXPECT_EQ(mask.R, TRect(0, 0, 12, 6));
+        EXPECT_EQ(mask.Cfg & 1, c.transparent);
+    }
+}

@@ -8,6 +8,8 @@
 #include "sSkinManagerImports.h"
 #include "sSkinManagerSysColors.h"
 
+#include <functional>
+
 namespace hs = house_skin;
 
 namespace {
@@ -135,6 +137,37 @@ TEST_F(SysColorsTest, ImportSlotsOfEveryModuleThatImportsTheFunction)
     redirect.Remove();
     EXPECT_NE(SysColor(COLOR_WINDOW), 0x123456u);
     EXPECT_EQ(redirect.SlotCount(), 0u);
+}
+
+TEST_F(SysColorsTest, AModuleLoadedLaterIsRedirectedAtTheNextSwitchOrInstall)
+{
+    LoadRedirected();
+    ActiveForm();
+    using TProbe = DWORD (*)(int);
+    struct Case {
+        const char* what;
+        std::function<void()> again;
+    };
+    const Case cases[] = {
+        {"the option is switched on", [this] { manager->Options()->SetBool(4, true); }},
+        {"a new skin installs the hook", [this] { manager->UpdateSkin(false); }},
+    };
+    for (const Case& c : cases) {
+        HMODULE probe = LoadLibraryW(L"sys_colour_probe.dll");
+        ASSERT_NE(probe, nullptr) << c.what;
+        auto read = reinterpret_cast<TProbe>(reinterpret_cast<void*>(GetProcAddress(probe, "ProbeSysColor")));
+        ASSERT_NE(read, nullptr);
+        EXPECT_EQ(read(COLOR_WINDOW), RealGetSysColor(COLOR_WINDOW)) << c.what << ": loaded after the switch";
+        c.again();
+        EXPECT_EQ(read(COLOR_WINDOW), 0x010203u) << c.what;
+        EXPECT_EQ(SysColor(COLOR_WINDOW), 0x010203u) << c.what << ": the slots redirected before stay so";
+        if (&c == &cases[1]) {
+            // Switched off, the late module gets the real function back as well.
+            SetSysColorsRedirected(false);
+            EXPECT_EQ(read(COLOR_WINDOW), RealGetSysColor(COLOR_WINDOW));
+        }
+        FreeLibrary(probe);
+    }
 }
 
 TEST_F(SysColorsTest, BrushesAreMadeOncePerSkinAndNoneIsLeftAfterwards)

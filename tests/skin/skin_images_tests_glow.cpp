@@ -172,6 +172,64 @@ TEST_F(GlowTest, FadedHideKeepsTheEntryUntilTheFadeEnds)
     EXPECT_EQ(LayeredCalls().back().Alpha, alphas.back());
 }
 
+TEST_F(GlowTest, AFadedHideTakesOnlyAFreeOrEffectTimer)
+{
+    struct Case {
+        const char* what;
+        int kind;        // the running timer's kind
+        bool takenOver;  // the glow's fade takes the timer
+    };
+    const Case cases[] = {
+        {"a cross-fade to pressed goes on", ttFade, false},
+        {"a click circle's timer fades the glow", ttEffect, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Hot (a new timer's fade to hot is done at once, its glow shown), then pressed: a
+        // running cross-fade of the control's picture while the glow is still there.
+        for (int state : {1, 2}) {
+            control->State = state;
+            control->PaintCache();
+            data->FMouseAbove = true;
+            data->BGChanged = false;
+            DoChangePaint(data, state, &UpdateWindow_CB, true, false, true);
+        }
+        TacThreadedTimer* timer = data->AnimTimer;
+        ASSERT_NE(timer, nullptr);
+        ASSERT_TRUE(timer->Enabled());
+        ASSERT_EQ(timer->AnimProc, &UpdateWindow_CB);
+        const int id = data->GlowID;
+        ASSERT_GE(id, 0);
+        timer->ThreadType = c.kind;
+
+        HideGlow(data->GlowID, true);
+        if (c.takenOver) {
+            EXPECT_EQ(timer->AnimProc, &UpdateGlowing_CB);
+            EXPECT_EQ(timer->State, 0);
+            EXPECT_EQ(data->GlowID, id) << "the glow stays until its fade ends";
+        } else {
+            EXPECT_EQ(data->GlowID, -1) << "the glow goes at once";
+            EXPECT_EQ(GetEffect(id), nullptr);
+            EXPECT_TRUE(timer->Enabled());
+            EXPECT_EQ(timer->AnimProc, &UpdateWindow_CB);
+            EXPECT_EQ(timer->State, 2);
+        }
+        for (int guard = 0; guard < 40 && timer->Enabled(); ++guard) timer->TimerTick(nullptr);
+        EXPECT_FALSE(timer->Enabled());
+        EXPECT_EQ(data->GlowID, -1);
+        if (!c.takenOver) {
+            ASSERT_NE(timer->BmpOut, nullptr);
+            EXPECT_EQ(Rgb(Px(*timer->BmpOut, 5, 5)), Rgb(kStateColor[2])) << "the fade reached the pressed picture";
+        }
+        timer->ThreadType = ttFade;
+        control->State = 0;
+        control->PaintCache();
+        data->FMouseAbove = false;
+        DoChangePaint(data, 0, &UpdateWindow_CB, false, false, true);
+        ClearGlows(false, false);
+    }
+}
+
 TEST_F(GlowTest, WindowPlaceStylesAndPicture)
 {
     // A window above the form that precedes it in z-order.
