@@ -5,6 +5,7 @@
 #include "acAnimation.h"
 #include "acGlow.h"
 #include "acImage.h"
+#include "acPopupController.h"
 #include "acGPUtils.h"
 #include "acPNG.h"
 #include "acSBUtils.h"
@@ -83,6 +84,8 @@ const std::array kUnits = std::to_array<TacLibraryUnit>({
     {L"sVclUtils", &sVclUtilsInitialization, &sVclUtilsFinalization},
     {L"acSBUtils", &acSBUtilsInitialization, &acSBUtilsFinalization},
     {L"sGlyphUtils", &sGlyphUtilsInitialization, &sGlyphUtilsFinalization},
+    // Skinned edits, lists, pickers and dialogs.
+    {L"acPopupController", &acPopupControllerInitialization, &acPopupControllerFinalization},
 });
 
 } // namespace
