@@ -61,7 +61,6 @@ public:
     int FUserBlend = -1;        // -1: the owner's blend
     bool FDestroyed = false;
     TWndMethod OldWndProc;      // the owner's WindowProc before the shadow hooked it
-    TWndMethod OldSdProc;       // the owner's skin-data hook before the shadow took it
     bool Locked = true;
 
 private:
@@ -103,7 +102,6 @@ public:
     TForm* ParentForm = nullptr;
     TWinControl* PopupCtrl = nullptr;
     TacShadowForm* ShadowForm = nullptr;
-    TWndMethod OldSdProc; // the form's skin-data hook before the handler took it
 
     // Window procedures and the check of this handler are running (it is not freed then).
     int Busy = 0;

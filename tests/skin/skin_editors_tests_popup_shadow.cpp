@@ -33,12 +33,15 @@ struct FrameCommand {
 };
 std::vector<FrameCommand> g_commands;
 WNDPROC g_formProc = nullptr;
+size_t g_destroyAfter = 0; // the form's window is destroyed after this many commands (0: never)
 
 LRESULT CALLBACK RecordCommands(HWND wnd, UINT msg, WPARAM w, LPARAM l)
 {
-    if (msg == SM_ALPHACMD && AlphaCmdCode(w) == AC_POPUPSHOWING && l)
-        g_commands.push_back({PopupLayeredCalls().size(), *reinterpret_cast<const TacPopupFrame*>(l)});
-    return CallWindowProcW(g_formProc, wnd, msg, w, l);
+    const bool command = msg == SM_ALPHACMD && AlphaCmdCode(w) == AC_POPUPSHOWING && l;
+    if (command) g_commands.push_back({PopupLayeredCalls().size(), *reinterpret_cast<const TacPopupFrame*>(l)});
+    const LRESULT result = CallWindowProcW(g_formProc, wnd, msg, w, l);
+    if (command && g_commands.size() == g_destroyAfter) DestroyWindow(wnd);
+    return result;
 }
 
 } // namespace
@@ -153,6 +156,7 @@ protected:
         ASSERT_TRUE(manager && manager->IsActive());
         ASSERT_TRUE(manager->Effects()->AllowAnimation());
         g_commands.clear();
+        g_destroyAfter = 0;
     }
     void TearDown() override
     {
@@ -241,4 +245,22 @@ TEST_F(PopupAnimationTest, TheFormUnrollsFromItsControlInAGrowingBandWithARising
     const TRect size = shadow->ShadowSize();
     EXPECT_EQ(TRect(s), TRect(f.left - size.Left, f.top - size.Top, f.right + size.Right, f.bottom + size.Bottom));
     EXPECT_EQ(size.Left, manager->CommonSkinData(96)->WndShadowSize) << "the skin's shadow size";
+}
+
+TEST_F(PopupAnimationTest, AFormWhoseWindowGoesDuringTheAnimationEndsItCleanly)
+{
+    TForm* form = NewPopup(200, 120);
+    HWND formWnd = form->Handle();
+    g_formProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(formWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordCommands)));
+    g_destroyAfter = 3;
+    PopupLayeredCalls().clear();
+    Controller()->ShowForm(form, ctrl, -1, -1, true);
+
+    EXPECT_EQ(g_commands.size(), 3u);
+    EXPECT_FALSE(IsWindow(formWnd));
+    EXPECT_FALSE(InAnimationProcess);
+    EXPECT_EQ(Controller()->GetFormIndex(form), -1) << "detached by the window's end";
+    for (const PopupLayeredCall& call : PopupLayeredCalls()) EXPECT_FALSE(IsWindowVisible(call.Wnd));
+    EXPECT_FALSE(form->HandleAllocated());
 }
