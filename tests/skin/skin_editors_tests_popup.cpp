@@ -152,6 +152,21 @@ TEST_F(PopupTest, ALeftPressOnTheOwnerClosesThePopupBeforeTheOwnerSeesIt)
     EXPECT_EQ(CtrlTrail({WM_LBUTTONDOWN}), (std::vector<unsigned>{0x10000 + WM_LBUTTONDOWN}));
 }
 
+TEST_F(PopupTest, TheFocusLeavingTheOwnerClosesItsPopup)
+{
+    auto* other = MakeCtrl(parent, 20, 100);
+    ctrl->SetFocus();
+    ASSERT_TRUE(PumpUntil([this] { return ctrl->Focused(); }));
+    TForm* form = NewPopup();
+    ShowBelow(form);
+    spy->log.clear();
+    other->SetFocus();
+    ASSERT_TRUE(PumpUntil([other] { return other->Focused(); }));
+    EXPECT_FALSE(Shown(form));
+    EXPECT_EQ(CtrlTrail({CM_CANCELMODE}), (std::vector<unsigned>{AC_POPUPCLOSED, 0x10000 + CM_CANCELMODE}))
+        << "closed first, then the control hears of it";
+}
+
 TEST_F(PopupTest, EscapeTypedInTheOwnerNeverReachesItWhileThePopupIsOpen)
 {
     ctrl->SetFocus();
