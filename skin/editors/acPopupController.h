@@ -78,9 +78,9 @@ public:
 
     void InitControls(TForm* form, TWinControl* ctrl);
     void UnInitControls();
-    // Closes the pop-up; with doClose it also hides or frees the form itself (otherwise the
-    // form's Close does, which called here through OnClose). Returns the action taken; when it
-    // does not close: caNone (forbidden, no form, or CloseQuery refused) or caHide (closed).
+    // Closes the pop-up; with doClose it also hides or frees the form itself (without, the form's
+    // Close that called here through OnClose does). Returns the action taken; when it does not
+    // close: caNone (forbidden, no form, or CloseQuery refused) or caHide (already closed).
     TCloseAction CloseForm(bool doClose);
     void DoWndProc(TMessage& message);
     void DoCtrlProc(TMessage& message);
