@@ -498,7 +498,10 @@ void TCustomForm::SetFocusedControl(TWinControl* control)
     TWinControl* previous = focusedControl_;
     focusedControl_ = control;
     activeControl_ = control;
-    if (previous) previous->Perform(CM_EXIT, 0, 0);
+    if (previous) {
+        previous->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(control));
+        previous->Perform(CM_EXIT, 0, 0);
+    }
     if (control) control->Perform(CM_ENTER, 0, 0);
     Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(control));
 }
@@ -525,6 +528,10 @@ void TCustomForm::Dispatch(TMessage& message)
     case WM_CLOSE: WMClose(message); return;
     case WM_HELP: WMHelp(message); return;
     case WM_ACTIVATE: WMActivate(message); return;
+    case WM_CANCELMODE: WMCancelMode(message); return;
+    case WM_ACTIVATEAPP:
+        if (Application) Application->active_ = message.WParam != 0;
+        break;
     default: break;
     }
     TWinControl::Dispatch(message);
@@ -568,6 +575,12 @@ void TCustomForm::WMActivate(TMessage& message)
             activeControl_ = focused;
         if (OnDeactivate) OnDeactivate(this);
     }
+    DefaultHandler(message);
+}
+
+void TCustomForm::WMCancelMode(TMessage& message)
+{
+    if (activeControl_) activeControl_->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(this));
     DefaultHandler(message);
 }
 
@@ -658,6 +671,7 @@ void TApplication::WakeUpWndProc(TMessage& message)
 {
     switch (message.Msg) {
     case WM_NULL: CheckSynchronize(); break;
+    case WM_ACTIVATEAPP: active_ = message.WParam != 0; break;
     case WM_CLOSE:
         if (mainForm_) mainForm_->Close();
         break;

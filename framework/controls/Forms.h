@@ -121,7 +121,8 @@ public:
     void SetActiveControl(TWinControl* control);
     // Makes control the active one and gives it the focus when the form is active.
     void FocusControl(TWinControl* control);
-    // Called when control received the focus: sends CM_EXIT / CM_ENTER.
+    // Called when control received the focus: the control losing it gets CM_CANCELMODE (LParam:
+    // the control getting it), then CM_EXIT / CM_ENTER follow.
     void SetFocusedControl(TWinControl* control);
     // Called by a dying control of this form.
     void ControlDestroying(TWinControl* control);
@@ -160,6 +161,9 @@ protected:
     virtual void WMClose(TMessage& message);
     virtual void WMHelp(TMessage& message);
     virtual void WMActivate(TMessage& message);
+    // The form's focused control gets CM_CANCELMODE (LParam: the form), so that a drop-down it
+    // keeps open closes when the system cancels modes (a modal dialog opening, a capture lost).
+    virtual void WMCancelMode(TMessage& message);
 
     // Binds a form field to the component of that name in the definition.
     template <class T>
@@ -296,6 +300,10 @@ public:
     void HandleMessage();
     void Terminate();
     bool Terminated() const { return terminated_; }
+    // Whether one of the application's windows is the active one: follows WM_ACTIVATEAPP, which
+    // the system sends to the application window and to every form when the activation moves to
+    // or away from the program. False until the program is first activated.
+    bool Active() const { return active_; }
 
     HWND Handle() const { return handle_; }
     TCustomForm* MainForm() const { return mainForm_; }
@@ -347,6 +355,7 @@ private:
     bool mainFormOnTaskBar_ = false;
     bool showMainForm_ = true;
     bool terminated_ = false;
+    bool active_ = false;
     UnicodeString title_;
     UnicodeString helpFile_;
     TCustomForm* mainForm_ = nullptr;

@@ -6,6 +6,7 @@
 #include "acAnimation.h"
 #include "acGlow.h"
 #include "acImage.h"
+#include "acPopupController.h"
 #include "acGPUtils.h"
 #include "acPNG.h"
 #include "acSBUtils.h"
@@ -84,8 +85,9 @@ const std::array kUnits = std::to_array<TacLibraryUnit>({
     {L"sVclUtils", &sVclUtilsInitialization, &sVclUtilsFinalization},
     {L"acSBUtils", &acSBUtilsInitialization, &acSBUtilsFinalization},
     {L"sGlyphUtils", &sGlyphUtilsInitialization, &sGlyphUtilsFinalization},
-    // Skinned edits and hints: the default hint template decodes its PNG.
+    // Skinned edits, lists, pickers, dialogs and hints (the default hint template decodes its PNG).
     {L"acAlphaHints", &acAlphaHintsInitialization, &acAlphaHintsFinalization},
+    {L"acPopupController", &acPopupControllerInitialization, &acPopupControllerFinalization},
 });
 
 } // namespace

@@ -85,6 +85,7 @@ inline constexpr WORD AC_CHANGESCALE = 87;      // LParam: high word new PPI, lo
 inline constexpr WORD AC_GETDEFSECTION = 88;    // answer = default section number + 1
 inline constexpr WORD AC_GLOWCIRCLE = 89;     // answer 1 and the screen rectangle (LParam = address of a TRect)
 inline constexpr WORD AC_GETTEXTRECT = 90;    // an edit answers 1 and its text rectangle (LParam = address of a TRect)
+inline constexpr WORD AC_POPUPCTRLPRESSED = 91; // the left button went down on the owner of an open pop-up
 inline constexpr WORD AC_SKINLISTLOADING = 97;  // LParam 1 = started, 0 = finished
 
 // WParam of a command: the code in the high word, a value in the low word.

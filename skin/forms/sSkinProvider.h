@@ -132,3 +132,25 @@ void SetAeroIsEnabledOverride(std::optional<bool> value);
 
 // True on Windows 10 and later while the Fluent look is on; the look is not built, so false.
 inline bool IsFluentOS() { return false; }
+
+// ---------------------------------------------------------------------------------------------
+// Least bodies for the pop-up controller, until form skinning gives forms their providers.
+
+// The provider of the form that holds component (walking its owners), or null: no form answers
+// for a provider yet.
+inline TsSkinProvider* GetSkinProvider(TComponent*) { return nullptr; }
+// The system caption height of the provider's form: the small caption of tool windows, else the
+// standard one (at the screen's density whatever the second argument asks).
+inline int SysCaptHeight(TsSkinProvider* provider, int = 0)
+{
+    const bool tool = provider && provider->Form &&
+                      (provider->Form->BorderStyle() == bsToolWindow || provider->Form->BorderStyle() == bsSizeToolWin);
+    return GetSystemMetrics(tool ? SM_CYSMCAPTION : SM_CYCAPTION);
+}
+// The provider's switches the pop-up controller reads and sets: whether its form may animate
+// (FAllowAnimation) and be scaled (AllowScale); and the freeing of its list scroll wrapper
+// (ListSW) for a form shown as a pop-up.
+inline bool ProviderAllowAnimation(const TsSkinProvider*) { return true; }
+inline void SetProviderAllowAnimation(TsSkinProvider*, bool) {}
+inline bool ProviderAllowScale(const TsSkinProvider*) { return true; }
+inline void FreeProviderListSW(TsSkinProvider*) {}

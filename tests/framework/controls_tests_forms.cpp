@@ -366,3 +366,19 @@ TEST_F(Forms, AlphaBlendLayersTheWindowWithItsConstantAlpha)
     EXPECT_EQ(GetPropValue(form, L"AlphaBlendValue"), L"200");
     delete form;
 }
+
+TEST_F(Forms, TheApplicationIsActiveWhileOneOfItsWindowsIs)
+{
+    EXPECT_FALSE(Application->Active()) << "nothing of the program was activated yet";
+    TForm* form = NewForm();
+    form->Show();
+    EXPECT_TRUE(PumpUntil([] { return Application->Active(); })) << "showing a form activates the program";
+
+    // The activation leaving for another program's window, and coming back.
+    for (HWND receiver : {Application->Handle(), form->Handle()}) {
+        SendMessageW(receiver, WM_ACTIVATEAPP, FALSE, 0);
+        EXPECT_FALSE(Application->Active());
+        SendMessageW(receiver, WM_ACTIVATEAPP, TRUE, 0);
+        EXPECT_TRUE(Application->Active());
+    }
+}

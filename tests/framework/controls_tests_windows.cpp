@@ -228,3 +228,33 @@ TEST_F(WindowedControls, EnterClicksTheDefaultButtonAndEscapeTheCancelButton)
     EXPECT_EQ(edit->Perform(CN_KEYDOWN, VK_ESCAPE, 0), 1);
     EXPECT_EQ(cancelClicks, 1);
 }
+
+TEST_F(WindowedControls, TheControlLosingTheFocusAndTheFocusedOneOnCancelModeGetCancelMode)
+{
+    TForm* form = NewForm();
+    auto* first = new TTestEdit(form);
+    first->SetParent(form);
+    auto* second = new TTestEdit(form);
+    second->SetParent(form);
+    form->Show();
+    first->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return first->Focused(); }));
+    MessageSpy firstSpy(first);
+    MessageSpy secondSpy(second);
+
+    // A person tabbing on: the control left behind hears it first, naming the new one.
+    second->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return second->Focused(); }));
+    ASSERT_EQ(firstSpy.Count(CM_CANCELMODE), 1);
+    EXPECT_EQ(firstSpy.Last(CM_CANCELMODE)->LParam, reinterpret_cast<LPARAM>(second));
+    EXPECT_LT(std::find_if(firstSpy.log.begin(), firstSpy.log.end(), [](const TMessage& m) { return m.Msg == CM_CANCELMODE; }),
+              std::find_if(firstSpy.log.begin(), firstSpy.log.end(), [](const TMessage& m) { return m.Msg == CM_EXIT; }));
+    EXPECT_EQ(secondSpy.Count(CM_CANCELMODE), 0);
+
+    // The system cancelling modes (a capture taken away, a dialog coming up) reaches the
+    // focused control with the form as sender.
+    SendMessageW(form->Handle(), WM_CANCELMODE, 0, 0);
+    ASSERT_EQ(secondSpy.Count(CM_CANCELMODE), 1);
+    EXPECT_EQ(secondSpy.Last(CM_CANCELMODE)->LParam, reinterpret_cast<LPARAM>(form));
+    EXPECT_EQ(firstSpy.Count(CM_CANCELMODE), 1);
+}
