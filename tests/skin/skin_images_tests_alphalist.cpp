@@ -315,6 +315,56 @@ TEST_F(SkinAlphaImageList, PngRenderingsAreTonedToTheBlendColourUnlessSwitchedOf
     acIgnoreBlendColor = false;
 }
 
+TEST_F(SkinAlphaImageList, TheCacheFollowsTheBlendColourAndTheSwitch)
+{
+    // A list of the item's size, so that GetBitmap32 keeps its rendering in the cache too.
+    auto list = NewList(4, 4);
+    ASSERT_TRUE(AddPng(*list, PngOf(4, 4, [](int, int) { return Argb(255, 200, 100, 50); })));
+    ASSERT_TRUE(list->UseCache());
+    const auto created = [&] { return Px(*list->CreateBitmap32(0, 4, 4), 1, 1); };
+    const auto got = [&] {
+        TBitmap target(4, 4, pf32bit);
+        EXPECT_TRUE(list->GetBitmap32(0, &target));
+        return Px(target, 1, 1);
+    };
+    const Word plain = created();
+    list->SetBlendColor(static_cast<TColor>(0x0000FF)); // red
+    const Word toned = created();
+    EXPECT_NE(toned, plain) << "the untoned rendering in the cache is stale";
+    EXPECT_EQ(ByteG(toned), 0);
+    EXPECT_EQ(ByteB(toned), 0);
+    // GetBitmap32 does not tone, whether the cache holds a toned rendering or nothing.
+    EXPECT_EQ(got(), plain) << "warm cache";
+    list->ClearCache(-1);
+    EXPECT_EQ(got(), plain) << "cold cache";
+    EXPECT_EQ(created(), toned) << "after GetBitmap32 left an untoned rendering";
+    acIgnoreBlendColor = true;
+    EXPECT_EQ(created(), plain) << "switched off";
+    acIgnoreBlendColor = false;
+    EXPECT_EQ(created(), toned) << "switched on again";
+    list->SetBlendColor(static_cast<TColor>(0xFF0000)); // blue
+    EXPECT_EQ(ByteR(created()), 0) << "another colour";
+    list->SetBlendColor(clNone);
+    EXPECT_EQ(created(), plain) << "no colour";
+}
+
+TEST_F(SkinAlphaImageList, NativeImagesOfANonSquareListShowTheWholePicture)
+{
+    // 8x4, top half red, bottom half blue; the native list is 32x16.
+    auto list = NewList(32, 16);
+    ASSERT_TRUE(AddPng(*list, PngOf(8, 4, [](int, int y) { return y < 2 ? kRed : Argb(255, 0, 0, 255); })));
+    list->GenerateStdList();
+    ASSERT_EQ(NativeCount(*list), 1);
+    EXPECT_EQ(NativeSize(*list), TSize(32, 16));
+    auto bmp = Bmp32(32, 16, Argb(255, 255, 255, 255));
+    ImageList_Draw(list->Handle(), 0, bmp->Canvas()->Handle(), 0, 0, ILD_NORMAL);
+    SaveBitmapAsPng(*bmp, L"skin_alpha_list_wide_native.png", true);
+    for (int x : {1, 16, 30}) {
+        EXPECT_EQ(Px(*bmp, x, 2) & 0xFFFFFF, 0xFF0000u) << x << " top";
+        EXPECT_EQ(Px(*bmp, x, 13) & 0xFFFFFF, 0x0000FFu) << x << " bottom";
+    }
+}
+
 namespace {
 
 // 12x4 strip of three 4x4 cells: opaque red, green at alpha 128, opaque blue.
