@@ -80,7 +80,8 @@ void TacImageList::AddAsIcon(TBitmap* bitmap, int index)
     TBitmap* src = bitmap;
     std::unique_ptr<TBitmap> sized;
     if (bitmap->Width() != Width() || bitmap->Height() != Height()) {
-        // The native list takes icons of its own size: a picture of any other shape would be cut.
+        // Straight to the list's own size: through a picture of another shape it would be
+        // distorted and resampled twice.
         const TRect all(0, 0, Width(), Height());
         sized = CreateBmp32(Width(), Height());
         FillRect32(sized.get(), all, 0, 0);
