@@ -14,8 +14,6 @@ using namespace alphagraph_detail;
 
 namespace {
 
-enum class TSide { Corner, Left, Top, Bottom, Right, Centre };
-
 // A source piece (x, y, w, h) of the image's bitmap.
 struct TSrc {
     int x = 0, y = 0, w = 0, h = 0;
@@ -26,8 +24,8 @@ class TPieceCopier {
 public:
     virtual ~TPieceCopier() = default;
     virtual void Corner(const TSrc& s, int dx, int dy) = 0;
-    // One tile of a side or of the centre; partial: the cut last tile of its row or column.
-    virtual void Tile(TSide side, bool partial, const TSrc& s, int dx, int dy) = 0;
+    // One tile of a side or of the centre (the last one of a row or column may be cut).
+    virtual void Tile(const TSrc& s, int dx, int dy) = 0;
     virtual void Stretch(bool centre, const TSrc& s, const TRect& d) = 0;
 };
 
@@ -47,8 +45,8 @@ void TileSpan(int from, int to, int step, Place place)
 {
     int p = from;
     if (step > 0)
-        for (; to - step > p; p += step) place(p, step, false);
-    if (p < to) place(p, to - p, true);
+        for (; to - step > p; p += step) place(p, step);
+    if (p < to) place(p, to - p);
 }
 
 void LaySlices(const TSliceGeometry& g, const TRect& d, bool stretch, bool centre, TPieceCopier& copy)
@@ -57,35 +55,33 @@ void LaySlices(const TSliceGeometry& g, const TRect& d, bool stretch, bool centr
         if (w > 0 && h > 0) copy.Corner({sx, sy, w, h}, dx, dy);
     };
     // A side along y (left, right) or along x (top, bottom).
-    auto vertical = [&](TSide side, int sx, int w, int dx) {
+    auto vertical = [&](int sx, int w, int dx) {
         const int from = d.Top + g.wt, to = d.Bottom - g.wb;
         if (w <= 0 || to <= from) return;
         if (stretch) {
             if (g.mh > 0) copy.Stretch(false, {sx, g.midY, w, g.mh}, TRect(dx, from, dx + w, to));
             return;
         }
-        TileSpan(from, to, g.mh,
-                 [&](int y, int len, bool partial) { copy.Tile(side, partial, {sx, g.midY, w, len}, dx, y); });
+        TileSpan(from, to, g.mh, [&](int y, int len) { copy.Tile({sx, g.midY, w, len}, dx, y); });
     };
-    auto horizontal = [&](TSide side, int sy, int h, int dy) {
+    auto horizontal = [&](int sy, int h, int dy) {
         const int from = d.Left + g.wl, to = d.Right - g.wr;
         if (h <= 0 || to <= from) return;
         if (stretch) {
             if (g.mw > 0) copy.Stretch(false, {g.midX, sy, g.mw, h}, TRect(from, dy, to, dy + h));
             return;
         }
-        TileSpan(from, to, g.mw,
-                 [&](int x, int len, bool partial) { copy.Tile(side, partial, {g.midX, sy, len, h}, x, dy); });
+        TileSpan(from, to, g.mw, [&](int x, int len) { copy.Tile({g.midX, sy, len, h}, x, dy); });
     };
 
     corner(g.sx, g.sy, g.lc, g.tc, d.Left, d.Top);
-    vertical(TSide::Left, g.sx, g.lc, d.Left);
-    horizontal(TSide::Top, g.sy, g.tc, d.Top);
+    vertical(g.sx, g.lc, d.Left);
+    horizontal(g.sy, g.tc, d.Top);
     corner(g.sx, g.sy + g.h - g.bc, g.lc, g.bc, d.Left, d.Bottom - g.bc);
-    horizontal(TSide::Bottom, g.sy + g.h - g.bc, g.bc, d.Bottom - g.bc);
+    horizontal(g.sy + g.h - g.bc, g.bc, d.Bottom - g.bc);
     corner(g.sx + g.w - g.rc, g.sy + g.h - g.bc, g.rc, g.bc, d.Right - g.rc, d.Bottom - g.bc);
     corner(g.sx + g.w - g.rc, g.sy, g.rc, g.tc, d.Right - g.rc, d.Top);
-    vertical(TSide::Right, g.sx + g.w - g.rc, g.rc, d.Right - g.rc);
+    vertical(g.sx + g.w - g.rc, g.rc, d.Right - g.rc);
 
     if (!centre) return;
     const TRect area(d.Left + g.wl, d.Top + g.wt, d.Right - g.wr, d.Bottom - g.wb);
@@ -94,10 +90,8 @@ void LaySlices(const TSliceGeometry& g, const TRect& d, bool stretch, bool centr
         if (g.mw > 0 && g.mh > 0) copy.Stretch(true, {g.midX, g.midY, g.mw, g.mh}, area);
         return;
     }
-    TileSpan(area.Top, area.Bottom, g.mh, [&](int y, int h, bool lastRow) {
-        TileSpan(area.Left, area.Right, g.mw, [&](int x, int w, bool lastColumn) {
-            copy.Tile(TSide::Centre, lastRow || lastColumn, {g.midX, g.midY, w, h}, x, y);
-        });
+    TileSpan(area.Top, area.Bottom, g.mh, [&](int y, int h) {
+        TileSpan(area.Left, area.Right, g.mw, [&](int x, int w) { copy.Tile({g.midX, g.midY, w, h}, x, y); });
     });
 }
 
@@ -133,19 +127,16 @@ public:
         }
     }
 
-    void Tile(TSide side, bool partial, const TSrc& s, int dx, int dy) override
+    void Tile(const TSrc& s, int dx, int dy) override
     {
         if (kind_ == TImageKind::Masked) {
             Masked(s, dx, dy, EmptyCI, false);
             return;
         }
-        // Tiles of an image with its own alpha are composed by alpha in DrawSkinRect; the
-        // 32-bit painters copy them, DrawSkinRect32Ex composing only the left side and the
-        // whole tiles of the top side.
+        // Tiles of an image with its own alpha are composed by alpha in DrawSkinRect and, at
+        // its opacity like every other piece, in DrawSkinRect32Ex; DrawSkinRect32 copies them.
         const bool composed =
-            kind_ == TImageKind::OwnAlpha &&
-            (painter_ == TPainter::Gdi ||
-             (painter_ == TPainter::Alpha32Ex && (side == TSide::Left || (side == TSide::Top && !partial))));
+            kind_ == TImageKind::OwnAlpha && (painter_ == TPainter::Gdi || painter_ == TPainter::Alpha32Ex);
         if (composed)
             PaintBmpRect32(dst_, src_, Inclusive(s), TPoint{dx, dy}, Opacity());
         else
@@ -265,7 +256,7 @@ public:
         else
             CopyTransRect(dst_, master_, dx, dy, TRect(s.x, s.y, s.x + s.w - 1, s.y + s.h - 1), sFuchsia, ci_, true);
     }
-    void Tile(TSide, bool, const TSrc& s, int dx, int dy) override
+    void Tile(const TSrc& s, int dx, int dy) override
     {
         if (md_.MaskType != 0)
             CopyMasterRect(MkRectWH(s.w, s.h, dx, dy), MkRectWH(s.w, s.h, s.x, s.y), dst_, ci_, md_);

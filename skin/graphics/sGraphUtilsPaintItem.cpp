@@ -17,16 +17,15 @@ using namespace paintitem_detail;
 
 namespace {
 
-// The four corner images of the section in State; the bottom-left one at x blLeft.
-void DrawCorners(TBitmap* bmp, const TRect& r, const TsGeneralData& s, const TacSkinData& data, int state,
-                 int blLeft)
+// The four corner images of the section in State, at the corners of R.
+void DrawCorners(TBitmap* bmp, const TRect& r, const TsGeneralData& s, const TacSkinData& data, int state)
 {
     const TCacheInfo own = MakeCacheInfo(bmp, 0, 0);
     if (const TsMaskData* img = CornerImage(data, s.ImgTL)) DrawSkinGlyph(bmp, TPoint(r.Left, r.Top), state, 1, *img, own);
     if (const TsMaskData* img = CornerImage(data, s.ImgTR))
         DrawSkinGlyph(bmp, TPoint(r.Right - img->Width, r.Top), state, 1, *img, own);
     if (const TsMaskData* img = CornerImage(data, s.ImgBL))
-        DrawSkinGlyph(bmp, TPoint(blLeft, r.Bottom - img->Height), state, 1, *img, own);
+        DrawSkinGlyph(bmp, TPoint(r.Left, r.Bottom - img->Height), state, 1, *img, own);
     if (const TsMaskData* img = CornerImage(data, s.ImgBR))
         DrawSkinGlyph(bmp, TPoint(r.Right - img->Width, r.Bottom - img->Height), state, 1, *img, own);
 }
@@ -42,7 +41,7 @@ void PaintItemWith(int skinIndex, const TCacheInfo& ci, int state, const TRect& 
     if (state >= section->States) state = section->States - 1;
     state = std::max(state, 0);
     PaintItemBG(skinIndex, ci, state, r, pP, itemBmp, data, -1, -1, sFuchsia);
-    DrawCorners(itemBmp, r, *section, *data, state, r.Left);
+    DrawCorners(itemBmp, r, *section, *data, state);
     if (const TsMaskData* own = ImageOf(*data, section->BorderIndex))
         DrawSkinRect(itemBmp, r, Shifted(ci, pP), border ? *border : *own, state, true);
 }
@@ -162,7 +161,7 @@ void PaintItem(TsCommonData* SkinData, const TCacheInfo& CI, bool, int State, co
     if (State >= section->States) State = section->States - 1;
     State = std::max(State, 0);
     PaintItemBG(SkinData, CI, State, R, pP, ItemBmp, i1, i2);
-    DrawCorners(ItemBmp, R, *section, *data, State, 0);
+    DrawCorners(ItemBmp, R, *section, *data, State);
     bool recolour = false;
     if (const TsMaskData* border = DrawnBorder(*data, *section, State)) {
         DrawSkinRect(ItemBmp, R, Shifted(CI, pP), *border, State, UpdateCorners);
@@ -189,7 +188,7 @@ bool PaintSkinControl(TsCommonData* SkinData, TControl* Parent, bool, int State,
     PaintItemBG(SkinData, ci, State, R, pP, ItemBmp);
     if (const TsMaskData* border = DrawnBorder(*data, *section, State))
         DrawSkinRect(ItemBmp, R, Shifted(ci, pP), *border, State, UpdateCorners);
-    DrawCorners(ItemBmp, R, *section, *data, State, 0);
+    DrawCorners(ItemBmp, R, *section, *data, State);
     return true;
 }
 

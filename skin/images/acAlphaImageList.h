@@ -156,8 +156,10 @@ public:
 
     int OrigWidth = 0;
     int OrigHeight = 0;
-    // The last rendering, compared by size before reuse.
+    // The last rendering, compared by size and by the tone it got before reuse.
     std::unique_ptr<TBitmap> CacheBmp;
+    // The colour CacheBmp was toned to (clNone: untoned).
+    TColor CacheTone = clNone;
     // The image file's bytes, unchanged.
     std::unique_ptr<TMemoryStream> ImgData;
 
@@ -251,6 +253,10 @@ private:
     std::unique_ptr<TBitmap> DecodeItem(TsImgListItem& item);
     // An item's rendering at that size, through the cache; null when it cannot be decoded.
     std::unique_ptr<TBitmap> RenderItem(TsImgListItem& item, int width, int height, bool tone);
+    // The colour a rendering of the item is toned to now (clNone: none), tone: toning is asked for.
+    TColor ToneOf(const TsImgListItem& item, bool tone) const;
+    // Keeps a copy of a rendering as the item's cache, with the tone it was made with.
+    void StoreCache(TsImgListItem& item, TBitmap* bmp, bool tone);
     // The native image as a 32-bit bitmap of that size (its icon's colour bitmap).
     std::unique_ptr<TBitmap> IconBitmap(int index, int width, int height, bool maskAlpha);
     int AppendIcon(HICON icon);

@@ -8,6 +8,7 @@
 #include "sGraphUtilsRotate.h"
 #include "sSkinManager.h"
 #include "sThirdParty.h"
+#include "sVclUtils.h"
 
 #include <cmath>
 
@@ -69,9 +70,13 @@ void TacEmbeddedFonts::Assign(const TPersistent* source)
 
 namespace {
 
-constexpr int kDefaultPPI = 96;
+std::optional<int> g_defaultPPIOverride;
 
 } // namespace
+
+int CharListDefaultPPI() { return g_defaultPPIOverride ? *g_defaultPPIOverride : DefaultPPI(); }
+
+void SetCharListDefaultPPIOverride(std::optional<int> ppi) { g_defaultPPIOverride = ppi; }
 
 // ---------------------------------------------------------------------------------------------
 // Items
@@ -180,7 +185,7 @@ TsCharImageList::TsCharImageList(TComponent* owner)
     : TacImageList(owner), FItems(std::make_unique<TacCharListItems>(this)),
       FEmbeddedFonts(std::make_unique<acAlphaImageList::TacEmbeddedFonts>(this))
 {
-    PixelsPerInch = kDefaultPPI;
+    PixelsPerInch = CharListDefaultPPI();
     SetSize(26, 24);
 }
 
@@ -259,7 +264,7 @@ int TsCharImageList::StdDensity(bool forHandle) const
 {
     if (forHandle && ComponentState().Contains(csDesigning)) return 96;
     if (AcChanging) return PixelsPerInch;
-    if (!DefaultManager || DefaultManager->Options()->ScaleMode() == smVCL) return kDefaultPPI;
+    if (!DefaultManager || DefaultManager->Options()->ScaleMode() == smVCL) return CharListDefaultPPI();
     return DefaultManager->Options()->PixelsPerInch();
 }
 

@@ -78,15 +78,16 @@ void TacImageList::AddAsIcon(TBitmap* bitmap, int index)
 {
     if (!bitmap) return;
     TBitmap* src = bitmap;
-    std::unique_ptr<TBitmap> square;
+    std::unique_ptr<TBitmap> sized;
     if (bitmap->Width() != Width() || bitmap->Height() != Height()) {
-        const int s = std::max(Width(), Height());
-        square = CreateBmp32(s, s);
-        FillRect32(square.get(), TRect(0, 0, s, s), 0, 0);
-        if (bitmap->Width() > 1 && bitmap->Height() > 1)
-            Stretch(bitmap, square.get(), s * s / Width(), s * s / Height(), ftMitchell);
-        else FillRect32(square.get(), TRect(0, 0, s, s), 0, 1);
-        src = square.get();
+        // Straight to the list's own size: through a picture of another shape it would be
+        // distorted and resampled twice.
+        const TRect all(0, 0, Width(), Height());
+        sized = CreateBmp32(Width(), Height());
+        FillRect32(sized.get(), all, 0, 0);
+        if (bitmap->Width() > 1 && bitmap->Height() > 1) Stretch(bitmap, sized.get(), Width(), Height(), ftMitchell);
+        else FillRect32(sized.get(), all, 0, 1);
+        src = sized.get();
     }
     AddBitmapIcon(Handle(), src, index);
 }
@@ -182,17 +183,33 @@ std::unique_ptr<TBitmap> TsAlphaImageList::DecodeItem(TsImgListItem& item)
     return bmp;
 }
 
+TColor TsAlphaImageList::ToneOf(const TsImgListItem& item, bool tone) const
+{
+    return tone && item.ImageFormat() == ifPNG && BlendColor() != clNone && !acIgnoreBlendColor ? BlendColor()
+                                                                                                 : clNone;
+}
+
+void TsAlphaImageList::StoreCache(TsImgListItem& item, TBitmap* bmp, bool tone)
+{
+    item.CacheBmp = CopyBitmap(bmp);
+    item.CacheTone = ToneOf(item, tone);
+}
+
 std::unique_ptr<TBitmap> TsAlphaImageList::RenderItem(TsImgListItem& item, int width, int height, bool tone)
 {
+    // The blend colour and the global switch can change between renderings: a cache made with
+    // another tone is as stale as one of another size.
+    const TColor toneColor = ToneOf(item, tone);
     if (FUseCache && item.CacheBmp) {
-        if (item.CacheBmp->Width() == width && item.CacheBmp->Height() == height) return CopyBitmap(item.CacheBmp.get());
+        if (item.CacheBmp->Width() == width && item.CacheBmp->Height() == height && item.CacheTone == toneColor)
+            return CopyBitmap(item.CacheBmp.get());
         item.CacheBmp.reset();
     }
     auto decoded = DecodeItem(item);
     if (!decoded) return nullptr;
     auto result = Sized(std::move(decoded), width, height);
-    if (tone && item.ImageFormat() == ifPNG && BlendColor() != clNone && !acIgnoreBlendColor)
-        ChangeBitmapPixels(result.get(), ChangeColorTone, static_cast<int>(acColorToRGB(BlendColor())), sFuchsia);
+    if (toneColor != clNone)
+        ChangeBitmapPixels(result.get(), ChangeColorTone, static_cast<int>(acColorToRGB(toneColor)), sFuchsia);
     return result;
 }
 
@@ -238,7 +255,7 @@ bool TsAlphaImageList::GetBitmap32(int index, TBitmap* bitmap, int)
         const bool transparent = bitmap->Transparent();
         bitmap->Assign(result.get());
         bitmap->SetTransparent(transparent);
-        if (FUseCache && w == Width() && h == Height()) item.CacheBmp = CopyBitmap(result.get());
+        if (FUseCache && w == Width() && h == Height()) StoreCache(item, result.get(), false);
         return true;
     }
     auto result = IconBitmap(index, w, h, false);
@@ -254,7 +271,7 @@ std::unique_ptr<TBitmap> TsAlphaImageList::CreateBitmap32(int index, int width, 
         TsImgListItem& item = *FItems->Items(index);
         if (item.ImageFormat() == ifICO) return IconBitmap(index, width, height, false);
         auto result = RenderItem(item, width, height, true);
-        if (result && FUseCache) item.CacheBmp = CopyBitmap(result.get());
+        if (result && FUseCache) StoreCache(item, result.get(), true);
         return result;
     }
     return IconBitmap(index, width, height, true);

@@ -299,10 +299,10 @@ int TPNGGraphic::SetupColorDepth(int colorType, int bitDepth)
         return 1;
     }
     case 4:
+        // A 32-bit picture, so that the alpha samples are kept.
         if (bitDepth != 8 && bitDepth != 16) invalid();
-        layout(csGA, 1, csIndexed, 1, 8);
-        SetPixelFormat(pf8bit);
-        FPalette.Reset(cm.CreateGrayscalePalette(false));
+        layout(csGA, 1, csBGRA, 4, 8);
+        SetPixelFormat(pf32bit);
         return bitDepth * 2 / 8;
     case 6:
         if (bitDepth != 8 && bitDepth != 16) invalid();
@@ -358,10 +358,12 @@ void TPNGGraphic::LoadFromStream(TStream& stream)
     FDecoder->DecodeInit();
 
     LoadAndSwapHeader();
+    bool imageData = false;
     for (;;) {
         if (IsChunk("IDAT")) {
             Progress(this, psEnding, 0, false, FProgressRect, L"");
             LoadIDAT(ihdr);
+            imageData = true;
             continue; // with the header LoadIDAT left current
         }
         if (IsChunk("PLTE")) {
@@ -385,7 +387,11 @@ void TPNGGraphic::LoadFromStream(TStream& stream)
             LoadTransparency(ihdr);
         } else {
             SkipChunk();
-            if (IsChunk("IEND")) break;
+            if (IsChunk("IEND")) {
+                // Without image data the bitmap was never given its rows.
+                if (!imageData) InvalidFormat();
+                break;
+            }
             if ((FHeader.ChunkType[0] & 0x20) == 0)
                 throw EInvalidGraphic(L"Cannot load PNG image. Unexpected but critical chunk detected.");
         }
@@ -399,7 +405,7 @@ void TPNGGraphic::LoadIDAT(const IHDR& ihdr)
     if (PixelFormat() == pfDevice) FSourceBPP = SetupColorDepth(ihdr.colorType, ihdr.bitDepth);
     const int samples = ihdr.bitDepth == 16 ? FSourceBPP / 2 : FSourceBPP;
     if (FPalette.handle) SetPalette(FPalette.Release());
-    else if (samples == 4) SetAlphaMeaningful(true);
+    else if (samples == 4 || ihdr.colorType == 4) SetAlphaMeaningful(true);
 
     const int width = static_cast<int>(ihdr.width), height = static_cast<int>(ihdr.height);
     SetSize(width, height);
@@ -632,15 +638,16 @@ void UpdateTransparency(TBitmap* bmp, TPNGGraphic* png)
         void* line0 = nullptr;
         long long delta = 0;
         if (!InitLine(png, line0, delta)) return;
-        std::array<PALETTEENTRY, 256> entries{};
-        if (sourceFormat != pf8bit) GetPaletteEntries(png->Palette(), 0, 256, entries.data());
+        // The pixel's source value on 0..255, before any gamma: a grey palette already holds
+        // gamma-corrected levels, and taking those would apply the table twice. A 2-bit image
+        // lies in its 4-bit bitmap as 0, 5, 10, 15, so both scale by 17.
+        const unsigned scale = sourceFormat == pf1bit ? 255 : sourceFormat == pf4bit ? 17 : 1;
         const auto& gamma = png->ColorManager().GammaTable();
         for (int y = 0; y < rows.Height(); ++y) {
             const auto* source = static_cast<const std::uint8_t*>(line0) + delta * y;
             auto pixels = rows.Row(y);
             for (int x = 0; x < rows.Width(); ++x) {
-                const unsigned index = IndexAt(source, x, sourceFormat);
-                const unsigned level = sourceFormat == pf8bit ? index : entries[index].peRed;
+                const unsigned level = IndexAt(source, x, sourceFormat) * scale;
                 TsColor_& p = pixels[static_cast<std::size_t>(x)];
                 p.I = 0;
                 p.A = static_cast<std::uint8_t>(255 - gamma[level]);

@@ -183,7 +183,9 @@ void TColorManager::PrepareConversion()
     FRowConversion = nullptr;
     const bool sourceIndexed = FSourceScheme == csIndexed || FSourceScheme == csG || FSourceScheme == csGA;
     const bool targetIndexed = FTargetScheme == csIndexed || FTargetScheme == csG;
-    if (sourceIndexed != targetIndexed) Error(SIndexedMix);
+    // Grey with alpha also goes to a colour layout with alpha, which keeps the alpha samples.
+    const bool greyToColour = FSourceScheme == csGA && (FTargetScheme == csBGRA || FTargetScheme == csRGBA);
+    if (sourceIndexed != targetIndexed && !greyToColour) Error(SIndexedMix);
 
     const auto hasAlpha = [](TColorScheme s) { return s == csGA || s == csRGBA || s == csBGRA; };
     if (hasAlpha(FSourceScheme)) SourceOptions.Include(coAlpha); else SourceOptions.Exclude(coAlpha);
@@ -210,7 +212,7 @@ void TColorManager::PrepareConversion()
         break;
     case csGA:
         if ((FSourceBPS == 8 || source16) && (FTargetBPS == 8 || target16))
-            FRowConversion = &TColorManager::RowConvertGray;
+            FRowConversion = greyToColour ? &TColorManager::RowConvertGrayAlpha : &TColorManager::RowConvertGray;
         break;
     case csRGB:
     case csRGBA: pick(&TColorManager::RowConvertRGB2RGB, &TColorManager::RowConvertRGB2BGR); break;
@@ -367,6 +369,48 @@ void TColorManager::RowConvertGray(TRowSource source, std::uint8_t* target, std:
         if (target16) Store16(target + 2 * i, static_cast<std::uint16_t>(v));
         else target[i] = static_cast<std::uint8_t>(v);
         s += sourceStep;
+    }
+}
+
+void TColorManager::RowConvertGrayAlpha(TRowSource source, std::uint8_t* target, std::uint32_t count,
+                                       std::uint8_t mask)
+{
+    if (source.empty()) Error(SNoMethod);
+    const bool source16 = FSourceBPS == 16, target16 = FTargetBPS == 16;
+    const bool swapBytes = SourceOptions.Contains(coNeedByteSwap);
+    const bool gamma = TargetOptions.Contains(coApplyGamma);
+    const int sampleBytes = source16 ? 2 : 1;
+    const int targetBytes = target16 ? 8 : 4;
+    const auto read = [&](const std::uint8_t* p) -> unsigned {
+        if (!source16) return *p;
+        const std::uint16_t v = Load16(p);
+        return swapBytes ? Swap16(v) : v;
+    };
+    const auto depth = [&](unsigned v) -> unsigned {
+        if (source16 && !target16) return v * 255 / 65535;
+        if (!source16 && target16) return v * 65535 / 255;
+        return v;
+    };
+    // As for colour images, gamma reaches the grey level and never the alpha.
+    const auto grey = [&](unsigned v) -> unsigned {
+        if (!gamma) return depth(v);
+        const unsigned g = FGammaTable[source16 ? v * 255 / 65535 : v];
+        return target16 ? g * 65535 / 255 : g;
+    };
+    const auto put = [&](std::uint8_t* pixel, int index, unsigned v) {
+        if (target16) Store16(pixel + 2 * index, static_cast<std::uint16_t>(v));
+        else pixel[index] = static_cast<std::uint8_t>(v);
+    };
+    const std::uint8_t* s = source[0];
+    std::uint8_t bit = 0x80;
+    for (std::uint32_t i = 0; i < count; ++i, target += targetBytes, bit = RotateRight(bit)) {
+        if (!(mask & bit)) continue;
+        const unsigned level = grey(read(s));
+        put(target, 0, level);
+        put(target, 1, level);
+        put(target, 2, level);
+        put(target, 3, depth(read(s + sampleBytes)));
+        s += 2 * sampleBytes;
     }
 }
 

@@ -103,6 +103,8 @@ public:
     void RowConvertBGR2RGB(TRowSource source, std::uint8_t* target, std::uint32_t count, std::uint8_t mask);
     void RowConvertBGR2BGR(TRowSource source, std::uint8_t* target, std::uint32_t count, std::uint8_t mask);
     void RowConvertGray(TRowSource source, std::uint8_t* target, std::uint32_t count, std::uint8_t mask);
+    // Grey with alpha into BGRA or RGBA: the grey level in all three colours, the alpha kept.
+    void RowConvertGrayAlpha(TRowSource source, std::uint8_t* target, std::uint32_t count, std::uint8_t mask);
     void RowConvertIndexed8(TRowSource source, std::uint8_t* target, std::uint32_t count, std::uint8_t mask);
     void RowConvertIndexedSource16(TRowSource source, std::uint8_t* target, std::uint32_t count, std::uint8_t mask);
     void RowConvertIndexedTarget16(TRowSource source, std::uint8_t* target, std::uint32_t count, std::uint8_t mask);

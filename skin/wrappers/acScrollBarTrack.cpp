@@ -387,6 +387,12 @@ LRESULT ScrollLButtonUp(TacScrollWnd* sw, HWND Wnd, WPARAM WParam, LPARAM LParam
             SendScrollMessage(Wnd, t.ScrollMessage, SB_ENDSCROLL, nLastSBPos, setPos);
             break;
         }
+        case HTSCROLL_THUMBPOS:
+            // The jump moved the thumb with track messages only: a window that scrolls on the
+            // final position would keep its content where it was.
+            SendScrollMessage(Wnd, t.ScrollMessage, SB_THUMBPOSITION, nLastSBPos, setPos);
+            SendScrollMessage(Wnd, t.ScrollMessage, SB_ENDSCROLL, 0, setPos);
+            break;
         default:
             break;
         }

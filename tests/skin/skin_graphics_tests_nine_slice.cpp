@@ -194,33 +194,33 @@ TEST(SkinNineSlice, WithoutTheCentreBitTheCentreKeepsItsPixels)
         }
 }
 
-TEST(SkinNineSlice, OpacityLaysOnlyTheLeftSideAndWholeTopTilesOfAnOwnAlphaImage)
+TEST(SkinNineSlice, OpacityLaysEveryPieceOfAnOwnAlphaImageAlike)
 {
-    // A 14-pixel own-alpha picture with borders 2: a 10-pixel middle. A top side 35 long gets
-    // three whole tiles and a 5-pixel piece, one 30 long two whole tiles and a 10-pixel piece;
-    // DrawSkinRect32Ex lays the whole top tiles and the left side at its opacity and copies the
-    // rest.
-    struct Case {
-        int side, wholeTiles;
+    // A 14-pixel own-alpha picture with borders 2: a 10-pixel middle. Sides 35 long get three
+    // whole tiles and a 5-pixel piece, sides 30 long two whole tiles and a 10-pixel piece; the
+    // centre has whole and cut tiles in both directions. Every pixel of every piece is the
+    // picture's own laid at the opacity over opaque black.
+    const auto laid = [](Word picture) {
+        const int a = (255 * 128) >> 8;
+        return Argb(255, (ByteR(picture) * a) >> 8, (ByteG(picture) * a) >> 8, (ByteB(picture) * a) >> 8);
     };
-    for (const Case c : {Case{35, 3}, Case{30, 2}}) {
+    for (const int side : {35, 30}) {
         TsSkinManager manager(nullptr);
         manager.MasterBitmap = DrawImage(14, 8, 1, Spot);
         const TsMaskData md = ImageRecord(&manager, nullptr, TRect(0, 0, 14, 8), 1, false, 4 | 0x10, 2, 2, 2, 2);
-        const int width = c.side + 4;
-        auto dst = Bmp32(width, 12, Argb(255, 0, 0, 0));
-        DrawSkinRect32Ex(dst.get(), TRect(0, 0, width, 12), EmptyCI, md, 0, TRect(9, 9, 9, 9), 128);
-        // A pixel laid at half opacity over black is no longer the picture's own.
-        auto laid = [&](int x, int y) {
-            return Px(*dst, x, y) != Spot(0, TiledSpot(x, 0, width, 14, 2, 2), TiledSpot(y, 0, 12, 8, 2, 2));
-        };
-        for (int x = 2; x < width - 2; ++x)
-            EXPECT_EQ(laid(x, 0), x < 2 + 10 * c.wholeTiles) << "side " << c.side << ", top at " << x;
-        EXPECT_TRUE(laid(0, 5)) << "left side";
-        EXPECT_FALSE(laid(width - 1, 5)) << "right side";
-        EXPECT_FALSE(laid(5, 11)) << "bottom side";
-        EXPECT_FALSE(laid(5, 5)) << "centre";
-        EXPECT_TRUE(laid(0, 0)) << "corner";
+        const int width = side + 4, height = 26;
+        auto dst = Bmp32(width, height, Argb(255, 0, 0, 0));
+        DrawSkinRect32Ex(dst.get(), TRect(0, 0, width, height), EmptyCI, md, 0, TRect(9, 9, 9, 9), 128);
+        int wrong = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const Word want = laid(Spot(0, TiledSpot(x, 0, width, 14, 2, 2), TiledSpot(y, 0, height, 8, 2, 2)));
+                if (Px(*dst, x, y) != want && ++wrong <= 4)
+                    ADD_FAILURE() << "side " << side << " at " << x << "," << y << ": " << std::hex << Px(*dst, x, y)
+                                  << " instead of " << want;
+            }
+        EXPECT_EQ(wrong, 0) << "side " << side;
+        if (side == 35) SaveEnlargedPng(*dst, L"skin_nine_slice_opacity.png");
     }
 }
 

@@ -144,12 +144,25 @@ TEST_F(SectionPaintTest, HouseSectionsOverTheParentCache)
 
 TEST_F(SectionPaintTest, ControlSectionBorderRuleCornersAndColourChanges)
 {
-    // The bottom-left corner image is placed at x 0 whatever R's left.
-    Use(L"GROUPBOX", 0xFF000000);
-    Paint(0, TRect(10, 0, kW, kH));
-    EXPECT_EQ(Px(Cache(), 0, kH - 1), house_skin::kTileB);
-    EXPECT_EQ(Px(Cache(), 10, kH - 1), PxOf(house_skin::kMainColor));
-    EXPECT_EQ(Px(Cache(), 10, 0), house_skin::kTileA);
+    // The corner images lie at R's corners also when R starts inside the bitmap, with the
+    // control's painter and with the one that asks the parent; left of R nothing changes.
+    for (const bool askParent : {false, true}) {
+        SCOPED_TRACE(askParent ? "PaintSkinControl" : "PaintItem");
+        Use(L"GROUPBOX", 0xFF000000);
+        const TRect r(10, 0, kW, kH);
+        if (askParent) {
+            EXPECT_TRUE(PaintSkinControl(data, parent, false, 0, r, kAt, &Cache(), true));
+        } else {
+            Paint(0, r);
+        }
+        Cache().SetPixelFormat(pf32bit);
+        EXPECT_EQ(Px(Cache(), 10, kH - 1), house_skin::kTileB) << "bottom left";
+        EXPECT_EQ(Px(Cache(), 17, kH - 8), house_skin::kTileB) << "bottom left";
+        EXPECT_EQ(Px(Cache(), 10, 0), house_skin::kTileA) << "top left";
+        EXPECT_EQ(Px(Cache(), kW - 1, kH - 1), house_skin::kTileA) << "bottom right";
+        EXPECT_EQ(Px(Cache(), 18, kH - 1), PxOf(house_skin::kMainColor)) << "beside the corner";
+        EXPECT_EQ(CountWrong(Cache(), TRect(0, 0, 10, kH), [](int, int) { return 0xFF000000u; }, "left of R"), 0);
+    }
 
     // A border image with DrawMode bit 1 is not drawn in state 0.
     Use(L"BUTTON");

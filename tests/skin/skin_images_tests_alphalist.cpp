@@ -9,12 +9,14 @@
 #include "acAlphaImageList.h"
 #include "sAlphaGraph.h"
 #include "sConst.h"
+#include "sGraphUtilsStretch.h"
 #include "sThirdParty.h"
 #include "skin_graphics_test_pixels.h"
 #include "skin_images_png_writer.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -313,6 +315,70 @@ TEST_F(SkinAlphaImageList, PngRenderingsAreTonedToTheBlendColourUnlessSwitchedOf
     acIgnoreBlendColor = true;
     EXPECT_EQ(Px(*list->CreateBitmap32(0, 4, 4), 1, 1), plain);
     acIgnoreBlendColor = false;
+}
+
+TEST_F(SkinAlphaImageList, TheCacheFollowsTheBlendColourAndTheSwitch)
+{
+    // A list of the item's size, so that GetBitmap32 keeps its rendering in the cache too.
+    auto list = NewList(4, 4);
+    ASSERT_TRUE(AddPng(*list, PngOf(4, 4, [](int, int) { return Argb(255, 200, 100, 50); })));
+    ASSERT_TRUE(list->UseCache());
+    const auto created = [&] { return Px(*list->CreateBitmap32(0, 4, 4), 1, 1); };
+    const auto got = [&] {
+        TBitmap target(4, 4, pf32bit);
+        EXPECT_TRUE(list->GetBitmap32(0, &target));
+        return Px(target, 1, 1);
+    };
+    const Word plain = created();
+    list->SetBlendColor(static_cast<TColor>(0x0000FF)); // red
+    const Word toned = created();
+    EXPECT_NE(toned, plain) << "the untoned rendering in the cache is stale";
+    EXPECT_EQ(ByteG(toned), 0);
+    EXPECT_EQ(ByteB(toned), 0);
+    // GetBitmap32 does not tone, whether the cache holds a toned rendering or nothing.
+    EXPECT_EQ(got(), plain) << "warm cache";
+    list->ClearCache(-1);
+    EXPECT_EQ(got(), plain) << "cold cache";
+    EXPECT_EQ(created(), toned) << "after GetBitmap32 left an untoned rendering";
+    acIgnoreBlendColor = true;
+    EXPECT_EQ(created(), plain) << "switched off";
+    acIgnoreBlendColor = false;
+    EXPECT_EQ(created(), toned) << "switched on again";
+    list->SetBlendColor(static_cast<TColor>(0xFF0000)); // blue
+    EXPECT_EQ(ByteR(created()), 0) << "another colour";
+    list->SetBlendColor(clNone);
+    EXPECT_EQ(created(), plain) << "no colour";
+}
+
+TEST_F(SkinAlphaImageList, NativeImagesOfANonSquareListAreThePictureAtTheListsSize)
+{
+    // An opaque 8x4 picture whose rows differ; the native list is 32x16. Its image is the
+    // picture resampled once to 32x16, not passed through a picture of another shape.
+    const auto colour = [](int x, int y) { return Argb(255, 40 + 60 * y, 30 * x, 220 - 50 * y); };
+    auto list = NewList(32, 16);
+    ASSERT_TRUE(AddPng(*list, PngOf(8, 4, colour)));
+    list->GenerateStdList();
+    ASSERT_EQ(NativeCount(*list), 1);
+    EXPECT_EQ(NativeSize(*list), TSize(32, 16));
+    auto native = Bmp32(32, 16, Argb(255, 255, 255, 255));
+    ImageList_Draw(list->Handle(), 0, native->Canvas()->Handle(), 0, 0, ILD_NORMAL);
+    SaveBitmapAsPng(*native, L"skin_alpha_list_wide_native.png");
+
+    auto picture = Bmp32(8, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x) SetPx(*picture, x, y, colour(x, y));
+    auto expected = Bmp32(32, 16);
+    Stretch(picture.get(), expected.get(), 32, 16, ftMitchell);
+    int wrong = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const Word got = Px(*native, x, y), want = Px(*expected, x, y);
+            const bool close = std::abs(ByteR(got) - ByteR(want)) <= 1 && std::abs(ByteG(got) - ByteG(want)) <= 1 &&
+                              std::abs(ByteB(got) - ByteB(want)) <= 1;
+            if (!close && ++wrong <= 4)
+                ADD_FAILURE() << x << "," << y << ": " << std::hex << got << " instead of " << want;
+        }
+    EXPECT_EQ(wrong, 0);
 }
 
 namespace {

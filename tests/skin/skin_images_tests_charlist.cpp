@@ -11,6 +11,7 @@
 #include "sGraphUtilsRotate.h"
 #include "sSkinManager.h"
 #include "sThirdParty.h"
+#include "sVclUtils.h"
 #include "skin_graphics_test_pixels.h"
 #include "skin_test_house_manager.h"
 
@@ -571,4 +572,26 @@ TEST_F(SkinCharImageList, BaseColourDuringASkinChangeAndScaling)
     EXPECT_EQ(ImageList_GetImageCount(list->Handle()), 2);
     list.reset();
     manager.reset();
+}
+
+TEST_F(SkinCharImageList, WithoutAManagerTheApplicationsDensityCounts)
+{
+    // The application's density is not 96 here: the list starts at it and makes its native
+    // list and images for it (the native list made again, as after loading).
+    SetCharListDefaultPPIOverride(144);
+    auto list = NewList(24, 24);
+    list->AddItem(Glyph(kSquare, kGreen));
+    EXPECT_EQ(list->PixelsPerInch, 144);
+    list->KillImgList();
+    list->GenerateStdList(clNone);
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(list->Handle(), &cx, &cy);
+    EXPECT_EQ(cx, 36);
+    EXPECT_EQ(cy, 36);
+    ASSERT_EQ(ImageList_GetImageCount(list->Handle()), 1);
+    auto bmp = Bmp32(36, 36);
+    ImageList_Draw(list->Handle(), 0, bmp->Canvas()->Handle(), 0, 0, ILD_NORMAL);
+    EXPECT_EQ(Px(*bmp, 18, 18) & 0xFFFFFF, 0x00FF00u);
+    SetCharListDefaultPPIOverride(std::nullopt);
+    EXPECT_EQ(NewList(24, 24)->PixelsPerInch, DefaultPPI());
 }

@@ -47,6 +47,8 @@ TEST(SkinColourManager, ConverterChoiceAndErrors)
     const Case cases[] = {
         {{csGA, 8, 2}, {csIndexed, 8, 1}, &TColorManager::RowConvertGray},
         {{csGA, 16, 2}, {csG, 8, 1}, &TColorManager::RowConvertGray},
+        {{csGA, 16, 1}, {csBGRA, 8, 4}, &TColorManager::RowConvertGrayAlpha},
+        {{csGA, 8, 1}, {csRGBA, 8, 4}, &TColorManager::RowConvertGrayAlpha},
         {{csG, 16, 1}, {csG, 8, 1}, &TColorManager::RowConvertGray},
         {{csG, 4, 1}, {csG, 4, 1}, &TColorManager::RowConvertIndexed8},
         {{csG, 16, 1}, {csG, 4, 1}, nullptr},

@@ -2,6 +2,7 @@
 // chunk handling and its errors; hostile sizes; alpha of loaded images; drawing and registration.
 #include "../framework/graphics_png.h"
 #include "acPNG.h"
+#include "sGraphUtilsPng.h"
 #include "skin_graphics_test_pixels.h"
 #include "skin_images_png_writer.h"
 
@@ -56,8 +57,8 @@ TPixelFormat ExpectedFormat(const Image& img)
 {
     switch (img.colourType) {
     case 2: return pf24bit;
+    case 4:
     case 6: return pf32bit;
-    case 4: return pf8bit;
     default: return img.depth == 1 ? pf1bit : img.depth <= 4 ? pf4bit : pf8bit;
     }
 }
@@ -80,6 +81,14 @@ void ExpectPixels(TBitmap& bmp, const Image& img)
                                 static_cast<int>(To8(img.Sample(x, y, 0), img.depth)),
                                 static_cast<int>(To8(img.Sample(x, y, 1), img.depth)),
                                 static_cast<int>(To8(img.Sample(x, y, 2), img.depth)));
+                break;
+            }
+            case 4: {
+                // The grey level in all three colours, the alpha kept.
+                const auto* p = static_cast<const std::uint8_t*>(bmp.ScanLine(y)) + x * 4;
+                got = Argb(p[3], p[2], p[1], p[0]);
+                const int grey = static_cast<int>(To8(img.Sample(x, y, 0), img.depth));
+                expected = Argb(static_cast<int>(To8(img.Sample(x, y, 1), img.depth)), grey, grey, grey);
                 break;
             }
             default:
@@ -130,7 +139,7 @@ TEST(SkinPng, EveryColourTypeDepthAndInterlace)
                     opt.filters = {0, 1, 2, 3, 4, 4, 3, 2, 1};
                     auto png = Load(png_writer::Write(img, opt));
                     ExpectPixels(*png, img);
-                    EXPECT_EQ(png->AlphaMeaningful(), type == 6);
+                    EXPECT_EQ(png->AlphaMeaningful(), type == 6 || type == 4);
                 }
 
     // Grey of depth 2 gives 16 grey levels.
@@ -189,10 +198,23 @@ TEST(SkinPng, ChunkHandling)
         {"colour type 5", edited([](auto& c) { c[0].data[9] = 5; }), L"Invalid color format in PNG file."},
         {"RGB of depth 4", edited([](auto& c) { c[0].data[8] = 4; }), L"Invalid color format in PNG file."},
         {"not zlib data", edited([](auto& c) { c[1].data[0] = 0xFF; }), L"Cannot load image. Compression error found in PNG file."},
+        {"no IDAT", edited([](auto& c) { c.erase(c.begin() + 1); }), kInvalid},
     };
     for (const auto& e : errors) {
         SCOPED_TRACE(e.what);
         ExpectLoadError(e.file, e.message);
+    }
+    // A file without image data, through the raster routine: the reader's own refusal.
+    try {
+        const Bytes file = edited([](auto& c) { c.erase(c.begin() + 1); });
+        TMemoryStream stream;
+        stream.WriteBuffer(file.data(), static_cast<long long>(file.size()));
+        stream.SetPosition(0);
+        TBitmap bmp;
+        LoadBmpFromPngStream(&bmp, stream);
+        ADD_FAILURE() << "loaded";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), kInvalid);
     }
 
     // Interlace method 2 reads as not interlaced.
@@ -333,6 +355,26 @@ TEST(SkinPng, UpdateTransparencyGivesAlpha)
         EXPECT_NE(Px(picture, 1, 0) & 0xFFFFFF, 0u);
     }
     {
+        // Grey with alpha keeps its own alpha, with or without gAMA (no shadow made of it).
+        const Image img = RandomImage(4, 8, 5, 3, 23);
+        for (const bool withGamma : {false, true}) {
+            auto chunks = png_writer::Chunks(img);
+            if (withGamma) chunks.insert(chunks.begin() + 1, {"gAMA", Be32(100000)});
+            auto png = Load(png_writer::File(chunks));
+            TBitmap bmp;
+            UpdateTransparency(&bmp, png.get());
+            ASSERT_EQ(bmp.PixelFormat(), pf32bit);
+            const auto& gamma = png->ColorManager().GammaTable();
+            for (int y = 0; y < 3; ++y)
+                for (int x = 0; x < 5; ++x) {
+                    const unsigned grey = withGamma ? gamma[img.Sample(x, y, 0)] : img.Sample(x, y, 0);
+                    EXPECT_EQ(Px(bmp, x, y), Argb(static_cast<int>(img.Sample(x, y, 1)), static_cast<int>(grey),
+                                                  static_cast<int>(grey), static_cast<int>(grey)))
+                        << withGamma << " " << x << "," << y;
+                }
+        }
+    }
+    {
         // Grey tRNS of depth 4: the key is the drawn grey.
         Image grey{2, 1, 0, 4, {3, 9}, {}};
         auto chunks = png_writer::Chunks(grey);
@@ -340,6 +382,46 @@ TEST(SkinPng, UpdateTransparencyGivesAlpha)
         auto png = Load(png_writer::File(chunks));
         EXPECT_TRUE(png->Transparent());
         EXPECT_EQ(png->TransparentColor(), static_cast<TColor>(RGB(51, 51, 51)));
+    }
+}
+
+TEST(SkinPng, GreyShadowAlphaIsTheSameAtEveryDepth)
+{
+    // Every level of a depth once, with gAMA 1.0; the same picture at 8 bits is the reference.
+    // Alpha is 255 - table[the level on 0..255], the table applied once: level 17 gives 181.
+    const auto shadow = [](const Image& img, std::vector<int>& alphas) {
+        auto chunks = png_writer::Chunks(img);
+        chunks.insert(chunks.begin() + 1, {"gAMA", Be32(100000)});
+        auto png = Load(png_writer::File(chunks));
+        TBitmap bmp;
+        UpdateTransparency(&bmp, png.get());
+        ASSERT_EQ(bmp.PixelFormat(), pf32bit);
+        const auto& gamma = png->ColorManager().GammaTable();
+        for (int x = 0; x < img.width; ++x) {
+            EXPECT_EQ(Px(bmp, x, 0) & 0xFFFFFF, 0u) << x;
+            alphas.push_back(ByteA(Px(bmp, x, 0)));
+        }
+        EXPECT_EQ(gamma[17], 255 - 181);
+    };
+    for (const int depth : {1, 2, 4, 8}) {
+        SCOPED_TRACE(depth);
+        const unsigned max = (1u << depth) - 1;
+        Image img{static_cast<int>(max + 1), 1, 0, depth, {}, {}};
+        Image reference{img.width, 1, 0, 8, {}, {}};
+        for (unsigned v = 0; v <= max; ++v) {
+            img.samples.push_back(v);
+            reference.samples.push_back(v * 255 / max);
+        }
+        std::vector<int> got, want;
+        shadow(img, got);
+        shadow(reference, want);
+        EXPECT_EQ(got, want);
+        ASSERT_EQ(got.size(), static_cast<std::size_t>(max + 1));
+        EXPECT_EQ(got.front(), 255 - 0) << "black is opaque";
+        EXPECT_EQ(got.back(), 0) << "white is transparent";
+        if (depth == 4) {
+            EXPECT_EQ(got[1], 181);
+        }
     }
 }
 

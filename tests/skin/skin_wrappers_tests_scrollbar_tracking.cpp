@@ -232,8 +232,16 @@ TEST_F(ScrollTrackTest, ShiftClickInTheTrackJumpsTheThumbThere)
     EXPECT_EQ(Code(s.Scrolls[0]), SB_THUMBTRACK);
     EXPECT_GT(Pos(s.Scrolls[0]), 0);
     EXPECT_EQ(GetScrollPos(s.Handle, SB_VERT), Pos(s.Scrolls[0]));
+    // The button-up ends the jump as a drag ends: its final position, then the end.
     SendMessageW(s.Handle, WM_LBUTTONUP, 0, s.ClientAt(a.X, y));
     EXPECT_EQ(ScrollTracking.ClickedPortion, -1);
+    ASSERT_EQ(s.Scrolls.size(), 3u);
+    EXPECT_EQ(Code(s.Scrolls[1]), SB_THUMBPOSITION);
+    EXPECT_EQ(Pos(s.Scrolls[1]), Pos(s.Scrolls[0]));
+    EXPECT_EQ(Code(s.Scrolls[2]), SB_ENDSCROLL);
+    EXPECT_TRUE(s.Scrolls[1].DontRepaint && s.Scrolls[2].DontRepaint);
+    EXPECT_EQ(GetScrollPos(s.Handle, SB_VERT), Pos(s.Scrolls[0]));
+    EXPECT_NE(GetCapture(), s.Handle);
 
     // Scrolled back in between, the same jump is sent again.
     const WPARAM jump = s.Scrolls[0].WParam;
@@ -243,6 +251,7 @@ TEST_F(ScrollTrackTest, ShiftClickInTheTrackJumpsTheThumbThere)
     ASSERT_EQ(s.Scrolls.size(), 1u);
     EXPECT_EQ(s.Scrolls[0].WParam, jump);
     SendMessageW(s.Handle, WM_LBUTTONUP, 0, s.ClientAt(a.X, y));
+    EXPECT_EQ(s.Scrolls.size(), 3u);
 
     // Without Shift the same place pages.
     acGetAsyncKeyState = [](int) -> SHORT { return 0; };
