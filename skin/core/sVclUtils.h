@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class TBitmap;
@@ -159,6 +160,9 @@ int GetWndPPI(HWND wnd);
 int GetControlPPI(TControl* control);
 // The PPI of the application's main form, or of its first form.
 int DefaultPPI();
+// Test seam: a set value answers DefaultPPI instead until reset with nullopt (the system's
+// density cannot be changed inside a running process).
+void SetDefaultPPIOverride(std::optional<int> ppi);
 void EnableNCDpiScaling(HWND wnd);
 
 // ---------------------------------------------------------------------------------------------

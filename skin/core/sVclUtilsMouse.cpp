@@ -338,8 +338,17 @@ int GetControlPPI(TControl* control)
     return wnd ? GetWndPPI(wnd) : 96;
 }
 
+namespace {
+
+std::optional<int> g_defaultPPIOverride;
+
+} // namespace
+
+void SetDefaultPPIOverride(std::optional<int> ppi) { g_defaultPPIOverride = ppi; }
+
 int DefaultPPI()
 {
+    if (g_defaultPPIOverride) return *g_defaultPPIOverride;
     if (!Application) return 96;
     if (TCustomForm* main = Application->MainForm()) return GetControlPPI(main);
     for (int i = 0; i < Application->ComponentCount(); ++i)

@@ -68,15 +68,6 @@ void TacEmbeddedFonts::Assign(const TPersistent* source)
 } // namespace acAlphaImageList
 
 
-namespace {
-
-std::optional<int> g_defaultPPIOverride;
-
-} // namespace
-
-int CharListDefaultPPI() { return g_defaultPPIOverride ? *g_defaultPPIOverride : DefaultPPI(); }
-
-void SetCharListDefaultPPIOverride(std::optional<int> ppi) { g_defaultPPIOverride = ppi; }
 
 // ---------------------------------------------------------------------------------------------
 // Items
@@ -185,7 +176,7 @@ TsCharImageList::TsCharImageList(TComponent* owner)
     : TacImageList(owner), FItems(std::make_unique<TacCharListItems>(this)),
       FEmbeddedFonts(std::make_unique<acAlphaImageList::TacEmbeddedFonts>(this))
 {
-    PixelsPerInch = CharListDefaultPPI();
+    PixelsPerInch = DefaultPPI();
     SetSize(26, 24);
 }
 
@@ -264,7 +255,7 @@ int TsCharImageList::StdDensity(bool forHandle) const
 {
     if (forHandle && ComponentState().Contains(csDesigning)) return 96;
     if (AcChanging) return PixelsPerInch;
-    if (!DefaultManager || DefaultManager->Options()->ScaleMode() == smVCL) return CharListDefaultPPI();
+    if (!DefaultManager || DefaultManager->Options()->ScaleMode() == smVCL) return DefaultPPI();
     return DefaultManager->Options()->PixelsPerInch();
 }
 

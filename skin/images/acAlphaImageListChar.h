@@ -259,8 +259,3 @@ DWORD acIconFontCount();
 extern HMODULE acIconFontModule;
 // Registers the list's published properties and its factory for form definitions.
 void RegisterCharImageListClasses();
-// The density a glyph list takes when neither design mode, an update nor a skin manager sets one:
-// the application's default (DefaultPPI). Test seam: a set value answers instead until reset
-// with nullopt (the system's density cannot be changed inside a running process).
-int CharListDefaultPPI();
-void SetCharListDefaultPPIOverride(std::optional<int> ppi);

@@ -578,7 +578,11 @@ TEST_F(SkinCharImageList, WithoutAManagerTheApplicationsDensityCounts)
 {
     // The application's density is not 96 here: the list starts at it and makes its native
     // list and images for it (the native list made again, as after loading).
-    SetCharListDefaultPPIOverride(144);
+    struct DensityScope {
+        DensityScope() { SetDefaultPPIOverride(144); }
+        ~DensityScope() { SetDefaultPPIOverride(std::nullopt); }
+    };
+    std::optional<DensityScope> density(std::in_place);
     auto list = NewList(24, 24);
     list->AddItem(Glyph(kSquare, kGreen));
     EXPECT_EQ(list->PixelsPerInch, 144);
@@ -592,6 +596,6 @@ TEST_F(SkinCharImageList, WithoutAManagerTheApplicationsDensityCounts)
     auto bmp = Bmp32(36, 36);
     ImageList_Draw(list->Handle(), 0, bmp->Canvas()->Handle(), 0, 0, ILD_NORMAL);
     EXPECT_EQ(Px(*bmp, 18, 18) & 0xFFFFFF, 0x00FF00u);
-    SetCharListDefaultPPIOverride(std::nullopt);
+    density.reset();
     EXPECT_EQ(NewList(24, 24)->PixelsPerInch, DefaultPPI());
 }
