@@ -75,15 +75,21 @@ TEST_F(ForeignSendersTest, PointerCommandsFromAnotherProcessAreIgnored)
             nestedAnswer = SendAMessage(parent, AC_GETBOUNDS, reinterpret_cast<LPARAM>(&nested));
         }
     };
-    // Addresses that point nowhere: every code that writes or reads through LParam.
+    // Addresses that point nowhere, for every code that writes or reads through LParam; and
+    // addresses that happen to be live in this process (a stray value can hit one).
     const std::uintptr_t garbage = 0x10;
+    TRect victim(1, 2, 3, 4);
+    const UnicodeString low = L"PANEL_LOW";
     std::vector<std::wstring> commands{Arg(AC_STOPTIMER, 0)};
     for (WORD code : {AC_GETBOUNDS, AC_SETSECTION, AC_UPDATESECTION, AC_GETSKININDEXREC, AC_GETBG, AC_PAINTOUTER,
                       AC_GETFONTINDEX})
         commands.push_back(Arg(code, garbage));
+    commands.push_back(Arg(AC_GETBOUNDS, reinterpret_cast<std::uintptr_t>(&victim)));
+    commands.push_back(Arg(AC_SETSECTION, reinterpret_cast<std::uintptr_t>(&low)));
     EXPECT_EQ(SendFromAnotherProcess(child->Handle(), commands), 0) << "every command arrived and answered 0";
-    EXPECT_EQ(child->Count(AC_GETBOUNDS), 1) << "the commands reached the control";
-    EXPECT_EQ(child->Count(AC_SETSECTION), 1);
+    EXPECT_EQ(child->Count(AC_GETBOUNDS), 2) << "the commands reached the control";
+    EXPECT_EQ(child->Count(AC_SETSECTION), 2);
+    EXPECT_EQ(victim, TRect(1, 2, 3, 4)) << "nothing written into this process";
     EXPECT_EQ(data->SkinIndex, index) << "the section did not change";
     EXPECT_EQ(nestedAnswer, 0);
     EXPECT_EQ(nested, parent->BoundsRect()) << "our own send inside the foreign message was answered";
