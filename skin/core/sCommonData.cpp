@@ -264,12 +264,21 @@ void TsCommonData::SetSkinManager(TsSkinManager* value)
     FSkinManager = value == DefaultManager ? nullptr : value;
     link_->Follow(FSkinManager);
     if (InState(FOwnerControl, csLoading)) return;
+    const bool wasSkinned = SkinIndex >= 0;
     const bool hasSections = value && value->LengthOfGD() > 0;
     if (hasSections)
         UpdateIndexes(true);
     else
         SkinIndex = -1;
-    if (ProviderOf(*this) || !FOwnerControl || !FOwnerControl->Parent() || Destroying(FOwnerControl)) return;
+    if (ProviderOf(*this) || !FOwnerControl || Destroying(FOwnerControl)) return;
+    // The removal command below finds the control unskinned already and leaves its colours:
+    // a control that loses its skin here gets its standard look back now.
+    if (wasSkinned && SkinIndex < 0) {
+        StopTimer(this);
+        if (FCacheBmp) FCacheBmp->SetSize(0, 0);
+        RestoreStandardLook(this);
+    }
+    if (!FOwnerControl->Parent()) return;
     const LPARAM manager = reinterpret_cast<LPARAM>(value);
     if (hasSections && value->IsValidSkinIndex(SkinIndex))
         PerformCommand(FOwnerControl, AC_REFRESH, 0, manager);
@@ -629,9 +638,10 @@ void TsCommonData::BeginUpdate()
 void TsCommonData::EndUpdate(bool Repaint)
 {
     --FUpdateCount;
-    FUpdating = false;
-    CtrlSkinState &= ~ACS_LOCKED;
+    // An inner pair leaves an outer update open.
     if (FUpdateCount < 1) {
+        FUpdating = false;
+        CtrlSkinState &= ~ACS_LOCKED;
         SendUpdateCommand(*this, AC_ENDUPDATE);
         if (Repaint) Invalidate(true);
     }

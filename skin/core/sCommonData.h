@@ -277,6 +277,14 @@ class TWinControl;
 void InitBGInfo(TsCommonData* CommonData, TacBGInfo* BGInfo, int State, HWND Handle = nullptr);
 // The plain background colour of the control in State.
 TColor GetBGColor(TsCommonData* CommonData, int State, HWND Handle = nullptr);
+// The colour children see as the control's background (the answer to AC_GETBGCOLOR): its own
+// Color unskinned; skinned, state 0 of its section mixed with its parent's colour by the same
+// rule as GetBGColor.
+TColor GetChildBGColor(TsCommonData* CommonData);
+// Gives a control without skin its standard look back, as AC_REMOVESKIN does: the button-face
+// class brush of its window (once it has one), window colours for an edit unless they are the
+// user's, window-text colour for the labels of any other windowed control.
+void RestoreStandardLook(TsCommonData* CommonData);
 // What lies under the control: its parent's background (FillColor 0xFF00FF and not Ready when
 // the parent cannot give it yet).
 TCacheInfo GetParentCache(TsCommonData* CommonData);

@@ -8,6 +8,7 @@
 #include "sGraphUtilsBackground.h"
 #include "sMessages.h"
 #include "sSkinManager.h"
+#include "sSkinProvider.h"
 #include "sVclUtils.h"
 
 using namespace sCommonDataSection;
@@ -31,6 +32,47 @@ TColor OwnColor(const TsCommonData& data, HWND handle)
     if (data.FOwnerControl) return GetControlColor(data.FOwnerControl);
     if (const HWND wnd = handle ? handle : data.FSWHandle) return GetControlColor(wnd);
     return clBtnFace;
+}
+
+// The colour the user gave the control (or the provider's form): a control that keeps its own
+// colour is filled with it, never with what its skin data answers.
+TColor UserColor(const TsCommonData& data, HWND handle)
+{
+    if (data.FOwnerControl) return ColorToRGB(data.FOwnerControl->Color());
+    if (auto* provider = dynamic_cast<TsSkinProvider*>(data.FOwnerObject); provider && provider->Form)
+        return ColorToRGB(provider->Form->Color());
+    return OwnColor(data, handle);
+}
+
+// Each colour byte moves from own toward parent by transparency / 256; the top byte is the
+// parent's.
+TColor MixByTransparency(TColor own, TColor parent, int transparency)
+{
+    TsColor o, p, r;
+    o.C = own;
+    p.C = parent;
+    r.C = parent;
+    const auto mix = [transparency](int parentChannel, int ownChannel) {
+        return static_cast<std::uint8_t>(((parentChannel - ownChannel) * transparency + ownChannel * 256) >> 8);
+    };
+    r.R = mix(p.R, o.R);
+    r.G = mix(p.G, o.G);
+    r.B = mix(p.B, o.B);
+    return r.C;
+}
+
+// A section state's colour as children see it: its own colour (the control's when the user
+// keeps it) at transparency 0, the parent's at 100, between the two mixed by MixByTransparency.
+// The parent is asked only when it shows through.
+template <class ParentColour>
+TColor StateColour(const TsCommonData& data, const TsGenState& props, ParentColour&& parentColour)
+{
+    const TColor own =
+        data.CustomColor() && data.FOwnerControl ? ColorToRGB(data.FOwnerControl->Color()) : props.Color;
+    if (props.Transparency <= 0) return own;
+    const TColor parent = parentColour();
+    if (props.Transparency >= 100) return parent;
+    return MixByTransparency(own, parent, props.Transparency);
 }
 
 void Fill(TacBGInfo& bg, TColor color)
@@ -119,7 +161,7 @@ void InitBGInfo(TsCommonData* CommonData, TacBGInfo* BGInfo, int State, HWND Han
     TacSkinData* skin = data.GetCommonSkinData();
     const TsGeneralData* section = SectionOf(skin, data.SkinIndex);
     if (!data.Skinned() || data.CustomColor() || !section) {
-        Fill(bg, OwnColor(data, Handle));
+        Fill(bg, UserColor(data, Handle));
         return;
     }
     const int state = ClampState(*section, State);
@@ -193,12 +235,23 @@ TColor GetBGColor(TsCommonData* CommonData, int State, HWND Handle)
     if (!section) return OwnColor(data, Handle);
     const int state = State >= 1 && section->States >= 2 ? 1 : 0;
     const TsGenState& props = section->Props[static_cast<size_t>(state)];
-    const TColor own = data.CustomColor() && data.FOwnerControl ? ColorToRGB(data.FOwnerControl->Color()) : props.Color;
-    if (props.Transparency == 0) return own;
-    if (!data.FOwnerControl && !Handle && !data.FSWHandle) return clBtnFace;
-    const TColor parent = ParentColor(data, Handle);
-    if (props.Transparency >= 100) return parent;
-    return BlendColors(own, parent, static_cast<std::uint8_t>(props.Transparency));
+    if (props.Transparency > 0 && !data.FOwnerControl && !Handle && !data.FSWHandle) return clBtnFace;
+    return StateColour(data, props, [&] { return ParentColor(data, Handle); });
+}
+
+TColor GetChildBGColor(TsCommonData* CommonData)
+{
+    if (!CommonData) return 0;
+    TsCommonData& data = *CommonData;
+    TControl* control = data.FOwnerControl;
+    const TColor own = control ? ColorToRGB(control->Color()) : 0;
+    const TsGeneralData* section = data.Skinned() ? SectionOf(data.GetCommonSkinData(), data.SkinIndex) : nullptr;
+    if (!section) return own;
+    // The parent's colour as it shows it, skinned or not; without a parent the control's own.
+    return StateColour(data, section->Props[0], [&] {
+        TWinControl* parent = control ? control->Parent() : nullptr;
+        return parent ? GetControlColor(parent) : own;
+    });
 }
 
 TCacheInfo GetParentCache(TsCommonData* CommonData)

@@ -59,52 +59,28 @@ void Broadcast(TWinControl* control, TMessage& message)
     if (control) AlphaBroadCast(control, message);
 }
 
-// The look of a control without skin: the system button-face class brush, edit colours, and
-// the window text colour for the labels of a container.
-void RestoreStandardLook(TsCommonData& data)
+} // namespace
+
+void RestoreStandardLook(TsCommonData* CommonData)
 {
-    auto* windowed = dynamic_cast<TWinControl*>(data.FOwnerControl);
-    if (!windowed || !windowed->HandleAllocated()) return;
-    SetClassLongPtrW(windowed->Handle(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(GetSysColorBrush(COLOR_BTNFACE)));
+    auto* windowed = CommonData ? dynamic_cast<TWinControl*>(CommonData->FOwnerControl) : nullptr;
+    if (!windowed) return;
+    // Only the class brush needs a window: a control the framework has not made one for yet
+    // (an edit on a hidden page) still gives up the skin's colours.
+    const bool hasWindow = windowed->HandleAllocated();
+    if (hasWindow)
+        SetClassLongPtrW(windowed->Handle(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(GetSysColorBrush(COLOR_BTNFACE)));
     if (auto* edit = dynamic_cast<TCustomEdit*>(windowed)) {
-        if (!data.CustomColor()) edit->SetColor(clWindow);
-        if (!data.CustomFont()) edit->Font()->SetColor(clWindowText);
-        RedrawWindow(edit->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE | RDW_FRAME);
+        if (!CommonData->CustomColor()) edit->SetColor(clWindow);
+        if (!CommonData->CustomFont()) edit->Font()->SetColor(clWindowText);
+        if (hasWindow) RedrawWindow(edit->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE | RDW_FRAME);
         return;
     }
     for (int i = 0; i < windowed->ControlCount(); ++i)
         if (auto* label = dynamic_cast<TLabel*>(windowed->Controls(i))) label->Font()->SetColor(clWindowText);
 }
 
-// The colour children see as the control's background (AC_GETBGCOLOR).
-LRESULT BackgroundColor(TsCommonData& data)
-{
-    TControl* control = data.FOwnerControl;
-    const TColor own = control ? ColorToRGB(control->Color()) : 0;
-    const TsGeneralData* section = data.Skinned() ? SectionOf(data.GetCommonSkinData(), data.SkinIndex) : nullptr;
-    if (!section) return own;
-    const TsGenState& state = section->Props[0];
-    const int transparency = state.Transparency;
-    if (transparency == 0) return state.Color;
-    TWinControl* parent = control ? control->Parent() : nullptr;
-    if (transparency == 100) {
-        if (parent && parent->HandleAllocated() && WndIsSkinned(parent->Handle()))
-            return SendAMessage(parent, AC_GETBGCOLOR);
-        return parent ? ColorToRGB(parent->Color()) : own;
-    }
-    const TColor under = parent ? static_cast<TColor>(SendAMessage(parent, AC_GETBGCOLOR)) : own;
-    TsColor p, c, r;
-    p.C = under;
-    c.C = state.Color;
-    r.C = 0;
-    const auto mix = [transparency](int parentChannel, int ownChannel) {
-        return static_cast<std::uint8_t>(((parentChannel - ownChannel) * transparency + ownChannel * 256) >> 8);
-    };
-    r.R = mix(p.R, c.R);
-    r.G = mix(p.G, c.G);
-    r.B = mix(p.B, c.B);
-    return r.C;
-}
+namespace {
 
 // AC_ISUPDATING: whether the control is not ready to give its background.
 LRESULT IsUpdatingAnswer(TsCommonData& data)
@@ -214,7 +190,7 @@ bool CommonMessage(TMessage& Message, TsCommonData* CommonData)
         StopTimer(&data);
         if (InState(data.FSkinManager, csDestroying)) data.FSkinManager = nullptr;
         EmptyCache(data);
-        RestoreStandardLook(data);
+        RestoreStandardLook(&data);
         return false;
 
     case AC_REFRESH:
@@ -254,7 +230,7 @@ bool CommonMessage(TMessage& Message, TsCommonData* CommonData)
     case AC_GETOUTOFVIEW: Message.Result = data.HalfVisible ? 1 : 0; return true;
 
     case AC_UPDATESECTION:
-        if (Message.LParam && UnicodeString(reinterpret_cast<const wchar_t*>(Message.LParam)) ==
+        if (acCommandPointerTrusted(Message) && UnicodeString(reinterpret_cast<const wchar_t*>(Message.LParam)) ==
                                   UpperCase(data.FSkinSection)) {
             RestrictDrawing = false;
             data.Invalidate(false);
@@ -262,7 +238,7 @@ bool CommonMessage(TMessage& Message, TsCommonData* CommonData)
         return true;
 
     case AC_SETSECTION:
-        if (!Message.LParam) {
+        if (!acCommandPointerTrusted(Message)) {
             Message.Result = 0;
             return true;
         }
@@ -296,12 +272,12 @@ bool CommonMessage(TMessage& Message, TsCommonData* CommonData)
         }
         return true;
 
-    case AC_GETBGCOLOR: Message.Result = BackgroundColor(data); return true;
+    case AC_GETBGCOLOR: Message.Result = GetChildBGColor(&data); return true;
     case AC_SETOUTOFVIEW: data.HalfVisible = true; return true;
     case AC_PREPARECACHE: data.BGChanged = false; return true;
 
     case AC_GETSKININDEXREC:
-        if (Message.LParam) reinterpret_cast<TacSkinIndexRec*>(Message.LParam)->SkinIndex = data.SkinIndex;
+        if (acCommandPointerTrusted(Message)) reinterpret_cast<TacSkinIndexRec*>(Message.LParam)->SkinIndex = data.SkinIndex;
         return true;
 
     case AC_UPDATESCROLLWND:
@@ -323,7 +299,7 @@ bool CommonMessage(TMessage& Message, TsCommonData* CommonData)
             state = 1;
         else if (data.FMouseAbove && !ssCanNotBeHot.Contains(data.COC))
             state = 1;
-        if (Message.LParam) InitBGInfo(&data, reinterpret_cast<TacBGInfo*>(Message.LParam), state);
+        if (acCommandPointerTrusted(Message)) InitBGInfo(&data, reinterpret_cast<TacBGInfo*>(Message.LParam), state);
         return true;
     }
 
@@ -358,7 +334,9 @@ bool CommonMessage(TMessage& Message, TsCommonData* CommonData)
         }
         return true;
 
-    case AC_PAINTOUTER: data.PaintOuter(reinterpret_cast<TacBGInfo*>(Message.LParam), lo); return true;
+    case AC_PAINTOUTER:
+        if (acCommandPointerTrusted(Message)) data.PaintOuter(reinterpret_cast<TacBGInfo*>(Message.LParam), lo);
+        return true;
 
     case AC_SETTRANSPMODE: {
         // A child may ask back while its mode changes; the second request is not handled.
@@ -394,8 +372,8 @@ bool CommonMessage(TMessage& Message, TsCommonData* CommonData)
     case AC_GETAPPLICATION: Message.Result = reinterpret_cast<LRESULT>(Application); return true;
 
     case AC_GETFONTINDEX: {
+        if (!acCommandPointerTrusted(Message) || !data.Skinned()) return true;
         auto* info = reinterpret_cast<TacPaintInfo*>(Message.LParam);
-        if (!info || !data.Skinned()) return true;
         if (NeedParentFont(&data, info->State)) {
             if (control && control->Parent())
                 Message.Result = GetFontIndex(control->Parent(), info);
@@ -417,7 +395,7 @@ bool CommonMessage(TMessage& Message, TsCommonData* CommonData)
     case AC_GETPPI: Message.Result = data.CurrentPPI; return true;
 
     case AC_GETBOUNDS:
-        if (Message.LParam) *reinterpret_cast<TRect*>(Message.LParam) = control ? control->BoundsRect() : TRect();
+        if (acCommandPointerTrusted(Message)) *reinterpret_cast<TRect*>(Message.LParam) = control ? control->BoundsRect() : TRect();
         return true;
 
     case AC_BROADCASTCHILDREN: Broadcast(windowed, Message); return true;

@@ -190,19 +190,32 @@ void VisibleChanged(TsCommonData& data, bool shown)
     if (shown && data.FOuterEffects) data.FOuterEffects->Invalidate();
 }
 
-void ParentFontChanged(TsCommonData& data, TMessage& message)
+// The skin data whose owner is handling CM_PARENTFONTCHANGED itself, run from ParentFontChanged.
+TsCommonData* inheritingFont = nullptr;
+
+// The owner takes its new font first (the framework's handling, which also passes the change on
+// to the children once the font is set); the library's part follows. True: handled.
+bool ParentFontChanged(TsCommonData& data, TMessage& message)
 {
     TControl* control = data.FOwnerControl;
-    if (control && !control->Parent()) {
+    if (!control || inheritingFont == &data) return false;
+    TsCommonData* const outer = inheritingFont;
+    inheritingFont = &data;
+    try {
+        if (data.WndProc)
+            data.WndProc(message);
+        else
+            control->WindowProc(message);
+    } catch (...) {
+        inheritingFont = outer;
+        throw;
+    }
+    inheritingFont = outer;
+    if (!control->Parent())
         data.TranspMode = 0;
-        return;
-    }
-    if (InAnimationProcess) return;
-    if (!data.GlassModeInit && control) UpdateGlassMode(control, true);
-    if (auto* windowed = dynamic_cast<TWinControl*>(control)) {
-        TMessage passed{CM_PARENTFONTCHANGED, message.WParam, message.LParam, 0};
-        AlphaBroadCast(windowed, passed);
-    }
+    else if (!InAnimationProcess && !data.GlassModeInit)
+        UpdateGlassMode(control, true);
+    return true;
 }
 
 void MouseMove(TsCommonData& data, const TMessage& message)
@@ -383,7 +396,7 @@ bool CommonWndProc(TMessage& Message, TsCommonData* CommonData)
 
     case SM_ALPHACMD: return CommonMessage(Message, CommonData);
 
-    case CM_PARENTFONTCHANGED: ParentFontChanged(data, Message); return false;
+    case CM_PARENTFONTCHANGED: return ParentFontChanged(data, Message);
     case CM_VISIBLECHANGED: VisibleChanged(data, Message.WParam != 0); return false;
     case CM_MOUSEENTER: MouseEnter(data); return false;
     case CM_MOUSELEAVE: MouseLeave(data); return false;

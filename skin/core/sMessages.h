@@ -2,7 +2,8 @@
 // The library's command message: one private window message whose command code travels in the
 // high word of WParam and a small argument in the low word. LParam and Result carry values,
 // object pointers and record addresses at full native width. A receiver that does not know a
-// code answers 0.
+// code answers 0. A receiver uses LParam as an address only when acCommandPointerTrusted
+// (sVclUtils.h) allows it: the message can come from any process.
 #include <windows.h>
 
 inline constexpr UINT SM_ALPHACMD = 0xA100;

@@ -60,6 +60,7 @@ bool AppMinimized()
 void DeliverToForm(TCustomForm* form, TMessage& message)
 {
     // A form without a window is not given one just to hear a broadcast.
+    const TacOwnSend own;
     if (form->HandleAllocated()) SendMessageW(form->Handle(), message.Msg, message.WParam, message.LParam);
     AlphaBroadCast(form, message);
 }

@@ -24,7 +24,51 @@ LRESULT CallStored(const TsCommonData& data, TMessage& message)
     return message.Result;
 }
 
+// The library's deliveries in progress on this thread, and whether the innermost one started
+// inside a message sent from another thread or process.
+struct OwnSendState {
+    int Depth = 0;
+    bool Foreign = false;
+};
+thread_local OwnSendState ownSend;
+
+bool InForeignSend() { return InSendMessage() != FALSE; }
+
+// Through the window system. While this thread waits for a window of another thread, messages
+// other threads and processes send to this one are handled: none of them is ours.
+LRESULT SystemSend(HWND handle, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (GetWindowThreadProcessId(handle, nullptr) == GetCurrentThreadId())
+        return SendMessageW(handle, msg, wParam, lParam);
+    struct Suspended {
+        OwnSendState Saved = ownSend;
+        Suspended() { ownSend = OwnSendState{}; }
+        ~Suspended() { ownSend = Saved; }
+    } suspended;
+    return SendMessageW(handle, msg, wParam, lParam);
+}
+
 } // namespace
+
+TacOwnSend::TacOwnSend() : savedDepth_(ownSend.Depth), savedForeign_(ownSend.Foreign)
+{
+    ++ownSend.Depth;
+    ownSend.Foreign = InForeignSend();
+}
+
+TacOwnSend::~TacOwnSend()
+{
+    ownSend.Depth = savedDepth_;
+    ownSend.Foreign = savedForeign_;
+}
+
+bool acCommandPointerTrusted(const TMessage& message)
+{
+    if (message.Msg != SM_ALPHACMD || message.LParam == 0 || ownSend.Depth < 1) return false;
+    // InSendMessage stays set for our own sends nested in a message from another process; a
+    // change since the delivery began means the message came from elsewhere.
+    return InForeignSend() == ownSend.Foreign;
+}
 
 LRESULT SendAMessage(HWND handle, WORD cmd, LPARAM lParam)
 {
@@ -44,16 +88,18 @@ LRESULT TrySendMessage(HWND handle, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     // GetCommonData answers only for a live object on a window of this process: a foreign or
     // stale property value never becomes a call.
+    const TacOwnSend own;
     if (TsCommonData* data = GetCommonData(handle); data && data->WndProc) {
         TMessage message{msg, wParam, lParam, 0};
         return CallStored(*data, message);
     }
-    return SendMessageW(handle, msg, wParam, lParam);
+    return SystemSend(handle, msg, wParam, lParam);
 }
 
 LRESULT TrySendMessage(TControl* control, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (!control) return 0;
+    const TacOwnSend own;
     auto* windowed = dynamic_cast<TWinControl*>(control);
     if (!windowed) return control->Perform(msg, wParam, lParam);
     if (!Reachable(windowed)) return 0;
@@ -65,18 +111,20 @@ LRESULT TrySendMessage(TControl* control, UINT msg, WPARAM wParam, LPARAM lParam
             return CallStored(*data, message);
         }
     }
-    return SendMessageW(handle, msg, wParam, lParam);
+    return SystemSend(handle, msg, wParam, lParam);
 }
 
 LRESULT TrySendMessage(TControl* control, TMessage& message)
 {
     if (!control) return 0;
+    const TacOwnSend own;
     auto* windowed = dynamic_cast<TWinControl*>(control);
-    if (!windowed) return control->Perform(message.Msg, message.WParam, message.LParam);
+    // Every path leaves the answer in the record, as the stored procedure does itself.
+    if (!windowed) return message.Result = control->Perform(message.Msg, message.WParam, message.LParam);
     if (!Reachable(windowed)) return 0;
     HWND handle = windowed->Handle();
     if (TsCommonData* data = GetCommonData(handle); data && data->WndProc) return CallStored(*data, message);
-    return SendMessageW(handle, message.Msg, message.WParam, message.LParam);
+    return message.Result = SystemSend(handle, message.Msg, message.WParam, message.LParam);
 }
 
 void SetRedraw(HWND handle, WPARAM value) { TrySendMessage(handle, WM_SETREDRAW, value, 0); }
@@ -89,6 +137,7 @@ void SetRedraw(TGraphicControl* control, WPARAM value)
 void AlphaBroadCast(TWinControl* control, TMessage& message)
 {
     if (!control) return;
+    const TacOwnSend own;
     // The count is read again every step: a receiver may add or remove children.
     for (int i = 0; i < control->ControlCount(); ++i) {
         TControl* child = control->Controls(i);
@@ -134,18 +183,21 @@ void ForEachChildInZOrder(HWND parent, F&& f)
 
 void AlphaBroadCast(HWND handle, TMessage& message)
 {
+    const TacOwnSend own;
     BroadcastTarget target{handle, &message};
     EnumChildWindows(handle, &SendToDirectChild, reinterpret_cast<LPARAM>(&target));
 }
 
 void BroadCastMsg(HWND parent, TMessage& message)
 {
+    const TacOwnSend own;
     ForEachChildInZOrder(parent, [&](HWND child) { TrySendMessage(child, message.Msg, message.WParam, message.LParam); });
 }
 
 void SetParentUpdated(TWinControl* control)
 {
     if (!control || control->ComponentState().Contains(csDesigning) || InAnimationProcess) return;
+    const TacOwnSend own;
     for (int i = 0; i < control->ControlCount(); ++i) {
         TControl* child = control->Controls(i);
         if (Destroying(child)) continue;

@@ -245,6 +245,33 @@ void DoBufferedOut(TCanvas* canvas, TBitmap* bmp, const TRect& r);
 // Paints the parent's windowless children into dc, over the parent's background.
 void PaintControls(HDC dc, TWinControl* parent, bool check, const TPoint& offset, bool reserved = false);
 
+// Pointer arguments of the library command. 0xA100 lies in the application range and the
+// system does not marshal it, so any process on the desktop can send it with any LParam. A
+// handler uses LParam as an address (a record to fill, a name or record to read, an object)
+// only when acCommandPointerTrusted(message) holds: the message is the library command, LParam
+// is not 0, and one of the library's own senders below (SendAMessage, TrySendMessage,
+// AlphaBroadCast, BroadCastMsg, SetParentUpdated, the thin senders, or a TacOwnSend scope) is
+// delivering on this thread in the same received message it started in. A message another
+// thread or process sent meanwhile is not trusted, nor one sent while no delivery runs. Every
+// handler of a pointer-carrying code (the shared handler, providers, panels, wrappers) calls it
+// before it touches LParam and treats an untrusted pointer as none.
+bool acCommandPointerTrusted(const TMessage& message);
+
+// Marks the library's own delivery of commands on this thread for its lifetime (nesting
+// counts). The senders of this unit open one themselves; code that delivers a command with a
+// pointer through Perform or SendMessageW directly opens one around that call.
+class TacOwnSend {
+public:
+    TacOwnSend();
+    ~TacOwnSend();
+    TacOwnSend(const TacOwnSend&) = delete;
+    TacOwnSend& operator=(const TacOwnSend&) = delete;
+
+private:
+    int savedDepth_;
+    bool savedForeign_;
+};
+
 // The receiver's answer to a command (code in the high word of WParam, low word 0).
 LRESULT SendAMessage(HWND handle, WORD cmd, LPARAM lParam = 0);
 LRESULT SendAMessage(TControl* control, WORD cmd, LPARAM lParam = 0);
@@ -259,7 +286,8 @@ LRESULT TrySendMessage(HWND handle, UINT msg, WPARAM wParam, LPARAM lParam);
 // A windowed control being destroyed or without a window gets nothing (0); a windowless one
 // gets Perform.
 LRESULT TrySendMessage(TControl* control, UINT msg, WPARAM wParam, LPARAM lParam);
-// The same with a ready record, which a stored window procedure receives itself.
+// The same with a ready record, which a stored window procedure receives itself; the answer
+// is also left in the record's Result.
 LRESULT TrySendMessage(TControl* control, TMessage& message);
 
 void SetRedraw(HWND handle, WPARAM value);

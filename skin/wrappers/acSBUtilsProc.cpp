@@ -126,7 +126,7 @@ void TacMainWnd::acWndProc(TMessage& Message)
         Message.Result = reinterpret_cast<LRESULT>(this);
         return;
     case AC_SETSECTION:
-        if (Message.LParam) {
+        if (acCommandPointerTrusted(Message)) {
             SkinData->SetSkinSection(*reinterpret_cast<const UnicodeString*>(Message.LParam));
             Message.Result = 1;
         } else {
@@ -153,7 +153,7 @@ void TacMainWnd::acWndProc(TMessage& Message)
     case AC_GETBG:
         if (InUpdating(SkinData, false)) break;
         if (SkinData->BGChanged) DoPrepareCache();
-        if (Message.LParam) InitBGInfo(SkinData, reinterpret_cast<TacBGInfo*>(Message.LParam), 0, CtrlHandle);
+        if (acCommandPointerTrusted(Message)) InitBGInfo(SkinData, reinterpret_cast<TacBGInfo*>(Message.LParam), 0, CtrlHandle);
         return;
     case AC_GETCOMMONDATA:
         Message.Result = reinterpret_cast<LRESULT>(SkinData);

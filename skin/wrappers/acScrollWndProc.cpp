@@ -233,7 +233,7 @@ void TacScrollWnd::acWndProc(TMessage& Message)
         case AC_SETUPDATING: SkinData->FUpdating = LOWORD(Message.WParam) == 1; break;
         case AC_GETSCROLLWND: Message.Result = reinterpret_cast<LRESULT>(this); return;
         case AC_SETSECTION:
-            if (Message.LParam) {
+            if (acCommandPointerTrusted(Message)) {
                 SkinData->SetSkinSection(*reinterpret_cast<const UnicodeString*>(Message.LParam));
                 Message.Result = 1;
             } else {
@@ -272,7 +272,8 @@ void TacScrollWnd::acWndProc(TMessage& Message)
         }
         case AC_GETBG:
             passOn();
-            if (auto* info = reinterpret_cast<TacBGInfo*>(Message.LParam); info && !info->PleaseDraw)
+            if (auto* info = acCommandPointerTrusted(Message) ? reinterpret_cast<TacBGInfo*>(Message.LParam) : nullptr;
+                info && !info->PleaseDraw)
                 InitBGInfo(SkinData, info, 0, nullptr);
             return;
         case AC_GETCOMMONDATA: Message.Result = reinterpret_cast<LRESULT>(SkinData); return;

@@ -7,6 +7,7 @@
 #include "StdCtrls.h"
 #include "sCommonData.h"
 #include "sMessages.h"
+#include "sVclUtils.h"
 #include "skin_core_test_skinload.h"
 
 #include <algorithm>
@@ -104,9 +105,11 @@ protected:
         c->SkinData->SetSkinSection(section);
         return c;
     }
-    // The control's answer to a command through its window procedure.
+    // The control's answer to a command through its window procedure, delivered as the
+    // library's own senders deliver (so pointer arguments count).
     static LRESULT Command(TControl* c, WORD code, WORD lo = 0, LPARAM lParam = 0)
     {
+        const TacOwnSend own;
         return c->Perform(SM_ALPHACMD, MakeAlphaCmd(code, lo), lParam);
     }
     LPARAM Manager() const { return reinterpret_cast<LPARAM>(manager.get()); }

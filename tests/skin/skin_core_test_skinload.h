@@ -17,6 +17,20 @@
 
 enum class SkinSource { Folder, Archive, Stored };
 
+// What a section of colour own and transparency t (1..99) shows over a parent of colour parent:
+// each colour byte moves toward the parent's by t / 256.
+inline TColor SectionOverParent(TColor own, TColor parent, int t)
+{
+    TsColor o, p, r;
+    o.C = own;
+    p.C = parent;
+    r.C = parent;
+    r.R = static_cast<std::uint8_t>(((p.R - o.R) * t + o.R * 256) >> 8);
+    r.G = static_cast<std::uint8_t>(((p.G - o.G) * t + o.G * 256) >> 8);
+    r.B = static_cast<std::uint8_t>(((p.B - o.B) * t + o.B * 256) >> 8);
+    return r.C;
+}
+
 class SkinLoadTest : public SkinManagerTest {
 protected:
     void TearDown() override

@@ -764,13 +764,16 @@ TEST_F(ColorLookupTest, BackgroundOfAnOpaqueSection)
     EXPECT_EQ(GetPixel(out.Canvas()->Handle(), 5, 5), 0xFFFFFFu);
     EXPECT_EQ(GetPixel(out.Canvas()->Handle(), 30, 30), 0xFFFFFFu);
 
-    // Without a section, or with a colour of its own, the control's colour.
+    // Without a section the colour the control answers; with a colour of its own that colour,
+    // whatever the control answers for its children.
     panel->BGColor = 0x123456;
     data->SkinIndex = -1;
     bg = TacBGInfo{};
     InitBGInfo(data, &bg, 0);
     EXPECT_EQ(bg.BgType, btFill);
     EXPECT_EQ(bg.Color, 0x123456);
+    panel->BGColor = 0x0000FF;
+    panel->SetColor(0x123456);
     data->SkinIndex = manager->GetSkinIndex(L"BUTTON");
     data->FCustomColor = true;
     bg = TacBGInfo{};
@@ -864,7 +867,10 @@ TEST_F(ColorLookupTest, BackgroundColourAndTheParentsCache)
     const struct {
         int t;
         TColor expected;
-    } cases[] = {{0, kButtonColor[0]}, {100, 0x204060}, {50, BlendColors(kButtonColor[0], 0x204060, 50)}};
+    } cases[] = {{0, kButtonColor[0]},
+                 {100, 0x204060},
+                 {50, SectionOverParent(kButtonColor[0], 0x204060, 50)},
+                 {10, SectionOverParent(kButtonColor[0], 0x204060, 10)}};
     for (const auto& c : cases) {
         button.Props[0].Transparency = c.t;
         EXPECT_EQ(GetBGColor(data, 0), c.expected) << c.t;

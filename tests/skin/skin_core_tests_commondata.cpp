@@ -6,6 +6,7 @@
 #include "sCtrlStates.h"
 #include "sSkinProvider.h"
 #include "sVclUtils.h"
+#include "skin_core_test_routed.h"
 #include "skin_core_test_skinload.h"
 
 #include <gtest/gtest.h>
@@ -500,6 +501,43 @@ TEST_F(CommonDataTest, UpdateCountingTellsTheControl)
     EXPECT_FALSE(InUpdating(childData, true));
     EXPECT_FALSE(childData->FUpdating);
     EXPECT_FALSE(InUpdating(nullptr));
+}
+
+TEST_F(CommonDataTest, AnInnerEndUpdateLeavesTheOuterUpdateOpen)
+{
+    Manager();
+    data->BeginUpdate();
+    data->BeginUpdate();
+    Commands().clear();
+    data->EndUpdate(false);
+    EXPECT_EQ(data->FUpdateCount, 1);
+    EXPECT_TRUE(data->FUpdating);
+    EXPECT_NE(data->CtrlSkinState & ACS_LOCKED, 0u);
+    EXPECT_TRUE(CodesOf("panel").empty()) << "the end is told only for the outer pair";
+    data->EndUpdate(false);
+    EXPECT_FALSE(data->FUpdating);
+    EXPECT_EQ(data->CtrlSkinState & ACS_LOCKED, 0u);
+    EXPECT_EQ(CodesOf("panel"), std::vector<WORD>{AC_ENDUPDATE});
+}
+
+TEST_F(CommonDataTest, LeavingItsManagerForNoneGivesTheStandardLookBack)
+{
+    Manager(); // the default manager, active
+    TsSkinManager* own = Manager({L"EDIT"});
+    auto* edit = new TRouted<TEdit>(form);
+    edit->SetParent(form);
+    TsCtrlSkinData* skin = edit->SkinData.get();
+    skin->Loading = false;
+    skin->SetSkinSection(L"EDIT");
+    skin->SetSkinManager(own);
+    ASSERT_EQ(skin->SkinIndex, 0);
+    edit->SetColor(0x123456); // the skin's colours
+    edit->Font()->SetColor(0x654321);
+
+    skin->SetSkinManager(nullptr);
+    EXPECT_EQ(skin->SkinIndex, -1);
+    EXPECT_EQ(edit->Color(), clWindow);
+    EXPECT_EQ(edit->Font()->Color(), clWindowText);
 }
 
 TEST_F(CommonDataTest, InvalidateAndRepaintIfMoved)

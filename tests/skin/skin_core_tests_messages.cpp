@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <functional>
 #include <map>
 #include <string>
@@ -194,6 +195,24 @@ TEST_F(SkinMessages, DeliveryChoosesTheStoredProcedureOnlyForLiveSkinDataOfThisP
         EXPECT_EQ(message.LParam, index >= 0 ? 1 : 0);
     }
     delete unparented;
+}
+
+TEST_F(SkinMessages, ARecordSentToAControlGetsTheAnswerOnEveryPath)
+{
+    auto* label = new TLabel(form);
+    label->SetParent(form);
+    struct Case {
+        TControl* control;
+        const wchar_t* text;
+    };
+    // Through the window system (an edit without skin data) and through Perform (windowless).
+    for (const Case& c : {Case{edit, L"hello"}, Case{label, L"a label"}}) {
+        c.control->SetText(c.text);
+        TMessage length{WM_GETTEXTLENGTH, 0, 0, 0};
+        const LRESULT answer = TrySendMessage(c.control, length);
+        EXPECT_EQ(answer, static_cast<LRESULT>(std::wcslen(c.text))) << c.text;
+        EXPECT_EQ(length.Result, answer) << c.text;
+    }
 }
 
 TEST_F(SkinMessages, BroadcastsReachChildrenByTheirKind)

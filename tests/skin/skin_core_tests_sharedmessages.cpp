@@ -224,16 +224,7 @@ TEST_F(SharedMessagesTest, BackgroundColourByTransparency)
         int transparency;
         TColor expected;
     };
-    const auto blend = [&](int t) {
-        TsColor p, o, r;
-        p.C = parent->BGColor;
-        o.C = own;
-        r.C = 0;
-        r.R = static_cast<std::uint8_t>(((p.R - o.R) * t + o.R * 256) >> 8);
-        r.G = static_cast<std::uint8_t>(((p.G - o.G) * t + o.G * 256) >> 8);
-        r.B = static_cast<std::uint8_t>(((p.B - o.B) * t + o.B * 256) >> 8);
-        return r.C;
-    };
+    const auto blend = [&](int t) { return SectionOverParent(own, parent->BGColor, t); };
     for (const Case& c : {Case{0, own}, Case{100, 0x2040C0}, Case{50, blend(50)}}) {
         state.Transparency = c.transparency;
         EXPECT_EQ(Command(child, AC_GETBGCOLOR), c.expected) << c.transparency;
@@ -243,6 +234,114 @@ TEST_F(SharedMessagesTest, BackgroundColourByTransparency)
     data->SkinIndex = -1;
     child->SetColor(0x00FF80);
     EXPECT_EQ(Command(child, AC_GETBGCOLOR), 0x00FF80);
+}
+
+TEST_F(SharedMessagesTest, AControlWithItsOwnColourHandsItToItsChildren)
+{
+    // A skinned panel that keeps the colour its user gave it, holding a control whose section
+    // shows the panel through.
+    TsCtrlSkinData* own = parent->SkinData.get();
+    own->SetBoolean(0, true);
+    parent->SetColor(0x3366CC);
+    ASSERT_TRUE(own->CustomColor());
+    ASSERT_NE(Section(L"PANEL").Props[0].Color, static_cast<TColor>(0x3366CC));
+    child->SkinData->SetSkinSection(L"PANEL_LOW");
+    Section(L"PANEL_LOW").Props[0].Transparency = 100;
+    child->SkinData->FCacheBmp.reset();
+
+    EXPECT_EQ(SendAMessage(parent, AC_GETBGCOLOR), 0x3366CC);
+    EXPECT_EQ(GetControlColor(child), 0x3366CC) << "the child's colour shows its parent's";
+    TacBGInfo bg;
+    InitBGInfo(child->SkinData.get(), &bg, 0);
+    EXPECT_EQ(bg.BgType, btFill);
+    EXPECT_EQ(bg.Color, 0x3366CC) << "the child fills with what its parent paints";
+}
+
+TEST_F(SharedMessagesTest, OneColourRuleUnderSkinnedAndPlainParents)
+{
+    // The same child section over a skinned panel and over a plain framework panel.
+    TsGenState& panel = Section(L"PANEL").Props[0];
+    panel.Transparency = 0;
+    auto* plain = new TPanel(form);
+    plain->SetParent(form);
+    plain->SetBounds(10, 255, 330, 40);
+    plain->SetColor(0x2040C0);
+    auto* onPlain = Make<TRoutedPanel>(plain, L"PANEL_LOW", TRect(5, 5, 60, 30));
+    child->SkinData->SetSkinSection(L"PANEL_LOW");
+    TsGenState& low = Section(L"PANEL_LOW").Props[0];
+    const TColor own = low.Color;
+    struct Under {
+        TRoutedPanel* control;
+        TColor parentColour;
+    };
+    for (const Under& u : {Under{child, panel.Color}, Under{onPlain, 0x2040C0}}) {
+        for (int t : {0, 1, 10, 50, 90, 99, 100}) {
+            SCOPED_TRACE(testing::Message() << "transparency " << t << " over " << std::hex << u.parentColour);
+            low.Transparency = t;
+            const TColor expected =
+                t == 0 ? own : t == 100 ? u.parentColour : SectionOverParent(own, u.parentColour, t);
+            EXPECT_EQ(SendAMessage(u.control, AC_GETBGCOLOR), expected);
+            EXPECT_EQ(GetBGColor(u.control->SkinData.get(), 0), expected);
+        }
+    }
+}
+
+TEST_F(SharedMessagesTest, TurningTheSkinOffResetsControlsWithoutAWindow)
+{
+    // An edit and a panel with a label, all hidden: the framework makes no windows for them.
+    auto* edit = new TRoutedEdit(form);
+    edit->SetVisible(false);
+    edit->SetParent(form);
+    auto* box = new TRoutedPanel(form);
+    box->SetVisible(false);
+    box->SetParent(form);
+    auto* label = new TLabel(form);
+    label->SetParent(box);
+    for (auto* data : {edit->SkinData.get(), box->SkinData.get()}) data->Loading = false;
+    edit->SkinData->SetSkinSection(L"EDIT");
+    box->SkinData->SetSkinSection(L"PANEL");
+    ASSERT_FALSE(edit->HandleAllocated());
+    ASSERT_FALSE(box->HandleAllocated());
+    ASSERT_GE(edit->SkinData->SkinIndex, 0);
+    // The skin's colours, as the skin gave them.
+    edit->SetColor(0x123456);
+    edit->Font()->SetColor(0x654321);
+    label->Font()->SetColor(0x112233);
+
+    manager->SetActive(false);
+    EXPECT_EQ(edit->SkinData->SkinIndex, -1);
+    EXPECT_EQ(edit->Color(), clWindow);
+    EXPECT_EQ(edit->Font()->Color(), clWindowText);
+    EXPECT_EQ(label->Font()->Color(), clWindowText);
+    EXPECT_FALSE(edit->HandleAllocated()) << "no window was made for it";
+}
+
+// A plain control that notes its own font size each time it copies its parent's.
+class TFontCopies : public TPanel {
+public:
+    using TPanel::TPanel;
+    void WndProc(TMessage& message) override
+    {
+        TPanel::WndProc(message);
+        if (message.Msg == CM_PARENTFONTCHANGED) Sizes.push_back(Font()->Size());
+    }
+    std::vector<int> Sizes;
+};
+
+TEST_F(SharedMessagesTest, ParentFontReachesEachControlOnceAfterItsParentTookIt)
+{
+    // Two skinned levels (parent, child) and a plain control under them.
+    auto* deep = new TFontCopies(form);
+    deep->SetParent(child);
+    auto* beside = new TFontCopies(form);
+    beside->SetParent(parent);
+    deep->Sizes.clear(); // the copy each took when it was placed
+    beside->Sizes.clear();
+    const int size = form->Font()->Size() + 5;
+    form->Font()->SetSize(size);
+    EXPECT_EQ(child->Font()->Size(), size);
+    EXPECT_EQ(beside->Sizes, std::vector<int>{size});
+    EXPECT_EQ(deep->Sizes, std::vector<int>{size}) << "one copy, of the new font";
 }
 
 TEST_F(SharedMessagesTest, TransparencyModeGoesToChildrenWithTheGlassFlagAndIsNotReentered)

@@ -8,6 +8,7 @@
 #include "StdCtrls.h"
 #include "acSBUtils.h"
 #include "sMessages.h"
+#include "sVclUtils.h"
 
 #include <memory>
 
@@ -126,6 +127,8 @@ protected:
 
 inline LRESULT Command(HWND wnd, WORD code, LPARAM lParam = 0, WORD low = 0)
 {
+    // Delivered as the library's own senders deliver, so pointer arguments count.
+    const TacOwnSend own;
     return SendMessageW(wnd, SM_ALPHACMD, MakeAlphaCmd(code, low), lParam);
 }
 

@@ -5,6 +5,7 @@
 #include "skin_wrappers_test_scrollbar.h"
 
 #include "acScrollWnd.h"
+#include "sVclUtils.h"
 
 // A child window of a top-level recording parent, with a recorder installed before any wrapper
 // and the skin data a skinned control would give its wrapper.
@@ -70,6 +71,8 @@ public:
     LONG_PTR Style() const { return GetWindowLongPtrW(Handle, GWL_STYLE); }
     LRESULT Command(WORD code, LPARAM lParam = 0, WORD low = 0) const
     {
+        // Delivered as the library's own senders deliver, so pointer arguments count.
+        const TacOwnSend own;
         return SendMessageW(Handle, SM_ALPHACMD, MakeAlphaCmd(code, low), lParam);
     }
 
