@@ -19,6 +19,7 @@
 #include "sGradient.h"
 #include "sGraphUtilsSystem.h"
 #include "sSkinManagerStartup.h"
+#include "sSkinProvider.h"
 #include "sStrings.h"
 #include "sStyleSimply.h"
 #include "sThirdParty.h"
@@ -82,6 +83,7 @@ const std::array kUnits = std::to_array<TacLibraryUnit>({
     {L"acAnimation", &acAnimationInitialization, &acAnimationFinalization},
     {L"sVclUtils", &sVclUtilsInitialization, &sVclUtilsFinalization},
     {L"acSBUtils", &acSBUtilsInitialization, &acSBUtilsFinalization},
+    {L"sSkinProvider", &sSkinProviderInitialization, &sSkinProviderFinalization},
     {L"sGlyphUtils", &sGlyphUtilsInitialization, &sGlyphUtilsFinalization},
 });
 
