@@ -416,6 +416,20 @@ void SetIsFluentOSOverride(std::optional<bool> value) { fluentOverride = value; 
 
 FARPROC acSetWindowCompositionAttribute() { return setWindowCompositionAttribute; }
 
+namespace {
+TacFormDelay formDelay = nullptr;
+}
+
+void acFormDelay(DWORD Ms)
+{
+    if (formDelay)
+        formDelay(Ms);
+    else
+        Delay(Ms);
+}
+
+TacFormDelay acReplaceFormDelay(TacFormDelay Delay) { return std::exchange(formDelay, Delay); }
+
 int GetWindowWidth(HWND Handle)
 {
     RECT r{};

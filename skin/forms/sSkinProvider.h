@@ -197,7 +197,7 @@ public:
     void InitMenuItems(bool A = true);
     void InitExBorders(bool Active);
     void InitDwm(HWND Handle, bool Active, bool Refresh);
-    void InitSysParams(int PPI = 0);
+    virtual void InitSysParams(int PPI = 0);
     void CalcItems();
     void UpdateBlurMode(bool Force = false);
     void SetHotHT(int HTCode, bool Repaint = true);
@@ -437,6 +437,12 @@ bool IsFluentOS();
 void SetIsFluentOSOverride(std::optional<bool> value);
 // The entry of SetWindowCompositionAttribute found at start-up, or null.
 FARPROC acSetWindowCompositionAttribute();
+// The fixed waits of form skinning (40, 200, 48, 20 ms) go through one replaceable routine;
+// the default processes messages while it waits.
+using TacFormDelay = void (*)(DWORD Ms);
+void acFormDelay(DWORD Ms);
+// Puts another routine in place (null: the default); returns the one in place before.
+TacFormDelay acReplaceFormDelay(TacFormDelay Delay);
 int GetWindowWidth(HWND Handle);
 int GetWindowHeight(HWND Handle);
 int GetClientWidth(HWND Handle);

@@ -148,7 +148,8 @@ void TacFormHeader::SetAdditionalHeight(int value)
 
 int TacFormHeader::ScaledAddHeight() const
 {
-    return FOwner && FOwner->FCommonData ? ScaleInt(FAdditionalHeight, FOwner->FCommonData.get()) : FAdditionalHeight;
+    return FOwner && FOwner->FCommonData ? ScaleInt(FAdditionalHeight, FOwner->FCommonData.get(), true)
+                                        : FAdditionalHeight;
 }
 
 TsTitleIcon::TsTitleIcon() : FGlyph(CreateBmp32(0, 0)) {}
