@@ -420,6 +420,24 @@ namespace {
 TacFormDelay formDelay = nullptr;
 }
 
+void AnnounceToSkinEditor(HWND Handle)
+{
+    if (!acPreviewNeeded || acPreviewHandle) return;
+    TCustomForm* mainForm = Application ? Application->MainForm() : nullptr;
+    if (mainForm && mainForm->HandleAllocated() && mainForm->Handle() != Handle) return;
+    acPreviewHandle = Handle;
+    acPreviewNeeded = false;
+    for (int i = 0; i <= 100; ++i) {
+        HWND editor = FindWindowW(nullptr, L"ZedorAzare Editor");
+        if (!editor) return;
+        DWORD_PTR answer = 0;
+        if (!SendMessageTimeoutW(editor, SM_SKINEDITOR, 2, reinterpret_cast<LPARAM>(Handle),
+                                 SMTO_ABORTIFHUNG | SMTO_BLOCK, 1000, &answer))
+            return; // hung or gone: no further tries
+        if (answer == 1) return;
+    }
+}
+
 void acFormDelay(DWORD Ms)
 {
     if (formDelay)

@@ -437,6 +437,11 @@ bool IsFluentOS();
 void SetIsFluentOSOverride(std::optional<bool> value);
 // The entry of SetWindowCompositionAttribute found at start-up, or null.
 FARPROC acSetWindowCompositionAttribute();
+// Announces the form window Handle to a running skin editor (when the program was started for a
+// live preview and no window is registered yet): unless another window is the main form's, the
+// handle becomes acPreviewHandle and the editor's main window is told of it until it accepts.
+// Each try waits at most about a second, so a hung editor cannot hang the program.
+void AnnounceToSkinEditor(HWND Handle);
 // The fixed waits of form skinning (40, 200, 48, 20 ms) go through one replaceable routine;
 // the default processes messages while it waits.
 using TacFormDelay = void (*)(DWORD Ms);

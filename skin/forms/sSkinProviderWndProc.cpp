@@ -22,7 +22,6 @@ bool dpiChanging = false;
 
 inline constexpr UINT WM_SYSMENUREQUEST = 0x313; // the task bar asks for the system menu
 inline constexpr UINT CN_UNNAMED_4D = CN_BASE + 0x4D;
-inline constexpr UINT SM_SKINEDITOR = 0xA400;
 
 } // namespace
 

@@ -198,3 +198,75 @@ TEST_F(SkinFormsTest, AScaleChangeWhoseReloadRaisesLeavesTheFormsUnfrozen)
     EXPECT_TRUE(provider.RgnChanged) << "the region follows the new size";
     EXPECT_TRUE(IsWindowVisible(form->Handle()));
 }
+
+namespace {
+
+// A stand-in for the skin editor's main window: notes the windows announced to it and accepts
+// the announcement on the given try.
+struct EditorWindow {
+    static inline std::vector<LPARAM> announced;
+    static inline int acceptOn = 1;
+    static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        if (msg == SM_SKINEDITOR && wParam == 2) {
+            announced.push_back(lParam);
+            return static_cast<int>(announced.size()) == acceptOn ? 1 : 0;
+        }
+        return DefWindowProcW(wnd, msg, wParam, lParam);
+    }
+    EditorWindow()
+    {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &Proc;
+        wc.lpszClassName = L"HouseEditorStandIn";
+        RegisterClassW(&wc);
+        wnd = CreateWindowExW(0, wc.lpszClassName, L"ZedorAzare Editor", WS_OVERLAPPED, 0, 0, 50, 50, nullptr,
+                              nullptr, nullptr, nullptr);
+        announced.clear();
+    }
+    ~EditorWindow() { DestroyWindow(wnd); }
+    HWND wnd;
+};
+
+} // namespace
+
+TEST_F(SkinFormsTest, TheMainFormAnnouncesItselfToTheSkinEditorOnce)
+{
+    EditorWindow editor;
+    ASSERT_NE(editor.wnd, nullptr);
+    ProvidedForm();
+    HWND wnd = form->Handle();
+
+    // Not asked for: nothing.
+    acPreviewNeeded = false;
+    acPreviewHandle = nullptr;
+    AnnounceToSkinEditor(wnd);
+    EXPECT_TRUE(EditorWindow::announced.empty());
+
+    // Another window than the main form's: nothing.
+    TCustomForm* mainForm = Application->MainForm();
+    acPreviewNeeded = true;
+    if (mainForm && mainForm->HandleAllocated() && mainForm->Handle() != wnd) {
+        AnnounceToSkinEditor(wnd);
+        EXPECT_TRUE(EditorWindow::announced.empty());
+        EXPECT_TRUE(acPreviewNeeded);
+        wnd = mainForm->Handle();
+    }
+
+    // Told until the editor accepts, then registered for good.
+    EditorWindow::acceptOn = 3;
+    AnnounceToSkinEditor(wnd);
+    EXPECT_EQ(EditorWindow::announced, (std::vector<LPARAM>(3, reinterpret_cast<LPARAM>(wnd))));
+    EXPECT_EQ(acPreviewHandle, wnd);
+    EXPECT_FALSE(acPreviewNeeded);
+
+    // An editor that never accepts is told a bounded number of times.
+    acPreviewNeeded = true;
+    acPreviewHandle = nullptr;
+    EditorWindow::announced.clear();
+    EditorWindow::acceptOn = 0;
+    AnnounceToSkinEditor(wnd);
+    EXPECT_EQ(EditorWindow::announced.size(), 101u);
+    acPreviewNeeded = false;
+    acPreviewHandle = nullptr;
+}

@@ -15,8 +15,6 @@ struct Route {
     bool passed;         // the form's own procedure sees it
 };
 
-constexpr UINT kEditorMessage = 0xA400;
-
 } // namespace
 
 TEST_F(SkinFormsTest, SkinnedRoutingReachesOneHandlerPerMessage)
@@ -72,7 +70,7 @@ TEST_F(SkinFormsTest, SkinnedRoutingReachesOneHandlerPerMessage)
         {"exit size move", WM_EXITSIZEMOVE, 0, "AC_WMExitSizeMove", false},
         {"mouse leave", WM_MOUSELEAVE, 0, "AC_WMMouseLeave", false},
         {"print", WM_PRINT, 0, "AC_WMPrint", false},
-        {"skin editor", kEditorMessage, 0, "AC_ASEMSG", false},
+        {"skin editor", SM_SKINEDITOR, 0, "AC_ASEMSG", false},
         {"visible changed", CM_VISIBLECHANGED, 0, "AC_WMVisibleChanged", false},
         {"enabled changed", CM_ENABLEDCHANGED, 0, "AC_CMEnabledChanged", false},
         {"mouse enter", CM_MOUSEENTER, 0, "AC_CMMouseEnter", false},
