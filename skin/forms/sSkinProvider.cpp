@@ -344,7 +344,8 @@ TsSkinProvider::~TsSkinProvider()
         FAddedTitle.reset();
         if (!IsDesigning(this)) {
             KillAnimations();
-            if (Form) {
+            // An inert duplicate never registered the form: the active provider keeps it.
+            if (Form && !RTEmpty) {
                 IntUnSkinForm(Form);
                 // Only while ours is first: a procedure put in after us keeps its chain.
                 if (Form->WindowProc == TWndMethod(this, &TsSkinProvider::NewWndProc)) Form->WindowProc = OldWndProc;

@@ -18,6 +18,7 @@
 #include "sSkinManager.h"
 #include "sSkinManagerStartup.h"
 #include "sSkinProvider.h"
+#include "sStyleSimply.h"
 
 #include <windows.h>
 
@@ -103,6 +104,7 @@ protected:
     {
         manager.reset();
         DefaultManager = nullptr;
+        HookedComponents.clear();
         acReplaceFormDelay(previousDelay_);
         SetIsFluentOSOverride(std::nullopt);
         sSkinManagerFinalization();

@@ -7,6 +7,9 @@
 #include "Files.h"
 #include "acntUtils.h"
 #include "sFormStates.h"
+#include "sStyleSimply.h"
+
+#include <algorithm>
 
 TEST_F(SkinFormsTest, CreationOnFormsAndOnWhatIsNoForm)
 {
@@ -44,8 +47,11 @@ TEST_F(SkinFormsTest, CreationOnFormsAndOnWhatIsNoForm)
     EXPECT_TRUE(second->RTEmpty);
     EXPECT_FALSE(first->RTEmpty);
     EXPECT_EQ(GetSkinProvider(f), first);
+    const auto registered = [f] { return std::count(HookedComponents.begin(), HookedComponents.end(), f); };
+    EXPECT_EQ(registered(), 1);
     delete second;
     EXPECT_EQ(GetSkinProvider(f), first) << "the inert one leaves the form alone when it goes";
+    EXPECT_EQ(registered(), 1) << "and the form stays registered as skinned";
     delete f;
     EXPECT_TRUE(RecordedDialogs().size() == 1u) << "no message at run time";
 

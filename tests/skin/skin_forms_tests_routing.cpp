@@ -286,3 +286,27 @@ TEST_F(SkinFormsTest, DpiChangesRepaintRescaleOrAreDropped)
     EXPECT_EQ(otherProvider->SysParamsPPI, std::vector<int>{120});
     delete other;
 }
+
+TEST_F(SkinFormsTest, BackgroundRequestsAreFilledFromTheFormSection)
+{
+    TSpyProvider& provider = ProvidedForm();
+    TacBGInfo info;
+    const LPARAM address = reinterpret_cast<LPARAM>(&info);
+    EXPECT_EQ(SendMessageW(form->Handle(), SM_ALPHACMD, MakeAlphaCmd(AC_GETBG), address), 0) << "no skin: not answered";
+
+    UseHouseSkin();
+    provider.PrepareForm();
+    for (const bool active : {true, false}) {
+        SCOPED_TRACE(active);
+        provider.FormActive = active;
+        provider.FCommonData->BGChanged = false;
+        info = TacBGInfo();
+        info.Offset = TPoint(5, 5);
+        SendMessageW(form->Handle(), SM_ALPHACMD, MakeAlphaCmd(AC_GETBG), address);
+        EXPECT_EQ(info.Offset, TPoint(0, 0));
+        if (info.BgType == btCache)
+            EXPECT_EQ(info.Bmp, provider.FCommonData->FCacheBmp.get());
+        else
+            EXPECT_EQ(info.Color, static_cast<TColor>(house_skin::kFormColor[active ? 1 : 0]));
+    }
+}
