@@ -5,8 +5,9 @@
 // added title, form header, system menu, control adapter, border window) and gives the window
 // procedure back when it goes. Without an active skin the form behaves as without it.
 //
-// Also here: the extended-border window class, the control adapter's class, and the unit
-// routines around them.
+// Also here: the classes of the provider's companions that later form skinning fills (control
+// adapter, title bar, system menu, MDI support, extended-border window), and the unit routines
+// around them.
 #include "Components.h"
 #include "Forms.h"
 #include "Graphics.h"
