@@ -21,6 +21,7 @@
 #include "sGradient.h"
 #include "sGraphUtilsSystem.h"
 #include "sSkinManagerStartup.h"
+#include "sSkinProvider.h"
 #include "sStrings.h"
 #include "sStyleSimply.h"
 #include "sThirdParty.h"
@@ -84,6 +85,7 @@ const std::array kUnits = std::to_array<TacLibraryUnit>({
     {L"acAnimation", &acAnimationInitialization, &acAnimationFinalization},
     {L"sVclUtils", &sVclUtilsInitialization, &sVclUtilsFinalization},
     {L"acSBUtils", &acSBUtilsInitialization, &acSBUtilsFinalization},
+    {L"sSkinProvider", &sSkinProviderInitialization, &sSkinProviderFinalization},
     {L"sGlyphUtils", &sGlyphUtilsInitialization, &sGlyphUtilsFinalization},
     // Skinned edits, lists, pickers, dialogs and hints (the default hint template decodes its PNG).
     {L"acAlphaHints", &acAlphaHintsInitialization, &acAlphaHintsFinalization},

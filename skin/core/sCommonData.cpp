@@ -16,6 +16,7 @@
 #include "sMessages.h"
 #include "sSkinManager.h"
 #include "sSkinManagerStartup.h"
+#include "acScrollBar.h"
 #include "sSkinProvider.h"
 #include "sStyleSimply.h"
 #include "sVclUtils.h"
@@ -185,7 +186,10 @@ void TsCommonData::InitCommonProp()
 {
     HWND handle = OwnerHandle();
     if (!handle) return;
-    if (!WndProc) {
+    // A form whose scroll wrapper exists hears the library through that wrapper.
+    if (auto* provider = ProviderOf(*this); provider && provider->ListSW)
+        WndProc = TWndMethod(static_cast<TacMainWnd*>(provider->ListSW), &TacMainWnd::acWndProc);
+    else if (!WndProc) {
         if (auto* windowed = dynamic_cast<TWinControl*>(FOwnerControl)) WndProc = windowed->WindowProc;
     }
     if (propHandle_ != handle) DropProp();
@@ -620,8 +624,7 @@ void SendUpdateCommand(TsCommonData& data, WORD cmd)
     if (data.FOwnerControl) {
         PerformCommand(data.FOwnerControl, cmd, 0, 0);
     } else if (auto* provider = ProviderOf(data)) {
-        TMessage message{SM_ALPHACMD, MakeAlphaCmd(cmd), 0, 0};
-        provider->ProcessMessage(message);
+        provider->ProcessMessage(SM_ALPHACMD, MakeAlphaCmd(cmd), 0);
     }
 }
 

@@ -7,6 +7,8 @@
 #include <windows.h>
 
 inline constexpr UINT SM_ALPHACMD = 0xA100;
+// The skin editor's message (live preview).
+inline constexpr UINT SM_SKINEDITOR = 0xA400;
 
 // Command codes.
 inline constexpr WORD AC_SETNEWSKIN = 1;        // LParam = the manager whose skin is new

@@ -7,6 +7,7 @@
 #include "Forms.h"
 #include "acDials.h"
 #include "acntUtils.h"
+#include "sCommonData.h"
 #include "sDefaults.h"
 #include "sGraphUtilsSystem.h"
 #include "sMessages.h"
@@ -90,8 +91,9 @@ bool TsSkinManager::MainWindowHook(TMessage& Message)
             !form->Showing() || !IsWindowVisible(form->Handle()))
             return false;
         TsSkinProvider* provider = ProviderOf(form);
-        if (!provider || !provider->SkinFormed || !FOptions->DrawNonClientArea() || provider->InAnimation) return false;
-        provider->InAnimation = true;
+        if (!provider || !provider->FCommonData->Skinned() || !FOptions->DrawNonClientArea() || provider->FInAnimation)
+            return false;
+        provider->FInAnimation = true;
         AnimHideForm(provider);
         while (InAnimationProcess) {
             Application->ProcessMessages();
@@ -162,7 +164,7 @@ bool TsSkinManager::MinimizeMainForm()
     TCustomForm* form = MainForm();
     if (IsIconic(Application->Handle()) || !form || !form->Visible()) return false;
     TsSkinProvider* provider = ProviderOf(form);
-    if (provider && provider->SkinFormed && FAnimEffects->Minimizing()->Active && FEffects->AllowAnimation() &&
+    if (provider && provider->FCommonData->Skinned() && FAnimEffects->Minimizing()->Active && FEffects->AllowAnimation() &&
         FOptions->DrawNonClientArea()) {
         StartMinimizing(provider);
         if (AeroIsEnabled()) return false;
@@ -180,7 +182,7 @@ bool TsSkinManager::RestoreMainForm()
     if (!form || !form->HandleAllocated()) return false;
     TsSkinProvider* provider = ProviderOf(form);
     if (!(provider && provider->Minimized) && !Application->MainFormOnTaskBar()) return false;
-    if (provider && provider->SkinFormed && provider->Minimized && FAnimEffects->Minimizing()->Active &&
+    if (provider && provider->FCommonData->Skinned() && provider->Minimized && FAnimEffects->Minimizing()->Active &&
         FEffects->AllowAnimation()) {
         StartRestoring(provider);
         WithoutSystemAnimation([] { Application->Restore(); });

@@ -31,7 +31,8 @@ void ScaleStep(TsSkinProvider* provider, std::intptr_t flags)
     if (!after) {
         provider->SetFormState(provider->FFormState | FS_SCALING);
         if (provider->BorderForm) provider->BorderForm->UpdateExBordersPos(false);
-        provider->SetFormState(provider->FFormState | FS_BLENDMOVING);
+        provider->RgnChanged = true; // the region follows the new size
+        provider->SetFormState(provider->FFormState | FS_FROZEN);
     } else {
         provider->SetFormState(provider->FFormState & ~FS_ANIMSCALING);
         if (provider->FCommonData) provider->FCommonData->BGChanged = true;
@@ -174,8 +175,14 @@ void TacOptions::DoScaleChanged(TacScaleMode NewMode, bool Down)
     std::intptr_t after = down | kAfter;
     if ((FScaleMode == smVCL) != (NewMode == smVCL) && !m.ManagerState.Contains(msAnimScaling)) after |= 4;
     FScaleMode = NewMode;
-    m.UpdateCurrentSkin();
-    m.UpdateAllScale();
+    try {
+        m.UpdateCurrentSkin();
+        m.UpdateAllScale();
+    } catch (...) {
+        // No form may stay frozen with its redraw off.
+        IterateForms(&m, ScaleStep, after);
+        throw;
+    }
     IterateForms(&m, ScaleStep, after);
     if (began) {
         endOnUnwind.m = nullptr;

@@ -209,7 +209,7 @@ void LockForms(TsSkinManager* manager)
         manager,
         [](TsSkinProvider* provider, std::intptr_t) {
             provider->Freezing = true;
-            provider->SetFormState(provider->FFormState | FS_BLENDMOVING);
+            provider->SetFormState(provider->FFormState | FS_FROZEN);
             TForm* form = provider->Form;
             TacBorderForm* border = provider->BorderForm;
             if (border && !border->Hidden && border->AForm && provider->FormImage) {
@@ -230,14 +230,14 @@ void UnLockForms(TsSkinManager* manager, bool animate)
     IterateForms(
         manager,
         [](TsSkinProvider* provider, std::intptr_t) {
-            if (provider->FFormState & FS_BLENDMOVING) provider->Form->Perform(WM_SETREDRAW, 1, 0);
+            if (provider->FFormState & FS_FROZEN) provider->Form->Perform(WM_SETREDRAW, 1, 0);
         },
         0);
     IterateForms(
         manager,
         [manager, animate](TsSkinProvider* provider, std::intptr_t) {
             TForm* form = provider->Form;
-            if (!(provider->FFormState & FS_BLENDMOVING) || IsIconic(form->Handle()) || Destroying(form)) return;
+            if (!(provider->FFormState & FS_FROZEN) || IsIconic(form->Handle()) || Destroying(form)) return;
             provider->Freezing = false;
             if (!animate) {
                 provider->SetFormState(provider->FFormState & ~FS_COPYING);
@@ -245,7 +245,7 @@ void UnLockForms(TsSkinManager* manager, bool animate)
             } else {
                 ShowUnlocked(provider, manager);
             }
-            provider->SetFormState(provider->FFormState & ~FS_BLENDMOVING);
+            provider->SetFormState(provider->FFormState & ~FS_FROZEN);
         },
         0);
 }

@@ -263,7 +263,7 @@ void TacFormHandler::InitControls(TForm* form, TWinControl* ctrl)
     PopupCtrl = ctrl;
     ParentForm = ctrl ? dynamic_cast<TForm*>(::GetParentForm(ctrl)) : nullptr;
     if (ParentForm && ParentForm->FormStyle() == fsStayOnTop) form->SetFormStyle(fsStayOnTop);
-    if (TsSkinProvider* provider = GetSkinProvider(form)) FreeProviderListSW(provider);
+    if (TsSkinProvider* provider = GetSkinProvider(form)) delete std::exchange(provider->ListSW, nullptr);
     FormWndProc = form->WindowProc;
     form->WindowProc = TWndMethod(this, &TacFormHandler::DoWndProc);
     if (TsCommonData* data = WindowSkinData(form)) data->WndProc = TWndMethod(this, &TacFormHandler::DoWndProc);
@@ -623,11 +623,11 @@ void TsPopupController::ShowForm(TForm* form, TWinControl* ctrl, int left, int t
         bool animate = animated && DefaultManager && DefaultManager->IsActive() &&
                        DefaultManager->Effects()->AllowAnimation();
         if (provider) {
-            animate = animate && ProviderAllowAnimation(provider);
-            SetProviderAllowAnimation(provider, false);
+            animate = animate && provider->AllowAnimation;
+            provider->AllowAnimation = false;
         }
         PlaceAndShow(form, ctrl, nullptr, left, top, animate);
-        if (provider) SetProviderAllowAnimation(provider, animate);
+        if (provider) provider->AllowAnimation = animate;
     }
     SkipOpen = false;
 }
@@ -636,12 +636,12 @@ void TsPopupController::ShowFormPos(TForm* form, const TPoint& pos, bool animate
 {
     if (form && !SkipOpen) {
         TsSkinProvider* provider = GetSkinProvider(form);
-        const bool saved = provider ? ProviderAllowAnimation(provider) : false;
+        const bool saved = provider ? provider->AllowAnimation : false;
         const bool animate = animated && DefaultManager && DefaultManager->IsActive() &&
                              DefaultManager->Effects()->AllowAnimation();
-        if (provider) SetProviderAllowAnimation(provider, false);
+        if (provider) provider->AllowAnimation = false;
         PlaceAndShow(form, nullptr, &pos, -1, -1, animate);
-        if (provider) SetProviderAllowAnimation(provider, saved);
+        if (provider) provider->AllowAnimation = saved;
     }
     SkipOpen = false;
 }
@@ -673,7 +673,7 @@ void TsPopupController::PlaceAndShow(TForm* form, TWinControl* ctrl, const TPoin
     SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) | WS_CLIPSIBLINGS | WS_POPUP);
     SetWindowLongPtrW(wnd, GWL_EXSTYLE, GetWindowLongPtrW(wnd, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
     DoLayered(wnd, true, 1);
-    if (DefaultManager && (pos || ((!provider || ProviderAllowScale(provider)) && !form->Scaled())))
+    if (DefaultManager && (pos || ((!provider || provider->AllowScale) && !form->Scaled())))
         DefaultManager->UpdateScale(form, 96, 0);
 
     TRect work;

@@ -9,6 +9,10 @@
 class TPopupMenu;
 class TsSkinManager;
 class TMenuItem;
+class TsSkinProvider;
+
+// The skin provider of the application's MDI main form, or null (set by that provider).
+extern TsSkinProvider* MDISkinProvider;
 // What the menus keep for one shown menu (defined by the menu skinning).
 struct TacMenuInfo;
 

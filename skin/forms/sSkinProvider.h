@@ -1,25 +1,45 @@
 #pragma once
-// The form skin provider: the component that skins one form, its extended-border window, and the
-// unit routines around them.
+// The form skin provider: the component that skins one form. It takes over the form's window
+// procedure, answers the library's command message for the form, routes every message to the
+// skinned or the unskinned handling, owns the companions that do the work (title buttons,
+// added title, form header, system menu, control adapter, border window) and gives the window
+// procedure back when it goes. Without an active skin the form behaves as without it.
 //
-// The two classes carry only what the core's broadcast and freezing routines use so far; form
-// skinning fills them (until then no form answers the provider command).
+// Also here: the classes of the provider's companions that later form skinning fills (control
+// adapter, title bar, system menu, MDI support, extended-border window), and the unit routines
+// around them.
 #include "Components.h"
 #include "Forms.h"
 #include "Graphics.h"
+#include "Messages.h"
+#include "acAnimationShow.h"
 #include "sFormStates.h"
+#include "sSkinProviderTitle.h"
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class TacBorderForm;
 class TacGlowForm;
 class TacCtrlAdapter;
+class TacScrollWnd;
+class TacTimer;
+class TacThreadedTimer;
 class TsCommonData;
+class TsScrollWndData;
+class TsSkinManager;
+class TsThirdPartyList;
+class TsTitleBar;
+class TsSystemMenu;
+class TsMDIForm;
+class TStringList;
+class TThread;
 
 // True while a skin provider removes its adapter's items; a wrapper then keeps its window
 // procedure until its adapter's form is removing the skin.
@@ -27,40 +47,285 @@ extern bool ItemsRemoving;
 
 // The provider's after-animation event: hiding is true after a hide, false after a show.
 using TacAfterAnimation = std::function<void(bool hiding)>;
+// Asked before the adapter skins a child: it may refuse it or give it another section.
+using TAddItemEvent = std::function<void(TObject* Item, bool& CanBeAdded, UnicodeString& SkinSection)>;
+using TAddItemExEvent =
+    std::function<void(TObject* Item, bool& CanBeAdded, UnicodeString& SkinSection, int& ControlKind)>;
+// Lets the application answer WM_NCHITTEST of a skinned form first.
+using TacNCHitTest = std::function<void(TMessage& Message)>;
 
-class TsSkinProvider : public TComponent {
+// Control-class codes of the skin data of a form and of a skinned graphic control.
+inline constexpr BYTE COC_TsSkinProvider = 224;
+inline constexpr BYTE COC_TacGraphItem = 230;
+
+enum TsGripMode { gmNone, gmRightBottom };
+enum TsResizeMode { rmStandard, rmBorder };
+
+// The menu-line item under the mouse.
+struct TMenuItemData {
+    TObject* Item = nullptr;
+    TRect R;
+};
+
+// The handlers of the skinned path (and the few of the unskinned one), each named after the
+// message it serves. A handler decides itself whether the form's own procedure sees the message.
+#define AC_PROVIDER_HANDLERS(X)                                                                        \
+    X(AC_WMCreate) X(AC_WMMove) X(AC_WMSize) X(AC_WMActivate) X(AC_WMSetText) X(AC_WMPaint) X(AC_WMClose) \
+    X(AC_WMQueryEndSession) X(AC_WMEraseBkGnd) X(AC_WMSysColorChange) X(AC_WMShowWindow)                 \
+    X(AC_WMSettingChange) X(AC_WMActivateApp) X(AC_WMChildActivate) X(AC_WMGetMinMaxInfo)                \
+    X(AC_WMMeasureItem) X(AC_WMWindowPosChanging) X(AC_WMWindowPosChanged) X(AC_WMCopyData)              \
+    X(AC_WMNotify) X(AC_WMContextMenu) X(AC_WMStyleChanged) X(AC_WMSetIcon) X(AC_WMNCCreate)             \
+    X(AC_WMNCHitTest) X(AC_WMNCPaint) X(AC_WMNCActivate) X(AC_WMNCMouseMove) X(AC_WMNCLButtonDown)       \
+    X(AC_WMLButtonUp) X(AC_WMNCLButtonDblClick) X(AC_WMNCRButtonDown) X(AC_WMNCRButtonUp)                \
+    X(AC_WMSysCommand) X(AC_WMInitMenuPopup) X(AC_WMMouseMove) X(AC_WMParentNotify)                      \
+    X(AC_WMEnterMenuLoop) X(AC_WMExitMenuLoop) X(AC_WMSizing) X(AC_WMMDIDestroy) X(AC_WMExitSizeMove)    \
+    X(AC_WMMouseLeave) X(AC_WMPrint) X(AC_ASEMSG) X(AC_WMVisibleChanged) X(AC_CMEnabledChanged)          \
+    X(AC_CMMouseEnter) X(AC_CMMenuChanged) X(AC_CMShowingChanged) X(AC_WMControlListChange)              \
+    X(AC_CMRecreateWnd) X(AC_CMFloat) X(AC_CMMouseWheel)
+// Steps the dispatcher runs around the form's own handling on the unskinned path.
+#define AC_PROVIDER_UNSKINNED_STEPS(X) \
+    X(AC_CMVisibleChanged_Unskinned) X(AC_WMWindowPosChanged_Unskinned) X(AC_WMNCDestroy)
+
+class TsSkinProvider : public TComponent, public TacShowProvider {
 public:
-    explicit TsSkinProvider(TComponent* owner);
+    explicit TsSkinProvider(TComponent* AOwner);
+    // A provider the library makes itself for a form at run time (RTInit).
+    TsSkinProvider(TCustomForm* AForm, bool flag);
     ~TsSkinProvider() override;
+    TsSkinProvider(const TsSkinProvider&) = delete;
+    TsSkinProvider& operator=(const TsSkinProvider&) = delete;
     UnicodeString ClassName() const override { return L"TsSkinProvider"; }
 
-    // Replaces the form-state word.
-    void SetFormState(std::uint32_t value) { FFormState = value; }
+    // Run at the end of each constructor, once the component is complete.
+    void AfterConstruction();
+    void Loaded() override;
+
+    // --- the form
+    // Makes the form ready for the current skin.
+    void PrepareForm();
+    // Full initialisation once the form is loaded and a skin is active.
+    void LoadInit();
+    // Reads the skin indexes of caption, header and title.
+    void InitIndexes();
+    // Creates (Active) or frees the MDI support and the menu-filter hook of an MDI main form.
+    void HookMDI(bool Active = true);
+    void AdapterCreate();
+    void AdapterRemove();
+    void SendToAdapter(const TMessage& Message);
+    bool CanDrawNCArea() const;
+    bool HeaderUsed() const;
+    // Replaces the form-state word; FS_HIDDEN and FS_RESTORING disable the form's alignment
+    // while set.
+    void SetFormState(std::uint32_t Value);
+
+    // --- messages
+    // The form's window procedure while the provider is installed.
+    void NewWndProc(TMessage& Message);
+    // Runs a made-up message through NewWndProc and returns its result.
+    LRESULT ProcessMessage(UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);
+    // Passes a message to the form's own procedure.
+    void PassOn(TMessage& Message);
+    bool AC_SMAlphaCmd_Common(TMessage& Message);
+    void AC_SMAlphaCmd_Skinned(TMessage& Message);
+    bool AC_SMAlphaCmd_Unskinned(TMessage& Message);
+    // WM_DPICHANGED of the skinned path.
+    void AC_WMDpiChanged(TMessage& Message);
+    // WM_SETREDRAW on both paths: counts the painting locks (the dispatcher passes it on).
+    void AC_WMSetRedraw(TMessage& Message);
+#define AC_DECLARE_HANDLER(name) virtual void name(TMessage& Message);
+    AC_PROVIDER_HANDLERS(AC_DECLARE_HANDLER)
+    AC_PROVIDER_UNSKINNED_STEPS(AC_DECLARE_HANDLER)
+#undef AC_DECLARE_HANDLER
+
+    // --- published settings
+    bool AllowExtBorders() const { return FAllowExtBorders; }
+    bool DrawNonClientArea() const { return FDrawNonClientArea; }
+    bool ShowAppIcon() const { return FShowAppIcon; }
+    bool UseGlobalColor() const { return FUseGlobalColor; }
+    bool UWPMode() override { return FUWPMode; }
+    // 0 AllowExtBorders, 1 DrawNonClientArea, 2 ShowAppIcon, 3 UseGlobalColor, 4 UWPMode.
+    void SetBoolean(int Index, bool Value);
+    const UnicodeString& TitleSkin() const { return FTitleSkin; }
+    const UnicodeString& MenuLineSkin() const { return FMenuLineSkin; }
+    // 0 TitleSkin, 1 MenuLineSkin.
+    void SetSkinSection(int Index, const UnicodeString& Value);
+    TacAddedTitle* AddedTitle() const { return FAddedTitle.get(); }
+    TAlignment CaptionAlignment() const { return FCaptionAlignment; }
+    void SetCaptionAlignment(TAlignment Value);
+    BYTE DisabledBlendValue() const { return FDisabledBlendValue; }
+    void SetDisabledBlendValue(BYTE Value);
+    TColor DisabledBlendColor() const { return FDisabledBlendColor; }
+    void SetDisabledBlendColor(TColor Value);
+    TacFormHeader* FormHeader() const { return FFormHeader.get(); }
+    TStringList* GluedForms() const { return FGluedForms.get(); }
+    void SetGluedForms(const TStringList* Value);
+    TsScrollWndData* SkinData() const { return FCommonData.get(); }
+    TsGripMode GripMode() const { return FGripMode; }
+    void SetGripMode(TsGripMode Value) { FGripMode = Value; }
+    TsResizeMode ResizeMode() const { return FResizeMode; }
+    void SetResizeMode(TsResizeMode Value);
+    int SnapBuffer() const { return FSnapBuffer; }
+    void SetSnapBuffer(int Value) { FSnapBuffer = Value; }
+    TsTitleBar* TitleBar() const { return FTitleBar; }
+    void SetTitleBar(TsTitleBar* Value);
+    TsTitleButtons* TitleButtons() const { return FTitleButtons.get(); }
+    void SetTitleButtons(const TsTitleButtons* Value);
+    TsTitleIcon* TitleIcon() const { return FTitleIcon.get(); }
+    TsThirdPartyList* ThirdParty() const { return FThirdParty.get(); }
+    TacSystemBlur* SystemBlur() const { return FSystemBlur.get(); }
+
+    bool AllowAnimation = true;
+    bool AllowBlendOnMoving = true;
+    bool AllowSkin3rdParty = true;
+    bool DrawClientArea = true;
+    bool MakeSkinMenu = false;
+    bool ScreenSnap = false;
+    bool DisabledBlured = false;
+    TacAfterAnimation OnAfterAnimation;
+    TacNCHitTest OnExtHitTest;
+    TAddItemEvent OnSkinItem;
+    TAddItemExEvent OnSkinItemEx;
+
+    // --- what the other form-skinning work fills (least bodies until then)
+    // The title's caption and buttons are painted again.
+    virtual void UpdateSkinCaption();
+    // The layered image of a disabled form is refreshed.
+    void UpdateLayerForm();
+    void UpdateTitleBar();
+    void UpdateIconsIndexes();
+    void CheckSysMenu(bool Skinned = true);
+    void UpdateMenu();
+    void InitMenuItems(bool A = true);
+    void InitExBorders(bool Active);
+    void InitDwm(HWND Handle, bool Active, bool Refresh);
+    virtual void InitSysParams(int PPI = 0);
+    void CalcItems();
+    void UpdateBlurMode(bool Force = false);
+    void SetHotHT(int HTCode, bool Repaint = true);
+    void KillAnimations();
+    void StopAnimations() { KillAnimations(); }
+    void ReleaseMenuBitmaps();
+    void ClearGlows();
+    void UpdateNCArea(bool Value);
+    void AnimChangeScale(int NewPPI, bool Animated);
+    // Reads the skin's window region into the corner arrays (FillArOR) and makes a region of it.
+    void FillArOR() override;
+    HRGN GetRgnFromArOR() override;
     // Brings the form's cache bitmap up to date.
-    void PaintAll() {}
+    void PaintAll() override;
     // The form shows a title-bar image.
     bool HasTitleImage() const { return false; }
-    // Handles a message of the form as the provider's window procedure would; true when done.
-    bool ProcessMessage(TMessage&) { return false; }
     // Shows the skinned system menu of the form at a screen position.
     void DropSysMenu(int, int) {}
     // Frees the extended-border window (it is made again when needed).
     void ReleaseBorderForm() {}
+    int OffsetX() const { return 0; }
+    int OffsetY() const { return 0; }
+    int SizeFrame() const { return 0; }
+    int FixedFrame() const { return 0; }
+    int FramePadding() const { return 0; }
 
+    // --- what the show animation asks of the provider
+    std::unique_ptr<TBitmap> TakeCoverBmp() override;
+    TBitmap* CacheBmp() override;
+    TRect UWPClientRect() override;
+    bool HasBorderForm() override { return BorderForm != nullptr; }
+    std::unique_ptr<TacGlowForm> DetachBorderForm() override;
+    TacGlowForm* CreateNewForm() override;
+    HRGN MakeRgn() override;
+    void UpdateExBordersPos(bool redraw, BYTE blend) override;
+    TRect ShadowSize() override;
+    int SkinBorderWidth() override;
+    int SkinTitleHeight() override;
+    int SysCaptHeight() override;
+    int SysBorderWidth() override;
+    bool SysExHeight() override { return FSysExHeight; }
+    int ExTitleHeight() override;
+    int ExMaxHeight() override;
+    bool SysBlurActive() override;
+
+    // --- fields
+    int CurrentHT = 0;
+    int UserBtnIndex = -1;
+    int FSnapBuffer = 10;
+    bool FUWPMode = false;
+    bool FScreenSnap = false;
+    bool FShowAppIcon = true;
+    bool FUseGlobalColor = true;
+    bool ControlsChanged = false;
+    bool FAllowExtBorders = true;
+    bool FirstInitialized = false;
+    bool FDrawNonClientArea = true;
+    TRect FIconRect, FHintRect, LastMenuItemRect;
+    UnicodeString FTitleSkin, FMenuLineSkin;
+    std::unique_ptr<TacTimer> FHintTimer;
+    TThread* FScaleThread = nullptr;
+    TsGripMode FGripMode = gmNone;
+    std::unique_ptr<TsTitleIcon> FTitleIcon;
+    std::unique_ptr<TacSystemBlur> FSystemBlur;
+    std::unique_ptr<TStringList> FGluedForms;
+    TsResizeMode FResizeMode = rmStandard;
+    std::unique_ptr<TacAddedTitle> FAddedTitle;
+    std::unique_ptr<TPersistent> FSysSubMenu;
+    std::unique_ptr<TsTitleButtons> FTitleButtons;
+    TAlignment FCaptionAlignment = taLeftJustify;
+    std::unique_ptr<TacFormHeader> FFormHeader;
+    std::unique_ptr<TsThirdPartyList> FThirdParty;
+    BYTE FDisabledBlendValue = 255;
+    TColor FDisabledBlendColor = 0;
+    bool bCapture = false, DoReinit = false, bInProcess = false, MaxRestore = false, FSysExHeight = false;
+    bool ClearButtons = false, OwnThirdLists = false, FMenuOwnerDraw = false, MenusInitialized = false;
+    int LockCount = 0;
+    int CYCaption = -1, CXSizeFrame = -1, CXFixedFrame = -1, CXPaddedBorder = -1;
+    int FLinesCount = -1;
+    int FHeaderIndex = -1, FHeaderHeight = 0, FTitleSkinIndex = -1, FCaptionSkinIndex = -1;
+    TRect NormalBounds, LastClientRect;
+    std::unique_ptr<TBitmap> FGlow1, FGlow2, TempBmp, CoverBmp, MenuLineBmp;
+    TsCaptionButton MDIMin, MDIMax, ButtonMin, ButtonMax, ButtonHelp, ButtonClose, MDIClose;
+    std::vector<TRect> Rects;
+    TMenuItemData HotItem;
+    TsTitleBar* FTitleBar = nullptr;
+    std::unique_ptr<TacGlowForm> LayerForm;
     std::unique_ptr<TacGlowForm> CoverForm; // prepared cover of the form, or null
-    TacAfterAnimation OnAfterAnimation;
-
+    TacThreadedTimer* FormTimer = nullptr;
+    std::unique_ptr<TsScrollWndData> FCommonData; // owner object: this provider; section "FORM"
+    std::array<std::unique_ptr<TBitmap>, 2> UWPTemplates;
+    TRect UWPShadowSize;
+    bool bFlag1 = false, RTInit = false, RTEmpty = false, InAero = false, InMenu = false, fAnimating = false;
+    bool BigButtons = false, FormActive = false, MenuChanged = true, RgnChanging = false, RightPressed = false;
+    std::unique_ptr<TacGlowForm> CaptForm;
+    int VCenter = 0;
+    std::unique_ptr<TsMDIForm> MDIForm;
+    std::vector<TObject*> FrameAdapters;
+    TWndMethod OldWndProc; // the form's window procedure before the provider took it over
+    int ShowAction = 0;
+    std::unique_ptr<std::vector<HWND>> FluentHandles;
+    bool FluentUWPMode = false;
+    TFormBorderStyle FluentBorderStyle = bsNone;
+    bool RgnChanged = true;
+    bool biClicked = false, AllowScale = true, FInAnimation = false, SkipAnimation = false;
     TForm* Form = nullptr;
-    std::unique_ptr<TsCommonData> FCommonData; // owner object: this provider
-    TacBorderForm* BorderForm = nullptr;       // extended-border window, or null
-    std::uint32_t FFormState = 0;              // FS_* bits, written through SetFormState
-    bool Freezing = false;                     // the form is held still around a skin change
-    std::unique_ptr<TBitmap> FormImage;        // stored image of the form
-    bool OwnLayeredFrame = false;              // the form draws its own layered frame
-    bool SkinFormed = false;                   // the provider skins its form
-    bool InAnimation = false;                  // an animation of the form runs
-    bool Minimized = false;                    // the form is in its minimized-animation state
-    TacCtrlAdapter* Adapter = nullptr;         // the adapter that wraps the form's children
+    TacScrollWnd* ListSW = nullptr;     // scroll-bar wrapper of the form, owned
+    std::uint32_t FFormState = 0;       // FS_* bits, written through SetFormState
+    TacCtrlAdapter* Adapter = nullptr;  // the adapter that wraps the form's children, owned
+    std::vector<std::unique_ptr<TStringList>> ThirdLists; // 23 working class-name lists
+    TacBorderForm* BorderForm = nullptr;                  // extended-border window, or null
+    std::unique_ptr<TsSystemMenu> SystemMenu;
+
+    // Kept for the core's freezing and animation routines.
+    bool Freezing = false;              // the form is held still around a skin change
+    std::unique_ptr<TBitmap> FormImage; // stored image of the form (skin change)
+    bool OwnLayeredFrame = false;       // the form draws its own layered frame (no border window)
+    bool Minimized = false;             // the form is in its minimized-animation state
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    void Construct(TComponent* AOwner);
+    void BroadcastToChildren(TMessage& Message);
+    void DPIChangedVCL(int NewPPI);
+    bool subObjectsMade_ = false;
 };
 
 // The child-control adapter of a form's provider: wraps the form's framework children. So far
@@ -72,8 +337,39 @@ public:
 
     // Forwards a message to every item with a live wrapper (no items yet).
     void WndProc(TMessage&) {}
+    // Skins every child of the form (or of Control) that the adapter supports.
+    void AddAllItems(TWinControl* = nullptr) {}
+    void AddNewItem(TControl*) {}
 
     TsSkinProvider* Provider;
+};
+
+// The title-bar component (its items replace the standard caption).
+class TsTitleBar : public TComponent {
+public:
+    using TComponent::TComponent;
+    UnicodeString ClassName() const override { return L"TsTitleBar"; }
+    int ItemCount() const { return 0; }
+};
+
+// The skinned system menu of a form.
+class TsSystemMenu : public TObject {
+public:
+    explicit TsSystemMenu(TsSkinProvider* AOwner) : FOwner(AOwner) {}
+    UnicodeString ClassName() const override { return L"TsSystemMenu"; }
+    void UpdateItems(bool = false) {}
+    void UpdateGlyphs() {}
+    HWND FForm = nullptr;
+    TsSkinProvider* FOwner;
+};
+
+// The MDI client support of an MDI main form.
+class TsMDIForm : public TObject {
+public:
+    explicit TsMDIForm(TsSkinProvider* AOwner) : FOwner(AOwner) {}
+    UnicodeString ClassName() const override { return L"TsMDIForm"; }
+    void ConnectToClient() {}
+    TsSkinProvider* FOwner;
 };
 
 // The layered extended-border (shadow) window around a skinned form or dialog.
@@ -104,7 +400,7 @@ std::unique_ptr<TBitmap> GetFormImage(TsSkinProvider* provider, bool freeCache);
 // hidden.
 std::unique_ptr<TacGlowForm> MakeCoverForm(HWND wnd, TsSkinProvider* provider, bool fromScreen);
 // Rebuilds the form's window region from the skin's border masks.
-void UpdateRgn(TsSkinProvider* provider, bool repaint, bool full = true);
+void UpdateRgn(TsSkinProvider* provider, bool Repaint, bool Immediate = true);
 
 // The task-bar animations of the provider's form; false when none was started.
 bool StartMinimizing(TsSkinProvider* provider);
@@ -130,27 +426,44 @@ bool AeroIsEnabled();
 // Test seam: a set value answers instead of the system until reset with nullopt.
 void SetAeroIsEnabledOverride(std::optional<bool> value);
 
-// True on Windows 10 and later while the Fluent look is on; the look is not built, so false.
-inline bool IsFluentOS() { return false; }
-
-// ---------------------------------------------------------------------------------------------
-// Least bodies for the pop-up controller, until form skinning gives forms their providers.
-
-// The provider of the form that holds component (walking its owners), or null: no form answers
-// for a provider yet.
-inline TsSkinProvider* GetSkinProvider(TComponent*) { return nullptr; }
+// --- unit routines
+// The provider of the form that owns Component (through the owner chain), asked of the form's
+// window with library command 4; null when there is no form or it answers none.
+TsSkinProvider* GetSkinProvider(TComponent* Component);
+// Writes the provider's working class-name lists back into its ThirdParty lists.
+void UpdateProviderThirdNames(TsSkinProvider* Provider);
+// True on Windows 10 and later when SetWindowCompositionAttribute was found at start-up.
+bool IsFluentOS();
+// Test seam: a set value answers instead of the system until reset with nullopt.
+void SetIsFluentOSOverride(std::optional<bool> value);
+// The entry of SetWindowCompositionAttribute found at start-up, or null.
+FARPROC acSetWindowCompositionAttribute();
+// Announces the form window Handle to a running skin editor (when the program was started for a
+// live preview and no window is registered yet): unless another window is the main form's, the
+// handle becomes acPreviewHandle and the editor's main window is told of it until it accepts.
+// Each try waits at most about a second, so a hung editor cannot hang the program.
+void AnnounceToSkinEditor(HWND Handle);
+// The fixed waits of form skinning (40, 200, 48, 20 ms) go through one replaceable routine;
+// the default processes messages while it waits.
+using TacFormDelay = void (*)(DWORD Ms);
+void acFormDelay(DWORD Ms);
+// Puts another routine in place (null: the default); returns the one in place before.
+TacFormDelay acReplaceFormDelay(TacFormDelay Delay);
 // The system caption height of the provider's form: the small caption of tool windows, else the
-// standard one (at the screen's density whatever the second argument asks).
+// standard one (at the screen's density whatever the second argument asks). Until the frame
+// geometry comes, this answers from the system metrics alone.
 inline int SysCaptHeight(TsSkinProvider* provider, int = 0)
 {
     const bool tool = provider && provider->Form &&
                       (provider->Form->BorderStyle() == bsToolWindow || provider->Form->BorderStyle() == bsSizeToolWin);
     return GetSystemMetrics(tool ? SM_CYSMCAPTION : SM_CYCAPTION);
 }
-// The provider's switches the pop-up controller reads and sets: whether its form may animate
-// (FAllowAnimation) and be scaled (AllowScale); and the freeing of its list scroll wrapper
-// (ListSW) for a form shown as a pop-up.
-inline bool ProviderAllowAnimation(const TsSkinProvider*) { return true; }
-inline void SetProviderAllowAnimation(TsSkinProvider*, bool) {}
-inline bool ProviderAllowScale(const TsSkinProvider*) { return true; }
-inline void FreeProviderListSW(TsSkinProvider*) {}
+
+int GetWindowWidth(HWND Handle);
+int GetWindowHeight(HWND Handle);
+int GetClientWidth(HWND Handle);
+int GetClientHeight(HWND Handle);
+
+// The unit's start-up (binds SetWindowCompositionAttribute) and shut-down.
+void sSkinProviderInitialization();
+void sSkinProviderFinalization();

@@ -329,7 +329,7 @@ TPoint BorderFormPos(TCustomForm* form, TacShowProvider& provider, const RECT& w
     const TRect shadow = provider.ShadowSize();
     const int dx = shadow.Left + provider.SkinBorderWidth() - provider.SysBorderWidth();
     int dy = shadow.Top;
-    if (!provider.FSysExHeight() && form->BorderStyle() != bsNone) {
+    if (!provider.SysExHeight() && form->BorderStyle() != bsNone) {
         dy += provider.SkinTitleHeight() - provider.SysCaptHeight() - provider.SysBorderWidth();
         if (IsZoomed(form->Handle()) && provider.ExMaxHeight() != provider.ExTitleHeight())
             dy += provider.ExTitleHeight() - provider.ExMaxHeight();

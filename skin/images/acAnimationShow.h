@@ -66,7 +66,7 @@ public:
     virtual int SkinTitleHeight() = 0;
     virtual int SysCaptHeight() = 0;
     virtual int SysBorderWidth() = 0;
-    virtual bool FSysExHeight() = 0;
+    virtual bool SysExHeight() = 0;
     virtual int ExTitleHeight() = 0;
     virtual int ExMaxHeight() = 0;
     // The system blur behind the form is on.

@@ -217,3 +217,20 @@ void PaintBorderFast(TsCommonData* SkinData, int State, const TacMainWnd& W);
 // Whether the control's section has a distinct hot look (with CheckOptions as the options and
 // the control's class allow).
 bool MayBeHot(TsCommonData* SkinData, bool CheckOptions = true);
+
+// The handler that skins one speed button (a graphic control) for its form's adapter. So far it
+// only keeps what it was made for; the speed-button skinning fills it.
+class TacSpeedButtonHandler : public TObject {
+public:
+    TacSpeedButtonHandler(TControl* ACtrl, TsSkinManager* AManager, TsCommonData* ASkinData,
+                          const UnicodeString& ASection)
+        : Ctrl(ACtrl), SkinManager(AManager), SkinData(ASkinData), SkinSection(ASection)
+    {
+    }
+    UnicodeString ClassName() const override { return L"TacSpeedButtonHandler"; }
+
+    TControl* Ctrl;
+    TsSkinManager* SkinManager;
+    TsCommonData* SkinData;
+    UnicodeString SkinSection;
+};

@@ -170,6 +170,9 @@ inline constexpr std::array<std::uint32_t, 3> kButtonLight = {0xFFFFFF, 0x80FFFF
 // The track bar's light colours carry an alpha; the pressed one is unset (-1).
 inline constexpr std::array<int, 3> kTrackBarLight = {0x30FFFFFF, 0x5000C0FF, -1};
 inline constexpr std::uint32_t kSpeedButtonHot = 0xD0FFD0; // SPEEDBUTTON's one override
+// The form section (Options::withForm), by state: inactive, active; and its font colours.
+inline constexpr std::array<std::uint32_t, 2> kFormColor = {0xB0C8D8, 0xD0E8F8};
+inline constexpr std::array<std::uint32_t, 2> kFormText = {0x404040, 0x101010};
 inline constexpr std::uint32_t kKeyColor = 0xFF00FF;
 
 // Scroll-bar sections (Options::withScrollBars), colours by state (normal, hot, pressed): the
@@ -208,6 +211,7 @@ struct Options {
     bool selectionTextKey = false;  // SELECTION's text colour is 0xFF00FF
     bool withEditAndHint = true;
     bool withScrollBars = false;    // flat scroll-bar sections and the grip image
+    bool withForm = false;          // the flat "FORM" section that skinned forms take
     bool malformedDigitField = false; // a letter in a digit field of BICONCLOSEGLOW0
     std::optional<int> biKeepHue;   // BIKEEPHUE (absent by default)
     // Archive

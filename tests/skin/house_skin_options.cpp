@@ -259,6 +259,15 @@ std::string OptionsText(const Options& o)
     ini.Key("FONTCOLOR", 0xFFFFFFu);
     ini.Key("HOTFONTCOLOR", 0xFFFFFFu);
 
+    if (o.withForm) {
+        ini.Section("FORM");
+        States(ini, 2);
+        ini.Key("COLOR", kFormColor[0]);
+        ini.Key("HOTCOLOR", kFormColor[1]);
+        ini.Key("FONTCOLOR", kFormText[0]);
+        ini.Key("HOTFONTCOLOR", kFormText[1]);
+    }
+
     if (o.withEditAndHint) {
         ini.Section("HINT");
         States(ini, 1);

@@ -8,6 +8,7 @@
 #include "acntUtils.h"
 #include "sConst.h"
 #include "sSkinManagerSysColors.h"
+#include "sCommonData.h"
 #include "sSkinProvider.h"
 
 namespace {
@@ -127,7 +128,7 @@ TEST_F(ManagerHooksTest, RestoreShowsTheMinimizedMainFormWithTheAnimationOffForT
     ASSERT_TRUE(PumpUntil([wnd] { return IsIconic(wnd) != FALSE; }));
     Application->SetMainFormOnTaskBar(false);
     form->provider = std::make_unique<TsSkinProvider>(form);
-    form->provider->SkinFormed = true;
+    form->provider->FCommonData->SkinIndex = 0; // a section of the loaded skin: the provider skins its form
     form->provider->Minimized = true;
     animation.calls.clear();
     animation.setting = false;

@@ -240,8 +240,7 @@ TEST_F(SkinManagerTest, UpdateScaleScalesTheClientAreaUnlessTheFormFollowsAnothe
     EXPECT_EQ(form->setTo, std::vector<int>{120});
 
     TsSkinManager other(nullptr);
-    TsSkinProvider provider(nullptr);
-    provider.FCommonData = std::make_unique<TsCommonData>(&provider);
+    TsSkinProvider provider(nullptr); // no form: its skin data alone names the other manager
     provider.FCommonData->FSkinManager = &other;
     form->provider = &provider;
     form->setTo.clear();

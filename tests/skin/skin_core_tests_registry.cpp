@@ -171,11 +171,11 @@ TEST_F(SkinRegistry, FormsFreezeAroundASkinChangeUnlessTheApplicationIsMinimised
         provider->Freezing = false;
         LockForms(c.manager);
         EXPECT_EQ(provider->Freezing, c.frozen) << c.what;
-        EXPECT_EQ((provider->FFormState & FS_BLENDMOVING) != 0, c.frozen) << c.what;
+        EXPECT_EQ((provider->FFormState & FS_FROZEN) != 0, c.frozen) << c.what;
         EXPECT_EQ(IsWindowVisible(window) == FALSE, c.frozen) << c.what << ": redrawing off";
         EXPECT_EQ(InAnimationProcess, !c.minimised) << c.what << ": the default manager animates the change";
         UnLockForms(c.manager, true);
-        EXPECT_FALSE(provider->FFormState & FS_BLENDMOVING) << c.what;
+        EXPECT_FALSE(provider->FFormState & FS_FROZEN) << c.what;
         EXPECT_FALSE(provider->Freezing) << c.what;
         EXPECT_TRUE(IsWindowVisible(window)) << c.what;
         EXPECT_FALSE(InAnimationProcess) << c.what;

@@ -77,7 +77,7 @@ TEST(SkinStartupTable, UnitsStartInTheLibrarysOrderAndStopBackwards)
         L"sStrings",    L"sConst",       L"sDefaults",   L"sSkinProps",   L"sMessages",   L"acntTypes",
         L"sBorders",    L"acntUtils",    L"sStyleSimply", L"sThirdParty", L"sSkinManager", L"sCommonData",
         L"acThdTimer",  L"sGraphUtils",  L"acGPUtils",   L"sGradient",    L"sAlphaGraph", L"sMaskData",
-        L"acPNG",       L"acAlphaImageList", L"acFontStore", L"acImage", L"acGlow", L"acAnimation", L"sVclUtils",    L"acSBUtils",   L"sGlyphUtils",
+        L"acPNG",       L"acAlphaImageList", L"acFontStore", L"acImage", L"acGlow", L"acAnimation", L"sVclUtils",    L"acSBUtils",   L"sSkinProvider", L"sGlyphUtils",
         L"acAlphaHints", L"acPopupController"};
     std::vector<std::wstring> names;
     for (const TacLibraryUnit& unit : acLibraryUnits()) {

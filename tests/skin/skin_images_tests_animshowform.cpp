@@ -67,7 +67,7 @@ std::vector<int> AlphasOf(HWND wnd)
 constexpr RECT kRegion{4, 2, 200, 150};
 
 // The provider's side of the form animation, with fixed metrics.
-class TShowProviderDouble : public TsSkinProvider, public TacShowProvider {
+class TShowProviderDouble : public TsSkinProvider {
 public:
     using TsSkinProvider::TsSkinProvider;
     std::unique_ptr<TBitmap> TakeCoverBmp() override { return std::move(Cover); }
@@ -99,14 +99,14 @@ public:
     int SkinTitleHeight() override { return 30; }
     int SysCaptHeight() override { return 22; }
     int SysBorderWidth() override { return 3; }
-    bool FSysExHeight() override { return SysExHeight; }
+    bool SysExHeight() override { return ExHeight; }
     int ExTitleHeight() override { return 28; }
     int ExMaxHeight() override { return 24; }
     bool SysBlurActive() override { return false; }
 
     std::unique_ptr<TBitmap> Cache, Cover;
     std::unique_ptr<TacGlowForm> OldBorder, NewBorder;
-    bool Border = false, SysExHeight = false;
+    bool Border = false, ExHeight = false;
     int Paints = 0, Fills = 0, Rgns = 0, ExBlend = -1;
 };
 
@@ -268,7 +268,7 @@ TEST_F(SkinAnimShowForm, BorderWindowIsCrossFadedAndPlacedBySkinAndSystemFrames)
         provider->Cache = Bmp32(240, 160, Argb(255, 0x20, 0x80, 0xC0));
         provider->Cover = Bmp32(250, 170, Argb(255, 1, 2, 3));
         provider->Border = true;
-        provider->SysExHeight = c.SysExHeight;
+        provider->ExHeight = c.SysExHeight;
         provider->OldBorder = std::make_unique<TacGlowForm>(nullptr);
         const HWND oldWnd = provider->OldBorder->Handle();
         if (c.NoBorder) form->SetBorderStyle(bsNone);

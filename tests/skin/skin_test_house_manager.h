@@ -9,12 +9,13 @@
 
 #include <memory>
 
-// The house skin written into folder\skins and an active manager over it; null when the skin
-// could not be written.
-inline std::unique_ptr<TsSkinManager> ActiveHouseSkinManager(const UnicodeString& folder)
+// The house skin (with the given options) written into folder\skins and an active manager over
+// it; null when the skin could not be written.
+inline std::unique_ptr<TsSkinManager> ActiveHouseSkinManager(const UnicodeString& folder,
+                                                             const house_skin::Options& options = {})
 {
     const UnicodeString skins = folder + L"\\skins";
-    if (!ForceDirectories(skins) || !house_skin::WriteFolder(skins)) return nullptr;
+    if (!ForceDirectories(skins) || !house_skin::WriteFolder(skins, options)) return nullptr;
     auto manager = std::make_unique<TsSkinManager>(nullptr);
     manager->AfterConstruction();
     manager->SetActive(false);

@@ -1,0 +1,4 @@
+// The skinned menus' unit state.
+#include "sSkinMenus.h"
+
+TsSkinProvider* MDISkinProvider = nullptr;

@@ -1,0 +1,114 @@
+// Members of the provider that the rest of form skinning fills: each does the least its callers
+// need until then (a handler passes its message on to the form, an update does nothing), so a
+// skinned form behaves as an unskinned one where nothing more is built yet.
+#include "sSkinProvider.h"
+
+#include "acntTypes.h"
+#include "sCommonData.h"
+#include "sSkinProviderInternal.h"
+
+#include <windows.h>
+
+using namespace provider_detail;
+
+#define AC_PASSING_HANDLER(name) \
+    void TsSkinProvider::name(TMessage& Message) { PassOn(Message); }
+AC_PROVIDER_HANDLERS(AC_PASSING_HANDLER)
+#undef AC_PASSING_HANDLER
+
+// The unskinned steps run around the form's own handling; the dispatcher passes the message on.
+void TsSkinProvider::AC_CMVisibleChanged_Unskinned(TMessage&) {}
+void TsSkinProvider::AC_WMWindowPosChanged_Unskinned(TMessage&) {}
+void TsSkinProvider::AC_WMNCDestroy(TMessage&) {}
+
+void TsSkinProvider::SetBoolean(int Index, bool Value)
+{
+    switch (Index) {
+    case 0: FAllowExtBorders = Value; break;
+    case 1: FDrawNonClientArea = Value; break;
+    case 2: FShowAppIcon = Value; break;
+    case 3: FUseGlobalColor = Value; break;
+    case 4: FUWPMode = Value; break;
+    default: break;
+    }
+}
+
+void TsSkinProvider::SetSkinSection(int Index, const UnicodeString& Value)
+{
+    (Index == 0 ? FTitleSkin : FMenuLineSkin) = Value;
+}
+
+void TsSkinProvider::SetResizeMode(TsResizeMode) { FResizeMode = rmStandard; }
+
+void TsSkinProvider::SetGluedForms(const TStringList* Value)
+{
+    if (Value) FGluedForms->Assign(Value);
+}
+
+void TsSkinProvider::UpdateSkinCaption() {}
+void TsSkinProvider::UpdateLayerForm() {}
+void TsSkinProvider::UpdateTitleBar() {}
+void TsSkinProvider::UpdateIconsIndexes() {}
+void TsSkinProvider::CheckSysMenu(bool) {}
+void TsSkinProvider::UpdateMenu() {}
+void TsSkinProvider::InitMenuItems(bool) {}
+void TsSkinProvider::InitExBorders(bool) {}
+void TsSkinProvider::InitDwm(HWND, bool, bool) {}
+void TsSkinProvider::InitSysParams(int) {}
+void TsSkinProvider::CalcItems() {}
+void TsSkinProvider::UpdateBlurMode(bool) {}
+void TsSkinProvider::SetHotHT(int HTCode, bool) { CurrentHT = HTCode; }
+void TsSkinProvider::KillAnimations() {}
+void TsSkinProvider::ReleaseMenuBitmaps() {}
+void TsSkinProvider::ClearGlows() {}
+void TsSkinProvider::UpdateNCArea(bool) {}
+void TsSkinProvider::AnimChangeScale(int, bool) {}
+void TsSkinProvider::FillArOR() {}
+HRGN TsSkinProvider::GetRgnFromArOR() { return nullptr; }
+void TsSkinProvider::PaintAll() {}
+
+std::unique_ptr<TBitmap> TsSkinProvider::TakeCoverBmp() { return std::move(CoverBmp); }
+TBitmap* TsSkinProvider::CacheBmp() { return FCommonData ? FCommonData->FCacheBmp.get() : nullptr; }
+TRect TsSkinProvider::UWPClientRect() { return {}; }
+std::unique_ptr<TacGlowForm> TsSkinProvider::DetachBorderForm() { return nullptr; }
+TacGlowForm* TsSkinProvider::CreateNewForm() { return nullptr; }
+HRGN TsSkinProvider::MakeRgn() { return BorderForm ? BorderForm->MakeRgn() : nullptr; }
+void TsSkinProvider::UpdateExBordersPos(bool redraw, BYTE blend)
+{
+    if (BorderForm) BorderForm->UpdateExBordersPos(redraw, blend);
+}
+TRect TsSkinProvider::ShadowSize() { return {}; }
+int TsSkinProvider::SkinBorderWidth() { return 0; }
+int TsSkinProvider::SkinTitleHeight() { return 0; }
+int TsSkinProvider::SysCaptHeight() { return 0; }
+int TsSkinProvider::SysBorderWidth() { return 0; }
+int TsSkinProvider::ExTitleHeight() { return 0; }
+int TsSkinProvider::ExMaxHeight() { return 0; }
+bool TsSkinProvider::SysBlurActive() { return FSystemBlur && FSystemBlur->Active; }
+
+HRGN TacBorderForm::MakeRgn(int, int) { return nullptr; }
+
+void TacBorderForm::UpdateExBordersPos(bool, BYTE) {}
+
+int SkinTitleHeight(TacBorderForm*) { return 0; }
+
+std::unique_ptr<TBitmap> GetFormImage(TsSkinProvider*, bool) { return nullptr; }
+
+void UpdateRgn(TsSkinProvider*, bool, bool) {}
+
+bool StartMinimizing(TsSkinProvider*) { return false; }
+
+bool StartRestoring(TsSkinProvider*) { return false; }
+
+void SetThumbIcon(HWND, TsSkinProvider*, int, int) {}
+
+void SetPreviewBmp(HWND, TsSkinProvider*) {}
+
+std::unique_ptr<TacGlowForm> MakeCoverForm(HWND wnd, TsSkinProvider*, bool)
+{
+    auto cover = std::make_unique<TacGlowForm>(nullptr);
+    RECT r{};
+    if (wnd && GetWindowRect(wnd, &r)) cover->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    cover->HandleNeeded();
+    return cover;
+}
