@@ -4,6 +4,7 @@
 #include "skin_forms_test_support.h"
 
 #include "sFormStates.h"
+#include "sVclUtils.h"
 
 namespace {
 
@@ -229,13 +230,19 @@ TEST_F(SkinFormsTest, LibraryCommandsOnBothPaths)
     EXPECT_FALSE(GetWindowLongPtrW(wnd, GWL_EXSTYLE) & WS_EX_LAYERED);
 
     // The frame adapters link and unlink once.
+    // An address sent outside the library's own sends (as any process could) is not taken.
     TObject adapter;
     const LPARAM a = reinterpret_cast<LPARAM>(&adapter);
     SendMessageW(wnd, SM_ALPHACMD, MakeAlphaCmd(AC_OBJLINK, 1), a);
-    SendMessageW(wnd, SM_ALPHACMD, MakeAlphaCmd(AC_OBJLINK, 1), a);
-    EXPECT_EQ(provider.FrameAdapters.size(), 1u);
-    SendMessageW(wnd, SM_ALPHACMD, MakeAlphaCmd(AC_OBJLINK, 0), a);
     EXPECT_TRUE(provider.FrameAdapters.empty());
+    {
+        TacOwnSend own;
+        SendMessageW(wnd, SM_ALPHACMD, MakeAlphaCmd(AC_OBJLINK, 1), a);
+        SendMessageW(wnd, SM_ALPHACMD, MakeAlphaCmd(AC_OBJLINK, 1), a);
+        EXPECT_EQ(provider.FrameAdapters.size(), 1u);
+        SendMessageW(wnd, SM_ALPHACMD, MakeAlphaCmd(AC_OBJLINK, 0), a);
+        EXPECT_TRUE(provider.FrameAdapters.empty());
+    }
 
     // Paint request without a changed background answers "nothing to do".
     provider.FCommonData->BGChanged = false;
@@ -292,10 +299,20 @@ TEST_F(SkinFormsTest, BackgroundRequestsAreFilledFromTheFormSection)
     TSpyProvider& provider = ProvidedForm();
     TacBGInfo info;
     const LPARAM address = reinterpret_cast<LPARAM>(&info);
-    EXPECT_EQ(SendMessageW(form->Handle(), SM_ALPHACMD, MakeAlphaCmd(AC_GETBG), address), 0) << "no skin: not answered";
+    {
+        TacOwnSend own;  // the address travels with a library send
+        EXPECT_EQ(SendMessageW(form->Handle(), SM_ALPHACMD, MakeAlphaCmd(AC_GETBG), address), 0) << "no skin: not answered";
+    }
 
     UseHouseSkin();
     provider.PrepareForm();
+    // The same address from outside the library's sends (as any process could send it) is left alone.
+    provider.FCommonData->BGChanged = false;
+    info.Offset = TPoint(5, 5);
+    SendMessageW(form->Handle(), SM_ALPHACMD, MakeAlphaCmd(AC_GETBG), address);
+    EXPECT_EQ(info.Offset, TPoint(5, 5));
+
+    TacOwnSend own;
     for (const bool active : {true, false}) {
         SCOPED_TRACE(active);
         provider.FormActive = active;
