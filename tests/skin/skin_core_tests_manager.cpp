@@ -91,7 +91,7 @@ TEST_F(SkinManagerTest, ANewSkinBroadcastThatRaisesLeavesNoFormFrozen)
     EXPECT_THROW(manager.SendNewSkin(true), std::runtime_error);
     const TsSkinProvider& provider = *form->provider;
     EXPECT_FALSE(provider.Freezing);
-    EXPECT_EQ(provider.FFormState & FS_BLENDMOVING, 0u);
+    EXPECT_EQ(provider.FFormState & FS_FROZEN, 0u);
     EXPECT_TRUE(IsWindowVisible(window)) << "the form redraws again";
     EXPECT_FALSE(InAnimationProcess);
     EXPECT_FALSE(RestrictDrawing);
