@@ -9,6 +9,8 @@
 #include "acShellCtrlsInternal.h"
 #include "acntUtils.h"
 
+static_assert(sizeof(SHELLEXECUTEINFOW) == 112);
+
 namespace {
 std::unique_ptr<TacShellFolder> desktopFolder;
 } // namespace
@@ -20,7 +22,6 @@ void acSetDesktopFolder(std::unique_ptr<TacShellFolder> folder) { desktopFolder 
 TacShellFolder::TacShellFolder(TacShellFolder* parent, PCUIDLIST_RELATIVE id, TComPtr<IShellFolder> shellFolder)
     : FParent(parent), FIShellFolder(std::move(shellFolder))
 {
-    FPIDL = DuplicatePIDL(id);
     if (parent) {
         FFullPIDL = JoinPIDLs(parent->FFullPIDL, id);
     } else {
@@ -29,6 +30,7 @@ TacShellFolder::TacShellFolder(TacShellFolder* parent, PCUIDLIST_RELATIVE id, TC
         DisposePIDL(desktop);
         FParent = desktopFolder.get();
     }
+    FPIDL = DuplicatePIDL(id);
     for (TacShellFolder* p = parent; p && p->FParent; p = p->FParent) ++FLevel;
 }
 

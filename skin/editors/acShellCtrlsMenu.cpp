@@ -6,6 +6,9 @@
 #include <array>
 #include <cstring>
 
+// The platform's x64 layout, never the 32-bit sizes.
+static_assert(sizeof(CMINVOKECOMMANDINFO) == 56);
+
 void InvokeContextMenu(TWinControl* owner, TacShellFolder* folder, int x, int y)
 {
     if (!owner || !folder) return;

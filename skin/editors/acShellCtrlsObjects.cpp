@@ -285,6 +285,8 @@ int GetShellImage(PCIDLIST_ABSOLUTE absoluteID, bool large, bool open)
 // ---------------------------------------------------------------------------------------------
 // Names
 
+static_assert(sizeof(STRRET) == 272);
+
 UnicodeString StrRetToText(PCUITEMID_CHILD id, STRRET& strRet)
 {
     UnicodeString text;

@@ -19,6 +19,9 @@ public:
     // What GetAttributesOf answers (masked by the request) and how often it was asked.
     SFGAOF attributes = 0;
     int attributeCalls = 0;
+    // When set, every display name (how often it was asked).
+    std::wstring fixedName;
+    int nameCalls = 0;
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
@@ -82,6 +85,13 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD id, SHGDNF flags, STRRET* name) override
     {
+        ++nameCalls;
+        if (!fixedName.empty()) {
+            name->uType = STRRET_WSTR;
+            name->pOleStr = static_cast<LPWSTR>(CoTaskMemAlloc((fixedName.size() + 1) * sizeof(wchar_t)));
+            std::wmemcpy(name->pOleStr, fixedName.c_str(), fixedName.size() + 1);
+            return S_OK;
+        }
         return desktop_->GetDisplayNameOf(id, flags, name);
     }
     HRESULT STDMETHODCALLTYPE SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD* out) override

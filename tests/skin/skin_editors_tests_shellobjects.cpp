@@ -207,6 +207,21 @@ TEST_F(ShellObjects, NamesWithTheExtensionRule)
     EXPECT_EQ(GetDisplayName(nullptr, note->RelativeID(), SHGDN_INFOLDER, seSystem), L"parentfolder = nil");
 
     EXPECT_NE(note->ImageIndex(false), sub->ImageIndex(false)) << "a file and a folder have different icons";
+
+    // A class identifier is asked again with the plain flags, once only.
+    PIDLPtr computer;
+    {
+        PItemIDList id = nullptr;
+        ASSERT_TRUE(SUCCEEDED(SHGetSpecialFolderLocation(nullptr, nFolder[rfMyComputer], &id)));
+        computer.reset(id);
+    }
+    const UnicodeString computerName = GetDisplayName(DesktopShellFolder().Get(), computer.get(), SHGDN_FORPARSING, seSystem);
+    EXPECT_FALSE(computerName.starts_with(L"::{")) << computerName;
+    TFakeShellFolder* fake = nullptr;
+    const TComPtr<IShellFolder> fakeFolder = NewFakeShellFolder(false, &fake);
+    fake->fixedName = L"::{1234}";
+    EXPECT_EQ(GetDisplayName(fakeFolder.Get(), note->RelativeID(), SHGDN_INFOLDER, seSystem), L"::{1234}");
+    EXPECT_EQ(fake->nameCalls, 2);
 }
 
 TEST_F(ShellObjects, ZipRuleAnswersWithoutAskingTheShell)
