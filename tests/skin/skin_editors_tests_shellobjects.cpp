@@ -7,6 +7,7 @@
 #include "PumpUntil.h"
 #include "ShellExecute.h"
 #include "SysUtils.h"
+#include "TypInfo.h"
 #include "acntUtils.h"
 #include "acShellCtrls.h"
 #include "skin_editors_test_shell.h"
@@ -574,6 +575,12 @@ TEST(ShellUnit, ShutDownEndsTheWorkersItFinds)
     notifier->SetRoot(dir.Path());
     notifier->SetOnChange([] {});
     EXPECT_EQ(acLiveChangeThreadCount(), 1);
+    // Published as a form reads and writes it.
+    EXPECT_EQ(GetPropValue(notifier, L"NotifyFilters"), L"nfFileNameChange,nfDirNameChange");
+    SetPropValue(notifier, L"NotifyFilters", L"nfSizeChange");
+    EXPECT_EQ(notifier->NotifyFilters(), TacNotifyFilters{nfSizeChange});
+    EXPECT_EQ(GetPropValue(notifier, L"WatchSubTree"), L"True");
+    EXPECT_TRUE(SameText(GetPropValue(notifier, L"Root"), dir.Path()));
     acShellCtrlsFinalization();
     EXPECT_EQ(acLiveChangeThreadCount(), 0);
     EXPECT_EQ(notifier->ChangeThread(), nullptr) << "the notifier no longer holds the freed worker";
