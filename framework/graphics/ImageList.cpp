@@ -1,5 +1,6 @@
 #include "ImageList.h"
 
+#include "ComObj.h"
 #include "TypInfo.h"
 
 
@@ -327,20 +328,11 @@ void TCustomImageList::Change()
 // ---------------------------------------------------------------------------------------------
 // Form data
 
-namespace {
-
-struct ComRelease {
-    void operator()(IUnknown* unknown) const { unknown->Release(); }
-};
-using StreamPtr = std::unique_ptr<IStream, ComRelease>;
-
-} // namespace
-
 void TCustomImageList::ReadData(TStream& stream)
 {
     if (stream.Size() - stream.Position() <= 0) return;
-    StreamPtr adapter(CreateStreamAdapter(stream));
-    HIMAGELIST list = ::ImageList_Read(adapter.get());
+    const auto adapter = TComPtr<IStream>::Attach(CreateStreamAdapter(stream));
+    HIMAGELIST list = ::ImageList_Read(adapter.Get());
     if (!list) throw EReadError(L"Failed to read ImageList data from stream");
     SetHandle(list);
 }
@@ -348,8 +340,8 @@ void TCustomImageList::ReadData(TStream& stream)
 void TCustomImageList::WriteData(TStream& stream)
 {
     if (!handle_ || GetCount() == 0) return;
-    StreamPtr adapter(CreateStreamAdapter(stream));
-    if (!::ImageList_Write(handle_, adapter.get())) throw EWriteError(L"Failed to write ImageList data to stream");
+    const auto adapter = TComPtr<IStream>::Attach(CreateStreamAdapter(stream));
+    if (!::ImageList_Write(handle_, adapter.Get())) throw EWriteError(L"Failed to write ImageList data to stream");
 }
 
 void RegisterImageListClasses()

@@ -2,6 +2,8 @@
 // it neither depends on nor disturbs any other user of GDI+ in the process.
 #include "JPEGImage.h"
 
+#include "ComObj.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -39,10 +41,7 @@ private:
     ULONG_PTR token_ = 0;
 };
 
-struct ComRelease {
-    void operator()(IUnknown* object) const { object->Release(); }
-};
-using StreamPtr = std::unique_ptr<IStream, ComRelease>;
+using StreamPtr = TComPtr<IStream>;
 
 struct ImageDispose {
     void operator()(gp::GpBitmap* image) const { gp::DllExports::GdipDisposeImage(image); }
@@ -52,10 +51,9 @@ using ImagePtr = std::unique_ptr<gp::GpBitmap, ImageDispose>;
 // A memory stream holding a copy of data; GDI+ reads from it while the image lives.
 StreamPtr MemoryStream(const std::vector<std::uint8_t>& data)
 {
-    IStream* raw = nullptr;
-    if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, &raw)) || !raw)
+    StreamPtr stream;
+    if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, stream.PutAddress())) || !stream)
         throw EOutOfResources(L"Out of system resources");
-    StreamPtr stream(raw);
     ULONG written = 0;
     if (FAILED(stream->Write(data.data(), static_cast<ULONG>(data.size()), &written)) || written != data.size())
         throw EOutOfResources(L"Out of system resources");
@@ -71,7 +69,7 @@ std::unique_ptr<TBitmap> Decode(const std::vector<std::uint8_t>& data)
     ImagePtr image;
     {
         gp::GpBitmap* raw = nullptr;
-        if (gp::DllExports::GdipCreateBitmapFromStream(stream.get(), &raw) != gp::Ok || !raw) InvalidJpeg();
+        if (gp::DllExports::GdipCreateBitmapFromStream(stream.Get(), &raw) != gp::Ok || !raw) InvalidJpeg();
         image.reset(raw);
     }
     // GDI+ also reads other formats; this class stands for JPEG data only.

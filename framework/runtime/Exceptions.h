@@ -43,6 +43,20 @@ FW_DECLARE_EXCEPTION(EComponentError, Exception);
 FW_DECLARE_EXCEPTION(EPropertyError, Exception);
 FW_DECLARE_EXCEPTION(EPropertyConvertError, Exception);
 
+// A failed COM or OLE call, with its result code.
+class EOleSysError : public Exception {
+public:
+    EOleSysError(std::wstring message, long errorCode) : Exception(std::move(message)), errorCode_(errorCode) {}
+    std::wstring ClassName() const override { return L"EOleSysError"; }
+    // The HRESULT of the failed call.
+    long ErrorCode() const noexcept { return errorCode_; }
+
+private:
+    long errorCode_;
+};
+// Raises EOleSysError with the system's text for errorCode.
+[[noreturn]] void RaiseOleSysError(long errorCode);
+
 // Message text of the range-check error raised by checked string and array indexing.
 inline constexpr const wchar_t* SRangeError = L"Range check error";
 

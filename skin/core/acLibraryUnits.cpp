@@ -10,6 +10,7 @@
 #include "acGPUtils.h"
 #include "acPNG.h"
 #include "acSBUtils.h"
+#include "acShellCtrls.h"
 #include "acUnitCounter.h"
 #include "acntTypes.h"
 #include "acntUtils.h"
@@ -90,6 +91,7 @@ const std::array kUnits = std::to_array<TacLibraryUnit>({
     // Skinned edits, lists, pickers, dialogs and hints (the default hint template decodes its PNG).
     {L"acAlphaHints", &acAlphaHintsInitialization, &acAlphaHintsFinalization},
     {L"acPopupController", &acPopupControllerInitialization, &acPopupControllerFinalization},
+    {L"acShellCtrls", &acShellCtrlsInitialization, &acShellCtrlsFinalization},
 });
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "acAlphaImageListChar.h"
 #include "acAlphaImageListVirtual.h"
 
+#include "ComObj.h"
 #include "FormReader.h"
 #include "TypInfo.h"
 #include "acUnitCounter.h"
@@ -27,10 +28,6 @@ namespace {
 // Created on the first registration, freed at the unit's shut-down.
 std::unique_ptr<std::vector<TCustomImageList*>> imageLists;
 TacUnitCounter unitCounter;
-
-struct ComRelease {
-    void operator()(IUnknown* unknown) const { unknown->Release(); }
-};
 
 } // namespace
 
@@ -71,14 +68,14 @@ void TacImageList::WriteData(TStream& stream)
     if (ComponentState().Contains(csWriting)) return;
     HIMAGELIST empty = ::ImageList_Create(1, 1, ILC_COLOR32, 0, 4);
     if (!empty) return;
-    std::unique_ptr<IStream, ComRelease> adapter(CreateStreamAdapter(stream));
+    const auto adapter = TComPtr<IStream>::Attach(CreateStreamAdapter(stream));
     using WriteEx = HRESULT(WINAPI*)(HIMAGELIST, DWORD, IStream*);
     HMODULE comctl = ::GetModuleHandleW(L"comctl32.dll");
     auto writeEx = comctl ? reinterpret_cast<WriteEx>(
                                 reinterpret_cast<void*>(::GetProcAddress(comctl, "ImageList_WriteEx")))
                           : nullptr;
-    if (writeEx) writeEx(empty, ILP_DOWNLEVEL, adapter.get());
-    else ::ImageList_Write(empty, adapter.get());
+    if (writeEx) writeEx(empty, ILP_DOWNLEVEL, adapter.Get());
+    else ::ImageList_Write(empty, adapter.Get());
     ::ImageList_Destroy(empty);
 }
 

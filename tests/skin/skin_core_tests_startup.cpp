@@ -9,6 +9,8 @@
 #include "acGPUtilsEntries.h"
 #include "acLibraryUnits.h"
 #include "acPNG.h"
+#include "acShellCtrls.h"
+#include "acAlphaImageList.h"
 #include "acntUtils.h"
 #include "sConst.h"
 #include "sConstCaptions.h"
@@ -78,7 +80,8 @@ TEST(SkinStartupTable, UnitsStartInTheLibrarysOrderAndStopBackwards)
         L"sBorders",    L"acntUtils",    L"sStyleSimply", L"sThirdParty", L"sSkinManager", L"sCommonData",
         L"acThdTimer",  L"sGraphUtils",  L"acGPUtils",   L"sGradient",    L"sAlphaGraph", L"sMaskData",
         L"acPNG",       L"acAlphaImageList", L"acFontStore", L"acImage", L"acGlow", L"acAnimation", L"sVclUtils",    L"acSBUtils",   L"sSkinProvider", L"sGlyphUtils",
-        L"acAlphaHints", L"acPopupController"};
+        L"acAlphaHints", L"acPopupController",
+        L"acShellCtrls"};
     std::vector<std::wstring> names;
     for (const TacLibraryUnit& unit : acLibraryUnits()) {
         names.push_back(unit.Name);
@@ -148,10 +151,16 @@ TEST_F(SkinStartup, StartUpBindsFillsAndCreatesAndShutDownReleasesItAll)
     EXPECT_TRUE(RecordedDialogs().empty()) << "no box without the switch";
     ASSERT_NE(DefaultHintTemplate, nullptr);
     EXPECT_EQ(DefaultHintTemplate->ImageDefault()->ImageWidth(), 27) << "decoded from ACHINT";
+    ASSERT_NE(acDesktopFolder(), nullptr);
+    EXPECT_EQ(ItemIDCount(acDesktopFolder()->AbsoluteID()), 0);
+    ASSERT_NE(SysSmallImageList, nullptr);
+    EXPECT_EQ(SysSmallImageList->Handle(), SysSmallImages);
 
     TForm* form = NewForm();
     IntSkinForm(form);
     acLibraryShutDown();
+    EXPECT_EQ(acDesktopFolder(), nullptr);
+    EXPECT_EQ(SysSmallImageList, nullptr);
 
     EXPECT_FALSE(Bound(reinterpret_cast<void*>(acSystemEntries().SetLayout)));
     EXPECT_FALSE(Bound(reinterpret_cast<void*>(acSystemEntries().UpdateLayeredWindow)));

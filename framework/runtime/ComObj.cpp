@@ -1,0 +1,7 @@
+#include "ComObj.h"
+
+HRESULT OleCheck(HRESULT result)
+{
+    if (FAILED(result)) RaiseOleSysError(result);
+    return result;
+}
