@@ -44,6 +44,37 @@ void PutBits(std::uint8_t* row, std::uint32_t index, int bits, unsigned value)
     b = static_cast<std::uint8_t>((b & ~fieldMask) | ((value << shift) & fieldMask));
 }
 
+// Reading, depth change, gamma and storing of the samples of one row conversion. Gamma reaches
+// colour and grey levels, never the alpha.
+struct SampleCodec {
+    bool source16, target16, swapBytes, gamma;
+    const std::array<std::uint8_t, 256>& gammaTable;
+
+    unsigned Read(const std::uint8_t* p) const
+    {
+        if (!source16) return *p;
+        const std::uint16_t v = Load16(p);
+        return swapBytes ? Swap16(v) : v;
+    }
+    unsigned Depth(unsigned v) const
+    {
+        if (source16 && !target16) return v * 255 / 65535;
+        if (!source16 && target16) return v * 65535 / 255;
+        return v;
+    }
+    unsigned Level(unsigned v) const
+    {
+        if (!gamma) return Depth(v);
+        const unsigned g = gammaTable[source16 ? v * 255 / 65535 : v];
+        return target16 ? g * 65535 / 255 : g;
+    }
+    void Put(std::uint8_t* pixel, int index, unsigned v) const
+    {
+        if (target16) Store16(pixel + 2 * index, static_cast<std::uint16_t>(v));
+        else pixel[index] = static_cast<std::uint8_t>(v);
+    }
+};
+
 // Sample pointers of one source pixel: interleaved samples or planes, each advanced per pixel.
 class SourceWalker {
 public:
@@ -296,35 +327,17 @@ void TColorManager::ColorRow(TRowSource source, std::uint8_t* target, std::uint3
     const int targetBytes = TargetPixelBytes();
     SourceWalker src(source, sourceAlpha ? 4 : 3, sampleBytes, SourcePixelSamples() * sampleBytes);
 
-    const auto read = [&](int channel) -> unsigned {
-        const std::uint8_t* p = src.Sample(channel);
-        if (!source16) return *p;
-        const std::uint16_t v = Load16(p);
-        return swapBytes ? Swap16(v) : v;
-    };
-    const auto depth = [&](unsigned v) -> unsigned {
-        if (source16 && !target16) return v * 255 / 65535;
-        if (!source16 && target16) return v * 65535 / 255;
-        return v;
-    };
-    const auto colour = [&](unsigned v) -> unsigned {
-        if (!gamma) return depth(v);
-        const unsigned g = FGammaTable[source16 ? v * 255 / 65535 : v];
-        return target16 ? g * 65535 / 255 : g;
-    };
-    const auto put = [&](std::uint8_t* pixel, int index, unsigned v) {
-        if (target16) Store16(pixel + 2 * index, static_cast<std::uint16_t>(v));
-        else pixel[index] = static_cast<std::uint8_t>(v);
-    };
+    const SampleCodec codec{source16, target16, swapBytes, gamma, FGammaTable};
+    const auto read = [&](int channel) { return codec.Read(src.Sample(channel)); };
 
     std::uint8_t bit = 0x80;
     for (std::uint32_t i = 0; i < count; ++i, target += targetBytes, bit = RotateRight(bit)) {
         if (!(mask & bit)) continue;
-        const unsigned c0 = colour(read(0)), c1 = colour(read(1)), c2 = colour(read(2));
-        put(target, 0, swapOrder ? c2 : c0);
-        put(target, 1, c1);
-        put(target, 2, swapOrder ? c0 : c2);
-        if (copyAlpha) put(target, 3, depth(read(3)));
+        const unsigned c0 = codec.Level(read(0)), c1 = codec.Level(read(1)), c2 = codec.Level(read(2));
+        codec.Put(target, 0, swapOrder ? c2 : c0);
+        codec.Put(target, 1, c1);
+        codec.Put(target, 2, swapOrder ? c0 : c2);
+        if (copyAlpha) codec.Put(target, 3, codec.Depth(read(3)));
         src.Next();
     }
 }
@@ -355,19 +368,12 @@ void TColorManager::RowConvertGray(TRowSource source, std::uint8_t* target, std:
     const bool source16 = FSourceBPS == 16, target16 = FTargetBPS == 16;
     const bool swapBytes = SourceOptions.Contains(coNeedByteSwap);
     const int sourceStep = (SourceOptions.Contains(coAlpha) ? 2 : 1) * (source16 ? 2 : 1);
+    const SampleCodec codec{source16, target16, swapBytes, false, FGammaTable};
     const std::uint8_t* s = source[0];
     std::uint8_t bit = 0x80;
     for (std::uint32_t i = 0; i < count; ++i, bit = RotateRight(bit)) {
         if (!(mask & bit)) continue;
-        unsigned v = *s;
-        if (source16) {
-            v = Load16(s);
-            if (swapBytes) v = Swap16(static_cast<std::uint16_t>(v));
-        }
-        if (source16 && !target16) v = v * 255 / 65535;
-        else if (!source16 && target16) v = v * 65535 / 255;
-        if (target16) Store16(target + 2 * i, static_cast<std::uint16_t>(v));
-        else target[i] = static_cast<std::uint8_t>(v);
+        codec.Put(target, static_cast<int>(i), codec.Depth(codec.Read(s)));
         s += sourceStep;
     }
 }
@@ -381,35 +387,16 @@ void TColorManager::RowConvertGrayAlpha(TRowSource source, std::uint8_t* target,
     const bool gamma = TargetOptions.Contains(coApplyGamma);
     const int sampleBytes = source16 ? 2 : 1;
     const int targetBytes = target16 ? 8 : 4;
-    const auto read = [&](const std::uint8_t* p) -> unsigned {
-        if (!source16) return *p;
-        const std::uint16_t v = Load16(p);
-        return swapBytes ? Swap16(v) : v;
-    };
-    const auto depth = [&](unsigned v) -> unsigned {
-        if (source16 && !target16) return v * 255 / 65535;
-        if (!source16 && target16) return v * 65535 / 255;
-        return v;
-    };
-    // As for colour images, gamma reaches the grey level and never the alpha.
-    const auto grey = [&](unsigned v) -> unsigned {
-        if (!gamma) return depth(v);
-        const unsigned g = FGammaTable[source16 ? v * 255 / 65535 : v];
-        return target16 ? g * 65535 / 255 : g;
-    };
-    const auto put = [&](std::uint8_t* pixel, int index, unsigned v) {
-        if (target16) Store16(pixel + 2 * index, static_cast<std::uint16_t>(v));
-        else pixel[index] = static_cast<std::uint8_t>(v);
-    };
+    const SampleCodec codec{source16, target16, swapBytes, gamma, FGammaTable};
     const std::uint8_t* s = source[0];
     std::uint8_t bit = 0x80;
     for (std::uint32_t i = 0; i < count; ++i, target += targetBytes, bit = RotateRight(bit)) {
         if (!(mask & bit)) continue;
-        const unsigned level = grey(read(s));
-        put(target, 0, level);
-        put(target, 1, level);
-        put(target, 2, level);
-        put(target, 3, depth(read(s + sampleBytes)));
+        const unsigned level = codec.Level(codec.Read(s));
+        codec.Put(target, 0, level);
+        codec.Put(target, 1, level);
+        codec.Put(target, 2, level);
+        codec.Put(target, 3, codec.Depth(codec.Read(s + sampleBytes)));
         s += 2 * sampleBytes;
     }
 }
