@@ -7,6 +7,8 @@
 #include "acGlow.h"
 #include "acImage.h"
 #include "acPopupController.h"
+#include "sEdit.h"
+#include "sMaskEdit.h"
 #include "acGPUtils.h"
 #include "acPNG.h"
 #include "acSBUtils.h"
@@ -88,6 +90,8 @@ const std::array kUnits = std::to_array<TacLibraryUnit>({
     // Skinned edits, lists, pickers, dialogs and hints (the default hint template decodes its PNG).
     {L"acAlphaHints", &acAlphaHintsInitialization, &acAlphaHintsFinalization},
     {L"acPopupController", &acPopupControllerInitialization, &acPopupControllerFinalization},
+    {L"sEdit", &sEditInitialization, &sEditFinalization},
+    {L"sMaskEdit", &sMaskEditInitialization, &sMaskEditFinalization},
 });
 
 } // namespace

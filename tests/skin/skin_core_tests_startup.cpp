@@ -78,7 +78,7 @@ TEST(SkinStartupTable, UnitsStartInTheLibrarysOrderAndStopBackwards)
         L"sBorders",    L"acntUtils",    L"sStyleSimply", L"sThirdParty", L"sSkinManager", L"sCommonData",
         L"acThdTimer",  L"sGraphUtils",  L"acGPUtils",   L"sGradient",    L"sAlphaGraph", L"sMaskData",
         L"acPNG",       L"acAlphaImageList", L"acFontStore", L"acImage", L"acGlow", L"acAnimation", L"sVclUtils",    L"acSBUtils",   L"sGlyphUtils",
-        L"acAlphaHints", L"acPopupController"};
+        L"acAlphaHints", L"acPopupController", L"sEdit", L"sMaskEdit"};
     std::vector<std::wstring> names;
     for (const TacLibraryUnit& unit : acLibraryUnits()) {
         names.push_back(unit.Name);
