@@ -43,14 +43,19 @@ TEST_F(WidgetsTest, EditFrameSelectionAndChangeMessage)
     struct Case {
         bool ctl3D;
         TBorderStyle border;
-        bool clientEdge, flatBorder;
+        bool clientEdge, flatFrame;
     };
     for (const Case c : {Case{true, bsSingle, true, false}, {false, bsSingle, false, true}, {false, bsNone, false, false}}) {
         edit->SetCtl3D(c.ctl3D);
         edit->SetBorderStyle(c.border);
         HWND h = edit->Handle();
         EXPECT_EQ((GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0, c.clientEdge) << c.ctl3D;
-        EXPECT_EQ((GetWindowLongPtrW(h, GWL_STYLE) & WS_BORDER) != 0, c.flatBorder) << c.ctl3D;
+        // The window takes a flat WS_BORDER over and draws it as a line round its client area.
+        auto shot = CaptureWindow(h);
+        const COLORREF edge = PixelOf(*shot, 0, shot->Height() / 2);
+        if (!c.clientEdge) {
+            EXPECT_EQ(edge == (ColorToRGB(clWindowFrame) & 0xFFFFFF), c.flatFrame) << c.ctl3D << c.border;
+        }
     }
     EXPECT_EQ(GetWindowLongPtrW(edit->Handle(), GWL_STYLE) & ES_NOHIDESEL, 0);
     edit->SetHideSelection(false);
