@@ -301,10 +301,12 @@ void TacEditDesign::PaintText()
         // Without a skin the text takes the font's colour over the cache.
         const UnicodeString text = DisplayText();
         HDC dc = canvas->Handle();
+        const HGDIOBJ oldFont = SelectObject(dc, Edit->Font()->Handle());
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(Edit->Enabled() ? Edit->Font()->Color() : clGrayText)));
         RECT rc = r;
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc, flags & ~0x40000000u);
+        SelectObject(dc, oldFont);
     }
     if (mode == 1) FillAlphaRect(cache, r, 255, clNone);
 }
