@@ -312,13 +312,18 @@ void TsEdit::WndProc(TMessage& message)
     AfterMessage(message);
 }
 
+const TEnumTypeInfo& VerticalAlignmentInfo()
+{
+    static const TEnumTypeInfo info{{L"taAlignTop", L"taAlignBottom", L"taVerticalCenter"}, 0};
+    return info;
+}
+
 void RegisterEditClasses()
 {
     const UnicodeString c = L"TsEdit";
     if (IsPublishedClass(c)) return;
     RegisterPublishedClass(c, L"TEdit");
-    RegisterPublishedProperty(c, OrdProp(L"LabelFromTextHint", pkBool, &TsEdit::LabelFromTextHint,
-                                         &TsEdit::SetLabelFromTextHint, int64_t{0}));
+    RegisterEditDesignProperties<TsEdit>(c);
     RegisterComponentClass(c, [](TComponent* owner) -> TComponent* {
         auto* edit = new TsEdit(owner);
         edit->AfterConstruction();

@@ -8,6 +8,7 @@
 // TacEditDesign holds what the skinned edit and the skinned masked edit share: skin data,
 // glyph, bound label and padding objects, the geometry, the cache rendering and the frame copy.
 #include "StdCtrls.h"
+#include "TypInfo.h"
 #include "acntTypes.h"
 #include "sCommonData.h"
 #include "sCtrlStates.h"
@@ -131,6 +132,18 @@ private:
     }
     DWORD selStart_ = 0, selEnd_ = 0;
 };
+
+// The published properties both skinned edits add to their platform edit.
+const TEnumTypeInfo& VerticalAlignmentInfo();
+template <class E>
+void RegisterEditDesignProperties(const UnicodeString& c)
+{
+    RegisterPublishedProperty(c, ObjProp(L"Padding", &E::Padding));
+    RegisterPublishedProperty(c, OrdProp(L"VerticalAlignment", pkEnum, &E::VerticalAlignment, &E::SetVerticalAlignment,
+                                         int64_t{taAlignTop}, &VerticalAlignmentInfo()));
+    RegisterPublishedProperty(c, OrdProp(L"LabelFromTextHint", pkBool, &E::LabelFromTextHint, &E::SetLabelFromTextHint,
+                                         int64_t{0}));
+}
 
 // Registers TsEdit's published properties and reader factory.
 void RegisterEditClasses();

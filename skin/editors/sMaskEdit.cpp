@@ -344,8 +344,8 @@ void RegisterMaskEditClasses()
     RegisterPublishedClass(c, L"TMaskEdit");
     RegisterPublishedProperty(c, OrdProp(L"CheckOnExit", pkBool, &TacCustomMaskEdit::CheckOnExit,
                                          &TacCustomMaskEdit::SetCheckOnExit, int64_t{1}));
-    RegisterPublishedProperty(c, OrdProp(L"LabelFromTextHint", pkBool, &TacCustomMaskEdit::LabelFromTextHint,
-                                         &TacCustomMaskEdit::SetLabelFromTextHint, int64_t{0}));
+    RegisterEditDesignProperties<TacCustomMaskEdit>(c);
+    RegisterPublishedProperty(c, EventProp(L"OnValidateError", &TacCustomMaskEdit::OnValidateError));
     RegisterComponentClass(c, [](TComponent* owner) -> TComponent* {
         auto* edit = new TsMaskEdit(owner);
         edit->AfterConstruction();

@@ -18,6 +18,7 @@ protected:
     void SetUp() override
     {
         SkinLoadTest::SetUp();
+        RegisterAcntTypesClasses(); // the padding object's properties
         sEditInitialization();
         sMaskEditInitialization();
         form = new TForm(Application);

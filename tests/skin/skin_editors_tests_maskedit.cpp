@@ -2,6 +2,7 @@
 // entry into a read-only edit, the frame without border, and captures skinned and unskinned.
 #include "skin_editors_test_edit.h"
 
+#include "FormReader.h"
 #include "sGraphUtilsText.h"
 
 namespace {
@@ -118,6 +119,48 @@ TEST_F(EditTest, MaskEditCapturesSkinnedAndUnskinned)
     SavePng(*plain, L"smaskedit_unskinned_glyph.png");
     EXPECT_EQ(GetPixel(plain->Canvas()->Handle(), e->AddedGlyphRect().Left + 6, 11) & 0xFFFFFF, 0u) << "the glyph";
     EXPECT_EQ(GetPixel(plain->Canvas()->Handle(), 150, 5) & 0xFFFFFF, 0xE0FFE0u) << "the cache's colour";
+}
+
+} // namespace
+
+namespace {
+
+// Both edits come from a form definition through the library's reader factories.
+TEST_F(EditTest, EditsReadFromAFormDefinition)
+{
+    Load();
+    auto* root = new TForm(Application);
+    ReadComponentFromText(root, LR"(object Form2: TForm
+  object Name1: TsEdit
+    Left = 8
+    Top = 8
+    Width = 120
+    Height = 30
+    Padding.Left = 3
+    VerticalAlignment = taVerticalCenter
+    LabelFromTextHint = True
+  end
+  object Date1: TsMaskEdit
+    Left = 8
+    Top = 48
+    Width = 120
+    Height = 23
+    EditMask = '!99/99/9999;1;_'
+    CheckOnExit = False
+  end
+end)",
+                          nullptr);
+    auto* name = dynamic_cast<TsEdit*>(root->FindComponent(L"Name1"));
+    auto* date = dynamic_cast<TsMaskEdit*>(root->FindComponent(L"Date1"));
+    ASSERT_NE(name, nullptr);
+    ASSERT_NE(date, nullptr);
+    EXPECT_EQ(name->Padding()->Left(), 3);
+    EXPECT_EQ(name->VerticalAlignment(), taVerticalCenter);
+    EXPECT_TRUE(name->LabelFromTextHint());
+    EXPECT_EQ(date->EditText(), L"__/__/____");
+    EXPECT_FALSE(date->CheckOnExit());
+    EXPECT_FALSE(name->SkinData()->Loading) << "the factory finished the skin data";
+    delete root;
 }
 
 } // namespace
