@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include "Themes.h"
+#include "acThdTimer.h"
 #include "acntUtils.h"
 #include "sAlphaGraph.h"
 #include "sGraphUtilsBackground.h"
@@ -353,21 +354,29 @@ void TacEditDesign::OurPaintHandler(HDC dc)
     const bool bracket = !InAnimationProcess && !(dc && dc == FCommonData->PrintDC);
     PAINTSTRUCT ps{};
     if (bracket) BeginPaint(wnd, &ps);
-    if (!InUpdating(FCommonData.get())) {
+    TsCommonData* sd = FCommonData.get();
+    TacThreadedTimer* pulse = ThreadedTimerIsLive(sd->PulsTimer) ? sd->PulsTimer : nullptr;
+    const bool pulsing = pulse && pulse->Enabled() && pulse->BmpOut && !pulse->BmpOut->Empty();
+    // The masked edit shows a pulse frame even while its skin data is updating.
+    if ((Masked && pulsing) || !InUpdating(sd)) {
         TWindowDC target(wnd, dc);
-        TsCommonData* sd = FCommonData.get();
-        if (sd->BGChanged || sd->HalfVisible || (Edit->Parent() && GetBoolMsg(Edit->Parent(), AC_GETOUTOFVIEW)))
-            sd->BGChanged = true;
-        if (TWinControl* parent = Edit->Parent()) {
-            const TRect pc = parent->ClientRect();
-            const TRect b = Edit->BoundsRect();
-            sd->HalfVisible = b.Left < pc.Left || b.Top < pc.Top || b.Right > pc.Right || b.Bottom > pc.Bottom;
-        }
-        if (sd->BGChanged && !PrepareCache()) {
-            sd->FUpdating = true;
-        } else if (TBitmap* cache = sd->FCacheBmp.get()) {
-            UpdateCorners(sd, ControlIsActive(sd) ? 1 : 0, AllCorners);
-            BitBlt(target.Get(), 0, 0, cache->Width(), cache->Height(), cache->Canvas()->Handle(), 0, 0, SRCCOPY);
+        if (pulsing) {
+            // A running pulse shows its prepared frame.
+            BitBlt(target.Get(), 0, 0, Edit->Width(), Edit->Height(), pulse->BmpOut->Canvas()->Handle(), 0, 0, SRCCOPY);
+        } else {
+            if (sd->BGChanged || sd->HalfVisible || (Edit->Parent() && GetBoolMsg(Edit->Parent(), AC_GETOUTOFVIEW)))
+                sd->BGChanged = true;
+            if (TWinControl* parent = Edit->Parent()) {
+                const TRect pc = parent->ClientRect();
+                const TRect b = Edit->BoundsRect();
+                sd->HalfVisible = b.Left < pc.Left || b.Top < pc.Top || b.Right > pc.Right || b.Bottom > pc.Bottom;
+            }
+            if (sd->BGChanged && !PrepareCache()) {
+                sd->FUpdating = true;
+            } else if (TBitmap* cache = sd->FCacheBmp.get()) {
+                UpdateCorners(sd, ControlIsActive(sd) ? 1 : 0, AllCorners);
+                BitBlt(target.Get(), 0, 0, cache->Width(), cache->Height(), cache->Canvas()->Handle(), 0, 0, SRCCOPY);
+            }
         }
     }
     if (bracket) EndPaint(wnd, &ps);
