@@ -4,6 +4,8 @@
 #include <windowsx.h>
 
 #include "Themes.h"
+#include "acAlphaImageListChar.h"
+#include "acAlphaImageListVirtual.h"
 #include "acThdTimer.h"
 #include "acntUtils.h"
 #include "sAlphaGraph.h"
@@ -341,9 +343,26 @@ void TacEditDesign::PaintAddedGlyph()
         d.Grayed = FAddedGlyph->Grayed();
         d.BGColor = Edit->Color();
     }
-    if (FAddedGlyph->ColorTone() != clNone) {
+    const TColor tone = FAddedGlyph->ColorTone();
+    if (tone != clNone) {
+        auto* virtualList = dynamic_cast<TsVirtualImageList*>(d.Images);
+        const bool charList = dynamic_cast<TsCharImageList*>(d.Images) ||
+                              (virtualList && dynamic_cast<TsCharImageList*>(virtualList->AlphaImageList()));
+        if (charList) {
+            // Character glyphs take their colour from the canvas font.
+            TFont* font = cache->Canvas()->Font();
+            const TColor saved = font->Color();
+            const int savedSize = font->Size();
+            d.Grayed = false;
+            font->SetColor(tone);
+            font->SetSize(0);
+            acDrawGlyphEx(d);
+            font->SetSize(savedSize);
+            font->SetColor(saved);
+            return;
+        }
         d.Grayed = true;
-        d.BGColor = FAddedGlyph->ColorTone();
+        d.BGColor = tone;
     }
     acDrawGlyphEx(d);
 }
