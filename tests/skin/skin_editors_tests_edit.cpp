@@ -279,3 +279,30 @@ TEST_F(EditTest, SkinnedCapturesFocusedAndNot)
 }
 
 } // namespace
+
+namespace {
+
+// With LabelFromTextHint, entering an empty edit turns its hint into the bound label; leaving it
+// hides the label again; the no-floating-label bit keeps it off.
+TEST_F(EditTest, TextHintFloatsIntoTheBoundLabel)
+{
+    Load();
+    auto* other = Make<TsEdit>(TRect(10, 80, 150, 103));
+    auto* e = Make<TsEdit>(TRect(10, 30, 150, 53));
+    e->SetTextHint(L"Port");
+    e->SetLabelFromTextHint(true);
+    e->SkinData()->CtrlSkinState |= ACS_NOFLOATLABEL;
+    e->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return e->Focused(); }));
+    EXPECT_FALSE(e->BoundLabel()->Active());
+    other->SetFocus();
+    e->SkinData()->CtrlSkinState &= ~ACS_NOFLOATLABEL;
+    e->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return e->BoundLabel()->Active(); }));
+    EXPECT_EQ(e->BoundLabel()->Caption(), L"Port");
+    other->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return other->Focused(); }));
+    EXPECT_FALSE(e->BoundLabel()->Active()) << "leaving the empty edit hides the label";
+}
+
+} // namespace
