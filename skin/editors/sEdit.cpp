@@ -318,6 +318,12 @@ const TEnumTypeInfo& VerticalAlignmentInfo()
     return info;
 }
 
+const TEnumTypeInfo& DisabledKindInfo()
+{
+    static const TEnumTypeInfo info{{L"dkBlended", L"dkGrayed"}, 0};
+    return info;
+}
+
 void RegisterEditClasses()
 {
     const UnicodeString c = L"TsEdit";

@@ -135,6 +135,7 @@ private:
 
 // The published properties both skinned edits add to their platform edit.
 const TEnumTypeInfo& VerticalAlignmentInfo();
+const TEnumTypeInfo& DisabledKindInfo();
 template <class E>
 void RegisterEditDesignProperties(const UnicodeString& c)
 {
@@ -143,6 +144,8 @@ void RegisterEditDesignProperties(const UnicodeString& c)
                                          int64_t{taAlignTop}, &VerticalAlignmentInfo()));
     RegisterPublishedProperty(c, OrdProp(L"LabelFromTextHint", pkBool, &E::LabelFromTextHint, &E::SetLabelFromTextHint,
                                          int64_t{0}));
+    RegisterPublishedProperty(c, OrdProp(L"DisabledKind", pkSet, &E::DisabledKind, &E::SetDisabledKind,
+                                         static_cast<int64_t>(TsDisabledKind{dkBlended}.Bits()), &DisabledKindInfo()));
 }
 
 // Registers TsEdit's published properties and reader factory.

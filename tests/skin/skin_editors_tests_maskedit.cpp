@@ -139,6 +139,7 @@ TEST_F(EditTest, EditsReadFromAFormDefinition)
     Padding.Left = 3
     VerticalAlignment = taVerticalCenter
     LabelFromTextHint = True
+    DisabledKind = [dkGrayed]
   end
   object Date1: TsMaskEdit
     Left = 8
@@ -157,6 +158,8 @@ end)",
     EXPECT_EQ(name->Padding()->Left(), 3);
     EXPECT_EQ(name->VerticalAlignment(), taVerticalCenter);
     EXPECT_TRUE(name->LabelFromTextHint());
+    EXPECT_EQ(name->DisabledKind(), TsDisabledKind{dkGrayed});
+    EXPECT_EQ(date->DisabledKind(), TsDisabledKind{dkBlended});
     EXPECT_EQ(date->EditText(), L"__/__/____");
     EXPECT_FALSE(date->CheckOnExit());
     EXPECT_FALSE(name->SkinData()->Loading) << "the factory finished the skin data";
