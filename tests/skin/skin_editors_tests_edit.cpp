@@ -306,3 +306,25 @@ TEST_F(EditTest, TextHintFloatsIntoTheBoundLabel)
 }
 
 } // namespace
+
+namespace {
+
+// Printing a skinned edit gives its cache: frame, background and text.
+TEST_F(EditTest, PrintingGivesTheCachedLook)
+{
+    Load();
+    auto* e = Make<TsEdit>(TRect(10, 10, 150, 33));
+    e->SetText(L"Printed");
+    Application->ProcessMessages();
+    TBitmap bmp(e->Width(), e->Height(), pf32bit);
+    e->Perform(WM_PRINT, reinterpret_cast<WPARAM>(bmp.Canvas()->Handle()), PRF_NONCLIENT | PRF_ERASEBKGND);
+    GdiFlush();
+    int differing = 0;
+    for (int y = 0; y < bmp.Height(); ++y)
+        for (int x = 0; x < bmp.Width(); ++x)
+            if ((GetPixel(bmp.Canvas()->Handle(), x, y) & 0xFFFFFF) != CachePixel(e, x, y)) ++differing;
+    EXPECT_EQ(differing, 0);
+    EXPECT_FALSE(e->SkinData()->CtrlSkinState & ACS_FRAMECHANGED);
+}
+
+} // namespace
