@@ -144,6 +144,16 @@ void RegisterEditDesignProperties(const UnicodeString& c)
                                          int64_t{taAlignTop}, &VerticalAlignmentInfo()));
     RegisterPublishedProperty(c, OrdProp(L"LabelFromTextHint", pkBool, &E::LabelFromTextHint, &E::SetLabelFromTextHint,
                                          int64_t{0}));
+    // Colour and font belong to the skin unless the control is unskinned or keeps its own.
+    TPropInfo color = OrdProp(L"Color", pkColor, &E::Color, &E::SetColor, int64_t{clWindow});
+    color.Stored = [](TPersistent* p) { return PropertyInstance<E>(p).ColorStored(); };
+    RegisterPublishedProperty(c, std::move(color));
+    TPropInfo font = ObjProp(L"Font", &E::Font, &E::SetFont, L"Font expected", TNilObject::Reject);
+    font.Stored = [](TPersistent* p) { return PropertyInstance<E>(p).FontStored(); };
+    RegisterPublishedProperty(c, std::move(font));
+    TPropInfo parentFont = OrdProp(L"ParentFont", pkBool, &E::ParentFont, &E::SetParentFont, int64_t{1});
+    parentFont.Stored = [](TPersistent* p) { return PropertyInstance<E>(p).FontStored(); };
+    RegisterPublishedProperty(c, std::move(parentFont));
     RegisterPublishedProperty(c, OrdProp(L"DisabledKind", pkSet, &E::DisabledKind, &E::SetDisabledKind,
                                          static_cast<int64_t>(TsDisabledKind{dkBlended}.Bits()), &DisabledKindInfo()));
 }

@@ -32,6 +32,8 @@ public:
     void SetLabelFromTextHint(bool value) { D.FLabelFromTextHint = value; }
     const TRect& AddedPadding() const { return D.FAddedPadding; }
     TRect AddedGlyphRect() { return D.AddedGlyphRect(); }
+    bool ColorStored() const { return D.ColorStored(); }
+    bool FontStored() const { return D.FontStored(); }
 
     // Only with CheckOnExit: the platform validation; its error goes to OnValidateError first and
     // is raised again with the same text.

@@ -163,6 +163,17 @@ end)",
     EXPECT_EQ(date->EditText(), L"__/__/____");
     EXPECT_FALSE(date->CheckOnExit());
     EXPECT_FALSE(name->SkinData()->Loading) << "the factory finished the skin data";
+
+    // Colour and font are stored only for an unskinned edit or a custom colour or font.
+    const TPropInfo* color = GetPropInfo(name, L"Color");
+    const TPropInfo* font = GetPropInfo(date, L"Font");
+    ASSERT_TRUE(color && font);
+    EXPECT_FALSE(IsStoredProp(name, *color));
+    EXPECT_FALSE(IsStoredProp(date, *font));
+    name->SkinData()->SetBoolean(0, true);
+    EXPECT_TRUE(IsStoredProp(name, *color));
+    manager->SetActive(false);
+    EXPECT_TRUE(IsStoredProp(date, *GetPropInfo(date, L"Color"))) << "unskinned";
     delete root;
 }
 
