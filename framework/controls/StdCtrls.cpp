@@ -1,4 +1,5 @@
 #include "StdCtrls.h"
+#include "Mask.h"
 
 #include "FormReader.h"
 #include "TypInfo.h"
@@ -316,7 +317,33 @@ void TCustomEdit::CreateParams(TCreateParams& params)
     if (readOnly_) params.Style |= ES_READONLY;
     if (numbersOnly_) params.Style |= ES_NUMBER;
     if (passwordChar_ != 0 && !multiLine_) params.Style |= ES_PASSWORD;
-    if (borderStyle_ == bsSingle) params.ExStyle |= WS_EX_CLIENTEDGE;
+    if (!hideSelection_) params.Style |= ES_NOHIDESEL;
+    if (borderStyle_ == bsSingle) {
+        if (ctl3D_)
+            params.ExStyle |= WS_EX_CLIENTEDGE;
+        else
+            params.Style |= WS_BORDER;
+    }
+}
+
+void TCustomEdit::SetCtl3D(bool value)
+{
+    if (value == ctl3D_) return;
+    ctl3D_ = value;
+    RecreateWnd();
+}
+
+void TCustomEdit::SetHideSelection(bool value)
+{
+    if (value == hideSelection_) return;
+    hideSelection_ = value;
+    RecreateWnd();
+}
+
+void TCustomEdit::CMEnter(TMessage& message)
+{
+    if (autoSelect_ && !multiLine_ && !ControlState().Contains(csLButtonDown)) SelectAll();
+    TWinControl::CMEnter(message);
 }
 
 void TCustomEdit::CreateWnd()
@@ -514,6 +541,7 @@ void TCustomEdit::CMTextChanged(TMessage& message)
 
 void TCustomEdit::Change()
 {
+    Perform(CM_CHANGED, 0, reinterpret_cast<LPARAM>(this));
     if (OnChange) OnChange(this);
 }
 
@@ -1101,6 +1129,10 @@ void RegisterStdCtrlsWidgetClasses()
     RegisterPublishedProperty(e, OrdProp(L"BevelWidth", pkInteger, &TCustomEdit::BevelWidth, &TCustomEdit::SetBevelWidth,
                                          int64_t{1}));
     RegisterPublishedProperty(e, StrProp(L"TextHint", &TCustomEdit::TextHint, &TCustomEdit::SetTextHint));
+    RegisterPublishedProperty(e, OrdProp(L"Ctl3D", pkBool, &TCustomEdit::Ctl3D, &TCustomEdit::SetCtl3D, int64_t{1}));
+    RegisterPublishedProperty(e, OrdProp(L"AutoSelect", pkBool, &TCustomEdit::AutoSelect, &TCustomEdit::SetAutoSelect, int64_t{1}));
+    RegisterPublishedProperty(e, OrdProp(L"HideSelection", pkBool, &TCustomEdit::HideSelection,
+                                         &TCustomEdit::SetHideSelection, int64_t{1}));
     RegisterPublishedProperty(e, EventProp(L"OnChange", &TCustomEdit::OnChange));
     RegisterPublishedClass(L"TEdit", e);
     RegisterComponentClass<TEdit>(L"TEdit");
@@ -1146,4 +1178,5 @@ void RegisterStdCtrlsWidgetClasses()
                                          int64_t{-1}));
     RegisterPublishedClass(L"TListBox", b);
     RegisterComponentClass<TListBox>(L"TListBox");
+    RegisterMaskClasses();
 }

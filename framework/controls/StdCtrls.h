@@ -167,6 +167,15 @@ public:
     // Grey text shown while the edit is empty (EM_SETCUEBANNER).
     const UnicodeString& TextHint() const { return textHint_; }
     void SetTextHint(const UnicodeString& value);
+    // Off: a flat frame (WS_BORDER) instead of the sunken client edge of bsSingle.
+    bool Ctl3D() const { return ctl3D_; }
+    void SetCtl3D(bool value);
+    // The whole text is selected when the focus enters the edit (single-line only).
+    bool AutoSelect() const { return autoSelect_; }
+    void SetAutoSelect(bool value) { autoSelect_ = value; }
+    // Off: the selection stays shown while the edit has no focus (ES_NOHIDESEL).
+    bool HideSelection() const { return hideSelection_; }
+    void SetHideSelection(bool value);
 
     int SelStart();
     void SetSelStart(int value);
@@ -183,6 +192,8 @@ protected:
     void DestroyWnd() override;
     void Dispatch(TMessage& message) override;
     void CMTextChanged(TMessage& message) override;
+    void CMEnter(TMessage& message) override;
+    // CM_CHANGED to the edit itself (LParam the edit), then OnChange.
     virtual void Change();
     bool IsMultiLine() const { return multiLine_; }
     void SetMultiLine(bool value) { multiLine_ = value; }
@@ -202,6 +213,9 @@ private:
     TBevelCut bevelOuter_ = bvLowered;
     int bevelWidth_ = 1;
     UnicodeString textHint_;
+    bool ctl3D_ = true;
+    bool autoSelect_ = true;
+    bool hideSelection_ = true;
 };
 
 class TEdit : public TCustomEdit {

@@ -190,6 +190,13 @@ TThemedElementDetails TStyleServices::GetElementDetails(TThemedWindow element) c
     return {L"WINDOW", 18, static_cast<int>(element) + 1};
 }
 
+TThemedElementDetails TStyleServices::GetElementDetails(TThemedEdit element) const
+{
+    // EP_EDITTEXT (1) with the ETS_ states normal 1, hot 2, selected 3, disabled 4, focused 5,
+    // read-only 6.
+    return {L"EDIT", 1, static_cast<int>(element) + 1};
+}
+
 bool TStyleServices::DrawElement(HDC dc, const TThemedElementDetails& details, const TRect& r) const
 {
     ThemeHandle theme(details.ClassList);

@@ -37,6 +37,11 @@ enum TThemedButton {
 // The close button of a window caption.
 enum TThemedWindow { twCloseButtonNormal, twCloseButtonHot, twCloseButtonPushed, twCloseButtonDisabled };
 
+// The text field of an edit.
+enum TThemedEdit {
+    teEditTextNormal, teEditTextHot, teEditTextSelected, teEditTextDisabled, teEditTextFocused, teEditTextReadOnly
+};
+
 struct TThemedElementDetails {
     const wchar_t* ClassList = L"";
     int Part = 0;
@@ -49,6 +54,7 @@ public:
     bool Enabled() const;
     TThemedElementDetails GetElementDetails(TThemedButton element) const;
     TThemedElementDetails GetElementDetails(TThemedWindow element) const;
+    TThemedElementDetails GetElementDetails(TThemedEdit element) const;
     // False when nothing could be drawn.
     bool DrawElement(HDC dc, const TThemedElementDetails& details, const TRect& r) const;
     // The part of bounds that holds the element's content; bounds itself when unknown.

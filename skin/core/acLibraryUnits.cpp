@@ -7,6 +7,8 @@
 #include "acGlow.h"
 #include "acImage.h"
 #include "acPopupController.h"
+#include "sEdit.h"
+#include "sMaskEdit.h"
 #include "acGPUtils.h"
 #include "acPNG.h"
 #include "acSBUtils.h"
@@ -92,6 +94,8 @@ const std::array kUnits = std::to_array<TacLibraryUnit>({
     {L"acAlphaHints", &acAlphaHintsInitialization, &acAlphaHintsFinalization},
     {L"acPopupController", &acPopupControllerInitialization, &acPopupControllerFinalization},
     {L"acShellCtrls", &acShellCtrlsInitialization, &acShellCtrlsFinalization},
+    {L"sEdit", &sEditInitialization, &sEditFinalization},
+    {L"sMaskEdit", &sMaskEditInitialization, &sMaskEditFinalization},
 });
 
 } // namespace
