@@ -85,7 +85,8 @@ void TCustomImageList::Recreate()
 
 HIMAGELIST TCustomImageList::CreateImageListHandle()
 {
-    HIMAGELIST list = ::ImageList_Create(width_, height_, DepthFlag(colorDepth_) | (masked_ ? ILC_MASK : 0), allocBy_,
+    const TSize size = HandleImageSize();
+    HIMAGELIST list = ::ImageList_Create(size.cx, size.cy, DepthFlag(colorDepth_) | (masked_ ? ILC_MASK : 0), allocBy_,
                                          allocBy_);
     if (!list) throw EOutOfResources(L"Out of system resources");
     ::ImageList_SetBkColor(list, ListColor(bkColor_));
@@ -123,7 +124,8 @@ void TCustomImageList::SetSize(int width, int height)
     height_ = height;
     if (!handle_) return;
     // The list stays (controls may hold its handle) but loses its images.
-    ::ImageList_SetIconSize(handle_, width_, height_);
+    const TSize size = HandleImageSize();
+    ::ImageList_SetIconSize(handle_, size.cx, size.cy);
     Change();
 }
 

@@ -111,6 +111,9 @@ protected:
     virtual int GetCount() const;
     // Makes the list handle for the current properties.
     virtual HIMAGELIST CreateImageListHandle();
+    // The size of the native list's images: Width x Height unless a list keeps its native
+    // images at another size (a density-scaled list).
+    virtual TSize HandleImageSize() const { return TSize{width_, height_}; }
     virtual void DoDraw(int index, TCanvas* canvas, int x, int y, UINT style, bool enabled);
     virtual void Change();
 

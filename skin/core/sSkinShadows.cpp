@@ -30,21 +30,26 @@ std::unique_ptr<TBitmap> CopyOf(TBitmap* src)
     return copy;
 }
 
+// A window's drop shadow: soft over its whole radius. Without a blur the shadow would be a
+// hard-edged cross of full-strength lines instead of a fading shadow.
+std::unique_ptr<TBitmap> MakeWindowShadow(TColor color, int radius, int offset, int size)
+{
+    return MakeShadow(color, radius, offset, 2 * size, 2 * size, radius, false, true);
+}
+
 } // namespace
 
 TBitmap* TacSkinData::GetActiveShadow()
 {
     if (!rsta)
-        rsta = MakeShadow(WndShadowColorA, WndShadowRadius, WndShadowOffset, 2 * WndShadowSize, 2 * WndShadowSize, 0,
-                          false, true);
+        rsta = MakeWindowShadow(WndShadowColorA, WndShadowRadius, WndShadowOffset, WndShadowSize);
     return rsta.get();
 }
 
 TBitmap* TacSkinData::GetPassiveShadow()
 {
     if (!rsti)
-        rsti = MakeShadow(WndShadowColorN, WndShadowRadius, WndShadowOffset, 2 * WndShadowSize, 2 * WndShadowSize, 0,
-                          false, true);
+        rsti = MakeWindowShadow(WndShadowColorN, WndShadowRadius, WndShadowOffset, WndShadowSize);
     return rsti.get();
 }
 

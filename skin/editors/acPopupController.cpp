@@ -2,6 +2,7 @@
 
 #include "SysUtils.h"
 #include "acSBUtils.h"
+#include "acScrollBar.h"
 #include "acThdTimer.h"
 #include "acUnitCounter.h"
 #include "acntUtils.h"

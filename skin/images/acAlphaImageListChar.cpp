@@ -259,12 +259,17 @@ int TsCharImageList::StdDensity(bool forHandle) const
     return DefaultManager->Options()->PixelsPerInch();
 }
 
-HIMAGELIST TsCharImageList::CreateImageListHandle()
+TSize TsCharImageList::HandleImageSize() const
 {
     const int d = StdDensity(true);
-    const int w = (SavedWidth ? SavedWidth : Width()) * d / 96;
-    const int h = (SavedHeight ? SavedHeight : Height()) * d / 96;
-    HIMAGELIST list = ::ImageList_Create(std::max(1, w), std::max(1, h), ILC_COLOR32 | (Masked() ? ILC_MASK : 0), 0,
+    return TSize(std::max(1, (SavedWidth ? SavedWidth : Width()) * d / 96),
+                 std::max(1, (SavedHeight ? SavedHeight : Height()) * d / 96));
+}
+
+HIMAGELIST TsCharImageList::CreateImageListHandle()
+{
+    const TSize size = HandleImageSize();
+    HIMAGELIST list = ::ImageList_Create(size.cx, size.cy, ILC_COLOR32 | (Masked() ? ILC_MASK : 0), 0,
                                          AllocBy());
     if (!list) throw EOutOfResources(L"Out of system resources");
     ::ImageList_SetBkColor(list, FBkColor == clNone ? CLR_NONE : ColorToGdi(FBkColor));
@@ -401,7 +406,8 @@ void TsCharImageList::Assign(const TPersistent* source)
     SavedWidth = src->SavedWidth;
     SavedHeight = src->SavedHeight;
     if (HandleAllocated()) {
-        ::ImageList_SetIconSize(Handle(), std::max(1, SavedWidth), std::max(1, SavedHeight));
+        const TSize size = HandleImageSize();
+        ::ImageList_SetIconSize(Handle(), size.cx, size.cy);
     } else {
         CreateImgList();
     }

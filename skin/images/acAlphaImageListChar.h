@@ -234,6 +234,8 @@ public:
 protected:
     void Change() override;
     HIMAGELIST CreateImageListHandle() override;
+    // The native images are the (saved) size at the list's density.
+    TSize HandleImageSize() const override;
     void DoDraw(int index, TCanvas* canvas, int x, int y, UINT style, bool enabled) override;
     void AssignTo(TPersistent* dest) const override;
     int ItemCount() const override { return GetCount(); }

@@ -79,13 +79,14 @@ void TacImageList::AddAsIcon(TBitmap* bitmap, int index)
     if (!bitmap) return;
     TBitmap* src = bitmap;
     std::unique_ptr<TBitmap> sized;
-    if (bitmap->Width() != Width() || bitmap->Height() != Height()) {
-        // Straight to the list's own size: through a picture of another shape it would be
+    const TSize size = HandleImageSize();
+    if (bitmap->Width() != size.cx || bitmap->Height() != size.cy) {
+        // Straight to the native list's size: through a picture of another shape it would be
         // distorted and resampled twice.
-        const TRect all(0, 0, Width(), Height());
-        sized = CreateBmp32(Width(), Height());
+        const TRect all(0, 0, size.cx, size.cy);
+        sized = CreateBmp32(size.cx, size.cy);
         FillRect32(sized.get(), all, 0, 0);
-        if (bitmap->Width() > 1 && bitmap->Height() > 1) Stretch(bitmap, sized.get(), Width(), Height(), ftMitchell);
+        if (bitmap->Width() > 1 && bitmap->Height() > 1) Stretch(bitmap, sized.get(), size.cx, size.cy, ftMitchell);
         else FillRect32(sized.get(), all, 0, 1);
         src = sized.get();
     }

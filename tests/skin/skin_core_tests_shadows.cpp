@@ -99,6 +99,33 @@ TEST_F(SkinShadows, NoFormShadowWithoutAnActiveSkinOrExtendedBorders)
     EXPECT_EQ(ownerless.FormShadowSize, TRect());
 }
 
+TEST_F(SkinShadows, WindowShadowsFadeOverTheirRadius)
+{
+    // Radius 5, size 13, offset 2: the shadow's middle is full strength and its edges fade out
+    // over the radius on every side, for the active and the passive colour.
+    for (const auto& [shadow, alpha] : {std::pair{data.GetActiveShadow(), 0x99u}, std::pair{data.GetPassiveShadow(), 0x44u}}) {
+        ASSERT_TRUE(shadow);
+        const int w = shadow->Width(), h = shadow->Height();
+        ASSERT_EQ(w, 2 * 5 + 2 * 13 + 1);
+        ASSERT_EQ(h, 2 * 5 + 2 * 13 + 2 + 1);
+        const int midX = w / 2, midY = h / 2;
+        EXPECT_NEAR(static_cast<int>(Px(*shadow, midX, midY) >> 24), static_cast<int>(alpha), 1);
+        // From each edge to the radius the alpha grows step by step, then stays full.
+        const struct { int x0, y0, dx, dy; } sides[] = {
+            {0, midY, 1, 0}, {w - 1, midY, -1, 0}, {midX, 2, 0, 1}, {midX, h - 1, 0, -1}};
+        for (const auto& s : sides) {
+            SCOPED_TRACE(testing::Message() << s.x0 << "," << s.y0);
+            unsigned previous = 0;
+            for (int i = 0; i <= 5; ++i) {
+                const unsigned a = Px(*shadow, s.x0 + i * s.dx, s.y0 + i * s.dy) >> 24;
+                EXPECT_GT(a, previous) << i;
+                previous = a;
+            }
+            EXPECT_NEAR(static_cast<int>(previous), static_cast<int>(alpha), 1);
+        }
+    }
+}
+
 TEST_F(SkinShadows, WithoutAnExBorderImageTheTemplatesAreTheWindowShadows)
 {
     const struct {

@@ -596,6 +596,26 @@ TEST_F(SkinCharImageList, WithoutAManagerTheApplicationsDensityCounts)
     auto bmp = Bmp32(36, 36);
     ImageList_Draw(list->Handle(), 0, bmp->Canvas()->Handle(), 0, 0, ILD_NORMAL);
     EXPECT_EQ(Px(*bmp, 18, 18) & 0xFFFFFF, 0x00FF00u);
+
+    // A new size of a list with a native list, and a list assigned over one that has its own,
+    // keep the native images at the density.
+    auto nativeSize = [](TsCharImageList& l) {
+        int w = 0, h = 0;
+        ImageList_GetIconSize(l.Handle(), &w, &h);
+        return TSize(w, h);
+    };
+    list->SetDimension(0, 20);
+    list->SetDimension(1, 20);
+    EXPECT_EQ(nativeSize(*list), TSize(30, 30));
+    auto copy = NewList(16, 16);
+    copy->Assign(list.get());
+    EXPECT_EQ(nativeSize(*copy), TSize(30, 30));
+    ASSERT_EQ(ImageList_GetImageCount(copy->Handle()), 1);
+    auto copied = Bmp32(30, 30);
+    ImageList_Draw(copy->Handle(), 0, copied->Canvas()->Handle(), 0, 0, ILD_NORMAL);
+    EXPECT_EQ(Px(*copied, 15, 15) & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(Px(*copied, 1, 1) & 0xFFFFFF, 0u) << "the square fills the image, not a corner of it";
+
     density.reset();
     EXPECT_EQ(NewList(24, 24)->PixelsPerInch, DefaultPPI());
 }
