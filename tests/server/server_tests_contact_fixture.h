@@ -10,6 +10,7 @@
 #include "FirmwareImage.h"
 #include "GatewaySetupFiles.h"
 #include "IdTCPServer.h"
+#include "PumpUntil.h"
 #include "Threads.h"
 #include "server_tests_contact_sim.h"
 
@@ -43,6 +44,27 @@ inline constexpr std::chrono::milliseconds kWait{10000};
 inline constexpr int kSimultaneousGateways = 8;
 // Shorter waits than the product's, so that time-outs do not stretch the run.
 inline const TContactTiming kTiming{.FrameDeadlineMs = 2000, .AckWaitMs = 20, .AckWaits = 52};
+
+// Runs script as a gateway on a thread of its own while this thread pumps messages, until the
+// script has ended and settled() holds (the window's connections are gone); false when that does
+// not happen within timeoutMs.
+inline bool RunGatewayPumping(int port, const std::function<void(sim::Gateway&)>& script,
+                              const std::function<bool()>& settled, int timeoutMs = 10000)
+{
+    std::atomic<bool> done{false};
+    std::thread gateway([&] {
+        try {
+            sim::Gateway gw(port);
+            script(gw);
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "gateway: " << e.what();
+        }
+        done = true;
+    });
+    const bool finished = PumpUntilSettled([&] { return done.load() && settled(); }, timeoutMs);
+    gateway.join();
+    return finished;
+}
 
 struct StatusRow {
     UnicodeString Id, Address, LastData, Status, Firmware;

@@ -53,16 +53,13 @@ TEST_F(DbWindowTest, SwitchOnConnectsRunsTheSchemaTwiceWithoutHarmAndStoresAGate
     // One gateway contact: its telegram row and frame log row come through a lent connection.
     const sim::Bytes frame =
         sim::GatewayFrame(0x19, kGw, kDeriv, kMaster, sim::WmbusPayload(1, {sim::Record(sim::Telegram{})}));
-    std::atomic<bool> done{false};
-    std::thread gateway([&] {
-        sim::Gateway gw(port_);
-        gw.Send(frame);
-        gw.WaitClosed(std::chrono::milliseconds(10000));
-        done = true;
-    });
-    const bool finished = PumpUntilSettled([&] { return done.load() && form.LiveConnectionCount() == 0; });
-    gateway.join();
-    ASSERT_TRUE(finished);
+    ASSERT_TRUE(contact_test::RunGatewayPumping(
+        port_,
+        [&](sim::Gateway& gw) {
+            gw.Send(frame);
+            gw.WaitClosed(std::chrono::milliseconds(10000));
+        },
+        [&] { return form.LiveConnectionCount() == 0; }));
     EXPECT_EQ(form.StringGrid1->Cells(0, 1), L"0A.1B.2C");
     const auto rows = dbmode_test::Rows(*form.FDConn1, L"SELECT ID, Hersteller FROM `" + database_ + L"`.`rx_0A.1B.2C`");
     ASSERT_EQ(rows.size(), 1u);

@@ -339,17 +339,14 @@ TEST_F(SwitchTest, AGatewayTelegramReachesTheMemosAndTheStatusGrid)
 
     const sim::Bytes frame = sim::GatewayFrame(0x19, kGw, kDeriv, kMaster,
                                                sim::WmbusPayload(1, {sim::Record(sim::Telegram{})}));
-    std::atomic<bool> done{false};
     std::atomic<bool> closedByServer{false};
-    std::thread gateway([&] {
-        sim::Gateway gw(port_);
-        gw.Send(frame);
-        closedByServer = gw.WaitClosed(std::chrono::milliseconds(10000));
-        done = true;
-    });
-    const bool finished = PumpUntilSettled([&] { return done.load() && form.LiveConnectionCount() == 0; });
-    gateway.join();
-    ASSERT_TRUE(finished);
+    ASSERT_TRUE(contact_test::RunGatewayPumping(
+        port_,
+        [&](sim::Gateway& gw) {
+            gw.Send(frame);
+            closedByServer = gw.WaitClosed(std::chrono::milliseconds(10000));
+        },
+        [&] { return form.LiveConnectionCount() == 0; }));
     EXPECT_TRUE(closedByServer.load());
 
     ASSERT_EQ(form.MemoLog->Lines()->Count(), 1);

@@ -77,16 +77,13 @@ TEST_F(UnattendedTest, AutomaticStartTriesAgainEveryTenSecondsUntilTheDatabaseIs
     // A gateway's telegram reaches the database.
     const sim::Bytes frame = sim::GatewayFrame(0x19, contact_test::kGw, contact_test::kDeriv, contact_test::kMaster,
                                                sim::WmbusPayload(1, {sim::Record(sim::Telegram{})}));
-    std::atomic<bool> done{false};
-    std::thread gateway([&] {
-        sim::Gateway gw(port);
-        gw.Send(frame);
-        gw.WaitClosed(std::chrono::milliseconds(10000));
-        done = true;
-    });
-    const bool finished = PumpUntilSettled([&] { return done.load() && form.LiveConnectionCount() == 0; });
-    gateway.join();
-    ASSERT_TRUE(finished);
+    ASSERT_TRUE(contact_test::RunGatewayPumping(
+        port,
+        [&](sim::Gateway& gw) {
+            gw.Send(frame);
+            gw.WaitClosed(std::chrono::milliseconds(10000));
+        },
+        [&] { return form.LiveConnectionCount() == 0; }));
     const auto rows = dbmode_test::Rows(*form.FDConn1, L"SELECT ID FROM `marlindo_autostart`.`rx_0A.1B.2C`");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(dbmode_test::Utf8(rows[0].at(L"ID")), "12345678");

@@ -188,15 +188,13 @@ inline std::optional<GatewaySetupRecord> SetupSentAtNextContact(int port)
     const sim::Bytes frame = sim::GatewayFrame(0x19, contact_test::kGw, contact_test::kDeriv, contact_test::kMaster,
                                                sim::WmbusPayload(1, {sim::Record(sim::Telegram{})}));
     sim::Bytes reply;
-    std::atomic<bool> done{false};
-    std::thread gateway([&] {
-        sim::Gateway gw(port);
-        gw.Send(frame);
-        gw.WaitClosed(contact_test::kWait, &reply);
-        done = true;
-    });
-    const bool finished = PumpUntilSettled([&] { return done.load() && FormSRV->LiveConnectionCount() == 0; });
-    gateway.join();
+    const bool finished = contact_test::RunGatewayPumping(
+        port,
+        [&](sim::Gateway& gw) {
+            gw.Send(frame);
+            gw.WaitClosed(contact_test::kWait, &reply);
+        },
+        [] { return FormSRV->LiveConnectionCount() == 0; });
     EXPECT_TRUE(finished) << "the contact did not end";
     EXPECT_EQ(reply.size(), 1123u);
     if (reply.size() != 1123u || reply[2] != 0x14) return std::nullopt;

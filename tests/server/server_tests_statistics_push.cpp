@@ -184,21 +184,34 @@ TEST_F(StatisticsTest, FilePushNamesEveryGatewayItCouldNotChange)
     EXPECT_EQ(test_support::ReadFile(file(L"01_02_03")), before);
 }
 
-TEST_F(StatisticsDbTest, FilterListsReachTheGatewaysThroughSetupDaten)
-{
-    TFormSRV& form = CreateInDatabaseMode(dbtest::Server().password);
-    form.ToggleSwitch1->SetState(tssOn);
-    ASSERT_TRUE(form.IdTCPServer1->Active());
-    TFDConnection db(nullptr);
-    Connect(db);
-    for (const sim::GatewayIdBytes& id : {kGwA, kGwB}) {
-        GatewaySetupRecord record = contact_test::SampleSetup();
-        record.GatewayId = id;
-        dbmode_test::Exec(db, SetupInsertStatement(id, record, "2022-06-01 10:00:00"));
+// Database mode switched on, both gateways with a setup row, their traffic sent and its day
+// analysed (shown is the window); db is connected to the test's database.
+class StatisticsPushDbTest : public StatisticsDbTest {
+protected:
+    void AnalyseTrafficDay(TFDConnection& db, TFormSRV*& shown)
+    {
+        TFormSRV& form = CreateInDatabaseMode(dbtest::Server().password);
+        shown = &form;
+        form.ToggleSwitch1->SetState(tssOn);
+        ASSERT_TRUE(form.IdTCPServer1->Active());
+        Connect(db);
+        for (const sim::GatewayIdBytes& id : {kGwA, kGwB}) {
+            GatewaySetupRecord record = contact_test::SampleSetup();
+            record.GatewayId = id;
+            dbmode_test::Exec(db, SetupInsertStatement(id, record, "2022-06-01 10:00:00"));
+        }
+        SendTraffic(form, Traffic());
+        OpenStatistics(form, TrafficDay());
+        ASSERT_TRUE(FinishAnalysis(form));
     }
-    SendTraffic(form, Traffic());
-    OpenStatistics(form, TrafficDay());
-    ASSERT_TRUE(FinishAnalysis(form));
+};
+
+TEST_F(StatisticsPushDbTest, FilterListsReachTheGatewaysThroughSetupDaten)
+{
+    TFDConnection db(nullptr);
+    TFormSRV* shown = nullptr;
+    ASSERT_NO_FATAL_FAILURE(AnalyseTrafficDay(db, shown));
+    TFormSRV& form = *shown;
     ASSERT_EQ(RowsByGatewayId(*form.StringGridStat), ExpectedTrafficTable());
     MarkTrafficDevices(*form.StringGridStat);
 
@@ -233,21 +246,12 @@ TEST_F(StatisticsDbTest, FilterListsReachTheGatewaysThroughSetupDaten)
 
 // While the analysis of a newly chosen day runs, the marks are still the previous day's: the
 // button says so and changes nothing.
-TEST_F(StatisticsDbTest, GenFilterWaitsForTheAnalysisOfTheDayShown)
+TEST_F(StatisticsPushDbTest, GenFilterWaitsForTheAnalysisOfTheDayShown)
 {
-    TFormSRV& form = CreateInDatabaseMode(dbtest::Server().password);
-    form.ToggleSwitch1->SetState(tssOn);
-    ASSERT_TRUE(form.IdTCPServer1->Active());
     TFDConnection db(nullptr);
-    Connect(db);
-    for (const sim::GatewayIdBytes& id : {kGwA, kGwB}) {
-        GatewaySetupRecord record = contact_test::SampleSetup();
-        record.GatewayId = id;
-        dbmode_test::Exec(db, SetupInsertStatement(id, record, "2022-06-01 10:00:00"));
-    }
-    SendTraffic(form, Traffic());
-    OpenStatistics(form, TrafficDay());
-    ASSERT_TRUE(FinishAnalysis(form));
+    TFormSRV* shown = nullptr;
+    ASSERT_NO_FATAL_FAILURE(AnalyseTrafficDay(db, shown));
+    TFormSRV& form = *shown;
     MarkTrafficDevices(*form.StringGridStat);
     const auto rows = [&] { return dbmode_test::Rows(db, L"SELECT * FROM setup_daten ORDER BY GW_ID"); };
     const auto before = rows();

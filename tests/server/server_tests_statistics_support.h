@@ -221,19 +221,8 @@ protected:
     // contact, serving the window meanwhile.
     void RunGateway(TFormSRV& form, const std::function<void(sim::Gateway&)>& script)
     {
-        std::atomic<bool> done{false};
-        std::thread gateway([&] {
-            try {
-                sim::Gateway gw(port_);
-                script(gw);
-            } catch (const std::exception& e) {
-                ADD_FAILURE() << "gateway: " << e.what();
-            }
-            done = true;
-        });
-        const bool finished = PumpUntilSettled([&] { return done.load() && form.LiveConnectionCount() == 0; }, 20000);
-        gateway.join();
-        EXPECT_TRUE(finished) << "the gateway's contact did not end";
+        EXPECT_TRUE(contact_test::RunGatewayPumping(port_, script, [&] { return form.LiveConnectionCount() == 0; }, 20000))
+            << "the gateway's contact did not end";
     }
 
     // Each gateway of traffic sends its telegrams in one frame.
