@@ -220,7 +220,7 @@ TacHintTemplate* acLoadHintTemplate(TacHintTemplates* templates, TStream& stream
 // without everything from the first "." on.
 TacHintTemplate* acLoadHintTemplateFromFile(TacHintTemplates* templates, const UnicodeString& fileName);
 
-// The published properties of the template classes, for form definitions.
+// The published properties of the template classes and of the manager, for form definitions.
 void RegisterAlphaHintsClasses();
 
 // Start-up builds DefaultHintTemplate from the "ACHINT" resource; shut-down frees it.
@@ -471,6 +471,9 @@ public:
 
 protected:
     void Notification(TComponent* component, TOperation operation) override;
+    // Copies templates, TemplateName, Animated, AutoAlignment, DefaultMousePos, HTMLMode,
+    // PauseHide, SkinSection and UseSkinData to another manager.
+    void AssignTo(TPersistent* dest) const override;
 
 private:
     void CallShowHint(UnicodeString& text, bool& canShow, THintInfo& info);

@@ -232,6 +232,24 @@ void TsAlphaHints::SetTemplateName(const UnicodeString& value)
         }
 }
 
+void TsAlphaHints::AssignTo(TPersistent* dest) const
+{
+    auto* d = dynamic_cast<TsAlphaHints*>(dest);
+    if (!d) {
+        TComponent::AssignTo(dest);
+        return;
+    }
+    d->SetTemplates(FTemplates.get());
+    d->SetTemplateName(FTemplateName);
+    d->SetAnimated(FAnimated);
+    d->SetAutoAlignment(FAutoAlignment);
+    d->DefaultMousePos = DefaultMousePos;
+    d->SetHTMLMode(FHTMLMode);
+    d->SetPauseHide(FPauseHide);
+    d->SetSkinSection(FSkinSection);
+    d->SetUseSkinData(FUseSkinData);
+}
+
 void TsAlphaHints::Changed()
 {
     if (!ComponentState().Contains(csLoading) && OnChange) OnChange(this);
@@ -293,6 +311,8 @@ void TsAlphaHints::CallShowHint(UnicodeString& text, bool& canShow, THintInfo& i
     TCustomFrame* frame = nullptr;
     OnShowHint(text, canShow, info, frame);
     HintFrame.reset(frame);
+    // The frame was designed at 96 pixels per inch.
+    if (HintFrame && DefaultManager && DefaultManager->IsActive()) DefaultManager->UpdateScale(HintFrame.get(), 96);
 }
 
 void TsAlphaHints::OnShowHintApp(UnicodeString& HintStr, bool& CanShow, THintInfo& HintInfo)

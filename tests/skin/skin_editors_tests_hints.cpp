@@ -3,6 +3,8 @@
 // cross-fade tick by tick, the hide, follow and check timers, and the hover end to end.
 #include "skin_editors_test_hints.h"
 
+#include "FormReader.h"
+#include "FormWriter.h"
 #include "sCommonData.h"
 #include "sVclUtils.h"
 
@@ -50,6 +52,50 @@ TEST_F(HintsTest, PlacingTheManagerInstallsItsWindowAndEventAndDestroyingRestore
     EXPECT_EQ(Manager, nullptr);
     EXPECT_EQ(HintWindowClass, &PlainHintWindow);
     EXPECT_FALSE(static_cast<bool>(Application->OnShowHint));
+}
+
+// A manager read from a form definition takes over when loaded; Assign copies its settings.
+TEST_F(HintsTest, AManagerFromAFormDefinitionTakesOverWhenLoadedAndAssignCopiesItsSettings)
+{
+    TsAlphaHints source(nullptr);
+    source.SetAutoAlignment(true);
+    source.SetAnimated(false);
+    source.SetMaxWidth(200);
+    source.SetPauseHide(3000);
+    source.SetTextAlignment(taLeftJustify);
+    source.SetSkinSection(L"MYHINT");
+    source.SetUseSkinData(true);
+    source.SetHTMLMode(true);
+    source.Templates()->Add()->SetName(L"Round");
+    source.SetTemplateName(L"round");
+    source.DefaultMousePos = mpRightTop;
+    const UnicodeString text = WriteComponentToText(&source);
+    EXPECT_EQ(text.find(L"Active"), UnicodeString::npos) << "defaults are not written";
+    EXPECT_EQ(Manager, nullptr) << "made in code without AfterConstruction: not placed";
+
+    TsAlphaHints read(nullptr);
+    ReadComponentFromText(&read, text);
+    EXPECT_EQ(Manager, &read) << "Loaded took over";
+    EXPECT_EQ(Application->HintHidePause(), 3000);
+    EXPECT_TRUE(read.AutoAlignment());
+    EXPECT_FALSE(read.Animated());
+    EXPECT_EQ(read.MaxWidth(), 200);
+    EXPECT_EQ(read.TextAlignment(), taLeftJustify);
+    EXPECT_EQ(read.SkinSection(), L"MYHINT");
+    EXPECT_EQ(read.TemplateIndex, 0);
+
+    TsAlphaHints copy(nullptr);
+    copy.Assign(&source);
+    EXPECT_EQ(copy.Templates()->Count(), 1);
+    EXPECT_EQ(copy.TemplateIndex, 0);
+    EXPECT_TRUE(copy.AutoAlignment());
+    EXPECT_FALSE(copy.Animated());
+    EXPECT_EQ(copy.DefaultMousePos, mpRightTop);
+    EXPECT_TRUE(copy.HTMLMode());
+    EXPECT_EQ(copy.PauseHide(), 3000);
+    EXPECT_EQ(copy.SkinSection(), L"MYHINT");
+    EXPECT_TRUE(copy.UseSkinData());
+    EXPECT_EQ(copy.MaxWidth(), 120) << "not copied";
 }
 
 // The corner of a 100 x 40 body placed at P on the 1280 x 1024 screen, for the three kinds of
