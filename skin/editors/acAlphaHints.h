@@ -293,12 +293,16 @@ public:
     void PrepareMask();
     // The text area inside the picture.
     virtual TRect TextRect() const;
+    // The window procedure a hint frame has while it is painted into the picture: its children
+    // get the picture as their background.
+    void FrameWndProc(TMessage& message);
 
     UnicodeString Text;
     std::unique_ptr<TBitmap> BodyBmp, MaskBmp, AlphaBmp;
     HRGN rgn = nullptr;
     int SkinIndex = -1;
     bool AlphaUsed = false;
+    TWndMethod OldFrameProc;
     TacMousePosition FMousePos = mpLeftTop;
 
 protected:
@@ -316,6 +320,8 @@ protected:
     int ScaledValue(int value) const;
     // The caption's flags of the text alignment and reading order.
     UINT AlignFlags() const;
+    // Answers the library's background request with the picture.
+    void AnswerBackground(TMessage& message);
 
 private:
     bool destroyed_ = false;

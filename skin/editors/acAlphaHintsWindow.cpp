@@ -464,18 +464,7 @@ void TacCustomHintWindow::WndProc(TMessage& message)
         switch (AlphaCmdCode(message.WParam)) {
         case AC_CTRLHANDLED:
         case AC_CHILDBGCHANGED: message.Result = 1; return;
-        case AC_GETBG:
-            if (auto* info = reinterpret_cast<TacBGInfo*>(message.LParam)) {
-                if (AlphaBmp) {
-                    info->Bmp = AlphaBmp.get();
-                    info->Offset = TPoint(0, 0);
-                    info->BgType = btCache;
-                } else {
-                    info->BgType = btFill;
-                    info->Color = Color();
-                }
-            }
-            return;
+        case AC_GETBG: AnswerBackground(message); return;
         default: break;
         }
         break;
@@ -515,6 +504,29 @@ void TacCustomHintWindow::WndProc(TMessage& message)
         break;
     default: break;
     }
+}
+
+void TacCustomHintWindow::AnswerBackground(TMessage& message)
+{
+    auto* info = reinterpret_cast<TacBGInfo*>(message.LParam);
+    if (!info) return;
+    if (AlphaBmp) {
+        info->Bmp = AlphaBmp.get();
+        info->Offset = TPoint(0, 0);
+        info->BgType = btCache;
+    } else {
+        info->BgType = btFill;
+        info->Color = Color();
+    }
+}
+
+void TacCustomHintWindow::FrameWndProc(TMessage& message)
+{
+    if (message.Msg == SM_ALPHACMD && AlphaCmdCode(message.WParam) == AC_GETBG) {
+        AnswerBackground(message);
+        return;
+    }
+    if (OldFrameProc) OldFrameProc(message);
 }
 
 std::unique_ptr<TBitmap> TacCustomHintWindow::GetMask(int Width, int Height) const
@@ -597,9 +609,17 @@ void TacCustomHintWindow::TextOut(TBitmap* Bmp)
     };
     if (m && m->HintFrame) {
         TCustomFrame* frame = m->HintFrame.get();
+        // The frame lives on this (transparent) window; only its picture is seen.
+        if (!frame->Parent()) frame->SetParent(this);
         frame->SetBounds(0, 0, tr.Width(), tr.Height());
         frame->HandleNeeded();
+        for (int i = 0; i < frame->ControlCount(); ++i)
+            if (auto* child = dynamic_cast<TWinControl*>(frame->Controls(i))) child->HandleNeeded();
+        OldFrameProc = frame->WindowProc;
+        frame->WindowProc = TWndMethod(this, &TacCustomHintWindow::FrameWndProc);
         frame->PaintTo(Bmp->Canvas()->Handle(), tr.Left, tr.Top);
+        frame->WindowProc = OldFrameProc;
+        OldFrameProc = TWndMethod();
         GdiFlush();
         for (int i = 0; i < frame->ControlCount(); ++i) {
             TControl* c = frame->Controls(i);

@@ -161,6 +161,37 @@ TEST_F(HintsTest, TemplatePictureIsTheNineSliceWithCopiedCornersAndTextInsideThe
     SaveOverWhite(*withText, L"hint_template");
 }
 
+// A frame given by OnShowHint sizes the hint and is painted into it, its children opaque.
+TEST_F(HintsTest, AFrameFromOnShowHintIsMeasuredAndPaintedWithOpaqueChildren)
+{
+    TsAlphaHints& m = MakeHints();
+    m.SetAnimated(false);
+    TPanel* child = nullptr;
+    m.OnShowHint = [&](UnicodeString&, bool&, THintInfo&, TCustomFrame*& frame) {
+        frame = new TCustomFrame(nullptr);
+        frame->SetBounds(0, 0, 80, 30);
+        child = new TPanel(frame);
+        child->SetParent(frame);
+        child->SetBounds(5, 5, 20, 10);
+        child->SetColor(clRed);
+    };
+    m.ShowHint(TPoint(200, 200), L"Framed", 0);
+    ASSERT_NE(m.HintFrame, nullptr);
+    EXPECT_EQ(m.NewBounds.Width(), 80 + 27);
+    EXPECT_EQ(m.NewBounds.Height(), 30 + 23);
+    const HintLayeredCall* call = LastCall(m.AnimWindow->Handle());
+    ASSERT_TRUE(call && call->Image);
+    const TRect cm = SizesOf(DefaultHintTemplate->ImageDefault()->ClientMargins());
+    const Word inChild = Px(*call->Image, cm.Left + 10, cm.Top + 8);
+    EXPECT_EQ(ByteA(inChild), 255) << "the child, opaque";
+    EXPECT_GE(ByteR(inChild), 254);
+    EXPECT_EQ(inChild & 0xFFFF, 0u);
+    EXPECT_EQ(m.HintFrame->WindowProc, TWndMethod(static_cast<TControl*>(m.HintFrame.get()), &TControl::WndProc)) << "given back";
+    SaveOverWhite(*call->Image, L"hint_frame");
+    m.HideHint();
+    EXPECT_EQ(m.HintFrame, nullptr);
+}
+
 // The skin's three bodies: a computed shadow, the mask image alone at full transparency, and the
 // plain section cut to the mask's shape with the key colour clear.
 TEST_F(HintsTest, SkinPicturesShowTheThreeBodiesWithTheShapeAndKeyColourClear)
