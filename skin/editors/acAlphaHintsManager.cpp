@@ -290,8 +290,7 @@ void TsAlphaHints::InitTemplate()
 
 void TsAlphaHints::SetHintTimeCtrl(TControl* control)
 {
-    if (control == HintTimeCtrl) return;
-    if (HintTimeCtrl) HintTimeCtrl->RemoveFreeNotification(this);
+    // The link stays after the control is no longer the hint's: the record may still name it.
     HintTimeCtrl = control;
     if (control) control->FreeNotification(this);
 }
@@ -326,6 +325,8 @@ void TsAlphaHints::OnShowHintApp(UnicodeString& HintStr, bool& CanShow, THintInf
     }
     if (OnShowHint) CallShowHint(HintStr, CanShow, HintInfo);
     CurrentHintInfo = HintInfo;
+    // Kept beyond this call: forgotten when the control goes.
+    if (CurrentHintInfo.HintControl) CurrentHintInfo.HintControl->FreeNotification(this);
     FHintPos = HintInfo.HintPos;
 }
 
@@ -383,6 +384,7 @@ void TsAlphaHints::ShowPrepared(const TPoint& location, const UnicodeString& tex
         bool canShow = true;
         CallShowHint(s, canShow, info);
         CurrentHintInfo = info;
+        if (info.HintControl) info.HintControl->FreeNotification(this);
         if (!canShow) {
             FHintLocation = saved;
             return;
@@ -444,6 +446,7 @@ void TsAlphaHints::ShowHint(const TacShowHintData& ShowHintData, unsigned HideTi
             if (NewWindow) AnimWindow = std::move(NewWindow);
         }
         TmpShowData = ShowHintData;
+        if (TmpShowData.Control) TmpShowData.Control->FreeNotification(this);
         SetHintTimeCtrl(ShowHintData.Control ? ShowHintData.Control : CtrlUnderMouse());
         if (HintWindowHandle && !IsWindow(HintWindowHandle)) {
             delete HintWindow;

@@ -215,6 +215,7 @@ struct Options {
     bool masterBmp = false;         // MASTERBITMAP=Master.bmp (24 bits) instead of Master.png
     bool selectionTextKey = false;  // SELECTION's text colour is 0xFF00FF
     bool withEditAndHint = true;
+    bool withHintShape = false;     // HINT gets a mask, a computed shadow and a transparency
     bool withScrollBars = false;    // flat scroll-bar sections and the grip image
     bool withForm = false;          // the flat "FORM" section that skinned forms take
     bool malformedDigitField = false; // a letter in a digit field of BICONCLOSEGLOW0

@@ -273,6 +273,8 @@ std::string OptionsText(const Options& o)
         States(ini, 1);
         ini.Key("COLOR", kHintBG);
         ini.Key("FONTCOLOR", kHintText);
+    }
+    if (o.withEditAndHint && o.withHintShape) {
         // The shape of the button's first frame (key corners), a computed shadow and a
         // little transparency, for the skinned hint windows.
         ini.Key("BORDERSMASK", Caret(kHintMask, kButtonMargin, 1, 1, 0));

@@ -91,7 +91,9 @@ protected:
     // The house skin active, hints drawn from its HINT section.
     void UseHouseSkin()
     {
-        skin = ActiveHouseSkinManager(dir.Path());
+        house_skin::Options options;
+        options.withHintShape = true;
+        skin = ActiveHouseSkinManager(dir.Path(), options);
         ASSERT_NE(skin, nullptr);
         ASSERT_TRUE(skin->IsActive());
         if (hints) hints->SetUseSkinData(true);

@@ -190,6 +190,32 @@ TEST_F(HintsTest, AutoAlignmentPutsTheBottomRightCornerOnTheControlsTopEdge)
     EXPECT_TRUE(canShow);
 }
 
+// A control that goes while the manager remembers it is forgotten everywhere.
+TEST_F(HintsTest, AControlThatIsDestroyedIsForgottenByTheManager)
+{
+    TsAlphaHints& m = MakeHints();
+    UnicodeString text = L"Panel hint";
+    bool canShow = true;
+    THintInfo info;
+    info.HintControl = ctrl;
+    Application->OnShowHint(text, canShow, info);
+    m.SetHintTimeCtrl(ctrl);
+    m.SetHintTimeCtrl(nullptr);
+    m.SetHintTimeCtrl(ctrl);
+    TacShowHintData data;
+    data.Control = ctrl;
+    data.Width = 40;
+    data.Height = 20;
+    m.SetAnimated(false);
+    m.ShowHint(data, 0);
+    m.CurrentHintInfo.HintControl = ctrl;
+    delete ctrl;
+    ctrl = nullptr;
+    EXPECT_EQ(m.CurrentHintInfo.HintControl, nullptr);
+    EXPECT_EQ(m.HintTimeCtrl, nullptr);
+    EXPECT_EQ(Application->HintControl(), nullptr);
+}
+
 // Two hints in a row, tick by tick: the second glides from the first's place a fifth of the
 // remaining way per tick while the pictures cross-fade, in at most 20 steps.
 TEST_F(HintsTest, TheSecondHintGlidesAFifthOfTheWayPerTickAndEndsAtItsBounds)
