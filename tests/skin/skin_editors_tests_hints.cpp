@@ -208,6 +208,8 @@ TEST_F(HintsTest, AControlThatIsDestroyedIsForgottenByTheManager)
     data.Height = 20;
     m.SetAnimated(false);
     m.ShowHint(data, 0);
+    EXPECT_EQ(m.TmpShowData.Width, 0) << "the record served that hint only";
+    EXPECT_EQ(m.NewBounds.Width(), 40 + 27);
     m.CurrentHintInfo.HintControl = ctrl;
     delete ctrl;
     ctrl = nullptr;
