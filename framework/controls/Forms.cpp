@@ -749,6 +749,7 @@ bool TApplication::ProcessMessage(MSG& msg)
         terminated_ = true;
         return true;
     }
+    HintMouseMessage(msg);
     if (!IsKeyMsg(msg)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);

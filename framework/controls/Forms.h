@@ -257,6 +257,25 @@ private:
     Member method_ = nullptr;
 };
 
+class THintWindow;
+class TTimer;
+
+// What the application knows about the hint it is about to show; OnShowHint may change it.
+// Points are on the screen, CursorRect and CursorPos in HintControl's client coordinates.
+struct THintInfo {
+    TControl* HintControl = nullptr;
+    TPoint HintPos;         // the hint window's top-left
+    int HintMaxWidth = 0;   // widest text
+    TColor HintColor = clInfoBk;
+    TRect CursorRect;       // the mouse may move inside without a new hint
+    TPoint CursorPos;
+    int HideTimeout = 0;    // milliseconds the hint stays; 0 until hidden by other means
+    UnicodeString HintStr;
+    void* HintData = nullptr;
+};
+// May change the text, veto the hint (CanShow false) or change the record.
+using TShowHintEvent = std::function<void(UnicodeString& hintStr, bool& canShow, THintInfo& hintInfo)>;
+
 class TApplication : public TComponent {
 public:
     explicit TApplication(TComponent* owner);
@@ -342,8 +361,43 @@ public:
     TExceptionEvent OnException;
     THelpEvent OnHelp;
 
+    // --- hints (FormsHint.cpp)
+    // Resting the mouse on a control whose ShowHint is set (its own or a parent's) shows the
+    // control's Hint (or the nearest parent's) after HintPause ms, HintShortPause ms when a hint
+    // shows already; it hides after HintHidePause ms, on a click or key, or when the mouse
+    // leaves the control. The window comes from HintWindowClass.
+    bool ShowHint() const { return showHint_; }
+    void SetShowHint(bool value);
+    int HintPause() const { return hintPause_; }
+    void SetHintPause(int value) { hintPause_ = value; }
+    int HintShortPause() const { return hintShortPause_; }
+    void SetHintShortPause(int value) { hintShortPause_ = value; }
+    int HintHidePause() const { return hintHidePause_; }
+    void SetHintHidePause(int value) { hintHidePause_ = value; }
+    // Hides the hint and forgets its control; the next rest of the mouse starts anew.
+    void CancelHint();
+    // Shows the hint of the current hint control for the mouse at the screen point now.
+    void ActivateHint(const TPoint& cursorPos);
+    // The hint record's control (the control the mouse rests on) and whether its hint shows.
+    TControl* HintControl() const { return hintControl_; }
+    bool HintActive() const { return hintActive_; }
+    // Clears the record's control and showing flag without touching the window.
+    void ResetHintControl();
+    // The window that shows the application's hints, or null before the first one.
+    THintWindow* HintWindow() const { return hintWindow_; }
+    TShowHintEvent OnShowHint;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
 private:
     friend class TCustomForm;
+    enum class THintTimerMode { Show, Hide };
+    void HintMouseMessage(const MSG& msg);
+    void StartHintTimer(int ms, THintTimerMode mode);
+    void StopHintTimer();
+    void HintTimerExpired(TObject* sender);
+    void SetHintControl(TControl* control);
     void FormCreated(TCustomForm* form);
     bool ProcessMessage(MSG& msg);
     bool IsKeyMsg(MSG& msg);
@@ -361,6 +415,17 @@ private:
     TCustomForm* mainForm_ = nullptr;
     std::vector<TWindowHook> hooks_;
     TBiDiMode biDiMode_ = bdLeftToRight;
+    bool showHint_ = true;
+    int hintPause_ = 500;
+    int hintShortPause_ = 0;
+    int hintHidePause_ = 2500;
+    bool hintActive_ = false;
+    TControl* hintControl_ = nullptr;
+    TRect hintCursorRect_; // on the screen
+    THintWindow* hintWindow_ = nullptr; // owned as a component
+    THintWindow* (*hintWindowMadeBy_)(TComponent*) = nullptr;
+    TTimer* hintTimer_ = nullptr;        // owned as a component
+    THintTimerMode hintTimerMode_ = THintTimerMode::Show;
 };
 
 class TScreen : public TComponent {
@@ -380,6 +445,8 @@ public:
     // The system's message-box font (read once from the non-client metrics), the one the
     // application's controls start with.
     TFont* MessageFont();
+    // The system's tool-tip font (the status font of the non-client metrics), read once.
+    TFont* HintFont();
     // crDefault lets each control choose; any other value shows everywhere.
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor value);
@@ -394,6 +461,7 @@ private:
     TCustomForm* activeForm_ = nullptr;
     TCursor cursor_ = crDefault;
     std::unique_ptr<TFont> messageFont_;
+    std::unique_ptr<TFont> hintFont_;
 };
 
 extern TApplication* Application;

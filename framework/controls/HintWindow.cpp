@@ -1,6 +1,5 @@
 #include "HintWindow.h"
 
-
 #include "Forms.h"
 #include "Themes.h"
 
@@ -28,7 +27,11 @@ void THintWindow::CreateParams(TCreateParams& params)
     params.WindowClass.style |= CS_SAVEBITS;
 }
 
-TRect THintWindow::CalcHintRect(int maxWidth, const UnicodeString& text)
+THintWindow* PlainHintWindow(TComponent* owner) { return new THintWindow(owner); }
+
+THintWindowClass HintWindowClass = &PlainHintWindow;
+
+TRect THintWindow::CalcHintRect(int maxWidth, const UnicodeString& text, void*)
 {
     HDC dc = GetDC(nullptr);
     const HGDIOBJ old = SelectObject(dc, Font()->Handle());
@@ -43,10 +46,18 @@ TRect THintWindow::CalcHintRect(int maxWidth, const UnicodeString& text)
 void THintWindow::ActivateHint(const TRect& rect, const UnicodeString& text)
 {
     SetCaption(text);
-    SetBounds(rect.Left, rect.Top, rect.Width(), rect.Height());
+    TRect r = rect;
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    const RECT wanted = r;
+    if (GetMonitorInfoW(MonitorFromRect(&wanted, MONITOR_DEFAULTTONEAREST), &info)) {
+        const TRect m = info.rcMonitor;
+        r.Offset(std::min(0L, m.Right - r.Right), std::min(0L, m.Bottom - r.Bottom));
+        r.Offset(std::max(0L, m.Left - r.Left), std::max(0L, m.Top - r.Top));
+    }
+    SetBounds(r.Left, r.Top, r.Width(), r.Height());
     HandleNeeded();
-    SetWindowPos(Handle(), HWND_TOPMOST, rect.Left, rect.Top, rect.Width(), rect.Height(),
-                 SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    SetWindowPos(Handle(), HWND_TOPMOST, r.Left, r.Top, r.Width(), r.Height(), SWP_SHOWWINDOW | SWP_NOACTIVATE);
     Invalidate();
 }
 

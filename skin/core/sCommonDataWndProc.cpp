@@ -6,6 +6,7 @@
 #include "ComCtrls.h"
 #include "Forms.h"
 #include "Menus.h"
+#include "acAlphaHints.h"
 #include "acAnimation.h"
 #include "acGlow.h"
 #include "acSBUtils.h"
@@ -218,6 +219,35 @@ bool ParentFontChanged(TsCommonData& data, TMessage& message)
     return true;
 }
 
+// A disabled child gets no mouse messages: its parent shows the child's hint through the hints
+// manager. True when a hint was shown.
+bool DisabledChildHint(TsCommonData& data)
+{
+    TsAlphaHints* manager = Manager;
+    auto* owner = dynamic_cast<TWinControl*>(data.FOwnerControl);
+    if (!manager || !manager->Active() || !owner || !owner->HandleAllocated()) return false;
+    const TPoint mouse = acMousePos();
+    const TPoint local = owner->ScreenToClient(mouse);
+    const unsigned hidePause = Application ? static_cast<unsigned>(Application->HintHidePause()) : 0;
+    for (int i = 0; i < owner->ControlCount(); ++i) {
+        TControl* child = owner->Controls(i);
+        if (child->Enabled() || !child->Visible() || !child->BoundsRect().Contains(local)) continue;
+        if (!child->ShowHint() || child->Hint().empty()) continue;
+        if (manager->HintTimeCtrl == child) return false;
+        manager->ShowHint(mouse, child->Hint(), hidePause);
+        manager->SetHintTimeCtrl(child);
+        return true;
+    }
+    TControl* shown = manager->HintTimeCtrl;
+    if (shown && shown != owner && !shown->Enabled()) {
+        if (owner->ShowHint() && !owner->Hint().empty())
+            manager->ShowHint(mouse, owner->Hint(), hidePause);
+        else
+            manager->HideHint();
+    }
+    return false;
+}
+
 void MouseMove(TsCommonData& data, const TMessage& message)
 {
     auto* ctrl = dynamic_cast<TsCtrlSkinData*>(&data);
@@ -374,7 +404,11 @@ bool CommonWndProc(TMessage& Message, TsCommonData* CommonData)
         }
         return false;
 
-    case WM_MOUSEMOVE: MouseMove(data, Message); return false;
+    case WM_MOUSEMOVE: {
+        const bool handled = DisabledChildHint(data);
+        MouseMove(data, Message);
+        return handled;
+    }
 
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP: RestartAttention(&data); return false;

@@ -216,7 +216,8 @@ TVerticalAlignment VertAlignmentFromInt(UINT value);
 bool AllEditSelected(TCustomEdit* edit);
 TShiftState GetShiftState();
 // A hint window with the text at a screen point, inside the point's work area; the caller owns
-// it and frees it with acHideHintWnd.
+// it and frees it with acHideHintWnd. With an active hints manager the manager shows the hint
+// and keeps its window: the result is null, and acHideHintWnd frees the manager's window.
 std::unique_ptr<THintWindow> acShowHintWnd(const UnicodeString& text, const TPoint& p);
 void acHideHintWnd(std::unique_ptr<THintWindow>& wnd);
 

@@ -3,6 +3,7 @@
 
 #include "Forms.h"
 #include "HintWindow.h"
+#include "acAlphaHints.h"
 #include "acntUtils.h"
 
 #include <algorithm>
@@ -78,6 +79,11 @@ TShiftState GetShiftState()
 
 std::unique_ptr<THintWindow> acShowHintWnd(const UnicodeString& text, const TPoint& p)
 {
+    // The hints manager keeps its own window.
+    if (Manager && Manager->Active()) {
+        Manager->ShowHint(p, text, Application ? static_cast<unsigned>(Application->HintHidePause()) : 0);
+        return nullptr;
+    }
     auto hint = std::make_unique<THintWindow>(Application);
     const TRect work = acWorkRect(p);
     TRect r = hint->CalcHintRect(std::max(1, static_cast<int>(work.Width())), text);
@@ -93,7 +99,7 @@ std::unique_ptr<THintWindow> acShowHintWnd(const UnicodeString& text, const TPoi
 
 void acHideHintWnd(std::unique_ptr<THintWindow>& wnd)
 {
-    // The alpha-hints component keeps no window of its own yet.
+    if (Manager && Manager->HintWindow) Manager->HideHint();
     wnd.reset();
 }
 

@@ -14,6 +14,7 @@ TacUnitCounter unitCounter;
 
 const TEnumTypeInfo kBorderDrawMode{{L"dmRepeat", L"dmStretch"}};
 const TEnumTypeInfo kHintAlign{{L"haHorzCenter", L"haVertCenter"}};
+const TEnumTypeInfo kAlignment{{L"taLeftJustify", L"taRightJustify", L"taCenter"}};
 
 // A property read and written through an index, as the template classes publish theirs.
 template <class C>
@@ -153,6 +154,30 @@ void RegisterAlphaHintsClasses()
         hint, OrdProp(L"HintAlign", pkEnum, &T::HintAlign, &T::SetHintAlign, int64_t{haHorzCenter}, &kHintAlign));
     RegisterPublishedProperty(hint, StrProp(L"Name", &T::Name, &T::SetName, UnicodeString()));
     RegisterPublishedClass(L"TacHintTemplates", L"TPersistent");
+
+    using A = TsAlphaHints;
+    const UnicodeString hints = L"TsAlphaHints";
+    RegisterPublishedClass(hints, L"TComponent");
+    RegisterPublishedProperty(hints, OrdProp(L"Active", pkBool, &A::Active, &A::SetActive, int64_t{1}));
+    RegisterPublishedProperty(hints, OrdProp(L"AutoAlignment", pkBool, &A::AutoAlignment, &A::SetAutoAlignment, int64_t{0}));
+    RegisterPublishedProperty(hints, OrdProp(L"Animated", pkBool, &A::Animated, &A::SetAnimated, int64_t{1}));
+    RegisterPublishedProperty(hints, OrdProp(L"MaxWidth", pkInteger, &A::MaxWidth, &A::SetMaxWidth, int64_t{120}));
+    RegisterPublishedProperty(
+        hints, OrdProp(L"HandleDisabledCtrls", pkBool, &A::HandleDisabledCtrls, &A::SetHandleDisabledCtrls, int64_t{0}));
+    RegisterPublishedProperty(hints, ObjProp(L"Templates", &A::Templates, &A::SetTemplates, L"Templates expected",
+                                             TNilObject::Ignore));
+    RegisterPublishedProperty(hints, StrProp(L"TemplateName", &A::TemplateName, &A::SetTemplateName, UnicodeString()));
+    RegisterPublishedProperty(hints, OrdProp(L"TextAlignment", pkEnum, &A::TextAlignment, &A::SetTextAlignment,
+                                             int64_t{taCenter}, &kAlignment));
+    RegisterPublishedProperty(hints, OrdProp(L"HTMLMode", pkBool, &A::HTMLMode, &A::SetHTMLMode, int64_t{0}));
+    RegisterPublishedProperty(hints, OrdProp(L"PauseHide", pkInteger, &A::PauseHide, &A::SetPauseHide, int64_t{5000}));
+    RegisterPublishedProperty(hints, StrProp(L"SkinSection", &A::SkinSection, &A::SetSkinSection, UnicodeString(L"HINT")));
+    RegisterPublishedProperty(hints, OrdProp(L"UseSkinData", pkBool, &A::UseSkinData, &A::SetUseSkinData, int64_t{0}));
+    RegisterPublishedProperty(hints, EventProp(L"OnShowHint", &A::OnShowHint));
+    RegisterPublishedProperty(hints, EventProp(L"OnHideHint", &A::OnHideHint));
+    RegisterPublishedProperty(hints, EventProp(L"OnMeasure", &A::OnMeasure));
+    RegisterPublishedProperty(hints, EventProp(L"OnPaint", &A::OnPaint));
+    RegisterComponentClass<TsAlphaHints>(L"TsAlphaHints");
 }
 
 void acAlphaHintsInitialization()

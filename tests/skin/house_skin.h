@@ -159,6 +159,11 @@ inline constexpr std::uint32_t kEditText = 0x101010;
 inline constexpr std::uint32_t kEditHotBG = 0xFFF8F0;
 inline constexpr std::uint32_t kHintBG = 0xE0FFFF;
 inline constexpr std::uint32_t kHintText = 0x402000;
+// HINT's shape is BUTTON's first frame (image over mask) with its key corners; its computed
+// shadow's offsets (left, top, right, bottom) and its transparency in percent.
+inline constexpr Rect kHintMask = {0, 0, 24, 48};
+inline constexpr Rect kHintShadow = {3, 3, 5, 5};
+inline constexpr int kHintTransparency = 20;
 inline constexpr std::uint32_t kSelectionBG = 0xC07030;
 inline constexpr std::uint32_t kSelectionText = 0xFFFFFF;
 inline constexpr std::uint32_t kSelectionFocusedBG = 0xE08040;
@@ -210,6 +215,7 @@ struct Options {
     bool masterBmp = false;         // MASTERBITMAP=Master.bmp (24 bits) instead of Master.png
     bool selectionTextKey = false;  // SELECTION's text colour is 0xFF00FF
     bool withEditAndHint = true;
+    bool withHintShape = false;     // HINT gets a mask, a computed shadow and a transparency
     bool withScrollBars = false;    // flat scroll-bar sections and the grip image
     bool withForm = false;          // the flat "FORM" section that skinned forms take
     bool malformedDigitField = false; // a letter in a digit field of BICONCLOSEGLOW0

@@ -274,6 +274,21 @@ std::string OptionsText(const Options& o)
         ini.Key("COLOR", kHintBG);
         ini.Key("FONTCOLOR", kHintText);
     }
+    if (o.withEditAndHint && o.withHintShape) {
+        // The shape of the button's first frame (key corners), a computed shadow and a
+        // little transparency, for the skinned hint windows.
+        ini.Key("BORDERSMASK", Caret(kHintMask, kButtonMargin, 1, 1, 0));
+        ini.Key("TRANSPARENCY", kHintTransparency);
+        ini.Key("OUTERMODE", 4);
+        ini.Key("OUTCOLL", 0x000000u);
+        ini.Key("OUTOPACITY", 120);
+        ini.Key("OUTBLUR", 4);
+        ini.Key("OUTRADIUS", 4);
+        ini.Key("OUTOFFSL", kHintShadow.left);
+        ini.Key("OUTOFFST", kHintShadow.top);
+        ini.Key("OUTOFFSR", kHintShadow.right);
+        ini.Key("OUTOFFSB", kHintShadow.bottom);
+    }
 
     ini.Section("SELECTION");
     States(ini, 2);
