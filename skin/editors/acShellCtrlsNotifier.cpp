@@ -156,6 +156,9 @@ void TacShellChangeThread::Execute()
         const DWORD result = WaitForMultipleObjects(count, handles, FALSE, INFINITE);
         if (result == WAIT_FAILED) break;
         if (watching && result == WAIT_OBJECT_0) {
+            // Armed again before the event runs: a watch that is not armed (Wine's) drops the
+            // changes made meanwhile, those the event's handler makes among them.
+            FindNextChangeNotification(handles[0]);
             if (!Terminated() && !(Application && Application->Terminated())) {
                 Synchronize([this] {
                     TacChangeEvent event;
@@ -174,7 +177,6 @@ void TacShellChangeThread::Execute()
                     FInChangeEvent = false;
                 });
             }
-            FindNextChangeNotification(handles[0]);
         }
         std::lock_guard guard(ChangeThreadLock());
         if (FWaitChanged) OpenWatch();
