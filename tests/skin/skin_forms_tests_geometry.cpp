@@ -157,6 +157,47 @@ TEST_F(GeometryTest, MeasuresFollowStyleDensityAndBorderForm)
     SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(96, 96), 0);
 }
 
+TEST_F(GeometryTest, SystemCaptionByStyleVersionAndIconicState)
+{
+    TSpyProvider& p = Skinned();
+    static bool win10 = true;
+    const TWinVerSources fake{[]() -> DWORD { return win10 ? 0x0206u : 0x0106u; },
+                              [](DWORD& major, DWORD& minor) {
+                                  major = 10;
+                                  minor = 0;
+                                  return true;
+                              }};
+    SetWinVerSources(&fake);
+    const int big = GetSystemMetrics(SM_CYCAPTION), small = GetSystemMetrics(SM_CYSMCAPTION);
+    struct Row {
+        TFormBorderStyle style;
+        bool win10, iconic;
+        int caption;
+    } rows[] = {
+        {bsDialog, true, false, small},     {bsDialog, false, false, big},     {bsDialog, true, true, big},
+        {bsToolWindow, false, false, small}, {bsSizeToolWin, true, true, big}, {bsSingle, true, false, big},
+    };
+    for (const Row& row : rows) {
+        win10 = row.win10;
+        InitWinVer();
+        form->SetBorderStyle(row.style);
+        form->HandleNeeded();
+        ShowWindow(form->Handle(), row.iconic ? SW_MINIMIZE : SW_RESTORE);
+        EXPECT_EQ(SysCaptHeight(&p, 96), row.caption) << row.style << row.win10 << row.iconic;
+    }
+    SetWinVerSources(nullptr);
+    InitWinVer();
+    // A borderless form has no caption unless it is iconic.
+    form->SetBorderStyle(bsNone);
+    form->HandleNeeded();
+    ShowWindow(form->Handle(), SW_RESTORE);
+    p.InitSysParams(0);
+    EXPECT_EQ(p.CaptionHeight(true), 0);
+    ShowWindow(form->Handle(), SW_MINIMIZE);
+    EXPECT_EQ(p.CaptionHeight(true), p.SysCaptHeight());
+    ShowWindow(form->Handle(), SW_RESTORE);
+}
+
 TEST_F(GeometryTest, TitleButtonSizesAndWidths)
 {
     TSpyProvider& p = Skinned();
