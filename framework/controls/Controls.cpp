@@ -501,6 +501,11 @@ void TControl::SetPopupMenu(TPopupMenu* value)
     if (value) value->FreeNotification(this);
 }
 
+void TControl::SetParentComponent(TComponent* value)
+{
+    if (auto* parent = dynamic_cast<TWinControl*>(value)) SetParent(parent);
+}
+
 void TControl::Notification(TComponent* component, TOperation operation)
 {
     TComponent::Notification(component, operation);

@@ -221,6 +221,8 @@ public:
     // --- parent and geometry (children: client coordinates of the parent; forms: screen)
     TWinControl* Parent() const { return parent_; }
     virtual void SetParent(TWinControl* parent);
+    // The form reader: a control enclosed by a windowed control becomes its child.
+    void SetParentComponent(TComponent* value) override;
     int Left() const { return left_; }
     int Top() const { return top_; }
     int Width() const { return width_; }

@@ -512,9 +512,7 @@ void TReader::ReadObject(Lexer& lexer, TComponent* instance, bool)
             BeginLoading(child);
             try {
                 if (!name.empty()) child->SetName(name);
-                auto* control = dynamic_cast<TControl*>(child);
-                auto* parent = dynamic_cast<TWinControl*>(instance);
-                if (control && parent) control->SetParent(parent);
+                child->SetParentComponent(instance);
             } catch (const EReadError&) {
                 throw;
             } catch (const Exception& e) {

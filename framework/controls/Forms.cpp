@@ -249,6 +249,7 @@ void TCustomForm::CreateWnd()
 {
     TWinControl::CreateWnd();
     ApplyLayered();
+    ApplyMenu();
 }
 
 void TCustomForm::SetAlphaBlend(bool value)
@@ -529,6 +530,11 @@ void TCustomForm::Dispatch(TMessage& message)
     case WM_HELP: WMHelp(message); return;
     case WM_ACTIVATE: WMActivate(message); return;
     case WM_CANCELMODE: WMCancelMode(message); return;
+    case WM_COMMAND:
+        // A menu item's click: no control window and no notification code.
+        if (message.LParam == 0 && HIWORD(message.WParam) == 0 && menu_ && menu_->DispatchCommand(LOWORD(message.WParam)))
+            return;
+        break;
     case WM_ACTIVATEAPP:
         if (Application) Application->active_ = message.WParam != 0;
         break;
@@ -939,6 +945,7 @@ void InitControls()
     RegisterOpenDialogsClasses();
     RegisterTrayIconClasses();
     RegisterTimerClasses();
+    RegisterMenusClasses();
     if (!Screen) Screen = new TScreen(nullptr);
     if (!Application) Application = new TApplication(nullptr);
 }
@@ -990,6 +997,7 @@ void RegisterFormsClasses()
                                          UnicodeString()));
     RegisterPublishedProperty(c, ObjProp(L"ActiveControl", &TCustomForm::ActiveControl, &TCustomForm::SetActiveControl,
                                          L"ActiveControl must be a windowed control", TNilObject::Pass));
+    RegisterFormMenuProperty();
     RegisterPublishedProperty(c, EventProp(L"OnCreate", &TCustomForm::OnCreate));
     RegisterPublishedProperty(c, EventProp(L"OnDestroy", &TCustomForm::OnDestroy));
     RegisterPublishedProperty(c, EventProp(L"OnShow", &TCustomForm::OnShow));

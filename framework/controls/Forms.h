@@ -7,6 +7,7 @@
 // Application->CreateForm calls). An exception in OnCreate is reported, the form still exists.
 #include "Controls.h"
 #include "FormReader.h"
+#include "Menus.h"
 #include "TypInfo.h"
 
 #include <windows.h>
@@ -127,6 +128,10 @@ public:
     // Called by a dying control of this form.
     void ControlDestroying(TWinControl* control);
 
+    // The main menu shown as the window's menu bar, or null.
+    TMainMenu* Menu() const { return menu_; }
+    void SetMenu(TMainMenu* value);
+
     TRect ClientRect() override;
     TCanvas* Canvas() const { return canvas_.get(); }
     // A new 32-bit image of the client area with every visible child drawn where it stands.
@@ -164,6 +169,10 @@ protected:
     // The form's focused control gets CM_CANCELMODE (LParam: the form), so that a drop-down it
     // keeps open closes when the system cancels modes (a modal dialog opening, a capture lost).
     virtual void WMCancelMode(TMessage& message);
+    void Notification(TComponent* component, TOperation operation) override;
+    // The menu bar leaves the window first: destroying a window destroys its menu, which the
+    // main menu owns.
+    void DestroyWindowHandle() override;
 
     // Binds a form field to the component of that name in the definition.
     template <class T>
@@ -187,6 +196,7 @@ private:
     void ApplyPosition();
     void CloseModal();
     void ApplyLayered();
+    void ApplyMenu();
 
     TMethodTable methods_;
     TFieldTable fields_;
@@ -206,6 +216,7 @@ private:
     bool scaled_ = true;
     bool alphaBlend_ = false;
     BYTE alphaBlendValue_ = 255;
+    TMainMenu* menu_ = nullptr;
     TWinControl* activeControl_ = nullptr;
     TWinControl* focusedControl_ = nullptr;
     std::unique_ptr<TCanvas> canvas_;
@@ -476,3 +487,5 @@ void DoneControls();
 
 // Registers the published properties and factories of TCustomForm and TForm.
 void RegisterFormsClasses();
+// The form's Menu property (called by RegisterFormsClasses).
+void RegisterFormMenuProperty();

@@ -91,6 +91,9 @@ public:
 
     // Called after the component's properties were read from a stored state; clears csLoading.
     virtual void Loaded();
+    // The form reader hands a component the one whose definition encloses it (a control takes
+    // it as its parent, a menu item as its parent item). The default ignores it.
+    virtual void SetParentComponent(TComponent*) {}
 
 protected:
     // The default clears a free notification link to a component being removed and passes the

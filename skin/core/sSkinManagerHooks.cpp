@@ -122,16 +122,16 @@ bool TsSkinManager::MainWindowHook(TMessage& Message)
         TCustomForm* form = MainForm();
         if (!ac_ChangeThumbPreviews || !form || HIWORD(Message.LParam) == 0 || LOWORD(Message.LParam) == 0)
             return false;
-        if (TsSkinProvider* provider = ProviderOf(form))
-            SetThumbIcon(form->Handle(), provider, HIWORD(Message.LParam), LOWORD(Message.LParam));
-        Message.Result = 0;
+        TsSkinProvider* provider = ProviderOf(form);
+        Message.Result =
+            provider ? SetThumbIcon(form->Handle(), provider, HIWORD(Message.LParam), LOWORD(Message.LParam)) & 0x7F : 0;
         return true;
     }
     case WM_SENDICONICLIVEPREVIEW: {
         TCustomForm* form = MainForm();
         if (!ac_ChangeThumbPreviews || !form) return false;
-        if (TsSkinProvider* provider = ProviderOf(form)) SetPreviewBmp(form->Handle(), provider);
-        Message.Result = 0;
+        TsSkinProvider* provider = ProviderOf(form);
+        Message.Result = provider ? SetPreviewBmp(form->Handle(), provider) & 0x7F : 0;
         return true;
     }
     case SM_ALPHACMD:

@@ -6,6 +6,7 @@
 #include "sCommonData.h"
 #include "sMessages.h"
 #include "sSkinManager.h"
+#include "sSkinProvider.h"
 #include "sThirdParty.h"
 #include "Themes.h"
 
@@ -234,7 +235,20 @@ void TrySetSkinSection(TControl* control, const UnicodeString& section)
     SendAMessage(control, AC_SETSECTION, reinterpret_cast<LPARAM>(&section));
 }
 
-void UpdateGlassMode(TControl*, bool) {}
+void UpdateGlassMode(TControl* control, bool glass)
+{
+    if (!control) return;
+    // The form's transparency: 2 while its system blur is on.
+    WORD mode = 0;
+    if (TCustomForm* form = GetParentForm(control)) {
+        // The form's provider among its components (asking the form would send it a command).
+        for (int i = 0; i < form->ComponentCount(); ++i) {
+            auto* provider = dynamic_cast<TsSkinProvider*>(form->Components(i));
+            if (provider && !provider->RTEmpty && provider->SkinData() && provider->SkinData()->TranspMode == 2) mode = 2;
+        }
+    }
+    SendAMessage(control, AC_SETTRANSPMODE, static_cast<LPARAM>(MakeLong(glass ? 1 : 0, mode)));
+}
 
 HMODULE uxthemeLib = nullptr;
 TSetWindowTheme ac_SetWindowTheme = nullptr;

@@ -37,7 +37,6 @@ FARPROC setWindowCompositionAttribute = nullptr;
 
 using TDwmIsCompositionEnabled = HRESULT(WINAPI*)(BOOL*);
 
-TacDwmEntries dwmEntries;
 
 // The menu-filter hook of MDI main forms: one per process.
 HHOOK mdiMenuHook = nullptr;
@@ -137,7 +136,7 @@ void TsSkinProvider::Construct(TComponent* AOwner)
     FFormHeader = std::make_unique<TacFormHeader>(this);
     InAero = AeroIsEnabled();
     FTitleIcon = std::make_unique<TsTitleIcon>();
-    FSystemBlur = std::make_unique<TacSystemBlur>();
+    FSystemBlur = std::make_unique<TacSystemBlur>(this);
     FTitleButtons = std::make_unique<TsTitleButtons>(this);
     FSysSubMenu = std::make_unique<TPersistent>();
     FGluedForms = std::make_unique<TStringList>();
@@ -175,7 +174,7 @@ void TsSkinProvider::Loaded()
     TsSkinManager* manager = ManagerOf(*this);
     if (!RTEmpty && !RTInit && manager && !IsDesigning(manager) && FCommonData->Skinned()) LoadInit();
     if (IsRTLForm(Form) && manager && manager->IsActive()) manager->FlipImages(true);
-    if (FSystemBlur->Active) FFormState |= FS_BLURACTIVE;
+    if (FSystemBlur->Active()) FFormState |= FS_BLURACTIVE;
 }
 
 void TsSkinProvider::Notification(TComponent* AComponent, TOperation Operation)
@@ -511,14 +510,3 @@ bool AeroIsEnabled()
 
 void SetAeroIsEnabledOverride(std::optional<bool> value) { aeroOverride = value; }
 
-HRESULT DwmSetWindowAttribute(HWND wnd, DWORD attribute, const void* data, DWORD size)
-{
-    return dwmEntries.SetWindowAttribute ? dwmEntries.SetWindowAttribute(wnd, attribute, data, size) : E_NOTIMPL;
-}
-
-void DwmInvalidateIconicBitmaps(HWND wnd)
-{
-    if (dwmEntries.InvalidateIconicBitmaps) dwmEntries.InvalidateIconicBitmaps(wnd);
-}
-
-TacDwmEntries acReplaceDwmEntries(const TacDwmEntries& entries) { return std::exchange(dwmEntries, entries); }

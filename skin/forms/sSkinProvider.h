@@ -26,6 +26,7 @@
 #include <vector>
 
 class TacBorderForm;
+class TacSkinData;
 class TacGlowForm;
 class TacCtrlAdapter;
 class TacScrollWnd;
@@ -75,13 +76,15 @@ struct TMenuItemData {
     X(AC_WMSettingChange) X(AC_WMActivateApp) X(AC_WMChildActivate) X(AC_WMGetMinMaxInfo)                \
     X(AC_WMMeasureItem) X(AC_WMWindowPosChanging) X(AC_WMWindowPosChanged) X(AC_WMCopyData)              \
     X(AC_WMNotify) X(AC_WMContextMenu) X(AC_WMStyleChanged) X(AC_WMSetIcon) X(AC_WMNCCreate)             \
-    X(AC_WMNCHitTest) X(AC_WMNCPaint) X(AC_WMNCActivate) X(AC_WMNCMouseMove) X(AC_WMNCLButtonDown)       \
+    X(AC_WMNCHitTest) X(AC_WMNCPaint) X(AC_WMNCActivate) X(AC_WMNCLButtonDown)       \
     X(AC_WMLButtonUp) X(AC_WMNCLButtonDblClick) X(AC_WMNCRButtonDown) X(AC_WMNCRButtonUp)                \
     X(AC_WMSysCommand) X(AC_WMInitMenuPopup) X(AC_WMMouseMove) X(AC_WMParentNotify)                      \
     X(AC_WMEnterMenuLoop) X(AC_WMExitMenuLoop) X(AC_WMSizing) X(AC_WMMDIDestroy) X(AC_WMExitSizeMove)    \
     X(AC_WMMouseLeave) X(AC_WMPrint) X(AC_ASEMSG) X(AC_WMVisibleChanged) X(AC_CMEnabledChanged)          \
     X(AC_CMMouseEnter) X(AC_CMMenuChanged) X(AC_CMShowingChanged) X(AC_WMControlListChange)              \
     X(AC_CMRecreateWnd) X(AC_CMFloat) X(AC_CMMouseWheel)
+// The handlers that have their real bodies (the others pass their message on until built).
+#define AC_PROVIDER_BUILT_HANDLERS(X) X(AC_WMNCMouseMove)
 // Steps the dispatcher runs around the form's own handling on the unskinned path.
 #define AC_PROVIDER_UNSKINNED_STEPS(X) \
     X(AC_CMVisibleChanged_Unskinned) X(AC_WMWindowPosChanged_Unskinned) X(AC_WMNCDestroy)
@@ -134,6 +137,7 @@ public:
     void AC_WMSetRedraw(TMessage& Message);
 #define AC_DECLARE_HANDLER(name) virtual void name(TMessage& Message);
     AC_PROVIDER_HANDLERS(AC_DECLARE_HANDLER)
+    AC_PROVIDER_BUILT_HANDLERS(AC_DECLARE_HANDLER)
     AC_PROVIDER_UNSKINNED_STEPS(AC_DECLARE_HANDLER)
 #undef AC_DECLARE_HANDLER
 
@@ -198,8 +202,6 @@ public:
     void InitMenuItems(bool A = true);
     void InitExBorders(bool Active);
     void InitDwm(HWND Handle, bool Active, bool Refresh);
-    virtual void InitSysParams(int PPI = 0);
-    void CalcItems();
     void UpdateBlurMode(bool Force = false);
     void SetHotHT(int HTCode, bool Repaint = true);
     void KillAnimations();
@@ -217,13 +219,61 @@ public:
     bool HasTitleImage() const { return false; }
     // Shows the skinned system menu of the form at a screen position.
     void DropSysMenu(int, int) {}
-    // Frees the extended-border window (it is made again when needed).
-    void ReleaseBorderForm() {}
-    int OffsetX() const { return 0; }
-    int OffsetY() const { return 0; }
-    int SizeFrame() const { return 0; }
-    int FixedFrame() const { return 0; }
-    int FramePadding() const { return 0; }
+    // Frees the extended-border object (it is made again when needed).
+    void ReleaseBorderForm();
+
+    // --- non-client geometry, in pixels at the form's density
+    // Reads the caption height and the frame metrics at PPI (0: the form's).
+    virtual void InitSysParams(int PPI = 0);
+    int SizeFrame();
+    int FixedFrame();
+    int FramePadding();
+    // The height of one menu line; 0 when the form shows no main menu.
+    int MenuHeight();
+    int BorderWidth(bool Ask = true);
+    int BorderHeight(bool Ask = true);
+    // The caption's height; 0 for a form without a frame of its own or without WS_CAPTION
+    // unless it is iconic.
+    int CaptionHeight(bool Ask = true);
+    int ActualTitleHeight(bool Ask = false);
+    int HeaderHeight();
+    int CaptionWidth();
+    virtual int GetTopCoord();
+    // The client area's place in the window image.
+    int OffsetX();
+    int OffsetY();
+    void FormLeftTop(TPoint& P);
+    void CursorToPoint(int X, int Y, TPoint& P);
+    // Lines of the wrapped main menu (cached in FLinesCount until reset to -1).
+    int GetLinesCount();
+    int ButtonHeight();
+    int SysButtonWidth(const TsCaptionButton& Button);
+    int SmallButtonWidth();
+    int SmallButtonHeight();
+    int UserButtonWidth(const TsTitleButton* TitleButton);
+    int SysButtonsCount();
+    int TitleBtnsWidth();
+    int BarWidth(int MaskIndex);
+    bool HaveSysMenu();
+    bool IconVisible();
+    // Width and height of the title icon (0, 0 when hidden).
+    TPoint IconSize();
+    bool SysRTLAllowed();
+    void RBGripPoint(int MaskIndex, TPoint& P);
+    // Lays out the title items in the window image's coordinates.
+    void CalcItems();
+    // The hit code of the screen point in the message's LParam.
+    int HTProcess(TMessage& Message);
+    // The form has a frame of its own (a border style, a child window, a blur or a saved
+    // border style of the UWP mode).
+    bool HasOwnFrame();
+
+    // --- extended borders and the UWP-style mode
+    void UWPCaptionUpdate(bool Remove);
+    bool UWPNoBorderMode() { return FUWPMode && !BorderForm; }
+    // The shadow template of the mode (1 active, 0 passive), made with its margins on first use.
+    TBitmap* UWPTemplate(bool Active);
+    void UpdateUWPMode();
 
     // --- what the show animation asks of the provider
     std::unique_ptr<TBitmap> TakeCoverBmp() override;
@@ -322,6 +372,8 @@ protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
+    // The one-based position of the title button under P (0 none or with a border form).
+    int ButtonIndexAt(TPoint P);
     void Construct(TComponent* AOwner);
     void BroadcastToChildren(TMessage& Message);
     void DPIChangedVCL(int NewPPI);
@@ -350,6 +402,11 @@ public:
     using TComponent::TComponent;
     UnicodeString ClassName() const override { return L"TsTitleBar"; }
     int ItemCount() const { return 0; }
+    // Measures the items; places them in the space the provider hands over.
+    virtual void UpdateSizes() {}
+    virtual void CalcSizes() {}
+    // The space the provider's title layout hands over.
+    int FFullRight = 0, FBarLeft = 0, FBarRight = 0, FBarTop = 0, FBarBottom = 0, FBarVCenter = 0;
 };
 
 // The skinned system menu of a form.
@@ -359,6 +416,14 @@ public:
     UnicodeString ClassName() const override { return L"TsSystemMenu"; }
     void UpdateItems(bool = false) {}
     void UpdateGlyphs() {}
+    // Which title buttons the form shows and which of them work.
+    bool VisibleClose() const;
+    bool EnabledClose() const;
+    bool VisibleMax() const;
+    bool EnabledMax() const;
+    bool VisibleMin() const;
+    bool EnabledMin() const;
+    bool EnabledRestore() const;
     HWND FForm = nullptr;
     TsSkinProvider* FOwner;
 };
@@ -391,8 +456,30 @@ public:
     bool BeingShown = false;
 };
 
-// Title height of the border form's skin; 0 for null.
+// Title height of the border form's skin (its maximized height for a maximized form); 0 for
+// null.
 int SkinTitleHeight(TacBorderForm* borderForm);
+// Border width of the border form's skin; 0 without border form or manager.
+int SkinBorderWidth(TacBorderForm* BorderForm);
+// A system metric at a density (GetSystemMetricsForDpi when the system has it).
+int ac_GetSysMetrics(int Index, int PPI);
+// The frame thickness of a window: the skin's border with Ask and a border form, else the
+// window's answer to library command 67 by its frame style.
+int SysBorderWidth(HWND Wnd, TacBorderForm* BorderForm, bool Ask);
+// 0 with a border form, else SysBorderWidth.
+int SysBorderHeight(HWND Wnd, TacBorderForm* BorderForm, bool Ask);
+// Where the menu line moves with a border form.
+void SkinMenuOffset(TsSkinProvider* Provider, TPoint& P);
+int DiffTitle(TacBorderForm* BorderForm);
+int DiffBorder(TacBorderForm* BorderForm);
+// True for a negative index or a mask with exactly one image.
+bool IsBorderUnchanged(int MaskIndex, const TacSkinData* SkinData);
+// Whether the form gets extended borders (Flag: asked for a maximizing form in UWP mode).
+bool ExtBordersNeeded(TsSkinProvider* sp, bool Flag);
+// Value - Edge when Value lies within Buffer of Edge, else 0.
+int SnapDelta(int Value, int Edge, int Buffer);
+// Depth first over the owned components: the windowed control whose dialog ID is ID, or null.
+TWinControl* FindControlByDlgID(int ID, TComponent* Component);
 // A new 32-bit image of the provider's form; null without a cache bitmap. The caller owns it.
 std::unique_ptr<TBitmap> GetFormImage(TsSkinProvider* provider, bool freeCache);
 // A new borderless layered window placed exactly over the window wnd; the animations show
@@ -405,20 +492,32 @@ void UpdateRgn(TsSkinProvider* provider, bool Repaint, bool Immediate = true);
 // The task-bar animations of the provider's form; false when none was started.
 bool StartMinimizing(TsSkinProvider* provider);
 bool StartRestoring(TsSkinProvider* provider);
-// Answer the task bar's iconic-thumbnail and live-preview requests with an image of the form.
-void SetThumbIcon(HWND wnd, TsSkinProvider* provider, int width, int height);
-void SetPreviewBmp(HWND wnd, TsSkinProvider* provider);
+// Answer the task bar's iconic-thumbnail (the largest image of the form's proportions within
+// MaxWidth x MaxHeight) and live-preview requests with the skinned image of the form; false
+// when nothing was set (no image, a zero size, no window manager).
+bool SetThumbIcon(HWND Wnd, TsSkinProvider* Provider, int MaxWidth, int MaxHeight);
+bool SetPreviewBmp(HWND Wnd, TsSkinProvider* Provider);
 
-// The desktop window manager's calls of the same names, through replaceable entries. Until form
-// skinning binds them the first answers E_NOTIMPL and the second does nothing.
+// The desktop window manager's calls of the same names. The entries are looked up in dwmapi on
+// first use (on Windows Vista and later); a missing one makes DwmSetWindowAttribute answer
+// E_NOTIMPL and the others do nothing.
 HRESULT DwmSetWindowAttribute(HWND wnd, DWORD attribute, const void* data, DWORD size);
 void DwmInvalidateIconicBitmaps(HWND wnd);
+// The entries, with user32's SetWindowCompositionAttribute found at start-up.
 struct TacDwmEntries {
-    HRESULT (*SetWindowAttribute)(HWND, DWORD, const void*, DWORD) = nullptr;
-    HRESULT (*InvalidateIconicBitmaps)(HWND) = nullptr;
+    HRESULT(WINAPI* SetWindowAttribute)(HWND, DWORD, const void*, DWORD) = nullptr;
+    HRESULT(WINAPI* InvalidateIconicBitmaps)(HWND) = nullptr;
+    HRESULT(WINAPI* SetIconicThumbnail)(HWND, HBITMAP, DWORD) = nullptr;
+    HRESULT(WINAPI* SetIconicLivePreviewBitmap)(HWND, HBITMAP, POINT*, DWORD) = nullptr;
+    HRESULT(WINAPI* EnableBlurBehindWindow)(HWND, const void*) = nullptr;
+    BOOL(WINAPI* SetWindowCompositionAttribute)(HWND, void*) = nullptr;
 };
 // Puts other entries in place (tests record the calls); returns those that were in place.
 TacDwmEntries acReplaceDwmEntries(const TacDwmEntries& entries);
+// Switches the window's transitions off (attribute 3) with the value for the composition state.
+void InitDwm(HWND Wnd, bool ValueWithAero, bool ValueWithoutAero);
+// Window animations of the system are left out without composition.
+bool ForbidSysAnimating();
 
 // True when desktop composition is on. Asked once (on Windows Vista and later, through the
 // desktop window manager bound on first use), then cached.
@@ -449,15 +548,9 @@ using TacFormDelay = void (*)(DWORD Ms);
 void acFormDelay(DWORD Ms);
 // Puts another routine in place (null: the default); returns the one in place before.
 TacFormDelay acReplaceFormDelay(TacFormDelay Delay);
-// The system caption height of the provider's form: the small caption of tool windows, else the
-// standard one (at the screen's density whatever the second argument asks). Until the frame
-// geometry comes, this answers from the system metrics alone.
-inline int SysCaptHeight(TsSkinProvider* provider, int = 0)
-{
-    const bool tool = provider && provider->Form &&
-                      (provider->Form->BorderStyle() == bsToolWindow || provider->Form->BorderStyle() == bsSizeToolWin);
-    return GetSystemMetrics(tool ? SM_CYSMCAPTION : SM_CYCAPTION);
-}
+// The system caption height of the provider's form at PPI (0: the form's): the small caption of
+// tool windows and, on Windows 10 and later, of dialogs unless iconic; else the standard one.
+int SysCaptHeight(TsSkinProvider* provider, int PPI = 0);
 
 int GetWindowWidth(HWND Handle);
 int GetWindowHeight(HWND Handle);

@@ -84,7 +84,7 @@ bool TsSkinProvider::AC_SMAlphaCmd_Common(TMessage& Message)
             SetClassLongPtrW(wnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(GetSysColorBrush(COLOR_BTNFACE)));
             SendAMessage(wnd, AC_FORMREFRESHED);
         }
-        if (FSystemBlur->Active) FCommonData->TranspMode = 2;
+        if (FSystemBlur->Active()) FCommonData->TranspMode = 2;
         UpdateBlurMode();
         return true;
     }
@@ -418,7 +418,7 @@ bool TsSkinProvider::AC_SMAlphaCmd_Unskinned(TMessage& Message)
     case AC_SETNEWSKIN: {
         if (!Form || IsDestroying(Form) || !FCommonData) return false;
         if (IsManager(Message, manager)) {
-            if (FSystemBlur->Active) FFormState |= FS_BLURACTIVE;
+            if (FSystemBlur->Active()) FFormState |= FS_BLURACTIVE;
             FCommonData->SetCommonSkinData(nullptr);
             StopAnimations();
             ReleaseMenuBitmaps();

@@ -32,7 +32,7 @@ T* CommandPointer(const TMessage& Message)
     return acCommandPointerTrusted(Message) ? reinterpret_cast<T*>(Message.LParam) : nullptr;
 }
 
-// The form has a main menu. The framework has no main menus yet, so no form has one.
-inline bool FormHasMainMenu(const TsSkinProvider&) { return false; }
+// The form shows a main menu with at least one item.
+bool FormHasMainMenu(const TsSkinProvider& provider);
 
 } // namespace provider_detail

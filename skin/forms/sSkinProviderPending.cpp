@@ -52,11 +52,6 @@ void TsSkinProvider::UpdateIconsIndexes() {}
 void TsSkinProvider::CheckSysMenu(bool) {}
 void TsSkinProvider::UpdateMenu() {}
 void TsSkinProvider::InitMenuItems(bool) {}
-void TsSkinProvider::InitExBorders(bool) {}
-void TsSkinProvider::InitDwm(HWND, bool, bool) {}
-void TsSkinProvider::InitSysParams(int) {}
-void TsSkinProvider::CalcItems() {}
-void TsSkinProvider::UpdateBlurMode(bool) {}
 void TsSkinProvider::SetHotHT(int HTCode, bool) { CurrentHT = HTCode; }
 void TsSkinProvider::KillAnimations() {}
 void TsSkinProvider::ReleaseMenuBitmaps() {}
@@ -69,7 +64,6 @@ void TsSkinProvider::PaintAll() {}
 
 std::unique_ptr<TBitmap> TsSkinProvider::TakeCoverBmp() { return std::move(CoverBmp); }
 TBitmap* TsSkinProvider::CacheBmp() { return FCommonData ? FCommonData->FCacheBmp.get() : nullptr; }
-TRect TsSkinProvider::UWPClientRect() { return {}; }
 std::unique_ptr<TacGlowForm> TsSkinProvider::DetachBorderForm() { return nullptr; }
 TacGlowForm* TsSkinProvider::CreateNewForm() { return nullptr; }
 HRGN TsSkinProvider::MakeRgn() { return BorderForm ? BorderForm->MakeRgn() : nullptr; }
@@ -77,20 +71,12 @@ void TsSkinProvider::UpdateExBordersPos(bool redraw, BYTE blend)
 {
     if (BorderForm) BorderForm->UpdateExBordersPos(redraw, blend);
 }
-TRect TsSkinProvider::ShadowSize() { return {}; }
-int TsSkinProvider::SkinBorderWidth() { return 0; }
-int TsSkinProvider::SkinTitleHeight() { return 0; }
-int TsSkinProvider::SysCaptHeight() { return 0; }
-int TsSkinProvider::SysBorderWidth() { return 0; }
-int TsSkinProvider::ExTitleHeight() { return 0; }
-int TsSkinProvider::ExMaxHeight() { return 0; }
-bool TsSkinProvider::SysBlurActive() { return FSystemBlur && FSystemBlur->Active; }
+bool TsSkinProvider::SysBlurActive() { return FSystemBlur && FSystemBlur->Active(); }
 
 HRGN TacBorderForm::MakeRgn(int, int) { return nullptr; }
 
 void TacBorderForm::UpdateExBordersPos(bool, BYTE) {}
 
-int SkinTitleHeight(TacBorderForm*) { return 0; }
 
 std::unique_ptr<TBitmap> GetFormImage(TsSkinProvider*, bool) { return nullptr; }
 
@@ -100,9 +86,7 @@ bool StartMinimizing(TsSkinProvider*) { return false; }
 
 bool StartRestoring(TsSkinProvider*) { return false; }
 
-void SetThumbIcon(HWND, TsSkinProvider*, int, int) {}
 
-void SetPreviewBmp(HWND, TsSkinProvider*) {}
 
 std::unique_ptr<TacGlowForm> MakeCoverForm(HWND wnd, TsSkinProvider*, bool)
 {

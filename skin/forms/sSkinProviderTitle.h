@@ -159,12 +159,22 @@ private:
 
 enum TacBlurMode { bmBlurBehind, bmAcrylicBlurBehind };
 
-// The system's blur behind the form.
+// The system's blur behind the form (Windows 10 and later): switching it on makes the form
+// borderless in UWP mode with a blurred or acrylic background; switching it off restores the
+// border style it had.
 class TacSystemBlur : public TPersistent {
 public:
+    explicit TacSystemBlur(TsSkinProvider* AOwner) : FOwner(AOwner) {}
     UnicodeString ClassName() const override { return L"TacSystemBlur"; }
-    bool Active = false;
-    TacBlurMode Mode = bmBlurBehind;
+    bool Active() const { return FActive; }
+    void SetActive(bool Value);
+    TacBlurMode Mode() const { return FMode; }
+    // A changed mode is applied again even while the blur is on.
+    void SetMode(TacBlurMode Value);
+
+    TsSkinProvider* FOwner;
+    bool FActive = false;
+    TacBlurMode FMode = bmBlurBehind;
 };
 
 // The adapter's item for one skinned graphic control (a speed button and its kind).

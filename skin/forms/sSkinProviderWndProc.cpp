@@ -165,14 +165,14 @@ void TsSkinProvider::NewWndProc(TMessage& Message)
     case WM_PRINTCLIENT: return;
     case WM_DWMSENDICONICTHUMBNAIL:
         if (ac_ChangeThumbPreviews && HIWORD(Message.LParam) && LOWORD(Message.LParam)) {
-            SetThumbIcon(Form->Handle(), this, HIWORD(Message.LParam), LOWORD(Message.LParam));
+            Message.Result = SetThumbIcon(Form->Handle(), this, HIWORD(Message.LParam), LOWORD(Message.LParam)) & 0x7F;
             return;
         }
         PassOn(Message);
         return;
     case WM_DWMSENDICONICLIVEPREVIEWBITMAP:
         if (ac_ChangeThumbPreviews) {
-            SetPreviewBmp(Form->Handle(), this);
+            Message.Result = SetPreviewBmp(Form->Handle(), this) & 0x7F;
             return;
         }
         PassOn(Message);

@@ -50,12 +50,14 @@ public:
         if (!Swallow) TsSkinProvider::name(message);      \
     }
     AC_PROVIDER_HANDLERS(SPY_HANDLER)
+    AC_PROVIDER_BUILT_HANDLERS(SPY_HANDLER)
     AC_PROVIDER_UNSKINNED_STEPS(SPY_HANDLER)
 #undef SPY_HANDLER
     void UpdateSkinCaption() override { ++CaptionUpdates; }
     void InitSysParams(int PPI) override
     {
         SysParamsPPI.push_back(PPI);
+        TsSkinProvider::InitSysParams(PPI);
         if (OnInitSysParams) OnInitSysParams(PPI);
     }
     std::vector<std::string> Calls;

@@ -27,7 +27,7 @@ TEST_F(SkinFormsTest, CreationOnFormsAndOnWhatIsNoForm)
         provider->AddedTitle()->SetText(L"more");
         provider->FormHeader()->SetAdditionalHeight(8);
         provider->TitleButtons()->Add()->SetVisible(false);
-        provider->SystemBlur()->Active = true;
+        provider->SystemBlur()->SetActive(true);
         provider->InitIndexes();
         provider->PrepareForm();
         provider->LoadInit();

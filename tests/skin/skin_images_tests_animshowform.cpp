@@ -4,6 +4,7 @@
 // the window's place at that moment, then passes the call on.
 #include "../framework/controls_test_support.h"
 #include "acAnimationShow.h"
+#include "ExtCtrls.h"
 #include "acntTypes.h"
 #include "sGraphUtils.h"
 #include "sGraphUtilsSystem.h"
@@ -14,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -306,3 +308,68 @@ TEST_F(SkinAnimShowForm, BorderWindowIsCrossFadedAndPlacedBySkinAndSystemFrames)
 }
 
 } // namespace
+
+// The provider's own UWP mode, client rectangle and blur state instead of the stand-in's answers.
+class TRealModesDouble : public TShowProviderDouble {
+public:
+    using TShowProviderDouble::TShowProviderDouble;
+    bool UWPMode() override { return TsSkinProvider::UWPMode(); }
+    TRect UWPClientRect() override { return TsSkinProvider::UWPClientRect(); }
+    bool SysBlurActive() override { return TsSkinProvider::SysBlurActive(); }
+};
+
+// A child that notes the library's force-opaque commands.
+class TOpaqueNotingPanel : public TPanel {
+public:
+    using TPanel::TPanel;
+    void WndProc(TMessage& message) override
+    {
+        if (message.Msg == SM_ALPHACMD && AlphaCmdCode(message.WParam) == AC_FORCEOPAQUE) ++Opaques;
+        TPanel::WndProc(message);
+    }
+    int Opaques = 0;
+};
+
+class SkinAnimShowFormModes : public SkinAnimShowForm {
+protected:
+    void SetUp() override
+    {
+        SkinAnimShowForm::SetUp();
+        delete provider;
+        real = new TRealModesDouble(form);
+        provider = real;
+        form->Provider = real;
+        real->Cache = Bmp32(240, 160, Argb(0, 0x20, 0x80, 0xC0));
+    }
+    TRealModesDouble* real = nullptr;
+};
+
+TEST_F(SkinAnimShowFormModes, UwpModeMakesOnlyTheClientRectangleOpaque)
+{
+    Show();
+    real->FUWPMode = true;
+    const TRect opaque = real->UWPClientRect();
+    ASSERT_GT(opaque.Width(), 0);
+    AnimShowControl(form, 11, 255, atcFade, nullptr);
+    ASSERT_FALSE(g_frames.empty());
+    TBitmap& image = *g_frames[0].Image;
+    EXPECT_EQ(ByteA(Px(image, opaque.Left, opaque.Top)), 255);
+    // The rectangle may reach past the image (2 more on each side); it is filled where it lies on it.
+    EXPECT_EQ(ByteA(Px(image, std::min<int>(opaque.Right, image.Width()) - 1, std::min<int>(opaque.Bottom, image.Height()) - 1)), 255);
+    EXPECT_EQ(ByteA(Px(image, opaque.Left - 1, opaque.Top)), 0);
+    EXPECT_EQ(ByteA(Px(image, opaque.Left, opaque.Top - 1)), 0);
+}
+
+TEST_F(SkinAnimShowFormModes, ABlurredFormRepaintsItsControlsOpaque)
+{
+    auto* panel = new TOpaqueNotingPanel(form);
+    panel->SetParent(form);
+    Show();
+    for (bool blurred : {false, true}) {
+        real->SystemBlur()->FActive = blurred; // the state alone, without switching the window
+        panel->Opaques = 0;
+        AnimShowControl(form, 11, 255, atcFade, nullptr);
+        EXPECT_EQ(panel->Opaques, blurred ? 1 : 0) << blurred;
+    }
+    real->SystemBlur()->FActive = false;
+}

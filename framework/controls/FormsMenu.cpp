@@ -1,0 +1,48 @@
+// A form's main menu: the window's menu bar follows the form's Menu.
+#include "Forms.h"
+
+void TCustomForm::SetMenu(TMainMenu* value)
+{
+    if (value == menu_) return;
+    if (menu_) {
+        menu_->RemoveFreeNotification(this);
+        menu_->SetWindowHandle(nullptr);
+    }
+    menu_ = value;
+    if (menu_) menu_->FreeNotification(this);
+    ApplyMenu();
+}
+
+void TCustomForm::ApplyMenu()
+{
+    if (!HandleAllocated()) return;
+    HWND wnd = Handle();
+    if (menu_) {
+        menu_->SetWindowHandle(wnd);
+        // A child window cannot have a menu bar.
+        if ((GetWindowLongW(wnd, GWL_STYLE) & WS_CHILD) == 0) ::SetMenu(wnd, menu_->Handle());
+    } else if (GetMenu(wnd)) {
+        ::SetMenu(wnd, nullptr);
+    }
+}
+
+void TCustomForm::Notification(TComponent* component, TOperation operation)
+{
+    TWinControl::Notification(component, operation);
+    if (operation == opRemove && component == menu_) {
+        menu_ = nullptr;
+        if (HandleAllocated() && !ComponentState().Contains(csDestroying)) ::SetMenu(Handle(), nullptr);
+    }
+}
+
+void RegisterFormMenuProperty()
+{
+    RegisterPublishedProperty(L"TCustomForm", ObjProp(L"Menu", &TCustomForm::Menu, &TCustomForm::SetMenu,
+                                                      L"Menu must be a main menu", TNilObject::Pass));
+}
+
+void TCustomForm::DestroyWindowHandle()
+{
+    if (HandleAllocated() && GetMenu(Handle())) ::SetMenu(Handle(), nullptr);
+    TWinControl::DestroyWindowHandle();
+}
