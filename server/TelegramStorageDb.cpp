@@ -42,6 +42,39 @@ int RxMediumColumnValue(int medium)
     return static_cast<int8_t>(static_cast<uint8_t>(medium));
 }
 
+bool TMyClass::StoreTelegramBatch(const AnsiString& gatewayIdText, const std::vector<TRxRow>& rows)
+{
+    if (!DatabaseOpen()) return false;
+    try {
+        if (rxTableReady_ != gatewayIdText) {
+            rxTableReady_.clear();
+            TelegramQuery->SQL()->Clear();
+            for (const UnicodeString& line : RxTableStatementLines(gatewayIdText)) TelegramQuery->SQL()->Add(line);
+            TelegramQuery->ExecSQL();
+            rxTableReady_ = gatewayIdText;
+        }
+        std::vector<TTelegramRowValues> values;
+        values.reserve(rows.size());
+        for (const TRxRow& row : rows) {
+            const std::span<const uint8_t> record(row.Record.data(), static_cast<std::size_t>(row.RecordLength));
+            values.push_back({RxIdColumnText(row.DeviceId, record, row.RecordLength), row.ReceiveTime,
+                              row.Manufacturer, RxMediumColumnValue(row.Medium), row.Rssi, record, row.RecordLength});
+        }
+        TelegramQuery->SQL()->Clear();
+        TelegramQuery->SQL()->Add(AnsiToUnicode(TelegramInsertStatement(gatewayIdText, values)));
+        TelegramQuery->ExecSQL();
+    } catch (const Exception& e) {
+        rxTableReady_.clear();
+        dbError_ = e.Message();
+        return false;
+    } catch (const std::exception& e) {
+        rxTableReady_.clear();
+        dbError_ = AnsiToUnicode(e.what());
+        return false;
+    }
+    return true;
+}
+
 bool TMyClass::StoreTelegram(const AnsiString& gatewayIdText, const AnsiString& deviceIdText,
                              const AnsiString& receiveTime, const AnsiString& manufacturer, int medium, int rssi,
                              std::span<const uint8_t> record, int recordLength)

@@ -61,6 +61,8 @@ TEST_F(DbWindowTest, SwitchOnConnectsRunsTheSchemaTwiceWithoutHarmAndStoresAGate
         done = true;
     });
     const bool finished = PumpUntilSettled([&] { return done.load() && form.LiveConnectionCount() == 0; });
+    // The window shows the contact's changes at its next tick; now, for the checks.
+    form.RunPendingWindowChanges();
     gateway.join();
     ASSERT_TRUE(finished);
     EXPECT_EQ(form.StringGrid1->Cells(0, 1), L"0A.1B.2C");

@@ -348,6 +348,8 @@ TEST_F(SwitchTest, AGatewayTelegramReachesTheMemosAndTheStatusGrid)
         done = true;
     });
     const bool finished = PumpUntilSettled([&] { return done.load() && form.LiveConnectionCount() == 0; });
+    // The window shows the contact's changes at its next tick; now, for the checks.
+    form.RunPendingWindowChanges();
     gateway.join();
     ASSERT_TRUE(finished);
     EXPECT_TRUE(closedByServer.load());

@@ -85,6 +85,8 @@ TEST_F(UnattendedTest, AutomaticStartTriesAgainEveryTenSecondsUntilTheDatabaseIs
         done = true;
     });
     const bool finished = PumpUntilSettled([&] { return done.load() && form.LiveConnectionCount() == 0; });
+    // The window shows the contact's changes at its next tick; now, for the checks.
+    form.RunPendingWindowChanges();
     gateway.join();
     ASSERT_TRUE(finished);
     const auto rows = dbmode_test::Rows(*form.FDConn1, L"SELECT ID FROM `marlindo_autostart`.`rx_0A.1B.2C`");

@@ -196,6 +196,8 @@ inline std::optional<GatewaySetupRecord> SetupSentAtNextContact(int port)
         done = true;
     });
     const bool finished = PumpUntilSettled([&] { return done.load() && FormSRV->LiveConnectionCount() == 0; });
+    // The window shows the contact's changes at its next tick; now, for the checks.
+    FormSRV->RunPendingWindowChanges();
     gateway.join();
     EXPECT_TRUE(finished) << "the contact did not end";
     EXPECT_EQ(reply.size(), 1123u);

@@ -232,6 +232,8 @@ protected:
             done = true;
         });
         const bool finished = PumpUntilSettled([&] { return done.load() && form.LiveConnectionCount() == 0; }, 20000);
+        // The window shows the contact's changes at its next tick; now, for the checks.
+        form.RunPendingWindowChanges();
         gateway.join();
         EXPECT_TRUE(finished) << "the gateway's contact did not end";
     }
