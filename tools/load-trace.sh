@@ -21,8 +21,8 @@ contacts=${1:-200}; parallel=${2:-1}; mode=${3:-file}
 export MARLINDO_BUILD=$build WINEDEBUG=-all
 load=$build/tools/load/marlindo-load.exe
 run=$build/trace-run; mkdir -p "$run"
-srvprefix=$build/trace-wineprefix
-loadprefix=$build/load-wineprefix
+srvprefix=${TRACE_SERVER_PREFIX:-$build/trace-wineprefix}
+loadprefix=${TRACE_LOAD_PREFIX:-$build/load-wineprefix}
 [ -f "$srvprefix/.marlindo-ready" ] || "$root/tools/wine-prefix" "$srvprefix"
 [ -f "$loadprefix/.marlindo-ready" ] || "$root/tools/wine-prefix" "$loadprefix"
 
