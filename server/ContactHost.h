@@ -88,6 +88,12 @@ public:
     // contact without database work.
     virtual TFDPooledConnection AcquireDatabaseConnection() { return {}; }
 
+    // Database mode, any connection thread: the rx_ tables known to exist since the switch-on. A
+    // contact sends the table statement only for a table not known; a table that turns out to be
+    // gone (an insert failed) is forgotten and made again.
+    virtual bool RxTableKnown(const AnsiString& /*gatewayIdText*/) { return false; }
+    virtual void SetRxTableKnown(const AnsiString& /*gatewayIdText*/, bool /*known*/) {}
+
     // Main thread: a database error on a contact's connection, shown like one of the main
     // connection (LabelDBStatus "ERROR", LabelDBerror the message; ShowDbError in DbSchema.h).
     virtual void ShowDatabaseError(const UnicodeString& /*message*/) {}

@@ -540,7 +540,7 @@ void TMyClass::StoreTelegramRows(const AnsiString& idText, const std::vector<TRx
     // The labels show the errors of the rows' own statements, as without the batch; the batch's
     // error is shown only when no row statement could follow it (the connection is gone).
     std::optional<UnicodeString> batchError;
-    if (rows.size() > 1 && DatabaseOpen()) {
+    if (DatabaseOpen()) {
         heldDbError_.emplace();
         const bool stored = StoreTelegramBatch(idText, rows);
         batchError = std::move(heldDbError_);

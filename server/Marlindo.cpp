@@ -569,6 +569,11 @@ void TFormSRV::SwitchOn()
                                        EditDBPassword->Text()};
             ConfigureDbConnection(*FDConn1, settings);
             CreateDbSchema(*FDConn1, settings);
+            {
+                // Another database, or the same one changed while the server was off.
+                std::lock_guard<std::mutex> guard(rxTablesLock_);
+                knownRxTables_.clear();
+            }
             dbPool_.Configure(*FDConn1);
             dbPoolConfigured_ = true;
         }
@@ -666,6 +671,21 @@ void TFormSRV::RunPendingWindowChanges()
         }
     } showLogPath{*this};
     windowChanges_.RunPending();
+}
+
+bool TFormSRV::RxTableKnown(const AnsiString& gatewayIdText)
+{
+    std::lock_guard<std::mutex> guard(rxTablesLock_);
+    return knownRxTables_.contains(std::string(gatewayIdText));
+}
+
+void TFormSRV::SetRxTableKnown(const AnsiString& gatewayIdText, bool known)
+{
+    std::lock_guard<std::mutex> guard(rxTablesLock_);
+    if (known)
+        knownRxTables_.insert(std::string(gatewayIdText));
+    else
+        knownRxTables_.erase(std::string(gatewayIdText));
 }
 
 void TFormSRV::QueueWindowChanges(std::function<void()> changes) { windowChanges_.Post(std::move(changes)); }

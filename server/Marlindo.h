@@ -35,6 +35,8 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <unordered_set>
 
 
 // Starts a program file anew (the relaunch after a requested restart). Replaceable so that a
@@ -220,6 +222,8 @@ public:
     void AppendMemoLine(TContactMemo memo, const UnicodeString& line) override;
     void AppendMemoLines(TContactMemo memo, const std::vector<UnicodeString>& lines) override;
     void QueueWindowChanges(std::function<void()> changes) override;
+    bool RxTableKnown(const AnsiString& gatewayIdText) override;
+    void SetRxTableKnown(const AnsiString& gatewayIdText, bool known) override;
     void RunQueuedWindowChanges() override { RunPendingWindowChanges(); }
     void ConnectionMemoLimitReached() override;
     void ShowTelegramLogPath(const UnicodeString& path) override;
@@ -293,6 +297,9 @@ private:
     // Main thread: the CSV log path for LabelLogDatei, shown at the end of the bunch that set it
     // (only the last one of a bunch would be seen).
     std::optional<UnicodeString> pendingLogPath_;
+    // The rx_ tables known to exist since the switch-on (any connection thread).
+    std::mutex rxTablesLock_;
+    std::unordered_set<std::string> knownRxTables_;
     // Main thread: a status panel text changed since the bar was last repainted.
     bool statusBarChanged_ = false;
     std::atomic<int> openConnections_{0};

@@ -46,13 +46,17 @@ bool TMyClass::StoreTelegramBatch(const AnsiString& gatewayIdText, const std::ve
 {
     if (!DatabaseOpen()) return false;
     try {
-        if (rxTableReady_ != gatewayIdText) {
+        // The table statement is a round trip to the database per contact: sent only for a table
+        // not known since the switch-on. Should the table have gone meanwhile, the insert fails
+        // and the rows are stored one by one, after the table statement.
+        if (rxTableReady_ != gatewayIdText && !host_.RxTableKnown(gatewayIdText)) {
             rxTableReady_.clear();
             TelegramQuery->SQL()->Clear();
             for (const UnicodeString& line : RxTableStatementLines(gatewayIdText)) TelegramQuery->SQL()->Add(line);
             TelegramQuery->ExecSQL();
-            rxTableReady_ = gatewayIdText;
+            host_.SetRxTableKnown(gatewayIdText, true);
         }
+        rxTableReady_ = gatewayIdText;
         std::vector<TTelegramRowValues> values;
         values.reserve(rows.size());
         for (const TRxRow& row : rows) {
@@ -65,10 +69,12 @@ bool TMyClass::StoreTelegramBatch(const AnsiString& gatewayIdText, const std::ve
         TelegramQuery->ExecSQL();
     } catch (const Exception& e) {
         rxTableReady_.clear();
+        host_.SetRxTableKnown(gatewayIdText, false);
         dbError_ = e.Message();
         return false;
     } catch (const std::exception& e) {
         rxTableReady_.clear();
+        host_.SetRxTableKnown(gatewayIdText, false);
         dbError_ = AnsiToUnicode(e.what());
         return false;
     }
@@ -89,6 +95,7 @@ bool TMyClass::StoreTelegram(const AnsiString& gatewayIdText, const AnsiString& 
             for (const UnicodeString& line : RxTableStatementLines(gatewayIdText)) TelegramQuery->SQL()->Add(line);
             TelegramQuery->ExecSQL();
             rxTableReady_ = gatewayIdText;
+            host_.SetRxTableKnown(gatewayIdText, true);
         }
         TelegramQuery->SQL()->Clear();
         TelegramQuery->SQL()->Add(AnsiToUnicode(TelegramInsertStatement(

@@ -115,7 +115,7 @@ TEST_F(DbModeContactTest, TelegramFrameInsertsItsRowsAndItsLogRow)
 
 // Each contact makes sure of its gateway's table once: a table gone since the last contact is
 // made again, and every telegram of the frame gets its row.
-TEST_F(DbModeContactTest, EachContactMakesSureOfItsTelegramTable)
+TEST_F(DbModeContactTest, ATelegramTableDroppedMeanwhileIsMadeAgain)
 {
     const std::vector<Bytes> records = {sim::Record(TelegramAt(59)), sim::Record(TelegramAt(58)),
                                         sim::Record(TelegramAt(57))};
