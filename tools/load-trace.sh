@@ -44,12 +44,21 @@ if [ -z "${DISPLAY:-}" ]; then
   done
 fi
 
-# The program's Wine server, tracing every request of every thread to trace.log.
+# The program's Wine server, tracing every request of every thread to trace.log. A server of the
+# prefix that is still ending would keep the new one from starting (and serve the program
+# untraced): wait until its socket has gone, then until the new one's is there.
+# (Its folder is /tmp/.wine-<uid> or, on Debian, /tmp/wine-<random>.)
+server_up() {
+  local name; name="server-$(stat -c %D "$srvprefix")-$(printf %x "$(stat -c %i "$srvprefix")")"
+  compgen -G "/tmp/.wine-$(id -u)/$name/socket" >/dev/null || compgen -G "/tmp/wine-*/$name/socket" >/dev/null
+}
 WINEPREFIX=$srvprefix wineserver -k 2>/dev/null || true
+for _ in $(seq 1 200); do server_up || break; sleep 0.05; done
 trace=$run/trace.log
-WINEPREFIX=$srvprefix wineserver -f -d1 2>"$trace" & wspid=$!; pids+=($wspid)
-for _ in $(seq 1 100); do WINEPREFIX=$srvprefix wineserver -k0 2>/dev/null && break; sleep 0.05; done
-sleep 0.5
+# Persistent: it must not end while nothing runs on it yet (the database may take a while).
+WINEPREFIX=$srvprefix wineserver -f -p -d1 2>"$trace" & wspid=$!; pids+=($wspid)
+for _ in $(seq 1 200); do server_up && break; sleep 0.05; done
+server_up && kill -0 "$wspid" 2>/dev/null || { echo "the tracing Wine server did not start" >&2; exit 1; }
 WINEPREFIX=$srvprefix wine cmd /c exit </dev/null >/dev/null 2>&1
 WINEPREFIX=$loadprefix wineserver -p >/dev/null 2>&1 || true
 WINEPREFIX=$loadprefix wine cmd /c exit </dev/null >/dev/null 2>&1
