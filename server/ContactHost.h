@@ -7,9 +7,12 @@
 // others from any connection thread.
 #include "DbPool.h"
 #include "Strings.h"
+#include "Threads.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 class TFirmwareImage;
 
@@ -40,10 +43,23 @@ public:
     // The firmware image file (it serialises its own access).
     virtual TFirmwareImage& Firmware() = 0;
 
+    // Any thread: a contact's window changes, run on the main thread in order after those
+    // handed over before (the main window runs them in bunches, once per tick).
+    virtual void QueueWindowChanges(std::function<void()> changes) { TThread::Queue(nullptr, std::move(changes)); }
+    // Main thread: runs the window changes handed over so far now; a contact's call that waits
+    // for the main thread comes after its changes.
+    virtual void RunQueuedWindowChanges() {}
+
     // Main thread: the memos.
     virtual int MemoLineCount(TContactMemo memo) = 0;
     virtual void ClearMemo(TContactMemo memo) = 0;
     virtual void AppendMemoLine(TContactMemo memo, const UnicodeString& line) = 0;
+    // Main thread: appends lines in order, as AppendMemoLine one by one would; the window takes
+    // them in one change.
+    virtual void AppendMemoLines(TContactMemo memo, const std::vector<UnicodeString>& lines)
+    {
+        for (const UnicodeString& line : lines) AppendMemoLine(memo, line);
+    }
     // Main thread: a contact's 200-line rule is about to clear MemoVerLog. With "schreibe in
     // Log-Datei" ticked the window appends the memo to the connection log first
     // (AppendConnectionLog), so no connection line is missing from the file. When this raises,
@@ -71,6 +87,12 @@ public:
     // closed; the contact opens it and gives it back when it ends. An empty lease leaves the
     // contact without database work.
     virtual TFDPooledConnection AcquireDatabaseConnection() { return {}; }
+
+    // Database mode, any connection thread: the rx_ tables known to exist since the switch-on. A
+    // contact sends the table statement only for a table not known; a table that turns out to be
+    // gone (an insert failed) is forgotten and made again.
+    virtual bool RxTableKnown(const AnsiString& /*gatewayIdText*/) { return false; }
+    virtual void SetRxTableKnown(const AnsiString& /*gatewayIdText*/, bool /*known*/) {}
 
     // Main thread: a database error on a contact's connection, shown like one of the main
     // connection (LabelDBStatus "ERROR", LabelDBerror the message; ShowDbError in DbSchema.h).

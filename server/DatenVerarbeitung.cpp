@@ -98,15 +98,17 @@ TMyClass::~TMyClass()
 
 void TMyClass::QueueWindowChange(std::function<void()> change)
 {
+    CloseMemoBatch();
     windowChanges_.push_back(std::move(change));
 }
 
 void TMyClass::FlushWindowChanges()
 {
+    CloseMemoBatch();
     if (windowChanges_.empty()) return;
     // Each change runs even when one before it fails; the first failure is raised afterwards,
     // on the main thread, as a single queued change's would be.
-    TThread::Queue(nullptr, [changes = std::move(windowChanges_)] {
+    host_.QueueWindowChanges([changes = std::move(windowChanges_)] {
         std::exception_ptr error;
         for (const auto& change : changes) {
             try {
@@ -123,7 +125,10 @@ void TMyClass::FlushWindowChanges()
 void TMyClass::SynchronizeAfterChanges(const std::function<void()>& method)
 {
     FlushWindowChanges();
-    SynchronizeMethod(method);
+    SynchronizeMethod([this, &method] {
+        host_.RunQueuedWindowChanges();
+        method();
+    });
 }
 
 TTelegramLogSinks TMyClass::TelegramLogSinks()
@@ -140,25 +145,62 @@ TTelegramLogSinks TMyClass::TelegramLogSinks()
 // Log marshalling
 
 namespace {
+// Main thread: a memo of more than 200 lines is cleared before the next line. Returns whether it
+// was cleared.
+bool ClearAtLineLimit(TContactHost& host, TContactMemo memo)
+{
+    if (memo == TContactMemo::VerLog) {
+        // With its log-file option the window saves the memo first; when that fails the memo
+        // keeps its lines for the next try, so none is missing from the file.
+        try {
+            host.ConnectionMemoLimitReached();
+        } catch (...) {
+            return false;
+        }
+    }
+    host.ClearMemo(memo);
+    return true;
+}
+
 // Main thread: appends text to memo, clearing a memo of more than 200 lines first.
 void AppendWithLineLimit(TContactHost& host, TContactMemo memo, const UnicodeString& text)
 {
-    if (host.MemoLineCount(memo) > MemoLineLimit) {
-        bool clear = true;
-        if (memo == TContactMemo::VerLog) {
-            // With its log-file option the window saves the memo first; when that fails the memo
-            // keeps its lines for the next try, so none is missing from the file.
-            try {
-                host.ConnectionMemoLimitReached();
-            } catch (...) {
-                clear = false;
-            }
-        }
-        if (clear) host.ClearMemo(memo);
-    }
+    if (host.MemoLineCount(memo) > MemoLineLimit) ClearAtLineLimit(host, memo);
     host.AppendMemoLine(memo, text);
 }
+
+// Main thread: appends lines (each a single line of text) to memo as AppendWithLineLimit one by
+// one would, with one change of the window for the lines between two clears.
+void AppendLinesWithLineLimit(TContactHost& host, TContactMemo memo, const std::vector<UnicodeString>& lines)
+{
+    int count = host.MemoLineCount(memo);
+    std::vector<UnicodeString> run;
+    for (const UnicodeString& line : lines) {
+        if (count > MemoLineLimit) {
+            // The memo holds what came before the clear (the connection log saves it).
+            host.AppendMemoLines(memo, run);
+            run.clear();
+            if (ClearAtLineLimit(host, memo)) count = 0;
+        }
+        run.push_back(line);
+        ++count;
+    }
+    host.AppendMemoLines(memo, run);
+}
 } // namespace
+
+void TMyClass::CloseMemoBatch()
+{
+    if (!memoBatch_) return;
+    auto change = [host = &host_, batch = std::move(*memoBatch_)] {
+        if (batch.LineLimit)
+            AppendLinesWithLineLimit(*host, batch.Memo, batch.Lines);
+        else
+            host->AppendMemoLines(batch.Memo, batch.Lines);
+    };
+    memoBatch_.reset();
+    windowChanges_.push_back(std::move(change));
+}
 
 void TMyClass::AppendWithLineLimit(TContactMemo memo)
 {
@@ -167,6 +209,7 @@ void TMyClass::AppendWithLineLimit(TContactMemo memo)
 
 void TMyClass::DoSynchronize()
 {
+    host_.RunQueuedWindowChanges();
     AppendWithLineLimit(TContactMemo::Time);
 }
 
@@ -183,13 +226,20 @@ void TMyClass::LogToMemoLog()
 void TMyClass::LogLine(TContactMemo memo, const AnsiString& line)
 {
     Message = line;
-    QueueWindowChange([host = &host_, memo, text = AnsiToUnicode(line)] { ::AppendWithLineLimit(*host, memo, text); });
+    AddToMemoBatch(memo, true, AnsiToUnicode(line));
 }
 
 void TMyClass::LogLineDirect(TContactMemo memo, const AnsiString& line)
 {
     Message = line;
-    QueueWindowChange([host = &host_, memo, text = AnsiToUnicode(line)] { host->AppendMemoLine(memo, text); });
+    AddToMemoBatch(memo, false, AnsiToUnicode(line));
+}
+
+void TMyClass::AddToMemoBatch(TContactMemo memo, bool lineLimit, UnicodeString line)
+{
+    if (memoBatch_ && (memoBatch_->Memo != memo || memoBatch_->LineLimit != lineLimit)) CloseMemoBatch();
+    if (!memoBatch_) memoBatch_ = MemoBatch{memo, lineLimit, {}};
+    memoBatch_->Lines.push_back(std::move(line));
 }
 
 void TMyClass::UpdateStatusRow(const AnsiString& lastData, const AnsiString& status, const AnsiString& firmware)
@@ -231,6 +281,10 @@ void TMyClass::OpenDatabase()
     TFDConnection* connection = DbConnection.Connection();
     connection->OnError = [this](TObject*, TObject*, Exception*& error) {
         const UnicodeString message = error ? error->Message() : UnicodeString();
+        if (heldDbError_) {
+            *heldDbError_ = message;
+            return;
+        }
         SynchronizeAfterChanges([this, &message] { host_.ShowDatabaseError(message); });
     };
     LogQuery = std::make_unique<TFDQuery>(nullptr);
@@ -412,12 +466,14 @@ void TMyClass::ProcessTelegrams(int32_t recordCount, int recordEnd)
     // the log in one append, made when the walk ends however it ends (so a locked log is
     // reported once per frame). The path (and the month folder) is made at its first line.
     std::optional<TTelegramLogBatch> csvLog;
+    // Database mode: the frame's rows, stored in one statement when the walk ends.
+    std::vector<TRxRow> rows;
     int p = 4;
     for (int32_t i = 0; i < recordCount; ++i) {
         // A count or a length that runs past the closing byte ends the walk.
         if (p + 6 >= end) {
             LogLine(TContactMemo::VerLog, "<---keine 0x68");
-            return;
+            break;
         }
         std::array<uint8_t, MaxTelegramRecordSize> record{};
         std::copy_n(PlainBuffer.begin() + p, 6, record.begin());
@@ -431,7 +487,7 @@ void TMyClass::ProcessTelegrams(int32_t recordCount, int recordEnd)
         }
         if (p + 1 >= end || p + 2 + PlainBuffer[p + 1] + 1 > end) {
             LogLine(TContactMemo::VerLog, "<---keine 0x68");
-            return;
+            break;
         }
         const int telegramLength = PlainBuffer[p + 1];
         const int recordLength = telegramLength + 9;
@@ -465,18 +521,45 @@ void TMyClass::ProcessTelegrams(int32_t recordCount, int recordEnd)
 
         const std::span<const uint8_t> recordBytes(record.data(), static_cast<std::size_t>(recordLength));
         if (StorageMode) {
-            const bool stored =
-                DatabaseOpen() &&
-                StoreTelegram(idText, deviceId,
-                              Format(AnsiString("%.4d-%.2d-%.2d %.2d:%.2d:%.2d"), year, month, day, hour, minute,
-                                     second),
-                              manufacturer, medium, rssi, recordBytes, recordLength);
-            if (!stored) StoreTelegramInCsvLog(csvLog, recordBytes, recordLength);
+            rows.push_back({deviceId,
+                            Format(AnsiString("%.4d-%.2d-%.2d %.2d:%.2d:%.2d"), year, month, day, hour, minute, second),
+                            manufacturer, medium, rssi, record, recordLength});
         } else {
             if (!csvLog) csvLog.emplace(MakeTelegramLogPath(GatewayId), TelegramLogSinks());
             csvLog->Add(recordLength, recordBytes);
         }
     }
+    if (!rows.empty()) StoreTelegramRows(idText, rows, csvLog);
+}
+
+void TMyClass::StoreTelegramRows(const AnsiString& idText, const std::vector<TRxRow>& rows,
+                                 std::optional<TTelegramLogBatch>& csvLog)
+{
+    // One statement for the frame; should it fail, each row on its own, so that a row the
+    // database refuses costs only that row its place in the table (it goes to the CSV log).
+    // The labels show the errors of the rows' own statements, as without the batch; the batch's
+    // error is shown only when no row statement could follow it (the connection is gone).
+    std::optional<UnicodeString> batchError;
+    if (DatabaseOpen()) {
+        heldDbError_.emplace();
+        const bool stored = StoreTelegramBatch(idText, rows);
+        batchError = std::move(heldDbError_);
+        heldDbError_.reset();
+        if (stored) return;
+    }
+    bool rowStatements = false;
+    for (const TRxRow& row : rows) {
+        const std::span<const uint8_t> recordBytes(row.Record.data(), static_cast<std::size_t>(row.RecordLength));
+        bool stored = false;
+        if (DatabaseOpen()) {
+            rowStatements = true;
+            stored = StoreTelegram(idText, row.DeviceId, row.ReceiveTime, row.Manufacturer, row.Medium, row.Rssi,
+                                   recordBytes, row.RecordLength);
+        }
+        if (!stored) StoreTelegramInCsvLog(csvLog, recordBytes, row.RecordLength);
+    }
+    if (batchError && !batchError->empty() && !rowStatements)
+        SynchronizeAfterChanges([this, &batchError] { host_.ShowDatabaseError(*batchError); });
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -97,6 +97,19 @@ public:
     bool StoreTelegram(const AnsiString& gatewayIdText, const AnsiString& deviceIdText, const AnsiString& receiveTime,
                        const AnsiString& manufacturer, int medium, int rssi, std::span<const uint8_t> record,
                        int recordLength);
+    // A telegram row of database mode, kept until the frame's walk ends.
+    struct TRxRow {
+        AnsiString DeviceId;
+        AnsiString ReceiveTime;
+        AnsiString Manufacturer;
+        int Medium = 0;
+        int Rssi = 0;
+        std::array<uint8_t, MaxTelegramRecordSize> Record{};
+        int RecordLength = 0;
+    };
+    // The frame's rows in one INSERT (after the table statement, as StoreTelegram); false when a
+    // failure was caught, and then nothing of it is stored.
+    bool StoreTelegramBatch(const AnsiString& gatewayIdText, const std::vector<TRxRow>& rows);
     bool WriteFrameLog(const AnsiString& ip, const AnsiString& gatewayIdText, const AnsiString& byteCountText,
                        const AnsiString& aesFlag, const AnsiString& dataType, const AnsiString& telegramCountText);
     TReplyAction ReadSetupFromDb(std::span<const uint8_t, 3> gatewayId, GatewaySetupRecord& record);
@@ -159,6 +172,9 @@ private:
     void AppendWithLineLimit(TContactMemo memo);
     void UpdateStatusRow(const AnsiString& lastData, const AnsiString& status, const AnsiString& firmware);
     void QueueWindowChange(std::function<void()> change);
+    void AddToMemoBatch(TContactMemo memo, bool lineLimit, UnicodeString line);
+    // Ends the run of memo lines being gathered: it becomes one window change.
+    void CloseMemoBatch();
     // Waits until method has run on the main thread, after the changes gathered so far.
     void SynchronizeAfterChanges(const std::function<void()>& method);
     // The window side of the CSV logs (path label, the operator's message).
@@ -170,6 +186,10 @@ private:
     // Database mode: a telegram that could not be inserted goes to the gateway's CSV log of the
     // day, in the frame's batch csvLog (made at the first); the contact's first such telegram
     // reports the cause in MemoTime.
+    // Stores the frame's rows: one statement, or row by row when it fails (with the CSV log for
+    // each row the database does not take).
+    void StoreTelegramRows(const AnsiString& idText, const std::vector<TRxRow>& rows,
+                           std::optional<TTelegramLogBatch>& csvLog);
     void StoreTelegramInCsvLog(std::optional<TTelegramLogBatch>& csvLog, std::span<const uint8_t> record,
                                int recordLength);
 
@@ -180,7 +200,17 @@ private:
     // failed statement, so the next telegram makes sure of it again.
     AnsiString rxTableReady_;
     bool csvFallbackReported_ = false;
+    // Set while a frame's rows go in one statement: an error of it is kept here instead of
+    // being shown.
+    std::optional<UnicodeString> heldDbError_;
     std::vector<std::function<void()>> windowChanges_;
+    // Lines in a row for one memo go to the window as one change.
+    struct MemoBatch {
+        TContactMemo Memo;
+        bool LineLimit; // with the 200-line rule
+        std::vector<UnicodeString> Lines;
+    };
+    std::optional<MemoBatch> memoBatch_;
 };
 
 // The worker of one connection, called by the TCP server's execute handler: creates the

@@ -36,6 +36,9 @@ constexpr DWORD kStopGraceMs = 500;
 constexpr int kConnectionMemoLines = 25;
 // How long a failed automatic start waits before it is tried again.
 constexpr unsigned kAppStartRetryMs = 10000;
+// The connections' window changes run in bunches, one per tick: lines appear at most this late,
+// and a burst of contacts costs one paint of a memo per tick instead of one per contact.
+constexpr unsigned kWindowChangeTickMs = 50;
 
 constexpr TColor kLampGreen = static_cast<TColor>(0x008000);  // red 0, green 128, blue 0
 constexpr TColor kLampYellow = static_cast<TColor>(0x00FFFF); // red 255, green 255, blue 0
@@ -119,7 +122,13 @@ bool TryParsePort(const UnicodeString& text, int& port)
 // ---------------------------------------------------------------------------------------------
 // Creation
 
-TFormSRV::TFormSRV(TComponent* owner) : TForm(owner)
+TFormSRV::TFormSRV(TComponent* owner)
+    : TForm(owner), windowChanges_([this] {
+          // Queued for the main thread once per bunch; the tick gathers what follows.
+          TThread::Queue(nullptr, [this] {
+              if (TimerWindowChanges) TimerWindowChanges->SetEnabled(true);
+          });
+      })
 {
     LastDayNumber = 0;
 
@@ -150,6 +159,12 @@ TFormSRV::TFormSRV(TComponent* owner) : TForm(owner)
     ImageList1->SetName(L"ImageList1");
     ImageList2 = new TImageList(this, 49, 48);
     ImageList2->SetName(L"ImageList2");
+
+    TimerWindowChanges = new TTimer(this);
+    TimerWindowChanges->SetName(L"TimerWindowChanges");
+    TimerWindowChanges->SetEnabled(false);
+    TimerWindowChanges->SetInterval(kWindowChangeTickMs);
+    TimerWindowChanges->OnTimer = [this](TObject* sender) { TimerWindowChangesTimer(sender); };
 
     TimerAppStartRetry = new TTimer(this);
     TimerAppStartRetry->SetName(L"TimerAppStartRetry");
@@ -271,6 +286,10 @@ TFormSRV::~TFormSRV()
     // run during the stop.
     try {
         if (IdTCPServer1) IdTCPServer1->SetActive(false);
+    } catch (...) {
+    }
+    try {
+        windowChanges_.Close();
     } catch (...) {
     }
 }
@@ -440,6 +459,8 @@ void TFormSRV::SaveAndClearConnectionMemo()
 
 void TFormSRV::SaveConnectionMemoAtClose()
 {
+    // The connection lines still on their way belong in the file too.
+    RunPendingWindowChanges();
     try {
         AppendConnectionLog(MemoVerLog->Text());
         MemoVerLog->Lines()->Clear();
@@ -548,6 +569,11 @@ void TFormSRV::SwitchOn()
                                        EditDBPassword->Text()};
             ConfigureDbConnection(*FDConn1, settings);
             CreateDbSchema(*FDConn1, settings);
+            {
+                // Another database, or the same one changed while the server was off.
+                std::lock_guard<std::mutex> guard(rxTablesLock_);
+                knownRxTables_.clear();
+            }
             dbPool_.Configure(*FDConn1);
             dbPoolConfigured_ = true;
         }
@@ -621,6 +647,49 @@ void TFormSRV::SwitchOff()
     TimerStartServerStop->SetEnabled(true);
 }
 
+void TFormSRV::TimerWindowChangesTimer(TObject*)
+{
+    TimerWindowChanges->SetEnabled(false);
+    RunPendingWindowChanges();
+}
+
+void TFormSRV::RunPendingWindowChanges()
+{
+    // The label comes after the bunch, also when one of its changes failed.
+    struct ShowLogPath {
+        TFormSRV& form;
+        ~ShowLogPath()
+        {
+            if (!form.pendingLogPath_) return;
+            const UnicodeString path = std::move(*form.pendingLogPath_);
+            form.pendingLogPath_.reset();
+            try {
+                form.LabelLogDatei->SetCaption(path);
+            } catch (...) {
+                // Only the label is behind.
+            }
+        }
+    } showLogPath{*this};
+    windowChanges_.RunPending();
+}
+
+bool TFormSRV::RxTableKnown(const AnsiString& gatewayIdText)
+{
+    std::lock_guard<std::mutex> guard(rxTablesLock_);
+    return knownRxTables_.contains(std::string(gatewayIdText));
+}
+
+void TFormSRV::SetRxTableKnown(const AnsiString& gatewayIdText, bool known)
+{
+    std::lock_guard<std::mutex> guard(rxTablesLock_);
+    if (known)
+        knownRxTables_.insert(std::string(gatewayIdText));
+    else
+        knownRxTables_.erase(std::string(gatewayIdText));
+}
+
+void TFormSRV::QueueWindowChanges(std::function<void()> changes) { windowChanges_.Post(std::move(changes)); }
+
 void TFormSRV::TimerStartServerStopTimer(TObject*)
 {
     TimerStartServerStop->SetEnabled(false);
@@ -630,6 +699,8 @@ void TFormSRV::TimerStartServerStopTimer(TObject*)
 
 void TFormSRV::FinishServerStop()
 {
+    // What the connections changed before their end is shown before the stop is.
+    RunPendingWindowChanges();
     openConnections_ = CountContexts();
     SetStatusPanelText(3, L"Verbindungen: " + IntToStr(openConnections_.load()));
     RepaintStatusBar();
@@ -665,8 +736,8 @@ void TFormSRV::ResetStatusGrid()
 void TFormSRV::IdTCPServer1Connect(TIdContext*)
 {
     openConnections_ = CountContexts();
-    // Queued, not waited for, like the contacts' window changes.
-    TThread::Queue(nullptr, [this] {
+    // Queued, not waited for, with the contacts' window changes.
+    windowChanges_.Post([this] {
         if (closing_) return;
         if (MemoVerLog->Lines()->Count() > kConnectionMemoLines) SaveAndClearConnectionMemo();
         SetStatusPanelText(1, IdTCPServer1->Active() ? L"Server activ" : L"Server inactiv");
@@ -681,7 +752,7 @@ void TFormSRV::IdTCPServer1Execute(TIdContext* context) { RunGatewayContact(*thi
 
 void TFormSRV::IdTCPServer1Disconnect(TIdContext*)
 {
-    TThread::Queue(nullptr, [this] {
+    windowChanges_.Post([this] {
         if (closing_) return;
         // The icon stays in the notification area whatever the connections do.
         CTrayIcon1->SetVisible(true);
@@ -850,12 +921,22 @@ void TFormSRV::ClearMemo(TContactMemo memo) { MemoOf(memo)->Lines()->Clear(); }
 
 void TFormSRV::AppendMemoLine(TContactMemo memo, const UnicodeString& line) { MemoOf(memo)->Lines()->Add(line); }
 
+void TFormSRV::AppendMemoLines(TContactMemo memo, const std::vector<UnicodeString>& lines)
+{
+    if (lines.empty()) return;
+    // One change of the window's text for all of them: each appended line costs the window a
+    // selection, a replacement and a repaint.
+    UnicodeString text = lines.front();
+    for (std::size_t i = 1; i < lines.size(); ++i) text += L"\r\n" + lines[i];
+    MemoOf(memo)->Lines()->Add(text);
+}
+
 void TFormSRV::ConnectionMemoLimitReached()
 {
     if (CheckBoxMitLogFile->Checked()) AppendConnectionLog(MemoVerLog->Text());
 }
 
-void TFormSRV::ShowTelegramLogPath(const UnicodeString& path) { LabelLogDatei->SetCaption(path); }
+void TFormSRV::ShowTelegramLogPath(const UnicodeString& path) { pendingLogPath_ = path; }
 
 void TFormSRV::ReportTelegramLogFailure(const UnicodeString& path, int lostLines)
 {
@@ -873,12 +954,21 @@ void TFormSRV::UpdateGatewayStatusRow(const UnicodeString& gatewayId, const Unic
 void TFormSRV::SetStatusPanelText(int panel, const UnicodeString& text)
 {
     if (panel < 0 || panel >= StatusBar->Panels()->Count()) return;
-    StatusBar->Panels()->Items(panel)->SetText(text);
+    TStatusPanel* item = StatusBar->Panels()->Items(panel);
+    if (item->Text() == text) return;
+    item->SetText(text);
+    statusBarChanged_ = true;
 }
 
 // Painted with the main thread's next paint, so the queued calls of many contacts cost one paint
-// per drain instead of one each.
-void TFormSRV::RepaintStatusBar() { StatusBar->Invalidate(); }
+// per drain instead of one each; and only after a text has changed: most contacts set the
+// texts the bar already shows, and a paint of the bar is a dozen round trips to the Wine server.
+void TFormSRV::RepaintStatusBar()
+{
+    if (!statusBarChanged_) return;
+    statusBarChanged_ = false;
+    StatusBar->Invalidate();
+}
 
 TFDPooledConnection TFormSRV::AcquireDatabaseConnection()
 {

@@ -26,6 +26,7 @@
 #include "StringList.h"
 #include "Timers.h"
 #include "TrayIcon.h"
+#include "WindowChangeQueue.h"
 #include "WinXCtrls.h"
 
 #include <array>
@@ -34,6 +35,8 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <unordered_set>
 
 
 // Starts a program file anew (the relaunch after a requested restart). Replaceable so that a
@@ -192,6 +195,9 @@ public:
     std::array<uint8_t, 16> MasterKey() const override;
     int TelegramCount() const { return telegramCount_.load(); }
     int OpenConnections() const { return openConnections_.load(); }
+    // Main thread: runs the window changes the connections have handed over so far, without
+    // waiting for the next tick (the stop, the close and a contact's waiting call do so).
+    void RunPendingWindowChanges();
     int ConnectionsPerDay() const { return connectionsPerDay_.load(); }
     int ExceptionCount() const { return exceptionCount_.load(); }
     TDateTime StartTime() const { return startTime_; }
@@ -214,6 +220,11 @@ public:
     int MemoLineCount(TContactMemo memo) override;
     void ClearMemo(TContactMemo memo) override;
     void AppendMemoLine(TContactMemo memo, const UnicodeString& line) override;
+    void AppendMemoLines(TContactMemo memo, const std::vector<UnicodeString>& lines) override;
+    void QueueWindowChanges(std::function<void()> changes) override;
+    bool RxTableKnown(const AnsiString& gatewayIdText) override;
+    void SetRxTableKnown(const AnsiString& gatewayIdText, bool known) override;
+    void RunQueuedWindowChanges() override { RunPendingWindowChanges(); }
     void ConnectionMemoLimitReached() override;
     void ShowTelegramLogPath(const UnicodeString& path) override;
     void ReportTelegramLogFailure(const UnicodeString& path, int lostLines) override;
@@ -279,6 +290,18 @@ private:
     // A day chosen while an analysis ran: analysed when that one has ended.
     std::optional<TDateTime> pendingAnalyseDay_;
     std::atomic<int> exceptionCount_{0};
+    // The connection threads' window changes, run once per tick of TimerWindowChanges.
+    TWindowChangeQueue windowChanges_;
+    TTimer* TimerWindowChanges = nullptr;
+    void TimerWindowChangesTimer(TObject* sender);
+    // Main thread: the CSV log path for LabelLogDatei, shown at the end of the bunch that set it
+    // (only the last one of a bunch would be seen).
+    std::optional<UnicodeString> pendingLogPath_;
+    // The rx_ tables known to exist since the switch-on (any connection thread).
+    std::mutex rxTablesLock_;
+    std::unordered_set<std::string> knownRxTables_;
+    // Main thread: a status panel text changed since the bar was last repainted.
+    bool statusBarChanged_ = false;
     std::atomic<int> openConnections_{0};
     std::atomic<int> telegramCount_{0};
     std::atomic<int> connectionsPerDay_{0};

@@ -51,14 +51,39 @@ AnsiString TelegramLogLine(std::span<const uint8_t> record, int recordLength)
     return UnicodeToAnsi(DateTimeToStr(receiveTime)) + ";" + TelegramHexText(record, recordLength) + "\r\n";
 }
 
+namespace {
+AnsiString InsertHead(const AnsiString& gatewayIdText)
+{
+    return "INSERT INTO " + BacktickName("rx_" + gatewayIdText) + " (Rx_Datum,ID,Hersteller,Medium,RSSI,RAW_Daten) VALUES";
+}
+
+AnsiString RowValues(const AnsiString& deviceIdText, const AnsiString& receiveTime, const AnsiString& manufacturer,
+                     int medium, int rssi, std::span<const uint8_t> record, int recordLength)
+{
+    return "(" + Quoted(receiveTime) + "," + Quoted(deviceIdText) + "," + Quoted(manufacturer) + "," +
+           Quoted(std::to_string(medium)) + "," + Quoted(std::to_string(rssi)) + "," +
+           Quoted(TelegramHexText(record, recordLength)) + ")";
+}
+} // namespace
+
 AnsiString TelegramInsertStatement(const AnsiString& gatewayIdText, const AnsiString& deviceIdText,
                                    const AnsiString& receiveTime, const AnsiString& manufacturer, int medium, int rssi,
                                    std::span<const uint8_t> record, int recordLength)
 {
-    return "INSERT INTO " + BacktickName("rx_" + gatewayIdText) +
-           " (Rx_Datum,ID,Hersteller,Medium,RSSI,RAW_Daten) VALUES(" + Quoted(receiveTime) + "," +
-           Quoted(deviceIdText) + "," + Quoted(manufacturer) + "," + Quoted(std::to_string(medium)) + "," +
-           Quoted(std::to_string(rssi)) + "," + Quoted(TelegramHexText(record, recordLength)) + ")";
+    return InsertHead(gatewayIdText) +
+           RowValues(deviceIdText, receiveTime, manufacturer, medium, rssi, record, recordLength);
+}
+
+AnsiString TelegramInsertStatement(const AnsiString& gatewayIdText, std::span<const TTelegramRowValues> rows)
+{
+    AnsiString statement = InsertHead(gatewayIdText);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const TTelegramRowValues& row = rows[i];
+        if (i > 0) statement += ",";
+        statement += RowValues(row.DeviceIdText, row.ReceiveTime, row.Manufacturer, row.Medium, row.Rssi, row.Record,
+                               row.RecordLength);
+    }
+    return statement;
 }
 
 UnicodeString MakeTelegramLogPath(std::span<const uint8_t, 3> gatewayId)

@@ -27,6 +27,22 @@ AnsiString TelegramInsertStatement(const AnsiString& gatewayIdText, const AnsiSt
                                    const AnsiString& receiveTime, const AnsiString& manufacturer, int medium,
                                    int rssi, std::span<const uint8_t> record, int recordLength);
 
+// The values of one telegram row, as TelegramInsertStatement takes them.
+struct TTelegramRowValues {
+    AnsiString DeviceIdText;
+    AnsiString ReceiveTime;
+    AnsiString Manufacturer;
+    int Medium = 0;
+    int Rssi = 0;
+    std::span<const uint8_t> Record;
+    int RecordLength = 0;
+};
+
+// One INSERT of several rows into `rx_<gatewayIdText>`: the column list once, then each row's
+// values as TelegramInsertStatement writes them, separated by ",". The rows are stored as the
+// single statements would store them, in one round trip to the server.
+AnsiString TelegramInsertStatement(const AnsiString& gatewayIdText, std::span<const TTelegramRowValues> rows);
+
 // Full path of the gateway's CSV log for today's local date:
 // <shared documents>\VELMORA\W_MBUS_SRV_LOG\<YYYY>\<M>\<D>_<M>_<YYYY>_LOG_<G0>_<G1>_<G2>.csv.
 // Creates the month folder; when that fails, raises an error whose message is the folder path.

@@ -42,6 +42,45 @@ int RxMediumColumnValue(int medium)
     return static_cast<int8_t>(static_cast<uint8_t>(medium));
 }
 
+bool TMyClass::StoreTelegramBatch(const AnsiString& gatewayIdText, const std::vector<TRxRow>& rows)
+{
+    if (!DatabaseOpen()) return false;
+    try {
+        // The table statement is a round trip to the database per contact: sent only for a table
+        // not known since the switch-on. Should the table have gone meanwhile, the insert fails
+        // and the rows are stored one by one, after the table statement.
+        if (rxTableReady_ != gatewayIdText && !host_.RxTableKnown(gatewayIdText)) {
+            rxTableReady_.clear();
+            TelegramQuery->SQL()->Clear();
+            for (const UnicodeString& line : RxTableStatementLines(gatewayIdText)) TelegramQuery->SQL()->Add(line);
+            TelegramQuery->ExecSQL();
+            host_.SetRxTableKnown(gatewayIdText, true);
+        }
+        rxTableReady_ = gatewayIdText;
+        std::vector<TTelegramRowValues> values;
+        values.reserve(rows.size());
+        for (const TRxRow& row : rows) {
+            const std::span<const uint8_t> record(row.Record.data(), static_cast<std::size_t>(row.RecordLength));
+            values.push_back({RxIdColumnText(row.DeviceId, record, row.RecordLength), row.ReceiveTime,
+                              row.Manufacturer, RxMediumColumnValue(row.Medium), row.Rssi, record, row.RecordLength});
+        }
+        TelegramQuery->SQL()->Clear();
+        TelegramQuery->SQL()->Add(AnsiToUnicode(TelegramInsertStatement(gatewayIdText, values)));
+        TelegramQuery->ExecSQL();
+    } catch (const Exception& e) {
+        rxTableReady_.clear();
+        host_.SetRxTableKnown(gatewayIdText, false);
+        dbError_ = e.Message();
+        return false;
+    } catch (const std::exception& e) {
+        rxTableReady_.clear();
+        host_.SetRxTableKnown(gatewayIdText, false);
+        dbError_ = AnsiToUnicode(e.what());
+        return false;
+    }
+    return true;
+}
+
 bool TMyClass::StoreTelegram(const AnsiString& gatewayIdText, const AnsiString& deviceIdText,
                              const AnsiString& receiveTime, const AnsiString& manufacturer, int medium, int rssi,
                              std::span<const uint8_t> record, int recordLength)
@@ -56,6 +95,7 @@ bool TMyClass::StoreTelegram(const AnsiString& gatewayIdText, const AnsiString& 
             for (const UnicodeString& line : RxTableStatementLines(gatewayIdText)) TelegramQuery->SQL()->Add(line);
             TelegramQuery->ExecSQL();
             rxTableReady_ = gatewayIdText;
+            host_.SetRxTableKnown(gatewayIdText, true);
         }
         TelegramQuery->SQL()->Clear();
         TelegramQuery->SQL()->Add(AnsiToUnicode(TelegramInsertStatement(

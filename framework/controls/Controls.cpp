@@ -8,41 +8,89 @@
 #include "TypInfo.h"
 
 #include <algorithm>
+#include <mutex>
+#include <unordered_map>
 
 // ---------------------------------------------------------------------------------------------
 // Window binding
 
+namespace {
+struct WindowBinding {
+    TWinControl* control = nullptr;
+    WNDPROC previous = nullptr;
+};
+
+std::mutex& BindingLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+std::unordered_map<HWND, WindowBinding>& Bindings()
+{
+    static std::unordered_map<HWND, WindowBinding> bindings;
+    return bindings;
+}
+
+WindowBinding BindingOf(HWND window)
+{
+    std::lock_guard<std::mutex> guard(BindingLock());
+    const auto found = Bindings().find(window);
+    return found == Bindings().end() ? WindowBinding{} : found->second;
+}
+} // namespace
+
 void AttachControlWindow(HWND window, TWinControl* control)
 {
     control->handle_ = window;
-    SetPropW(window, kControlProp, control);
+    {
+        std::lock_guard<std::mutex> guard(BindingLock());
+        Bindings()[window].control = control;
+    }
     auto previous = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ControlWindowProc)));
-    SetPropW(window, kDefProcProp, reinterpret_cast<HANDLE>(previous));
+    {
+        std::lock_guard<std::mutex> guard(BindingLock());
+        Bindings()[window].previous = previous;
+    }
     control->defWndProc_ = previous;
+}
+
+void ReleaseControlWindow(HWND window)
+{
+    std::lock_guard<std::mutex> guard(BindingLock());
+    const auto found = Bindings().find(window);
+    if (found != Bindings().end()) found->second.control = nullptr;
+}
+
+void ForgetControlWindow(HWND window)
+{
+    std::lock_guard<std::mutex> guard(BindingLock());
+    Bindings().erase(window);
 }
 
 LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    auto* control = static_cast<TWinControl*>(GetPropW(window, kControlProp));
-    if (!control) {
-        auto previous = reinterpret_cast<WNDPROC>(GetPropW(window, kDefProcProp));
-        return previous ? CallWindowProcW(previous, window, msg, wParam, lParam)
-                        : DefWindowProcW(window, msg, wParam, lParam);
+    const WindowBinding binding = BindingOf(window);
+    if (!binding.control) {
+        return binding.previous ? CallWindowProcW(binding.previous, window, msg, wParam, lParam)
+                                : DefWindowProcW(window, msg, wParam, lParam);
     }
     TMessage message{msg, wParam, lParam, 0};
     try {
-        control->WindowProc(message);
+        binding.control->WindowProc(message);
     } catch (...) {
-        HandleCallbackException(control);
+        HandleCallbackException(binding.control);
     }
+    // Whatever the control did with it, the window is gone after this one.
+    if (msg == WM_NCDESTROY) ForgetControlWindow(window);
     return message.Result;
 }
 
 TWinControl* FindControl(HWND window)
 {
     if (!window) return nullptr;
-    return static_cast<TWinControl*>(GetPropW(window, kControlProp));
+    return BindingOf(window).control;
 }
 
 TCustomForm* GetParentForm(const TControl* control)

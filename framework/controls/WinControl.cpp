@@ -663,7 +663,7 @@ void TWinControl::DestroyWindowHandle()
     SetControlState(ControlState() >> csDestroyingHandle);
     if (handle_ == window) {
         // The window was not ours to destroy (another thread's): let go of it.
-        RemovePropW(window, kControlProp);
+        ReleaseControlWindow(window);
         handle_ = nullptr;
         showing_ = false;
     }
@@ -1108,8 +1108,7 @@ void TWinControl::WMNCDestroy(TMessage& message)
     HWND window = handle_;
     DefaultHandler(message);
     if (window) {
-        RemovePropW(window, kControlProp);
-        RemovePropW(window, kDefProcProp);
+        ForgetControlWindow(window);
     }
     handle_ = nullptr;
     showing_ = false;

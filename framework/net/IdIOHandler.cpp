@@ -41,13 +41,10 @@ TIdIOHandler::TIdIOHandler(std::uintptr_t socket) : socket_(socket)
 {
     const SOCKET s = static_cast<SOCKET>(socket_);
     socketEvent_ = WSACreateEvent();
-    closeEvent_ = WSACreateEvent();
     // An accepted socket inherits the listener's event selection; this replaces it.
-    if (socketEvent_ == WSA_INVALID_EVENT || closeEvent_ == WSA_INVALID_EVENT ||
-        WSAEventSelect(s, socketEvent_, FD_READ | FD_WRITE | FD_CLOSE) != 0) {
+    if (socketEvent_ == WSA_INVALID_EVENT || WSAEventSelect(s, socketEvent_, FD_READ | FD_WRITE | FD_CLOSE) != 0) {
         const int error = WSAGetLastError();
         if (socketEvent_ != WSA_INVALID_EVENT) WSACloseEvent(socketEvent_);
-        if (closeEvent_ != WSA_INVALID_EVENT) WSACloseEvent(closeEvent_);
         closesocket(s);
         throw EIdSocketError(error);
     }
@@ -70,7 +67,6 @@ TIdIOHandler::~TIdIOHandler()
         socket_ = static_cast<std::uintptr_t>(INVALID_SOCKET);
     }
     WSACloseEvent(socketEvent_);
-    WSACloseEvent(closeEvent_);
 }
 
 void TIdIOHandler::Close()
@@ -78,16 +74,18 @@ void TIdIOHandler::Close()
     std::lock_guard<std::mutex> lock(closeMutex_);
     if (closed_.exchange(true)) return;
     if (static_cast<SOCKET>(socket_) != INVALID_SOCKET) shutdown(static_cast<SOCKET>(socket_), SD_BOTH);
-    WSASetEvent(closeEvent_);
+    // A waiter wakes and finds closed_ set. Should its reset of the event come after this, it
+    // still finds closed_ before it waits again.
+    WSASetEvent(socketEvent_);
 }
 
 bool TIdIOHandler::WaitForSocket(int timeoutMs)
 {
-    WSAEVENT events[2] = {socketEvent_, closeEvent_};
-    const DWORD result =
-        WSAWaitForMultipleEvents(2, events, FALSE, timeoutMs < 0 ? WSA_INFINITE : static_cast<DWORD>(timeoutMs), FALSE);
+    if (closed_.load()) return true;
+    const DWORD result = WSAWaitForMultipleEvents(1, &socketEvent_, FALSE,
+                                                  timeoutMs < 0 ? WSA_INFINITE : static_cast<DWORD>(timeoutMs), FALSE);
     if (result == WSA_WAIT_TIMEOUT) return false;
-    if (result == WSA_WAIT_EVENT_0) {
+    if (result == WSA_WAIT_EVENT_0 && !closed_.load()) {
         // Resets the event; the next recv or send tells what happened.
         WSANETWORKEVENTS network{};
         WSAEnumNetworkEvents(static_cast<SOCKET>(socket_), socketEvent_, &network);

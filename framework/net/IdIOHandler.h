@@ -71,8 +71,9 @@ private:
     [[noreturn]] void RaiseClosed() const;
 
     std::uintptr_t socket_;
-    void* socketEvent_ = nullptr;  // FD_READ, FD_WRITE, FD_CLOSE of the socket
-    void* closeEvent_ = nullptr;   // set by Close(), manual reset
+    // FD_READ, FD_WRITE, FD_CLOSE of the socket, and set by Close() (after closed_): one event,
+    // since each costs a connection two round trips to the Wine server (made and closed).
+    void* socketEvent_ = nullptr;
     std::mutex closeMutex_;
     std::atomic<bool> closed_{false};
     bool peerClosed_ = false;

@@ -6,6 +6,7 @@
 #include "Threads.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <exception>
@@ -141,7 +142,10 @@ struct TIdTCPServer::Shared {
 struct TIdTCPServer::Listener {
     TIdListenerThread object;
     SOCKET socket = INVALID_SOCKET;
-    WSAEVENT stopEvent = WSA_INVALID_EVENT;
+    WSAEVENT stopEvent = WSA_INVALID_EVENT;  // wakes the pause after a failure
+    // Set with stopEvent; read where the listener only looks, since a look at an event is a
+    // round trip to the Wine server and the listener looks at every accepted connection.
+    std::atomic<bool> stopping{false};
     std::thread thread;
     bool finished = false;  // guarded by Shared::mutex
 
@@ -290,7 +294,10 @@ void TIdTCPServer::Start()
 void TIdTCPServer::StopListening()
 {
     if (listeners_.empty()) return;
-    for (auto& listener : listeners_) WSASetEvent(listener->stopEvent);
+    for (auto& listener : listeners_) {
+        listener->stopping = true;
+        WSASetEvent(listener->stopEvent);
+    }
     std::exception_ptr error;
     shared_->WaitUntil(
         [&] {
@@ -399,7 +406,7 @@ void TIdTCPServer::Stop()
 void TIdTCPServer::RunListener(std::shared_ptr<Shared> shared, Listener* listener,
                                std::shared_ptr<const Handlers> handlers)
 {
-    while (WaitForSingleObject(listener->stopEvent, 0) != WAIT_OBJECT_0) {
+    while (!listener->stopping.load()) {
         bool failed = false;
         Guarded(
             [&] {
@@ -446,7 +453,7 @@ void TIdTCPServer::AcceptPending(const std::shared_ptr<Shared>& shared, Listener
                                  const std::shared_ptr<const Handlers>& handlers)
 {
     for (;;) {
-        if (WaitForSingleObject(listener.stopEvent, 0) == WAIT_OBJECT_0) return;
+        if (listener.stopping.load()) return;
         const SOCKET s = accept(listener.socket, nullptr, nullptr);
         if (s == INVALID_SOCKET) {
             const int error = WSAGetLastError();

@@ -115,7 +115,7 @@ TEST_F(DbModeContactTest, TelegramFrameInsertsItsRowsAndItsLogRow)
 
 // Each contact makes sure of its gateway's table once: a table gone since the last contact is
 // made again, and every telegram of the frame gets its row.
-TEST_F(DbModeContactTest, EachContactMakesSureOfItsTelegramTable)
+TEST_F(DbModeContactTest, ATelegramTableDroppedMeanwhileIsMadeAgain)
 {
     const std::vector<Bytes> records = {sim::Record(TelegramAt(59)), sim::Record(TelegramAt(58)),
                                         sim::Record(TelegramAt(57))};
@@ -217,6 +217,30 @@ TEST_F(DbModeContactTest, UnreachableDatabaseLeavesTheTelegramsInTheCsvLog)
     EXPECT_EQ(host.Lines(TContactMemo::Log).size(), 2u);
     EXPECT_TRUE(LogRows().empty());
     EXPECT_EQ(GatewayRow().at(L"SET_ENABLED"), UnicodeString(L"Y"));
+}
+
+TEST_F(DbModeContactTest, ARowTheTableRefusesCostsOnlyThatRowItsPlaceInTheTable)
+{
+    // An unsigned medium column: the second telegram's medium (0x80, stored as -128) is refused,
+    // the others fit.
+    Exec(main_, L"CREATE TABLE `rx_0A.1B.2C` (`Rx_Datum` DATETIME NULL, `ID` VARCHAR(8) NULL, `Hersteller` CHAR(3) "
+                L"NULL, `Medium` TINYINT UNSIGNED NULL, `RSSI` TINYINT(4) NULL, `RAW_Daten` VARCHAR(600) NULL)");
+    sim::Telegram refused = TelegramAt(58, 0x00000002);
+    refused.Medium = 0x80;
+    const std::vector<Bytes> records = {sim::Record(TelegramAt(59, 0x00000001)), sim::Record(refused),
+                                        sim::Record(TelegramAt(57, 0x00000003))};
+    Exchange(WmbusFrame(records));
+
+    const auto rows = TelegramRows(kGwText);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].at(L"ID"), UnicodeString(L"00000001"));
+    EXPECT_EQ(rows[1].at(L"ID"), UnicodeString(L"00000003"));
+    const std::string csv = ReadFile(CsvLogPath(kGw));
+    EXPECT_NE(csv.find(";" + UnicodeToUtf8(RawHex(records[1])) + "\r\n"), std::string::npos) << csv;
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 1) << csv;
+    // The refused row's error is shown once, as a row of its own would show it.
+    ASSERT_EQ(host.DatabaseErrors().size(), 1u);
+    EXPECT_NE(host.DatabaseErrors()[0].find(L"Medium"), UnicodeString::npos) << UnicodeToUtf8(host.DatabaseErrors()[0]);
 }
 
 TEST_F(DbModeContactTest, RefusedInsertLeavesTheTelegramInTheCsvLog)

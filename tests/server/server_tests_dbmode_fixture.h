@@ -4,6 +4,8 @@
 #include "server_tests_contact_fixture.h"
 #include "server_tests_dbmode_support.h"
 
+#include <mutex>
+#include <set>
 #include <gtest/gtest.h>
 
 namespace dbmode_test {
@@ -25,6 +27,20 @@ public:
         if (GetCurrentThreadId() != MainThreadID) ++offMainErrors_;
         errors_.push_back(message);
     }
+    // As the main window: the tables made sure of are not asked for again.
+    bool RxTableKnown(const AnsiString& gatewayIdText) override
+    {
+        std::lock_guard<std::mutex> guard(tablesLock_);
+        return knownTables_.contains(gatewayIdText);
+    }
+    void SetRxTableKnown(const AnsiString& gatewayIdText, bool known) override
+    {
+        std::lock_guard<std::mutex> guard(tablesLock_);
+        if (known)
+            knownTables_.insert(gatewayIdText);
+        else
+            knownTables_.erase(gatewayIdText);
+    }
 
     // Main thread.
     std::vector<UnicodeString> DatabaseErrors() const { return errors_; }
@@ -38,6 +54,8 @@ private:
     std::vector<UnicodeString> errors_;
     std::atomic<int> acquired_{0};
     std::atomic<int> offMainErrors_{0};
+    std::mutex tablesLock_;
+    std::set<AnsiString> knownTables_;
 };
 
 class DbContactTest : public contact_test::ContactFixture<DbHost> {

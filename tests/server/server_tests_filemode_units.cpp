@@ -226,6 +226,16 @@ TEST_F(FileModeUnitTest, InsertStatementQuotesEveryValueSoNoneChangesIt)
     EXPECT_EQ(TelegramInsertStatement("0A.`B.0C", "1'); DROP TABLE x; --", "t", "\\B'", 255, 0, record, 6),
               "INSERT INTO `rx_0A.``B.0C` (Rx_Datum,ID,Hersteller,Medium,RSSI,RAW_Daten) "
               "VALUES('t','1\\'); DROP TABLE x; --','\\\\B\\'','255','0','')");
+
+    // A frame's rows in one statement: each row's values exactly as its own statement has them.
+    const TTelegramRowValues rows[] = {
+        {"12345678", "2024-03-09 14:05:07", "ABC", 7, -45, record, static_cast<int>(record.size())},
+        {"1'); DROP TABLE x; --", "t", "\\B'", 255, 0, record, 6},
+    };
+    EXPECT_EQ(TelegramInsertStatement("0A.`B.0C", rows),
+              "INSERT INTO `rx_0A.``B.0C` (Rx_Datum,ID,Hersteller,Medium,RSSI,RAW_Daten) "
+              "VALUES('2024-03-09 14:05:07','12345678','ABC','7','-45','" +
+                  hex + "'),('t','1\\'); DROP TABLE x; --','\\\\B\\'','255','0','')");
 }
 
 // ---------------------------------------------------------------------------------------------

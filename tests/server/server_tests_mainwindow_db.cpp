@@ -60,6 +60,8 @@ TEST_F(DbWindowTest, SwitchOnConnectsRunsTheSchemaTwiceWithoutHarmAndStoresAGate
             gw.WaitClosed(std::chrono::milliseconds(10000));
         },
         [&] { return form.LiveConnectionCount() == 0; }));
+    // The window shows the contact's changes at its next tick; now, for the checks.
+    form.RunPendingWindowChanges();
     EXPECT_EQ(form.StringGrid1->Cells(0, 1), L"0A.1B.2C");
     const auto rows = dbmode_test::Rows(*form.FDConn1, L"SELECT ID, Hersteller FROM `" + database_ + L"`.`rx_0A.1B.2C`");
     ASSERT_EQ(rows.size(), 1u);

@@ -347,6 +347,8 @@ TEST_F(SwitchTest, AGatewayTelegramReachesTheMemosAndTheStatusGrid)
             closedByServer = gw.WaitClosed(std::chrono::milliseconds(10000));
         },
         [&] { return form.LiveConnectionCount() == 0; }));
+    // The window shows the contact's changes at its next tick; now, for the checks.
+    form.RunPendingWindowChanges();
     EXPECT_TRUE(closedByServer.load());
 
     ASSERT_EQ(form.MemoLog->Lines()->Count(), 1);

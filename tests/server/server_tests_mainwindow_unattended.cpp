@@ -84,6 +84,8 @@ TEST_F(UnattendedTest, AutomaticStartTriesAgainEveryTenSecondsUntilTheDatabaseIs
             gw.WaitClosed(std::chrono::milliseconds(10000));
         },
         [&] { return form.LiveConnectionCount() == 0; }));
+    // The window shows the contact's changes at its next tick; now, for the checks.
+    form.RunPendingWindowChanges();
     const auto rows = dbmode_test::Rows(*form.FDConn1, L"SELECT ID FROM `marlindo_autostart`.`rx_0A.1B.2C`");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(dbmode_test::Utf8(rows[0].at(L"ID")), "12345678");

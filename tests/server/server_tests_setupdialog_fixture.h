@@ -195,6 +195,8 @@ inline std::optional<GatewaySetupRecord> SetupSentAtNextContact(int port)
             gw.WaitClosed(contact_test::kWait, &reply);
         },
         [] { return FormSRV->LiveConnectionCount() == 0; });
+    // The window shows the contact's changes at its next tick; now, for the checks.
+    FormSRV->RunPendingWindowChanges();
     EXPECT_TRUE(finished) << "the contact did not end";
     EXPECT_EQ(reply.size(), 1123u);
     if (reply.size() != 1123u || reply[2] != 0x14) return std::nullopt;

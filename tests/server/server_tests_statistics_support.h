@@ -223,6 +223,8 @@ protected:
     {
         EXPECT_TRUE(contact_test::RunGatewayPumping(port_, script, [&] { return form.LiveConnectionCount() == 0; }, 20000))
             << "the gateway's contact did not end";
+        // The window shows the contact's changes at its next tick; now, for the checks.
+        form.RunPendingWindowChanges();
     }
 
     // Each gateway of traffic sends its telegrams in one frame.

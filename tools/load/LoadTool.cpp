@@ -314,13 +314,34 @@ int RunHold(int port, int connections)
         std::this_thread::sleep_for(100ms);
     }
     open.clear();
-    const auto [after, peak] = server.WorkingSetMiB();
+    const auto closed = Clock::now();
+    const double after = server.WorkingSetMiB().first;
+    // A burst should leave no lasting cost: the working set is watched for 10 s after the close,
+    // until it is back within 20 % of what it was before.
+    double settled = after;
+    double settledSeconds = -1;
+    while (server.Found()) {
+        const double seconds = std::chrono::duration<double>(Clock::now() - closed).count();
+        settled = server.WorkingSetMiB().first;
+        if (settled <= before * 1.2) {
+            settledSeconds = seconds;
+            break;
+        }
+        if (seconds >= 10) break;
+        std::this_thread::sleep_for(250ms);
+    }
+    const double peak = server.WorkingSetMiB().second;
     std::printf("hold %d: open %d failed %d in %.2f s\n", connections, static_cast<int>(connections - failed.load()),
                 failed.load(), openSeconds);
-    if (server.Found())
-        std::printf("  server working set: before %.1f MiB, while open %.1f MiB, after %.1f MiB, peak %.1f MiB "
+    if (server.Found()) {
+        std::printf("  server working set: before %.1f MiB, while open %.1f MiB, at the close %.1f MiB, peak %.1f MiB "
                     "(%.1f before)\n",
                     before, during, after, peak, peakBefore);
+        if (settledSeconds >= 0)
+            std::printf("  back within 20 %% of before after %.1f s (%.1f MiB)\n", settledSeconds, settled);
+        else
+            std::printf("  not back within 20 %% of before 10 s after the close: %.1f MiB\n", settled);
+    }
     return failed == 0 ? 0 : 1;
 }
 
