@@ -141,6 +141,7 @@ protected:
 
 private:
     void NewWinProc(TMessage& Message);
+    void GiveBackWindowProc();
     void Detach();
     int FGap = 2;
     TAlignTo FAlignTo = altLeft;

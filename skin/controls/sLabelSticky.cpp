@@ -7,12 +7,18 @@
 
 TsStickyLabel::~TsStickyLabel() { Detach(); }
 
+void TsStickyLabel::GiveBackWindowProc()
+{
+    // Only a procedure that is still ours is given back; a later hook keeps its chain.
+    if (FAttachTo && FAttachTo->WindowProc == TWndMethod(this, &TsStickyLabel::NewWinProc))
+        FAttachTo->WindowProc = SavedWindowProc;
+    SavedWindowProc = TWndMethod();
+}
+
 void TsStickyLabel::Detach()
 {
     if (!FAttachTo) return;
-    // Only a procedure that is still ours is given back; a later hook keeps its chain.
-    if (FAttachTo->WindowProc == TWndMethod(this, &TsStickyLabel::NewWinProc)) FAttachTo->WindowProc = SavedWindowProc;
-    SavedWindowProc = TWndMethod();
+    GiveBackWindowProc();
     FAttachTo->RemoveFreeNotification(this);
     FAttachTo = nullptr;
 }
@@ -72,17 +78,24 @@ void TsStickyLabel::NewWinProc(TMessage& Message)
 {
     TControl* control = FAttachTo;
     const TWndMethod saved = SavedWindowProc;
-    if (!Destroying() && !Adjusting && control) {
-        switch (Message.Msg) {
-        case WM_WINDOWPOSCHANGED:
-        case WM_MOVE:
-        case WM_SIZE: Adjust(); break;
-        case CM_VISIBLECHANGED: SetVisible(control->Visible()); break;
-        case CM_ENABLEDCHANGED: SetEnabled(control->Enabled()); break;
-        default: break;
-        }
+    // A control being destroyed gets its own procedure back while it still has one: the removal
+    // notice comes when only its component part is left.
+    if (control && control->ComponentState().Contains(csDestroying)) {
+        GiveBackWindowProc();
+        if (saved) saved(Message);
+        return;
     }
+    // The control's own procedure runs first, so the label reads the bounds it has taken.
     if (saved) saved(Message);
+    if (Destroying() || Adjusting || !control || FAttachTo != control) return;
+    switch (Message.Msg) {
+    case WM_WINDOWPOSCHANGED:
+    case WM_MOVE:
+    case WM_SIZE: Adjust(); break;
+    case CM_VISIBLECHANGED: SetVisible(control->Visible()); break;
+    case CM_ENABLEDCHANGED: SetEnabled(control->Enabled()); break;
+    default: break;
+    }
 }
 
 // A windowless control learns of its new bounds here (no window tells it): moved by anyone but
@@ -114,5 +127,8 @@ void TsStickyLabel::Loaded()
 void TsStickyLabel::Notification(TComponent* AComponent, TOperation Operation)
 {
     TsLabel::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == FAttachTo) Detach();
+    if (Operation == opRemove && AComponent == FAttachTo) {
+        FAttachTo = nullptr;
+        SavedWindowProc = TWndMethod();
+    }
 }
