@@ -131,6 +131,17 @@ TEST_F(HtmlLabelTest, WithoutMarkupItDrawsAsAPlainLabel)
     EXPECT_EQ(html->Width(), plain->Width());
 }
 
+TEST_F(LabelTest, HtmlLabelDrawsItsMarkupWithTheLibraryRenderer)
+{
+    auto* l = Make<TsHTMLLabel>(L"<b>Bold</b>, <i>italic</i> and <a href=\"https://c.test/\">a link</a>", 20, 20);
+    auto shown = ShownLabel(l);
+    SavePng(*shown, L"label_html_rendered.png");
+    ASSERT_EQ(l->Links.size(), 1u);
+    EXPECT_EQ(l->Links[0].URL, L"https://c.test/");
+    EXPECT_GT(l->Links[0].Bounds.Left, l->Width() / 2) << "the link comes last";
+    EXPECT_GE(FirstInk(*shown, ColorToRGB(form->Color())), 0);
+}
+
 class ImgLabelTest : public LabelTest {
 protected:
     void SetUp() override
