@@ -229,3 +229,8 @@ private:
     TCustomImageList* FImages = nullptr;
     int FImageIndex = -1;
 };
+
+// Registers the label family's published properties and reader factories.
+void RegisterLabelClasses();
+void sLabelInitialization();
+void sLabelFinalization();
