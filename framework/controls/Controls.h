@@ -245,6 +245,8 @@ public:
     TPoint ScreenToClient(const TPoint& point);
     TAlign Align() const { return align_; }
     void SetAlign(TAlign value);
+    // True while the parent lays out its aligned children (this control may be moved by it).
+    bool BeingAligned() const;
     // Rescales the control by M/D (MulDiv, e.g. 144/96 from 96 to 144 PPI): its bounds and,
     // when its font is its own (ParentFont off, or no parent to follow), the font height. A
     // windowed control scales its children with it. M or D not above 0 changes nothing.

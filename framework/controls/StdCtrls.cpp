@@ -133,6 +133,27 @@ UnicodeString WindowString(HWND window, UINT lengthMsg, UINT textMsg, WPARAM ind
 // ---------------------------------------------------------------------------------------------
 // TCustomLabel
 
+UINT EllipsisDrawTextFlag(TEllipsisPosition position)
+{
+    static constexpr UINT flags[] = {0, DT_PATH_ELLIPSIS, DT_END_ELLIPSIS, DT_WORD_ELLIPSIS};
+    return flags[static_cast<size_t>(position)];
+}
+
+UnicodeString CutWordsToFit(const UnicodeString& text, const std::function<bool(const UnicodeString&)>& fits)
+{
+    UnicodeString kept = text, shown = text;
+    while (!fits(shown)) {
+        const size_t delim = kept.find_last_of(L" \t");
+        if (delim == UnicodeString::npos) break;
+        kept.resize(delim);
+        // Never keep half of a surrogate pair.
+        if (!kept.empty() && IS_HIGH_SURROGATE(kept.back())) kept.pop_back();
+        if (kept.empty()) break;
+        shown = kept + L"...";
+    }
+    return shown;
+}
+
 TCustomLabel::TCustomLabel(TComponent* owner) : TGraphicControl(owner)
 {
     SetControlStyle(ControlStyle() << csOpaque << csReplicatable);
@@ -197,6 +218,31 @@ void TCustomLabel::SetFocusControl(TWinControl* value)
     if (value) value->FreeNotification(this);
 }
 
+void TCustomLabel::SetEllipsisPosition(TEllipsisPosition value)
+{
+    if (value == ellipsisPosition_) return;
+    ellipsisPosition_ = value;
+    Invalidate();
+}
+
+UnicodeString TCustomLabel::EllipsisText(const UnicodeString& text, const TRect& rect, UINT& flags, int ellipsisWidth,
+                                         const std::function<int(const UnicodeString&, TRect&)>& measure)
+{
+    if (ellipsisPosition_ == epNone || autoSize_) return text;
+    flags &= ~static_cast<UINT>(DT_PATH_ELLIPSIS | DT_END_ELLIPSIS | DT_WORD_ELLIPSIS);
+    UnicodeString shown = text;
+    if (wordWrap_ && (ellipsisPosition_ == epEndEllipsis || ellipsisPosition_ == epPathEllipsis)) {
+        const int limit = std::max(ClientHeight(), std::abs(Font()->Height()));
+        shown = CutWordsToFit(text, [&](const UnicodeString& candidate) {
+            TRect r = rect;
+            r.Right -= ellipsisWidth;
+            return measure(candidate, r) <= limit;
+        });
+    }
+    flags |= EllipsisDrawTextFlag(ellipsisPosition_);
+    return shown;
+}
+
 void TCustomLabel::Notification(TComponent* component, TOperation operation)
 {
     TGraphicControl::Notification(component, operation);
@@ -224,6 +270,21 @@ void TCustomLabel::DoDrawText(TRect& rect, TTextFormat format)
     if (measuring && (text.empty() || (showAccelChar_ && text == L"&"))) text += L" ";
     TCanvas* canvas = Canvas();
     canvas->SetFont(Font());
+    if (ellipsisPosition_ != epNone && !autoSize_) {
+        UINT flags = TextFormatToDrawTextFlags(format);
+        const HDC dc = canvas->Handle();
+        SIZE dots{};
+        GetTextExtentPoint32W(dc, L"...", 3, &dots);
+        text = EllipsisText(text, rect, flags, dots.cx, [dc, flags](const UnicodeString& t, TRect& r) {
+            RECT rr = r;
+            DrawTextW(dc, t.c_str(), static_cast<int>(t.length()), &rr, flags | DT_CALCRECT);
+            return static_cast<int>(rr.bottom - rr.top);
+        });
+        format >> tfPathEllipsis >> tfEndEllipsis >> tfWordEllipsis;
+        if (ellipsisPosition_ == epPathEllipsis) format << tfPathEllipsis;
+        if (ellipsisPosition_ == epEndEllipsis) format << tfEndEllipsis;
+        if (ellipsisPosition_ == epWordEllipsis) format << tfWordEllipsis;
+    }
     if (!Enabled() && !measuring) {
         TRect shifted = rect;
         shifted.Offset(1, 1);

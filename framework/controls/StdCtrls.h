@@ -64,6 +64,7 @@ void RegisterStdCtrlsClasses();
 
 #include "StringList.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -71,6 +72,15 @@ void RegisterStdCtrlsClasses();
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+// Where a label whose text does not fit shortens it with "...".
+enum TEllipsisPosition { epNone, epPathEllipsis, epEndEllipsis, epWordEllipsis };
+
+// The DrawText flag of an ellipsis position (0 for epNone).
+UINT EllipsisDrawTextFlag(TEllipsisPosition position);
+// A wrapped text with a path or end ellipsis: the last word (cut at the last blank or tab) is
+// removed and "..." appended until fits(shown) holds. Stops as well when no blank or tab is left
+// to cut, or when only "..." would remain, so one word too long for the space ends the loop.
+UnicodeString CutWordsToFit(const UnicodeString& text, const std::function<bool(const UnicodeString&)>& fits);
 
 // Text drawn by its parent (no window). With AutoSize the label takes the size of its text
 // (keeping its right edge when right-aligned; with WordWrap only the height follows).
@@ -96,12 +106,20 @@ public:
     // The control the label's accelerator focuses; forgotten when that control is destroyed.
     TWinControl* FocusControl() const { return focusControl_; }
     void SetFocusControl(TWinControl* value);
+    // Shortens a text that does not fit (not while auto-sized).
+    TEllipsisPosition EllipsisPosition() const { return ellipsisPosition_; }
+    void SetEllipsisPosition(TEllipsisPosition value);
 
     void Loaded() override;
 
 protected:
     void Notification(TComponent* component, TOperation operation) override;
     void Paint() override;
+    // The text to draw in rect with DrawText flags: with an ellipsis position and no auto size,
+    // words are cut (word wrap with a path or end ellipsis) and the ellipsis flag is added.
+    // measure gives the height of a text drawn with DT_CALCRECT in the rectangle it gets.
+    UnicodeString EllipsisText(const UnicodeString& text, const TRect& rect, UINT& flags, int ellipsisWidth,
+                               const std::function<int(const UnicodeString&, TRect&)>& measure);
     // Draws (or with tfCalcRect measures) the caption in rect.
     virtual void DoDrawText(TRect& rect, TTextFormat format);
     // Sizes the label to its text when AutoSize is on.
@@ -119,6 +137,7 @@ private:
     bool transparent_ = false;
     bool showAccelChar_ = true;
     TWinControl* focusControl_ = nullptr;
+    TEllipsisPosition ellipsisPosition_ = epNone;
 };
 
 class TLabel : public TCustomLabel {

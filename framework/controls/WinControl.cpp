@@ -299,6 +299,8 @@ void TWinControl::EnableAlign()
     if (alignDisabled_ == 0 && alignPending_) Realign();
 }
 
+bool TControl::BeingAligned() const { return parent_ && parent_->aligning_; }
+
 void TWinControl::AlignControl(TControl*)
 {
     if (aligning_) return;

@@ -8,6 +8,7 @@
 #include "acImage.h"
 #include "acPopupController.h"
 #include "sEdit.h"
+#include "sLabel.h"
 #include "sMaskEdit.h"
 #include "acGPUtils.h"
 #include "acPNG.h"
@@ -96,6 +97,8 @@ const std::array kUnits = std::to_array<TacLibraryUnit>({
     {L"acShellCtrls", &acShellCtrlsInitialization, &acShellCtrlsFinalization},
     {L"sEdit", &sEditInitialization, &sEditFinalization},
     {L"sMaskEdit", &sMaskEditInitialization, &sMaskEditFinalization},
+    // Skinned buttons, panels, bars and labels.
+    {L"sLabel", &sLabelInitialization, &sLabelFinalization},
 });
 
 } // namespace

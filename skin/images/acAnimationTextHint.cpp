@@ -135,8 +135,9 @@ void AnimMoveText(const TacMoveTextData& From, const TacMoveTextData& To)
         WaitTicks(start, 12);
     }
 
-    if (auto* label = dynamic_cast<TLabel*>(To.Ctrl)) {
+    if (auto* label = dynamic_cast<TCustomLabel*>(To.Ctrl)) {
         label->SetVisible(true);
+        UpdateGlassMode(label, false);
         label->Repaint();
     }
     if (To.BoundLabel) To.BoundLabel->PreventVisible = false;

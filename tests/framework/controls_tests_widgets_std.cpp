@@ -523,4 +523,33 @@ TEST_F(WidgetsTest, LabelForgetsItsFocusControlWhenItGoes)
     EXPECT_EQ(label->FocusControl(), nullptr);
 }
 
+TEST_F(WidgetsTest, LabelEllipsisCutsWordsAndEndsOnOneLongWord)
+{
+    TForm* form = ShownForm();
+    auto* label = On<TLabel>(form);
+    label->SetAutoSize(false);
+    label->SetWordWrap(true);
+    label->SetEllipsisPosition(epEndEllipsis);
+    label->SetBounds(10, 10, 60, 4);
+    for (const wchar_t* text : {L"Programm startet nach 24h Laufzeit", L"Donaudampfschifffahrtsgesellschaft"}) {
+        label->SetCaption(text);
+        label->Repaint();
+        EXPECT_EQ(label->EllipsisPosition(), epEndEllipsis) << "painting returned";
+    }
+    EXPECT_EQ(EllipsisDrawTextFlag(epPathEllipsis), static_cast<UINT>(DT_PATH_ELLIPSIS));
+    EXPECT_EQ(EllipsisDrawTextFlag(epWordEllipsis), static_cast<UINT>(DT_WORD_ELLIPSIS));
+}
+
+TEST_F(WidgetsTest, ControlKnowsWhileItsParentAlignsIt)
+{
+    TForm* form = ShownForm();
+    auto* panel = On<TPanel>(form);
+    bool alignedDuringResize = false;
+    panel->OnResize = [&](TObject*) { alignedDuringResize = panel->BeingAligned(); };
+    EXPECT_FALSE(panel->BeingAligned());
+    panel->SetAlign(alTop);
+    EXPECT_TRUE(alignedDuringResize);
+    EXPECT_FALSE(panel->BeingAligned());
+}
+
 } // namespace

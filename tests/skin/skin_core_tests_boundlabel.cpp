@@ -258,11 +258,14 @@ TEST_F(BoundLabelTest, UpdateFontOnceScalesTheOwnFontAtTheSameDensity)
     EXPECT_EQ(Label()->Font()->Height(), -20);
 }
 
-TEST_F(BoundLabelTest, ClickOnTheLabelClicksTheControl)
+TEST_F(BoundLabelTest, AllowedClickOnTheLabelClicksTheControl)
 {
     int clicks = 0;
     edit->OnClick = [&](TObject*) { ++clicks; };
     bound->SetBoolean(1, true);
+    Label()->Click();
+    EXPECT_EQ(clicks, 0) << "clicks pass on only when allowed";
+    bound->SetAllowClick(true);
     Label()->Click();
     EXPECT_EQ(clicks, 1);
 }

@@ -451,6 +451,14 @@ TEST_F(TextHintTest, TheHintFliesIntoTheLabel)
         last = d;
     }
     EXPECT_LE(last, 2.0);
+    // The last frame is almost all the label's text, which the label painted itself.
+    TBitmap& lastFrame = *LayeredCalls().back().Image;
+    int inked = 0;
+    for (int y = 0; y < lastFrame.Height(); ++y)
+        for (int x = 0; x < lastFrame.Width(); ++x)
+            if (static_cast<const std::uint8_t*>(lastFrame.ScanLine(y))[x * 4 + 3] > 128) ++inked;
+    EXPECT_GT(inked, 10);
+    EXPECT_TRUE(label->Visible()) << "shown again at the end";
     const HWND wnd = LayeredCalls().back().Wnd;
     EXPECT_FALSE(IsWindow(wnd)) << "the flight's window is freed";
     SaveBitmapAsPng(*LayeredCalls()[LayeredCalls().size() / 2].Image, BuildFolderFile(L"text_hint_flight.png"), true);
