@@ -386,6 +386,7 @@ void TsHtml::RowStart()
 
 void TsHtml::NewRow()
 {
+    const int oldX = CurX, oldHeight = CurrentRowHeight;
     CurY += CurrentRowHeight + 2;
     if (Calculating) {
         aLineSizes.push_back({PieceText(LinePos, CurPos - 1), {CurWidthValue, CurrentRowHeight}});
@@ -396,6 +397,17 @@ void TsHtml::NewRow()
     ++LineNumber;
     RowStart();
     SavePoint();
+    // A link open over the break (a wrap or a break tag) gets a second area on the new row.
+    if (LinkOpened && !Links.empty()) {
+        TacLink& last = Links.back();
+        last.Bounds.Right = oldX;
+        last.Bounds.Bottom = last.Bounds.Top + oldHeight;
+        TacLink next;
+        next.Bounds = TRect(CurX, CurY, CurX, CurY);
+        next.Ndx = last.Ndx;
+        next.URL = last.URL;
+        Links.push_back(std::move(next));
+    }
 }
 
 int TsHtml::MeasuredRowHeight() const
@@ -436,22 +448,7 @@ void TsHtml::FlushWord()
             ++LastPos;
         }
         if (width <= Area.Width()) {
-            if (CurX > rowLeft_) {
-                const int oldX = CurX;
-                const int oldHeight = CurrentRowHeight;
-                NewRow();
-                // A link open over the break gets a second area on the new row.
-                if (LinkOpened && !Links.empty()) {
-                    TacLink& last = Links.back();
-                    last.Bounds.Right = oldX;
-                    last.Bounds.Bottom = last.Bounds.Top + oldHeight;
-                    TacLink next;
-                    next.Bounds = TRect(CurX, CurY, CurX, CurY);
-                    next.Ndx = LinkCount;
-                    next.URL = last.URL;
-                    Links.push_back(std::move(next));
-                }
-            }
+            if (CurX > rowLeft_) NewRow();
             ShowPiece();
         } else {
             ShowPiece();

@@ -175,6 +175,17 @@ TEST_F(SkinHtml, LinksGetAreasAndUrls)
     EXPECT_EQ(acLinkAtPoint(l.Links, TPoint(30, 5)), -1) << "right edge outside";
     EXPECT_EQ(acLinkAtPoint(l.Links, TPoint(5, 5)), -1);
 
+    // A break tag inside a link splits it the same way.
+    for (const wchar_t* text : {L"ab <a href='u1'>cd<br>ef</a>", L"ab <a href='u1'>cd<p>ef</a>"}) {
+        SCOPED_TRACE(UnicodeToUtf8(text));
+        l = Run(text);
+        ASSERT_EQ(l.Links.size(), 2u);
+        EXPECT_EQ(l.Links[0].Bounds, TRect(18, 0, 30, 13));
+        EXPECT_EQ(l.Links[1].Bounds, TRect(0, 15, 12, 28));
+        EXPECT_EQ(l.Links[1].Ndx, l.Links[0].Ndx);
+        EXPECT_EQ(l.Links[1].URL, L"u1");
+    }
+
     // A closing tag without its link changes nothing; the text after a link has the text colour.
     l = Run(L"x</a><a href=y>L</a></a>z");
     ASSERT_EQ(l.Links.size(), 1u);
