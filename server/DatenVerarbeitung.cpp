@@ -8,6 +8,7 @@
 #include "SysUtils.h"
 #include "TelegramStorage.h"
 #include "Threads.h"
+#include "WindowChangeQueue.h"
 
 #include <algorithm>
 #include <chrono>
@@ -106,19 +107,8 @@ void TMyClass::FlushWindowChanges()
 {
     CloseMemoBatch();
     if (windowChanges_.empty()) return;
-    // Each change runs even when one before it fails; the first failure is raised afterwards,
-    // on the main thread, as a single queued change's would be.
-    host_.QueueWindowChanges([changes = std::move(windowChanges_)] {
-        std::exception_ptr error;
-        for (const auto& change : changes) {
-            try {
-                change();
-            } catch (...) {
-                if (!error) error = std::current_exception();
-            }
-        }
-        if (error) std::rethrow_exception(error);
-    });
+    // One queued change for the bunch; its failures are raised on the main thread.
+    host_.QueueWindowChanges([changes = std::move(windowChanges_)] { RunEachChange(changes); });
     windowChanges_.clear();
 }
 

@@ -7,6 +7,19 @@
 #include <exception>
 #include <utility>
 
+void RunEachChange(const std::vector<std::function<void()>>& changes)
+{
+    std::exception_ptr error;
+    for (const auto& change : changes) {
+        try {
+            change();
+        } catch (...) {
+            if (!error) error = std::current_exception();
+        }
+    }
+    if (error) std::rethrow_exception(error);
+}
+
 TWindowChangeQueue::TWindowChangeQueue(std::function<void()> askForRun) : askForRun_(std::move(askForRun)) {}
 
 void TWindowChangeQueue::Post(std::function<void()> change)
@@ -39,15 +52,7 @@ void TWindowChangeQueue::RunPending()
         changes.swap(changes_);
         asked_ = false;
     }
-    std::exception_ptr error;
-    for (const auto& change : changes) {
-        try {
-            change();
-        } catch (...) {
-            if (!error) error = std::current_exception();
-        }
-    }
-    if (error) std::rethrow_exception(error);
+    RunEachChange(changes);
 }
 
 void TWindowChangeQueue::Close()

@@ -8,6 +8,10 @@
 #include <mutex>
 #include <vector>
 
+// Runs every change in order, each even when one before it fails; the first failure is raised
+// afterwards, as a single change's would be.
+void RunEachChange(const std::vector<std::function<void()>>& changes);
+
 class TWindowChangeQueue {
 public:
     // askForRun is called on the posting thread, at most once per bunch; it must have the main
