@@ -9,6 +9,8 @@
 #include "acPopupController.h"
 #include "sEdit.h"
 #include "sMaskEdit.h"
+#include "sCustomComboEdit.h"
+#include "sComboEdit.h"
 #include "acGPUtils.h"
 #include "acPNG.h"
 #include "acSBUtils.h"
@@ -96,6 +98,8 @@ const std::array kUnits = std::to_array<TacLibraryUnit>({
     {L"acShellCtrls", &acShellCtrlsInitialization, &acShellCtrlsFinalization},
     {L"sEdit", &sEditInitialization, &sEditFinalization},
     {L"sMaskEdit", &sMaskEditInitialization, &sMaskEditFinalization},
+    {L"sCustomComboEdit", &sCustomComboEditInitialization, &sCustomComboEditFinalization},
+    {L"sComboEdit", &sComboEditInitialization, &sComboEditFinalization},
 });
 
 } // namespace
