@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <utility>
+
 #include "TypInfo.h"
 #include "acPopupController.h"
 #include "acUnitCounter.h"
@@ -312,7 +314,11 @@ void TsCustomComboEdit::DoClick()
 
 void TsCustomComboEdit::PopupWindowShow()
 {
+    // The press that just closed the pop-up (the controller closes it before the edit sees the
+    // press) does not open it again.
+    if (std::exchange(FSkipDrop, false)) return;
     if (!FPopupWindow || GetReadOnly() || DroppedDown()) return;
+    FPopupWindow->FreeNotification(this);
     FPopupWindow->SetVisible(false);
     int w = FPopupWidth, h = FPopupHeight;
     TsSkinManager* manager = SkinData()->GetSkinManager();
@@ -440,10 +446,8 @@ void TsCustomComboEdit::AnimateCtrl(int state)
         RedrawWindow(Handle(), nullptr, nullptr, kRedrawClient);
         return;
     }
-    if (FButtonMode && state % 2 == 1) {
-        if (state >= 2) ShowGlowingIfNeeded(sd);
-        else ShowGlowingIfNeeded(sd, false, nullptr, 0);
-    }
+    // The glow follows FMouseAbove.
+    if (FButtonMode && state % 2 == 1) ShowGlowingIfNeeded(sd);
     if (state == 1 && !FButtonMode) {
         const RECT r{2, 2, FBtnRect.Left - 2, Height() - 2};
         RedrawWindow(Handle(), &r, nullptr, kRedrawClient);
@@ -464,14 +468,16 @@ void TsCustomComboEdit::UpdateLight(TObject*, PacAnimEventData data)
     if (data) data->DoLighting = sd->DoLighting();
 }
 
-void TsCustomComboEdit::MouseMoved()
+void TsCustomComboEdit::MouseMoved(int stateBefore)
 {
     if (!MouseInBtn()) {
         SetBtnState(0);
         HideHint();
         return;
     }
-    if (FBtnState != 0) return;
+    // Entering the control straight onto the button made it hot already (DoMouseAbove): the
+    // hint pause starts for that hover too.
+    if (stateBefore != 0) return;
     if (GlyphEnabled()) SetBtnState(1);
     if (!FHintTimer)
         FHintTimer = new TacHintTimer(this);
@@ -481,7 +487,7 @@ void TsCustomComboEdit::MouseMoved()
     }
 }
 
-void TsCustomComboEdit::Repaint(const TRect& r)
+void TsCustomComboEdit::RepaintBtn(const TRect& r)
 {
     if (SkinData()->Skinned()) {
         PrepareCache();
@@ -499,13 +505,13 @@ void TsCustomComboEdit::LButtonDown(TMessage& message)
 {
     if (FButtonMode) {
         SetBtnState(2);
-        Repaint(TRect(0, 0, Width(), Height()));
+        RepaintBtn(TRect(0, 0, Width(), Height()));
         if (Arrow()) ButtonClick();
         return;
     }
     if (GlyphEnabled() && MouseInRect(BtnRect())) {
         SetBtnState(2);
-        Repaint(FBtnRect);
+        RepaintBtn(FBtnRect);
         if (Arrow()) ButtonClick();
         return;
     }
@@ -518,7 +524,7 @@ void TsCustomComboEdit::LButtonUp(TMessage&)
     if (FButtonMode) {
         if (FBtnState == 2 && MouseInRect(TRect(0, 0, Width(), Height())) && !Arrow()) {
             SetBtnState(1);
-            Repaint(TRect(0, 0, Width(), Height()));
+            RepaintBtn(TRect(0, 0, Width(), Height()));
             ButtonClick();
         }
         return;
@@ -526,9 +532,13 @@ void TsCustomComboEdit::LButtonUp(TMessage&)
     if (FBtnState == 2 && MouseInBtn() && GlyphEnabled() && !Arrow()) {
         SetBtnState(1);
         SkinData()->Invalidate();
-        Repaint(FBtnRect);
+        RepaintBtn(FBtnRect);
         ButtonClick();
+    } else if (FBtnState == 2 && Arrow() && !DroppedDown()) {
+        // An arrow that opened nothing (or whose press closed the pop-up) is pressed no longer.
+        SetBtnState(MouseInBtn() ? 1 : 0);
     }
+    FSkipDrop = false;
 }
 
 // --- messages --------------------------------------------------------------------------------
@@ -569,9 +579,10 @@ void TsCustomComboEdit::WndProc(TMessage& message)
     switch (message.Msg) {
     case WM_MOUSEMOVE:
         if (runTime) {
+            const int stateBefore = SkinData()->FMouseAbove ? FBtnState : 0;
             DoMouseAbove();
             Inherited(message);
-            MouseMoved();
+            MouseMoved(stateBefore);
             return;
         }
         break;
@@ -714,7 +725,7 @@ void TsCustomComboEdit::WndProc(TMessage& message)
         if (AutoSelect()) SelectAll();
         UpdateCaret();
         break;
-    case CM_EXIT: TacCustomMaskEdit::Repaint(); break;
+    case CM_EXIT: Repaint(); break;
     case SM_ALPHACMD:
         switch (AlphaCmdCode(message.WParam)) {
         case AC_SETNEWSKIN:

@@ -137,9 +137,10 @@ private:
     bool Arrow() const { return ComboBtn(); }
     // The window-relative mouse position.
     TPoint MousePos() const;
-    void Repaint(const TRect& r);
+    // The button's new state on screen; unskinned only R of the cache is copied.
+    void RepaintBtn(const TRect& r);
     bool AnswerCommand(TMessage& message);
-    void MouseMoved();
+    void MouseMoved(int stateBefore);
     void LButtonDown(TMessage& message);
     void LButtonUp(TMessage& message);
     int ComboOffset() const;

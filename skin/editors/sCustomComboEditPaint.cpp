@@ -186,8 +186,7 @@ void TsCustomComboEdit::PaintText()
     TBitmap* cache = sd->FCacheBmp.get();
     if (!cache || !FButtonMode || !FShowFocus || !Focused() || !CanShowFocus(sd)) return;
     TRect r = TextRect();
-    r.Left -= 1;
-    r.Right += 1;
+    r = TRect(r.Left - 1, r.Top - 1, r.Right + 1, r.Bottom + 1);
     cache->Canvas()->Font()->SetColor(Font()->Color());
     acDrawFocusRect(cache->Canvas(), r);
 }
