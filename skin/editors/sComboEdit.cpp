@@ -22,6 +22,7 @@ void RegisterComboEditClasses()
     RegisterPublishedClass(c, L"TMaskEdit");
     using E = TsCustomComboEdit;
     RegisterEditDesignProperties<E>(c);
+    RegisterPublishedProperty(c, OrdProp(L"ClickKey", pkInteger, &E::ClickKey, &E::SetClickKey, int64_t{0x8028}));
     RegisterPublishedProperty(c, OrdProp(L"ButtonMode", pkBool, &E::ButtonMode, &E::SetButtonMode, int64_t{0}));
     RegisterPublishedProperty(c, OrdProp(L"ButtonWidth", pkInteger, &E::ButtonWidth, &E::SetButtonWidth, int64_t{0}));
     RegisterPublishedProperty(c, OrdProp(L"DirectInput", pkBool, &E::DirectInput, &E::SetDirectInput, int64_t{1}));

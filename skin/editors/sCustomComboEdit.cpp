@@ -209,13 +209,18 @@ int TsCustomComboEdit::BtnOffset() const
 
 TRect TsCustomComboEdit::BtnRect()
 {
+    FBtnRect = CalcBtnRect();
+    return FBtnRect;
+}
+
+TRect TsCustomComboEdit::CalcBtnRect() const
+{
     const int o = BtnOffset(), w = GlyphSpace();
     TRect r;
     r.Left = UseRightToLeftReading() ? o : Width() - o - w;
     r.Right = r.Left + w;
     r.Top = o;
     r.Bottom = Height() - o;
-    FBtnRect = r;
     return r;
 }
 

@@ -116,7 +116,7 @@ public:
 
     bool acComboButtonWidth(int& width) const override;
     bool AllowBtnStyle() const override { return FButtonMode; }
-    TRect ButtonRect() const override { return FBtnRect; }
+    TRect ButtonRect() const override { return CalcBtnRect(); }
 
 protected:
     void WndProc(TMessage& message) override;
@@ -144,6 +144,7 @@ private:
     void LButtonDown(TMessage& message);
     void LButtonUp(TMessage& message);
     int ComboOffset() const;
+    TRect CalcBtnRect() const;
 
     int FBtnState = 0;
     int FPopupWidth = 230;

@@ -6,6 +6,8 @@
 #include "acntUtils.h"
 #include "sSkinManagerOptions.h"
 
+#include <utility>
+
 namespace {
 
 TPoint ScreenTopLeft(TWinControl* c)
@@ -69,6 +71,14 @@ TEST_F(ComboEditTest, PopupOpensBelowAndClosesOnSecondClickCancelModeAndFocusMov
         c.Close();
         EXPECT_TRUE(PumpUntil([&] { return !PopupShown(e->Popup) && !e->DroppedDown(); }));
     }
+
+    // A pop-up freed while open is forgotten.
+    e->ButtonClick();
+    ASSERT_TRUE(PumpUntil([&] { return PopupShown(e->Popup); }));
+    delete e->Popup;
+    EXPECT_EQ(e->PopupWindow(), nullptr);
+    EXPECT_FALSE(e->DroppedDown());
+    e->Popup = NewPopup();
 
     e->SetReadOnly(true);
     e->ButtonClick();
@@ -140,6 +150,15 @@ TEST_F(ComboEditTest, LibraryCommandsAnswerTheirCodes)
     EXPECT_EQ(SendAMessage(h, AC_GETTEXTRECT, reinterpret_cast<LPARAM>(&r)), 1);
     EXPECT_EQ(r, e->TextRect());
 
+    // What the combo fades read of the edit.
+    auto* combo = dynamic_cast<TacAnimatedCombo*>(e);
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->ButtonRect(), e->BtnRect());
+    EXPECT_FALSE(std::as_const(*combo).AllowBtnStyle());
+    e->SetButtonMode(true);
+    EXPECT_TRUE(std::as_const(*combo).AllowBtnStyle());
+    e->SetButtonMode(false);
+
     for (const bool over : {true, false}) {
         MouseTo(e, over ? e->BtnRect().Left + 2 : 10, 10);
         SendAMessage(h, AC_POPUPCTRLPRESSED);
@@ -173,6 +192,22 @@ TEST_F(ComboEditTest, ButtonHintAfterTheTimerAndGoneOffTheButton)
     MouseTo(e, 10, 10);
     EXPECT_EQ(e->HintWnd(), nullptr) << "hidden off the button";
     EXPECT_FALSE(e->HintTimer()->Enabled());
+
+    // Leaving the control from the button ends the pause and the hint too.
+    MouseTo(e, b.Left + 3, 10);
+    e->HintTimer()->TimerEvent(nullptr);
+    ASSERT_NE(e->HintWnd(), nullptr);
+    MouseTo(e, b.Left + 3, 10);
+    EXPECT_FALSE(e->HintTimer()->Enabled());
+    MouseTo(e, 10, 10);
+    MouseTo(e, b.Left + 3, 10);
+    ASSERT_TRUE(e->HintTimer()->Enabled());
+    RECT wr{};
+    GetWindowRect(e->Handle(), &wr);
+    SetCursorPos(wr.right + 40, wr.bottom + 40);
+    e->Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(e->HintTimer()->Enabled()) << "no hint after the mouse left";
+    EXPECT_EQ(e->BtnState(), 0);
 }
 
 TEST_F(ComboEditTest, CapturesOfArrowGlyphButtonModeAndThemed)
