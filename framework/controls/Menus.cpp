@@ -235,3 +235,13 @@ void RegisterMenusClasses()
     RegisterPublishedClass(L"TPopupMenu", L"TMenu");
     RegisterComponentClass<TPopupMenu>(L"TPopupMenu");
 }
+
+TShortCut ShortCut(WORD key, TShiftState shift)
+{
+    if (key > 0xFF) return 0;
+    TShortCut result = key;
+    if (shift.Contains(ssShift)) result |= 0x2000;
+    if (shift.Contains(ssCtrl)) result |= 0x4000;
+    if (shift.Contains(ssAlt)) result |= 0x8000;
+    return result;
+}

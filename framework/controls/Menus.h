@@ -8,6 +8,7 @@
 // menu and redraws the bar of the window that shows the main menu. A click on an item arrives as
 // WM_COMMAND at the form, which runs the item's OnClick through its menu's DispatchCommand.
 #include "Components.h"
+#include "Controls.h"
 #include "Exceptions.h"
 #include "Strings.h"
 
@@ -136,6 +137,11 @@ public:
     explicit TPopupMenu(TComponent* owner) : TMenu(owner) {}
     UnicodeString ClassName() const override { return L"TPopupMenu"; }
 };
+
+// A key with its shift keys in one 16-bit value: the key code in the low byte, Shift 0x2000,
+// Ctrl 0x4000, Alt 0x8000 (Alt+Down is 0x8028); 0 for a key code that needs more than a byte.
+using TShortCut = WORD;
+TShortCut ShortCut(WORD key, TShiftState shift);
 
 // Registers the menu classes with the form reader.
 void RegisterMenusClasses();

@@ -178,3 +178,23 @@ TEST_F(MenusTest, ANarrowFormWrapsTheBar)
     ASSERT_TRUE(GetMenuItemRect(wnd, GetMenu(wnd), 7, &last));
     EXPECT_GT(last.top, first.top);
 }
+
+// A shortcut packs the key code with Shift 0x2000, Ctrl 0x4000 and Alt 0x8000; a key code that
+// needs more than a byte has none.
+TEST(ShortCuts, KeyAndShiftStatePackIntoOneWord)
+{
+    struct Case {
+        WORD key;
+        TShiftState shift;
+        TShortCut expected;
+    };
+    const Case cases[] = {
+        {VK_DOWN, TShiftState{ssAlt}, 0x8028},
+        {'A', TShiftState{ssCtrl}, 0x4041},
+        {VK_F2, TShiftState{ssShift, ssCtrl, ssAlt}, 0xE071},
+        {VK_RETURN, TShiftState{}, 0x000D},
+        {'A', TShiftState{ssLeft, ssDouble}, 0x0041},
+        {0x141, TShiftState{ssCtrl}, 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ShortCut(c.key, c.shift), c.expected) << c.key;
+}
