@@ -520,6 +520,7 @@ void TCustomForm::WndProc(TMessage& message)
         delete this;
         return;
     }
+    if (DispatchMenuOwnerDraw(message)) return;
     TWinControl::WndProc(message);
 }
 
@@ -611,6 +612,8 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner)
     InitMainThread();
     handle_ = AllocateHWnd([this](TMessage& message) {
         if (CallMainWindowHooks(message)) return true;
+        // Owner-drawn items of a pop-up menu tracked with this window as owner.
+        if (DispatchMenuOwnerDraw(message)) return true;
         WakeUpWndProc(message);
         return message.Msg == WM_NULL || message.Msg == WM_CLOSE;
     }, true);

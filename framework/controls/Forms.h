@@ -458,6 +458,8 @@ public:
     TFont* MessageFont();
     // The system's tool-tip font (the status font of the non-client metrics), read once.
     TFont* HintFont();
+    // The system's menu font (the menu font of the non-client metrics), read once.
+    TFont* MenuFont();
     // crDefault lets each control choose; any other value shows everywhere.
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor value);
@@ -473,6 +475,7 @@ private:
     TCursor cursor_ = crDefault;
     std::unique_ptr<TFont> messageFont_;
     std::unique_ptr<TFont> hintFont_;
+    std::unique_ptr<TFont> menuFont_;
 };
 
 extern TApplication* Application;

@@ -1,4 +1,5 @@
-// A form's main menu: the window's menu bar follows the form's Menu.
+// A form's main menu: the window's menu bar follows the form's Menu. Screen.MenuFont lives here
+// too.
 #include "Forms.h"
 
 void TCustomForm::SetMenu(TMainMenu* value)
@@ -45,4 +46,16 @@ void TCustomForm::DestroyWindowHandle()
 {
     if (HandleAllocated() && GetMenu(Handle())) ::SetMenu(Handle(), nullptr);
     TWinControl::DestroyWindowHandle();
+}
+
+TFont* TScreen::MenuFont()
+{
+    if (!menuFont_) {
+        menuFont_ = std::make_unique<TFont>();
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof(metrics);
+        if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+            menuFont_->SetHandle(CreateFontIndirectW(&metrics.lfMenuFont));
+    }
+    return menuFont_.get();
 }

@@ -949,6 +949,8 @@ void TWinControl::Dispatch(TMessage& message)
     case CM_SHOWINGCHANGED: CMShowingChanged(message); return;
     case CM_RECREATEWND: CMRecreateWnd(message); return;
     case CM_DIALOGKEY: CMDialogKey(message); return;
+    // The form's focus change reaches every control, so drop-downs can close on it.
+    case CM_FOCUSCHANGED: Broadcast(message); return;
     case CM_ENTER: CMEnter(message); return;
     case CM_EXIT: CMExit(message); return;
     case CN_KEYDOWN:

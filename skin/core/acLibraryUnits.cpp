@@ -10,6 +10,8 @@
 #include "sEdit.h"
 #include "sLabel.h"
 #include "sMaskEdit.h"
+#include "sCustomComboEdit.h"
+#include "sComboEdit.h"
 #include "acGPUtils.h"
 #include "acPNG.h"
 #include "acSBUtils.h"
@@ -97,6 +99,8 @@ const std::array kUnits = std::to_array<TacLibraryUnit>({
     {L"acShellCtrls", &acShellCtrlsInitialization, &acShellCtrlsFinalization},
     {L"sEdit", &sEditInitialization, &sEditFinalization},
     {L"sMaskEdit", &sMaskEditInitialization, &sMaskEditFinalization},
+    {L"sCustomComboEdit", &sCustomComboEditInitialization, &sCustomComboEditFinalization},
+    {L"sComboEdit", &sComboEditInitialization, &sComboEditFinalization},
     // Skinned buttons, panels, bars and labels.
     {L"sLabel", &sLabelInitialization, &sLabelFinalization},
 });

@@ -7,6 +7,7 @@
 #include "Components.h"
 #include "Graphics.h"
 #include "IniFiles.h"
+#include "Menus.h"
 #include "Messages.h"
 #include "Streams.h"
 #include "acntTypes.h"
@@ -293,6 +294,16 @@ struct TScaleChangeData {
     std::uint8_t OldScaleMode = 0, NewScaleMode = 0;
     int OldScalePercent = 0, NewScalePercent = 0, OldPPI = 0, NewPPI = 0;
 };
+// What OnGetPopupItemData may change of a menu item about to be measured or drawn.
+struct TacMenuItemData {
+    TFont* Font = nullptr; // the canvas font the item is written with
+};
+// OnGetMenuExtraLineData: section, caption and glyph (taken over) of a pop-up's extra line, or
+// LineVisible false for none.
+using TacGetExtraLineData = std::function<void(TMenuItem* FirstItem, UnicodeString& SkinSection,
+                                               UnicodeString& Caption, TBitmap*& Glyph, bool& LineVisible)>;
+using TacGetPopupItemData =
+    std::function<void(TMenuItem* Item, TOwnerDrawState State, TacMenuItemData& ItemData)>;
 using TScaleChangeEvent = std::function<void(TObject* Sended, const TScaleChangeData& data)>;
 using TFontChanged = std::function<void(TObject* Sender, const UnicodeString& DefOldFontName,
                                         const UnicodeString& FontName)>;
@@ -374,6 +385,8 @@ public:
     UnicodeString Version() const { return L"15.14"; }
 
     // --- events
+    TacGetExtraLineData OnGetMenuExtraLineData;
+    TacGetPopupItemData OnGetPopupItemData;
     TNotifyEvent OnAfterChange, OnBeforeChange, OnDeactivate, OnActivate, OnScaleChanged, OnSkinListChanged,
         OnSkinLoading;
     TScaleChangeEvent OnScaleModeChange;
@@ -541,6 +554,8 @@ private:
     // The application window's minimize and restore commands; true when the manager minimized
     // or restored the main form itself.
     bool MinimizeMainForm();
+    // Row 0xBCB3 of the main-window hook: the border of the open menu window showing the item.
+    bool MenuItemBorder(LPARAM itemData);
     bool RestoreMainForm();
 
     bool FActive = true;

@@ -25,6 +25,8 @@ constexpr UINT WM_TASKBAR_SYSMENU = 0x313;
 constexpr UINT WM_SENDICONICTHUMBNAIL = 0x323;
 constexpr UINT WM_SENDICONICLIVEPREVIEW = 0x326;
 constexpr UINT WM_FORMS_INVALIDATE = 0xB000;
+// Posted by a pop-up item painted without a menu window: LParam the item.
+constexpr UINT WM_MENU_ITEM_BORDER = 0xBCB3;
 constexpr UINT WM_MENU_BORDER = 0xBCB4;
 // No size, no move, no z-order, no activation, frame changed, show, no owner z-order.
 constexpr UINT kShowDirectly = 0x65B;
@@ -148,6 +150,7 @@ bool TsSkinManager::MainWindowHook(TMessage& Message)
                 if (TCustomForm* form = Screen->Forms(i); form->HandleAllocated())
                     SendAMessage(form->Handle(), AC_INVALIDATE);
         return false;
+    case WM_MENU_ITEM_BORDER: return MenuItemBorder(Message.LParam);
     case WM_MENU_BORDER: {
         const auto wnd = reinterpret_cast<HWND>(Message.LParam);
         if (!FSkinnedPopups || !IsMenuWindow(wnd)) return false;
@@ -156,6 +159,47 @@ bool TsSkinManager::MainWindowHook(TMessage& Message)
     }
     default: return false;
     }
+}
+
+namespace {
+
+// The position of item among the entries of its parent's Windows menu (hidden items have none).
+int MenuPosition(const TMenuItem* item)
+{
+    int position = 0;
+    const TMenuItem* parent = item->Parent();
+    for (int i = 0; i < parent->Count(); ++i) {
+        if (parent->Items(i) == item) return position;
+        if (parent->Items(i)->Visible()) ++position;
+    }
+    return -1;
+}
+
+// The screen rectangle of the item: in the main form's main menu, else in the open pop-up.
+bool ItemScreenRect(TMenuItem* item, RECT& r)
+{
+    TMenuItem* parent = item->Parent();
+    if (!parent || !item->Visible()) return false;
+    const int position = MenuPosition(item);
+    if (TCustomForm* form = MainForm(); form && form->Menu() && item->GetParentMenu() == form->Menu() &&
+                                        form->HandleAllocated())
+        if (GetMenuItemRect(form->Handle(), parent->Handle(), static_cast<UINT>(position), &r)) return true;
+    if (TPopupMenu* popup = TPopupMenu::ActivePopup(); popup && item->GetParentMenu() == popup)
+        return GetMenuItemRect(nullptr, parent->Handle(), static_cast<UINT>(position), &r) != 0;
+    return false;
+}
+
+} // namespace
+
+bool TsSkinManager::MenuItemBorder(LPARAM itemData)
+{
+    TMenuItem* item = TMenuItem::FromItemData(static_cast<ULONG_PTR>(itemData));
+    RECT r{};
+    if (!FSkinnedPopups || !item || !ItemScreenRect(item, r)) return false;
+    HWND wnd = WindowFromPoint(POINT{r.left, (r.top + r.bottom) / 2});
+    if (!IsMenuWindow(wnd)) return false;
+    FSkinableMenus->DrawWndBorder(wnd, nullptr);
+    return true;
 }
 
 bool TsSkinManager::MinimizeMainForm()

@@ -96,6 +96,8 @@ void RegisterSkinManagerClasses()
     info.Stored = [](TPersistent*) { return false; };
     RegisterPublishedProperty(m, info);
     RegisterPublishedProperty(m, EventProp(L"OnAfterChange", &TsSkinManager::OnAfterChange));
+    RegisterPublishedProperty(m, EventProp(L"OnGetMenuExtraLineData", &TsSkinManager::OnGetMenuExtraLineData));
+    RegisterPublishedProperty(m, EventProp(L"OnGetPopupItemData", &TsSkinManager::OnGetPopupItemData));
     RegisterPublishedProperty(m, EventProp(L"OnBeforeChange", &TsSkinManager::OnBeforeChange));
     RegisterPublishedProperty(m, EventProp(L"OnDeactivate", &TsSkinManager::OnDeactivate));
     RegisterPublishedProperty(m, EventProp(L"OnActivate", &TsSkinManager::OnActivate));

@@ -86,6 +86,8 @@ void CreatePngList()
 
 } // namespace
 
+TCustomImageList* acCharImages() { return charList.get(); }
+
 TCustomImageList* acResImgList()
 {
     if (!ac_OldGlyphsMode) return charList.get();

@@ -97,6 +97,8 @@ private:
 // The shared glyph list: the character list, or the PNG list (made on first use) while the
 // old-glyphs mode is on.
 TCustomImageList* acResImgList();
+// The library's character glyph list itself, whatever the glyph mode (null before start-up).
+TCustomImageList* acCharImages();
 
 // Start-up fills the character list; shut-down frees the PNG list, then the character list.
 void sGlyphUtilsInitialization();

@@ -178,3 +178,157 @@ TEST_F(MenusTest, ANarrowFormWrapsTheBar)
     ASSERT_TRUE(GetMenuItemRect(wnd, GetMenu(wnd), 7, &last));
     EXPECT_GT(last.top, first.top);
 }
+
+// A shortcut packs the key code with Shift 0x2000, Ctrl 0x4000 and Alt 0x8000; a key code that
+// needs more than a byte has none.
+TEST(ShortCuts, KeyAndShiftStatePackIntoOneWord)
+{
+    struct Case {
+        WORD key;
+        TShiftState shift;
+        TShortCut expected;
+    };
+    const Case cases[] = {
+        {VK_DOWN, TShiftState{ssAlt}, 0x8028},
+        {'A', TShiftState{ssCtrl}, 0x4041},
+        {VK_F2, TShiftState{ssShift, ssCtrl, ssAlt}, 0xE071},
+        {VK_RETURN, TShiftState{}, 0x000D},
+        {'A', TShiftState{ssLeft, ssDouble}, 0x0041},
+        {0x141, TShiftState{ssCtrl}, 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ShortCut(c.key, c.shift), c.expected) << c.key;
+}
+
+namespace {
+
+// Records what the owner-draw handlers of the items are given.
+class TDrawRecorder : public TObject {
+public:
+    UnicodeString ClassName() const override { return L"TDrawRecorder"; }
+    void Measure(TObject* sender, TCanvas* canvas, int& width, int& height)
+    {
+        measured.push_back(static_cast<TMenuItem*>(sender));
+        EXPECT_TRUE(canvas->HandleAllocated());
+        width = 120;
+        height = 30;
+    }
+    void Draw(TObject* sender, TCanvas* canvas, TRect rect, TOwnerDrawState state)
+    {
+        drawn.push_back(static_cast<TMenuItem*>(sender));
+        rects.push_back(rect);
+        if (state.Contains(odSelected)) selectedSeen = true;
+        canvas->Brush()->SetColor(clRed);
+        canvas->FillRect(rect);
+    }
+    void Other(TObject*, TCanvas*, TRect, TOwnerDrawState) {}
+    std::vector<TMenuItem*> measured, drawn;
+    std::vector<TRect> rects;
+    bool selectedSeen = false;
+};
+
+// While the pop-up is open: what the test sees of it, then Down and Enter as a user would.
+struct PopupProbe {
+    TPopupMenu* menu = nullptr;
+    bool seen = false;
+    bool active = false;
+    bool handleMatches = false;
+    COLORREF pixel = CLR_INVALID;
+    static PopupProbe*& Current()
+    {
+        static PopupProbe* current = nullptr;
+        return current;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        PopupProbe* p = Current();
+        HWND wnd = FindWindowW(L"#32768", nullptr);
+        if (!p || p->seen || !wnd || !IsWindowVisible(wnd)) return;
+        p->seen = true;
+        p->active = TPopupMenu::ActivePopup() == p->menu;
+        p->handleMatches = reinterpret_cast<HMENU>(SendMessageW(wnd, MN_GETHMENU, 0, 0)) == p->menu->Handle();
+        HDC dc = GetDC(wnd);
+        p->pixel = GetPixel(dc, 20, 15);
+        ReleaseDC(wnd, dc);
+        PostMessageW(wnd, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageW(wnd, WM_KEYDOWN, VK_RETURN, 0);
+    }
+};
+
+} // namespace
+
+TEST_F(MenusTest, AnOwnerDrawnPopupReachesTheItemHandlersAndRunsTheChosenItem)
+{
+    auto* form = NewForm(200, 100);
+    auto* menu = new TPopupMenu(form);
+    TDrawRecorder recorder;
+    int clicks = 0;
+    for (const wchar_t* caption : {L"One", L"Two"}) {
+        auto* item = new TMenuItem(form);
+        item->SetCaption(caption);
+        item->OnMeasureItem = TMenuMeasureItemEvent(&recorder, &TDrawRecorder::Measure);
+        item->OnAdvancedDrawItem = TAdvancedMenuDrawItemEvent(&recorder, &TDrawRecorder::Draw);
+        item->OnClick = [&clicks, item](TObject* sender) { clicks += sender == item ? 1 : 100; };
+        menu->Items()->Add(item);
+    }
+    menu->SetOwnerDraw(true);
+    menu->SetMenuAnimation(TMenuAnimation{maNone});
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_FTYPE | MIIM_DATA;
+    ASSERT_TRUE(GetMenuItemInfoW(menu->Handle(), 1, TRUE, &info));
+    EXPECT_TRUE(info.fType & MFT_OWNERDRAW);
+    EXPECT_EQ(info.dwItemData, reinterpret_cast<ULONG_PTR>(menu->Items()->Items(1)));
+    EXPECT_EQ(menu->WindowHandle(), Application->Handle());
+
+    PopupProbe probe;
+    probe.menu = menu;
+    PopupProbe::Current() = &probe;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 30, &PopupProbe::Tick);
+    form->Show();
+    SetForegroundWindow(form->Handle());
+    menu->Popup(100, 100);
+    KillTimer(nullptr, timer);
+    PopupProbe::Current() = nullptr;
+
+    ASSERT_TRUE(probe.seen);
+    EXPECT_TRUE(probe.active);
+    EXPECT_TRUE(probe.handleMatches);
+    EXPECT_EQ(TPopupMenu::ActivePopup(), nullptr);
+    ASSERT_EQ(recorder.measured.size(), 2u);
+    EXPECT_EQ(recorder.measured[1], menu->Items()->Items(1));
+    ASSERT_FALSE(recorder.drawn.empty());
+    EXPECT_EQ(recorder.rects[0].Height(), 30);
+    EXPECT_EQ(probe.pixel, RGB(255, 0, 0)) << "the handler's fill shows in the menu window";
+    EXPECT_EQ(clicks, 1) << "Down and Enter chose the first item";
+    EXPECT_TRUE(recorder.selectedSeen);
+
+    // Plain again: the items are strings without item data.
+    menu->SetOwnerDraw(false);
+    info.fMask = MIIM_FTYPE | MIIM_DATA;
+    ASSERT_TRUE(GetMenuItemInfoW(menu->Handle(), 1, TRUE, &info));
+    EXPECT_FALSE(info.fType & MFT_OWNERDRAW);
+}
+
+TEST_F(MenusTest, HandlersCompareByObjectAndMethodAndShortCutsReadAsText)
+{
+    TDrawRecorder a, b;
+    using E = TAdvancedMenuDrawItemEvent;
+    EXPECT_EQ(E(&a, &TDrawRecorder::Draw), E(&a, &TDrawRecorder::Draw));
+    EXPECT_FALSE(E(&a, &TDrawRecorder::Draw) == E(&b, &TDrawRecorder::Draw));
+    EXPECT_FALSE(E(&a, &TDrawRecorder::Draw) == E(&a, &TDrawRecorder::Other));
+    EXPECT_FALSE(static_cast<bool>(E()));
+
+    const struct {
+        TShortCut shortCut;
+        const wchar_t* text;
+    } cases[] = {{0, L""},
+                 {scCtrl | 'S', L"Ctrl+S"},
+                 {scShift | scAlt | VK_F2, L"Shift+Alt+F2"},
+                 {VK_DELETE, L"Del"},
+                 {scCtrl | VK_RETURN, L"Ctrl+Enter"}};
+    for (const auto& c : cases) EXPECT_EQ(ShortCutToText(c.shortCut), c.text) << c.text;
+
+    EXPECT_EQ(OwnerDrawStateFromOds(ODS_SELECTED | ODS_CHECKED | ODS_NOACCEL),
+              (TOwnerDrawState{odSelected, odChecked, odNoAccel}));
+    EXPECT_EQ(TMenuItem::FromItemData(reinterpret_cast<ULONG_PTR>(&a)), nullptr);
+}

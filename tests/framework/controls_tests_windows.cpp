@@ -1,6 +1,8 @@
 // Window life cycle, layout, keyboard and focus of windowed controls.
 #include "controls_test_classes.h"
 
+#include "ExtCtrls.h"
+
 using WindowedControls = ControlsTest;
 
 TEST_F(WindowedControls, WindowsAreCreatedLazilyWithTheirParents)
@@ -257,4 +259,27 @@ TEST_F(WindowedControls, TheControlLosingTheFocusAndTheFocusedOneOnCancelModeGet
     ASSERT_EQ(secondSpy.Count(CM_CANCELMODE), 1);
     EXPECT_EQ(secondSpy.Last(CM_CANCELMODE)->LParam, reinterpret_cast<LPARAM>(form));
     EXPECT_EQ(firstSpy.Count(CM_CANCELMODE), 1);
+}
+
+// A change of the form's focused control reaches every control on it, nested ones too, naming
+// the control that has the focus now: a drop-down can close when the focus moves elsewhere.
+TEST_F(WindowedControls, TheFormsFocusChangeReachesEveryControl)
+{
+    TForm* form = NewForm();
+    auto* panel = new TPanel(form);
+    panel->SetParent(form);
+    panel->SetBounds(0, 40, 200, 60);
+    auto* nested = new TTestEdit(form);
+    nested->SetParent(panel);
+    auto* first = new TTestEdit(form);
+    first->SetParent(form);
+    form->Show();
+    MessageSpy nestedSpy(nested);
+    MessageSpy firstSpy(first);
+    first->SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return first->Focused(); }));
+    for (MessageSpy* spy : {&nestedSpy, &firstSpy}) {
+        ASSERT_EQ(spy->Count(CM_FOCUSCHANGED), 1);
+        EXPECT_EQ(spy->Last(CM_FOCUSCHANGED)->LParam, reinterpret_cast<LPARAM>(first));
+    }
 }

@@ -528,9 +528,15 @@ TEST_F(SharedMessagesTest, StandardMessagesOfSkinnedAndUnskinnedOwners)
 
     // WM_CONTEXTMENU hooks the owner's popup menu.
     auto* menu = new TPopupMenu(form);
+    auto* item = new TMenuItem(form);
+    item->SetCaption(L"Item");
+    menu->Items()->Add(item);
     child->SetPopupMenu(menu);
     SendMessageW(child->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(child->Handle()), 0);
-    EXPECT_EQ(manager->SkinableMenus()->LastHookedMenu, menu);
+    ASSERT_TRUE(manager->IsActive());
+    EXPECT_TRUE(menu->OwnerDraw());
+    EXPECT_EQ(item->OnAdvancedDrawItem,
+                  TAdvancedMenuDrawItemEvent(manager->SkinableMenus(), &TsSkinableMenus::sAdvancedDrawItem));
 
     // Disabling forgets hover and focus.
     data->FMouseAbove = data->FFocused = true;

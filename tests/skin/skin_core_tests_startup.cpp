@@ -81,7 +81,7 @@ TEST(SkinStartupTable, UnitsStartInTheLibrarysOrderAndStopBackwards)
         L"acThdTimer",  L"sGraphUtils",  L"acGPUtils",   L"sGradient",    L"sAlphaGraph", L"sMaskData",
         L"acPNG",       L"acAlphaImageList", L"acFontStore", L"acImage", L"acGlow", L"acAnimation", L"sVclUtils",    L"acSBUtils",   L"sSkinProvider", L"sGlyphUtils",
         L"acAlphaHints", L"acPopupController",
-        L"acShellCtrls", L"sEdit", L"sMaskEdit", L"sLabel"};
+        L"acShellCtrls", L"sEdit", L"sMaskEdit", L"sCustomComboEdit", L"sComboEdit", L"sLabel"};
     std::vector<std::wstring> names;
     for (const TacLibraryUnit& unit : acLibraryUnits()) {
         names.push_back(unit.Name);

@@ -355,6 +355,9 @@ TEST_F(WrapperTest, ContextMenuOfTheOwnerControlIsHookedWithTheManagersState)
     panel->SetParent(form);
     panel->SetBounds(10, 10, 100, 60);
     auto* menu = new TPopupMenu(form);
+    auto* item = new TMenuItem(form);
+    item->SetCaption(L"Item");
+    menu->Items()->Add(item);
     panel->SetPopupMenu(menu);
     TacSkinParams params;
     params.Control = panel;
@@ -362,8 +365,18 @@ TEST_F(WrapperTest, ContextMenuOfTheOwnerControlIsHookedWithTheManagersState)
     ModalCloser closer; // whatever menu the window system would show is closed
     const TPoint centre = panel->ClientToScreen(TPoint(50, 30));
     SendMessageW(panel->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(panel->Handle()), MAKELPARAM(centre.X, centre.Y));
-    EXPECT_EQ(manager->SkinableMenus()->LastHookedMenu, menu);
-    EXPECT_EQ(manager->SkinableMenus()->LastHookActive, manager->Active());
+    // Hooked with the manager's state: owner-drawn by the library's handlers, no animation.
+    ASSERT_TRUE(manager->IsActive());
+    EXPECT_TRUE(menu->OwnerDraw());
+    EXPECT_TRUE(menu->MenuAnimation().Contains(maNone));
+    EXPECT_EQ(item->OnAdvancedDrawItem,
+              TAdvancedMenuDrawItemEvent(manager->SkinableMenus(), &TsSkinableMenus::sAdvancedDrawItem));
+    EXPECT_EQ(item->OnMeasureItem, TMenuMeasureItemEvent(manager->SkinableMenus(), &TsSkinableMenus::sMeasureItem));
+    // The same message while the manager is not active unhooks it.
+    manager->SetActive(false);
+    SendMessageW(panel->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(panel->Handle()), MAKELPARAM(centre.X, centre.Y));
+    EXPECT_FALSE(menu->OwnerDraw());
+    EXPECT_FALSE(static_cast<bool>(item->OnAdvancedDrawItem));
 }
 
 TEST_F(WrapperTest, MouseMoveMakesTheWindowTheDefaultManagersActiveControl)
