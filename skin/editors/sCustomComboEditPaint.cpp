@@ -1,5 +1,6 @@
 // The combo edit's cache with its button, and the copies of the cache to the window.
 #include "sCustomComboEdit.h"
+#include "acWindowDC.h"
 
 #include "Themes.h"
 #include "acAlphaImageListChar.h"
@@ -23,29 +24,6 @@ namespace {
 
 // Theme parts and states of the drop-down button and of a tool button (vsstyle.h).
 constexpr int kComboDropDown = 1, kComboDropDownRight = 6, kToolButton = 1;
-
-// A window DC whose state is restored when it goes.
-class TWindowDC {
-public:
-    TWindowDC(HWND wnd, HDC given) : wnd_(wnd), dc_(given ? given : GetWindowDC(wnd)), own_(!given)
-    {
-        saved_ = SaveDC(dc_);
-    }
-    ~TWindowDC()
-    {
-        RestoreDC(dc_, saved_);
-        if (own_) ReleaseDC(wnd_, dc_);
-    }
-    TWindowDC(const TWindowDC&) = delete;
-    TWindowDC& operator=(const TWindowDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HWND wnd_;
-    HDC dc_;
-    bool own_;
-    int saved_ = 0;
-};
 
 bool ValidSection(TacSkinData* skin, int index) { return skin && index >= 0 && static_cast<size_t>(index) < skin->gd.size(); }
 
@@ -199,7 +177,7 @@ void TsCustomComboEdit::OurPaintHandler(HDC dc)
     const bool bracket = !InAnimationProcess;
     if (bracket) BeginPaint(wnd, &ps);
     {
-        TWindowDC target(wnd, dc);
+        TacWindowDC target(wnd, dc);
         if (!sd->Skinned()) {
             PrepareCache();
             if (TBitmap* cache = sd->FCacheBmp.get())
@@ -230,7 +208,7 @@ void TsCustomComboEdit::PaintBorder(HDC dc)
     TsCtrlSkinData* sd = SkinData();
     if (!Visible() || !Parent() || !Parent()->Visible() || InUpdating(sd) || FButtonMode || !HandleAllocated()) return;
     if (ThreadedTimerIsLive(sd->AnimTimer) && sd->AnimTimer->Enabled()) return;
-    TWindowDC target(Handle(), dc);
+    TacWindowDC target(Handle(), dc);
     if (sd->BGChanged && !PrepareCache()) return;
     TBitmap* cache = sd->FCacheBmp.get();
     if (!cache) return;
@@ -266,7 +244,7 @@ void TsCustomComboEdit::PaintBtnStd()
     PrepareCache();
     TBitmap* cache = SkinData()->FCacheBmp.get();
     if (!cache) return;
-    TWindowDC target(Handle(), nullptr);
+    TacWindowDC target(Handle(), nullptr);
     const int b = EditBorderWidth(this);
     ExcludeClipRect(target.Get(), 0, 0, Width(), b);
     ExcludeClipRect(target.Get(), 0, Height() - b, Width(), Height());
@@ -281,7 +259,7 @@ void TsCustomComboEdit::CacheToDC(const TRect& r)
 {
     TBitmap* cache = SkinData()->FCacheBmp.get();
     if (!cache || !HandleAllocated()) return;
-    TWindowDC target(Handle(), nullptr);
+    TacWindowDC target(Handle(), nullptr);
     if (!SkinData()->Skinned()) {
         const int b = BordWidth();
         ExcludeClipRect(target.Get(), 0, 0, Width(), b);

@@ -1,5 +1,6 @@
 // The design the skinned edit and the skinned masked edit share: geometry, cache, frame, glyph.
 #include "sEdit.h"
+#include "acWindowDC.h"
 
 #include <windowsx.h>
 
@@ -29,29 +30,6 @@ int BevelCount(TCustomEdit* edit)
 {
     return (edit->BevelInner() != bvNone ? 1 : 0) + (edit->BevelOuter() != bvNone ? 1 : 0);
 }
-
-// A window DC whose state is restored when it goes.
-class TWindowDC {
-public:
-    TWindowDC(HWND wnd, HDC given) : wnd_(wnd), dc_(given ? given : GetWindowDC(wnd)), own_(!given)
-    {
-        saved_ = SaveDC(dc_);
-    }
-    ~TWindowDC()
-    {
-        RestoreDC(dc_, saved_);
-        if (own_) ReleaseDC(wnd_, dc_);
-    }
-    TWindowDC(const TWindowDC&) = delete;
-    TWindowDC& operator=(const TWindowDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HWND wnd_;
-    HDC dc_;
-    bool own_;
-    int saved_ = 0;
-};
 
 } // namespace
 
@@ -378,7 +356,7 @@ void TacEditDesign::OurPaintHandler(HDC dc)
     const bool pulsing = pulse && pulse->Enabled() && pulse->BmpOut && !pulse->BmpOut->Empty();
     // The masked edit shows a pulse frame even while its skin data is updating.
     if ((Masked && pulsing) || !InUpdating(sd)) {
-        TWindowDC target(wnd, dc);
+        TacWindowDC target(wnd, dc);
         if (pulsing) {
             // A running pulse shows its prepared frame.
             BitBlt(target.Get(), 0, 0, Edit->Width(), Edit->Height(), pulse->BmpOut->Canvas()->Handle(), 0, 0, SRCCOPY);
@@ -408,7 +386,7 @@ void TacEditDesign::PaintBorder(HDC dc)
                    Edit->ControlState().Contains(csCreating)))
         return;
     if (InUpdating(sd) || !Edit->HandleAllocated()) return;
-    TWindowDC target(Edit->Handle(), dc);
+    TacWindowDC target(Edit->Handle(), dc);
     if (sd->BGChanged && !PrepareCache()) {
         sd->FUpdating = true;
         return;
@@ -440,7 +418,7 @@ void TacEditDesign::PaintAddedGlyphStd()
     PrepareCache();
     TBitmap* cache = FCommonData->FCacheBmp.get();
     if (!cache) return;
-    TWindowDC target(Edit->Handle(), nullptr);
+    TacWindowDC target(Edit->Handle(), nullptr);
     HDC dc = target.Get(), src = cache->Canvas()->Handle();
     const int w = cache->Width(), h = cache->Height();
     const int b = BorderWidth();
