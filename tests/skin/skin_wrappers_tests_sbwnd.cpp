@@ -5,6 +5,7 @@
 
 #include "acSBUtilsScrollBar.h"
 #include "acScrollBar.h"
+#include "sAlphaGraph.h"
 
 #include <gtest/gtest.h>
 
@@ -386,6 +387,53 @@ TEST_F(SBWndTest, ColourQueryOfTheWindowOnlyClipsItAway)
             EXPECT_NE(kind, NULLREGION);
         }
     }
+}
+
+// A skin whose left and right arrow buttons ask to be as long as their 40-pixel glyph, whose top
+// button has a 14 x 12 glyph and asks the same, and whose bottom button has a glyph but does not ask.
+class BtnDrawRectTest : public SkinLoadTest {};
+
+TEST_F(BtnDrawRectTest, ButtonSectionFollowsItsGlyphWhenTheSkinAsks)
+{
+    const auto add = [](std::string text, const std::string& section, const std::string& keys) {
+        const std::string header = "[" + section + "]\r\n";
+        const size_t at = text.find(header);
+        if (at != std::string::npos) text.insert(at + header.size(), keys);
+        return text;
+    };
+    house_skin::Options o;
+    o.withScrollBars = true;
+    Load(o, SkinSource::Folder, {}, [&](std::string text) {
+        const std::string big = "GLYPHMASK=@0000 0048 0080 0088 2 0\r\nRESERVEDBOOLEAN=1\r\n";
+        text = add(text, "SCROLLBTNLEFT", big);
+        text = add(text, "SCROLLBTNRIGHT", big);
+        text = add(text, "SCROLLBTNTOP", "GLYPHMASK=@0080 0048 0122 0060 3 0\r\nRESERVEDBOOLEAN=1\r\n");
+        return add(text, "SCROLLBTNBOTTOM", "GLYPHMASK=@0000 0048 0080 0088 2 0\r\n");
+    });
+    ASSERT_TRUE(manager && manager->IsActive());
+    TacSkinData& data = Data();
+    struct Row {
+        const char* what;
+        TacSide side;
+        TRect button, expected;
+    };
+    const Row rows[] = {
+        {"left, 40 wide: 23 further right", asLeft, TRect(0, 0, 17, 17), TRect(0, 0, 40, 17)},
+        {"right, 40 wide: 23 further left", asRight, TRect(100, 0, 117, 17), TRect(77, 0, 117, 17)},
+        {"top, 12 high: 5 shorter", asTop, TRect(0, 0, 17, 17), TRect(0, 0, 17, 12)},
+        {"bottom without the flag: as it is", asBottom, TRect(0, 100, 17, 117), TRect(0, 100, 17, 117)},
+    };
+    for (const Row& r : rows) EXPECT_EQ(BtnDrawRect(r.button, &data, r.side), r.expected) << r.what;
+    EXPECT_EQ(BtnDrawRect(TRect(0, 0, 17, 17), nullptr, asLeft), TRect(0, 0, 17, 17)) << "no skin";
+
+    // A button drawn shorter than its place leaves the rest of the place as it was.
+    TBitmap bmp(17, 17, pf32bit);
+    FillRect32(&bmp, TRect(0, 0, 17, 17), static_cast<TColor>(0x123456), 0xFF);
+    ac_DrawScrollBtn(TRect(0, 0, 17, 17), 0, &bmp, &data, asTop);
+    GdiFlush();
+    const auto rgb = [](std::uint32_t c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); };
+    EXPECT_EQ(Pixel(bmp, 0, 16) & 0xFFFFFF, rgb(0x123456));
+    EXPECT_EQ(Pixel(bmp, 0, 0) & 0xFFFFFF, rgb(house_skin::kScrollBtn[0]));
 }
 
 } // namespace
