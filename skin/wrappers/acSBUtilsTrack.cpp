@@ -168,7 +168,6 @@ void TacTrackWnd::AC_WMPaint(TMessage& Message)
         if (IsWindowVisible(CtrlHandle) || given) {
             const HDC dc = given ? given : GetWindowDC(CtrlHandle);
             if (dc) {
-                BringGeometryUpToDate();
                 PrepareCache();
                 if (TBitmap* cache = SkinData->FCacheBmp.get())
                     BitBlt(dc, 0, 0, cache->Width(), cache->Height(), cache->Canvas()->Handle(), 0, 0, SRCCOPY);
@@ -178,15 +177,6 @@ void TacTrackWnd::AC_WMPaint(TMessage& Message)
     }
     EndPaint(CtrlHandle, &ps);
     Message.Result = 0;
-}
-
-void TacTrackWnd::BringGeometryUpToDate()
-{
-    // Some changes (a new thumb length) reach the window's rectangles only when it paints: it
-    // paints into a scratch bitmap, which nobody sees.
-    TBitmap scratch(std::max<int>(1, WndSize.cx), std::max<int>(1, WndSize.cy), pf32bit);
-    LPARAM l = 0;
-    CallPrevWndProc(CtrlHandle, WM_PAINT, reinterpret_cast<WPARAM>(scratch.Canvas()->Handle()), l);
 }
 
 void TacTrackWnd::PrepareCache()

@@ -56,8 +56,6 @@ public:
     int iStep = 0;
 
 private:
-    // The window paints itself once where nobody sees it, so that its rectangles are current.
-    void BringGeometryUpToDate();
     int TickOffset(); // distance of the ticks from the channel, across it
     bool IsActive();
 };

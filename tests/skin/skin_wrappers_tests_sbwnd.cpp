@@ -305,6 +305,21 @@ TEST_F(SBWndTest, DraggedThumbFollowsThePointerByItsGrabOffset)
     }
 }
 
+TEST_F(SBWndTest, ButtonReleasedAwayFromItDoesNotStayPressed)
+{
+    TScrollBar* bar = Bar();
+    auto* w = Wrap<TacSBWnd>(bar->Handle(), bar);
+    const TacSBGeometry g = w->Geometry();
+    for (const TRect& b : {g.Btn1Rect(), g.Btn2Rect()}) {
+        w->LMouseDown((b.Left + b.Right) / 2, 8);
+        EXPECT_EQ(w->GetInteger(b.Left == 0 ? sbpBtn1 : sbpBtn2), 2);
+        w->LMouseUp(100, 60);
+        EXPECT_EQ(w->FBtn1State, 0);
+        EXPECT_EQ(w->FBtn2State, 0);
+        EXPECT_EQ(w->ScrollCode, SB_ENDSCROLL);
+    }
+}
+
 TEST_F(SBWndTest, ScrollInfoIsClampedAndHeldWhileTheThumbIsDragged)
 {
     TScrollBar* bar = Bar();
