@@ -468,6 +468,60 @@ public:
     UnicodeString ClassName() const override { return L"TListBox"; }
 };
 
+enum TScrollBarKind { sbHorizontal, sbVertical };
+
+// Stand-alone scroll bar over the SCROLLBAR class (StdCtrlsScrollBar.cpp). The window keeps range,
+// page and position; the user's scrolling arrives as CN_HSCROLL / CN_VSCROLL and moves Position
+// by SmallChange, LargeChange or to the thumb, then OnScroll and OnChange fire.
+class TScrollBar : public TWinControl {
+public:
+    // 121 x 17 (horizontal), range 0 to 100, tab stop.
+    explicit TScrollBar(TComponent* owner);
+    UnicodeString ClassName() const override { return L"TScrollBar"; }
+
+    TScrollBarKind Kind() const { return kind_; }
+    // A new kind swaps width and height and makes a new window.
+    void SetKind(TScrollBarKind value);
+    int Min() const { return min_; }
+    void SetMin(int value) { SetParams(position_, value, max_); }
+    int Max() const { return max_; }
+    void SetMax(int value) { SetParams(position_, min_, value); }
+    // At most the range (Max - Min + 1).
+    int PageSize() const { return pageSize_; }
+    void SetPageSize(int value);
+    int Position() const { return position_; }
+    void SetPosition(int value) { SetParams(value, min_, max_); }
+    int SmallChange() const { return smallChange_; }
+    void SetSmallChange(int value) { smallChange_ = value; }
+    int LargeChange() const { return largeChange_; }
+    void SetLargeChange(int value) { largeChange_ = value; }
+    // Max below Min raises EInvalidOperation; the position is kept inside Min ... Max - PageSize
+    // + 1, as the window keeps it. OnChange fires when the position changes.
+    void SetParams(int APosition, int AMin, int AMax);
+
+    TNotifyEvent OnChange;
+    // The scroll code (SB_*) and the position the scroll is going to; the handler may change it.
+    std::function<void(TObject* sender, int scrollCode, int& scrollPos)> OnScroll;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void Dispatch(TMessage& message) override;
+    virtual void Change();
+    virtual void Scroll(int scrollCode, int& scrollPos);
+
+private:
+    void DoScroll(TMessage& message);
+    void ApplyToWindow();
+    TScrollBarKind kind_ = sbHorizontal;
+    int min_ = 0;
+    int max_ = 100;
+    int pageSize_ = 0;
+    int position_ = 0;
+    int smallChange_ = 1;
+    int largeChange_ = 1;
+};
+
 // Registers the published properties and reader factories of the classes above; start-up
 // calls it after RegisterStdCtrlsClasses.
 void RegisterStdCtrlsWidgetClasses();

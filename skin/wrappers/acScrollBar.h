@@ -161,6 +161,9 @@ TacScrollBar* GetScrollBarFromHwnd(HWND Wnd, int nBar);
 bool SetMinThumbSize(HWND Wnd, int nBar, int Size);
 
 // --- painting
+// Where an arrow button's section is painted for the button at R: enlarged (or narrowed) along
+// the bar when the skin's button section for the side asks for it by its flag and has a glyph.
+TRect BtnDrawRect(const TRect& R, TacSkinData* SkinData, TacSide Side);
 void ac_DrawScrollBtn(const TRect& R, int State, TBitmap* Bmp, TacSkinData* SkinData, TacSide Side);
 void ac_DrawSlider(const TRect& R, int State, TBitmap* Bmp, TacSkinData* SkinData, bool Vertical);
 void DrawCenteredGlyph(TBitmap* Bmp, int ImgIndex, int State, const TRect& R, TacSkinData* SkinData);

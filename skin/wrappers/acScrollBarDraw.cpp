@@ -89,27 +89,42 @@ void DrawCenteredGlyph(TBitmap* Bmp, int ImgIndex, int State, const TRect& R, Ta
     DrawSkinGlyph(Bmp, p, State, 1, mask, MakeCacheInfo(Bmp, 0, 0));
 }
 
+TRect BtnDrawRect(const TRect& R, TacSkinData* SkinData, TacSide Side)
+{
+    TRect r = R;
+    if (!SkinData) return r;
+    const TacConstElementData& e = SkinData->ScrollBtns[Side];
+    if (e.SkinIndex < 0 || !ValidSection(SkinData, e.SkinIndex) ||
+        !SkinData->gd[static_cast<size_t>(e.SkinIndex)].ReservedBoolean || !ValidMask(SkinData, e.GlyphIndex))
+        return r;
+    // The button reaches as far into the bar as its glyph is wider (or less far when narrower)
+    // than a standard 17-pixel button.
+    const TsMaskData& glyph = SkinData->ma[static_cast<size_t>(e.GlyphIndex)];
+    switch (Side) {
+    case asLeft: r.Right += glyph.Width - 17; break;
+    case asTop: r.Bottom += glyph.Height - 17; break;
+    case asRight: r.Left -= glyph.Width - 17; break;
+    default: r.Top -= glyph.Height - 17; break;
+    }
+    return r;
+}
+
 void ac_DrawScrollBtn(const TRect& R, int State, TBitmap* Bmp, TacSkinData* SkinData, TacSide Side)
 {
     if (!Bmp || !SkinData || R.Width() <= 0 || R.Height() <= 0) return;
     const TacConstElementData& e = SkinData->ScrollBtns[Side];
-    TRect r = R;
     const bool section = ValidSection(SkinData, e.SkinIndex);
-    if (section && SkinData->gd[static_cast<size_t>(e.SkinIndex)].ReservedBoolean && ValidMask(SkinData, e.MaskIndex)) {
-        const TsMaskData& m = SkinData->ma[static_cast<size_t>(e.MaskIndex)];
-        switch (Side) {
-        case asLeft: r.Right += std::max(0, m.Width - 17); break;
-        case asTop: r.Bottom += std::max(0, m.Height - 17); break;
-        case asRight: r.Left -= std::max(0, m.Width - 17); break;
-        default: r.Top -= std::max(0, m.Height - 17); break;
-        }
-    }
-    // The element is painted at r; only R of it lands in Bmp.
-    TBitmap item(r.Width(), r.Height(), pf32bit);
-    BitBlt(item.Canvas()->Handle(), 0, 0, r.Width(), r.Height(), Bmp->Canvas()->Handle(), r.Left, r.Top, SRCCOPY);
-    const TRect local(0, 0, r.Width(), r.Height());
-    const TRect inR(R.Left - r.Left, R.Top - r.Top, R.Left - r.Left + R.Width(), R.Top - r.Top + R.Height());
-    PaintElement(e, State, local, &item, SkinData);
+    const TRect r = BtnDrawRect(R, SkinData, Side);
+    // The element is painted at r; only R of it lands in Bmp. The work area covers both, so a
+    // button drawn smaller than R leaves the rest of R as it was.
+    const TRect area(std::min(R.Left, r.Left), std::min(R.Top, r.Top), std::max(R.Right, r.Right),
+                     std::max(R.Bottom, r.Bottom));
+    TBitmap item(area.Width(), area.Height(), pf32bit);
+    BitBlt(item.Canvas()->Handle(), 0, 0, area.Width(), area.Height(), Bmp->Canvas()->Handle(), area.Left, area.Top,
+           SRCCOPY);
+    const TRect local(r.Left - area.Left, r.Top - area.Top, r.Right - area.Left, r.Bottom - area.Top);
+    const TRect inR(R.Left - area.Left, R.Top - area.Top, R.Right - area.Left, R.Bottom - area.Top);
+    if (!local.IsEmpty()) PaintElement(e, State, local, &item, SkinData);
     if (ValidMask(SkinData, e.GlyphIndex)) {
         DrawCenteredGlyph(&item, e.GlyphIndex, State, inR, SkinData);
     } else {

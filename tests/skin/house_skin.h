@@ -122,6 +122,27 @@ constexpr bool IsTitlePixel(TitleGlyph g, int x, int y)
     return false;
 }
 
+// Track-bar images (Options::withTrackBarImages), in the free rows below EXBORDER:
+// SLIDERCHANNEL, 2 frames of 8 x 8 (normal, hot) with margins 2: a 1-pixel edge round the fill;
+// SLIDERMASK, 3 frames of 10 x 16 (normal, hot, pressed): the body with its point in the bottom 4
+// rows; SLIDERVMASK, 3 frames of 16 x 10: the body with its point in the right 4 columns; TICKHORZ
+// (3 x 5) and TICKVERT (5 x 3) in one colour.
+inline constexpr Rect kTrackChannel = {0, 88, 16, 96};
+inline constexpr int kTrackChannelFrame = 8;
+inline constexpr int kTrackChannelMargin = 2;
+inline constexpr Argb kTrackChannelEdge = 0xFF405060;
+inline constexpr std::array<Argb, 2> kTrackChannelFill = {0xFF80A0C0, 0xFFA0C0E0};
+inline constexpr Rect kTrackThumbH = {16, 88, 46, 104};
+inline constexpr Rect kTrackThumbV = {0, 104, 48, 114};
+inline constexpr int kTrackThumbLength = 10; // along the bar
+inline constexpr int kTrackThumbDepth = 16;  // across it
+inline constexpr int kTrackThumbPoint = 4;   // depth of the point
+inline constexpr std::array<Argb, 3> kTrackThumb = {0xFF2060A0, 0xFF3080D0, 0xFF104070};
+inline constexpr Argb kTrackThumbPointInk = 0xFFC03030;
+inline constexpr Rect kTickHorz = {48, 88, 51, 93};
+inline constexpr Rect kTickVert = {52, 88, 57, 91};
+inline constexpr Argb kTrackTick = 0xFF20A020;
+
 // Two single test pixels: one fully transparent, one of the key colour.
 inline constexpr Point kAlphaZeroPixel = {120, 120};
 inline constexpr Point kKeyPixel = {122, 120};
@@ -218,6 +239,7 @@ struct Options {
     bool withHintShape = false;     // HINT gets a mask, a computed shadow and a transparency
     bool withScrollBars = false;    // flat scroll-bar sections and the grip image
     bool withForm = false;          // the flat "FORM" section that skinned forms take
+    bool withTrackBarImages = false; // TRACKBAR's channel, both thumbs and both ticks
     bool malformedDigitField = false; // a letter in a digit field of BICONCLOSEGLOW0
     std::optional<int> biKeepHue;   // BIKEEPHUE (absent by default)
     // Archive

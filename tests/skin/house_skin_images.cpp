@@ -122,6 +122,25 @@ void DrawTitleGlyphs(Canvas& c)
     }
 }
 
+void DrawTrackBarImages(Canvas& c)
+{
+    const int f = kTrackChannelFrame;
+    for (int frame = 0; frame < 2; ++frame)
+        for (int y = 0; y < f; ++y)
+            for (int x = 0; x < f; ++x)
+                c.Set(kTrackChannel.left + frame * f + x, kTrackChannel.top + y,
+                      EdgeDistance(x, y, f, f) == 0 ? kTrackChannelEdge : kTrackChannelFill[frame]);
+    for (int frame = 0; frame < 3; ++frame)
+        for (int along = 0; along < kTrackThumbLength; ++along)
+            for (int across = 0; across < kTrackThumbDepth; ++across) {
+                const Argb ink = across >= kTrackThumbDepth - kTrackThumbPoint ? kTrackThumbPointInk : kTrackThumb[frame];
+                c.Set(kTrackThumbH.left + frame * kTrackThumbLength + along, kTrackThumbH.top + across, ink);
+                c.Set(kTrackThumbV.left + frame * kTrackThumbDepth + across, kTrackThumbV.top + along, ink);
+            }
+    c.Fill(kTickHorz, kTrackTick);
+    c.Fill(kTickVert, kTrackTick);
+}
+
 png_writer::Image ToPngImage(int width, int height, const std::vector<Argb>& pixels)
 {
     png_writer::Image img;
@@ -149,6 +168,7 @@ std::vector<Argb> MasterPixels()
     DrawGlows(c);
     DrawExBorder(c);
     DrawTitleGlyphs(c);
+    DrawTrackBarImages(c);
     c.Set(kAlphaZeroPixel.x, kAlphaZeroPixel.y, 0x00000000);
     c.Set(kKeyPixel.x, kKeyPixel.y, kKey);
     return c.Take();

@@ -172,6 +172,15 @@ void ScrollSections(Ini& ini)
         FlatSection(ini, side, kScrollBtn, &kScrollBtnArrow);
 }
 
+// The track bar's channel, vertical thumb and tick images.
+void TrackBarImages(Ini& ini)
+{
+    ini.Key("SLIDERCHANNEL", Caret(kTrackChannel, kTrackChannelMargin, 2, 0, 4)); // centre filled too
+    ini.Key("SLIDERVMASK", At(kTrackThumbV, 3, 0));
+    ini.Key("TICKHORZ", At(kTickHorz, 1, 0));
+    ini.Key("TICKVERT", At(kTickVert, 1, 0));
+}
+
 } // namespace
 
 std::string OptionsText(const Options& o)
@@ -319,9 +328,10 @@ std::string OptionsText(const Options& o)
     ini.Key("LIGHT0", kTrackBarLight[0]);
     ini.Key("LIGHT1", kTrackBarLight[1]);
     ini.Key("LIGHT2", kTrackBarLight[2]);
-    ini.Key("SLIDERMASK", At(kCheck, 2, 0));
+    ini.Key("SLIDERMASK", o.withTrackBarImages ? At(kTrackThumbH, 3, 0) : At(kCheck, 2, 0));
     ini.Key("COLOR", kMainColor);
     ini.Key("HOTCOLOR", 0xF0ECE8u);
+    if (o.withTrackBarImages) TrackBarImages(ini);
 
     ini.Section("COMBOBOX");
     ini.Key("PARENTCLASS", "EDIT");
