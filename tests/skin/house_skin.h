@@ -218,6 +218,7 @@ struct Options {
     bool withHintShape = false;     // HINT gets a mask, a computed shadow and a transparency
     bool withScrollBars = false;    // flat scroll-bar sections and the grip image
     bool withForm = false;          // the flat "FORM" section that skinned forms take
+    bool withTitleButton = false;   // GLOBALINFO's user title-button mask "TITLEBUTTON"
     bool malformedDigitField = false; // a letter in a digit field of BICONCLOSEGLOW0
     std::optional<int> biKeepHue;   // BIKEEPHUE (absent by default)
     // Archive
