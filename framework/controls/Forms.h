@@ -143,7 +143,7 @@ public:
     void SetWindowMenu(TMenuItem* value);
     // The active MDI child of an MDI form, or null.
     TCustomForm* ActiveMDIChild() const;
-    // The MDI children of an MDI form, in the order the screen lists them.
+    // The MDI children of an MDI form, the active (topmost) one first, the lowest last.
     int MDIChildCount() const;
     TCustomForm* MDIChildren(int index) const; // EListError outside 0..MDIChildCount-1
     // Puts the form above its siblings: an MDI child becomes the client's active child, a

@@ -2,6 +2,8 @@
 // procedures of both kinds of window.
 #include "Forms.h"
 
+#include <vector>
+
 namespace {
 
 // Commands of the window menu's child entries; above the identifiers menu items get.
@@ -62,23 +64,31 @@ TCustomForm* TCustomForm::ActiveMDIChild() const
     return dynamic_cast<TCustomForm*>(FindControl(active));
 }
 
+namespace {
+
+// The MDI children in the client's z-order, the top (active) one first.
+std::vector<TCustomForm*> ChildrenOf(HWND client)
+{
+    std::vector<TCustomForm*> list;
+    for (HWND w = GetWindow(client, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+        if (auto* form = dynamic_cast<TCustomForm*>(FindControl(w)); form && form->FormStyle() == fsMDIChild)
+            list.push_back(form);
+    return list;
+}
+
+} // namespace
+
 int TCustomForm::MDIChildCount() const
 {
-    if (formStyle_ != fsMDIForm || !clientHandle_ || !Screen) return 0;
-    int count = 0;
-    for (int i = 0; i < Screen->FormCount(); ++i)
-        if (Screen->Forms(i)->FormStyle() == fsMDIChild) ++count;
-    return count;
+    if (formStyle_ != fsMDIForm || !clientHandle_) return 0;
+    return static_cast<int>(ChildrenOf(clientHandle_).size());
 }
 
 TCustomForm* TCustomForm::MDIChildren(int index) const
 {
-    if (formStyle_ == fsMDIForm && clientHandle_ && Screen && index >= 0) {
-        int left = index;
-        for (int i = 0; i < Screen->FormCount(); ++i) {
-            TCustomForm* form = Screen->Forms(i);
-            if (form->FormStyle() == fsMDIChild && left-- == 0) return form;
-        }
+    if (formStyle_ == fsMDIForm && clientHandle_ && index >= 0) {
+        const std::vector<TCustomForm*> list = ChildrenOf(clientHandle_);
+        if (index < static_cast<int>(list.size())) return list[static_cast<size_t>(index)];
     }
     throw EListError(L"List index out of bounds (" + std::to_wstring(index) + L")");
 }

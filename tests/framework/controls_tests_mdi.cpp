@@ -90,14 +90,15 @@ TEST_F(MDIForms, ActiveChildChildrenListAndBringToFront)
     TForm* three = NewChild(L"Three", 70);
     EXPECT_EQ(frame->ActiveMDIChild(), three) << "the child shown last is active";
     ASSERT_EQ(frame->MDIChildCount(), 3);
-    EXPECT_EQ(frame->MDIChildren(0), one);
+    EXPECT_EQ(frame->MDIChildren(0), three) << "top of the z-order first";
     EXPECT_EQ(frame->MDIChildren(1), two);
-    EXPECT_EQ(frame->MDIChildren(2), three);
+    EXPECT_EQ(frame->MDIChildren(2), one);
     EXPECT_THROW(frame->MDIChildren(3), EListError);
     EXPECT_EQ(one->MDIChildCount(), 0) << "a child has no children";
 
     one->BringToFront();
     EXPECT_EQ(frame->ActiveMDIChild(), one);
+    EXPECT_EQ(frame->MDIChildren(0), one);
     EXPECT_EQ(GetWindow(frame->ClientHandle(), GW_CHILD), one->Handle()) << "on top of the client's children";
 
     // Destroying the active child goes through the client, which activates another one.

@@ -66,19 +66,20 @@ TEST_F(MdiMenusTest, TheWindowMenuListsEachVisibleChildOnceWithTheActiveOneCheck
         OpenWindowMenu();
         const std::vector<TMenuItem*> entries = ChildEntries();
         ASSERT_EQ(entries.size(), 2u) << "round " << round;
-        EXPECT_EQ(entries[0]->Caption(), L"Child 0");
-        EXPECT_EQ(entries[1]->Caption(), L"Child 2");
+        // The children from the top of the z-order; the hidden one keeps its index.
+        EXPECT_EQ(entries[0]->Caption(), L"Child 2");
+        EXPECT_EQ(entries[1]->Caption(), L"Child 0");
         EXPECT_EQ(entries[0]->Tag(), 0x200);
         EXPECT_EQ(entries[1]->Tag(), 0x202);
-        EXPECT_FALSE(entries[0]->Checked());
-        EXPECT_TRUE(entries[1]->Checked()) << "the active child";
+        EXPECT_TRUE(entries[0]->Checked()) << "the active child";
+        EXPECT_FALSE(entries[1]->Checked());
         int lines = 0;
         for (int i = 0; i < windowMenu->Count(); ++i) lines += windowMenu->Items(i)->IsLine();
         EXPECT_EQ(lines, 1) << "one line before the children";
         EXPECT_EQ(windowMenu->Items(0)->Caption(), L"Cascade") << "the application's items stay";
     }
     // Choosing an entry brings that child to front.
-    ChildEntries()[0]->Click();
+    ChildEntries()[1]->Click();
     EXPECT_EQ(frame->ActiveMDIChild(), kids[0]);
 
     // Without skinned pop-ups the window menu stays the system's.
