@@ -2,7 +2,12 @@
 // form's menus, the caption buttons' glyphs and hit codes, and the WS_SYSMENU bit.
 #include "skin_forms_test_sysmenu.h"
 
+#include "acntUtils.h"
+#include "sAlphaGraph.h"
 #include "sConst.h"
+#include "sGraphUtils.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -202,4 +207,66 @@ TEST_F(MenuLineTest, CheckSysMenuTakesWsSysMenuAwayWhileTheSkinDrawsTheCaption)
     SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_SYSMENU));
     p.CheckSysMenu(false);
     EXPECT_FALSE(GetWindowLongPtrW(wnd, GWL_STYLE) & WS_SYSMENU);
+}
+
+namespace {
+
+class TItemPainter : public TObject {
+public:
+    UnicodeString ClassName() const override { return L"TItemPainter"; }
+    void Draw(TObject*, TCanvas* canvas, TRect r, TOwnerDrawState state)
+    {
+        ++Calls;
+        State = state;
+        canvas->Brush()->SetColor(0x00C000);
+        canvas->FillRect(r);
+    }
+    int Calls = 0;
+    TOwnerDrawState State;
+};
+
+} // namespace
+
+TEST_F(MenuLineTest, RepaintMenuItemDrawsThroughTheItemIntoTheCacheAndTheWindow)
+{
+    TSpyProvider& p = Skinned();
+    TMainMenu* menu = MenuWith(form, {L"File"});
+    TMenuItem* item = menu->Items()->Items(0);
+    TItemPainter painter;
+    item->OnAdvancedDrawItem = TAdvancedMenuDrawItemEvent(&painter, &TItemPainter::Draw);
+    p.FCommonData->FCacheBmp = CreateBmp32(form->Width(), form->Height());
+    FillRect32(p.FCommonData->FCacheBmp.get(), MkRect(p.FCommonData->FCacheBmp.get()), 0xFFFFFF, 255);
+    const TRect r(20, 6, 60, 18); // window coordinates, in the caption
+    p.RepaintMenuItem(item, r, TOwnerDrawState{odSelected});
+    EXPECT_EQ(painter.Calls, 1);
+    EXPECT_TRUE(painter.State.Contains(odSelected));
+    TBitmap& cache = *p.FCommonData->FCacheBmp;
+    EXPECT_EQ(PixelOf(cache, 30, 10), RGB(0, 0xC0, 0));
+    EXPECT_EQ(PixelOf(cache, 10, 10), RGB(0xFF, 0xFF, 0xFF)) << "only the item's rectangle";
+    auto shot = GrabWindow(form->Handle());
+    EXPECT_EQ(PixelOf(*shot, 30, 10), RGB(0, 0xC0, 0)) << "copied to the window";
+
+    // Not an item of the form's main menu, or no menu line: nothing is painted.
+    auto* popup = new TPopupMenu(form);
+    TMenuItem* other = AddItem(form, popup->Items(), L"Other");
+    other->OnAdvancedDrawItem = TAdvancedMenuDrawItemEvent(&painter, &TItemPainter::Draw);
+    p.RepaintMenuItem(other, r, {});
+    form->SetBorderStyle(bsDialog);
+    form->HandleNeeded();
+    p.RepaintMenuItem(item, r, {});
+    EXPECT_EQ(painter.Calls, 1);
+}
+
+TEST_F(MenuLineTest, RepaintMenuResetsTheLineAndRepaintsTheFrame)
+{
+    TSpyProvider& p = Skinned();
+    p.FCommonData->BGChanged = false;
+    p.MenuChanged = false;
+    p.FLinesCount = 2;
+    p.Calls.clear();
+    p.RepaintMenu();
+    EXPECT_TRUE(p.FCommonData->BGChanged);
+    EXPECT_TRUE(p.MenuChanged);
+    EXPECT_EQ(p.FLinesCount, -1);
+    EXPECT_EQ(std::count(p.Calls.begin(), p.Calls.end(), "AC_WMNCPaint"), 1);
 }
