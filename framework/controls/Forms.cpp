@@ -109,6 +109,8 @@ TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner), canvas_(std::m
 TCustomForm::~TCustomForm()
 {
     Destroying();
+    // While the form is still a form: the client destroys an MDI child (and activates the next).
+    if (HandleAllocated() && formState_.Contains(fsCreatedMDIChild)) DestroyHandle();
     if (Screen) Screen->RemoveForm(this);
     if (Application && Application->mainForm_ == this) Application->mainForm_ = nullptr;
     try {
@@ -243,11 +245,13 @@ void TCustomForm::CreateParams(TCreateParams& params)
     params.WindowClass.style = CS_DBLCLKS;
     params.WindowClass.hIcon = LoadIconW(ModuleInstance(), L"MAINICON");
     if (!params.WindowClass.hIcon) params.WindowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    if (formStyle_ == fsMDIChild) MDIChildParams(params);
 }
 
 void TCustomForm::CreateWnd()
 {
     TWinControl::CreateWnd();
+    if (formStyle_ == fsMDIForm) CreateMDIClient();
     ApplyLayered();
     ApplyMenu();
 }
@@ -326,12 +330,23 @@ void TCustomForm::CMShowingChanged(TMessage&)
 {
     if (!HandleAllocated()) return;
     if (Showing()) {
-        ApplyPosition();
-        DoShow();
-        int command = SW_SHOWNORMAL;
-        if (windowState_ == wsMaximized) command = SW_SHOWMAXIMIZED;
-        if (windowState_ == wsMinimized) command = SW_SHOWMINIMIZED;
-        ShowWindow(Handle(), command);
+        // Read by code that reacts to the window appearing (the skin library's MDI children).
+        formState_ << fsShowing;
+        try {
+            ApplyPosition();
+            DoShow();
+            int command = SW_SHOWNORMAL;
+            if (windowState_ == wsMaximized) command = SW_SHOWMAXIMIZED;
+            if (windowState_ == wsMinimized) command = SW_SHOWMINIMIZED;
+            ShowWindow(Handle(), command);
+            // A child shown is the client's active child, as one made by WM_MDICREATE.
+            if (formState_.Contains(fsCreatedMDIChild) && windowState_ != wsMinimized)
+                SendMessageW(GetParent(Handle()), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(Handle()), 0);
+        } catch (...) {
+            formState_ >> fsShowing;
+            throw;
+        }
+        formState_ >> fsShowing;
         formState_ << fsVisible;
     } else {
         DoHide();
@@ -469,7 +484,13 @@ void TCustomForm::SetFormStyle(TFormStyle value)
 {
     if (formStyle_ == value) return;
     const bool topChanged = (formStyle_ == fsStayOnTop) != (value == fsStayOnTop);
+    const bool mdiChanged = formStyle_ == fsMDIForm || formStyle_ == fsMDIChild || value == fsMDIForm || value == fsMDIChild;
     formStyle_ = value;
+    // An MDI frame needs its client window, a child its place in one: both come with a new window.
+    if (mdiChanged && HandleAllocated()) {
+        RecreateWnd();
+        return;
+    }
     if (topChanged && HandleAllocated())
         SetWindowPos(Handle(), value == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -759,6 +780,8 @@ bool TApplication::ProcessMessage(MSG& msg)
         return true;
     }
     HintMouseMessage(msg);
+    // Ctrl+F4, Ctrl+F6 and Alt+- of the MDI children.
+    if (mainForm_ && mainForm_->clientHandle_ && TranslateMDISysAccel(mainForm_->clientHandle_, &msg)) return true;
     if (!IsKeyMsg(msg)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);

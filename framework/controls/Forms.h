@@ -132,6 +132,24 @@ public:
     TMainMenu* Menu() const { return menu_; }
     void SetMenu(TMainMenu* value);
 
+    // --- MDI (FormsMDI.cpp)
+    // An fsMDIForm form keeps its fsMDIChild forms in an MDICLIENT window (ClientHandle) and
+    // passes its unhandled messages to DefFrameProc; a child lives in the main form's client
+    // window and passes them to DefMDIChildProc. A child can only be made while the
+    // application's main form is an MDI form.
+    HWND ClientHandle() const { return clientHandle_; }
+    // The sub-menu of the menu bar where the system lists the MDI children, or null.
+    TMenuItem* WindowMenu() const { return windowMenu_; }
+    void SetWindowMenu(TMenuItem* value);
+    // The active MDI child of an MDI form, or null.
+    TCustomForm* ActiveMDIChild() const;
+    // The MDI children of an MDI form, the active (topmost) one first, the lowest last.
+    int MDIChildCount() const;
+    TCustomForm* MDIChildren(int index) const; // EListError outside 0..MDIChildCount-1
+    // Puts the form above its siblings: an MDI child becomes the client's active child, a
+    // top-level form comes to the top of the z-order.
+    void BringToFront();
+
     TRect ClientRect() override;
     TCanvas* Canvas() const { return canvas_.get(); }
     // A new 32-bit image of the client area with every visible child drawn where it stands.
@@ -150,6 +168,8 @@ public:
 
     void WndProc(TMessage& message) override;
     void Dispatch(TMessage& message) override;
+    // An MDI form's messages go on to DefFrameProc, an MDI child's to DefMDIChildProc.
+    void DefaultHandler(TMessage& message) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -197,6 +217,9 @@ private:
     void CloseModal();
     void ApplyLayered();
     void ApplyMenu();
+    void CreateMDIClient();
+    void ApplyWindowMenu();
+    void MDIChildParams(TCreateParams& params);
 
     TMethodTable methods_;
     TFieldTable fields_;
@@ -217,6 +240,8 @@ private:
     bool alphaBlend_ = false;
     BYTE alphaBlendValue_ = 255;
     TMainMenu* menu_ = nullptr;
+    HWND clientHandle_ = nullptr;
+    TMenuItem* windowMenu_ = nullptr;
     TWinControl* activeControl_ = nullptr;
     TWinControl* focusedControl_ = nullptr;
     std::unique_ptr<TCanvas> canvas_;

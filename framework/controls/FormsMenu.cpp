@@ -25,11 +25,13 @@ void TCustomForm::ApplyMenu()
     } else if (GetMenu(wnd)) {
         ::SetMenu(wnd, nullptr);
     }
+    if (clientHandle_) ApplyWindowMenu();
 }
 
 void TCustomForm::Notification(TComponent* component, TOperation operation)
 {
     TWinControl::Notification(component, operation);
+    if (operation == opRemove && component == windowMenu_) windowMenu_ = nullptr;
     if (operation == opRemove && component == menu_) {
         menu_ = nullptr;
         if (HandleAllocated() && !ComponentState().Contains(csDestroying)) ::SetMenu(Handle(), nullptr);
@@ -45,6 +47,13 @@ void RegisterFormMenuProperty()
 void TCustomForm::DestroyWindowHandle()
 {
     if (HandleAllocated() && GetMenu(Handle())) ::SetMenu(Handle(), nullptr);
+    // The client destroys its child itself, so that it activates the next one and mends the
+    // frame's menu bar.
+    if (HandleAllocated() && formState_.Contains(fsCreatedMDIChild)) {
+        if (HWND client = GetParent(Handle())) SendMessageW(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(Handle()), 0);
+        formState_ >> fsCreatedMDIChild;
+    }
+    if (clientHandle_) clientHandle_ = nullptr; // goes with the frame's window
     TWinControl::DestroyWindowHandle();
 }
 

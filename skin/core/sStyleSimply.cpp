@@ -164,6 +164,10 @@ void AppBroadCastS(TMessage& message)
             if (state.Contains(csLoading) || state.Contains(csDestroying)) continue;
             if (form->HandleAllocated() && WndIsSkinned(form->Handle())) continue;
             DeliverToForm(form, message);
+            if (form->FormStyle() == fsMDIForm && form->ClientHandle()) {
+                const TacOwnSend own;
+                SendMessageW(form->ClientHandle(), message.Msg, message.WParam, message.LParam);
+            }
         }
     }
     SendToHooked(message);

@@ -80,6 +80,30 @@ void PaintWindowed(TBitmap* bmp, HDC dc, TWinControl* control)
     }
 }
 
+// An MDI frame's children, each at its place in the frame's client area, the last (lowest)
+// first. They come after the frame itself: painted before it, the frame's background would
+// cover them.
+void PaintMDIChildren(TBitmap* bmp, TCustomForm* frame)
+{
+    HWND frameWnd = frame->Handle();
+    for (int i = frame->MDIChildCount() - 1; i >= 0; --i) {
+        TCustomForm* child = frame->MDIChildren(i);
+        if (!child->HandleAllocated() || !IsWindowVisible(child->Handle())) continue;
+        HWND wnd = child->Handle();
+        // A skinned child prints its whole window, an unskinned one its client area.
+        POINT place{0, 0};
+        if (WndIsSkinned(wnd)) {
+            RECT r{};
+            GetWindowRect(wnd, &r);
+            place = {r.left, r.top};
+        } else {
+            ClientToScreen(wnd, &place);
+        }
+        ScreenToClient(frameWnd, &place);
+        SkinPaintTo(bmp, child, place.x, place.y, nullptr, false);
+    }
+}
+
 } // namespace
 
 void SkinPaintTo(TBitmap* bmp, TControl* control, int dstX, int dstY, TComponent* skinProvider, bool checkOverlapped)
@@ -95,7 +119,11 @@ void SkinPaintTo(TBitmap* bmp, TControl* control, int dstX, int dstY, TComponent
         auto* provider = dynamic_cast<TsSkinProvider*>(skinProvider);
         if (!provider || !provider->BorderForm) IntersectClipRect(dc, 0, 0, control->Width(), control->Height());
         if (auto* windowed = dynamic_cast<TWinControl*>(control)) {
-            if (windowed->HandleAllocated()) PaintWindowed(bmp, dc, windowed);
+            if (windowed->HandleAllocated()) {
+                PaintWindowed(bmp, dc, windowed);
+                if (auto* frame = dynamic_cast<TCustomForm*>(windowed); frame && frame->FormStyle() == fsMDIForm)
+                    PaintMDIChildren(bmp, frame);
+            }
         } else {
             PaintGraphic(dc, control);
         }

@@ -135,10 +135,10 @@ void TsSkinProvider::Construct(TComponent* AOwner)
     FAddedTitle = std::make_unique<TacAddedTitle>(this);
     FFormHeader = std::make_unique<TacFormHeader>(this);
     InAero = AeroIsEnabled();
-    FTitleIcon = std::make_unique<TsTitleIcon>();
+    FTitleIcon = std::make_unique<TsTitleIcon>(this);
     FSystemBlur = std::make_unique<TacSystemBlur>(this);
     FTitleButtons = std::make_unique<TsTitleButtons>(this);
-    FSysSubMenu = std::make_unique<TPersistent>();
+    FSysSubMenu = std::make_unique<TacSysSubMenu>();
     FGluedForms = std::make_unique<TStringList>();
     subObjectsMade_ = true;
 
@@ -205,7 +205,6 @@ void TsSkinProvider::PrepareForm()
     InitIndexes();
     if (!SystemMenu) {
         SystemMenu = std::make_unique<TsSystemMenu>(this);
-        SystemMenu->FForm = Form->Handle();
         SystemMenu->UpdateItems();
     }
     CheckSysMenu(true);

@@ -14,6 +14,7 @@
 #include "Messages.h"
 #include "acAnimationShow.h"
 #include "sFormStates.h"
+#include "sSkinProviderSysMenu.h"
 #include "sSkinProviderTitle.h"
 
 #include <windows.h>
@@ -37,7 +38,6 @@ class TsScrollWndData;
 class TsSkinManager;
 class TsThirdPartyList;
 class TsTitleBar;
-class TsSystemMenu;
 class TsMDIForm;
 class TStringList;
 class TThread;
@@ -78,13 +78,13 @@ struct TMenuItemData {
     X(AC_WMNotify) X(AC_WMContextMenu) X(AC_WMStyleChanged) X(AC_WMSetIcon) X(AC_WMNCCreate)             \
     X(AC_WMNCHitTest) X(AC_WMNCPaint) X(AC_WMNCActivate) X(AC_WMNCLButtonDown)       \
     X(AC_WMLButtonUp) X(AC_WMNCLButtonDblClick) X(AC_WMNCRButtonDown) X(AC_WMNCRButtonUp)                \
-    X(AC_WMSysCommand) X(AC_WMInitMenuPopup) X(AC_WMMouseMove) X(AC_WMParentNotify)                      \
+    X(AC_WMSysCommand) X(AC_WMMouseMove) X(AC_WMParentNotify)                      \
     X(AC_WMEnterMenuLoop) X(AC_WMExitMenuLoop) X(AC_WMSizing) X(AC_WMMDIDestroy) X(AC_WMExitSizeMove)    \
     X(AC_WMMouseLeave) X(AC_WMPrint) X(AC_ASEMSG) X(AC_WMVisibleChanged) X(AC_CMEnabledChanged)          \
     X(AC_CMMouseEnter) X(AC_CMMenuChanged) X(AC_CMShowingChanged) X(AC_WMControlListChange)              \
     X(AC_CMRecreateWnd) X(AC_CMFloat) X(AC_CMMouseWheel)
 // The handlers that have their real bodies (the others pass their message on until built).
-#define AC_PROVIDER_BUILT_HANDLERS(X) X(AC_WMNCMouseMove)
+#define AC_PROVIDER_BUILT_HANDLERS(X) X(AC_WMNCMouseMove) X(AC_WMInitMenuPopup)
 // Steps the dispatcher runs around the form's own handling on the unskinned path.
 #define AC_PROVIDER_UNSKINNED_STEPS(X) \
     X(AC_CMVisibleChanged_Unskinned) X(AC_WMWindowPosChanged_Unskinned) X(AC_WMNCDestroy)
@@ -175,6 +175,7 @@ public:
     TsTitleButtons* TitleButtons() const { return FTitleButtons.get(); }
     void SetTitleButtons(const TsTitleButtons* Value);
     TsTitleIcon* TitleIcon() const { return FTitleIcon.get(); }
+    TacSysSubMenu* SysSubMenu() const { return FSysSubMenu.get(); }
     TsThirdPartyList* ThirdParty() const { return FThirdParty.get(); }
     TacSystemBlur* SystemBlur() const { return FSystemBlur.get(); }
 
@@ -196,10 +197,6 @@ public:
     // The layered image of a disabled form is refreshed.
     void UpdateLayerForm();
     void UpdateTitleBar();
-    void UpdateIconsIndexes();
-    void CheckSysMenu(bool Skinned = true);
-    void UpdateMenu();
-    void InitMenuItems(bool A = true);
     void InitExBorders(bool Active);
     void InitDwm(HWND Handle, bool Active, bool Refresh);
     void UpdateBlurMode(bool Force = false);
@@ -217,8 +214,32 @@ public:
     void PaintAll() override;
     // The form shows a title-bar image.
     bool HasTitleImage() const { return false; }
-    // Shows the skinned system menu of the form at a screen position.
-    void DropSysMenu(int, int) {}
+
+    // --- menu line, window menu and system menu (sSkinProviderMenuLine.cpp)
+    // The form shows its main menu as a menu line (an MDI main form also its active child's).
+    bool MenuPresent();
+    // Rebuilds the menu bar; false when it did nothing (no items, or already running).
+    bool UpdateMenu();
+    // Prepares the menu line once, when the provider draws the frame.
+    void TryInitMenu();
+    // Hooks the form's menus and those of its frames into the skinned menus (or unhooks them).
+    void InitMenuItems(bool Skinned = true);
+    // The menu line is painted anew.
+    void RepaintMenu();
+    // Paints one item of the menu line into the cache and copies it to the window.
+    void RepaintMenuItem(TMenuItem* Item, const TRect& R, TOwnerDrawState State);
+    // Glyphs and hit codes of the caption buttons; the mask index of the user title button.
+    void UpdateIconsIndexes();
+    // The skin section of the title: TitleSkin, or "FORMTITLE".
+    UnicodeString TitleSkinSection() const;
+    // Skinned, the style keeps WS_SYSMENU only when the system draws the caption; unskinned it
+    // gets it back with the icon.
+    void CheckSysMenu(bool Skinned = true);
+    // A window-menu entry of an MDI child: brings that child to front.
+    void OnChildMnuClick(TObject* Sender);
+    // Shows the system menu at a screen position (natively or skinned); only for the active
+    // form.
+    void DropSysMenu(int X, int Y);
     // Frees the extended-border object (it is made again when needed).
     void ReleaseBorderForm();
 
@@ -316,7 +337,7 @@ public:
     std::unique_ptr<TStringList> FGluedForms;
     TsResizeMode FResizeMode = rmStandard;
     std::unique_ptr<TacAddedTitle> FAddedTitle;
-    std::unique_ptr<TPersistent> FSysSubMenu;
+    std::unique_ptr<TacSysSubMenu> FSysSubMenu;
     std::unique_ptr<TsTitleButtons> FTitleButtons;
     TAlignment FCaptionAlignment = taLeftJustify;
     std::unique_ptr<TacFormHeader> FFormHeader;
@@ -407,25 +428,6 @@ public:
     virtual void CalcSizes() {}
     // The space the provider's title layout hands over.
     int FFullRight = 0, FBarLeft = 0, FBarRight = 0, FBarTop = 0, FBarBottom = 0, FBarVCenter = 0;
-};
-
-// The skinned system menu of a form.
-class TsSystemMenu : public TObject {
-public:
-    explicit TsSystemMenu(TsSkinProvider* AOwner) : FOwner(AOwner) {}
-    UnicodeString ClassName() const override { return L"TsSystemMenu"; }
-    void UpdateItems(bool = false) {}
-    void UpdateGlyphs() {}
-    // Which title buttons the form shows and which of them work.
-    bool VisibleClose() const;
-    bool EnabledClose() const;
-    bool VisibleMax() const;
-    bool EnabledMax() const;
-    bool VisibleMin() const;
-    bool EnabledMin() const;
-    bool EnabledRestore() const;
-    HWND FForm = nullptr;
-    TsSkinProvider* FOwner;
 };
 
 // The MDI client support of an MDI main form.

@@ -183,81 +183,6 @@ TWinControl* FindControlByDlgID(int ID, TComponent* Component)
 }
 
 // ---------------------------------------------------------------------------------------------
-// The system menu's view of the title buttons
-
-namespace {
-
-// The form's window as it is now (a style change makes a new one).
-HWND MenuWnd(const TsSystemMenu& menu)
-{
-    return menu.FOwner && menu.FOwner->Form && menu.FOwner->Form->HandleAllocated() ? menu.FOwner->Form->Handle()
-                                                                                   : menu.FForm;
-}
-
-} // namespace
-
-bool TsSystemMenu::VisibleClose() const
-{
-    if (!FOwner->HaveSysMenu()) return false;
-    HMENU menu = MenuWnd(*this) ? GetSystemMenu(MenuWnd(*this), FALSE) : nullptr;
-    if (menu) return GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) != static_cast<UINT>(-1);
-    return FOwner->Form->BorderIcons().Contains(biSystemMenu);
-}
-
-bool TsSystemMenu::EnabledClose() const
-{
-    HMENU menu = MenuWnd(*this) ? GetSystemMenu(MenuWnd(*this), FALSE) : nullptr;
-    // A grayed entry cannot be chosen either (Wine keeps MF_GRAYED alone).
-    if (menu) return (GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) & (MF_DISABLED | MF_GRAYED)) == 0;
-    return FOwner->Form->BorderIcons().Contains(biSystemMenu);
-}
-
-bool TsSystemMenu::VisibleMax() const
-{
-    if (!FOwner->HaveSysMenu()) return false;
-    TForm* form = FOwner->Form;
-    if (IsMinimized(MenuWnd(*this))) return true;
-    if (form->FormStyle() == fsMDIChild) return true;
-    switch (form->BorderStyle()) {
-    case bsNone:
-    case bsDialog:
-    case bsToolWindow:
-    case bsSizeToolWin: return false;
-    default: return form->BorderIcons().Contains(biMaximize);
-    }
-}
-
-bool TsSystemMenu::EnabledMax() const
-{
-    TForm* form = FOwner->Form;
-    return (form->FormStyle() == fsMDIChild || form->BorderStyle() == bsSingle || form->BorderStyle() == bsSizeable) &&
-           form->BorderIcons().Contains(biMaximize);
-}
-
-bool TsSystemMenu::VisibleMin() const
-{
-    if (!FOwner->HaveSysMenu()) return false;
-    TForm* form = FOwner->Form;
-    if (IsMinimized(MenuWnd(*this)) || form->FormStyle() == fsMDIChild) return true;
-    switch (form->BorderStyle()) {
-    case bsNone:
-    case bsDialog:
-    case bsToolWindow:
-    case bsSizeToolWin: return false;
-    default: return form->BorderIcons().Contains(biMinimize);
-    }
-}
-
-bool TsSystemMenu::EnabledMin() const { return FOwner->Form->BorderIcons().Contains(biMinimize); }
-
-bool TsSystemMenu::EnabledRestore() const
-{
-    TForm* form = FOwner->Form;
-    return (form->BorderIcons().Contains(biMaximize) && form->WindowState() != wsNormal) ||
-           form->WindowState() == wsMinimized;
-}
-
-// ---------------------------------------------------------------------------------------------
 // Provider measures
 
 void TsSkinProvider::InitSysParams(int PPI)
@@ -501,7 +426,7 @@ int TsSkinProvider::BarWidth(int MaskIndex)
 bool TsSkinProvider::IconVisible()
 {
     HWND wnd = FormWnd(*this);
-    return FTitleIcon && FTitleIcon->Visible && Form &&
+    return FTitleIcon && FTitleIcon->Visible() && Form &&
            (Form->BorderStyle() == bsSingle || Form->BorderStyle() == bsSizeable) && FShowAppIcon && wnd &&
            GetSystemMenu(wnd, FALSE) != nullptr;
 }

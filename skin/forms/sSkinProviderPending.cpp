@@ -48,10 +48,6 @@ void TsSkinProvider::SetGluedForms(const TStringList* Value)
 void TsSkinProvider::UpdateSkinCaption() {}
 void TsSkinProvider::UpdateLayerForm() {}
 void TsSkinProvider::UpdateTitleBar() {}
-void TsSkinProvider::UpdateIconsIndexes() {}
-void TsSkinProvider::CheckSysMenu(bool) {}
-void TsSkinProvider::UpdateMenu() {}
-void TsSkinProvider::InitMenuItems(bool) {}
 void TsSkinProvider::SetHotHT(int HTCode, bool) { CurrentHT = HTCode; }
 void TsSkinProvider::KillAnimations() {}
 void TsSkinProvider::ReleaseMenuBitmaps() {}

@@ -152,8 +152,6 @@ int TacFormHeader::ScaledAddHeight() const
                                         : FAdditionalHeight;
 }
 
-TsTitleIcon::TsTitleIcon() : FGlyph(CreateBmp32(0, 0)) {}
-TsTitleIcon::~TsTitleIcon() = default;
 
 // ---------------------------------------------------------------------------------------------
 // Graphic-control items

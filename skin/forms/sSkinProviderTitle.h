@@ -143,18 +143,25 @@ private:
 };
 
 // The icon in the title bar.
+// A change of the glyph or of Visible refreshes the provider's caption.
 class TsTitleIcon : public TPersistent {
 public:
-    TsTitleIcon();
+    explicit TsTitleIcon(TsSkinProvider* AOwner);
     ~TsTitleIcon() override;
     UnicodeString ClassName() const override { return L"TsTitleIcon"; }
     TBitmap* Glyph() const { return FGlyph.get(); }
+    void SetGlyph(const TBitmap* Value);
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool Value);
+    void GlyphChanged(TObject* Sender);
     int Height = 0;
     int Width = 0;
-    bool Visible = true;
 
 private:
+    void Refresh();
+    TsSkinProvider* FOwner;
     std::unique_ptr<TBitmap> FGlyph;
+    bool FVisible = true;
 };
 
 enum TacBlurMode { bmBlurBehind, bmAcrylicBlurBehind };

@@ -240,6 +240,7 @@ struct Options {
     bool withScrollBars = false;    // flat scroll-bar sections and the grip image
     bool withForm = false;          // the flat "FORM" section that skinned forms take
     bool withTrackBarImages = false; // TRACKBAR's channel, both thumbs and both ticks
+    bool withTitleButton = false;   // GLOBALINFO's user title-button mask "TITLEBUTTON"
     bool malformedDigitField = false; // a letter in a digit field of BICONCLOSEGLOW0
     std::optional<int> biKeepHue;   // BIKEEPHUE (absent by default)
     // Archive

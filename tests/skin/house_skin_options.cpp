@@ -135,6 +135,8 @@ void GlobalInfo(Ini& ini, const Options& o)
     ini.Key("BOXUNCHECKED*150", "!EditFrame150.png 2 0 4");
     ini.Key("PATTERN", Tilde(kTile, 0));
     ini.Key("HOTPATTERN", "Master.bmp");
+    // The user title button's mask (the close glyph's place).
+    if (o.withTitleButton) ini.Key("TITLEBUTTON", At(TitleRect(TitleGlyph::Close), 3, 0));
     if (o.withScrollBars) ini.Key("GRIPIMAGE", At({kCheck.left, kCheck.top, kCheck.left + kCheckFrame, kCheck.bottom}, 1, 0));
 }
 

@@ -46,6 +46,14 @@ private:
     std::string name_;
 };
 
+// Logs the broadcast command reaching an MDI client window.
+WNDPROC clientProc = nullptr;
+LRESULT CALLBACK LoggedClientProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == SM_ALPHACMD && AlphaCmdCode(wParam) == AC_SCROLLOPTIONS) Reached().push_back("client");
+    return CallWindowProcW(clientProc, wnd, msg, wParam, lParam);
+}
+
 class SkinRegistry : public ControlsTest {
 protected:
     void TearDown() override
@@ -112,10 +120,15 @@ TEST_F(SkinRegistry, ApplicationBroadcastReachesUnskinnedFormsLastFirstThenTheRe
     auto* second = new TLoggedForm(Application, "second");
     auto* dying = new TLoggedForm(Application, "dying");
     auto* skinned = new TLoggedForm(Application, "skinned");
+    auto* frame = new TLoggedForm(Application, "frame");
+    frame->SetFormStyle(fsMDIForm);
     TLoggedForm registered(nullptr, "registered");
     for (TForm* form : {static_cast<TForm*>(first), static_cast<TForm*>(second), static_cast<TForm*>(dying),
-                        static_cast<TForm*>(skinned)})
+                        static_cast<TForm*>(skinned), static_cast<TForm*>(frame)})
         form->HandleNeeded();
+    ASSERT_NE(frame->ClientHandle(), nullptr);
+    clientProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(frame->ClientHandle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LoggedClientProc)));
     registered.HandleNeeded();
     auto skinData = std::make_unique<TsCommonData>(skinned); // marks the form's window as skinned
     dying->Destroying();
@@ -123,9 +136,11 @@ TEST_F(SkinRegistry, ApplicationBroadcastReachesUnskinnedFormsLastFirstThenTheRe
 
     TMessage message{SM_ALPHACMD, MakeAlphaCmd(AC_SCROLLOPTIONS), 0, 0};
     AppBroadCastS(message);
-    EXPECT_EQ(Reached(), (std::vector<std::string>{"second", "first", "registered"}));
+    // An MDI frame's client window hears it right after the frame.
+    EXPECT_EQ(Reached(), (std::vector<std::string>{"frame", "client", "second", "first", "registered"}));
 
     // With no forms of its own the application still reaches the registered forms.
+    delete frame;
     delete first;
     delete second;
     delete dying;

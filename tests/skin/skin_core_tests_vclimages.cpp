@@ -62,6 +62,46 @@ TEST_F(VclUtilsTest, SkinPaintToPaintsEachChildWhereItStands)
     EXPECT_EQ(RgbAt(*image, 110, 20), ToRgb(0xC00000));
 }
 
+TEST_F(VclUtilsTest, AnMdiFramesImageShowsItsChildrenAtTheirPlaces)
+{
+    TForm* frame = nullptr;
+    Application->CreateForm(frame);
+    frame->SetFormStyle(fsMDIForm);
+    frame->SetBorderStyle(bsNone);
+    frame->SetBounds(100, 100, 300, 220);
+    frame->Show();
+    PumpUntil([&] { return IsWindowVisible(frame->Handle()) != FALSE; });
+    const TColor colors[] = {0x0000C0, 0xC00000};
+    std::vector<TForm*> children;
+    for (int i = 0; i < 2; ++i) {
+        auto* child = new TForm(Application);
+        child->SetFormStyle(fsMDIChild);
+        child->SetColor(colors[i]);
+        child->SetBounds(10 + 60 * i, 10, 150, 100);
+        child->Show();
+        children.push_back(child);
+    }
+    // The second child lies over the first.
+    ASSERT_EQ(frame->ActiveMDIChild(), children[1]);
+
+    auto bmp = CreateBmp32(frame->ClientWidth(), frame->ClientHeight());
+    SkinPaintTo(bmp.get(), frame);
+    SaveEnlargedPng(*bmp, L"vcl_skinpaintto_mdi.png", 2);
+    auto clientPoint = [&](TForm* child, int x, int y) {
+        POINT p{x, y};
+        ClientToScreen(child->Handle(), &p);
+        ScreenToClient(frame->Handle(), &p);
+        return p;
+    };
+    const POINT onlyFirst = clientPoint(children[0], 10, 40);
+    const POINT both = clientPoint(children[1], 10, 40);
+    const POINT outside = clientPoint(children[1], 200, 110);
+    EXPECT_EQ(RgbAt(*bmp, onlyFirst.x, onlyFirst.y), ToRgb(colors[0])) << "the first child";
+    EXPECT_EQ(RgbAt(*bmp, both.x, both.y), ToRgb(colors[1])) << "the upper child over the lower";
+    EXPECT_NE(RgbAt(*bmp, outside.x, outside.y), ToRgb(colors[0]));
+    EXPECT_NE(RgbAt(*bmp, outside.x, outside.y), ToRgb(colors[1]));
+}
+
 TEST_F(VclUtilsTest, SkinnedWindowPrintingItsChildrenGetsNoSecondPainting)
 {
     TForm* form = ShownForm(100, 100, 200, 120);

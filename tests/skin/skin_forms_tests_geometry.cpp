@@ -211,6 +211,7 @@ TEST_F(GeometryTest, TitleButtonSizesAndWidths)
     EXPECT_EQ(p.SmallButtonHeight(), house_skin::kTitleFrameHeight);
 
     const TacSkinData& skin = *p.FCommonData->GetCommonSkinData();
+    p.BigButtons = false; // a sizeable form has big buttons; the small ones first
     p.CalcItems(); // gives the buttons their glyphs
     const int buttons = 3 * house_skin::kTitleFrameWidth; // close, maximize, minimize
     EXPECT_EQ(p.TitleBtnsWidth(), skin.BIRightMargin + buttons);
@@ -287,6 +288,9 @@ TEST_F(GeometryTest, TitleItemsAreLaidOutFromTheRight)
     TsTitleButton* user = p.TitleButtons()->Add();
     auto* bar = new TsTitleBar(form);
     p.SetTitleBar(bar);
+    // Laid out as small buttons: without the spacing and the alignment of big ones.
+    p.BigButtons = false;
+    for (TsCaptionButton* b : {&p.ButtonClose, &p.ButtonMax, &p.ButtonMin, &p.ButtonHelp}) b->cpHaveAlignment = false;
     p.CalcItems();
 
     const int sysBorder = SysBorderWidth(form->Handle(), nullptr, true);
