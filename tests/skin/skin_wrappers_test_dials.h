@@ -26,6 +26,7 @@ public:
     bool Repaint = false;
     bool DlgModeWhileMade = false;
     TControl* Control = nullptr;
+    TacSkinParams Params;
 };
 
 // Told of every recorded wrapper right after it was made.
@@ -50,6 +51,7 @@ TacMainWnd* RecordingFactory(HWND wnd, TsCommonData* data, TsSkinManager* manage
     w->Repaint = repaint;
     w->DlgModeWhileMade = acDlgMode;
     w->Control = params.Control;
+    w->Params = params;
     RecordedOrder().emplace_back(w->Kind, wnd);
     if (OnRecordedWrapper()) OnRecordedWrapper()(*w);
     return w;

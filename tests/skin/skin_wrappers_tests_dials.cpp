@@ -403,6 +403,56 @@ TEST_F(DialsTest, AShellViewDialogIsSkinnedButItsChildrenAreNot)
     EXPECT_FALSE(provider->ListSW->Initialized);
 }
 
+DWORD XPVersion() { return 0x0105; } // 5.1
+bool NoWorkstationVersion(DWORD&, DWORD&) { return false; }
+
+TEST_F(DialsTest, PopUpMenuWindowsGetTheMenuWrapperOnWindowsVistaAndLater)
+{
+    RecordingFactories recording;
+    struct MenuCase {
+        const char* Name;
+        bool Vista;
+        bool SkinnedPopups;
+        bool Wrapped;
+    };
+    const TWinVerSources xp{&XPVersion, &NoWorkstationVersion};
+    for (const MenuCase& c : {MenuCase{"Vista and later", true, true, true}, MenuCase{"before Vista", false, true, false},
+                              MenuCase{"pop-ups not skinned", true, false, false}}) {
+        SCOPED_TRACE(c.Name);
+        SetWinVerSources(c.Vista ? nullptr : &xp);
+        InitWinVer();
+        ASSERT_EQ(IsWinVistaUp(), c.Vista);
+        manager->SetSkinnedPopups(c.SkinnedPopups);
+        HMENU menu = CreatePopupMenu();
+        AppendMenuW(menu, MF_STRING, 1, L"Item");
+        {
+            ModalCloser closer;
+            TrackPopupMenu(menu, TPM_RETURNCMD, 120, 120, 0, form->Handle(), nullptr);
+        }
+        DestroyMenu(menu);
+        if (c.Wrapped) {
+            ASSERT_EQ(MnuArray.size(), 1u);
+            auto* w = dynamic_cast<TRecordedWrapper*>(MnuArray[0]);
+            ASSERT_NE(w, nullptr);
+            EXPECT_EQ(w->Kind, TacWrapperKind::Mnu);
+            EXPECT_EQ(w->Section, L"MAINMENU");
+            EXPECT_FALSE(w->Repaint);
+            EXPECT_TRUE(w->Params.UseSkinColor && w->Params.UseSkinFontColor) << "the defaults of the dispatch";
+            EXPECT_EQ(w->Params.VertScrollSize, -1);
+            EXPECT_EQ(w->Params.HorzScrollBtnSize, -1);
+            EXPECT_EQ(w->Params.Control, nullptr);
+            EXPECT_NE(w->CtrlHandle, nullptr);
+        } else {
+            EXPECT_TRUE(MnuArray.empty());
+        }
+        ClearMnuArray();
+        EXPECT_TRUE(MnuArray.empty());
+    }
+    SetWinVerSources(nullptr);
+    InitWinVer();
+    manager->SetSkinnedPopups(true);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Framework forms
 
