@@ -180,10 +180,14 @@ LRESULT CALLBACK SkinHookCBT(int code, WPARAM wParam, LPARAM lParam)
 {
     const LRESULT result = CallNextHookEx(HookCallback, code, wParam, lParam);
     if (ApplicationGone()) return result;
-    if (code == HCBT_ACTIVATE) {
-        AddSupportedForm(reinterpret_cast<HWND>(wParam), nullptr);
-    } else if (code == HCBT_CREATEWND && wParam) {
-        HookCreatedWindow(reinterpret_cast<HWND>(wParam), reinterpret_cast<const CBT_CREATEWNDW*>(lParam));
+    // Nothing may leave a system callback: a window that cannot be skinned stays as it is.
+    try {
+        if (code == HCBT_ACTIVATE) {
+            AddSupportedForm(reinterpret_cast<HWND>(wParam), nullptr);
+        } else if (code == HCBT_CREATEWND && wParam) {
+            HookCreatedWindow(reinterpret_cast<HWND>(wParam), reinterpret_cast<const CBT_CREATEWNDW*>(lParam));
+        }
+    } catch (...) {
     }
     return result;
 }
