@@ -537,9 +537,9 @@ void TsSkinManager::RepaintForms(bool DoLockForms)
     }
     if (auto* magnifier = dynamic_cast<TWinControl*>(acMagnForm); magnifier && magnifier->HandleAllocated())
         SendMessageW(magnifier->Handle(), message.Msg, message.WParam, message.LParam);
-    for (TacMainWnd* wrapper : acSupportedList)
-        if (wrapper && wrapper->CtrlHandle && IsWindowVisible(wrapper->CtrlHandle))
-            RedrawWindow(wrapper->CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    for (TacProvider* provider : acSupportedList)
+        if (provider && provider->CtrlHandle && IsWindowVisible(provider->CtrlHandle))
+            RedrawWindow(provider->CtrlHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void TsSkinManager::UpdateSkinSection(const UnicodeString& SectionName)

@@ -309,6 +309,11 @@ using TFontChanged = std::function<void(TObject* Sender, const UnicodeString& De
                                         const UnicodeString& FontName)>;
 using TacSkinChangingEvent = std::function<void(TObject* Sender, const UnicodeString& NewSkinName,
                                                 bool& AllowChanging)>;
+// OnSysDlgInit: asked before a system dialog is skinned; AllowSkinning false leaves it as it is.
+struct TacSysDlgData {
+    HWND WindowHandle = nullptr;
+};
+using TacSysDlgInit = std::function<void(const TacSysDlgData& DlgData, bool& AllowSkinning)>;
 
 class TsStoredSkins;
 class TacSkinListController;
@@ -392,6 +397,7 @@ public:
     TScaleChangeEvent OnScaleModeChange;
     TFontChanged OnFontChanged;
     TacSkinChangingEvent OnSkinChanging;
+    TacSysDlgInit OnSysDlgInit;
 
     // --- skin changes and broadcasts
     void SendNewSkin(bool Repaint = true);

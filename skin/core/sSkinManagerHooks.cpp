@@ -272,8 +272,7 @@ void TsSkinManager::ReleaseCbtHook()
     cbtHookOwner = nullptr;
     ClearMnuArray();
     if (HookCallback) UnhookWindowsHookEx(HookCallback);
-    for (TacMainWnd* wrapper : acSupportedList) delete wrapper;
-    acSupportedList.clear();
+    FreeSupportedList();
     // Off whatever ChangeSysColors says now: the option may have changed since the install.
     SetSysColorsRedirected(false);
     HookCallback = nullptr;

@@ -107,6 +107,7 @@ void RegisterSkinManagerClasses()
     RegisterPublishedProperty(m, EventProp(L"OnScaleModeChange", &TsSkinManager::OnScaleModeChange));
     RegisterPublishedProperty(m, EventProp(L"OnFontChanged", &TsSkinManager::OnFontChanged));
     RegisterPublishedProperty(m, EventProp(L"OnSkinChanging", &TsSkinManager::OnSkinChanging));
+    RegisterPublishedProperty(m, EventProp(L"OnSysDlgInit", &TsSkinManager::OnSysDlgInit));
 
     RegisterComponentClass(m, [](TComponent* owner) -> TComponent* {
         auto* manager = new TsSkinManager(owner);

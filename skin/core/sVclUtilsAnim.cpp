@@ -348,7 +348,7 @@ void AnimShowDlg(TacDialogWnd* dialog, WORD time, int maxBlend, TacAnimType anim
     if (!dialog || !dialog->CtrlHandle) return;
     ShowTarget target;
     target.Wnd = dialog->CtrlHandle;
-    target.SkinData = dialog->SkinData.get();
+    target.SkinData = dialog->SkinData;
     target.BorderForm = dialog->BorderForm;
     if (!target.BorderForm) dialog->PaintAll();
     RunShow(target, time, maxBlend, animType);
@@ -593,8 +593,8 @@ void AnimHideDlg(TacDialogWnd* dialog)
     ClearGlows(false, false);
     TacAnimationScope animating;
     std::unique_ptr<TCustomForm> cover = TakeCover(nullptr, dialog->BorderForm, dialog->CtrlHandle, nullptr);
-    TacAnimEffects* effects = AnimEffectsOf(dialog->SkinData.get());
-    RunHide(dialog->CtrlHandle, dialog->SkinData.get(), std::move(cover), dialog->BorderForm, nullptr,
+    TacAnimEffects* effects = AnimEffectsOf(dialog->SkinData);
+    RunHide(dialog->CtrlHandle, dialog->SkinData, std::move(cover), dialog->BorderForm, nullptr,
             effects ? effects->DialogHide() : nullptr, 255, false);
 }
 

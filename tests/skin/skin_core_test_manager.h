@@ -75,6 +75,8 @@ protected:
     {
         auto* form = new TRecording<TForm>(Application, name);
         form->SetBounds(left, 60, 240, 160);
+        // A plain form: the dialog skinning leaves forms with the except bits alone.
+        form->SetTag(ExceptTag);
         auto* child = new TRecording<TPanel>(form, name + ".child");
         child->SetParent(form);
         child->SetBounds(10, 10, 80, 40);

@@ -147,6 +147,8 @@ public:
     {
         CtrlHandle = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 300, 200, 160, 80,
                                      nullptr, nullptr, nullptr, nullptr);
+        InitSkinData();
+        OwnSkinData = true;
         SkinData->FCacheBmp = Bmp32(160, 80, kFormColour);
     }
     ~TDialogDouble() override

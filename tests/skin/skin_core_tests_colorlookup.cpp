@@ -106,6 +106,8 @@ protected:
         ASSERT_TRUE(manager && manager->IsActive());
         form = new TForm(Application);
         form->SetBounds(60, 60, 300, 200);
+        // A plain form: the dialog skinning leaves forms with the except bits alone.
+        form->SetTag(ExceptTag);
         parent = new TLookupPanel(form);
         parent->SetParent(form);
         parent->SetBounds(0, 0, 280, 160);

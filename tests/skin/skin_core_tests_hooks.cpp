@@ -226,7 +226,7 @@ TEST_F(ManagerHooksTest, TheCbtHookIsInstalledOnceByTheDefaultManagerAndRemovedW
     EXPECT_NE(made, nullptr);
     DestroyWindow(made);
 
-    acSupportedList.push_back(new TacMainWnd());
+    acSupportedList.push_back(new TacProvider());
     manager->SetActive(false);
     EXPECT_FALSE(manager->GlobalHookInstalled);
     EXPECT_EQ(HookCallback, nullptr);

@@ -93,6 +93,8 @@ protected:
         InAnimationProcess = false;
 
         form = NewForm(320, 220);
+        // A form without a skin provider: the dialog skinning leaves forms with the except bits alone.
+        form->SetTag(ExceptTag);
         magnifier = new TMagnifier(form);
         magnifier->SetParent(form);
         magnifier->SetBounds(300, 200, 4, 4);
