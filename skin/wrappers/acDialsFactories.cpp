@@ -1,6 +1,8 @@
 // The one table of wrapper factories, by wrapper kind. A wrapper family that is built puts its
 // factory on its kind's line; every dispatch row and kind-table entry of the kind uses it.
 #include "acDials.h"
+#include "acSBUtilsScrollBar.h"
+#include "acSBUtilsTrack.h"
 
 namespace {
 
@@ -27,11 +29,11 @@ std::array<TacWrapperFactory, acWrapperKindCount>& Factories()
         nullptr, // TabControl: TacTabControlWnd
         nullptr, // PageControl: TacPageControlWnd
         nullptr, // Spin: TacSpinWnd
-        nullptr, // SB: TacSBWnd
+        &WrapperFactory<TacSBWnd>, // SB
         nullptr, // Mnu: TacMnuWnd
         nullptr, // ToolBarVCL: TacToolBarVCLWnd
         nullptr, // StatusBar: TacStatusBarWnd
-        nullptr, // Track: TacTrackWnd
+        &WrapperFactory<TacTrackWnd>, // Track
         nullptr, // Panel: TacPanelWnd
         nullptr, // Container: TacContainerWnd
         nullptr, // Search: TacSearchWnd

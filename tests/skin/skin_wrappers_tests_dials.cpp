@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <functional>
 #include <optional>
@@ -153,6 +155,41 @@ TEST_F(DialsTest, EveryChildOfTheTemplateGetsTheWrapperOfItsClassAndStyle)
     const size_t wrapped = provider->acSkinnedCtrls.size();
     Command(dlg, 28);
     EXPECT_EQ(provider->acSkinnedCtrls.size(), wrapped);
+}
+
+// The wrapper families that exist are made for real through the dispatch (no recording factories).
+TEST_F(DialsTest, BuiltWrapperFamiliesAreMadeForRealByTheDispatch)
+{
+    struct Row {
+        const wchar_t* Class;
+        DWORD Style;
+        const wchar_t* Wrapper; // ClassName() of the wrapper made
+    };
+    const Row rows[] = {
+        {L"msctls_trackbar32", WS_VISIBLE | TBS_AUTOTICKS, L"TacTrackWnd"},
+    };
+    DialogTemplate tpl;
+    short y = 4;
+    for (const Row& r : rows) {
+        tpl.Add(r.Class, r.Style, 0, 4, y, 120, 14);
+        y += 18;
+    }
+    HWND dlg = Keep(tpl.Create(form->Handle()));
+    ASSERT_NE(dlg, nullptr);
+    TacProvider* provider = ProviderOf(dlg);
+    ASSERT_NE(provider, nullptr);
+    ShowWindow(dlg, SW_SHOW);
+    ASSERT_TRUE(PumpUntil([&] { return provider->ListSW && provider->ListSW->Initialized; }));
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(testing::Message() << "row " << i);
+        HWND item = GetDlgItem(dlg, static_cast<int>(100 + i));
+        ASSERT_NE(item, nullptr);
+        const TacMainWnd* made = nullptr;
+        for (const auto& w : provider->acSkinnedCtrls)
+            if (w && w->CtrlHandle == item) made = w.get();
+        ASSERT_NE(made, nullptr);
+        EXPECT_EQ(made->ClassName(), UnicodeString(rows[i].Wrapper));
+    }
 }
 
 TEST_F(DialsTest, ADropDownListOfItsOwnGetsTheEditWrapper)
