@@ -172,6 +172,8 @@ void ScrollSections(Ini& ini)
         FlatSection(ini, side, kScrollBtn, &kScrollBtnArrow);
 }
 
+void ColHeaderSection(Ini& ini) { FlatSection(ini, "COLHEADER", kColHeader, &kColHeaderText); }
+
 } // namespace
 
 std::string OptionsText(const Options& o)
@@ -347,6 +349,8 @@ std::string OptionsText(const Options& o)
         ini.Key("BORDERSMASK", buttonBorder);
         ini.Key("COLOR", 0xC0C0C0u);
     }
+
+    if (o.withColHeader) ColHeaderSection(ini);
 
     ini.Section("SELFREF");
     ini.Key("PARENTCLASS", "SELFREF");
