@@ -139,12 +139,17 @@ void TacListViewWnd::RestoreStdParams()
     GiveBackHeader();
     TacEditWnd::RestoreStdParams();
     if (!CtrlHandle || !IsWindow(CtrlHandle)) return;
+    TControl* control = OwnerControl();
+    if (control && !control->ComponentState().Contains(csDestroying)) {
+        // The skin never wrote a list's font colour into the control: its own comes back, not the
+        // window-text colour of the edits.
+        control->Font()->SetColor(StdFontColor);
+        control->SetColor(StdColor);
+    }
     SendMessageW(CtrlHandle, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(ColorToRGB(StdFontColor)));
     SendMessageW(CtrlHandle, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(ColorToRGB(StdColor)));
     // The background as well: a foreign list would keep the skin's colour after the skin went.
     SendMessageW(CtrlHandle, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(ColorToRGB(StdColor)));
-    TControl* control = OwnerControl();
-    if (control && !control->ComponentState().Contains(csDestroying)) control->SetColor(StdColor);
     RedrawWindow(CtrlHandle, nullptr, nullptr, RDW_INVALIDATE);
 }
 
