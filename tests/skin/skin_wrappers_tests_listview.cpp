@@ -444,3 +444,34 @@ TEST_F(ListViewWrapperTest, TheHeaderGetsItsProcedureBackWhenTheSkinGoes)
             << "the header paints itself";
     }
 }
+
+TEST_F(ListViewWrapperTest, ASortArrowTakesTheScrollButtonsGlyphWhereTheSkinHasOne)
+{
+    // The combo box's glyph given to the bottom scroll button as well.
+    house_skin::Options o;
+    o.withScrollBars = true;
+    o.withColHeader = true;
+    Load(o, SkinSource::Folder, {}, [](std::string text) {
+        const size_t combo = text.find("[COMBOBOX]");
+        const size_t key = text.find("GLYPHMASK=", combo);
+        const std::string line = text.substr(key, text.find("\r\n", key) + 2 - key);
+        const std::string section = "[SCROLLBTNBOTTOM]\r\n";
+        text.insert(text.find(section) + section.size(), line);
+        return text;
+    });
+    ASSERT_GE(manager->CommonSkinData(96)->ScrollBtns[asBottom].GlyphIndex, 0);
+    auto f = std::make_unique<ForeignWrapped>(WC_LISTVIEWW, LVS_REPORT, WS_EX_CLIENTEDGE, RECT{10, 10, 390, 210});
+    AddColumns(f->Handle, {{L"", 60, HDF_LEFT | HDF_SORTDOWN}, {L"", 60, HDF_LEFT | HDF_SORTUP}});
+    f->Wrap(&WrapperFactory<TacListViewWnd>, manager.get());
+    const HWND header = HeaderOf(f->Handle);
+    auto shot = CaptureWindow(header);
+    SaveCapture(*shot, L"listview_header_glyph");
+    const COLORREF glyphInk = HouseRgb(hs::kTitleInk[0] & 0xFFFFFF);
+    const TRect down = ItemRect(header, 0), up = ItemRect(header, 1);
+    const Ink glyph = InkOf(*shot, down, glyphInk);
+    EXPECT_GT(glyph.Count, 0) << "the skin's glyph";
+    EXPECT_GE(glyph.Box.Left, down.Left + 4 + 6);
+    EXPECT_EQ(InkOf(*shot, down, hs::kColHeaderText[0]).Count, 0) << "no drawn arrow beside it";
+    EXPECT_EQ(InkOf(*shot, up, glyphInk).Count, 0);
+    EXPECT_GT(InkOf(*shot, up, hs::kColHeaderText[0]).Count, 0) << "the top button has no glyph: a drawn arrow";
+}
