@@ -1,9 +1,11 @@
 #pragma once
-// Common controls: status bar, page control with tab sheets, month calendar, tool bar. Each is the
-// comctl32 window of its kind; the layer keeps their state while no window exists.
+// Common controls: status bar, page control with tab sheets, month calendar, tool bar, list view.
+// Each is the comctl32 window of its kind; the layer keeps their state while no window exists.
 #include "Controls.h"
 #include "DateUtils.h"
 #include "ImageList.h"
+#include "StdCtrls.h" // TAlignment
+#include "StringList.h"
 
 #include <commctrl.h>
 
@@ -301,6 +303,120 @@ private:
     TCustomImageList* disabledImages_ = nullptr;
     bool list_ = false;
     bool showCaptions_ = false;
+};
+
+// ---------------------------------------------------------------------------------------------
+// List view over SysListView32 (ComCtrlsListView.cpp): columns, items and the colours of the
+// window; the window's columns and items follow the collections.
+
+enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
+
+class TListView;
+
+class TListColumn : public TCollectionItem {
+public:
+    TListColumn() = default;
+    UnicodeString ClassName() const override { return L"TListColumn"; }
+
+    const UnicodeString& Caption() const { return caption_; }
+    void SetCaption(const UnicodeString& value);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment value);
+    // An image of the list view's small images shown in the column header; -1 none.
+    int ImageIndex() const { return imageIndex_; }
+    void SetImageIndex(int value);
+    int Width() const { return width_; }
+    void SetWidth(int value);
+
+    void Assign(const TPersistent* source) override;
+
+private:
+    UnicodeString caption_;
+    TAlignment alignment_ = taLeftJustify;
+    int imageIndex_ = -1;
+    int width_ = 50;
+};
+
+class TListColumns : public TCollection {
+public:
+    explicit TListColumns(TListView* owner);
+    UnicodeString ClassName() const override { return L"TListColumns"; }
+    TListColumn* Add() { return static_cast<TListColumn*>(TCollection::Add()); }
+    TListColumn* Items(int index) const { return static_cast<TListColumn*>(TCollection::Items(index)); }
+
+protected:
+    void Update(TCollectionItem* item) override;
+
+private:
+    TListView* listView_;
+};
+
+class TListItem : public TCollectionItem {
+public:
+    TListItem();
+    UnicodeString ClassName() const override { return L"TListItem"; }
+
+    const UnicodeString& Caption() const { return caption_; }
+    void SetCaption(const UnicodeString& value);
+    int ImageIndex() const { return imageIndex_; }
+    void SetImageIndex(int value);
+    // The texts of the columns after the first.
+    TStrings* SubItems() const { return subItems_.get(); }
+
+    void Assign(const TPersistent* source) override;
+
+private:
+    UnicodeString caption_;
+    int imageIndex_ = -1;
+    std::unique_ptr<TStringList> subItems_;
+};
+
+class TListItems : public TCollection {
+public:
+    explicit TListItems(TListView* owner);
+    UnicodeString ClassName() const override { return L"TListItems"; }
+    TListItem* Add() { return static_cast<TListItem*>(TCollection::Add()); }
+    TListItem* Items(int index) const { return static_cast<TListItem*>(TCollection::Items(index)); }
+
+protected:
+    void Update(TCollectionItem* item) override;
+
+private:
+    TListView* listView_;
+};
+
+class TListView : public TWinControl {
+public:
+    explicit TListView(TComponent* owner);
+    ~TListView() override;
+    UnicodeString ClassName() const override { return L"TListView"; }
+
+    TViewStyle ViewStyle() const { return viewStyle_; }
+    void SetViewStyle(TViewStyle value);
+    TCustomImageList* SmallImages() const { return smallImages_; }
+    void SetSmallImages(TCustomImageList* value);
+    TListColumns* Columns() const { return columns_.get(); }
+    TListItems* Items() const { return items_.get(); }
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void CMColorChanged(TMessage& message) override;
+    void CMFontChanged(TMessage& message) override;
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    friend class TListColumns;
+    friend class TListItems;
+    void UpdateColumns();
+    void UpdateItems();
+    void UpdateItem(TListItem* item);
+    void UpdateColors();
+
+    TViewStyle viewStyle_ = vsIcon;
+    TCustomImageList* smallImages_ = nullptr;
+    std::unique_ptr<TListColumns> columns_;
+    std::unique_ptr<TListItems> items_;
 };
 
 // Registers the published properties and reader factories of the classes in this file.

@@ -1,6 +1,8 @@
 // The one table of wrapper factories, by wrapper kind. A wrapper family that is built puts its
 // factory on its kind's line; every dispatch row and kind-table entry of the kind uses it.
 #include "acDials.h"
+#include "acSBUtilsEdit.h"
+#include "acSBUtilsListView.h"
 #include "acSBUtilsScrollBar.h"
 #include "acSBUtilsTrack.h"
 
@@ -9,8 +11,8 @@ namespace {
 std::array<TacWrapperFactory, acWrapperKindCount>& Factories()
 {
     static std::array<TacWrapperFactory, acWrapperKindCount> factories{
-        nullptr, // Edit: TacEditWnd
-        nullptr, // ListView: TacListViewWnd
+        &WrapperFactory<TacEditWnd>, // Edit
+        &WrapperFactory<TacListViewWnd>, // ListView
         nullptr, // ComboBox: TacComboBoxWnd
         nullptr, // Grid: TacGridWnd
         nullptr, // GridEh: TacGridEhWnd

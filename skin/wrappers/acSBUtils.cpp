@@ -123,14 +123,20 @@ void TacMainWnd::Create(HWND AHandle, TsCommonData* ASkinData, TsSkinManager* AS
     ParamsChanged = false;
     Caption = GetWndText(AHandle);
     Subclass(AHandle, Repaint);
-    if (TControl* control = OwnerControl()) {
-        OldCtrlStyle = control->ControlStyle();
-        ctrlStyleSaved_ = true;
-        TControlStyle style = OldCtrlStyle;
-        style.Include(csOpaque);
-        control->SetControlStyle(style);
-    }
+    SaveCtrlStyle(true);
     AfterCreation();
+}
+
+void TacMainWnd::SaveCtrlStyle(bool Opaque)
+{
+    TControl* control = OwnerControl();
+    if (!control) return;
+    OldCtrlStyle = control->ControlStyle();
+    ctrlStyleSaved_ = true;
+    if (!Opaque) return;
+    TControlStyle style = OldCtrlStyle;
+    style.Include(csOpaque);
+    control->SetControlStyle(style);
 }
 
 void TacMainWnd::Subclass(HWND AHandle, bool) { InitializeACWnd(AHandle); }

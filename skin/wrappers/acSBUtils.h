@@ -108,6 +108,9 @@ public:
 protected:
     // The owner control of SkinData, or null.
     TControl* OwnerControl() const;
+    // Keeps the owner control's style for GiveBackCtrlStyle and, with Opaque, makes it opaque
+    // (the step of Create that descendants with a constructor of their own run themselves).
+    void SaveCtrlStyle(bool Opaque);
     // The destructor's first half: gives the window back (or parks the relay) and undoes the
     // base settings. A descendant that must act on the window after it is given back calls it
     // from its own destructor; a second call does not give back again.

@@ -3,6 +3,8 @@
 // which skinned controls attach and refresh it.
 #include "acScrollWnd.h"
 
+#include "acSBUtilsEdit.h"
+
 #include "Forms.h"
 #include "acGlow.h"
 #include "sCommonData.h"
@@ -149,8 +151,13 @@ void RefreshTreeScrolls(TsScrollWndData* SkinData, TacScrollWnd*& sw, bool SkipB
     }
 }
 
-// The edit and tree-view wrapper classes come with their own units; until then no wrapper is made.
-TacScrollWnd* NewEditWnd(HWND, TsScrollWndData*) { return nullptr; }
+TacScrollWnd* NewEditWnd(HWND AHandle, TsScrollWndData* SkinData)
+{
+    return CreateWrapper<TacEditWnd>(AHandle, SkinData, SkinData ? SkinData->GetSkinManager() : nullptr, TacSkinParams(),
+                                     true);
+}
+
+// The tree-view wrapper class comes with its own unit; until then no wrapper is made.
 TacScrollWnd* NewTreeViewWnd(HWND, TsScrollWndData*, bool) { return nullptr; }
 
 // ---------------------------------------------------------------------------------------------

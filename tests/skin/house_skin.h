@@ -212,6 +212,11 @@ inline constexpr std::array<std::uint32_t, 3> kScrollBtn = {0xD0D0D0, 0xF0E0D0, 
 inline constexpr std::array<std::uint32_t, 3> kScrollBtnArrow = {0x101010, 0x0000C0, 0xFFFFFF};
 inline constexpr std::array<std::uint32_t, 3> kScrollSlider = {0x606060, 0xA06060, 0x303030};
 
+// The column-header section (Options::withColHeader), colours and font colours by state (normal,
+// hot, pressed).
+inline constexpr std::array<std::uint32_t, 3> kColHeader = {0xD8E0C8, 0xF0F8D0, 0x90A070};
+inline constexpr std::array<std::uint32_t, 3> kColHeaderText = {0x203000, 0x0000A0, 0xFFFFFF};
+
 // ---------------------------------------------------------------------------------------------
 // Options of the one generator
 
@@ -241,6 +246,7 @@ struct Options {
     bool withForm = false;          // the flat "FORM" section that skinned forms take
     bool withTrackBarImages = false; // TRACKBAR's channel, both thumbs and both ticks
     bool withTitleButton = false;   // GLOBALINFO's user title-button mask "TITLEBUTTON"
+    bool withColHeader = false;     // the flat "COLHEADER" section of list-view headers
     bool malformedDigitField = false; // a letter in a digit field of BICONCLOSEGLOW0
     std::optional<int> biKeepHue;   // BIKEEPHUE (absent by default)
     // Archive

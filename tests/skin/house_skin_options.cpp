@@ -183,6 +183,8 @@ void TrackBarImages(Ini& ini)
     ini.Key("TICKVERT", At(kTickVert, 1, 0));
 }
 
+void ColHeaderSection(Ini& ini) { FlatSection(ini, "COLHEADER", kColHeader, &kColHeaderText); }
+
 } // namespace
 
 std::string OptionsText(const Options& o)
@@ -359,6 +361,8 @@ std::string OptionsText(const Options& o)
         ini.Key("BORDERSMASK", buttonBorder);
         ini.Key("COLOR", 0xC0C0C0u);
     }
+
+    if (o.withColHeader) ColHeaderSection(ini);
 
     ini.Section("SELFREF");
     ini.Key("PARENTCLASS", "SELFREF");

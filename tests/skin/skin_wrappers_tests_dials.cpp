@@ -167,6 +167,9 @@ TEST_F(DialsTest, BuiltWrapperFamiliesAreMadeForRealByTheDispatch)
     };
     const Row rows[] = {
         {L"msctls_trackbar32", WS_VISIBLE | TBS_AUTOTICKS, L"TacTrackWnd"},
+        {L"edit", WS_VISIBLE | WS_BORDER, L"TacEditWnd"},
+        {L"listbox", WS_VISIBLE | WS_BORDER | WS_VSCROLL, L"TacEditWnd"},
+        {L"syslistview32", WS_VISIBLE | LVS_REPORT, L"TacListViewWnd"},
     };
     DialogTemplate tpl;
     short y = 4;
