@@ -37,6 +37,9 @@ const TsMaskData* Mask(const TacSkinData* data, int index)
                                                                           : nullptr;
 }
 
+// A mask with a picture: a bitmap of its own or a place in its manager's master image.
+bool HasPicture(const TsMaskData* mask) { return mask && (mask->Bmp || mask->Manager); }
+
 std::unique_ptr<TBitmap> NewBmp(int w, int h)
 {
     auto bmp = std::make_unique<TBitmap>();
@@ -194,7 +197,7 @@ void TsSkinableMenus::sAdvancedDrawItem(TObject* Sender, TCanvas* ACanvas, TRect
                                                    item->RadioItem() ? L"RADIOCHECKED" : L"CHECK", data);
             mark = Mask(data, index);
         }
-        if (mark && mark->Bmp) {
+        if (HasPicture(mark)) {
             const TSize size = MkSize(*mark);
             const TPoint p(icoColumn.Left + (icoColumn.Width() - size.cx) / 2,
                            icoColumn.Top + (icoColumn.Height() - size.cy) / 2);
@@ -340,7 +343,7 @@ void TsSkinableMenus::PaintDivider(TCanvas* Canvas, const TRect& R, TMenuItem* I
     const int divIndex = FOwner ? FOwner->SkinCommonInfo.Sections[ssDividerV] : -1;
     const TsGeneralData* divider = Section(data, divIndex);
     const TsMaskData* mask = divider ? Mask(data, divider->BorderIndex) : nullptr;
-    if (ActiveManager() && mask && mask->Bmp && MenuBmp) {
+    if (ActiveManager() && HasPicture(mask) && MenuBmp) {
         auto bmp = NewBmp(R.Width(), R.Height());
         BitBlt(bmp->Canvas()->Handle(), 0, 0, R.Width(), R.Height(), MenuBmp->Canvas()->Handle(), R.Left + b, R.Top + b,
                SRCCOPY);

@@ -135,6 +135,10 @@ void GlobalInfo(Ini& ini, const Options& o)
     ini.Key("BOXUNCHECKED*150", "!EditFrame150.png 2 0 4");
     ini.Key("PATTERN", Tilde(kTile, 0));
     ini.Key("HOTPATTERN", "Master.bmp");
+    if (o.withMenus) {
+        ini.Key("CHECK", At(kCheck, 2, 0));
+        ini.Key("RADIOCHECKED", At(kRadio, 2, 0));
+    }
     if (o.withScrollBars) ini.Key("GRIPIMAGE", At({kCheck.left, kCheck.top, kCheck.left + kCheckFrame, kCheck.bottom}, 1, 0));
 }
 
@@ -170,6 +174,45 @@ void ScrollSections(Ini& ini)
     FlatSection(ini, "SCROLLBAR2V", kScrollBar2V);
     for (const char* side : {"SCROLLBTNLEFT", "SCROLLBTNTOP", "SCROLLBTNRIGHT", "SCROLLBTNBOTTOM"})
         FlatSection(ini, side, kScrollBtn, &kScrollBtnArrow);
+}
+
+// What skinned menus draw with: the pop-up frame and background, the icon column, the extra
+// line, the menu line's text, separators, caption lines and the frame of a checked glyph.
+void MenuSections(Ini& ini)
+{
+    ini.Section("MAINMENU");
+    States(ini, 1);
+    ini.Key("BORDERSMASK", Caret(kMenuBorder, kMenuBorderMargin, 1, 0, 0));
+    ini.Key("COLOR", kMenuBack);
+    ini.Key("FONTCOLOR", kLabelText);
+
+    ini.Section("ICOLINE");
+    States(ini, 1);
+    ini.Key("COLOR", kIcoLine);
+
+    ini.Section("EXTRALINE");
+    States(ini, 1);
+    ini.Key("COLOR", kExtraLine);
+    ini.Key("FONTCOLOR", kExtraLineText);
+
+    ini.Section("MENULINE");
+    States(ini, 2);
+    ini.Key("TRANSPARENCY", 100);
+    ini.Key("FONTCOLOR", kMenuLineText[0]);
+    ini.Key("HOTFONTCOLOR", kMenuLineText[1]);
+
+    ini.Section("DIVIDERV");
+    States(ini, 1);
+    ini.Key("BORDERSMASK", Caret(kDivider, 0, 1, 0, 4));
+    ini.Key("TRANSPARENCY", 100);
+
+    ini.Section("MENUCAPTION");
+    States(ini, 1);
+    ini.Key("COLOR", kMenuCaption);
+    ini.Key("FONTCOLOR", kMenuCaptionText);
+
+    const std::array<std::uint32_t, 3> text = {kLabelText, kLabelText, kLabelText};
+    FlatSection(ini, "SPEEDBUTTON_SMALL", kSmallButton, &text);
 }
 
 } // namespace
@@ -303,6 +346,9 @@ std::string OptionsText(const Options& o)
     ini.Key("HOTCOLOR", kMenuHotBG);
     ini.Key("FONTCOLOR", kLabelText);
     ini.Key("HOTFONTCOLOR", kMenuHotText);
+    if (o.withMenus) ini.Key("TRANSPARENCY", 100);
+
+    if (o.withMenus) MenuSections(ini);
 
     ini.Section("CHECKBOX");
     States(ini, 3, true);
