@@ -131,7 +131,8 @@ void TsSkinableMenus::PrepareMenuBG(TacMenuInfo& Info, TMenuItem* FirstItem, int
                 SetBkMode(dc, TRANSPARENT);
                 TEXTMETRICW tm{};
                 GetTextMetricsW(dc, &tm);
-                const int x = (w + tm.tmHeight) / 2;
+                // Turned to read upwards, the glyphs stand to the right of the reference point.
+                const int x = (w - tm.tmHeight) / 2;
                 ExtTextOutW(dc, x, innerHeight - freeBottom, 0, nullptr, ExtraLineCaption.c_str(),
                             static_cast<UINT>(ExtraLineCaption.size()), nullptr);
                 SelectObject(dc, old);
