@@ -178,8 +178,8 @@ void TsSkinableMenus::sAdvancedDrawItem(TObject* Sender, TCanvas* ACanvas, TRect
     const bool selected = item->Enabled() && State.Contains(odSelected);
     const int state = selected ? 1 : 0;
     if (section && (selected || section->Props[0].Transparency < 100))
-        PaintItem(itemIndex, MakeCacheInfo(menuBmp, ARect.Left + b + area.Left, ARect.Top + b), true, state, area,
-                  TPoint(ARect.Left + b + area.Left, ARect.Top + b), itemBmp.get(), data);
+        PaintItem(itemIndex, MakeCacheInfo(menuBmp, ARect.Left + b, ARect.Top + b), true, state, area,
+                  TPoint(area.Left, 0), itemBmp.get(), data);
     TCanvas* canvas = itemBmp->Canvas();
     if (section) canvas->Font()->SetColor(section->Props[static_cast<size_t>(state)].FontColor.Color);
 
@@ -370,7 +370,7 @@ void TsSkinableMenus::PaintCaption(TCanvas* Canvas, const TRect& R, TMenuItem* I
     const int index = FOwner ? FOwner->SkinCommonInfo.Sections[ssMenuCaption] : -1;
     if (Section(data, index) && MenuBmp)
         PaintItem(index, MakeCacheInfo(MenuBmp, R.Left + b + 1, R.Top + b + 1), true, 0,
-                  TRect(0, 0, R.Width(), R.Height()), TPoint(R.Left + b + 1, R.Top + b + 1), bmp.get(), data);
+                  TRect(0, 0, R.Width(), R.Height()), TPoint(0, 0), bmp.get(), data);
     UpdateFont(bmp->Canvas(), Item, true, false);
     const UnicodeString& caption = Item->Caption();
     const UnicodeString text = caption.size() >= 2 ? caption.substr(1, caption.size() - 2) : UnicodeString();
@@ -429,7 +429,7 @@ void TsSkinableMenus::sAdvancedDrawLineItem(TObject* Sender, TCanvas* ACanvas, T
     const bool hot = item->Enabled() && (State.Contains(odSelected) || State.Contains(odHotLight));
     if (section)
         PaintItem(itemIndex, MakeCacheInfo(cache, offset.X, offset.Y), true, hot ? 1 : 0,
-                  TRect(0, 0, ARect.Width(), ARect.Height()), offset, itemBmp.get(), data);
+                  TRect(0, 0, ARect.Width(), ARect.Height()), TPoint(0, 0), itemBmp.get(), data);
     const bool rtl = menu && menu->IsRightToLeft();
     TRect textRect(0, 0, ARect.Width(), ARect.Height());
     TCustomImageList* images = menu ? menu->Images() : nullptr;
