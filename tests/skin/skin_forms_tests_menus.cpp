@@ -155,6 +155,9 @@ TEST_F(SkinFormsTest, MenuItemMeasuring)
     menus->sMeasureLineItem(top, canvas, w, h);
     EXPECT_EQ(h, GetSystemMetrics(SM_CYMENU) - 1);
     EXPECT_EQ(w, canvas->TextWidth(L"File"));
+    top->Bitmap()->SetSize(12, 10);
+    menus->sMeasureLineItem(top, canvas, w, h);
+    EXPECT_EQ(w, canvas->TextWidth(L"File") + 12 + 6) << "room for the item's glyph";
     delete owner;
 }
 

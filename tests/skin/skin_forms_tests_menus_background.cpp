@@ -205,3 +205,25 @@ TEST_F(SkinMenusTest, TheBorderShapesAndFramesTheWindowOnce)
     menus.DrawWndBorder(window.wnd, info->Bmp.get());
     EXPECT_EQ(windowPixel(0, h / 2), 0u);
 }
+
+// Records are keyed by a menu's first item: a record made for another window or size (a freed
+// menu whose item address came back) is prepared again at the size of the window now painted.
+TEST_F(SkinMenusTest, ARecordOfAnotherSizeIsPreparedAgain)
+{
+    TsSkinManager& m = UseMenuSkin();
+    TsSkinableMenus& menus = *m.SkinableMenus();
+    TPopupMenu* popup = NewPopup({L"First"});
+    TMenuItem* first = popup->Items()->Items(0);
+    ProbeWindow small(100, 60), large(180, 140);
+    TBitmap canvas(10, 10, pf32bit);
+    for (ProbeWindow* window : {&small, &large, &small}) {
+        const TacMenuInfo* info = menus.GetMenuInfo(first, canvas.Canvas(), window->wnd);
+        ASSERT_TRUE(info && info->Bmp);
+        RECT r{};
+        GetWindowRect(window->wnd, &r);
+        EXPECT_EQ(info->Wnd, window->wnd);
+        EXPECT_EQ(info->Bmp->Width(), r.right - r.left);
+        EXPECT_EQ(info->Bmp->Height(), r.bottom - r.top);
+    }
+    EXPECT_EQ(menus.MenuInfos().size(), 1u) << "one record per first item";
+}
