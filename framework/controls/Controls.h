@@ -551,6 +551,10 @@ protected:
     virtual void WMChar(TMessage& message);
     virtual void WMSysKeyDown(TMessage& message);
     virtual void WMSetCursor(TMessage& message);
+    // A right click or the menu key: the pop-up menu of the control under the pointer (or of
+    // this one) opens there, for the keyboard at the top-left of the client area; without one
+    // the window's own handling runs (a standard control's menu, else the parent's).
+    virtual void WMContextMenu(TMessage& message);
     virtual void WMNCDestroy(TMessage& message);
     void CMEnabledChanged(TMessage& message) override;
     void CMVisibleChanged(TMessage& message) override;

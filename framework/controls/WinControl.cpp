@@ -2,6 +2,7 @@
 
 #include "ControlsInternal.h"
 #include "Forms.h"
+#include "Menus.h"
 #include "Themes.h"
 
 #include <commctrl.h>
@@ -838,7 +839,12 @@ void TWinControl::WndProc(TMessage& message)
     if (IsClientMouseMessage(message.Msg)) {
         bool handled = false;
         HandleMouseForChildren(message, handled);
-        if (handled) return;
+        if (handled) {
+            // A right click on a graphic control still asks the window for a context menu.
+            if (message.Msg == WM_RBUTTONUP && message.Result == 0 && handle_)
+                DefWindowProcW(handle_, message.Msg, message.WParam, message.LParam);
+            return;
+        }
         if (!systemClass_) {
             // Own windows take the mouse while a button is down, like the standard controls do.
             if (IsMouseButtonDown(message.Msg) && ControlStyle().Contains(csCaptureMouse)) SetCapture(handle_);
@@ -902,6 +908,7 @@ void TWinControl::Dispatch(TMessage& message)
     case WM_CHAR: WMChar(message); return;
     case WM_SYSKEYDOWN: WMSysKeyDown(message); return;
     case WM_SETCURSOR: WMSetCursor(message); return;
+    case WM_CONTEXTMENU: WMContextMenu(message); return;
     case WM_NCDESTROY: WMNCDestroy(message); return;
     case WM_COMMAND:
         if (message.LParam && ReflectToChild(reinterpret_cast<HWND>(message.LParam), message)) return;
@@ -1085,6 +1092,32 @@ void TWinControl::WMChar(TMessage& message)
 void TWinControl::WMSysKeyDown(TMessage& message)
 {
     if (!DoKeyDown(message)) DefaultHandler(message);
+}
+
+void TWinControl::WMContextMenu(TMessage& message)
+{
+    TPoint at(static_cast<short>(LOWORD(message.LParam)), static_cast<short>(HIWORD(message.LParam)));
+    const bool keyboard = at.X == -1 && at.Y == -1;
+    TPopupMenu* menu = nullptr;
+    if (keyboard) {
+        menu = PopupMenu();
+        at = ClientToScreen(TPoint(0, 0));
+    } else if (handle_) {
+        const TPoint local = ScreenToClient(at);
+        RECT client{};
+        ::GetClientRect(handle_, &client);
+        // On the frame the system's own menu stays.
+        if (PtInRect(&client, POINT{local.X, local.Y})) {
+            TControl* child = ControlAtPos(local);
+            menu = child && child->PopupMenu() ? child->PopupMenu() : PopupMenu();
+        }
+    }
+    if (!menu) {
+        DefaultHandler(message);
+        return;
+    }
+    menu->Popup(at.X, at.Y);
+    message.Result = 1;
 }
 
 void TWinControl::WMSetCursor(TMessage& message)

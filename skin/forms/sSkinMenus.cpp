@@ -4,6 +4,7 @@
 #include "Forms.h"
 #include "sConst.h"
 #include "sSkinManager.h"
+#include "sSkinManagerOptions.h"
 
 #include <algorithm>
 
@@ -500,8 +501,12 @@ TacMenuSupport::~TacMenuSupport()
 void TacMenuSupport::SetCustomFont(bool value)
 {
     CustomFont = value;
+    // The name the manager's font settings give: the skin's main font while fonts come from the
+    // skin, else the settings' own. With one, menus take it even without CustomFont.
     UnicodeString name;
-    if (DefaultManager) name = DefaultManager->SkinCommonInfo.MainFont;
+    if (DefaultManager)
+        name = DefaultManager->Fonts()->MainMode() == fmFromSkin ? DefaultManager->SkinCommonInfo.MainFont
+                                                                 : DefaultManager->Fonts()->MainFont();
     if (!value && name.empty()) {
         customMenuFont.reset();
         return;

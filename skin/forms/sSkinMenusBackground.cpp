@@ -87,7 +87,7 @@ void TsSkinableMenus::PrepareMenuBG(TacMenuInfo& Info, TMenuItem* FirstItem, int
             strip.SetSize(IcoLineWidth, innerHeight);
             const int x = border + ExtraWidth(&Info);
             PaintItem(icoIndex, MakeCacheInfo(bmp, x, border), true, 0, TRect(0, 0, IcoLineWidth, innerHeight),
-                      TPoint(x, border), &strip, data);
+                      TPoint(0, 0), &strip, data);
             BitBlt(bmp->Canvas()->Handle(), x, border, IcoLineWidth, innerHeight, strip.Canvas()->Handle(), 0, 0,
                    SRCCOPY);
         }
@@ -101,7 +101,7 @@ void TsSkinableMenus::PrepareMenuBG(TacMenuInfo& Info, TMenuItem* FirstItem, int
                 strip.SetPixelFormat(pf32bit);
                 strip.SetSize(w, innerHeight);
                 PaintItem(lineIndex, MakeCacheInfo(bmp, border, border), true, 0, TRect(0, 0, w, innerHeight),
-                          TPoint(border, border), &strip, data);
+                          TPoint(0, 0), &strip, data);
                 HDC dc = strip.Canvas()->Handle();
                 if (RightToLeftLocale() && FirstItem && FirstItem->GetParentMenu() && FirstItem->GetParentMenu()->IsRightToLeft())
                     StretchBlt(dc, w - 1, 0, -w, innerHeight, dc, 0, 0, w, innerHeight, SRCCOPY);
@@ -131,7 +131,8 @@ void TsSkinableMenus::PrepareMenuBG(TacMenuInfo& Info, TMenuItem* FirstItem, int
                 SetBkMode(dc, TRANSPARENT);
                 TEXTMETRICW tm{};
                 GetTextMetricsW(dc, &tm);
-                const int x = (w + tm.tmHeight) / 2;
+                // Turned to read upwards, the glyphs stand to the right of the reference point.
+                const int x = (w - tm.tmHeight) / 2;
                 ExtTextOutW(dc, x, innerHeight - freeBottom, 0, nullptr, ExtraLineCaption.c_str(),
                             static_cast<UINT>(ExtraLineCaption.size()), nullptr);
                 SelectObject(dc, old);

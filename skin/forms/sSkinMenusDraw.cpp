@@ -37,6 +37,9 @@ const TsMaskData* Mask(const TacSkinData* data, int index)
                                                                           : nullptr;
 }
 
+// A mask with a picture: a bitmap of its own or a place in its manager's master image.
+bool HasPicture(const TsMaskData* mask) { return mask && (mask->Bmp || mask->Manager); }
+
 std::unique_ptr<TBitmap> NewBmp(int w, int h)
 {
     auto bmp = std::make_unique<TBitmap>();
@@ -175,8 +178,8 @@ void TsSkinableMenus::sAdvancedDrawItem(TObject* Sender, TCanvas* ACanvas, TRect
     const bool selected = item->Enabled() && State.Contains(odSelected);
     const int state = selected ? 1 : 0;
     if (section && (selected || section->Props[0].Transparency < 100))
-        PaintItem(itemIndex, MakeCacheInfo(menuBmp, ARect.Left + b + area.Left, ARect.Top + b), true, state, area,
-                  TPoint(ARect.Left + b + area.Left, ARect.Top + b), itemBmp.get(), data);
+        PaintItem(itemIndex, MakeCacheInfo(menuBmp, ARect.Left + b, ARect.Top + b), true, state, area,
+                  TPoint(area.Left, 0), itemBmp.get(), data);
     TCanvas* canvas = itemBmp->Canvas();
     if (section) canvas->Font()->SetColor(section->Props[static_cast<size_t>(state)].FontColor.Color);
 
@@ -194,7 +197,7 @@ void TsSkinableMenus::sAdvancedDrawItem(TObject* Sender, TCanvas* ACanvas, TRect
                                                    item->RadioItem() ? L"RADIOCHECKED" : L"CHECK", data);
             mark = Mask(data, index);
         }
-        if (mark && mark->Bmp) {
+        if (HasPicture(mark)) {
             const TSize size = MkSize(*mark);
             const TPoint p(icoColumn.Left + (icoColumn.Width() - size.cx) / 2,
                            icoColumn.Top + (icoColumn.Height() - size.cy) / 2);
@@ -340,7 +343,7 @@ void TsSkinableMenus::PaintDivider(TCanvas* Canvas, const TRect& R, TMenuItem* I
     const int divIndex = FOwner ? FOwner->SkinCommonInfo.Sections[ssDividerV] : -1;
     const TsGeneralData* divider = Section(data, divIndex);
     const TsMaskData* mask = divider ? Mask(data, divider->BorderIndex) : nullptr;
-    if (ActiveManager() && mask && mask->Bmp && MenuBmp) {
+    if (ActiveManager() && HasPicture(mask) && MenuBmp) {
         auto bmp = NewBmp(R.Width(), R.Height());
         BitBlt(bmp->Canvas()->Handle(), 0, 0, R.Width(), R.Height(), MenuBmp->Canvas()->Handle(), R.Left + b, R.Top + b,
                SRCCOPY);
@@ -367,7 +370,7 @@ void TsSkinableMenus::PaintCaption(TCanvas* Canvas, const TRect& R, TMenuItem* I
     const int index = FOwner ? FOwner->SkinCommonInfo.Sections[ssMenuCaption] : -1;
     if (Section(data, index) && MenuBmp)
         PaintItem(index, MakeCacheInfo(MenuBmp, R.Left + b + 1, R.Top + b + 1), true, 0,
-                  TRect(0, 0, R.Width(), R.Height()), TPoint(R.Left + b + 1, R.Top + b + 1), bmp.get(), data);
+                  TRect(0, 0, R.Width(), R.Height()), TPoint(0, 0), bmp.get(), data);
     UpdateFont(bmp->Canvas(), Item, true, false);
     const UnicodeString& caption = Item->Caption();
     const UnicodeString text = caption.size() >= 2 ? caption.substr(1, caption.size() - 2) : UnicodeString();
@@ -426,7 +429,7 @@ void TsSkinableMenus::sAdvancedDrawLineItem(TObject* Sender, TCanvas* ACanvas, T
     const bool hot = item->Enabled() && (State.Contains(odSelected) || State.Contains(odHotLight));
     if (section)
         PaintItem(itemIndex, MakeCacheInfo(cache, offset.X, offset.Y), true, hot ? 1 : 0,
-                  TRect(0, 0, ARect.Width(), ARect.Height()), offset, itemBmp.get(), data);
+                  TRect(0, 0, ARect.Width(), ARect.Height()), TPoint(0, 0), itemBmp.get(), data);
     const bool rtl = menu && menu->IsRightToLeft();
     TRect textRect(0, 0, ARect.Width(), ARect.Height());
     TCustomImageList* images = menu ? menu->Images() : nullptr;

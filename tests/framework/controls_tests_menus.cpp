@@ -2,6 +2,7 @@
 // wraps on a narrow form and runs an item's OnClick when the user clicks it.
 #include "controls_test_support.h"
 
+#include "ExtCtrls.h"
 #include "Forms.h"
 #include "Menus.h"
 
@@ -331,4 +332,127 @@ TEST_F(MenusTest, HandlersCompareByObjectAndMethodAndShortCutsReadAsText)
     EXPECT_EQ(OwnerDrawStateFromOds(ODS_SELECTED | ODS_CHECKED | ODS_NOACCEL),
               (TOwnerDrawState{odSelected, odChecked, odNoAccel}));
     EXPECT_EQ(TMenuItem::FromItemData(reinterpret_cast<ULONG_PTR>(&a)), nullptr);
+}
+
+namespace {
+
+// Notes which pop-up runs and where its window stands, then ends it.
+struct ContextProbe {
+    TPopupMenu* active = nullptr;
+    RECT window{};
+    int shown = 0;
+    static ContextProbe*& Current()
+    {
+        static ContextProbe* current = nullptr;
+        return current;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        ContextProbe* p = Current();
+        HWND wnd = FindWindowW(L"#32768", nullptr);
+        if (!p || !wnd || !IsWindowVisible(wnd)) return;
+        ++p->shown;
+        p->active = TPopupMenu::ActivePopup();
+        GetWindowRect(wnd, &p->window);
+        EndMenu();
+    }
+};
+
+void RightClickAt(POINT screen)
+{
+    const int w = GetSystemMetrics(SM_CXSCREEN) - 1, h = GetSystemMetrics(SM_CYSCREEN) - 1;
+    INPUT inputs[3]{};
+    for (INPUT& in : inputs) {
+        in.type = INPUT_MOUSE;
+        in.mi.dx = MulDiv(screen.x, 65535, w);
+        in.mi.dy = MulDiv(screen.y, 65535, h);
+    }
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_ABSOLUTE;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_RIGHTUP | MOUSEEVENTF_ABSOLUTE;
+    SendInput(3, inputs, sizeof(INPUT));
+}
+
+} // namespace
+
+// A right click (or the menu key) opens the pop-up menu of the control under the pointer, else
+// of the nearest parent that has one, at the pointer (the keyboard's at the client's corner).
+TEST_F(MenusTest, TheContextMenuOfAControlOpensWhereTheUserAsks)
+{
+    TForm* form = NewForm(400, 300);
+    form->SetBounds(100, 100, 400, 300);
+    const auto menuWithItem = [form] {
+        auto* menu = new TPopupMenu(form);
+        auto* item = new TMenuItem(form);
+        item->SetCaption(L"Item");
+        menu->Items()->Add(item);
+        return menu;
+    };
+    const auto panel = [form](TWinControl* parent, int left, int top) {
+        auto* p = new TPanel(form);
+        p->SetParent(parent);
+        p->SetBounds(left, top, 150, 120);
+        return p;
+    };
+    TPanel* owning = panel(form, 10, 10);
+    TPanel* inner = panel(owning, 20, 20);
+    inner->SetWidth(80);
+    inner->SetHeight(60);
+    TPanel* bare = panel(form, 200, 10);
+    TPopupMenu* ownMenu = menuWithItem();
+    TPopupMenu* formMenu = menuWithItem();
+    owning->SetPopupMenu(ownMenu);
+    form->Show();
+    SetForegroundWindow(form->Handle());
+    ASSERT_TRUE(PumpUntil([form] { return IsWindowVisible(form->Handle()) != FALSE; }));
+
+    ContextProbe probe;
+    ContextProbe::Current() = &probe;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, &ContextProbe::Tick);
+    struct Row {
+        const char* what;
+        TWinControl* control;
+        bool keyboard;
+        TPopupMenu* expected;
+    };
+    const Row rows[] = {
+        {"its own menu", owning, false, ownMenu},
+        {"the parent's menu", inner, false, ownMenu},
+        {"no menu anywhere", bare, false, nullptr},
+        {"the menu key", owning, true, ownMenu},
+    };
+    for (const Row& row : rows) {
+        probe = ContextProbe{};
+        const TPoint corner = row.control->ClientToScreen(TPoint(0, 0));
+        const POINT at{corner.X + 7, corner.Y + 9};
+        if (row.keyboard) {
+            SendMessageW(row.control->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(row.control->Handle()),
+                         MAKELPARAM(0xFFFF, 0xFFFF));
+        } else {
+            // The button's release has been handled, context menu and all, when OnMouseUp runs.
+            bool released = false;
+            row.control->OnMouseUp = [&released](TObject*, TMouseButton, TShiftState, int, int) { released = true; };
+            RightClickAt(at);
+            EXPECT_TRUE(PumpUntil([&] { return released; })) << row.what;
+            row.control->OnMouseUp = nullptr;
+        }
+        EXPECT_EQ(probe.shown, row.expected ? 1 : 0) << row.what;
+        EXPECT_EQ(probe.active, row.expected) << row.what;
+        if (!row.expected) continue;
+        const POINT origin = row.keyboard ? POINT{corner.X, corner.Y} : at;
+        EXPECT_EQ(probe.window.left, origin.x) << row.what;
+        EXPECT_EQ(probe.window.top, origin.y) << row.what;
+    }
+    // The form's own menu serves its bare controls.
+    form->SetPopupMenu(formMenu);
+    probe = ContextProbe{};
+    const TPoint corner = bare->ClientToScreen(TPoint(0, 0));
+    bool released = false;
+    bare->OnMouseUp = [&released](TObject*, TMouseButton, TShiftState, int, int) { released = true; };
+    RightClickAt(POINT{corner.X + 7, corner.Y + 9});
+    EXPECT_TRUE(PumpUntil([&] { return released; }));
+    EXPECT_EQ(probe.shown, 1);
+    EXPECT_EQ(probe.active, formMenu);
+    KillTimer(nullptr, timer);
+    ContextProbe::Current() = nullptr;
 }

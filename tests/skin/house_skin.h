@@ -216,6 +216,29 @@ inline constexpr std::array<std::uint32_t, 3> kScrollSlider = {0x606060, 0xA0606
 // hot, pressed).
 inline constexpr std::array<std::uint32_t, 3> kColHeader = {0xD8E0C8, 0xF0F8D0, 0x90A070};
 inline constexpr std::array<std::uint32_t, 3> kColHeaderText = {0x203000, 0x0000A0, 0xFFFFFF};
+// Menu sections (Options::withMenus). Master images: the pop-up frame "MAINMENU" (one 16 x 16
+// frame, margins 5: key-colour corners of 2 x 2, a 1-pixel edge, the frame colour, a key-colour
+// centre), the radio mark (2 frames of 12 x 12, a dot) and the separator line "DIVIDERV" (8 x 2,
+// drawn as its centre). MENUITEM's normal state is then fully transparent, so the prepared
+// background shows through items that are not selected.
+inline constexpr Rect kRadio = {72, 32, 96, 44};
+inline constexpr int kRadioFrame = 12;
+inline constexpr std::array<Argb, 2> kRadioInk = {0xFF802080, 0xFFA040A0};
+constexpr bool IsRadioPixel(int x, int y) { return (x - 6) * (x - 6) + (y - 6) * (y - 6) <= 9; }
+inline constexpr Rect kMenuBorder = {96, 32, 112, 48};
+inline constexpr int kMenuBorderMargin = 5;
+inline constexpr Argb kMenuEdge = 0xFF402010;
+inline constexpr Argb kMenuFrame = 0xFF806040;
+inline constexpr Rect kDivider = {112, 32, 120, 34};
+inline constexpr Argb kDividerInk = 0xFF2080C0;
+inline constexpr std::uint32_t kMenuBack = 0xF8F0E8;     // MAINMENU
+inline constexpr std::uint32_t kIcoLine = 0xD8E8D8;      // ICOLINE
+inline constexpr std::uint32_t kExtraLine = 0x804020;    // EXTRALINE, with white text
+inline constexpr std::uint32_t kExtraLineText = 0xFFFFFF;
+inline constexpr std::array<std::uint32_t, 2> kMenuLineText = {0x600000, 0x0000A0}; // MENULINE
+inline constexpr std::uint32_t kMenuCaption = 0xC0E0F0;  // MENUCAPTION
+inline constexpr std::uint32_t kMenuCaptionText = 0x002060;
+inline constexpr std::array<std::uint32_t, 3> kSmallButton = {0xE0E0E0, 0xF0F0F0, 0x60A0E0}; // SPEEDBUTTON_SMALL
 
 // ---------------------------------------------------------------------------------------------
 // Options of the one generator
@@ -247,6 +270,7 @@ struct Options {
     bool withTrackBarImages = false; // TRACKBAR's channel, both thumbs and both ticks
     bool withTitleButton = false;   // GLOBALINFO's user title-button mask "TITLEBUTTON"
     bool withColHeader = false;     // the flat "COLHEADER" section of list-view headers
+    bool withMenus = false;         // the sections and marks skinned menus draw with
     bool malformedDigitField = false; // a letter in a digit field of BICONCLOSEGLOW0
     std::optional<int> biKeepHue;   // BIKEEPHUE (absent by default)
     // Archive

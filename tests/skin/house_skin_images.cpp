@@ -141,6 +141,25 @@ void DrawTrackBarImages(Canvas& c)
     c.Fill(kTickVert, kTrackTick);
 }
 
+void DrawMenuImages(Canvas& c)
+{
+    for (int frame = 0; frame < 2; ++frame)
+        for (int y = 0; y < kRadioFrame; ++y)
+            for (int x = 0; x < kRadioFrame; ++x)
+                c.Set(kRadio.left + frame * kRadioFrame + x, kRadio.top + y, IsRadioPixel(x, y) ? kRadioInk[frame] : kKey);
+    const int f = kMenuBorder.Width();
+    for (int y = 0; y < f; ++y)
+        for (int x = 0; x < f; ++x) {
+            const int d = EdgeDistance(x, y, f, f);
+            const Argb value = InCorner(x, y, f, f, kCornerSize) ? kKey
+                               : d == 0                          ? kMenuEdge
+                               : d < kMenuBorderMargin           ? kMenuFrame
+                                                                 : kKey;
+            c.Set(kMenuBorder.left + x, kMenuBorder.top + y, value);
+        }
+    c.Fill(kDivider, kDividerInk);
+}
+
 png_writer::Image ToPngImage(int width, int height, const std::vector<Argb>& pixels)
 {
     png_writer::Image img;
@@ -169,6 +188,7 @@ std::vector<Argb> MasterPixels()
     DrawExBorder(c);
     DrawTitleGlyphs(c);
     DrawTrackBarImages(c);
+    DrawMenuImages(c);
     c.Set(kAlphaZeroPixel.x, kAlphaZeroPixel.y, 0x00000000);
     c.Set(kKeyPixel.x, kKeyPixel.y, kKey);
     return c.Take();

@@ -137,6 +137,10 @@ void GlobalInfo(Ini& ini, const Options& o)
     ini.Key("HOTPATTERN", "Master.bmp");
     // The user title button's mask (the close glyph's place).
     if (o.withTitleButton) ini.Key("TITLEBUTTON", At(TitleRect(TitleGlyph::Close), 3, 0));
+    if (o.withMenus) {
+        ini.Key("CHECK", At(kCheck, 2, 0));
+        ini.Key("RADIOCHECKED", At(kRadio, 2, 0));
+    }
     if (o.withScrollBars) ini.Key("GRIPIMAGE", At({kCheck.left, kCheck.top, kCheck.left + kCheckFrame, kCheck.bottom}, 1, 0));
 }
 
@@ -184,6 +188,45 @@ void TrackBarImages(Ini& ini)
 }
 
 void ColHeaderSection(Ini& ini) { FlatSection(ini, "COLHEADER", kColHeader, &kColHeaderText); }
+
+// What skinned menus draw with: the pop-up frame and background, the icon column, the extra
+// line, the menu line's text, separators, caption lines and the frame of a checked glyph.
+void MenuSections(Ini& ini)
+{
+    ini.Section("MAINMENU");
+    States(ini, 1);
+    ini.Key("BORDERSMASK", Caret(kMenuBorder, kMenuBorderMargin, 1, 0, 0));
+    ini.Key("COLOR", kMenuBack);
+    ini.Key("FONTCOLOR", kLabelText);
+
+    ini.Section("ICOLINE");
+    States(ini, 1);
+    ini.Key("COLOR", kIcoLine);
+
+    ini.Section("EXTRALINE");
+    States(ini, 1);
+    ini.Key("COLOR", kExtraLine);
+    ini.Key("FONTCOLOR", kExtraLineText);
+
+    ini.Section("MENULINE");
+    States(ini, 2);
+    ini.Key("TRANSPARENCY", 100);
+    ini.Key("FONTCOLOR", kMenuLineText[0]);
+    ini.Key("HOTFONTCOLOR", kMenuLineText[1]);
+
+    ini.Section("DIVIDERV");
+    States(ini, 1);
+    ini.Key("BORDERSMASK", Caret(kDivider, 0, 1, 0, 4));
+    ini.Key("TRANSPARENCY", 100);
+
+    ini.Section("MENUCAPTION");
+    States(ini, 1);
+    ini.Key("COLOR", kMenuCaption);
+    ini.Key("FONTCOLOR", kMenuCaptionText);
+
+    const std::array<std::uint32_t, 3> text = {kLabelText, kLabelText, kLabelText};
+    FlatSection(ini, "SPEEDBUTTON_SMALL", kSmallButton, &text);
+}
 
 } // namespace
 
@@ -316,6 +359,9 @@ std::string OptionsText(const Options& o)
     ini.Key("HOTCOLOR", kMenuHotBG);
     ini.Key("FONTCOLOR", kLabelText);
     ini.Key("HOTFONTCOLOR", kMenuHotText);
+    if (o.withMenus) ini.Key("TRANSPARENCY", 100);
+
+    if (o.withMenus) MenuSections(ini);
 
     ini.Section("CHECKBOX");
     States(ini, 3, true);

@@ -9,6 +9,7 @@
 #include "sConst.h"
 #include "sSkinManagerSysColors.h"
 #include "sCommonData.h"
+#include "sSkinMenus.h"
 #include "sSkinProvider.h"
 
 namespace {
@@ -186,6 +187,98 @@ TEST_F(ManagerHooksTest, TheOtherRowsOfTheApplicationWindow)
     manager->SetSkinnedPopups(false);
     EXPECT_FALSE(Hook(0xBCB4, 0, menuParam)) << "menus are not skinned";
     DestroyWindow(menu);
+}
+
+namespace {
+
+// What row 0xBCB3 does while a skinned pop-up is open (run from a timer: the menu is modal).
+struct ItemBorderProbe {
+    std::function<bool(UINT, WPARAM, LPARAM)> hook;
+    TsSkinManager* manager = nullptr;
+    TMenuItem *open = nullptr, *onBar = nullptr;
+    bool shown = false, drawn = false, shaped = false, withoutSkinnedPopups = true, shapedWithout = true,
+         barItem = true, notAnItem = true;
+    int ticks = 0;
+    static ItemBorderProbe*& Current()
+    {
+        static ItemBorderProbe* current = nullptr;
+        return current;
+    }
+    static bool Shaped(HWND wnd)
+    {
+        HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+        const bool shaped = GetWindowRgn(wnd, rgn) != ERROR;
+        DeleteObject(rgn);
+        return shaped;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        ItemBorderProbe* p = Current();
+        if (!p || p->shown) return;
+        HWND wnd = FindWindowW(L"#32768", nullptr);
+        if (++p->ticks > 500 || !wnd || !IsWindowVisible(wnd) ||
+            !p->manager->SkinableMenus()->GetMenuInfo(nullptr, nullptr, wnd)) {
+            if (p->ticks > 500) EndMenu();
+            return;
+        }
+        p->shown = true;
+        const auto item = [](TMenuItem* i) { return reinterpret_cast<LPARAM>(i); };
+        SetWindowRgn(wnd, nullptr, FALSE);
+        p->manager->SetSkinnedPopups(false);
+        p->withoutSkinnedPopups = p->hook(0xBCB3, 0, item(p->open));
+        p->shapedWithout = Shaped(wnd);
+        p->manager->SetSkinnedPopups(true);
+        p->barItem = p->hook(0xBCB3, 0, item(p->onBar));
+        p->notAnItem = p->hook(0xBCB3, 0, 0x1234);
+        p->drawn = p->hook(0xBCB3, 0, item(p->open));
+        p->shaped = Shaped(wnd);
+        EndMenu();
+    }
+};
+
+} // namespace
+
+// Row 0xBCB3: an item painted without its menu window names the item; the hook finds the open
+// menu window that shows it and gives it the skin's shape and frame.
+TEST_F(ManagerHooksTest, TheItemRowDrawsTheBorderOfTheOpenMenuShowingTheItem)
+{
+    house_skin::Options o;
+    o.withMenus = true;
+    Load(o);
+    TProvidedForm* form = ShownMainForm();
+    SetForegroundWindow(form->Handle());
+    auto* bar = new TMainMenu(form);
+    auto* file = new TMenuItem(form);
+    file->SetCaption(L"File");
+    bar->Items()->Add(file);
+    form->SetMenu(bar);
+    auto* popup = new TPopupMenu(form);
+    for (const wchar_t* caption : {L"One", L"Two"}) {
+        auto* item = new TMenuItem(form);
+        item->SetCaption(caption);
+        popup->Items()->Add(item);
+    }
+    manager->SkinableMenus()->HookPopupMenu(popup, true);
+
+    ItemBorderProbe probe;
+    probe.hook = [this](UINT msg, WPARAM w, LPARAM l) { return Hook(msg, w, l); };
+    probe.manager = manager.get();
+    probe.open = popup->Items()->Items(1);
+    probe.onBar = file;
+    ItemBorderProbe::Current() = &probe;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, &ItemBorderProbe::Tick);
+    popup->Popup(150, 150);
+    KillTimer(nullptr, timer);
+    ItemBorderProbe::Current() = nullptr;
+
+    ASSERT_TRUE(probe.shown) << "the skinned menu showed";
+    EXPECT_TRUE(probe.drawn);
+    EXPECT_TRUE(probe.shaped) << "the skin's corners are cut again";
+    EXPECT_FALSE(probe.withoutSkinnedPopups);
+    EXPECT_FALSE(probe.shapedWithout);
+    EXPECT_FALSE(probe.barItem) << "the bar item lies on the form, no menu window";
+    EXPECT_FALSE(probe.notAnItem);
+    form->SetMenu(nullptr);
 }
 
 TEST_F(ManagerHooksTest, InvalidateRequestReachesEveryFormWithAWindow)

@@ -431,6 +431,9 @@ TEST(HouseSkin, LayoutImagesLieApartInsideTheMaster)
                                          hs::TitleRect(hs::TitleGlyph::Max),
                                          hs::TitleRect(hs::TitleGlyph::Min),
                                          hs::TitleRect(hs::TitleGlyph::Norm),
+                                         hs::kRadio,
+                                         hs::kMenuBorder,
+                                         hs::kDivider,
                                          {hs::kAlphaZeroPixel.x, hs::kAlphaZeroPixel.y, hs::kAlphaZeroPixel.x + 1,
                                           hs::kAlphaZeroPixel.y + 1},
                                          {hs::kKeyPixel.x, hs::kKeyPixel.y, hs::kKeyPixel.x + 1, hs::kKeyPixel.y + 1}};
@@ -561,6 +564,10 @@ TEST(HouseSkin, VariantsChangeWhatTheySay)
         {"font as .otf", [](hs::Options& o) { o.fontExtension = ".otf"; }, {"GLOBALINFO.FontFile0"},
          {{"GLOBALINFO.FontFile0", "HouseFont.otf"}}},
         {"options entry name", [](hs::Options& o) { o.optionsEntryName = "options.DAT"; }, {}, {}},
+        {"menus", [](hs::Options& o) { o.withMenus = true; },
+         {"GLOBALINFO.CHECK", "GLOBALINFO.RADIOCHECKED", "MENUITEM.TRANSPARENCY", "[MAINMENU]", "[ICOLINE]",
+          "[EXTRALINE]", "[MENULINE]", "[DIVIDERV]", "[MENUCAPTION]", "[SPEEDBUTTON_SMALL]"},
+         {{"MENUITEM.TRANSPARENCY", "100"}}},
     };
     const IniText base = Sections(hs::OptionsText());
     EXPECT_EQ(Value(base, "GLOBALINFO", "BICONCLOSEGLOW0"),

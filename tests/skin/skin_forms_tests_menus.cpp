@@ -1,8 +1,10 @@
 // Skinned menus: which handlers the hooking installs and removes, and item measuring.
 #include "skin_forms_test_support.h"
 
+#include "ImageList.h"
 #include "Menus.h"
 #include "sConst.h"
+#include "sSkinManagerOptions.h"
 #include "sSkinMenus.h"
 
 namespace {
@@ -153,5 +155,105 @@ TEST_F(SkinFormsTest, MenuItemMeasuring)
     menus->sMeasureLineItem(top, canvas, w, h);
     EXPECT_EQ(h, GetSystemMetrics(SM_CYMENU) - 1);
     EXPECT_EQ(w, canvas->TextWidth(L"File"));
+    top->Bitmap()->SetSize(12, 10);
+    menus->sMeasureLineItem(top, canvas, w, h);
+    EXPECT_EQ(w, canvas->TextWidth(L"File") + 12 + 6) << "room for the item's glyph";
+    delete owner;
+}
+
+// The custom menu font follows the manager's font settings: their name (the skin's main font
+// while fonts come from the skin) gives menus a font of their own even without CustomFont.
+TEST_F(SkinFormsTest, MenuCustomFontFollowsTheFontSettings)
+{
+    TsSkinManager& m = UseHouseSkin();
+    TacMenuSupport* support = m.MenuSupport();
+    support->Font()->SetName(L"Tahoma");
+    const struct {
+        TacFontMode mode;
+        const wchar_t* settingsName;
+        bool custom;
+        const wchar_t* expected; // null: no custom menu font
+    } cases[] = {
+        {fmDefault, L"", false, nullptr},
+        {fmFromSkin, L"", false, L"House Sans"},
+        {fmCustom, L"Courier New", false, L"Courier New"},
+        {fmDefault, L"", true, L"Tahoma"},
+    };
+    for (const auto& c : cases) {
+        m.Fonts()->SetMainMode(c.mode);
+        m.Fonts()->SetMainFont(c.settingsName);
+        support->SetCustomFont(c.custom);
+        ASSERT_EQ(CustomMenuFont() != nullptr, c.expected != nullptr) << c.mode << c.custom;
+        if (c.expected) {
+            EXPECT_EQ(CustomMenuFont()->Name(), c.expected);
+            EXPECT_EQ(m.SkinableMenus()->CaptionFont(), CustomMenuFont());
+        }
+    }
+    m.Fonts()->SetMainMode(fmDefault);
+    m.Fonts()->SetMainFont(L"");
+    support->SetCustomFont(false);
+    EXPECT_EQ(CustomMenuFont(), nullptr);
+}
+
+// Glyph room by what the item shows, and the size of a menu of several columns summed from its
+// items when the canvas has no clip box to tell it.
+TEST_F(SkinFormsTest, MenuGlyphSizesAndColumnSums)
+{
+    TsSkinManager& m = UseHouseSkin();
+    TsSkinableMenus* menus = m.SkinableMenus();
+    auto* owner = new TComponent(Application);
+    auto* popup = new TPopupMenu(owner);
+    TMenuItem* plain = AddItem(owner, popup->Items(), L"Plain");
+    TMenuItem* withBitmap = AddItem(owner, popup->Items(), L"Bitmap");
+    withBitmap->Bitmap()->SetSize(20, 18);
+    TMenuItem* parent = AddItem(owner, popup->Items(), L"Parent");
+    TMenuItem* child = AddItem(owner, parent, L"Child");
+    TImageList subImages(owner), images(owner);
+    subImages.SetSize(24, 12);
+    images.SetSize(18, 14);
+    TBitmap image(18, 14, pf24bit);
+    images.Add(&image, nullptr);
+
+    const int def = 16 * menus->PPI / 96;
+    const struct {
+        const char* what;
+        std::function<void()> set;
+        TMenuItem* item;
+        bool forImages;
+        TSize expected;
+    } cases[] = {
+        {"default", [] {}, plain, false, TSize(def, def)},
+        {"own bitmap", [] {}, withBitmap, false, TSize(20, 18)},
+        {"sub-menu images, square", [&] { parent->SetSubMenuImages(&subImages); }, child, false, TSize(24, 24)},
+        {"no valid image index", [&] { popup->SetImages(&images); }, plain, false, TSize(def, def)},
+        {"the menu's images", [&] { plain->SetImageIndex(0); }, plain, false, TSize(18, 14)},
+        {"room for images: the list", [] {}, withBitmap, true, TSize(18, 14)},
+        {"room without a list: the bitmap", [&] { popup->SetImages(nullptr); }, withBitmap, true, TSize(20, 18)},
+        {"room without either", [] {}, plain, true, TSize(def, def)},
+    };
+    for (const auto& c : cases) {
+        c.set();
+        EXPECT_EQ(menus->GlyphSize(c.item, c.forImages), c.expected) << c.what;
+    }
+    parent->SetSubMenuImages(nullptr);
+    plain->SetImageIndex(-1);
+
+    // Columns: the widest item + 12, 4 between columns; the tallest column.
+    TBitmap bmp(10, 10, pf32bit);
+    TCanvas* canvas = bmp.Canvas();
+    HRGN none = CreateRectRgn(0, 0, 0, 0);
+    SelectClipRgn(canvas->Handle(), none);
+    DeleteObject(none);
+    auto* menu = new TPopupMenu(owner);
+    TMenuItem* a = AddItem(owner, menu->Items(), L"A fairly long caption");
+    TMenuItem* b = AddItem(owner, menu->Items(), L"B");
+    TMenuItem* c = AddItem(owner, menu->Items(), L"C");
+    TMenuItem* hidden = AddItem(owner, menu->Items(), L"A caption longer than all others");
+    hidden->SetVisible(false);
+    c->SetBreak(mbBreak);
+    const TacMenuInfo* info = menus->GetMenuInfo(a, nullptr, nullptr);
+    const int wa = menus->GetItemWidth(canvas, a, info), wc = menus->GetItemWidth(canvas, c, info);
+    EXPECT_EQ(menus->ParentWidth(canvas, a), (wa + 12 + 4) + (wc + 12));
+    EXPECT_EQ(menus->ParentHeight(canvas, a), menus->GetItemHeight(canvas, a) + menus->GetItemHeight(canvas, b));
     delete owner;
 }
