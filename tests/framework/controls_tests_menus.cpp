@@ -1,6 +1,7 @@
 // Main menus: a form's Menu is a real menu bar built from the item tree, follows item changes,
 // wraps on a narrow form and runs an item's OnClick when the user clicks it.
 #include "controls_test_support.h"
+#include "../support/UserMouse.h"
 
 #include "ExtCtrls.h"
 #include "Forms.h"
@@ -358,21 +359,6 @@ struct ContextProbe {
     }
 };
 
-void RightClickAt(POINT screen)
-{
-    const int w = GetSystemMetrics(SM_CXSCREEN) - 1, h = GetSystemMetrics(SM_CYSCREEN) - 1;
-    INPUT inputs[3]{};
-    for (INPUT& in : inputs) {
-        in.type = INPUT_MOUSE;
-        in.mi.dx = MulDiv(screen.x, 65535, w);
-        in.mi.dy = MulDiv(screen.y, 65535, h);
-    }
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_ABSOLUTE;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_RIGHTUP | MOUSEEVENTF_ABSOLUTE;
-    SendInput(3, inputs, sizeof(INPUT));
-}
-
 } // namespace
 
 // A right click (or the menu key) opens the pop-up menu of the control under the pointer, else
@@ -432,7 +418,7 @@ TEST_F(MenusTest, TheContextMenuOfAControlOpensWhereTheUserAsks)
             // The button's release has been handled, context menu and all, when OnMouseUp runs.
             bool released = false;
             row.control->OnMouseUp = [&released](TObject*, TMouseButton, TShiftState, int, int) { released = true; };
-            RightClickAt(at);
+            user_mouse::RightClick(at);
             EXPECT_TRUE(PumpUntil([&] { return released; })) << row.what;
             row.control->OnMouseUp = nullptr;
         }
@@ -449,7 +435,7 @@ TEST_F(MenusTest, TheContextMenuOfAControlOpensWhereTheUserAsks)
     const TPoint corner = bare->ClientToScreen(TPoint(0, 0));
     bool released = false;
     bare->OnMouseUp = [&released](TObject*, TMouseButton, TShiftState, int, int) { released = true; };
-    RightClickAt(POINT{corner.X + 7, corner.Y + 9});
+    user_mouse::RightClick(POINT{corner.X + 7, corner.Y + 9});
     EXPECT_TRUE(PumpUntil([&] { return released; }));
     EXPECT_EQ(probe.shown, 1);
     EXPECT_EQ(probe.active, formMenu);

@@ -1,6 +1,7 @@
 // The stand-alone scroll bar: its window follows its properties, and the user's clicks scroll it
 // through the reflected scroll notifications.
 #include "controls_tests_widgets_support.h"
+#include "../support/UserMouse.h"
 
 #include <vector>
 
@@ -11,24 +12,6 @@ SCROLLINFO WindowInfo(HWND window)
     SCROLLINFO si{sizeof(SCROLLINFO), SIF_ALL, 0, 0, 0, 0, 0};
     GetScrollInfo(window, SB_CTL, &si);
     return si;
-}
-
-// A left click at a client point of the window, by the user's mouse.
-void ClickAt(HWND window, int x, int y)
-{
-    POINT p{x, y};
-    ClientToScreen(window, &p);
-    const int w = GetSystemMetrics(SM_CXSCREEN) - 1, h = GetSystemMetrics(SM_CYSCREEN) - 1;
-    INPUT inputs[3]{};
-    for (INPUT& in : inputs) {
-        in.type = INPUT_MOUSE;
-        in.mi.dx = MulDiv(p.x, 65535, w);
-        in.mi.dy = MulDiv(p.y, 65535, h);
-        in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    }
-    inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-    inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
-    SendInput(3, inputs, sizeof(INPUT));
 }
 
 TEST_F(WidgetsTest, ScrollBarWindowFollowsItsProperties)
@@ -108,7 +91,7 @@ TEST_F(WidgetsTest, ScrollBarScrollsWhenTheUserClicksIt)
     for (const Row& r : {Row{"right arrow", 200 - arrow / 2, SB_LINEDOWN, 52}, Row{"left arrow", arrow / 2, SB_LINEUP, 50},
                          Row{"page before the thumb", arrow + 5, SB_PAGEUP, 40}}) {
         codes.clear();
-        ClickAt(bar->Handle(), r.x, y);
+        user_mouse::Click(user_mouse::Screen(bar->Handle(), r.x, y));
         ASSERT_TRUE(PumpUntil([&] { return !codes.empty() && codes.back() == SB_ENDSCROLL; })) << r.what;
         EXPECT_EQ(codes.front(), r.code) << r.what;
         EXPECT_EQ(bar->Position(), r.position) << r.what;

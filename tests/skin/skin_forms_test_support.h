@@ -67,22 +67,6 @@ public:
     std::function<void(int)> OnInitSysParams;
 };
 
-// A left click at an absolute screen point, as the user's mouse gives it.
-inline void ClickAt(POINT screen)
-{
-    const int w = GetSystemMetrics(SM_CXSCREEN) - 1, h = GetSystemMetrics(SM_CYSCREEN) - 1;
-    INPUT inputs[3]{};
-    for (INPUT& in : inputs) {
-        in.type = INPUT_MOUSE;
-        in.mi.dx = MulDiv(screen.x, 65535, w);
-        in.mi.dy = MulDiv(screen.y, 65535, h);
-    }
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-    SendInput(3, inputs, sizeof(INPUT));
-}
-
 // The fixed waits of form skinning, recorded instead of waited.
 inline std::vector<DWORD>& RecordedDelays()
 {

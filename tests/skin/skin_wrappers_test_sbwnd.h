@@ -1,13 +1,14 @@
 #pragma once
 // Support of the scroll-bar control and track-bar wrapper tests: the house skin (scroll-bar
 // sections, the FORM section, optionally the track-bar images) behind an active manager, a shown
-// form skinned by a provider, the user's mouse at absolute screen points, and pixel predicates
+// form skinned by a provider, and pixel predicates
 // over captures.
 #include "skin_core_test_skinload.h"
 #include "skin_graphics_test_png.h"
 #include "skin_wrappers_test_support.h"
 
 #include "../support/PumpUntil.h"
+#include "../support/UserMouse.h"
 #include "Forms.h"
 #include "StdCtrls.h"
 #include "acSBUtils.h"
@@ -17,41 +18,6 @@
 #include <windows.h>
 
 #include <functional>
-
-// The user's mouse: absolute moves, presses and releases at screen points, queued at once.
-namespace user_mouse {
-inline INPUT At(POINT screen, DWORD flags)
-{
-    const int w = GetSystemMetrics(SM_CXSCREEN) - 1, h = GetSystemMetrics(SM_CYSCREEN) - 1;
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = MulDiv(screen.x, 65535, w);
-    in.mi.dy = MulDiv(screen.y, 65535, h);
-    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    return in;
-}
-inline void Send(std::initializer_list<INPUT> inputs)
-{
-    std::vector<INPUT> list(inputs);
-    SendInput(static_cast<UINT>(list.size()), list.data(), sizeof(INPUT));
-}
-inline void MoveTo(POINT p) { Send({At(p, 0)}); }
-inline void Press(POINT p) { Send({At(p, 0), At(p, MOUSEEVENTF_LEFTDOWN)}); }
-inline void Release(POINT p) { Send({At(p, MOUSEEVENTF_LEFTUP)}); }
-inline void Click(POINT p) { Send({At(p, 0), At(p, MOUSEEVENTF_LEFTDOWN), At(p, MOUSEEVENTF_LEFTUP)}); }
-inline void DoubleClick(POINT p)
-{
-    Send({At(p, 0), At(p, MOUSEEVENTF_LEFTDOWN), At(p, MOUSEEVENTF_LEFTUP), At(p, MOUSEEVENTF_LEFTDOWN),
-          At(p, MOUSEEVENTF_LEFTUP)});
-}
-// A client point of a window on the screen.
-inline POINT Screen(HWND window, int x, int y)
-{
-    POINT p{x, y};
-    ClientToScreen(window, &p);
-    return p;
-}
-} // namespace user_mouse
 
 // A pixel of a 32-bit capture as 0x00BBGGRR (a TColor without its top byte).
 inline TColor CapturePixel(TBitmap& bmp, int x, int y)
