@@ -33,6 +33,18 @@ void Unhook(E& slot, const E& ours)
     if (slot == ours) slot = E();
 }
 
+// Puts an item's pair of handlers in (where it has none of its own) or takes them out.
+void SetHandlers(TMenuItem* item, bool hook, const Measure& measure, const Draw& draw)
+{
+    if (hook) {
+        Hook(item->OnAdvancedDrawItem, draw);
+        Hook(item->OnMeasureItem, measure);
+    } else {
+        Unhook(item->OnAdvancedDrawItem, draw);
+        Unhook(item->OnMeasureItem, measure);
+    }
+}
+
 TCustomForm* OwnerForm(const TMenuItem* item)
 {
     TMenu* menu = item ? item->GetParentMenu() : nullptr;
@@ -106,13 +118,7 @@ void TsSkinableMenus::HookItem(TMenuItem* Item, bool A)
     for (int i = 0; i < Item->Count(); ++i) {
         TMenuItem* sub = Item->Items(i);
         if (IsTopLine(sub)) continue;
-        if (A) {
-            Hook(sub->OnAdvancedDrawItem, draw);
-            Hook(sub->OnMeasureItem, measure);
-        } else {
-            Unhook(sub->OnAdvancedDrawItem, draw);
-            Unhook(sub->OnMeasureItem, measure);
-        }
+        SetHandlers(sub, A, measure, draw);
         HookItem(sub, A);
     }
 }
@@ -129,14 +135,11 @@ void TsSkinableMenus::InitItem(TMenuItem* Item, bool A)
             Item->OnAdvancedDrawItem = lineDraw;
             Item->OnMeasureItem = lineMeasure;
         } else if (FOwner && FOwner->SkinnedPopups()) {
-            Hook(Item->OnAdvancedDrawItem, draw);
-            Hook(Item->OnMeasureItem, measure);
+            SetHandlers(Item, true, measure, draw);
         }
     } else {
-        Unhook(Item->OnAdvancedDrawItem, draw);
-        Unhook(Item->OnMeasureItem, measure);
-        Unhook(Item->OnAdvancedDrawItem, lineDraw);
-        Unhook(Item->OnMeasureItem, lineMeasure);
+        SetHandlers(Item, false, measure, draw);
+        SetHandlers(Item, false, lineMeasure, lineDraw);
     }
 }
 
@@ -158,13 +161,7 @@ void TsSkinableMenus::HookPopupMenu(TPopupMenu* Menu, bool A)
         pending.pop_back();
         for (int i = 0; i < item->Count(); ++i) {
             TMenuItem* sub = item->Items(i);
-            if (A) {
-                Hook(sub->OnAdvancedDrawItem, draw);
-                Hook(sub->OnMeasureItem, measure);
-            } else {
-                Unhook(sub->OnAdvancedDrawItem, draw);
-                Unhook(sub->OnMeasureItem, measure);
-            }
+            SetHandlers(sub, A, measure, draw);
             pending.push_back(sub);
         }
     }
@@ -187,8 +184,7 @@ void TsSkinableMenus::InitMenuLine(TMainMenu* Menu, bool A)
     } else {
         for (int i = 0; i < Menu->Items()->Count(); ++i) {
             TMenuItem* item = Menu->Items()->Items(i);
-            Unhook(item->OnAdvancedDrawItem, lineDraw);
-            Unhook(item->OnMeasureItem, lineMeasure);
+            SetHandlers(item, false, lineMeasure, lineDraw);
         }
     }
     if (Menu->Items()->Count() > 0) Menu->SetOwnerDraw(A);

@@ -100,6 +100,20 @@ protected:
         wrappers.push_back(w);
         return static_cast<W*>(w);
     }
+    // A scroll bar of the given kind and length on the form: range 0..100, page 10, position 40.
+    TScrollBar* NewScrollBar(TScrollBarKind kind, int length)
+    {
+        auto* bar = new TScrollBar(form);
+        bar->SetKind(kind);
+        if (kind == sbVertical)
+            bar->SetBounds(300, 20, 17, length);
+        else
+            bar->SetBounds(20, 20, length, 17);
+        bar->SetParams(40, 0, 100);
+        bar->SetPageSize(10);
+        bar->SetParent(form);
+        return bar;
+    }
 
     bool trackBarImages = false;
     TForm* form = nullptr;

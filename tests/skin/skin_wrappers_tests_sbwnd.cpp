@@ -164,16 +164,8 @@ class SBWndTest : public SkinnedFormTest {
 protected:
     TScrollBar* Bar(TScrollBarKind kind = sbHorizontal, int length = 200)
     {
-        auto* bar = new TScrollBar(form);
-        bar->SetKind(kind);
-        if (kind == sbVertical)
-            bar->SetBounds(300, 20, 17, length);
-        else
-            bar->SetBounds(20, 20, length, 17);
-        bar->SetParams(40, 0, 100);
-        bar->SetPageSize(10);
+        TScrollBar* bar = NewScrollBar(kind, length);
         bar->SetLargeChange(10);
-        bar->SetParent(form);
         return bar;
     }
     POINT Centre(TScrollBar* bar, const TRect& r) { return user_mouse::Screen(bar->Handle(), (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2); }

@@ -16,15 +16,7 @@ protected:
     // A bar of the given kind and length at range 0..100, page 10, position 40, wrapped.
     TacSBWnd* Wrapped(TScrollBarKind kind, int length = 200)
     {
-        bar = new TScrollBar(form);
-        bar->SetKind(kind);
-        if (kind == sbVertical)
-            bar->SetBounds(300, 20, 17, length);
-        else
-            bar->SetBounds(20, 20, length, 17);
-        bar->SetParams(40, 0, 100);
-        bar->SetPageSize(10);
-        bar->SetParent(form);
+        bar = NewScrollBar(kind, length);
         return Wrap<TacSBWnd>(bar->Handle(), bar);
     }
     // A point in the middle of r.
