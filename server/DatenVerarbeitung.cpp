@@ -704,6 +704,9 @@ bool ReadFrame(TMyClass& contact, const TContactTiming& timing)
         if (contact.ReceiveCount >= 3 && !FrameTypeAccepted(contact.ReceiveBuffer[2])) return true;
         if (contact.ReceiveCount >= BytesWanted(contact.ReceiveBuffer, contact.ReceiveCount)) return true;
         if (StopFlagSet(contact.Context()) || !connection->Connected()) return false;
+        // The look at the connection reads in what the socket holds: a frame already in hand is
+        // analysed now, not after a wait for bytes that are not going to come.
+        if (!io->InputBufferIsEmpty()) continue;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) return false;
         // Waits short enough that the stop flag is seen well within the stop's grace time, and

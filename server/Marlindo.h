@@ -323,8 +323,9 @@ private:
     std::array<uint8_t, 16> masterKey_{};
 
     // Database mode: the contacts' connections, with the main connection's settings of the last
-    // switch-on.
-    TFDConnectionPool dbPool_;
+    // switch-on. Room for the idle connections of a busy burst: each connection opened anew
+    // costs a contact milliseconds.
+    TFDConnectionPool dbPool_{32};
     std::atomic<bool> dbPoolConfigured_{false};
     // Used only when the setup dialog does not exist (it owns the program's firmware file).
     TFirmwareImage ownFirmware_;

@@ -47,7 +47,9 @@ server_pid=
 level() {
   local before cpu; before=$(listen_drops)
   [ -z "$server_pid" ] || cpu=$(cpu_ms "$server_pid")
-  "$root/tools/wine-run" "$load" run "$1" "$contacts" "$2" || return 1
+  local rc=0
+  "$root/tools/wine-run" "$load" run "$1" "$contacts" "$2" || rc=$?
+  if [ "$rc" != 0 ]; then echo "  the load tool ended with exit code $rc"; return 1; fi
   if [ -n "$server_pid" ]; then
     echo "  server process (Linux): CPU $(( $(cpu_ms "$server_pid") - cpu )) ms," \
       "$(awk '/^VmHWM/ { printf "peak resident %.1f MiB", $2 / 1024 }' "/proc/$server_pid/status")"
@@ -79,7 +81,11 @@ program() {
   "$root/tools/wine-run" "$load" run "$pport" 1 1 >/dev/null || true
   server_pid=$pid
   for p in "${levels[@]}"; do level "$pport" "$p" || status=1; done
-  [ "${LOAD_HOLD:-1000}" = 0 ] || "$root/tools/wine-run" "$load" hold "$pport" "${LOAD_HOLD:-1000}" || status=1
+  if [ "${LOAD_HOLD:-1000}" != 0 ]; then
+    local rc=0
+    "$root/tools/wine-run" "$load" hold "$pport" "${LOAD_HOLD:-1000}" || rc=$?
+    if [ "$rc" != 0 ]; then echo "  the load tool's hold step ended with exit code $rc"; status=1; fi
+  fi
   server_pid=
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
@@ -87,8 +93,9 @@ program() {
 
 echo "== WMBusMarlindo.exe, file mode"
 program $'[DB]\r\nENABLE=0\r\n'
-lines=$(cat "$docs"/W_MBUS_SRV_LOG/*/*/*.csv 2>/dev/null | wc -l)
-echo "telegram lines in the CSV logs: $lines"
+# Telegram lines of the CSV logs (0 when there are none; not a failure under pipefail).
+csv_lines() { cat "$docs"/W_MBUS_SRV_LOG/*/*/*.csv 2>/dev/null | wc -l || true; }
+echo "telegram lines in the CSV logs: $(csv_lines)"
 
 if [ "${LOAD_DB:-1}" != 0 ]; then
   echo "== WMBusMarlindo.exe, database mode"
@@ -98,14 +105,20 @@ if [ "${LOAD_DB:-1}" != 0 ]; then
     db=$run/db
     eval "$("$root/tools/db-server.sh" start "$db")"
     trap '"$root/tools/db-server.sh" stop "$db"; cleanup' EXIT
+    if [ "$MARLINDO_DB_PORT" != 3306 ]; then
+      echo "the private database got port $MARLINDO_DB_PORT, not 3306 (taken meanwhile); database mode is left out"
+      exit $status
+    fi
     sql() { mariadb --no-defaults --socket="$MARLINDO_DB_SOCKET" -uroot -p"$MARLINDO_DB_PASSWORD" "$@"; }
     sql -e 'CREATE DATABASE db_marlindo'
     program $'[DB]\r\nENABLE=1\r\nSERVER=127.0.0.1\r\nNAME=db_marlindo\r\n'
     rows=0
-    for t in $(sql -N db_marlindo -e 'SHOW TABLES'); do rows=$((rows + $(sql -N db_marlindo -e "SELECT COUNT(*) FROM \`$t\`"))); done
+    for t in $(sql -N db_marlindo -e 'SHOW TABLES'); do
+      n=$(sql -N db_marlindo -e "SELECT COUNT(*) FROM \`$t\`") || { echo "counting the rows of $t failed"; exit 1; }
+      rows=$((rows + n))
+    done
     echo "rows in the database's tables: $rows"
-    lines=$(cat "$docs"/W_MBUS_SRV_LOG/*/*/*.csv 2>/dev/null | wc -l)
-    echo "telegram lines in CSV fallback logs: $lines"
+    echo "telegram lines in CSV fallback logs: $(csv_lines)"
   fi
 fi
 exit $status

@@ -31,6 +31,10 @@ constexpr long kListenSliceMs = 25;
 // of the connections before it.
 constexpr auto kThreadParkTime = std::chrono::seconds(5);
 constexpr std::size_t kMaxParkedThreads = 64;
+// Beyond this many parked threads a thread waits only briefly: after a burst the spare threads
+// end soon and give their stacks back, while steady traffic keeps finding warm threads.
+constexpr std::size_t kWarmParkedThreads = 16;
+constexpr auto kSpareThreadParkTime = std::chrono::seconds(1);
 
 [[noreturn]] void RaiseBindError(int error, const std::wstring& what)
 {
@@ -522,9 +526,10 @@ void TIdTCPServer::RunConnectionThread(std::shared_ptr<Shared> shared, std::shar
 
         std::unique_lock<std::mutex> lock(shared->mutex);
         if (self->detached || !shared->parking || shared->parked.size() >= kMaxParkedThreads) break;
+        const auto parkTime = shared->parked.size() < kWarmParkedThreads ? kThreadParkTime : kSpareThreadParkTime;
         self->parked = true;
         shared->parked.push_back(self.get());
-        self->wake.wait_for(lock, kThreadParkTime, [&] { return self->next || !shared->parking; });
+        self->wake.wait_for(lock, parkTime, [&] { return self->next || !shared->parking; });
         if (self->next) {
             // The listener has taken it off the parked list.
             worker = std::move(self->next);

@@ -1,7 +1,8 @@
 #pragma once
 // TCP server over Winsock: one listening thread per binding, one thread per connection.
 // A thread whose connection has ended waits a few seconds for the next connection before it
-// ends, so that short connections in quick succession do not each pay for a thread start.
+// ends (beyond a warm few, only a second), so that short connections in quick succession do not
+// each pay for a thread start.
 //
 // Each connection's thread calls OnConnect once, then OnExecute again and again while the
 // connection stands, then OnDisconnect. An exception leaving OnConnect or OnExecute goes to

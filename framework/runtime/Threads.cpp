@@ -38,13 +38,15 @@ struct SyncRequest {
     bool synchronous = false;
     bool done = false;
     std::exception_ptr error;
+    // The synchronous caller waits on its own variable: with one shared by all, every finished
+    // call woke every waiting caller (hundreds under load) only for all but one to sleep again.
+    CONDITION_VARIABLE doneSignal = CONDITION_VARIABLE_INIT;
 };
 
 // Process-wide queue, built on first use and never destroyed: worker threads may still touch
 // it while the program's static objects are being torn down.
 struct SyncQueue {
     SRWLOCK lock = SRWLOCK_INIT;
-    CONDITION_VARIABLE done = CONDITION_VARIABLE_INIT;
     std::deque<SyncRequest*> calls;
     HANDLE pending = CreateEventW(nullptr, TRUE, FALSE, nullptr); // set while calls is not empty
     // A wake-up has been asked for since the main thread last took its share of calls. Further
@@ -172,10 +174,12 @@ bool CheckSynchronize(int timeoutMs)
                 request->error = std::current_exception();
             }
             {
+                // Woken under the lock: the caller cannot return (and take the request off its
+                // stack) before the lock is released.
                 SrwGuard guard(q.lock);
                 request->done = true;
+                WakeConditionVariable(&request->doneSignal);
             }
-            WakeAllConditionVariable(&q.done);
         } else {
             std::unique_ptr<SyncRequest> owned(request);
             try {
@@ -325,7 +329,7 @@ void TThread::Synchronize(TThread* thread, const std::function<void()>& method)
     SyncQueue& q = TheQueue();
     {
         SrwGuard guard(q.lock);
-        while (!request.done) SleepConditionVariableSRW(&q.done, &q.lock, INFINITE, 0);
+        while (!request.done) SleepConditionVariableSRW(&request.doneSignal, &q.lock, INFINITE, 0);
     }
     if (request.error) std::rethrow_exception(request.error);
 }

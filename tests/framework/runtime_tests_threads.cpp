@@ -114,6 +114,46 @@ TEST(Thread, ExceptionOfASynchronizedCallIsRaisedInTheCaller)
     EXPECT_THROW(TThread::Synchronize(nullptr, [] { throw EAbort(L""); }), EAbort);
 }
 
+TEST(Thread, ManyWaitingCallersEachGetTheirOwnCallsOutcome)
+{
+    // Callers queue up while the main thread is busy; each must return with its own call run,
+    // its own value or exception, and none before its call has run.
+    constexpr int kCallers = 12;
+    std::atomic<int> entered{0}, returned{0};
+    std::vector<int> seen(kCallers, -1);
+    std::vector<UnicodeString> caught(kCallers);
+    std::vector<std::thread> callers;
+    for (int i = 0; i < kCallers; ++i) {
+        callers.emplace_back([&, i] {
+            int value = -1;
+            ++entered;
+            try {
+                TThread::Synchronize(nullptr, [&value, i] {
+                    if (i % 3 == 2) throw EConvertError(L"call " + std::to_wstring(i));
+                    value = i * 10;
+                });
+            } catch (const EConvertError& e) {
+                caught[i] = e.Message();
+            }
+            seen[i] = value;
+            ++returned;
+        });
+    }
+    while (entered.load() < kCallers) std::this_thread::yield();
+    EXPECT_TRUE(PumpUntil([&] { return returned.load() == kCallers; }));
+    for (auto& caller : callers) caller.join();
+    for (int i = 0; i < kCallers; ++i) {
+        SCOPED_TRACE(i);
+        if (i % 3 == 2) {
+            EXPECT_EQ(seen[i], -1);
+            EXPECT_EQ(caught[i], L"call " + std::to_wstring(i));
+        } else {
+            EXPECT_EQ(seen[i], i * 10);
+            EXPECT_TRUE(caught[i].empty());
+        }
+    }
+}
+
 TEST(Thread, WaitForOnTheMainThreadServicesSynchronizeAndOnTerminate)
 {
     DWORD syncRanOn = 0, terminateRanOn = 0;

@@ -81,6 +81,31 @@ TEST_F(ContactTest, FrameInPiecesWithPausesIsReadWhole)
     EXPECT_TRUE(host.Lines(TContactMemo::Time).empty());
 }
 
+TEST_F(ContactTest, FrameAlreadyOnTheSocketIsAnalysedWithoutAWait)
+{
+    // The frame arrives after the connection was taken and before the contact looks for it, so
+    // the contact's first look at the connection reads it in. With no time left to wait it must
+    // still be analysed, not reported as a time-out.
+    timing.FrameDeadlineMs = 0;
+    TEvent counting, sent;
+    host.OnConnectionCount = [&] {
+        counting.SetEvent();
+        EXPECT_EQ(sent.WaitFor(10000), wrSignaled);
+    };
+    const Bytes frame = WmbusFrame(sim::WmbusPayload(1, Records({TelegramAt(59)})));
+    RunGateway([&](sim::Gateway& gw) {
+        EXPECT_EQ(counting.WaitFor(10000), wrSignaled);
+        gw.Send(frame);
+        sent.SetEvent();
+        EXPECT_TRUE(gw.WaitClosed(kWait));
+    });
+
+    EXPECT_TRUE(host.Lines(TContactMemo::Time).empty());
+    ASSERT_EQ(host.Lines(TContactMemo::VerLog).size(), 1u);
+    EXPECT_TRUE(EndsWith(host.Lines(TContactMemo::VerLog)[0], L" AES    OK!  Datentype: WMBUS Protokolle: 1"));
+    EXPECT_EQ(host.Lines(TContactMemo::Log).size(), 1u);
+}
+
 TEST_F(ContactTest, RefusedFramesAreReportedLikeADecryptionFailure)
 {
     const Bytes payload = sim::WmbusPayload(1, Records({TelegramAt(59)}));

@@ -164,6 +164,7 @@ public:
     int NextTelegramNumber() override { return NextNumber.fetch_add(1); }
     int LiveConnectionCount() override
     {
+        if (OnConnectionCount) OnConnectionCount();
         TIdContextThreadList* contexts = Server->Contexts();
         const int count = contexts->LockList()->Count();
         contexts->UnlockList();
@@ -245,6 +246,9 @@ public:
     // Main thread: each report of lost CSV log lines, the path and the count.
     std::vector<std::pair<UnicodeString, int>> Failures;
     TIdTCPServer* Server = nullptr;
+    // Runs on the connection thread when a contact counts the connections, just before it
+    // reads its frame. Set before the gateways run.
+    std::function<void()> OnConnectionCount;
 
 protected:
     // Every window call counts when it comes from another thread.

@@ -357,6 +357,8 @@ int Usage()
 
 int main(int argc, char** argv)
 {
+    // Unbuffered: what a run printed is kept when the run is stopped or fails half-way.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     if (argc < 3) return Usage();
     const std::string mode = argv[1];
     const int port = std::atoi(argv[2]);
