@@ -11,6 +11,7 @@
 #include "sGraphUtils.h"
 #include "sGraphUtilsArrows.h"
 #include "sGraphUtilsFill.h"
+#include "sGraphUtilsLayered.h"
 #include "sGraphUtilsPaintItem.h"
 #include "sGraphUtilsTemplate.h"
 #include "sMessages.h"
@@ -345,7 +346,8 @@ TacComboListWnd* TacComboListWnd::Create(HWND AHandle, TsCommonData* ASkinData, 
         delete w;
         throw;
     }
-    if (IsWinVistaUp()) DoLayered(AHandle, true, 255);
+    // Without the layered functions DoLayered would hide the open list.
+    if (IsWinVistaUp() && acLayered()) DoLayered(AHandle, true, 255);
     if (!SimplyBox) {
         RECT r{};
         GetWindowRect(AHandle, &r);
@@ -436,9 +438,15 @@ void TacComboListWnd::acWndProc(TMessage& Message)
     case WM_PRINTCLIENT: {
         PrepareListCache();
         const auto dc = reinterpret_cast<HDC>(Message.WParam);
-        if (dc) PaintListFrame(dc);
-        LPARAM flags = PRF_CLIENT;
+        if (!dc) return;
+        // The client at its place in the window, then the frame around it.
+        const TRect client = ClientRect();
+        POINT old{};
+        OffsetViewportOrgEx(dc, client.Left, client.Top, &old);
+        LPARAM flags = PRF_CLIENT | PRF_ERASEBKGND;
         Message.Result = CallPrevWndProc(CtrlHandle, WM_PRINTCLIENT, Message.WParam, flags);
+        SetViewportOrgEx(dc, old.x, old.y, nullptr);
+        PaintListFrame(dc);
         return;
     }
     case WM_ERASEBKGND:
