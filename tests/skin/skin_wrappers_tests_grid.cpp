@@ -35,27 +35,38 @@ const TEnumTypeInfo& OptionsEhInfo()
     return info;
 }
 
-// Registers the bag's class with an ordinal property per name and an object property per child.
-void RegisterBag(const UnicodeString& cls, const std::vector<UnicodeString>& ords,
-                 const std::vector<UnicodeString>& objects, const UnicodeString& setName = {})
+using TBagOf = TPropBag& (*)(TPersistent*);
+
+// Registers a class whose published properties are the entries of its bag: an ordinal (colour, or
+// the set setName) per name, an object per child.
+void RegisterStandIn(const UnicodeString& cls, const UnicodeString& parent, TBagOf bagOf,
+                     const std::vector<UnicodeString>& ords, const std::vector<UnicodeString>& objects,
+                     const UnicodeString& setName = {})
 {
-    if (!IsPublishedClass(cls)) RegisterPublishedClass(cls, L"TPersistent");
+    if (!IsPublishedClass(cls)) RegisterPublishedClass(cls, parent);
     for (const UnicodeString& n : ords) {
         TPropInfo info;
         info.Name = n;
         info.Kind = n == setName ? pkSet : pkColor;
         if (n == setName) info.EnumType = &OptionsEhInfo();
-        info.GetOrd = [n](TPersistent* p) { return dynamic_cast<TPropBag*>(p)->Values[n]; };
-        info.SetOrd = [n](TPersistent* p, int64_t v) { dynamic_cast<TPropBag*>(p)->Values[n] = v; };
+        info.GetOrd = [n, bagOf](TPersistent* p) { return bagOf(p).Values[n]; };
+        info.SetOrd = [n, bagOf](TPersistent* p, int64_t v) { bagOf(p).Values[n] = v; };
         RegisterPublishedProperty(cls, info);
     }
     for (const UnicodeString& n : objects) {
         TPropInfo info;
         info.Name = n;
         info.Kind = pkObject;
-        info.GetObj = [n](TPersistent* p) -> TPersistent* { return dynamic_cast<TPropBag*>(p)->Objects[n].get(); };
+        info.GetObj = [n, bagOf](TPersistent* p) -> TPersistent* { return bagOf(p).Objects[n].get(); };
         RegisterPublishedProperty(cls, info);
     }
+}
+
+void RegisterBag(const UnicodeString& cls, const std::vector<UnicodeString>& ords,
+                 const std::vector<UnicodeString>& objects)
+{
+    RegisterStandIn(cls, L"TPersistent", [](TPersistent* p) -> TPropBag& { return *dynamic_cast<TPropBag*>(p); }, ords,
+                    objects);
 }
 
 // A grid control publishing its own properties through a bag of the same names.
@@ -72,23 +83,8 @@ public:
 void RegisterGrid(const UnicodeString& cls, const std::vector<UnicodeString>& ords,
                   const std::vector<UnicodeString>& objects, const UnicodeString& setName = {})
 {
-    if (!IsPublishedClass(cls)) RegisterPublishedClass(cls, L"TCustomControl");
-    for (const UnicodeString& n : ords) {
-        TPropInfo info;
-        info.Name = n;
-        info.Kind = n == setName ? pkSet : pkColor;
-        if (n == setName) info.EnumType = &OptionsEhInfo();
-        info.GetOrd = [n](TPersistent* p) { return dynamic_cast<TGridStandIn*>(p)->Bag.Values[n]; };
-        info.SetOrd = [n](TPersistent* p, int64_t v) { dynamic_cast<TGridStandIn*>(p)->Bag.Values[n] = v; };
-        RegisterPublishedProperty(cls, info);
-    }
-    for (const UnicodeString& n : objects) {
-        TPropInfo info;
-        info.Name = n;
-        info.Kind = pkObject;
-        info.GetObj = [n](TPersistent* p) -> TPersistent* { return dynamic_cast<TGridStandIn*>(p)->Bag.Objects[n].get(); };
-        RegisterPublishedProperty(cls, info);
-    }
+    RegisterStandIn(cls, L"TCustomControl", [](TPersistent* p) -> TPropBag& { return dynamic_cast<TGridStandIn*>(p)->Bag; },
+                    ords, objects, setName);
 }
 
 std::unique_ptr<TPropBag> Bag(const UnicodeString& cls, std::map<UnicodeString, int64_t> values)
