@@ -127,3 +127,33 @@ TEST_F(ComboWrapperTest, TheDropDownListIsWrappedOnceAndGivenBack)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ComboWrapperTest, OwnerDrawnItemsTakeTheListColourOrTheSelection)
+{
+    auto f = NewCombo(CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS);
+    f->Wrap(&WrapperFactory<TacComboBoxWnd>, manager.get(), L"COMBOBOX");
+    auto* combo = dynamic_cast<TacComboBoxWnd*>(f->sw);
+    ASSERT_NE(combo, nullptr);
+    const TsGeneralData& edit = manager->CommonSkinData(96)->gd[static_cast<size_t>(manager->GetSkinIndex(L"EDIT"))];
+    for (bool selected : {false, true}) {
+        SCOPED_TRACE(selected ? "selected" : "not selected");
+        TBitmap bmp(120, 20, pf32bit);
+        combo->DrawItem(3, TRect(0, 0, 120, 20), selected ? ODS_SELECTED : 0, bmp.Canvas()->Handle());
+        const COLORREF corner = PixelOf(bmp, 119, 0);
+        if (selected)
+            EXPECT_TRUE(corner == house_skin::kSelectionBG || corner == house_skin::kSelectionFocusedBG)
+                << std::hex << corner;
+        else
+            EXPECT_EQ(corner, static_cast<COLORREF>(ColorToRGB(edit.Props[0].Color)));
+        // The text starts two pixels in: nothing of it in the first two columns.
+        int inked = 0;
+        for (int x = 0; x < 40; ++x)
+            for (int y = 0; y < 20; ++y) inked += PixelOf(bmp, x, y) != PixelOf(bmp, 119, 0);
+        EXPECT_GT(inked, 0);
+        for (int y = 0; y < 20; ++y) EXPECT_EQ(PixelOf(bmp, 1, y), PixelOf(bmp, 119, 0));
+    }
+}
+
+} // namespace
