@@ -1,10 +1,13 @@
 // The one table of wrapper factories, by wrapper kind. A wrapper family that is built puts its
 // factory on its kind's line; every dispatch row and kind-table entry of the kind uses it.
 #include "acDials.h"
+#include "acSBUtilsCombo.h"
 #include "acSBUtilsEdit.h"
+#include "acSBUtilsGrid.h"
 #include "acSBUtilsListView.h"
 #include "acSBUtilsScrollBar.h"
 #include "acSBUtilsTrack.h"
+#include "acSBUtilsTree.h"
 
 namespace {
 
@@ -13,11 +16,11 @@ std::array<TacWrapperFactory, acWrapperKindCount>& Factories()
     static std::array<TacWrapperFactory, acWrapperKindCount> factories{
         &WrapperFactory<TacEditWnd>, // Edit
         &WrapperFactory<TacListViewWnd>, // ListView
-        nullptr, // ComboBox: TacComboBoxWnd
-        nullptr, // Grid: TacGridWnd
-        nullptr, // GridEh: TacGridEhWnd
-        nullptr, // TreeView: TacTreeViewWnd
-        nullptr, // VirtualTreeView: TacVirtualTreeViewWnd
+        &WrapperFactory<TacComboBoxWnd>, // ComboBox
+        &WrapperFactory<TacGridWnd>, // Grid
+        &WrapperFactory<TacGridEhWnd>, // GridEh
+        &WrapperFactory<TacTreeViewWnd>, // TreeView
+        &WrapperFactory<TacVirtualTreeViewWnd>, // VirtualTreeView
         nullptr, // Static: TacStaticWnd
         nullptr, // Btn: TacBtnWnd
         nullptr, // BitBtn: TacBitBtnWnd

@@ -157,8 +157,7 @@ TacScrollWnd* NewEditWnd(HWND AHandle, TsScrollWndData* SkinData)
                                      true);
 }
 
-// The tree-view wrapper class comes with its own unit; until then no wrapper is made.
-TacScrollWnd* NewTreeViewWnd(HWND, TsScrollWndData*, bool) { return nullptr; }
+// NewTreeViewWnd is made with the tree-view wrapper (acSBUtilsTree.cpp).
 
 // ---------------------------------------------------------------------------------------------
 // Keeping the bars in step

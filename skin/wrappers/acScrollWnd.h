@@ -42,8 +42,7 @@ void RefreshTreeScrolls(TsScrollWndData* SkinData, TacScrollWnd*& sw, bool SkipB
 // Reads both bars' scroll info again and, with Repaint, paints them.
 void UpdateScrolls(TacScrollWnd* sw, bool Repaint);
 
-// The wrappers RefreshEditScrolls and RefreshTreeScrolls make (a TacEditWnd; null while the tree
-// wrapper class is not built).
+// The wrappers RefreshEditScrolls and RefreshTreeScrolls make (a TacEditWnd, a TacTreeViewWnd).
 TacScrollWnd* NewEditWnd(HWND AHandle, TsScrollWndData* SkinData);
 TacScrollWnd* NewTreeViewWnd(HWND AHandle, TsScrollWndData* SkinData, bool SkipBG);
 
