@@ -3,6 +3,7 @@
 #include "acDials.h"
 #include "acSBUtilsEdit.h"
 #include "acSBUtilsListView.h"
+#include "acSBUtilsMenu.h"
 #include "acSBUtilsScrollBar.h"
 #include "acSBUtilsTrack.h"
 
@@ -32,7 +33,7 @@ std::array<TacWrapperFactory, acWrapperKindCount>& Factories()
         nullptr, // PageControl: TacPageControlWnd
         nullptr, // Spin: TacSpinWnd
         &WrapperFactory<TacSBWnd>, // SB
-        nullptr, // Mnu: TacMnuWnd
+        &WrapperFactory<TacMnuWnd>, // Mnu
         nullptr, // ToolBarVCL: TacToolBarVCLWnd
         nullptr, // StatusBar: TacStatusBarWnd
         &WrapperFactory<TacTrackWnd>, // Track
