@@ -146,14 +146,6 @@ void RunMenu(TPopupMenu* popup, MenuDriver& driver)
     MenuDriver::Current() = nullptr;
 }
 
-COLORREF WindowPixel(HWND wnd, int x, int y)
-{
-    HDC dc = GetWindowDC(wnd);
-    const COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(wnd, dc);
-    return c;
-}
-
 class MenuWrapperTest : public WrapperTest {
 protected:
     void SetUp() override
@@ -264,7 +256,9 @@ TEST_F(MenuWrapperTest, APopupIsTransparentUntilItsFirstFramePaintThenTakesTheMe
         EXPECT_EQ(log.alphaWhenShown, 0);
         EXPECT_TRUE(log.painted);
         EXPECT_EQ(log.layeredAfterFirstPaint, alpha != 255);
-        if (alpha != 255) EXPECT_EQ(log.alphaAfterFirstPaint, alpha);
+        if (alpha != 255) {
+            EXPECT_EQ(log.alphaAfterFirstPaint, alpha);
+        }
         EXPECT_NE(classBrushWhileOpen, original) << "the menu class has the skin's brush while a menu is open";
 
         // Closed: the array is empty, the wrapper freed once, the class brush is the original.
