@@ -436,6 +436,8 @@ public:
     explicit TsMDIForm(TsSkinProvider* AOwner) : FOwner(AOwner) {}
     UnicodeString ClassName() const override { return L"TsMDIForm"; }
     void ConnectToClient() {}
+    // Repaints the owner's menu line, where a maximized child's icon item stands.
+    void UpdateMDIIconItem();
     TsSkinProvider* FOwner;
 };
 

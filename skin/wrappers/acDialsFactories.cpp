@@ -5,6 +5,7 @@
 #include "acSBUtilsEdit.h"
 #include "acSBUtilsGrid.h"
 #include "acSBUtilsListView.h"
+#include "acSBUtilsMenu.h"
 #include "acSBUtilsScrollBar.h"
 #include "acSBUtilsTrack.h"
 #include "acSBUtilsTree.h"
@@ -35,7 +36,7 @@ std::array<TacWrapperFactory, acWrapperKindCount>& Factories()
         nullptr, // PageControl: TacPageControlWnd
         nullptr, // Spin: TacSpinWnd
         &WrapperFactory<TacSBWnd>, // SB
-        nullptr, // Mnu: TacMnuWnd
+        &WrapperFactory<TacMnuWnd>, // Mnu
         nullptr, // ToolBarVCL: TacToolBarVCLWnd
         nullptr, // StatusBar: TacStatusBarWnd
         &WrapperFactory<TacTrackWnd>, // Track
