@@ -4,6 +4,8 @@
 #include "acSBUtilsEdit.h"
 #include "acSBUtilsListView.h"
 #include "acSBUtilsScrollBar.h"
+#include "acSBUtilsSpin.h"
+#include "acSBUtilsTabs.h"
 #include "acSBUtilsTrack.h"
 
 namespace {
@@ -28,9 +30,9 @@ std::array<TacWrapperFactory, acWrapperKindCount>& Factories()
         nullptr, // TransPanel: TacTransPanelWnd
         nullptr, // Sizer: TacSizerWnd
         nullptr, // ToolBar: TacToolBarWnd
-        nullptr, // TabControl: TacTabControlWnd
-        nullptr, // PageControl: TacPageControlWnd
-        nullptr, // Spin: TacSpinWnd
+        &WrapperFactory<TacTabControlWnd>, // TabControl
+        &WrapperFactory<TacPageControlWnd>, // PageControl
+        &WrapperFactory<TacSpinWnd>, // Spin
         &WrapperFactory<TacSBWnd>, // SB
         nullptr, // Mnu: TacMnuWnd
         nullptr, // ToolBarVCL: TacToolBarVCLWnd
