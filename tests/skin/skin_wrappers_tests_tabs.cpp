@@ -422,3 +422,33 @@ TEST_F(UpDownTest, AMirroredOwnersUpDownStaysAtTheLeftEdge)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TabsTest, AnOwnerDrawHandlerThatChangesTheFontGetsTheTextInIt)
+{
+    const TColor own = static_cast<TColor>(0x00C000C0);
+    for (bool changesFont : {false, true}) {
+        SCOPED_TRACE(changesFont ? "font changed" : "colour only");
+        auto* pc = new TPageControl(form);
+        pc->SetParent(form);
+        pc->SetBounds(10, 10, 300, 200);
+        pc->SetOwnerDraw(true);
+        int calls = 0;
+        pc->OnDrawTab = [&](TPageControl* control, int, const TRect&, bool) {
+            ++calls;
+            control->Canvas()->Font()->SetColor(own);
+            if (changesFont) control->Canvas()->Font()->SetStyle(TFontStyles{fsBold});
+        };
+        auto* sheet = new TTabSheet(pc);
+        sheet->SetPageControl(pc);
+        sheet->SetCaption(L"Owner drawn");
+        auto* w = Wrap<TacPageControlWnd>(pc->Handle(), pc, L"PAGECONTROL");
+        auto cap = PrintCapture(pc->Handle());
+        EXPECT_GT(calls, 0);
+        const TRect tab = w->SkinTabRect(0, true);
+        EXPECT_EQ(CountColor(*cap, tab, own) > 0, changesFont);
+    }
+}
+
+} // namespace
