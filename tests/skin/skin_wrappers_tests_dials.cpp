@@ -5,6 +5,7 @@
 #include "ExtCtrls.h"
 #include "PumpUntil.h"
 #include "StdCtrls.h"
+#include "acSBUtilsSpin.h"
 #include "acntUtils.h"
 #include "sCommonData.h"
 #include "sConst.h"
@@ -194,6 +195,9 @@ TEST_F(DialsTest, BuiltWrapperFamiliesAreMadeForRealByTheDispatch)
             if (w && w->CtrlHandle == item) made = w.get();
         ASSERT_NE(made, nullptr);
         EXPECT_EQ(made->ClassName(), UnicodeString(rows[i].Wrapper));
+        if (const auto* spin = dynamic_cast<const TacSpinWnd*>(made)) {
+            EXPECT_EQ(spin->lOffset, 2) << "beside its buddy";
+        }
     }
 }
 

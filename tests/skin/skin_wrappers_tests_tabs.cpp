@@ -452,3 +452,26 @@ TEST_F(TabsTest, AnOwnerDrawHandlerThatChangesTheFontGetsTheTextInIt)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TabsTest, ASelectionByCodeIsMadeWithRedrawingHeldOff)
+{
+    HWND h = Tabs(0, 3);
+    RecordingSubclass recorder(h);
+    Wrap<TacTabControlWnd>(h, nullptr, L"PAGECONTROL");
+    recorder.Log.Clear();
+    SendMessageW(h, TCM_SETCURSEL, 2, 0);
+    EXPECT_EQ(SendMessageW(h, TCM_GETCURSEL, 0, 0), 2);
+    // Off, the selection, on again: in that order.
+    int step = 0;
+    recorder.Log.CountIf([&](const RecordedMessage& m) {
+        if (step == 0 && m.Msg == WM_SETREDRAW && m.WParam == 0) step = 1;
+        else if (step == 1 && m.Msg == TCM_SETCURSEL) step = 2;
+        else if (step == 2 && m.Msg == WM_SETREDRAW && m.WParam == 1) step = 3;
+        return false;
+    });
+    EXPECT_EQ(step, 3);
+}
+
+} // namespace
