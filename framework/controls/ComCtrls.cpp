@@ -311,7 +311,8 @@ void TTabSheet::DoHide()
 // ---------------------------------------------------------------------------------------------
 // TPageControl
 
-TPageControl::TPageControl(TComponent* owner) : TWinControl(owner), imageLink_(std::make_unique<TChangeLink>())
+TPageControl::TPageControl(TComponent* owner)
+    : TWinControl(owner), imageLink_(std::make_unique<TChangeLink>()), canvas_(std::make_unique<TCanvas>())
 {
     SetControlStyle({csAcceptsControls, csCaptureMouse, csDoubleClicks});
     SetColor(clBtnFace);
@@ -546,6 +547,38 @@ void TPageControl::CreateParams(TCreateParams& params)
     TWinControl::CreateParams(params);
     CreateSubClass(params, WC_TABCONTROLW);
     params.Style |= WS_CLIPCHILDREN | TCS_TABS;
+    if (ownerDraw_) params.Style |= TCS_OWNERDRAWFIXED;
+}
+
+void TPageControl::SetOwnerDraw(bool value)
+{
+    if (ownerDraw_ == value) return;
+    ownerDraw_ = value;
+    if (HandleAllocated()) RecreateWnd();
+}
+
+void TPageControl::CNDrawItem(TMessage& message)
+{
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(message.LParam);
+    message.Result = TRUE;
+    if (!item || !item->hDC) return;
+    const TCanvasDCScope scope(*canvas_, item->hDC);
+    canvas_->Font()->Assign(Font());
+    canvas_->Brush()->SetColor(Color());
+    const TRect rect(item->rcItem);
+    const int index = static_cast<int>(item->itemID);
+    const bool active = (item->itemState & ODS_SELECTED) != 0;
+    if (OnDrawTab) {
+        OnDrawTab(this, index, rect, active);
+        return;
+    }
+    canvas_->FillRect(rect);
+    TTabSheet* page = PageForTab(index);
+    RECT r = rect;
+    if (page) {
+        SetBkMode(item->hDC, TRANSPARENT);
+        DrawTextW(item->hDC, page->Caption().c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
 }
 
 void TPageControl::CreateWnd()
@@ -557,6 +590,10 @@ void TPageControl::CreateWnd()
 
 void TPageControl::Dispatch(TMessage& message)
 {
+    if (message.Msg == CN_DRAWITEM) {
+        CNDrawItem(message);
+        return;
+    }
     if (message.Msg == CN_NOTIFY) {
         const auto* header = reinterpret_cast<const NMHDR*>(message.LParam);
         switch (header ? header->code : 0) {

@@ -136,6 +136,9 @@ private:
 };
 
 using TTabChangingEvent = std::function<void(TObject* sender, bool& allowChange)>;
+class TPageControl;
+// Draws tab index in rect on the control's Canvas; active for the selected tab.
+using TDrawTabEvent = std::function<void(TPageControl* control, int index, const TRect& rect, bool active)>;
 
 // Page control over SysTabControl32: one tab per page whose tab is visible, the active page
 // shown in the display area. A tab chosen by the user asks OnChanging, then activates its
@@ -170,6 +173,13 @@ public:
     TNotifyEvent OnChange;
     TTabChangingEvent OnChanging;
 
+    // Owner-drawn tabs: the window asks for each tab (WM_DRAWITEM) and OnDrawTab draws it on
+    // Canvas; without a handler the caption is drawn centred.
+    bool OwnerDraw() const { return ownerDraw_; }
+    void SetOwnerDraw(bool value);
+    TDrawTabEvent OnDrawTab;
+    TCanvas* Canvas() const { return canvas_.get(); }
+
     void Loaded() override;
 
 protected:
@@ -200,6 +210,9 @@ private:
     TTabSheet* activePage_ = nullptr;
     TCustomImageList* images_ = nullptr;
     std::unique_ptr<TChangeLink> imageLink_;
+    std::unique_ptr<TCanvas> canvas_;
+    bool ownerDraw_ = false;
+    void CNDrawItem(TMessage& message);
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include "ExtCtrls.h"
 #include "StdCtrls.h"
+#include "acSBUtilsSpin.h"
 #include "sCommonData.h"
 #include "sSkinManager.h"
 #include "sVclUtils.h"
@@ -91,6 +92,11 @@ bool ListOfComboBox(const TacChild& c)
 bool SizeGrip(const TacChild& c) { return (c.Style & SBS_SIZEGRIP) != 0; }
 bool NotOwnerDrawnTabs(const TacChild& c) { return (c.Style & TCS_OWNERDRAWFIXED) == 0; }
 bool WrapableToolBar(const TacChild& c) { return (c.Style & TBSTYLE_WRAPABLE) != 0; }
+// A dialog's up-down leaves two columns at its left to the buddy's border.
+void SpinBesideBuddy(TacMainWnd* wrapper)
+{
+    if (auto* spin = dynamic_cast<TacSpinWnd*>(wrapper)) spin->lOffset = 2;
+}
 bool SearchBoxHeight(const TacChild& c)
 {
     RECT r{};
@@ -123,8 +129,7 @@ const TacRow kRows[] = {
     {{L"systabcontrol32"}, &NotOwnerDrawnTabs, TacWrapperKind::TabControl, L"PAGECONTROL", 0, nullptr},
     {{L"syslistview32"}, nullptr, TacWrapperKind::ListView, L"EDIT", xDlgMode, nullptr},
     {{L"systreeview32"}, nullptr, TacWrapperKind::TreeView, L"EDIT", xDlgMode, nullptr},
-    // TacSpinWnd's lOffset becomes 2: its setup comes with the up-down wrapper.
-    {{L"msctls_updown32"}, nullptr, TacWrapperKind::Spin, L"SPEEDBUTTON_SMALL", 0, nullptr},
+    {{L"msctls_updown32"}, nullptr, TacWrapperKind::Spin, L"SPEEDBUTTON_SMALL", 0, &SpinBesideBuddy},
     {{L"msctls_trackbar32"}, nullptr, TacWrapperKind::Track, L"TRACKBAR", 0, nullptr},
     {{L"listbox"}, nullptr, TacWrapperKind::Edit, L"EDIT", xDlgMode | xAllowPaint, nullptr},
     {{L"link window", L"syslink"}, nullptr, TacWrapperKind::Link, L"", 0, nullptr},

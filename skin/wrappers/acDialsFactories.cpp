@@ -7,6 +7,8 @@
 #include "acSBUtilsListView.h"
 #include "acSBUtilsMenu.h"
 #include "acSBUtilsScrollBar.h"
+#include "acSBUtilsSpin.h"
+#include "acSBUtilsTabs.h"
 #include "acSBUtilsTrack.h"
 #include "acSBUtilsTree.h"
 
@@ -32,9 +34,9 @@ std::array<TacWrapperFactory, acWrapperKindCount>& Factories()
         nullptr, // TransPanel: TacTransPanelWnd
         nullptr, // Sizer: TacSizerWnd
         nullptr, // ToolBar: TacToolBarWnd
-        nullptr, // TabControl: TacTabControlWnd
-        nullptr, // PageControl: TacPageControlWnd
-        nullptr, // Spin: TacSpinWnd
+        &WrapperFactory<TacTabControlWnd>, // TabControl
+        &WrapperFactory<TacPageControlWnd>, // PageControl
+        &WrapperFactory<TacSpinWnd>, // Spin
         &WrapperFactory<TacSBWnd>, // SB
         &WrapperFactory<TacMnuWnd>, // Mnu
         nullptr, // ToolBarVCL: TacToolBarVCLWnd

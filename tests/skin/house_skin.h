@@ -239,6 +239,15 @@ inline constexpr std::array<std::uint32_t, 2> kMenuLineText = {0x600000, 0x0000A
 inline constexpr std::uint32_t kMenuCaption = 0xC0E0F0;  // MENUCAPTION
 inline constexpr std::uint32_t kMenuCaptionText = 0x002060;
 inline constexpr std::array<std::uint32_t, 3> kSmallButton = {0xE0E0E0, 0xF0F0F0, 0x60A0E0}; // SPEEDBUTTON_SMALL
+// Tab, page-control and up-down sections (Options::withTabsAndUpDown): the page frame of each
+// tab position ("PAGECONTROL" + "", "BOTTOM", "LEFT", "RIGHT"), the tabs of the bottom, left and
+// right sides (flat colours and font colours by state), and the up-down buttons with their arrow
+// (font) colours by state.
+inline constexpr std::array<std::uint32_t, 4> kPageControl = {0xC0E0C0, 0xC0C0E0, 0xE0C0C0, 0xE0E0C0};
+inline constexpr std::array<std::uint32_t, 3> kSideTab = {0x90B0D0, 0xA0D0F0, 0xF0F0F0};
+inline constexpr std::array<std::uint32_t, 3> kSideTabText = {0x000080, 0x008000, 0x800000};
+inline constexpr std::array<std::uint32_t, 3> kUpDownBtn = {0xB0B0B0, 0xE0C0A0, 0x505050};
+inline constexpr std::array<std::uint32_t, 3> kUpDownArrow = {0x0000FF, 0x00FF00, 0xFF0000};
 
 // ---------------------------------------------------------------------------------------------
 // Options of the one generator
@@ -271,6 +280,7 @@ struct Options {
     bool withTitleButton = false;   // GLOBALINFO's user title-button mask "TITLEBUTTON"
     bool withColHeader = false;     // the flat "COLHEADER" section of list-view headers
     bool withMenus = false;         // the sections and marks skinned menus draw with
+    bool withTabsAndUpDown = false; // page frames, side tabs, up-down and small speed buttons
     bool malformedDigitField = false; // a letter in a digit field of BICONCLOSEGLOW0
     std::optional<int> biKeepHue;   // BIKEEPHUE (absent by default)
     // Archive

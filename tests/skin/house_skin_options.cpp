@@ -166,6 +166,12 @@ void FlatSection(Ini& ini, const std::string& name, const std::array<std::uint32
     }
 }
 
+void SmallButtonSection(Ini& ini)
+{
+    const std::array<std::uint32_t, 3> text = {kLabelText, kLabelText, kLabelText};
+    FlatSection(ini, "SPEEDBUTTON_SMALL", kSmallButton, &text);
+}
+
 void ScrollSections(Ini& ini)
 {
     FlatSection(ini, "SCROLLSLIDERH", kScrollSlider);
@@ -224,8 +230,20 @@ void MenuSections(Ini& ini)
     ini.Key("COLOR", kMenuCaption);
     ini.Key("FONTCOLOR", kMenuCaptionText);
 
-    const std::array<std::uint32_t, 3> text = {kLabelText, kLabelText, kLabelText};
-    FlatSection(ini, "SPEEDBUTTON_SMALL", kSmallButton, &text);
+    SmallButtonSection(ini);
+}
+
+// The page frames of the four tab positions, the side tabs and the up-down buttons.
+void TabsAndUpDownSections(Ini& ini)
+{
+    const char* positions[] = {"", "BOTTOM", "LEFT", "RIGHT"};
+    for (size_t i = 0; i < 4; ++i) {
+        ini.Section(std::string("PAGECONTROL") + positions[i]);
+        States(ini, 1);
+        ini.Key("COLOR", kPageControl[i]);
+    }
+    for (const char* side : {"TABBOTTOM", "TABLEFT", "TABRIGHT"}) FlatSection(ini, side, kSideTab, &kSideTabText);
+    FlatSection(ini, "UPDOWNBTN", kUpDownBtn, &kUpDownArrow);
 }
 
 } // namespace
@@ -409,6 +427,11 @@ std::string OptionsText(const Options& o)
     }
 
     if (o.withColHeader) ColHeaderSection(ini);
+
+    if (o.withTabsAndUpDown) {
+        TabsAndUpDownSections(ini);
+        if (!o.withMenus) SmallButtonSection(ini);
+    }
 
     ini.Section("SELFREF");
     ini.Key("PARENTCLASS", "SELFREF");

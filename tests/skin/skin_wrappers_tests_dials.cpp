@@ -5,6 +5,7 @@
 #include "ExtCtrls.h"
 #include "PumpUntil.h"
 #include "StdCtrls.h"
+#include "acSBUtilsSpin.h"
 #include "acntUtils.h"
 #include "sCommonData.h"
 #include "sConst.h"
@@ -170,6 +171,8 @@ TEST_F(DialsTest, BuiltWrapperFamiliesAreMadeForRealByTheDispatch)
         {L"edit", WS_VISIBLE | WS_BORDER, L"TacEditWnd"},
         {L"listbox", WS_VISIBLE | WS_BORDER | WS_VSCROLL, L"TacEditWnd"},
         {L"syslistview32", WS_VISIBLE | LVS_REPORT, L"TacListViewWnd"},
+        {L"systabcontrol32", WS_VISIBLE, L"TacTabControlWnd"},
+        {L"msctls_updown32", WS_VISIBLE, L"TacSpinWnd"},
     };
     DialogTemplate tpl;
     short y = 4;
@@ -192,6 +195,9 @@ TEST_F(DialsTest, BuiltWrapperFamiliesAreMadeForRealByTheDispatch)
             if (w && w->CtrlHandle == item) made = w.get();
         ASSERT_NE(made, nullptr);
         EXPECT_EQ(made->ClassName(), UnicodeString(rows[i].Wrapper));
+        if (const auto* spin = dynamic_cast<const TacSpinWnd*>(made)) {
+            EXPECT_EQ(spin->lOffset, 2) << "beside its buddy";
+        }
     }
 }
 
