@@ -4,6 +4,7 @@
 #include "acSBUtilsEdit.h"
 #include "acSBUtilsListView.h"
 #include "acSBUtilsScrollBar.h"
+#include "acSBUtilsStatic.h"
 #include "acSBUtilsTrack.h"
 
 namespace {
@@ -18,7 +19,7 @@ std::array<TacWrapperFactory, acWrapperKindCount>& Factories()
         nullptr, // GridEh: TacGridEhWnd
         nullptr, // TreeView: TacTreeViewWnd
         nullptr, // VirtualTreeView: TacVirtualTreeViewWnd
-        nullptr, // Static: TacStaticWnd
+        &WrapperFactory<TacStaticWnd>, // Static
         nullptr, // Btn: TacBtnWnd
         nullptr, // BitBtn: TacBitBtnWnd
         nullptr, // Button: TacButtonWnd

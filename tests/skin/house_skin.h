@@ -240,6 +240,13 @@ inline constexpr std::uint32_t kMenuCaption = 0xC0E0F0;  // MENUCAPTION
 inline constexpr std::uint32_t kMenuCaptionText = 0x002060;
 inline constexpr std::array<std::uint32_t, 3> kSmallButton = {0xE0E0E0, 0xF0F0F0, 0x60A0E0}; // SPEEDBUTTON_SMALL
 
+// The flat BUTTON (Options::flatButton): FlatButton.png holds 4 frames of one colour each
+// (normal, hot, pressed, default), drawn whole over the button; no gradient, no outer effect.
+inline constexpr int kFlatButtonFrame = 12;
+inline constexpr int kFlatButtonMargin = 3;
+inline constexpr std::array<std::uint32_t, 4> kFlatButton = {0xC0C0C0, 0xF0D0A0, 0x806040, 0xA0E0A0};
+Bytes FlatButtonPng();
+
 // ---------------------------------------------------------------------------------------------
 // Options of the one generator
 
@@ -271,6 +278,7 @@ struct Options {
     bool withTitleButton = false;   // GLOBALINFO's user title-button mask "TITLEBUTTON"
     bool withColHeader = false;     // the flat "COLHEADER" section of list-view headers
     bool withMenus = false;         // the sections and marks skinned menus draw with
+    bool flatButton = false;        // BUTTON in one flat colour per state, four states (FlatButton.png)
     bool malformedDigitField = false; // a letter in a digit field of BICONCLOSEGLOW0
     std::optional<int> biKeepHue;   // BIKEEPHUE (absent by default)
     // Archive

@@ -170,6 +170,8 @@ TEST_F(DialsTest, BuiltWrapperFamiliesAreMadeForRealByTheDispatch)
         {L"edit", WS_VISIBLE | WS_BORDER, L"TacEditWnd"},
         {L"listbox", WS_VISIBLE | WS_BORDER | WS_VSCROLL, L"TacEditWnd"},
         {L"syslistview32", WS_VISIBLE | LVS_REPORT, L"TacListViewWnd"},
+        {L"static", WS_VISIBLE | SS_LEFT, L"TacStaticWnd"},
+        {L"static", WS_VISIBLE | SS_SIMPLE, L"TacStaticWnd"},
     };
     DialogTemplate tpl;
     short y = 4;
