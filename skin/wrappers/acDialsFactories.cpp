@@ -1,6 +1,7 @@
 // The one table of wrapper factories, by wrapper kind. A wrapper family that is built puts its
 // factory on its kind's line; every dispatch row and kind-table entry of the kind uses it.
 #include "acDials.h"
+#include "acSBUtilsButtons.h"
 #include "acSBUtilsEdit.h"
 #include "acSBUtilsListView.h"
 #include "acSBUtilsScrollBar.h"
@@ -20,7 +21,7 @@ std::array<TacWrapperFactory, acWrapperKindCount>& Factories()
         nullptr, // TreeView: TacTreeViewWnd
         nullptr, // VirtualTreeView: TacVirtualTreeViewWnd
         &WrapperFactory<TacStaticWnd>, // Static
-        nullptr, // Btn: TacBtnWnd
+        &WrapperFactory<TacBtnWnd>, // Btn
         nullptr, // BitBtn: TacBitBtnWnd
         nullptr, // Button: TacButtonWnd
         nullptr, // SplitBtn: TacSplitBtnWnd

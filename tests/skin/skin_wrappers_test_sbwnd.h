@@ -71,6 +71,7 @@ protected:
         o.withScrollBars = true;
         o.withForm = true;
         o.withTrackBarImages = trackBarImages;
+        o.flatButton = flatButton;
         Load(o);
         ASSERT_TRUE(manager && manager->IsActive());
         user_mouse::MoveTo(POINT{1200, 980}); // away from every window a test makes
@@ -116,6 +117,7 @@ protected:
     }
 
     bool trackBarImages = false;
+    bool flatButton = false;
     TForm* form = nullptr;
     std::vector<TacMainWnd*> wrappers;
 };

@@ -172,6 +172,8 @@ TEST_F(DialsTest, BuiltWrapperFamiliesAreMadeForRealByTheDispatch)
         {L"syslistview32", WS_VISIBLE | LVS_REPORT, L"TacListViewWnd"},
         {L"static", WS_VISIBLE | SS_LEFT, L"TacStaticWnd"},
         {L"static", WS_VISIBLE | SS_SIMPLE, L"TacStaticWnd"},
+        {L"button", WS_VISIBLE | BS_PUSHBUTTON, L"TacBtnWnd"},
+        {L"button", WS_VISIBLE | BS_DEFPUSHBUTTON, L"TacBtnWnd"},
     };
     DialogTemplate tpl;
     short y = 4;
@@ -195,6 +197,21 @@ TEST_F(DialsTest, BuiltWrapperFamiliesAreMadeForRealByTheDispatch)
         ASSERT_NE(made, nullptr);
         EXPECT_EQ(made->ClassName(), UnicodeString(rows[i].Wrapper));
     }
+}
+
+TEST_F(DialsTest, ACheckBoxWithTextOnTheLeftIsNoPushButton)
+{
+    RecordingFactories recording;
+    HWND dlg = Keep(DialogTemplate(WS_POPUP | WS_CAPTION | DS_SETFONT, 120, 60).Create(form->Handle()));
+    TacProvider* provider = ProviderOf(dlg);
+    ASSERT_NE(provider, nullptr);
+    HWND box = CreateWindowExW(0, L"button", L"left", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX | BS_LEFTTEXT, 4, 4, 80, 14,
+                               dlg, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(provider->AddControl(box));
+    TRecordedWrapper* w = RecordedWrapperOf(box);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->Kind, TacWrapperKind::CheckBox);
 }
 
 TEST_F(DialsTest, ADropDownListOfItsOwnGetsTheEditWrapper)
