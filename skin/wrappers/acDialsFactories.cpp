@@ -22,9 +22,9 @@ std::array<TacWrapperFactory, acWrapperKindCount>& Factories()
         nullptr, // VirtualTreeView: TacVirtualTreeViewWnd
         &WrapperFactory<TacStaticWnd>, // Static
         &WrapperFactory<TacBtnWnd>, // Btn
-        nullptr, // BitBtn: TacBitBtnWnd
-        nullptr, // Button: TacButtonWnd
-        nullptr, // SplitBtn: TacSplitBtnWnd
+        &WrapperFactory<TacBitBtnWnd>, // BitBtn
+        &WrapperFactory<TacButtonWnd>, // Button
+        &WrapperFactory<TacSplitBtnWnd>, // SplitBtn
         nullptr, // CheckBox: TacCheckBoxWnd
         nullptr, // GroupBox: TacGroupBoxWnd
         nullptr, // TransPanel: TacTransPanelWnd

@@ -43,3 +43,50 @@ protected:
     int SectionStates();
     TsSkinManager* Manager() const;
 };
+
+class TBitBtn;
+class TButton;
+
+// A push button with a glyph: a framework bit button's Glyph, or the bitmap a foreign button
+// answers to BM_GETIMAGE.
+class TacBitBtnWnd : public TacBtnWnd {
+public:
+    UnicodeString ClassName() const override { return L"TacBitBtnWnd"; }
+    int CurrentState() override;
+    void DrawGlyph() override;
+    TSize GlyphSize() override;
+    TRect CaptionRect() override;
+    int MaxCaptionWidth() override;
+    TRect GlyphRect();
+
+private:
+    TBitBtn* BitBtn() const;
+    HBITMAP ForeignBitmap() const;
+};
+
+// A framework push button with its image list.
+class TacButtonWnd : public TacBtnWnd {
+public:
+    UnicodeString ClassName() const override { return L"TacButtonWnd"; }
+    void AfterCreation() override;
+    void DrawGlyph() override;
+    TSize GlyphSize() override;
+    TRect CaptionRect() override;
+    bool HaveImage() const;
+    // The image of the current state, each falling back to ImageIndex.
+    int GlyphIndex();
+    TRect GlyphRect();
+
+    TButton* Btn = nullptr;
+};
+
+// Split and command-link buttons: the caption moved left for a drop-down arrow at the right.
+class TacSplitBtnWnd : public TacBtnWnd {
+public:
+    UnicodeString ClassName() const override { return L"TacSplitBtnWnd"; }
+    TRect CaptionRect() override;
+    void PrepareCache() override;
+    TRect ArrowRect();
+
+    int ArrowWidth = 0;
+};

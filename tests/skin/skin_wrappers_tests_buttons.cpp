@@ -4,6 +4,8 @@
 #include "skin_images_test_effects.h"
 #include "skin_wrappers_test_sbwnd.h"
 
+#include "Buttons.h"
+#include "acDials.h"
 #include "acSBUtilsButtons.h"
 #include "sMessages.h"
 #include "sSkinManager.h"
@@ -188,6 +190,98 @@ TEST_F(ButtonTest, HoverMakesTheActiveControlAndLeavingEndsIt)
     EXPECT_EQ(rec.Log.Count(SM_ALPHACMD, AC_MOUSELEAVE), 1);
     EXPECT_FALSE(w->SkinData->FMouseAbove);
     EXPECT_EQ(w->CurrentState(), 0);
+}
+
+TEST_F(ButtonTest, SplitButtonCaptionMovesLeftForItsArrow)
+{
+    HWND plain = NewButton(L"Split", BS_PUSHBUTTON, 100, nullptr, 20);
+    HWND split = NewButton(L"Split", BS_SPLITBUTTON, 101, nullptr, 200);
+    auto* p = Wrap<TacBtnWnd>(plain, nullptr);
+    auto* w = Wrap<TacSplitBtnWnd>(split, nullptr);
+    auto cap = PrintCapture(split);
+    SaveEnlargedPng(*cap, L"button_split.png");
+    p->PrepareCache();
+    TRect base = p->CaptionRect();
+    TRect moved = w->CaptionRect();
+    EXPECT_EQ(w->ArrowWidth, 8);
+    EXPECT_EQ(moved.Left, base.Left - 8);
+    const TRect arrow = w->ArrowRect();
+    EXPECT_EQ(arrow.Left, cap->Width() - 2 * 8 - 6);
+    const TColor ink = ColorToRGB(GetFontColor(split, w->SkinData->SkinIndex, manager.get(), 0)) & 0xFFFFFF;
+    EXPECT_GT(CountColor(*cap, TRect(moved.Right + 1, 0, cap->Width(), cap->Height()), ink), 3) << "the arrow";
+}
+
+TEST_F(ButtonTest, GlyphsBesideTheCaption)
+{
+    // A foreign button's bitmap ends 2 pixels left of its caption, centred vertically.
+    HWND foreign = NewButton(L"Bmp", BS_PUSHBUTTON | BS_BITMAP, 100, nullptr, 20);
+    TBitmap glyph(12, 10, pf24bit);
+    SendMessageW(foreign, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(glyph.Handle()));
+    auto* fw = Wrap<TacBitBtnWnd>(foreign, nullptr);
+    fw->PrepareCache();
+    EXPECT_EQ(fw->GlyphSize().cx, 12);
+    const TRect g = fw->GlyphRect();
+    EXPECT_EQ(g.Right, fw->CaptionRect().Left - 2);
+    EXPECT_EQ(g.Top, (28 - 10) / 2);
+    SendMessageW(foreign, BM_SETIMAGE, IMAGE_BITMAP, 0);
+
+    // A framework bit button by its layout: the caption on the far side of the glyph, Spacing
+    // apart.
+    for (TButtonLayout layout : {blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom}) {
+        SCOPED_TRACE(static_cast<int>(layout));
+        auto* b = new TBitBtn(form);
+        b->SetBounds(20, 120, 120, 60);
+        b->SetCaption(L"Go");
+        TBitmap frames(32, 16, pf24bit);
+        b->SetGlyph(&frames);
+        b->SetNumGlyphs(2);
+        b->SetLayout(layout);
+        b->SetSpacing(5);
+        b->SetParent(form);
+        auto* w = Wrap<TacBitBtnWnd>(b->Handle(), b);
+        w->PrepareCache();
+        EXPECT_EQ(w->GlyphSize().cx, 16);
+        const TRect gr = w->GlyphRect(), cr = w->CaptionRect();
+        switch (layout) {
+        case blGlyphLeft: EXPECT_EQ(cr.Left, gr.Right + 5); break;
+        case blGlyphRight: EXPECT_EQ(cr.Right, gr.Left - 5); break;
+        case blGlyphTop: EXPECT_EQ(cr.Top, gr.Bottom + 5); break;
+        case blGlyphBottom: EXPECT_EQ(cr.Bottom, gr.Top - 5); break;
+        }
+        if (layout == blGlyphLeft) {
+            const int mid = (120 - 16 - cr.Width() - 5) / 2;
+            EXPECT_EQ(gr.Left, mid);
+        }
+        TacMainWnd* made = w;
+        wrappers.pop_back();
+        UninitializeACWnd(made->CtrlHandle, true, false, made);
+        delete b;
+    }
+}
+
+TEST_F(ButtonTest, FrameworkKindsGetTheirWrappers)
+{
+    auto* button = new TButton(form);
+    button->SetParent(form);
+    auto* bit = new TBitBtn(form);
+    bit->SetBounds(100, 0, 75, 25);
+    bit->SetParent(form);
+    TacSkinParams params;
+    params.Control = button;
+    std::unique_ptr<TacMainWnd> a(CreateThirdPartyWrapper(tpButton, button->Handle(), nullptr, manager.get(), params, false));
+    params.Control = bit;
+    std::unique_ptr<TacMainWnd> b(CreateThirdPartyWrapper(tpBitBtn, bit->Handle(), nullptr, manager.get(), params, false));
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(a->ClassName(), UnicodeString(L"TacButtonWnd"));
+    EXPECT_EQ(static_cast<TacButtonWnd*>(a.get())->Btn, button);
+    EXPECT_EQ(b->ClassName(), UnicodeString(L"TacBitBtnWnd"));
+    // A framework bit button is owner-drawn, which is no default look, unless it is Default.
+    EXPECT_EQ(static_cast<TacBtnWnd*>(b.get())->CurrentState(), 0);
+    bit->SetDefault(true);
+    SetFocus(nullptr);
+    EXPECT_EQ(static_cast<TacBtnWnd*>(b.get())->CurrentState(), 3);
+    a.reset();
+    b.reset();
 }
 
 } // namespace

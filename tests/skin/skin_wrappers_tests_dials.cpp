@@ -174,6 +174,7 @@ TEST_F(DialsTest, BuiltWrapperFamiliesAreMadeForRealByTheDispatch)
         {L"static", WS_VISIBLE | SS_SIMPLE, L"TacStaticWnd"},
         {L"button", WS_VISIBLE | BS_PUSHBUTTON, L"TacBtnWnd"},
         {L"button", WS_VISIBLE | BS_DEFPUSHBUTTON, L"TacBtnWnd"},
+        {L"button", WS_VISIBLE | BS_SPLITBUTTON, L"TacSplitBtnWnd"},
     };
     DialogTemplate tpl;
     short y = 4;
