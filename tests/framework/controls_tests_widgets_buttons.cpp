@@ -88,7 +88,7 @@ end
     EXPECT_EQ(GetWindowLongW(b->Handle(), GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
     RedrawWindow(b->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     auto cap = CaptureWindow(b->Handle());
-    SaveCapture(*cap, L"bitbtn_glyph_right.png");
+    SaveCapture(*cap, L"bitbtn_glyph_right");
     TRect glyphRect, textRect;
     b->CalcLayout(TRect(3, 3, 117, 37), TSize{10, 10}, glyphRect, textRect);
     EXPECT_LT(textRect.Right, glyphRect.Left) << "the glyph right of the caption";
