@@ -179,17 +179,7 @@ void TacBtnWnd::PrepareCache()
     if (coloring.ColorToneBG != kUnset) UpdateBmpColors(cache, SkinData, true, coloring.ColorToneBG);
     DrawCaption(coloring);
     DrawGlyph();
-    if (!IsWindowEnabled(CtrlHandle)) {
-        if (parent.Ready && parent.Bmp) {
-            TRect r = whole;
-            r.Offset(parent.X + WndPos.X, parent.Y + WndPos.Y);
-            BlendTransRectangle(cache, 0, 0, parent.Bmp, r, DefBlendDisabled, clFuchsia);
-        } else {
-            TsColor color;
-            color.C = parent.FillColor;
-            BlendTransBitmap(cache, DefBlendDisabled, color);
-        }
-    }
+    if (!IsWindowEnabled(CtrlHandle)) BlendTowardParent(cache, parent, WndPos, m);
     GdiFlush();
     SkinData->BGChanged = false;
 }

@@ -3,7 +3,6 @@
 
 #include "Forms.h"
 #include "sCommonData.h"
-#include "sGraphUtilsFill.h"
 #include "sGraphUtilsTextEx.h"
 #include "sSkinManager.h"
 #include "sVclUtils.h"
@@ -86,13 +85,7 @@ void TacStaticWnd::AC_WMPaint(TMessage& Message)
         cache->SetPixelFormat(pf32bit);
         cache->SetSize(std::max<int>(0, WndSize.cx), std::max<int>(0, WndSize.cy));
         // The parent's background first: a section the skin lacks paints nothing over it.
-        const TCacheInfo parent = GetParentCacheHwnd(CtrlHandle);
-        const TRect whole(0, 0, cache->Width(), cache->Height());
-        if (parent.Ready && parent.Bmp)
-            BitBlt(cache->Canvas()->Handle(), 0, 0, whole.Width(), whole.Height(), parent.Bmp->Canvas()->Handle(),
-                   parent.X + WndPos.X, parent.Y + WndPos.Y, SRCCOPY);
-        else
-            FillDC(cache->Canvas()->Handle(), whole, parent.FillColor);
+        CopyParentBackground(cache, GetParentCacheHwnd(CtrlHandle), WndPos, SkinData->GetSkinManager());
         PrepareCache(SkinData, CtrlHandle, false);
         GdiFlush();
         if (PaintContent()) {
