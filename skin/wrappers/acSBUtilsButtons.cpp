@@ -293,6 +293,31 @@ void TacBtnWnd::acWndProc(TMessage& Message)
         StopTimer(SkinData);
         Repaint();
         return;
+    case WM_MOVE:
+    case WM_SIZE:
+        SkinData->BGChanged = true;
+        passOn();
+        if (SkinData->GlowID >= 0) {
+            if (Message.Msg == WM_MOVE)
+                HideGlow(SkinData->GlowID, false);
+            else
+                RepaintGlow(SkinData->GlowID);
+        }
+        return;
+    case WM_LBUTTONUP:
+        if (OwnerControl() && EventEnabled(aeClick, {aeGlobalDef}, Manager())) DoClickAnimation(SkinData, cm1);
+        if (FMouseClicked) {
+            StopTimer(SkinData);
+            FMouseClicked = false;
+            passOn();
+            if (IsWindowVisible(CtrlHandle)) SendAMessage(CtrlHandle, AC_MOUSEENTER, reinterpret_cast<LPARAM>(Manager()));
+        } else {
+            passOn();
+            StopTimer(SkinData);
+            SkinData->BGChanged = false;
+            DoChangePaint(SkinData, 1, UpdateWindow_CB, EventEnabled(aeMouseUp, {aeGlobalDef}, Manager()), false, true);
+        }
+        return;
     case WM_MOUSEHOVER:
         SendAMessage(CtrlHandle, AC_MOUSEENTER, reinterpret_cast<LPARAM>(Manager()));
         return;
@@ -322,6 +347,15 @@ void TacBtnWnd::acWndProc(TMessage& Message)
         case AC_PREPARECACHE:
             PrepareCache();
             return;
+        case AC_SETNEWSKIN:
+        case AC_REMOVESKIN:
+            // The light pictures belong to the old skin.
+            if (Message.LParam == reinterpret_cast<LPARAM>(SkinManager))
+                if (auto* lit = dynamic_cast<TsCtrlSkinData*>(SkinData)) {
+                    lit->HotCache.reset();
+                    lit->LightMask.reset();
+                }
+            break;
         case AC_MOUSEENTER: {
             TsSkinManager* m = DefaultManager;
             if (FMouseClicked || !m || m->ActiveControl() != CtrlHandle || m->Options()->GetBool(1) ||

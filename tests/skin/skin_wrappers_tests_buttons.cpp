@@ -284,4 +284,25 @@ TEST_F(ButtonTest, FrameworkKindsGetTheirWrappers)
     b.reset();
 }
 
+TEST_F(ButtonTest, ReleasingTheMouseRunsTheClickAnimationOnlyWhenEnabled)
+{
+    auto* button = new TButton(form);
+    button->SetBounds(20, 20, 90, 28);
+    button->SetParent(form);
+    auto* w = Wrap<TacButtonWnd>(button->Handle(), button);
+    auto& events = manager->AnimEffects()->Buttons()->Events;
+    const TacBtnEvents saved = events;
+    SendMessageW(button->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(w->SkinData->ClickTimer, nullptr) << "no click effect by default";
+    events.Include(beClick);
+    SendMessageW(button->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    ASSERT_NE(w->SkinData->ClickTimer, nullptr);
+    // The ghost belongs to the button; it is stopped here, not waited for.
+    auto* ghost = dynamic_cast<TacClickTimer*>(w->SkinData->ClickTimer);
+    ASSERT_NE(ghost, nullptr);
+    EXPECT_EQ(ghost->AnimControl, button);
+    ghost->DisableTimer();
+    events = saved;
+}
+
 } // namespace
