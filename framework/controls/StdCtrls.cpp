@@ -27,18 +27,26 @@ void TButtonControl::Dispatch(TMessage& message)
 // ---------------------------------------------------------------------------------------------
 // TButton
 
-TButton::TButton(TComponent* owner) : TButtonControl(owner)
+TButton::TButton(TComponent* owner)
+    : TButtonControl(owner), imageMargins_(std::make_unique<TImageMargins>()), imageLink_(std::make_unique<TChangeLink>())
 {
     SetBounds(Left(), Top(), 75, 25);
     SetTabStop(true);
     SetColor(clBtnFace);
+    imageMargins_->OnChange = [this](TObject*) { UpdateImages(); };
+    imageLink_->OnChange = [this](TObject*) { UpdateImages(); };
 }
 
 void TButton::SetDefault(bool value)
 {
     if (default_ == value) return;
     default_ = value;
-    if (HandleAllocated()) SendMessageW(Handle(), BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    if (!HandleAllocated()) return;
+    // An owner-drawn button keeps its type and draws the default look itself.
+    if ((GetWindowLongW(Handle(), GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW)
+        Invalidate();
+    else
+        SendMessageW(Handle(), BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
 void TButton::Click()
@@ -83,6 +91,7 @@ void RegisterStdCtrlsClasses()
     RegisterPublishedProperty(c, OrdProp(L"Cancel", pkBool, &TButton::Cancel, &TButton::SetCancel, int64_t{0}));
     RegisterPublishedProperty(c, OrdProp(L"ModalResult", pkInteger, &TButton::ModalResult, &TButton::SetModalResult,
                                          int64_t{mrNone}));
+    RegisterButtonImageProperties();
     RegisterComponentClass<TButton>(c);
 }
 

@@ -2,6 +2,12 @@
 // Standard controls over the system's own window classes.
 #include "Controls.h"
 #include "Forms.h"
+#include "ImageList.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <memory>
 
 // Scroll bars of memos, grids and scroll boxes.
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
@@ -10,6 +16,33 @@ enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TVerticalAlignment { taAlignTop, taAlignBottom, taVerticalCenter };
 // Where a button puts its glyph against its caption.
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+
+// Where a push button puts its image (BUTTON_IMAGELIST alignment, in the same order).
+enum TImageAlignment { iaLeft, iaRight, iaTop, iaBottom, iaCenter };
+
+// The space a push button keeps round its image; a change notifies the button.
+class TImageMargins : public TPersistent {
+public:
+    UnicodeString ClassName() const override { return L"TImageMargins"; }
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Right() const { return right_; }
+    int Bottom() const { return bottom_; }
+    void SetLeft(int value) { Set(left_, value); }
+    void SetTop(int value) { Set(top_, value); }
+    void SetRight(int value) { Set(right_, value); }
+    void SetBottom(int value) { Set(bottom_, value); }
+    TNotifyEvent OnChange;
+
+private:
+    void Set(int& field, int value)
+    {
+        if (field == value) return;
+        field = value;
+        if (OnChange) OnChange(this);
+    }
+    int left_ = 0, top_ = 0, right_ = 0, bottom_ = 0;
+};
 
 // Base of the controls over the BUTTON class (push buttons, check boxes, radio buttons): the
 // notifications the window sends its parent (BN_CLICKED...) arrive as CN_COMMAND and go to
@@ -45,19 +78,59 @@ public:
 
     void Click() override;
 
+    // The button's images: the window shows them itself (BCM_SETIMAGELIST) from a list of its
+    // own made of the images by state; an index that is not valid in Images falls back to
+    // ImageIndex, and without a valid ImageIndex the button shows no image.
+    TCustomImageList* Images() const { return images_; }
+    void SetImages(TCustomImageList* value);
+    int ImageIndex() const { return imageIndex_[0]; }
+    void SetImageIndex(int value) { SetStateImage(0, value); }
+    int HotImageIndex() const { return imageIndex_[1]; }
+    void SetHotImageIndex(int value) { SetStateImage(1, value); }
+    int PressedImageIndex() const { return imageIndex_[2]; }
+    void SetPressedImageIndex(int value) { SetStateImage(2, value); }
+    // The image of the focused (and default) button.
+    int SelectedImageIndex() const { return imageIndex_[3]; }
+    void SetSelectedImageIndex(int value) { SetStateImage(3, value); }
+    int DisabledImageIndex() const { return imageIndex_[4]; }
+    void SetDisabledImageIndex(int value) { SetStateImage(4, value); }
+    TImageAlignment ImageAlignment() const { return imageAlignment_; }
+    void SetImageAlignment(TImageAlignment value);
+    TImageMargins* ImageMargins() const { return imageMargins_.get(); }
+    // Index i of the state images (0 normal .. 4 disabled) when valid in Images, else ImageIndex
+    // when valid, else -1.
+    int ValidImageIndex(int i) const;
+
+    ~TButton() override;
+
 protected:
     void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
     void CMDialogKey(TMessage& message) override;
     void CNCommand(TMessage& message) override;
+    void Notification(TComponent* component, TOperation operation) override;
+    // Hands the window a new list of the state images (or none).
+    void UpdateImages();
 
 private:
+    void SetStateImage(int i, int value);
+    void FreeButtonImages();
     bool default_ = false;
     bool cancel_ = false;
     TModalResult modalResult_ = mrNone;
+    TCustomImageList* images_ = nullptr;
+    std::array<int, 5> imageIndex_{-1, -1, -1, -1, -1};
+    TImageAlignment imageAlignment_ = iaLeft;
+    std::unique_ptr<TImageMargins> imageMargins_;
+    std::unique_ptr<TChangeLink> imageLink_;
+    HIMAGELIST buttonImages_ = nullptr; // the list the window shows; owned
 };
 
 // Registers the published properties and reader factories of the classes in this file.
 void RegisterStdCtrlsClasses();
+// The image properties of TButton and the class TImageMargins (part of the above).
+void RegisterButtonImageProperties();
 
 // ---------------------------------------------------------------------------------------------
 // Labels, edits, memos, check boxes, radio buttons, group boxes and list boxes.

@@ -1,6 +1,7 @@
 // The one table of wrapper factories, by wrapper kind. A wrapper family that is built puts its
 // factory on its kind's line; every dispatch row and kind-table entry of the kind uses it.
 #include "acDials.h"
+#include "acSBUtilsButtons.h"
 #include "acSBUtilsCombo.h"
 #include "acSBUtilsEdit.h"
 #include "acSBUtilsGrid.h"
@@ -8,6 +9,7 @@
 #include "acSBUtilsMenu.h"
 #include "acSBUtilsScrollBar.h"
 #include "acSBUtilsSpin.h"
+#include "acSBUtilsStatic.h"
 #include "acSBUtilsTabs.h"
 #include "acSBUtilsTrack.h"
 #include "acSBUtilsTree.h"
@@ -24,11 +26,11 @@ std::array<TacWrapperFactory, acWrapperKindCount>& Factories()
         &WrapperFactory<TacGridEhWnd>, // GridEh
         &WrapperFactory<TacTreeViewWnd>, // TreeView
         &WrapperFactory<TacVirtualTreeViewWnd>, // VirtualTreeView
-        nullptr, // Static: TacStaticWnd
-        nullptr, // Btn: TacBtnWnd
-        nullptr, // BitBtn: TacBitBtnWnd
-        nullptr, // Button: TacButtonWnd
-        nullptr, // SplitBtn: TacSplitBtnWnd
+        &WrapperFactory<TacStaticWnd>, // Static
+        &WrapperFactory<TacBtnWnd>, // Btn
+        &WrapperFactory<TacBitBtnWnd>, // BitBtn
+        &WrapperFactory<TacButtonWnd>, // Button
+        &WrapperFactory<TacSplitBtnWnd>, // SplitBtn
         nullptr, // CheckBox: TacCheckBoxWnd
         nullptr, // GroupBox: TacGroupBoxWnd
         nullptr, // TransPanel: TacTransPanelWnd

@@ -21,6 +21,7 @@
 class TsCommonData;
 class TsSkinManager;
 class TacWndRelay;
+struct TCacheInfo;
 
 // What every wrapper is made with.
 struct TacSkinParams {
@@ -217,6 +218,12 @@ void PrepareCache(TsCommonData* SkinData, HWND Wnd, bool DialogMode);
 // Repaints only the four border strips of the section's border image into the cache; the centre
 // stays as it is.
 void PaintBorderFast(TsCommonData* SkinData, int State, const TacMainWnd& W);
+// The parent's background under a window at WndPos (parent client coordinates) over the whole
+// cache: the parent's cached picture when it is ready, else its fill colour (the manager's global
+// colour when the parent names none).
+void CopyParentBackground(TBitmap* Cache, const TCacheInfo& Parent, const TPoint& WndPos, TsSkinManager* Manager);
+// The disabled look: the cache blended toward that background by the library's disabled level.
+void BlendTowardParent(TBitmap* Cache, const TCacheInfo& Parent, const TPoint& WndPos, TsSkinManager* Manager);
 // Whether the control's section has a distinct hot look (with CheckOptions as the options and
 // the control's class allow).
 bool MayBeHot(TsCommonData* SkinData, bool CheckOptions = true);

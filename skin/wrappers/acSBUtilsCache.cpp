@@ -8,6 +8,8 @@
 #include "TypInfo.h"
 #include "acntUtils.h"
 #include "sAlphaGraph.h"
+#include "sDefaults.h"
+#include "sGraphUtils.h"
 #include "sCommonData.h"
 #include "sGraphUtilsBackground.h"
 #include "sGraphUtilsFill.h"
@@ -220,4 +222,38 @@ bool MayBeHot(TsCommonData* SkinData, bool CheckOptions)
     if (mask->ImageCount >= 2) return true;
     TacSkinData* skin = SkinData->GetCommonSkinData();
     return skin->gd[static_cast<size_t>(SkinData->SkinIndex)].States > 1;
+}
+
+namespace {
+
+TColor ParentFill(const TCacheInfo& parent, TsSkinManager* manager)
+{
+    return parent.FillColor == clFuchsia && manager ? manager->GetGlobalColor() : parent.FillColor;
+}
+
+} // namespace
+
+void CopyParentBackground(TBitmap* Cache, const TCacheInfo& Parent, const TPoint& WndPos, TsSkinManager* Manager)
+{
+    if (!Cache || Cache->Empty()) return;
+    const TRect whole(0, 0, Cache->Width(), Cache->Height());
+    if (Parent.Ready && Parent.Bmp)
+        BitBlt(Cache->Canvas()->Handle(), 0, 0, whole.Width(), whole.Height(), Parent.Bmp->Canvas()->Handle(),
+               Parent.X + WndPos.X, Parent.Y + WndPos.Y, SRCCOPY);
+    else
+        FillRect32(Cache, whole, ParentFill(Parent, Manager), 0xFF);
+}
+
+void BlendTowardParent(TBitmap* Cache, const TCacheInfo& Parent, const TPoint& WndPos, TsSkinManager* Manager)
+{
+    if (!Cache || Cache->Empty()) return;
+    if (Parent.Ready && Parent.Bmp) {
+        TRect r(0, 0, Cache->Width(), Cache->Height());
+        r.Offset(Parent.X + WndPos.X, Parent.Y + WndPos.Y);
+        BlendTransRectangle(Cache, 0, 0, Parent.Bmp, r, DefBlendDisabled, clFuchsia);
+    } else {
+        TsColor color;
+        color.C = ParentFill(Parent, Manager);
+        BlendTransBitmap(Cache, DefBlendDisabled, color);
+    }
 }

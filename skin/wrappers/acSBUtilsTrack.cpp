@@ -197,28 +197,14 @@ void TacTrackWnd::PaintBody()
     if (!cache || cache->Empty() || !skin || !manager) return;
     const TCacheInfo parent = GetParentCacheHwnd(CtrlHandle);
     const TRect whole(0, 0, cache->Width(), cache->Height());
-    if (parent.Ready && parent.Bmp)
-        BitBlt(cache->Canvas()->Handle(), 0, 0, whole.Width(), whole.Height(), parent.Bmp->Canvas()->Handle(),
-               parent.X + WndPos.X, parent.Y + WndPos.Y, SRCCOPY);
-    else
-        FillRect32(cache, whole, parent.FillColor == clFuchsia ? manager->GetGlobalColor() : parent.FillColor, 0xFF);
+    CopyParentBackground(cache, parent, WndPos, manager);
     PaintItem(SkinData->SkinIndex, parent, true, 0, whole, WndPos, cache, manager);
     const TacTrackBarData* track = TrackData(skin, IsVertical());
     if (track && track->SkinIndex >= 0) {
         PaintBar();
         PaintThumb(static_cast<int>(SendMessageW(CtrlHandle, TBM_GETPOS, 0, 0)));
     }
-    if (!IsWindowEnabled(CtrlHandle)) {
-        if (parent.Ready && parent.Bmp) {
-            TRect r = whole;
-            r.Offset(parent.X + WndPos.X, parent.Y + WndPos.Y);
-            BlendTransRectangle(cache, 0, 0, parent.Bmp, r, DefBlendDisabled, clFuchsia);
-        } else {
-            TsColor color;
-            color.C = parent.FillColor == clFuchsia ? manager->GetGlobalColor() : parent.FillColor;
-            BlendTransBitmap(cache, DefBlendDisabled, color);
-        }
-    }
+    if (!IsWindowEnabled(CtrlHandle)) BlendTowardParent(cache, parent, WndPos, manager);
     GdiFlush();
 }
 

@@ -83,12 +83,14 @@ Bytes FontBytes()
 
 std::vector<File> SkinFiles(const Options& o)
 {
-    return {{o.optionsEntryName, ToBytes(OptionsText(o))},
-            {"Master.png", MasterPng()},
-            {"Master.bmp", MasterBmp()},
-            {"EditFrame.png", EditFramePng(kEditFrame100)},
-            {"EditFrame150.png", EditFramePng(kEditFrame150)},
-            {"HouseFont" + o.fontExtension, FontBytes()}};
+    std::vector<File> files{{o.optionsEntryName, ToBytes(OptionsText(o))},
+                            {"Master.png", MasterPng()},
+                            {"Master.bmp", MasterBmp()},
+                            {"EditFrame.png", EditFramePng(kEditFrame100)},
+                            {"EditFrame150.png", EditFramePng(kEditFrame150)},
+                            {"HouseFont" + o.fontExtension, FontBytes()}};
+    if (o.flatButton) files.push_back({"FlatButton.png", FlatButtonPng()});
+    return files;
 }
 
 Bytes Archive(const Options& o)

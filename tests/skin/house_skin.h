@@ -249,6 +249,13 @@ inline constexpr std::array<std::uint32_t, 3> kSideTabText = {0x000080, 0x008000
 inline constexpr std::array<std::uint32_t, 3> kUpDownBtn = {0xB0B0B0, 0xE0C0A0, 0x505050};
 inline constexpr std::array<std::uint32_t, 3> kUpDownArrow = {0x0000FF, 0x00FF00, 0xFF0000};
 
+// The flat BUTTON (Options::flatButton): FlatButton.png holds 4 frames of one colour each
+// (normal, hot, pressed, default), drawn whole over the button; no gradient, no outer effect.
+inline constexpr int kFlatButtonFrame = 12;
+inline constexpr int kFlatButtonMargin = 3;
+inline constexpr std::array<std::uint32_t, 4> kFlatButton = {0xC0C0C0, 0xF0D0A0, 0x806040, 0xA0E0A0};
+Bytes FlatButtonPng();
+
 // ---------------------------------------------------------------------------------------------
 // Options of the one generator
 
@@ -281,6 +288,7 @@ struct Options {
     bool withColHeader = false;     // the flat "COLHEADER" section of list-view headers
     bool withMenus = false;         // the sections and marks skinned menus draw with
     bool withTabsAndUpDown = false; // page frames, side tabs, up-down and small speed buttons
+    bool flatButton = false;        // BUTTON in one flat colour per state, four states (FlatButton.png)
     bool malformedDigitField = false; // a letter in a digit field of BICONCLOSEGLOW0
     std::optional<int> biKeepHue;   // BIKEEPHUE (absent by default)
     // Archive

@@ -213,6 +213,15 @@ std::vector<Argb> EditFramePixels(const EditFrameLayout& l)
 
 Bytes MasterPng() { return png_writer::Write(ToPngImage(kMasterSize, kMasterSize, MasterPixels())); }
 
+Bytes FlatButtonPng()
+{
+    Canvas c(4 * kFlatButtonFrame, kFlatButtonFrame, 0);
+    for (int frame = 0; frame < 4; ++frame)
+        for (int y = 0; y < kFlatButtonFrame; ++y)
+            for (int x = 0; x < kFlatButtonFrame; ++x) c.Set(frame * kFlatButtonFrame + x, y, WithAlpha(kFlatButton[frame], 0xFF));
+    return png_writer::Write(ToPngImage(4 * kFlatButtonFrame, kFlatButtonFrame, c.Take()));
+}
+
 Bytes EditFramePng(const EditFrameLayout& layout)
 {
     return png_writer::Write(ToPngImage(2 * layout.frame, layout.frame, EditFramePixels(layout)));

@@ -246,6 +246,27 @@ void TabsAndUpDownSections(Ini& ini)
     FlatSection(ini, "UPDOWNBTN", kUpDownBtn, &kUpDownArrow);
 }
 
+// The flat BUTTON: its image of four one-colour frames covers the whole button, the state
+// colours match it, the glow stays.
+void FlatButtonSection(Ini& ini)
+{
+    ini.Section("BUTTON");
+    States(ini, 4, true);
+    ini.Key("BORDERSMASK", BangBorder("FlatButton.png", 4, kFlatButtonMargin, 4));
+    ini.Key("GLOW", 1);
+    ini.Key("GLOWMARGIN", 3);
+    ini.Key("GLOW0", Normalised(kGlow, kGlowMargin, 2, 0, 3, 0));
+    ini.Key("COLOR", kFlatButton[0]);
+    ini.Key("HOTCOLOR", kFlatButton[1]);
+    ini.Key("COLOR2", kFlatButton[2]);
+    ini.Key("FONTCOLOR", kButtonText[0]);
+    ini.Key("HOTFONTCOLOR", kButtonText[1]);
+    ini.Key("FONTCOLOR2", kButtonText[2]);
+    ini.Key("LIGHT0", kButtonLight[0]);
+    ini.Key("LIGHT1", kButtonLight[1]);
+    ini.Key("LIGHT2", kButtonLight[2]);
+}
+
 } // namespace
 
 std::string OptionsText(const Options& o)
@@ -254,6 +275,9 @@ std::string OptionsText(const Options& o)
     GlobalInfo(ini, o);
     const std::string buttonBorder = Caret(kButton, kButtonMargin, 3, 1, 0);
 
+    if (o.flatButton) {
+        FlatButtonSection(ini);
+    } else {
     ini.Section("BUTTON");
     States(ini, 3, true);
     ini.Key("BORDERSMASK", buttonBorder);
@@ -285,6 +309,7 @@ std::string OptionsText(const Options& o)
     ini.Key("OUTOFFSR", 3);
     ini.Key("OUTOFFSB", 3);
     ini.Key("OUTOPACITY", 160);
+    }
 
     ini.Section("SPEEDBUTTON");
     ini.Key("PARENTCLASS", "BUTTON");

@@ -72,6 +72,7 @@ protected:
         o.withForm = true;
         o.withTrackBarImages = trackBarImages;
         o.withTabsAndUpDown = tabsAndUpDown;
+        o.flatButton = flatButton;
         Load(o);
         ASSERT_TRUE(manager && manager->IsActive());
         user_mouse::MoveTo(POINT{1200, 980}); // away from every window a test makes
@@ -118,6 +119,7 @@ protected:
 
     bool trackBarImages = false;
     bool tabsAndUpDown = false;
+    bool flatButton = false;
     TForm* form = nullptr;
     std::vector<TacMainWnd*> wrappers;
 };

@@ -12,6 +12,7 @@
 #include "sSkinManager.h"
 #include "sSkinProvider.h"
 #include "sThirdParty.h"
+#include "skin_graphics_test_png.h"
 
 #include <gtest/gtest.h>
 
@@ -173,6 +174,11 @@ TEST_F(DialsTest, BuiltWrapperFamiliesAreMadeForRealByTheDispatch)
         {L"syslistview32", WS_VISIBLE | LVS_REPORT, L"TacListViewWnd"},
         {L"systabcontrol32", WS_VISIBLE, L"TacTabControlWnd"},
         {L"msctls_updown32", WS_VISIBLE, L"TacSpinWnd"},
+        {L"static", WS_VISIBLE | SS_LEFT, L"TacStaticWnd"},
+        {L"static", WS_VISIBLE | SS_SIMPLE, L"TacStaticWnd"},
+        {L"button", WS_VISIBLE | BS_PUSHBUTTON, L"TacBtnWnd"},
+        {L"button", WS_VISIBLE | BS_DEFPUSHBUTTON, L"TacBtnWnd"},
+        {L"button", WS_VISIBLE | BS_SPLITBUTTON, L"TacSplitBtnWnd"},
     };
     DialogTemplate tpl;
     short y = 4;
@@ -199,6 +205,21 @@ TEST_F(DialsTest, BuiltWrapperFamiliesAreMadeForRealByTheDispatch)
             EXPECT_EQ(spin->lOffset, 2) << "beside its buddy";
         }
     }
+}
+
+TEST_F(DialsTest, ACheckBoxWithTextOnTheLeftIsNoPushButton)
+{
+    RecordingFactories recording;
+    HWND dlg = Keep(DialogTemplate(WS_POPUP | WS_CAPTION | DS_SETFONT, 120, 60).Create(form->Handle()));
+    TacProvider* provider = ProviderOf(dlg);
+    ASSERT_NE(provider, nullptr);
+    HWND box = CreateWindowExW(0, L"button", L"left", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX | BS_LEFTTEXT, 4, 4, 80, 14,
+                               dlg, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(provider->AddControl(box));
+    TRecordedWrapper* w = RecordedWrapperOf(box);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->Kind, TacWrapperKind::CheckBox);
 }
 
 TEST_F(DialsTest, ADropDownListOfItsOwnGetsTheEditWrapper)
@@ -347,6 +368,52 @@ TEST_F(DialsTest, AMessageBoxGetsAProviderWithADialogWrapper)
     })) << "its button was wrapped";
     CleanSupportedList();
     EXPECT_EQ(ProviderOf(box), nullptr) << "a gone dialog's provider is freed";
+}
+
+// While the box shows, a thread timer looks at its wrappers once they are made, keeps a picture
+// and closes the box.
+struct TBoxLook {
+    HWND Box = nullptr;
+    std::vector<UnicodeString> Wrappers; // ClassName() of each child's wrapper
+    std::unique_ptr<TBitmap> Picture;
+};
+TBoxLook* gBoxLook = nullptr;
+
+void CALLBACK LookAtBox(HWND, UINT, UINT_PTR, DWORD)
+{
+    TBoxLook* look = gBoxLook;
+    if (!look || !look->Box || !IsWindowVisible(look->Box) || look->Picture) return;
+    TacProvider* provider = ProviderOf(look->Box);
+    if (!provider || !provider->ListSW || !provider->ListSW->Initialized) return;
+    for (const auto& w : provider->acSkinnedCtrls)
+        if (w) look->Wrappers.push_back(w->ClassName());
+    RedrawWindow(look->Box, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RECT r{};
+    GetWindowRect(look->Box, &r);
+    look->Picture = std::make_unique<TBitmap>(r.right - r.left, r.bottom - r.top, pf32bit);
+    HDC dc = GetWindowDC(look->Box);
+    BitBlt(look->Picture->Canvas()->Handle(), 0, 0, r.right - r.left, r.bottom - r.top, dc, 0, 0, SRCCOPY);
+    ReleaseDC(look->Box, dc);
+    GdiFlush();
+    PostMessageW(look->Box, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(DialsTest, AMessageBoxShowsItsTextAndButtonsSkinned)
+{
+    TBoxLook look;
+    gBoxLook = &look;
+    manager->OnSysDlgInit = [&](const TacSysDlgData& data, bool&) { look.Box = data.WindowHandle; };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, &LookAtBox);
+    MessageBoxW(form->Handle(), L"Skinned text of the box", L"Box", MB_OKCANCEL);
+    KillTimer(nullptr, timer);
+    manager->OnSysDlgInit = nullptr;
+    gBoxLook = nullptr;
+    ASSERT_TRUE(look.Picture);
+    SaveEnlargedPng(*look.Picture, L"messagebox_skinned.png", 2);
+    const auto count = [&](const wchar_t* name) { return std::count(look.Wrappers.begin(), look.Wrappers.end(), UnicodeString(name)); };
+    EXPECT_GE(count(L"TacStaticWnd"), 1) << "its text";
+    EXPECT_EQ(count(L"TacBtnWnd"), 2) << "OK and Cancel";
+    CleanSupportedList();
 }
 
 TEST_F(DialsTest, ForeignTopLevelWindowsAreSkinnedOnlyWhenAllowed)
