@@ -155,7 +155,11 @@ public:
     {
         if (CtrlHandle) DestroyWindow(CtrlHandle);
     }
-    void PaintAll() override { ++Paints; }
+    bool PaintAll() override
+    {
+        ++Paints;
+        return true;
+    }
     int Paints = 0;
 };
 
