@@ -744,11 +744,16 @@ void TsSkinProvider::SetBoolean(int Index, bool Value)
     case 4:
         if (FUWPMode == Value) return;
         FUWPMode = Value;
-        FluentUWPMode = Value;
-        if (!Value && FSystemBlur) FSystemBlur->FActive = false;
-        if (loadingOrDesign) return;
+        // FluentUWPMode is left alone: the blur saves the mode there before it switches the mode
+        // on, and gives it back from there.
+        if (FFormState & FS_BLURSTYLING) return;
+        if (loadingOrDesign) {
+            if (!Value && FSystemBlur) FSystemBlur->FActive = false;
+            return;
+        }
+        // Through the blur's own switch, which gives the form its border style back.
+        if (!Value && FSystemBlur && FSystemBlur->Active()) FSystemBlur->SetActive(false);
         UpdateUWPMode();
-        UpdateBlurMode();
         if (!Value && Form && Form->BorderStyle() == bsNone && FluentBorderStyle != bsNone) {
             Form->SetBorderStyle(FluentBorderStyle);
             FluentBorderStyle = bsNone;

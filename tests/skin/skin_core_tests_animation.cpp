@@ -155,11 +155,7 @@ public:
     {
         if (CtrlHandle) DestroyWindow(CtrlHandle);
     }
-    bool PaintAll() override
-    {
-        ++Paints;
-        return true;
-    }
+    void PaintAll() override { ++Paints; }
     int Paints = 0;
 };
 
