@@ -2,6 +2,7 @@
 // the client background on WM_ERASEBKGND, all copied from the provider's cache bitmap.
 #include "sSkinProvider.h"
 
+#include "acWindowDC.h"
 #include "sCommonData.h"
 #include "sGraphUtilsClip.h"
 #include "sGraphUtilsTemplate.h"
@@ -25,23 +26,6 @@ bool BehindMaximizedChild(const TsSkinProvider& sp)
     TCustomForm* active = MDISkinProvider->Form->ActiveMDIChild();
     return active && active != sp.Form && active->HandleAllocated() && IsZoomed(active->Handle());
 }
-
-// A DC of the form's window, released on every way out.
-class TWindowDC {
-public:
-    explicit TWindowDC(HWND wnd) : wnd_(wnd), dc_(GetWindowDC(wnd)) {}
-    ~TWindowDC()
-    {
-        if (dc_) ReleaseDC(wnd_, dc_);
-    }
-    TWindowDC(const TWindowDC&) = delete;
-    TWindowDC& operator=(const TWindowDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HWND wnd_;
-    HDC dc_;
-};
 
 } // namespace
 
@@ -120,11 +104,10 @@ void TsSkinProvider::AC_WMNCPaintHandler()
 
     FCommonData->FUpdating = false;
     TBitmap* cache = CacheBmp();
-    {
-        TWindowDC windowDC(wnd);
+    if (cache) {
+        const TacWindowDC windowDC(wnd, nullptr);
         HDC dc = windowDC.Get();
-        if (dc && cache) {
-            const int saved = SaveDC(dc);
+        if (dc) {
             HDC src = cache->Canvas()->Handle();
             const int formBorder = 0; // the framework's forms have no inner border width
             if (BorderForm) {
@@ -139,7 +122,6 @@ void TsSkinProvider::AC_WMNCPaintHandler()
             } else {
                 PaintCaption(dc);
             }
-            RestoreDC(dc, saved);
         }
     }
     RgnChanging = false;
