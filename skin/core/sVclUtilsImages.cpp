@@ -185,9 +185,21 @@ void StdPaintTo(TBitmap* bmp, TControl* control)
 std::unique_ptr<TBitmap> acGetFormImage(TForm* form)
 {
     if (!form) return nullptr;
-    // Skinned forms give their image through their provider once form skinning answers the
-    // provider command; until then every form paints its own.
-    return form->GetFormImage();
+    auto* provider = form->HandleAllocated()
+                         ? reinterpret_cast<TsSkinProvider*>(SendAMessage(form->Handle(), AC_GETPROVIDER))
+                         : nullptr;
+    if (!provider || !provider->FCommonData || !provider->FCommonData->Skinned()) return form->GetFormImage();
+    // The window image with the form's children painted over it; the client part is the result.
+    if (provider->FCommonData->BGChanged || !provider->CacheBmp()) provider->PaintAll();
+    TBitmap* cache = provider->CacheBmp();
+    if (!cache || cache->Empty()) return form->GetFormImage();
+    auto copy = CreateBmp32(cache->Width(), cache->Height());
+    BitBlt(copy->Canvas()->Handle(), 0, 0, cache->Width(), cache->Height(), cache->Canvas()->Handle(), 0, 0, SRCCOPY);
+    SkinPaintTo(copy.get(), form, 0, 1, provider, false);
+    auto result = CreateBmp32(form->ClientWidth(), form->ClientHeight());
+    BitBlt(result->Canvas()->Handle(), 0, 0, result->Width(), result->Height(), copy->Canvas()->Handle(),
+           provider->OffsetX(), provider->OffsetY(), SRCCOPY);
+    return result;
 }
 
 void PaintParentBG(TControl* control, TBitmap* bmp)

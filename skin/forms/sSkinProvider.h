@@ -210,10 +210,26 @@ public:
     // Reads the skin's window region into the corner arrays (FillArOR) and makes a region of it.
     void FillArOR() override;
     HRGN GetRgnFromArOR() override;
-    // Brings the form's cache bitmap up to date.
-    void PaintAll() override;
-    // The form shows a title-bar image.
-    bool HasTitleImage() const { return false; }
+    // Rebuilds the window image in the cache bitmap when BGChanged is set; false only while a
+    // parent form's background is not ready (FUpdating stays set, the caller paints later).
+    bool PaintAll() override;
+    // The title section paints an image (a texture or a border mask).
+    bool HasTitleImage() const;
+
+    // --- screen output of the window image (sSkinProviderOutput.cpp)
+    // Copies the title strip and the left, right and bottom frame strips of the cache to a
+    // window DC, rebuilding the cache first when BGChanged.
+    void PaintCaption(HDC DC);
+    // Copies the client rectangle R (client coordinates) from the cache into DC, then paints
+    // the form's graphic controls; SendUpdated tells the children their background is ready.
+    void PaintForm(HDC DC, const TRect& R, bool SendUpdated);
+    // WM_NCPAINT of a skinned form.
+    void AC_WMNCPaintHandler();
+    // WM_ERASEBKGND of a skinned form; the DC used (the given one, or one obtained and released).
+    HDC AC_WMEraseBkGndHandler(HDC DC);
+    // The title buttons and title-bar items over the title (filled with the title buttons).
+    void SaveBGForBtns(int Width, bool Full);
+    void PaintTitleContent(int Width);
 
     // --- menu line, window menu and system menu (sSkinProviderMenuLine.cpp)
     // The form shows its main menu as a menu line (an MDI main form also its active child's).
@@ -455,6 +471,7 @@ public:
 
     TsSkinProvider* sp = nullptr; // null for a dialog
     TacGlowForm* AForm = nullptr; // the layered window
+    TBitmap* ShadowTemplate = nullptr; // the template of the current state (not owned)
     TsCommonData* SkinData = nullptr;
     bool Hidden = false;
     bool BeingShown = false;
@@ -490,6 +507,13 @@ std::unique_ptr<TBitmap> GetFormImage(TsSkinProvider* provider, bool freeCache);
 // their frames under it and free it. Until form skinning fills it the cover stays empty and
 // hidden.
 std::unique_ptr<TacGlowForm> MakeCoverForm(HWND wnd, TsSkinProvider* provider, bool fromScreen);
+// Paints the provider's title icon into its cache bitmap at FIconRect.
+void PaintTitleIcon(TsSkinProvider* Provider);
+// Draws the size grip into a client DC whose origin the caller moved by (-OffsetX, -OffsetY).
+void PaintClientGrip(HDC DC, TsSkinProvider* Provider);
+// Set by WM_CREATE of a form created maximized, cleared by the next WM_PAINT or WM_ERASEBKGND:
+// WM_NCPAINT paints nothing meanwhile.
+extern bool acCreatedMaximized;
 // Rebuilds the form's window region from the skin's border masks.
 void UpdateRgn(TsSkinProvider* provider, bool Repaint, bool Immediate = true);
 

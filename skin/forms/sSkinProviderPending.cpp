@@ -21,25 +21,6 @@ void TsSkinProvider::AC_CMVisibleChanged_Unskinned(TMessage&) {}
 void TsSkinProvider::AC_WMWindowPosChanged_Unskinned(TMessage&) {}
 void TsSkinProvider::AC_WMNCDestroy(TMessage&) {}
 
-void TsSkinProvider::SetBoolean(int Index, bool Value)
-{
-    switch (Index) {
-    case 0: FAllowExtBorders = Value; break;
-    case 1: FDrawNonClientArea = Value; break;
-    case 2: FShowAppIcon = Value; break;
-    case 3: FUseGlobalColor = Value; break;
-    case 4: FUWPMode = Value; break;
-    default: break;
-    }
-}
-
-void TsSkinProvider::SetSkinSection(int Index, const UnicodeString& Value)
-{
-    (Index == 0 ? FTitleSkin : FMenuLineSkin) = Value;
-}
-
-void TsSkinProvider::SetResizeMode(TsResizeMode) { FResizeMode = rmStandard; }
-
 void TsSkinProvider::SetGluedForms(const TStringList* Value)
 {
     if (Value) FGluedForms->Assign(Value);
@@ -56,7 +37,8 @@ void TsSkinProvider::UpdateNCArea(bool) {}
 void TsSkinProvider::AnimChangeScale(int, bool) {}
 void TsSkinProvider::FillArOR() {}
 HRGN TsSkinProvider::GetRgnFromArOR() { return nullptr; }
-void TsSkinProvider::PaintAll() {}
+void TsSkinProvider::SaveBGForBtns(int, bool) {}
+void TsSkinProvider::PaintTitleContent(int) {}
 
 std::unique_ptr<TBitmap> TsSkinProvider::TakeCoverBmp() { return std::move(CoverBmp); }
 TBitmap* TsSkinProvider::CacheBmp() { return FCommonData ? FCommonData->FCacheBmp.get() : nullptr; }

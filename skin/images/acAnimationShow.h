@@ -40,8 +40,9 @@ public:
 
     // The picture prepared to cover the form, handed over to the caller; null when none.
     virtual std::unique_ptr<TBitmap> TakeCoverBmp() = 0;
-    // Brings the form's cached picture up to date; the picture (null when there is none).
-    virtual void PaintAll() = 0;
+    // Brings the form's cached picture up to date (false: not ready yet); the picture (null when
+    // there is none).
+    virtual bool PaintAll() = 0;
     virtual TBitmap* CacheBmp() = 0;
     // The UWP-style mode, whose client rectangle alone is opaque.
     virtual bool UWPMode() = 0;

@@ -200,6 +200,9 @@ inline constexpr std::uint32_t kSpeedButtonHot = 0xD0FFD0; // SPEEDBUTTON's one 
 inline constexpr std::array<std::uint32_t, 2> kFormColor = {0xB0C8D8, 0xD0E8F8};
 inline constexpr std::array<std::uint32_t, 2> kFormText = {0x404040, 0x101010};
 inline constexpr std::uint32_t kKeyColor = 0xFF00FF;
+// Options::withFormFrame: the caption section behind the title text and the MDI client frame.
+inline constexpr std::uint32_t kCaptionColor = 0x3040C0;
+inline constexpr std::uint32_t kMdiAreaColor = 0x408040;
 
 // Scroll-bar sections (Options::withScrollBars), colours by state (normal, hot, pressed): the
 // track halves before and after the thumb of each bar, the four arrow buttons (arrows in their
@@ -283,6 +286,9 @@ struct Options {
     bool withHintShape = false;     // HINT gets a mask, a computed shadow and a transparency
     bool withScrollBars = false;    // flat scroll-bar sections and the grip image
     bool withForm = false;          // the flat "FORM" section that skinned forms take
+    // With withForm: FORM gets the button's border mask (key corners) and the tile's quadrants as
+    // corner images; "CAPTION" and "MDIAREA" sections and the grip image are added.
+    bool withFormFrame = false;
     bool withTrackBarImages = false; // TRACKBAR's channel, both thumbs and both ticks
     bool withTitleButton = false;   // GLOBALINFO's user title-button mask "TITLEBUTTON"
     bool withColHeader = false;     // the flat "COLHEADER" section of list-view headers

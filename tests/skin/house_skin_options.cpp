@@ -141,10 +141,35 @@ void GlobalInfo(Ini& ini, const Options& o)
         ini.Key("CHECK", At(kCheck, 2, 0));
         ini.Key("RADIOCHECKED", At(kRadio, 2, 0));
     }
-    if (o.withScrollBars) ini.Key("GRIPIMAGE", At({kCheck.left, kCheck.top, kCheck.left + kCheckFrame, kCheck.bottom}, 1, 0));
+    if (o.withScrollBars || o.withFormFrame) ini.Key("GRIPIMAGE", At({kCheck.left, kCheck.top, kCheck.left + kCheckFrame, kCheck.bottom}, 1, 0));
 }
 
-void States(Ini& ini, int states, bool useState2 = false)
+void States(Ini& ini, int states, bool useState2 = false);
+
+// The framed form: FORM's border and corner images; the CAPTION and MDIAREA sections.
+void FormFrame(Ini& ini)
+{
+    ini.Key("BORDERSMASK", Caret(kButton, kButtonMargin, 3, 1, 0));
+    ini.Key("IMGTOPLEFT", At({kTile.left, kTile.top, kTile.left + 8, kTile.top + 8}, 1, 0));
+    ini.Key("IMGTOPRIGHT", At({kTile.left + 8, kTile.top, kTile.right, kTile.top + 8}, 1, 0));
+    ini.Key("IMGBTMLEFT", At({kTile.left, kTile.top + 8, kTile.left + 8, kTile.bottom}, 1, 0));
+    ini.Key("IMGBTMRIGHT", At({kTile.left + 8, kTile.top + 8, kTile.right, kTile.bottom}, 1, 0));
+}
+
+void FormFrameSections(Ini& ini)
+{
+    ini.Section("CAPTION");
+    States(ini, 2);
+    ini.Key("COLOR", kCaptionColor);
+    ini.Key("HOTCOLOR", kCaptionColor);
+    ini.Key("FONTCOLOR", 0xFFFFFFu);
+    ini.Key("HOTFONTCOLOR", 0xFFFFFFu);
+    ini.Section("MDIAREA");
+    States(ini, 1);
+    ini.Key("COLOR", kMdiAreaColor);
+}
+
+void States(Ini& ini, int states, bool useState2)
 {
     ini.Key("STATES", states);
     if (useState2) ini.Key("USESTATE2", 1);
@@ -365,7 +390,9 @@ std::string OptionsText(const Options& o)
         ini.Key("HOTCOLOR", kFormColor[1]);
         ini.Key("FONTCOLOR", kFormText[0]);
         ini.Key("HOTFONTCOLOR", kFormText[1]);
+        if (o.withFormFrame) FormFrame(ini);
     }
+    if (o.withForm && o.withFormFrame) FormFrameSections(ini);
 
     if (o.withEditAndHint) {
         ini.Section("HINT");

@@ -73,7 +73,11 @@ class TShowProviderDouble : public TsSkinProvider {
 public:
     using TsSkinProvider::TsSkinProvider;
     std::unique_ptr<TBitmap> TakeCoverBmp() override { return std::move(Cover); }
-    void PaintAll() override { ++Paints; }
+    bool PaintAll() override
+    {
+        ++Paints;
+        return true;
+    }
     TBitmap* CacheBmp() override { return Cache.get(); }
     bool UWPMode() override { return false; }
     TRect UWPClientRect() override { return {}; }
