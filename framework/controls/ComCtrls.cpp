@@ -471,14 +471,7 @@ void TPageControl::Change()
 
 void TPageControl::SetImages(TCustomImageList* value)
 {
-    if (value == images_) return;
-    if (images_) images_->UnRegisterChanges(imageLink_.get());
-    images_ = value;
-    if (images_) {
-        images_->RegisterChanges(imageLink_.get());
-        images_->FreeNotification(this);
-    }
-    ImageListChanged();
+    if (ChangeImageList(images_, value, imageLink_.get(), this)) ImageListChanged();
 }
 
 void TPageControl::ImageListChanged()

@@ -13,14 +13,7 @@ TButton::~TButton()
 
 void TButton::SetImages(TCustomImageList* value)
 {
-    if (value == images_) return;
-    if (images_) images_->UnRegisterChanges(imageLink_.get());
-    images_ = value;
-    if (images_) {
-        images_->RegisterChanges(imageLink_.get());
-        images_->FreeNotification(this);
-    }
-    UpdateImages();
+    if (ChangeImageList(images_, value, imageLink_.get(), this)) UpdateImages();
 }
 
 void TButton::SetStateImage(int i, int value)

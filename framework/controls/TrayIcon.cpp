@@ -78,14 +78,7 @@ void TCTrayIcon::SetHint(const UnicodeString& value)
 
 void TCTrayIcon::SetIcons(TCustomImageList* value)
 {
-    if (value == icons_) return;
-    if (icons_) icons_->UnRegisterChanges(iconsLink_.get());
-    icons_ = value;
-    if (icons_) {
-        icons_->RegisterChanges(iconsLink_.get());
-        icons_->FreeNotification(this);
-    }
-    UpdateIcon();
+    if (ChangeImageList(icons_, value, iconsLink_.get(), this)) UpdateIcon();
 }
 
 void TCTrayIcon::SetIconIndex(int value)

@@ -318,6 +318,18 @@ void TCustomImageList::UnRegisterChanges(TChangeLink* link)
     if (link->sender_ == this) link->sender_ = nullptr;
 }
 
+bool ChangeImageList(TCustomImageList*& field, TCustomImageList* value, TChangeLink* link, TComponent* owner)
+{
+    if (value == field) return false;
+    if (field) field->UnRegisterChanges(link);
+    field = value;
+    if (field) {
+        field->RegisterChanges(link);
+        field->FreeNotification(owner);
+    }
+    return true;
+}
+
 void TCustomImageList::Change()
 {
     // A handler may unregister links: walk a copy.

@@ -144,6 +144,10 @@ public:
     UnicodeString ClassName() const override { return L"TImageList"; }
 };
 
+// Points a control's image-list field at another list; the control's change link and its free
+// notification move with it. False when the field held that list already.
+bool ChangeImageList(TCustomImageList*& field, TCustomImageList* value, TChangeLink* link, TComponent* owner);
+
 // Publishes TCustomImageList's properties (and its binary data as "Bitmap") for form
 // definitions. Called by the controls layer's registration.
 void RegisterImageListClasses();

@@ -273,23 +273,30 @@ void TabsAndUpDownSections(Ini& ini)
 
 // The flat BUTTON: its image of four one-colour frames covers the whole button, the state
 // colours match it, the glow stays.
-void FlatButtonSection(Ini& ini)
+// The BUTTON keys both variants share: the glow, the first three state colours, the text colours
+// and the lights.
+void ButtonKeys(Ini& ini, int states, const std::string& mask, const std::uint32_t* colours)
 {
     ini.Section("BUTTON");
-    States(ini, 4, true);
-    ini.Key("BORDERSMASK", BangBorder("FlatButton.png", 4, kFlatButtonMargin, 4));
+    States(ini, states, true);
+    ini.Key("BORDERSMASK", mask);
     ini.Key("GLOW", 1);
     ini.Key("GLOWMARGIN", 3);
     ini.Key("GLOW0", Normalised(kGlow, kGlowMargin, 2, 0, 3, 0));
-    ini.Key("COLOR", kFlatButton[0]);
-    ini.Key("HOTCOLOR", kFlatButton[1]);
-    ini.Key("COLOR2", kFlatButton[2]);
+    ini.Key("COLOR", colours[0]);
+    ini.Key("HOTCOLOR", colours[1]);
+    ini.Key("COLOR2", colours[2]);
     ini.Key("FONTCOLOR", kButtonText[0]);
     ini.Key("HOTFONTCOLOR", kButtonText[1]);
     ini.Key("FONTCOLOR2", kButtonText[2]);
     ini.Key("LIGHT0", kButtonLight[0]);
     ini.Key("LIGHT1", kButtonLight[1]);
     ini.Key("LIGHT2", kButtonLight[2]);
+}
+
+void FlatButtonSection(Ini& ini)
+{
+    ButtonKeys(ini, 4, BangBorder("FlatButton.png", 4, kFlatButtonMargin, 4), kFlatButton.data());
 }
 
 } // namespace
@@ -303,37 +310,23 @@ std::string OptionsText(const Options& o)
     if (o.flatButton) {
         FlatButtonSection(ini);
     } else {
-    ini.Section("BUTTON");
-    States(ini, 3, true);
-    ini.Key("BORDERSMASK", buttonBorder);
-    ini.Key("GLOW", 1);
-    ini.Key("GLOWMARGIN", 3);
-    ini.Key("GLOW0", Normalised(kGlow, kGlowMargin, 2, 0, 3, 0));
-    ini.Key("COLOR", kButtonColor[0]);
-    ini.Key("HOTCOLOR", kButtonColor[1]);
-    ini.Key("COLOR2", kButtonColor[2]);
-    ini.Key("FONTCOLOR", kButtonText[0]);
-    ini.Key("HOTFONTCOLOR", kButtonText[1]);
-    ini.Key("FONTCOLOR2", kButtonText[2]);
-    ini.Key("LIGHT0", kButtonLight[0]);
-    ini.Key("LIGHT1", kButtonLight[1]);
-    ini.Key("LIGHT2", kButtonLight[2]);
-    ini.Key("GCOL", 0xFFFFFFu);
-    ini.Key("HGCOL", 0x40D0FFu);
-    ini.Key("HGSIZE", 4);
-    ini.Key("GRADIENTPERCENT", 100);
-    ini.Key("HOTGRADIENTPERCENT", 100);
-    ini.Key("GRADIENTPERCENT2", 100);
-    ini.Key("GRADIENTDATA", "$FFF0E8E0;0;0;$FFC8C0B8;100;0;B");
-    ini.Key("HOTGRADIENTDATA", "$FFFFF8F0;0;0;$FFE0D0C0;100;0;B");
-    ini.Key("GRADIENTDATA2", "$FFC0B0A0;0;0;$FFE0D8D0;100;0;B");
-    ini.Key("OUTERMODE", 4);
-    ini.Key("OUTCOLL", 0x40D0FFu);
-    ini.Key("OUTOFFSL", 3);
-    ini.Key("OUTOFFST", 3);
-    ini.Key("OUTOFFSR", 3);
-    ini.Key("OUTOFFSB", 3);
-    ini.Key("OUTOPACITY", 160);
+        ButtonKeys(ini, 3, buttonBorder, kButtonColor.data());
+        ini.Key("GCOL", 0xFFFFFFu);
+        ini.Key("HGCOL", 0x40D0FFu);
+        ini.Key("HGSIZE", 4);
+        ini.Key("GRADIENTPERCENT", 100);
+        ini.Key("HOTGRADIENTPERCENT", 100);
+        ini.Key("GRADIENTPERCENT2", 100);
+        ini.Key("GRADIENTDATA", "$FFF0E8E0;0;0;$FFC8C0B8;100;0;B");
+        ini.Key("HOTGRADIENTDATA", "$FFFFF8F0;0;0;$FFE0D0C0;100;0;B");
+        ini.Key("GRADIENTDATA2", "$FFC0B0A0;0;0;$FFE0D8D0;100;0;B");
+        ini.Key("OUTERMODE", 4);
+        ini.Key("OUTCOLL", 0x40D0FFu);
+        ini.Key("OUTOFFSL", 3);
+        ini.Key("OUTOFFST", 3);
+        ini.Key("OUTOFFSR", 3);
+        ini.Key("OUTOFFSB", 3);
+        ini.Key("OUTOPACITY", 160);
     }
 
     ini.Section("SPEEDBUTTON");

@@ -6,8 +6,10 @@
 #include "skin_wrappers_test_support.h"
 
 #include "StdCtrls.h"
+#include "acDials.h"
 #include "acSBUtils.h"
 #include "sMessages.h"
+#include "sThirdParty.h"
 #include "sVclUtils.h"
 
 #include <memory>
@@ -123,6 +125,34 @@ protected:
         SkinLoadTest::TearDown();
     }
     TForm* form = nullptr;
+};
+
+// A wrapper test that goes through the dialog hook: it needs the third-party lists (made here
+// unless a test before made them, and then freed again) and a skin that put the hook in.
+class HookedWrapperTest : public WrapperTest {
+protected:
+    void SetUp() override
+    {
+        WrapperTest::SetUp();
+        if (!ThirdPartySkipForms) {
+            sThirdPartyInitialization();
+            ownThirdParty_ = true;
+        }
+    }
+    void TearDown() override
+    {
+        WrapperTest::TearDown();
+        if (ownThirdParty_) sThirdPartyFinalization();
+    }
+    void LoadHooked(const house_skin::Options& o = {})
+    {
+        Load(o);
+        ASSERT_TRUE(manager->IsActive());
+        ASSERT_NE(HookCallback, nullptr);
+    }
+
+private:
+    bool ownThirdParty_ = false;
 };
 
 inline LRESULT Command(HWND wnd, WORD code, LPARAM lParam = 0, WORD low = 0)

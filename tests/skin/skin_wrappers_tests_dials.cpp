@@ -53,19 +53,13 @@ TsSkinProvider* FormProvider(TCustomForm* form)
     return reinterpret_cast<TsSkinProvider*>(form->Perform(SM_ALPHACMD, MakeAlphaCmd(AC_GETPROVIDER), 0));
 }
 
-class DialsTest : public WrapperTest {
+class DialsTest : public HookedWrapperTest {
 protected:
     void SetUp() override
     {
-        WrapperTest::SetUp();
-        if (!ThirdPartySkipForms) {
-            sThirdPartyInitialization();
-            ownThirdParty_ = true;
-        }
+        HookedWrapperTest::SetUp();
         RegisterStandInClasses();
-        Load();
-        ASSERT_TRUE(manager->IsActive());
-        ASSERT_NE(HookCallback, nullptr);
+        ASSERT_NO_FATAL_FAILURE(LoadHooked());
     }
     void TearDown() override
     {
@@ -75,8 +69,7 @@ protected:
         ClearMnuArray();
         SetAeroIsEnabledOverride(std::nullopt);
         ac_DialogsLevel = 2;
-        WrapperTest::TearDown();
-        if (ownThirdParty_) sThirdPartyFinalization();
+        HookedWrapperTest::TearDown();
     }
 
     HWND Keep(HWND w)
@@ -93,7 +86,6 @@ protected:
     }
 
     std::vector<HWND> windows_;
-    bool ownThirdParty_ = false;
 };
 
 // ---------------------------------------------------------------------------------------------

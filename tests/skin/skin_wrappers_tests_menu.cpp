@@ -146,20 +146,14 @@ void RunMenu(TPopupMenu* popup, MenuDriver& driver)
     MenuDriver::Current() = nullptr;
 }
 
-class MenuWrapperTest : public WrapperTest {
+class MenuWrapperTest : public HookedWrapperTest {
 protected:
     void SetUp() override
     {
-        WrapperTest::SetUp();
-        if (!ThirdPartySkipForms) {
-            sThirdPartyInitialization();
-            ownThirdParty_ = true;
-        }
+        HookedWrapperTest::SetUp();
         hs::Options o;
         o.withMenus = true;
-        Load(o);
-        ASSERT_TRUE(manager->IsActive());
-        ASSERT_NE(HookCallback, nullptr);
+        ASSERT_NO_FATAL_FAILURE(LoadHooked(o));
         manager->SkinableMenus()->ClearCache();
         previous_ = acSetWrapperFactory(TacWrapperKind::Mnu, &WrapperFactory<CountingMnuWnd>);
         CountingMnuWnd::Frees() = 0;
@@ -174,8 +168,7 @@ protected:
         acSetWrapperFactory(TacWrapperKind::Mnu, previous_);
         SetAeroIsEnabledOverride(std::nullopt);
         acCanHookMenu = false;
-        WrapperTest::TearDown();
-        if (ownThirdParty_) sThirdPartyFinalization();
+        HookedWrapperTest::TearDown();
     }
     TMenuItem* AddItem(TMenuItem* parent, const wchar_t* caption)
     {
@@ -200,7 +193,6 @@ protected:
 
     TComponent* owner_ = nullptr;
     TacWrapperFactory previous_ = nullptr;
-    bool ownThirdParty_ = false;
 };
 
 HBRUSH SystemMenuClassBrush()
