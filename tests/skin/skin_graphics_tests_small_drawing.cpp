@@ -14,6 +14,7 @@
 #include "sGraphUtilsRotate.h"
 #include "sGraphUtilsSystem.h"
 #include "skin_core_test_skinload.h"
+#include "skin_test_arrow_ink.h"
 
 #include <gtest/gtest.h>
 
@@ -501,6 +502,35 @@ TEST_F(SkinArrows, SidesAndAnglesTurnTheGlyph)
     Paste(*sheet, *onDc, 0, 24);
     Paste(*sheet, *masked, 48, 24);
     SaveEnlargedPng(*sheet, L"skin_arrows.png", 4);
+}
+
+TEST_F(SkinArrows, EveryStyleShowsOnEverySideWithItsTipThere)
+{
+    // Each style in each direction in a 21 x 21 R: ink inside R, some of it in the arrow's own
+    // colour, and the narrowest inked line across the axis at the side the arrow points to.
+    const TacArrowsStyle styles[] = {arsSolid1, arsLines1, arsSolid2, arsLines2, arsSolid3};
+    const TacSide sides[] = {asLeft, asTop, asRight, asBottom};
+    auto sheet = Bmp32(4 * 24, 5 * 24, kWhite);
+    for (size_t row = 0; row < std::size(styles); ++row)
+        for (size_t column = 0; column < std::size(sides); ++column) {
+            const TacSide side = sides[column];
+            SCOPED_TRACE(testing::Message() << "style " << int(styles[row]) << ", side " << int(side));
+            auto bmp = ArrowOn(21, 21, styles[row], side);
+            const TRect box = InkBox(*bmp, ArrowInk);
+            ASSERT_FALSE(box.IsEmpty());
+            int own = 0;
+            for (int y = box.Top; y < box.Bottom; ++y)
+                for (int x = box.Left; x < box.Right; ++x) {
+                    const Word p = Px(*bmp, x, y);
+                    own += ByteB(p) >= 0x70 && ByteR(p) < 0x20 && ByteG(p) < 0x20;
+                }
+            EXPECT_GT(own, 2);
+            const bool alongX = side == asLeft || side == asRight;
+            const auto spans = InkSpans(box, alongX, [&](int x, int y) { return ArrowInk(Px(*bmp, x, y)); });
+            EXPECT_TRUE(TipAt(spans, side == asLeft || side == asTop)) << testing::PrintToString(spans);
+            Paste(*sheet, *bmp, 24 * static_cast<int>(column), 24 * static_cast<int>(row));
+        }
+    SaveEnlargedPng(*sheet, L"skin_arrows_every_style.png", 4);
 }
 
 TEST(SkinSmallDrawing, ColorArrowsOnCanvasAndBitmap)

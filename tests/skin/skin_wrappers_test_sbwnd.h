@@ -117,6 +117,7 @@ protected:
         return bar;
     }
 
+    GdiplusUnit gdiplus; // line-style arrows draw through GDI+, started once by the program
     bool trackBarImages = false;
     bool tabsAndUpDown = false;
     bool flatButton = false;

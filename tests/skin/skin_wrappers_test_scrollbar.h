@@ -4,6 +4,7 @@
 // subclassed, records the scroll messages and commands it receives, and a recording "previous
 // procedure" that shows what the handlers pass on.
 #include "skin_core_test_skinload.h"
+#include "skin_graphics_test_units.h"
 #include "skin_wrappers_test_support.h"
 
 #include "acScrollBar.h"
@@ -184,4 +185,6 @@ protected:
         Load(o);
         ASSERT_TRUE(manager && manager->IsActive());
     }
+
+    GdiplusUnit gdiplus; // line-style arrows draw through GDI+, started once by the program
 };

@@ -4,6 +4,7 @@
 
 #include "sDefaults.h"
 #include "sGraphUtilsBackground.h"
+#include "skin_test_arrow_ink.h"
 
 namespace {
 
@@ -75,6 +76,13 @@ TEST_F(ScrollPaintTest, BarsShowTheirSectionsAndTheCornerBox)
     EXPECT_EQ(PixelOf(*shot, l.X, l.AfterThumb()), kScrollBar2V[0]);
     // The horizontal bar: its thumb at the start, the second half of the track after it.
     EXPECT_EQ(PixelOf(*shot, l.H.Right - l.B - 3, l.H.Top + 3), kScrollBar2H[0]);
+    // Its buttons' line arrows point outwards.
+    const auto dark = [&](int x, int y) {
+        const COLORREF c = PixelOf(*shot, x, y);
+        return GetRValue(c) < 0x70 && GetGValue(c) < 0x70 && GetBValue(c) < 0x70;
+    };
+    EXPECT_TRUE(TipAt(InkSpans(TRect(l.H.Left, l.H.Top, l.H.Left + l.B, l.H.Bottom), true, dark), true));
+    EXPECT_TRUE(TipAt(InkSpans(TRect(l.H.Right - l.B, l.H.Top, l.H.Right, l.H.Bottom), true, dark), false));
     // The corner box in the first track section's colour, no grip.
     EXPECT_EQ(CountColor(*shot, RECT{l.V.Left, l.H.Top, l.V.Right, l.H.Bottom}, kScrollBar1H[0]),
               l.V.Width() * l.H.Height());

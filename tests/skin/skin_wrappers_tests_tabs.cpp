@@ -320,7 +320,6 @@ protected:
         windows.push_back(u);
         return Wrap<TacSpinWnd>(u, nullptr, L"SPEEDBUTTON_SMALL");
     }
-    GdiplusUnit gdiplus; // line-style arrows draw through GDI+
     TFakePointerScope pointer;
 };
 
