@@ -15,7 +15,7 @@ struct MenuWatch {
     bool handleMatches = false;
     std::uint32_t normal = 0, icoColumn = 0, selected = 0;
     bool regionSet = false;
-    bool recordOfWindow = false; // the skinned menus keep a record of the open window
+    bool recordOfWindow = false; // the skinned menus keep a painted record of the open window
     bool downSent = false;
     int ticks = 0;
     std::unique_ptr<TBitmap> shot; // the menu window as shown with the first item selected
@@ -60,7 +60,8 @@ struct MenuWatch {
         }
         w->selected = Pixel(wnd, right, y);
         if (w->selected != Rgb(hs::kMenuHotBG)) return;
-        w->recordOfWindow = DefaultManager->SkinableMenus()->GetMenuInfo(nullptr, nullptr, wnd) != nullptr;
+        const TacMenuInfo* info = DefaultManager->SkinableMenus()->GetMenuInfo(nullptr, nullptr, wnd);
+        w->recordOfWindow = info && info->Bmp && info->Wnd == wnd;
         w->shot = std::make_unique<TBitmap>(window.right - window.left, window.bottom - window.top, pf32bit);
         HDC dc = GetWindowDC(wnd);
         BitBlt(w->shot->Canvas()->Handle(), 0, 0, w->shot->Width(), w->shot->Height(), dc, 0, 0, SRCCOPY);
